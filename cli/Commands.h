@@ -1,0 +1,8 @@
+// The commands of sondrel-cli. Each takes the words after its name and returns an exit code.
+#pragma once
+
+#include "CliContext.h"
+
+#include <QStringList>
+
+int RunSettingsCommand(TCliContext& ctx, const QStringList& args);

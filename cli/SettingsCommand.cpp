@@ -1,0 +1,59 @@
+#include "Commands.h"
+#include "settings/SettingsError.h"
+#include "settings/SettingsStore.h"
+
+namespace {
+
+const TSettingDef* findSetting(const QString& name) {
+    for (const TSettingDef& def : SettingDefs()) {
+        const QString full = QLatin1String(def.Section) + QLatin1Char('.') + QLatin1String(def.Key);
+        if (full.compare(name, Qt::CaseInsensitive) == 0)
+            return &def;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int RunSettingsCommand(TCliContext& ctx, const QStringList& args) {
+    QStringList assignments;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("--set")) {
+            if (i + 1 >= args.size())
+                return ctx.usageError(QStringLiteral("--set needs Section.Key=Value"));
+            assignments << args[++i];
+        } else if (a.startsWith(QLatin1String("--set="))) {
+            assignments << a.mid(6);
+        } else {
+            return ctx.usageError(QStringLiteral("settings: unknown argument '%1'").arg(a));
+        }
+    }
+
+    LoadOptions();
+    for (const QString& as : assignments) {
+        const int eq = as.indexOf(QLatin1Char('='));
+        if (eq <= 0)
+            return ctx.usageError(
+                QStringLiteral("--set needs Section.Key=Value, got '%1'").arg(as));
+        const QString name = as.left(eq).trimmed();
+        const TSettingDef* def = findSetting(name);
+        if (!def)
+            return ctx.usageError(QStringLiteral("unknown setting '%1'").arg(name));
+        if (!def->set(AppOptions, as.mid(eq + 1)))
+            return ctx.usageError(
+                QStringLiteral("setting '%1' takes a whole number, got '%2'")
+                    .arg(name, as.mid(eq + 1)));
+    }
+    if (!assignments.isEmpty()) {
+        try {
+            SaveOptions();
+        } catch (const TSettingsError& e) {
+            return ctx.failure(e.text());
+        }
+    }
+    for (const TSettingDef& def : SettingDefs())
+        ctx.Out << def.Section << '.' << def.Key << '=' << def.get(AppOptions) << '\n';
+    ctx.Out.flush();
+    return ExitOk;
+}

@@ -1,0 +1,235 @@
+#include "SettingsStore.h"
+
+#include "CddbServers.h"
+#include "Helpers.h"
+#include "IniFile.h"
+#include "SettingsError.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <optional>
+
+TAppOptions AppOptions;
+
+namespace {
+
+QString g_configDir;
+
+using K = TSettingDef::Kind;
+using O = TAppOptions;
+
+TSettingDef text(const char* s, const char* k, QString O::*f) {
+    return {s, k, K::Text, f, nullptr, nullptr};
+}
+TSettingDef integer(const char* s, const char* k, int O::*f) {
+    return {s, k, K::Integer, nullptr, f, nullptr};
+}
+TSettingDef boolean(const char* s, const char* k, bool O::*f) {
+    return {s, k, K::Boolean, nullptr, nullptr, f};
+}
+
+std::optional<int> parseInt(const QString& text) {
+    bool ok = false;
+    const int v = text.trimmed().toInt(&ok);
+    if (!ok)
+        return std::nullopt;
+    return v;
+}
+
+TAppOptions defaults() {
+    TAppOptions o;
+    o.OutputFolder = DefaultOutputFolder();
+    o.Server = QString::fromLatin1(CddbServerNames[0]);
+    o.Script = QStringLiteral("/~cddb/cddb.cgi");
+    o.Port = QStringLiteral("80");
+    return o;
+}
+
+// Reads cd.dat, or gives an empty document when it cannot be read: a damaged cache must not
+// keep a disc from being shown.
+std::optional<TIniFile> readDiscCache() {
+    try {
+        return TIniFile(DiscInfoPath());
+    } catch (const TSettingsError&) {
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+QString TSettingDef::get(const TAppOptions& o) const {
+    switch (Type) {
+    case Text:
+        return o.*TextField;
+    case Integer:
+        return QString::number(o.*IntField);
+    case Boolean:
+        return (o.*BoolField) ? QStringLiteral("1") : QStringLiteral("0");
+    }
+    return QString();
+}
+
+bool TSettingDef::set(TAppOptions& o, const QString& value) const {
+    switch (Type) {
+    case Text:
+        o.*TextField = value;
+        return true;
+    case Integer:
+        if (const auto v = parseInt(value)) {
+            o.*IntField = *v;
+            return true;
+        }
+        return false;
+    case Boolean:
+        // Stored files may hold any integer; everything but 0 means true.
+        if (const auto v = parseInt(value)) {
+            o.*BoolField = *v != 0;
+            return true;
+        }
+        return false;
+    }
+    return false;
+}
+
+const std::vector<TSettingDef>& SettingDefs() {
+    static const std::vector<TSettingDef> defs = {
+        text("CommonOptions", "OutputFolder", &O::OutputFolder),
+        integer("CommonOptions", "OutputFormat", &O::OutputFormat),
+        boolean("CommonOptions", "IsKeepWav", &O::IsKeepWav),
+        boolean("CommonOptions", "IsNormalize", &O::IsNormalize),
+        integer("CommonOptions", "NormalizePercent", &O::NormalizePercent),
+        boolean("CommonOptions", "EnableRipTime", &O::EnableRipTime),
+        integer("CommonOptions", "RipTime", &O::RipTime),
+        boolean("Mp3Options", "IsSelectVBR", &O::IsSelectVBR),
+        boolean("Mp3Options", "IsVBRHead", &O::IsVBRHead),
+        integer("Mp3Options", "BitRate", &O::BitRate),
+        integer("Mp3Options", "MaxBitRate", &O::MaxBitRate),
+        integer("Mp3Options", "VBRQuality", &O::VBRQuality),
+        integer("Mp3Options", "StereoMode", &O::StereoMode),
+        integer("Mp3Options", "CPU", &O::Mp3Cpu),
+        integer("Mp3Options", "ConstantBitRate", &O::ConstantBitRate),
+        boolean("OggOptions", "IsUseCompress", &O::IsUseCompress),
+        integer("OggOptions", "CompressPosition", &O::CompressPosition),
+        integer("OggOptions", "MaxBitRate", &O::OggMaxBitRate),
+        integer("OggOptions", "NomalBitRate", &O::OggNomalBitRate),
+        integer("OggOptions", "MinBitRate", &O::OggMinBitRate),
+        integer("WMAOptions", "CodecIndex", &O::CodecIndex),
+        integer("WMAOptions", "FormatIndex", &O::FormatIndex),
+        boolean("WMAOptions", "VBR", &O::WmaVBR),
+        integer("FLACOptions", "Compression", &O::FlacCompression),
+        integer("APEOptions", "Compression", &O::ApeCompression),
+        integer("APEOptions", "CPU", &O::ApeCpu),
+        integer("CDOptions", "Index", &O::DriveIndex),
+        boolean("CDOptions", "CDDb", &O::CDDb),
+        text("QueryCDDB", "Server", &O::Server),
+        text("QueryCDDB", "Script", &O::Script),
+        boolean("QueryCDDB", "UseProxy", &O::UseProxy),
+        text("QueryCDDB", "ProxyAddress", &O::ProxyAddress),
+        text("QueryCDDB", "Port", &O::Port),
+    };
+    return defs;
+}
+
+QString ConfigDir() {
+    if (!g_configDir.isEmpty())
+        return g_configDir;
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+}
+
+void SetConfigDir(const QString& dir) {
+    g_configDir = dir;
+}
+
+QString OptionsPath() {
+    return QDir(ConfigDir()).filePath(QStringLiteral("options.ini"));
+}
+
+QString DiscInfoPath() {
+    return QDir(ConfigDir()).filePath(QStringLiteral("cd.dat"));
+}
+
+QString DefaultOutputFolder() {
+    QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    if (music.isEmpty())
+        music = QDir::homePath();
+    return QDir(music).filePath(QStringLiteral("Sondrel"));
+}
+
+void LoadOptions() {
+    const TAppOptions d = defaults();
+    std::optional<TIniFile> ini;
+    try {
+        ini.emplace(OptionsPath());
+    } catch (const TSettingsError&) {
+        // An unreadable file gives all defaults, as a missing one does.
+    }
+    for (const TSettingDef& def : SettingDefs()) {
+        // Start from the default so that a bad stored value leaves it.
+        def.set(AppOptions, def.get(d));
+        if (!ini)
+            continue;
+        if (const auto v = ini->value(QLatin1String(def.Section), QLatin1String(def.Key)))
+            def.set(AppOptions, *v);
+    }
+    AppOptions.CompressPosition = std::clamp(AppOptions.CompressPosition, 30, 100);
+}
+
+void SaveOptions() {
+    const QDir dir(ConfigDir());
+    if (!dir.exists() && !QDir().mkpath(dir.path()))
+        throw TSettingsError(
+            QStringLiteral("Cannot create the settings folder %1").arg(dir.path()));
+    TIniFile ini(OptionsPath());
+    for (const TSettingDef& def : SettingDefs())
+        ini.setValue(QLatin1String(def.Section), QLatin1String(def.Key), def.get(AppOptions));
+    ini.save();
+}
+
+void LoadDiscInfo(const QString& key) {
+    if (key.isEmpty())
+        return;
+    const std::optional<TIniFile> ini = readDiscCache();
+    auto read = [&](const char* k) -> std::optional<QString> {
+        if (!ini)
+            return std::nullopt;
+        return ini->value(key, QLatin1String(k));
+    };
+    auto readInt = [&](const char* k, int def) {
+        const auto v = read(k);
+        const auto n = v ? parseInt(*v) : std::nullopt;
+        return n.value_or(def);
+    };
+    AppOptions.CDArtist = read("CDArtist").value_or(QString());
+    AppOptions.CDAlbum = read("CDAlbum").value_or(QString());
+    AppOptions.CDYear = read("CDYear").value_or(QString());
+    AppOptions.CDComment = read("CDComment").value_or(QString());
+    AppOptions.CDGenre = readInt("CDGenre", -1);
+    AppOptions.CDTrackNumber = readInt("CDTrackNumber", 100);
+    const int count = std::min(AppOptions.CDTrackNumber, 100);
+    for (int n = 1; n <= count; ++n) {
+        const QString stored = ini ? ini->value(key, QString::number(n)).value_or(QString())
+                                   : QString();
+        AppOptions.Titles[n] =
+            stored.isEmpty() ? QStringLiteral("Track") + TwoDigit(n) : stored;
+    }
+}
+
+void SaveDiscInfo(const QString& key, const TDiscFields& fields) {
+    if (key.isEmpty())
+        return;
+    const QDir dir(ConfigDir());
+    if (!dir.exists() && !QDir().mkpath(dir.path()))
+        throw TSettingsError(
+            QStringLiteral("Cannot create the settings folder %1").arg(dir.path()));
+    TIniFile ini(DiscInfoPath());
+    ini.setValue(key, QStringLiteral("CDArtist"), fields.Artist);
+    ini.setValue(key, QStringLiteral("CDAlbum"), fields.Album);
+    ini.setValue(key, QStringLiteral("CDYear"), fields.Year);
+    ini.setValue(key, QStringLiteral("CDGenre"), QString::number(fields.Genre));
+    ini.setValue(key, QStringLiteral("CDComment"), fields.Comment);
+    ini.setValue(key, QStringLiteral("CDTrackNumber"), QString::number(AppOptions.CDTrackNumber));
+    const int count = std::min(AppOptions.CDTrackNumber, 100);
+    for (int n = 1; n <= count; ++n)
+        ini.setValue(key, QString::number(n), AppOptions.Titles[n]);
+    ini.save();
+}

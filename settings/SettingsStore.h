@@ -1,0 +1,57 @@
+// Loading and saving of AppOptions (options.ini) and of the per-disc texts (cd.dat), and the
+// table of stored settings that the command line prints and sets. GUI (main) thread only.
+#pragma once
+
+#include "AppOptions.h"
+
+#include <QString>
+#include <vector>
+
+// The disc texts as the main window's boxes hold them; saved with the titles of AppOptions.
+struct TDiscFields {
+    QString Artist;
+    QString Album;
+    QString Year;
+    int Genre = -1; // index in the genre box, -1 when none is selected
+    QString Comment;
+};
+
+// One stored setting: where it lives in options.ini and which field of TAppOptions holds it.
+struct TSettingDef {
+    enum Kind { Text, Integer, Boolean };
+    const char* Section;
+    const char* Key;
+    Kind Type;
+    QString TAppOptions::*TextField = nullptr;
+    int TAppOptions::*IntField = nullptr;
+    bool TAppOptions::*BoolField = nullptr;
+
+    QString get(const TAppOptions& o) const;
+    // Parses `text` as this setting's type; false when it is not a valid value.
+    bool set(TAppOptions& o, const QString& text) const;
+};
+
+// Settings block then lookup block, in the order they are stored and printed.
+const std::vector<TSettingDef>& SettingDefs();
+
+// The folder that holds options.ini and cd.dat. Defaults to the per-user configuration folder;
+// SetConfigDir overrides it (command line --config-dir).
+QString ConfigDir();
+void SetConfigDir(const QString& dir);
+QString OptionsPath();
+QString DiscInfoPath();
+QString DefaultOutputFolder();
+
+// Resets the settings and lookup blocks to their defaults, then reads options.ini. A missing or
+// unreadable file, section or key, or a value of the wrong type, leaves that default.
+void LoadOptions();
+// Writes every key of both blocks into options.ini, keeping what else the file holds. Throws
+// TSettingsError naming the file when it cannot be written; the old file then stays intact.
+void SaveOptions();
+
+// Fills the disc information block from section `key` of cd.dat; nothing happens for an empty
+// key. Never throws: an unreadable cache gives the defaults.
+void LoadDiscInfo(const QString& key);
+// Writes the disc fields, AppOptions.CDTrackNumber and that many titles into section `key` of
+// cd.dat; nothing happens for an empty key. Throws TSettingsError on failure.
+void SaveDiscInfo(const QString& key, const TDiscFields& fields);

@@ -1,0 +1,89 @@
+// sondrel-cli run as a user would run it: exit codes, printed settings, saved files.
+#include "settings/IniFile.h"
+#include "tests/common/TestUtil.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+TProcessResult cli(const QStringList& args) {
+    return RunProgram(BuiltProgram("cli/sondrel-cli"), args);
+}
+
+QString valueOf(const QByteArray& out, const QString& name) {
+    for (const QByteArray& line : out.split('\n'))
+        if (line.startsWith((name + "=").toUtf8()))
+            return QString::fromUtf8(line.mid(name.size() + 1));
+    return QStringLiteral("<missing>");
+}
+
+TEST(CliSettings, PrintsDefaultsFromAnEmptyFolder) {
+    QTemporaryDir dir;
+    const auto r = cli({"--config-dir", dir.path(), "settings"});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    const QList<QByteArray> lines = r.Out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 33);
+    EXPECT_EQ(lines.first(), "CommonOptions.OutputFolder=" +
+                                 valueOf(r.Out, "CommonOptions.OutputFolder").toUtf8());
+    EXPECT_TRUE(valueOf(r.Out, "CommonOptions.OutputFolder").endsWith("/Sondrel"));
+    EXPECT_EQ(valueOf(r.Out, "CommonOptions.OutputFormat"), "0");
+    EXPECT_EQ(valueOf(r.Out, "CommonOptions.IsKeepWav"), "0");
+    EXPECT_EQ(valueOf(r.Out, "Mp3Options.ConstantBitRate"), "5");
+    EXPECT_EQ(valueOf(r.Out, "WMAOptions.FormatIndex"), "29");
+    EXPECT_EQ(valueOf(r.Out, "OggOptions.IsUseCompress"), "1");
+    EXPECT_EQ(lines.last(), "QueryCDDB.Port=80");
+    EXPECT_EQ(valueOf(r.Out, "QueryCDDB.Server"), "gnudb.gnudb.org");
+    // Printing alone writes nothing.
+    EXPECT_FALSE(QFile::exists(dir.filePath("options.ini")));
+}
+
+TEST(CliSettings, SetSavesAndTheClampHappensOnLoad) {
+    QTemporaryDir dir;
+    WriteWholeFile(dir.filePath("options.ini"), "[Mine]\nKeep=me\n[OggOptions]\nOwn=1\n");
+    auto r = cli({"--config-dir", dir.path(), "settings", "--set",
+                  "OggOptions.CompressPosition=250", "--set", "commonoptions.iskeepwav=1"});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    EXPECT_EQ(valueOf(r.Out, "OggOptions.CompressPosition"), "250");
+    TIniFile saved(dir.filePath("options.ini"));
+    EXPECT_EQ(saved.value("OggOptions", "CompressPosition").value(), "250");
+    EXPECT_EQ(saved.value("Mine", "Keep").value(), "me");
+    EXPECT_EQ(saved.value("OggOptions", "Own").value(), "1");
+
+    r = cli({"--config-dir", dir.path(), "settings"});
+    ASSERT_EQ(r.ExitCode, 0);
+    EXPECT_EQ(valueOf(r.Out, "OggOptions.CompressPosition"), "100");
+    EXPECT_EQ(valueOf(r.Out, "CommonOptions.IsKeepWav"), "1");
+}
+
+TEST(CliSettings, UsageErrorsExitWithTwoAndSaveNothing) {
+    QTemporaryDir dir;
+    const QStringList bad[] = {
+        {"--config-dir", dir.path(), "settings", "--set", "Nope.Key=1"},
+        {"--config-dir", dir.path(), "settings", "--set", "Mp3Options.BitRate=fast"},
+        {"--config-dir", dir.path(), "settings", "--set"},
+        {"--config-dir", dir.path(), "settings", "--bogus"},
+        {"--config-dir", dir.path(), "frobnicate"},
+        {"--config-dir"},
+        {},
+    };
+    for (const QStringList& args : bad) {
+        const auto r = cli(args);
+        EXPECT_EQ(r.ExitCode, 2) << args.join(' ').toStdString();
+        EXPECT_EQ(r.Err.count('\n'), 1) << r.Err.toStdString();
+    }
+    EXPECT_TRUE(cli({"--config-dir", dir.path(), "settings", "--set", "Nope.Key=1"})
+                    .Err.contains("Nope.Key"));
+    EXPECT_FALSE(QFile::exists(dir.filePath("options.ini")));
+}
+
+TEST(CliSettings, HelpAndVersion) {
+    const auto help = cli({"--help"});
+    EXPECT_EQ(help.ExitCode, 0);
+    EXPECT_TRUE(help.Out.contains("settings [--set Section.Key=Value]"));
+    const auto version = cli({"--version"});
+    EXPECT_EQ(version.ExitCode, 0);
+    EXPECT_TRUE(version.Out.startsWith("sondrel-cli "));
+}
+
+} // namespace

@@ -1,0 +1,200 @@
+#include "settings/CddbServers.h"
+#include "settings/Helpers.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsError.h"
+#include "settings/SettingsStore.h"
+#include "tests/common/TestUtil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+namespace {
+
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    void SetUp() override {
+        SetConfigDir(dir.path());
+        AppOptions = TAppOptions();
+    }
+    void TearDown() override { SetConfigDir(QString()); }
+    void writeOptions(const char* text) { WriteWholeFile(OptionsPath(), QByteArray(text)); }
+    void writeCdDat(const char* text) { WriteWholeFile(DiscInfoPath(), QByteArray(text)); }
+};
+
+TEST_F(SettingsStoreTest, MissingFileGivesDefaults) {
+    LoadOptions();
+    EXPECT_TRUE(AppOptions.OutputFolder.endsWith("/Sondrel"));
+    EXPECT_EQ(AppOptions.OutputFormat, 0);
+    EXPECT_EQ(AppOptions.ConstantBitRate, 5);
+    EXPECT_EQ(AppOptions.FormatIndex, 29);
+    EXPECT_EQ(AppOptions.CompressPosition, 30);
+    EXPECT_TRUE(AppOptions.IsUseCompress);
+    EXPECT_EQ(AppOptions.ApeCompression, 2000);
+    EXPECT_EQ(AppOptions.DriveIndex, -1);
+    EXPECT_EQ(AppOptions.Server, QString::fromLatin1(CddbServerNames[0]));
+    EXPECT_EQ(AppOptions.Server, "gnudb.gnudb.org");
+    EXPECT_EQ(AppOptions.Script, "/~cddb/cddb.cgi");
+    EXPECT_EQ(AppOptions.Port, "80");
+}
+
+TEST_F(SettingsStoreTest, CompressPositionIsClampedOnLoad) {
+    const std::pair<const char*, int> cases[] = {
+        {"10", 30}, {"250", 100}, {"abc", 30}, {"30", 30}, {"100", 100}, {"64", 64}};
+    for (const auto& [stored, expected] : cases) {
+        writeOptions(QByteArray("[OggOptions]\nCompressPosition=").append(stored).constData());
+        LoadOptions();
+        EXPECT_EQ(AppOptions.CompressPosition, expected) << "stored " << stored;
+    }
+}
+
+TEST_F(SettingsStoreTest, BadValuesLeaveDefaultsAndNonZeroIsTrue) {
+    writeOptions("[CommonOptions]\nIsKeepWav=2\nOutputFormat=x\nNormalizePercent= 80 \n"
+                 "[Mp3Options]\nCPU=1\nIsSelectVBR=yes\n");
+    AppOptions.OutputFormat = 4; // a value left from before must not survive a load
+    LoadOptions();
+    EXPECT_TRUE(AppOptions.IsKeepWav);
+    EXPECT_EQ(AppOptions.OutputFormat, 0);
+    EXPECT_EQ(AppOptions.NormalizePercent, 80);
+    EXPECT_EQ(AppOptions.Mp3Cpu, 1);
+    EXPECT_FALSE(AppOptions.IsSelectVBR);
+    SaveOptions();
+    TIniFile saved(OptionsPath());
+    EXPECT_EQ(saved.value("CommonOptions", "IsKeepWav").value(), "1");
+    EXPECT_EQ(saved.value("CommonOptions", "OutputFormat").value(), "0");
+}
+
+TEST_F(SettingsStoreTest, SaveKeepsUnknownKeysAndRoundTrips) {
+    writeOptions("; my notes\n[CommonOptions]\nFancy=yes\n[Mine]\nA=b\n");
+    LoadOptions();
+    AppOptions.OutputFolder = "/music/rips, with comma";
+    AppOptions.FlacCompression = 8;
+    AppOptions.Port = "8080";
+    SaveOptions();
+    TIniFile saved(OptionsPath());
+    EXPECT_EQ(saved.value("CommonOptions", "Fancy").value(), "yes");
+    EXPECT_EQ(saved.value("Mine", "A").value(), "b");
+    EXPECT_TRUE(QString::fromUtf8(ReadWholeFile(OptionsPath())).startsWith("; my notes\n"));
+    AppOptions = TAppOptions();
+    LoadOptions();
+    EXPECT_EQ(AppOptions.OutputFolder, "/music/rips, with comma");
+    EXPECT_EQ(AppOptions.FlacCompression, 8);
+    EXPECT_EQ(AppOptions.Port, "8080");
+}
+
+TEST_F(SettingsStoreTest, FailedSaveLeavesTheOldFileIntact) {
+    writeOptions("[CommonOptions]\nOutputFormat=3\nUnknown=kept\n");
+    const QByteArray before = ReadWholeFile(OptionsPath());
+    LoadOptions();
+    AppOptions.OutputFormat = 5;
+    // Running as root ignores folder permissions, so a file size limit makes the write fail.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit tiny = old;
+    tiny.rlim_cur = 16;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    bool threw = false;
+    try {
+        SaveOptions();
+    } catch (const TSettingsError& e) {
+        threw = true;
+        EXPECT_TRUE(e.text().contains(OptionsPath())) << e.text().toStdString();
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_TRUE(threw);
+    EXPECT_EQ(ReadWholeFile(OptionsPath()), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"options.ini"});
+}
+
+TEST_F(SettingsStoreTest, SaveIntoAFileInsteadOfAFolderFails) {
+    const QString notAFolder = dir.filePath("plain-file");
+    WriteWholeFile(notAFolder, "x");
+    SetConfigDir(notAFolder + "/sub");
+    EXPECT_THROW(SaveOptions(), TSettingsError);
+    EXPECT_THROW(SaveDiscInfo("123", TDiscFields{}), TSettingsError);
+}
+
+TEST_F(SettingsStoreTest, DiscInfoTitlesAndCounts) {
+    writeCdDat("[12345]\nCDArtist=Artist\nCDAlbum=Album\nCDYear=1999\nCDGenre=17\n"
+               "CDComment=c\nCDTrackNumber=3\n1=One\n2=\n3=Three\n4=Ignored\n"
+               "[-2]\nCDArtist=Other\n");
+    AppOptions.Titles[4] = "kept from before";
+    LoadDiscInfo("12345");
+    EXPECT_EQ(AppOptions.CDArtist, "Artist");
+    EXPECT_EQ(AppOptions.CDAlbum, "Album");
+    EXPECT_EQ(AppOptions.CDYear, "1999");
+    EXPECT_EQ(AppOptions.CDGenre, 17);
+    EXPECT_EQ(AppOptions.CDComment, "c");
+    EXPECT_EQ(AppOptions.CDTrackNumber, 3);
+    EXPECT_EQ(AppOptions.Titles[1], "One");
+    EXPECT_EQ(AppOptions.Titles[2], "Track02");
+    EXPECT_EQ(AppOptions.Titles[3], "Three");
+    EXPECT_EQ(AppOptions.Titles[4], "kept from before");
+
+    // A section without a count loads 100 titles with their defaults.
+    LoadDiscInfo("-2");
+    EXPECT_EQ(AppOptions.CDArtist, "Other");
+    EXPECT_EQ(AppOptions.CDGenre, -1);
+    EXPECT_EQ(AppOptions.CDTrackNumber, 100);
+    EXPECT_EQ(AppOptions.Titles[1], "Track01");
+    EXPECT_EQ(AppOptions.Titles[100], "Track100");
+
+    // An empty key reads nothing.
+    AppOptions.CDArtist = "unchanged";
+    LoadDiscInfo("");
+    EXPECT_EQ(AppOptions.CDArtist, "unchanged");
+}
+
+TEST_F(SettingsStoreTest, DiscInfoSaveAndReload) {
+    writeCdDat("[777]\n99=old title\nExtra=kept\n");
+    AppOptions.CDTrackNumber = 2;
+    AppOptions.Titles[1] = "Intro, part one";
+    AppOptions.Titles[2] = QString::fromUtf8("Caf\xC3\xA9 = open");
+    SaveDiscInfo("777", TDiscFields{"The Artist", "The Album", "2001", 5, "A comment"});
+    SaveDiscInfo("", TDiscFields{"x", "x", "x", 1, "x"}); // nothing written for an empty key
+    AppOptions = TAppOptions();
+    LoadDiscInfo("777");
+    EXPECT_EQ(AppOptions.CDArtist, "The Artist");
+    EXPECT_EQ(AppOptions.CDGenre, 5);
+    EXPECT_EQ(AppOptions.CDTrackNumber, 2);
+    EXPECT_EQ(AppOptions.Titles[1], "Intro, part one");
+    EXPECT_EQ(AppOptions.Titles[2], QString::fromUtf8("Caf\xC3\xA9 = open"));
+    TIniFile saved(DiscInfoPath());
+    EXPECT_EQ(saved.value("777", "Extra").value(), "kept");
+    EXPECT_FALSE(saved.hasSection(""));
+}
+
+TEST(HelpersTest, FormattingAndFormats) {
+    EXPECT_EQ(TwoDigit(7), "07");
+    EXPECT_EQ(TwoDigit(0), "00");
+    EXPECT_EQ(TwoDigit(12), "12");
+    EXPECT_EQ(TwoDigit(100), "100");
+    EXPECT_EQ(TwoDigit(-3), "0-3");
+    EXPECT_EQ(WithTrailingBackslash(""), "");
+    EXPECT_EQ(WithTrailingBackslash("/a"), "/a/");
+    EXPECT_EQ(WithTrailingBackslash("/a/"), "/a/");
+    const char* names[] = {"MP3", "WAV", "OGG", "WMA", "FLAC", "APE"};
+    for (int i = 0; i < OutputFormatCount; ++i) {
+        EXPECT_EQ(FormatName(i), names[i]);
+        EXPECT_EQ(FormatIndexOf(QString(names[i]).toLower()), i);
+        EXPECT_EQ(FormatExtension(i), "." + QString(names[i]).toLower());
+    }
+    EXPECT_EQ(FormatName(6), "");
+    EXPECT_EQ(FormatIndexOf("aac"), -1);
+}
+
+TEST(HelpersTest, FileInUse) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("f.wav");
+    EXPECT_FALSE(IsFileInUse(path)); // missing
+    WriteWholeFile(path, "data");
+    EXPECT_FALSE(IsFileInUse(path));
+    EXPECT_TRUE(IsFileInUse(dir.path())); // a folder cannot be opened for writing
+}
+
+} // namespace
