@@ -496,8 +496,10 @@ bool TId3v2Tags::ReadFromFile(int fd) {
         return false;
     m_newIds = version != 2;
     const qint64 frameBytes = qint64(Synchsafe(h + 6));
+    if (FileSize(fd) < start + length)
+        return false; // the tag claims more than the file holds
     QByteArray body(frameBytes, Qt::Uninitialized);
-    if (FileSize(fd) < start + length || !ReadAt(fd, body.data(), frameBytes, start + HeaderSize))
+    if (!ReadAt(fd, body.data(), frameBytes, start + HeaderSize))
         return false;
     const uchar flags = h[5];
     // Versions 2.2 and 2.3 unsynchronise the whole tag; 2.4 marks it per frame.
@@ -505,7 +507,7 @@ bool TId3v2Tags::ReadFromFile(int fd) {
         body = Resynchronise(body);
     qsizetype pos = 0;
     if (version == 2 && (flags & 0x40))
-        return true; // a compressed 2.2 tag: no scheme was ever defined, nothing to read
+        pos = body.size(); // a compressed 2.2 tag: no scheme was ever defined, nothing to read
     if (version == 3 && (flags & 0x40) && body.size() >= 4)
         pos = 4 + qsizetype(BigEndian(reinterpret_cast<const uchar*>(body.constData()), 4));
     if (version == 4 && (flags & 0x40) && body.size() >= 4)
