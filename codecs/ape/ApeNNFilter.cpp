@@ -1,12 +1,18 @@
 #include "codecs/ape/ApeNNFilter.h"
 
+#include <atomic>
 #include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 namespace {
+
+std::atomic<bool> g_allowAvx2{true};
 
 int16_t saturate16(int32_t v) {
     return v > 32767 ? 32767 : v < -32768 ? -32768 : int16_t(v);
@@ -20,15 +26,22 @@ size_t roundUp8(size_t n) {
 
 TApeNNFilter::TApeNNFilter(int order, int shift)
     : m_order(order), m_shift(shift), m_round(int32_t(1) << (shift - 1)) {
-    // Orders are multiples of 16, so whole 8-sample vectors cover them.
-    const size_t coefs = roundUp8(size_t(order)) + 8; // + 8 to align
+    // Orders are multiples of 16, so whole 8- and 16-sample vectors cover them.
+    const size_t coefs = roundUp8(size_t(order)) + 16; // + 16 to align
     const size_t history = size_t(order) + kWindow;
     m_storage = std::make_unique<int16_t[]>(coefs + 2 * history);
     auto base = reinterpret_cast<uintptr_t>(m_storage.get());
-    m_coef = reinterpret_cast<int16_t*>((base + 15) & ~uintptr_t(15));
+    m_coef = reinterpret_cast<int16_t*>((base + 31) & ~uintptr_t(31));
+#if defined(__x86_64__) || defined(__i386__)
+    m_avx2 = g_allowAvx2.load() && __builtin_cpu_supports("avx2");
+#endif
     m_inputs = m_storage.get() + coefs;
     m_adapts = m_inputs + history;
     reset();
+}
+
+void TApeNNFilter::AllowAvx2(bool allow) {
+    g_allowAvx2 = allow;
 }
 
 void TApeNNFilter::reset() {
@@ -40,8 +53,36 @@ void TApeNNFilter::reset() {
     m_pos = m_order;
 }
 
+#if defined(__x86_64__) || defined(__i386__)
+// The same kernel with 256-bit vectors, for processors that have AVX2 (chosen at run time).
+__attribute__((target("avx2"))) static int32_t
+adaptAndDotAvx2(int16_t* coef, const int16_t* inputs, const int16_t* adapts, int n, int sign) {
+    __m256i sum = _mm256_setzero_si256();
+    for (int j = 0; j < n; j += 16) {
+        __m256i c = _mm256_load_si256(reinterpret_cast<const __m256i*>(coef + j));
+        const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(adapts + j));
+        if (sign > 0)
+            c = _mm256_sub_epi16(c, d);
+        else if (sign < 0)
+            c = _mm256_add_epi16(c, d);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(coef + j), c);
+        sum = _mm256_add_epi32(
+            sum,
+            _mm256_madd_epi16(c, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(inputs + j))));
+    }
+    __m128i s = _mm_add_epi32(_mm256_castsi256_si128(sum), _mm256_extracti128_si256(sum, 1));
+    s = _mm_add_epi32(s, _mm_shuffle_epi32(s, _MM_SHUFFLE(1, 0, 3, 2)));
+    s = _mm_add_epi32(s, _mm_shuffle_epi32(s, _MM_SHUFFLE(2, 3, 0, 1)));
+    return _mm_cvtsi128_si32(s);
+}
+#endif
+
 int32_t TApeNNFilter::adaptAndDot(const int16_t* inputs, const int16_t* adapts, int sign) {
     const int n = m_order;
+#if defined(__x86_64__) || defined(__i386__)
+    if (m_avx2)
+        return adaptAndDotAvx2(m_coef, inputs, adapts, n, sign);
+#endif
 #if defined(__SSE2__)
     __m128i sum = _mm_setzero_si128();
     if (sign > 0) {

@@ -12,6 +12,10 @@ public:
     TApeNNFilter(const TApeNNFilter&) = delete;
     TApeNNFilter& operator=(const TApeNNFilter&) = delete;
 
+    // Whether filters constructed from now on may use AVX2 where the processor has it (they do
+    // by default). The output is the same either way; tests compare the two paths. Any thread.
+    static void AllowAvx2(bool allow);
+
     // Back to the state at the start of a frame (all zero).
     void reset();
 
@@ -31,9 +35,10 @@ private:
     const int32_t m_round;
     int32_t m_dot = 0; // dot product for the next input
     int32_t m_average = 0;
-    int m_pos = 0; // index of the next input in the history buffers
+    int m_pos = 0;       // index of the next input in the history buffers
+    bool m_avx2 = false; // the processor has AVX2
     std::unique_ptr<int16_t[]> m_storage;
-    int16_t* m_coef = nullptr;   // m_order coefficients, 16-byte aligned
+    int16_t* m_coef = nullptr;   // m_order coefficients, 32-byte aligned
     int16_t* m_inputs = nullptr; // m_order + kWindow saturated inputs
     int16_t* m_adapts = nullptr; // m_order + kWindow adapt values
 };

@@ -1,5 +1,6 @@
 // The APE compressor against FFmpeg's decoder: every level, mono and stereo, many kinds of
 // signal, must decode to exactly the PCM that went in, with the frame CRC check fatal.
+#include "codecs/ape/ApeNNFilter.h"
 #include "codecs/ape/MACLib.h"
 #include "codecs/ape/Md5.h"
 #include "tests/common/TestUtil.h"
@@ -269,6 +270,27 @@ TEST_F(ApeCompressTest, OddSizedPiecesAndThreadCountsGiveTheSameFile) {
     const QByteArray a = ReadWholeFile(path("a.ape"));
     EXPECT_TRUE(a == ReadWholeFile(path("b.ape")));
     EXPECT_TRUE(decode(path("b.ape")) == bytesOf(pcm));
+}
+
+// The vector kernels of the NN filters (SSE2, and AVX2 where the processor has it) must give the
+// same bytes.
+TEST_F(ApeCompressTest, FilterKernelsAgree) {
+    const Pcm pcm = musicLike(50000, 2, 13);
+    Pcm loud = noise(20000, 2, 17);
+    for (int level : {2000, 3000, 4000, 5000}) {
+        TRun run;
+        run.level = level;
+        TApeNNFilter::AllowAvx2(false);
+        ASSERT_EQ(compress(path("plain.ape"), pcm, run), ERROR_SUCCESS);
+        ASSERT_EQ(compress(path("plain-noise.ape"), loud, run), ERROR_SUCCESS);
+        TApeNNFilter::AllowAvx2(true);
+        ASSERT_EQ(compress(path("fast.ape"), pcm, run), ERROR_SUCCESS);
+        ASSERT_EQ(compress(path("fast-noise.ape"), loud, run), ERROR_SUCCESS);
+        EXPECT_TRUE(ReadWholeFile(path("plain.ape")) == ReadWholeFile(path("fast.ape")));
+        EXPECT_TRUE(ReadWholeFile(path("plain-noise.ape")) ==
+                    ReadWholeFile(path("fast-noise.ape")));
+        EXPECT_TRUE(decode(path("plain.ape")) == bytesOf(pcm));
+    }
 }
 
 TEST_F(ApeCompressTest, FfprobeReportsTheDuration) {
