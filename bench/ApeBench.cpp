@@ -1,5 +1,6 @@
 // Compresses a 16-bit PCM WAV file at every APE level and prints, beside `flac -8` on the same
-// file, the size ratio (APE / FLAC) and the time ratio (APE / FLAC), both wall clock.
+// file, the size ratio (APE / FLAC) and the time ratios (APE / FLAC) of wall-clock time and of
+// processor time (the latter is fairer on a machine shared with other work).
 // Usage: sondrel-ape-bench FILE.wav [THREADS]   (THREADS 0 = one per processor, the default)
 #include "codecs/ape/MACLib.h"
 
@@ -10,6 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
+#include <time.h>
 #include <vector>
 
 namespace {
@@ -47,6 +50,19 @@ bool readWav(const std::string& path, TWav& wav) {
     return false;
 }
 
+double processorSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+double childSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
 double seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
@@ -71,23 +87,28 @@ int main(int argc, char** argv) {
 
     const std::string flacPath = (tmp / "bench.flac").string();
     auto t0 = std::chrono::steady_clock::now();
+    const double child0 = childSeconds();
     const std::string cmd = "flac -8 -f -s -o '" + flacPath + "' '" + wavPath + "' 2>/dev/null";
     if (std::system(cmd.c_str()) != 0) {
         std::fprintf(stderr, "flac failed\n");
         return 1;
     }
     const double flacTime = seconds(t0);
+    const double flacCpu = childSeconds() - child0;
     const double flacSize = double(std::filesystem::file_size(flacPath));
     std::printf("input: %s, %.1f s of audio, %zu bytes of PCM, APE threads: %d\n", wavPath.c_str(),
                 audio, wav.pcm.size(), threads);
-    std::printf("flac -8: %.0f bytes (%.2f%% of PCM), %.3f s (%.0fx real time)\n", flacSize,
-                100.0 * flacSize / double(wav.pcm.size()), flacTime, audio / flacTime);
-    std::printf("%-6s %12s %8s %9s %8s %10s %10s\n", "level", "bytes", "of PCM", "seconds",
-                "x real", "size/flac", "time/flac");
+    std::printf("flac -8: %.0f bytes (%.2f%% of PCM), %.3f s wall (%.0fx real time), %.3f s "
+                "processor\n",
+                flacSize, 100.0 * flacSize / double(wav.pcm.size()), flacTime, audio / flacTime,
+                flacCpu);
+    std::printf("%-6s %12s %8s %9s %8s %9s %10s %10s %10s\n", "level", "bytes", "of PCM", "wall s",
+                "x real", "cpu s", "size/flac", "wall/flac", "cpu/flac");
 
     for (int level : {1000, 2000, 3000, 4000, 5000}) {
         const std::string apePath = (tmp / "bench.ape").string();
         t0 = std::chrono::steady_clock::now();
+        const double cpu0 = processorSeconds();
         int err = 0;
         APE_COMPRESS_HANDLE h = c_APECompress_Create(&err);
         WAVEFORMATEX wf;
@@ -102,14 +123,15 @@ int main(int argc, char** argv) {
             err = c_APECompress_Finish(h, nullptr, 0, 0);
         c_APECompress_Destroy(h);
         const double t = seconds(t0);
+        const double cpu = processorSeconds() - cpu0;
         if (err != 0) {
             std::fprintf(stderr, "level %d failed with error %d\n", level, err);
             return 1;
         }
         const double size = double(std::filesystem::file_size(apePath));
-        std::printf("%-6d %12.0f %7.2f%% %9.3f %8.0f %10.4f %10.3f\n", level, size,
-                    100.0 * size / double(wav.pcm.size()), t, audio / t, size / flacSize,
-                    t / flacTime);
+        std::printf("%-6d %12.0f %7.2f%% %9.3f %8.0f %9.3f %10.4f %10.3f %10.3f\n", level, size,
+                    100.0 * size / double(wav.pcm.size()), t, audio / t, cpu, size / flacSize,
+                    t / flacTime, cpu / flacCpu);
         std::fflush(stdout);
     }
     std::filesystem::remove_all(tmp);

@@ -64,7 +64,6 @@ std::vector<uint8_t> encodeFrame(int level, int channels, const std::vector<uint
                                  int blocks) {
     TApeFrameEncoder encoder(level, channels);
     std::vector<uint8_t> out;
-    out.reserve(pcm.size() / 2 + 64);
     encoder.encode(pcm.data(), blocks, out);
     return out;
 }
@@ -261,7 +260,6 @@ int TApeCompressor::submitFrame(std::vector<uint8_t> pcm, int blocks) {
     if (!m_encoder)
         m_encoder = std::make_unique<TApeFrameEncoder>(m_level, m_channels);
     std::vector<uint8_t> out;
-    out.reserve(pcm.size() / 2 + 64);
     m_encoder->encode(pcm.data(), blocks, out);
     return appendFrame(out);
 }

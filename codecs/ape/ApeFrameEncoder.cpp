@@ -109,7 +109,10 @@ void TApeFrameEncoder::encode(const uint8_t* pcm, int blocks, std::vector<uint8_
         put32(out, crc >> 1);
     }
 
-    TApeRangeCoder coder(out);
+    const size_t start = out.size();
+    out.resize(start + TApeRangeCoder::kMaxFrameOverhead +
+               size_t(blocks) * size_t(m_channels) * TApeRangeCoder::kMaxBytesPerResidual);
+    TApeRangeCoder coder(out.data() + start);
     if (m_channels == 1) {
         if (!(flags & kFlagMonoSilence)) {
             for (int i = 0; i < blocks; ++i)
@@ -134,5 +137,5 @@ void TApeFrameEncoder::encode(const uint8_t* pcm, int blocks, std::vector<uint8_
             lastX = x;
         }
     }
-    coder.finish();
+    out.resize(size_t(coder.finish() - out.data()));
 }

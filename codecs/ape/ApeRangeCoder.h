@@ -5,12 +5,18 @@
 
 #include <array>
 #include <bit>
+#include <cstddef>
 #include <cstdint>
-#include <vector>
 
 class TApeRangeCoder {
 public:
-    explicit TApeRangeCoder(std::vector<uint8_t>& out) : m_out(out) {}
+    // Bytes one residual can take at most (frequency symbol, escape, split base).
+    static constexpr size_t kMaxBytesPerResidual = 12;
+    // Bytes the start and end of a frame take at most besides the residuals.
+    static constexpr size_t kMaxFrameOverhead = 16;
+
+    // `out` must have room for what will be coded (see the constants above).
+    explicit TApeRangeCoder(uint8_t* out) : m_out(out) {}
 
     // Codes residual `r` of a channel whose adaptive state is `ksum` (16384 at frame start).
     void encodeResidual(int32_t r, uint32_t& ksum) {
@@ -39,18 +45,20 @@ public:
         }
     }
 
-    // Ends the frame: flushes the pending bytes and the four closing bytes.
-    void finish() {
+    // Ends the frame: flushes the pending bytes and the four closing bytes. Returns the end of
+    // the bytes written.
+    uint8_t* finish() {
         normalize();
         const uint32_t t = (m_low >> 23) + 1;
         if (t > 0xFF)
             flushPending(uint8_t(m_cache + 1), 0x00);
         else
             flushPending(m_cache, 0xFF);
-        m_out.push_back(uint8_t(t));
-        m_out.push_back(0);
-        m_out.push_back(0);
-        m_out.push_back(0);
+        *m_out++ = uint8_t(t);
+        *m_out++ = 0;
+        *m_out++ = 0;
+        *m_out++ = 0;
+        return m_out;
     }
 
 private:
@@ -107,12 +115,12 @@ private:
         }
     }
     void flushPending(uint8_t first, uint8_t fill) {
-        m_out.push_back(first);
+        *m_out++ = first;
         for (; m_pending > 0; --m_pending)
-            m_out.push_back(fill);
+            *m_out++ = fill;
     }
 
-    std::vector<uint8_t>& m_out;
+    uint8_t* m_out;
     uint32_t m_low = 0;
     uint32_t m_range = kTop;
     uint8_t m_cache = 0;
