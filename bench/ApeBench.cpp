@@ -1,6 +1,7 @@
 // Compresses a 16-bit PCM WAV file at every APE level and prints, beside `flac -8` on the same
 // file, the size ratio (APE / FLAC) and the time ratios (APE / FLAC) of wall-clock time and of
-// processor time (the latter is fairer on a machine shared with other work).
+// processor time (the latter is fairer on a machine shared with other work). Each APE file is
+// then decoded by FFmpeg with the frame CRC check fatal and compared with the input (untimed).
 // Usage: sondrel-ape-bench FILE.wav [THREADS]   (THREADS 0 = one per processor, the default)
 #include "codecs/ape/MACLib.h"
 
@@ -132,7 +133,20 @@ int main(int argc, char** argv) {
         std::printf("%-6d %12.0f %7.2f%% %9.3f %8.0f %9.3f %10.4f %10.3f %10.3f\n", level, size,
                     100.0 * size / double(wav.pcm.size()), t, audio / t, cpu, size / flacSize,
                     t / flacTime, cpu / flacCpu);
+        // Outside the timing: FFmpeg must give back exactly the input.
+        const std::string pcmPath = (tmp / "decoded.pcm").string();
+        const std::string decode = "ffmpeg -v error -y -err_detect crccheck+explode -i '" +
+                                   apePath + "' -f s16le '" + pcmPath + "'";
+        bool same = std::system(decode.c_str()) == 0;
+        if (same) {
+            std::ifstream d(pcmPath, std::ios::binary);
+            std::vector<unsigned char> back((std::istreambuf_iterator<char>(d)), {});
+            same = back == wav.pcm;
+        }
+        std::printf("       FFmpeg decodes it %s\n", same ? "bit-exactly" : "WRONGLY");
         std::fflush(stdout);
+        if (!same)
+            return 1;
     }
     std::filesystem::remove_all(tmp);
     return 0;

@@ -65,6 +65,7 @@ std::vector<uint8_t> encodeFrame(int level, int channels, const std::vector<uint
     TApeFrameEncoder encoder(level, channels);
     std::vector<uint8_t> out;
     encoder.encode(pcm.data(), blocks, out);
+    out.shrink_to_fit(); // the coder's worst-case room is many times the usual size
     return out;
 }
 
