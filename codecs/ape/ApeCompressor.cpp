@@ -243,16 +243,16 @@ int TApeCompressor::submitFrame(std::vector<uint8_t> pcm, int blocks) {
     if (threads == 0)
         threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
     if (threads > 1) {
+        auto data = std::make_shared<std::vector<uint8_t>>(std::move(pcm));
         try {
-            m_inFlight.push_back(
-                std::async(std::launch::async,
-                           [level = m_level, channels = m_channels, data = std::move(pcm), blocks] {
-                               return encodeFrame(level, channels, data, blocks);
-                           }));
+            m_inFlight.push_back(std::async(std::launch::async,
+                                            [level = m_level, channels = m_channels, data, blocks] {
+                                                return encodeFrame(level, channels, *data, blocks);
+                                            }));
             return drain(threads);
         } catch (const std::system_error&) {
-            // No thread to be had: fall through to the calling thread. `pcm` was moved into
-            // the lambda only if the task was created, which failed.
+            // No thread to be had: the frame is compressed on the calling thread.
+            pcm = std::move(*data);
         }
     }
     const int e = drain(0);
