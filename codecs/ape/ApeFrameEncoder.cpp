@@ -12,7 +12,7 @@ constexpr uint32_t kFlagStereoSilence = 3;
 constexpr uint32_t kFlagPseudoStereo = 4; // both channels identical: only X is coded
 constexpr uint32_t kFlagsFollow = 0x80000000u;
 
-struct TFilterSpec {
+struct TFilterShape {
     int order;
     int shift;
 };
@@ -46,25 +46,25 @@ int TApeFrameEncoder::blocksPerFrame(int level) {
 }
 
 TApeFrameEncoder::TApeFrameEncoder(int level, int channels) : m_channels(channels) {
-    std::vector<TFilterSpec> specs;
+    std::vector<TFilterShape> shapes;
     switch (level) {
     case 2000:
-        specs = {{16, 11}};
+        shapes = {{16, 11}};
         break;
     case 3000:
-        specs = {{64, 11}};
+        shapes = {{64, 11}};
         break;
     case 4000:
-        specs = {{256, 13}, {32, 10}};
+        shapes = {{256, 13}, {32, 10}};
         break;
     case 5000:
-        specs = {{1280, 15}, {256, 13}, {16, 11}};
+        shapes = {{1280, 15}, {256, 13}, {16, 11}};
         break;
     default:
         break;
     }
     for (TChannel* c : {&m_x, &m_y})
-        for (const auto& s : specs)
+        for (const auto& s : shapes)
             c->filters.push_back(std::make_unique<TApeNNFilter>(s.order, s.shift));
 }
 
