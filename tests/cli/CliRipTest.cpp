@@ -41,6 +41,24 @@ TEST_F(CliDisc, TracksListsTheTrackListRows) {
                      "3\tTrack03\t00:50\t00:01\n");
 }
 
+TEST_F(CliDisc, LibcdioWarningsDoNotReachTheTerminal) {
+    // A first track that starts late makes libcdio warn about a short pregap.
+    TTestDisc disc(dir.path(), {30, 20}, 150);
+    const auto r = cli({"--disc-image", disc.CuePath, "tracks"});
+    ASSERT_EQ(r.ExitCode, 0);
+    EXPECT_EQ(r.Err, "");
+    EXPECT_TRUE(r.Out.contains("\n1\tTrack01\t00:04\t00:00\n")) << r.Out.toStdString();
+}
+
+TEST_F(CliDisc, WithoutAnyDriveDrivesSaysSo) {
+    const auto r = cli({"drives"});
+    if (r.ExitCode == 0)
+        GTEST_SKIP() << "this machine has a CD drive";
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_EQ(r.Err, "sondrel-cli: Can not find CD devices!\n");
+    EXPECT_EQ(r.Out, "");
+}
+
 TEST_F(CliDisc, RipWritesEachTrackAsAWavAndKeepsTheTitles) {
     TTestDisc disc(dir.path(), {25, 40, 13});
     const QString out = dir.filePath("out");
