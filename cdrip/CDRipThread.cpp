@@ -10,11 +10,13 @@
 #include <cstring>
 #include <memory>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
 constexpr int ChunkSectors = 10;
 constexpr int WavHeaderBytes = 44;
+constexpr size_t WriteBatchBytes = 16 * ChunkSectors * CdSectorBytes; // 376320 bytes
 
 void put32(uint8_t* p, uint32_t v) {
     for (int i = 0; i < 4; ++i)
@@ -111,15 +113,23 @@ void TCDRipThread::rip(int start, int length) {
     }
     uint8_t header[WavHeaderBytes];
     makeWavHeader(header, 0);
-    bool readFailed = false;
+    // Chunks gather in `pending` and go to the file in large writes; small writes into the
+    // page cache cost more than the reads. Every write is checked.
+    std::vector<uint8_t> pending;
+    pending.reserve(WriteBatchBytes);
+    pending.insert(pending.end(), header, header + sizeof header);
     int writeError = 0;
-    if (!WriteAll(fd, header, sizeof header))
-        writeError = errno;
+    auto flush = [&] {
+        if (!writeError && !pending.empty() && !WriteAll(fd, pending.data(), pending.size()))
+            writeError = errno;
+        pending.clear();
+    };
 
-    uint64_t written = 0;
+    bool readFailed = false;
+    uint64_t audioBytes = 0;
     int p = 0;
     int lastPercent = -1;
-    while (!writeError) {
+    for (;;) {
         const int n = std::min(ChunkSectors, length - p);
         const size_t capacity = size_t(n) * CdSectorBytes;
         // A fresh buffer for each request: header then room for n sectors.
@@ -131,10 +141,11 @@ void TCDRipThread::rip(int start, int length) {
         buf->MaxLen = uint32_t(capacity);
         if (ReadCDAudioLBA(CDHandle, buf) == 1 && buf->StartOffset >= 0 &&
             size_t(buf->StartOffset) + buf->Len <= capacity) {
-            if (WriteAll(fd, buf->data() + buf->StartOffset, buf->Len))
-                written += buf->Len;
-            else
-                writeError = errno;
+            if (pending.size() + buf->Len > WriteBatchBytes)
+                flush();
+            const uint8_t* audio = buf->data() + buf->StartOffset;
+            pending.insert(pending.end(), audio, audio + buf->Len);
+            audioBytes += buf->Len;
         } else {
             readFailed = true;
         }
@@ -148,6 +159,7 @@ void TCDRipThread::rip(int start, int length) {
         if (readFailed || writeError || p >= length || Aborted.load())
             break;
     }
+    flush(); // what was read stays in the file, also after a failed read
 
     if (readFailed || writeError) {
         // The partial file keeps a header that says 0 data bytes.
@@ -159,12 +171,13 @@ void TCDRipThread::rip(int start, int length) {
         return;
     }
 
-    makeWavHeader(header, uint32_t(written));
-    const bool headerOk = ::lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, header, sizeof header);
-    const int headerErr = headerOk ? 0 : errno;
-    const bool closed = ::close(fd) == 0;
-    if (!headerOk || !closed) {
-        post(ProcessRipEnded, RipWriteFailed, WriteErrorText(path, headerOk ? errno : headerErr));
+    makeWavHeader(header, uint32_t(audioBytes));
+    if (::lseek(fd, 0, SEEK_SET) != 0 || !WriteAll(fd, header, sizeof header))
+        writeError = errno;
+    if (::close(fd) != 0 && !writeError)
+        writeError = errno;
+    if (writeError) {
+        post(ProcessRipEnded, RipWriteFailed, WriteErrorText(path, writeError));
         return;
     }
     if (Aborted.load())

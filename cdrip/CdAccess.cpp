@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -313,10 +314,19 @@ int ReadCDAudioLBA(HCDROM handle, TTrackBuf* buffer) {
     if (start + n > leadOut)
         return fail(CdErrOutOfRange); // a drive cannot read past the lead-out either
     uint8_t* out = buffer->data();
-    if (open->Drive.IsImage) {
-        // The image drivers only fail a read that starts past the end of the file; reading
-        // sector by sector makes a file cut short fail at its first missing sector. A sector
-        // cut in the middle reads as its bytes followed by zeros.
+    if (open->Drive.Driver == DRIVER_BINCUE) {
+        // The BIN driver reads short without failing when the file ends inside the request
+        // (and fails only when the request starts past its end), so the file's size decides:
+        // sector s lies at byte s × 2352 of the BIN.
+        const char* bin = cdio_get_arg(p, "source");
+        struct stat st {};
+        if (!bin || ::stat(bin, &st) != 0 || (start + n) * CdSectorBytes > st.st_size)
+            return fail(CdErrReadFailed);
+        if (cdio_read_audio_sectors(p, out, lsn_t(start), n) != DRIVER_OP_SUCCESS)
+            return fail(CdErrReadFailed);
+    } else if (open->Drive.IsImage) {
+        // Other image drivers: sector by sector, so a file cut short fails at its first
+        // missing sector.
         std::memset(out, 0, size_t(n) * CdSectorBytes);
         for (uint32_t i = 0; i < n; ++i)
             if (cdio_read_audio_sector(p, out + size_t(i) * CdSectorBytes, lsn_t(start + i)) !=
