@@ -58,7 +58,8 @@ QString TCliApp::helpText() {
         "      value (default the IsNormalize and NormalizePercent settings). --format\n"
         "      defaults to the OutputFormat setting; only wav is available so far.\n"
         "      Progress and messages go to stderr, the path of each ripped file to\n"
-        "      stdout. Exit status 1 when any track failed.\n"
+        "      stdout. Ctrl+C stops the rip; the file being written keeps a correct\n"
+        "      header. Exit status 1 when any track failed or the rip was stopped.\n"
         "\n"
         "Exit status: 0 success, 1 the job failed, 2 usage error.\n");
 }

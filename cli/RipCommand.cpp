@@ -8,7 +8,12 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QSocketNotifier>
+#include <csignal>
+#include <fcntl.h>
+#include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <unistd.h>
@@ -71,8 +76,10 @@ public:
         m_halted = true;
         m_loop.quit();
     }
-    void Finished(bool) override {
+    void Finished(bool stopped) override {
         endProgressLine();
+        if (stopped)
+            m_ctx.Err << "Stopped." << Qt::endl;
         m_loop.quit();
     }
 
@@ -98,6 +105,56 @@ private:
     bool m_halted = false;
     int m_ripped = 0;
     QString m_hint;
+};
+
+// While it exists, SIGINT and SIGTERM call `onStop` on the main thread (through a pipe that the
+// event loop watches) instead of ending the process.
+class TStopOnSignal {
+public:
+    explicit TStopOnSignal(std::function<void()> onStop) {
+        if (::pipe2(s_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+            return;
+        m_notifier = std::make_unique<QSocketNotifier>(s_pipe[0], QSocketNotifier::Read);
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated,
+                         [onStop = std::move(onStop)] {
+                             char c;
+                             while (::read(s_pipe[0], &c, 1) > 0) {
+                             }
+                             onStop();
+                         });
+        struct sigaction sa {};
+        sa.sa_handler = [](int) {
+            const char c = 1;
+            [[maybe_unused]] const ssize_t n = ::write(s_pipe[1], &c, 1);
+        };
+        sigemptyset(&sa.sa_mask);
+        ::sigaction(SIGINT, &sa, &m_oldInt);
+        ::sigaction(SIGTERM, &sa, &m_oldTerm);
+        // A signal the caller chose to ignore (a background job's SIGINT) stays ignored.
+        if (m_oldInt.sa_handler == SIG_IGN)
+            ::sigaction(SIGINT, &m_oldInt, nullptr);
+        if (m_oldTerm.sa_handler == SIG_IGN)
+            ::sigaction(SIGTERM, &m_oldTerm, nullptr);
+        m_active = true;
+    }
+    ~TStopOnSignal() {
+        if (!m_active)
+            return;
+        ::sigaction(SIGINT, &m_oldInt, nullptr);
+        ::sigaction(SIGTERM, &m_oldTerm, nullptr);
+        m_notifier.reset();
+        ::close(s_pipe[0]);
+        ::close(s_pipe[1]);
+    }
+    TStopOnSignal(const TStopOnSignal&) = delete;
+    TStopOnSignal& operator=(const TStopOnSignal&) = delete;
+
+private:
+    static inline int s_pipe[2] = {-1, -1};
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    struct sigaction m_oldInt {};
+    struct sigaction m_oldTerm {};
+    bool m_active = false;
 };
 
 } // namespace
@@ -195,6 +252,9 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
     int failed = 0;
     {
         TRipJob job(session.Handle, entries, outputFormat, &report);
+        // Ctrl+C or a termination request stops the job as the Stop button does, so the
+        // current file keeps a header that matches its data.
+        TStopOnSignal stopOnSignal([&job] { job.Stop(); });
         if (job.Start() && !job.IsFinished())
             loop.exec();
         if (!job.IsFinished())

@@ -6,6 +6,8 @@
 #include "tests/common/TestUtil.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -116,6 +118,36 @@ TEST_F(CliDisc, AFailedTrackGivesStatusOneAndTheOthersAreRipped) {
         r.Err.contains("sondrel-cli: " + out.toUtf8() + "/no/way.wav is not a valid file name."))
         << r.Err.toStdString();
     EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList{"Track02.wav"});
+}
+
+TEST_F(CliDisc, ATerminationRequestStopsTheRipWithACorrectHeader) {
+    // A long disc over a sparse BIN: the rip is stopped long before its end.
+    const QString cue = dir.filePath("long.cue");
+    TTestDisc::WriteSparse(cue, {0}, 300000);
+    const QString out = dir.filePath("out");
+    QProcess p;
+    p.setReadChannel(QProcess::StandardError);
+    p.start(BuiltProgram("cli/sondrel-cli"),
+            {"--config-dir", dir.filePath("config"), "--disc-image", cue, "rip", "--format", "wav",
+             "--out", out});
+    ASSERT_TRUE(p.waitForStarted());
+    QByteArray err;
+    while (!err.contains("Track 01") && p.waitForReadyRead(10000))
+        err += p.readAllStandardError();
+    ASSERT_TRUE(err.contains("Track 01")) << err.toStdString();
+    p.terminate();
+    ASSERT_TRUE(p.waitForFinished(20000));
+    err += p.readAllStandardError();
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(err.contains("Stopped.")) << err.toStdString();
+    const QByteArray head = ReadWholeFile(out + "/Track01.wav").left(44);
+    const qint64 size = QFileInfo(out + "/Track01.wav").size();
+    ASSERT_EQ(head.size(), 44);
+    EXPECT_LT(size, 44 + qint64(300000) * CdSectorBytes);
+    const quint32 dataSize = quint8(head[40]) | quint8(head[41]) << 8 | quint8(head[42]) << 16 |
+                             quint32(quint8(head[43])) << 24;
+    EXPECT_EQ(qint64(dataSize), size - 44);
 }
 
 TEST_F(CliDisc, DriveProblemsAreFailuresAndBadArgumentsUsageErrors) {
