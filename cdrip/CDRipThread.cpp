@@ -185,8 +185,13 @@ void TCDRipThread::rip(int start, int length) {
     if (m_normalize) {
         post(ProcessNormalizing);
         // An I/O error keeps the unscaled WAV, which is still a good rip.
-        NormalizeWavFile(
-            path, m_normalizePercent, [this](int percent) { post(percent); }, nullptr);
+        int lastNormalized = -1;
+        const auto progress = [&](int percent) {
+            if (percent != lastNormalized)
+                post(percent);
+            lastNormalized = percent;
+        };
+        NormalizeWavFile(path, m_normalizePercent, progress, nullptr);
     }
     post(ProcessRipEnded, RipOk);
 }
