@@ -51,7 +51,7 @@ public:
     void TrackEnded(int, const QString&, const QString& wavPath, int errorCode) override {
         endProgressLine();
         if (errorCode == 0) {
-            m_ctx.Err << "  ripped to " << wavPath << Qt::endl;
+            m_ctx.Err << "  done" << Qt::endl;
             m_ctx.Out << wavPath << Qt::endl;
             ++m_ripped;
         } else {
