@@ -180,6 +180,28 @@ TEST(CdAccess, ReadsPastTheLeadOutOrWithBadBuffersFail) {
     EXPECT_EQ(GetAspiLibError(), CdErrBadHandle);
 }
 
+TEST(CdAccess, CdrdaoTocImagesAreDrivesToo) {
+    QTemporaryDir dir;
+    TTestDisc disc(dir.path(), {150, 60}); // its BIN serves as the TOC's data file
+    const QString toc = dir.filePath("disc.toc");
+    // libcdio looks for a relative data file from the working folder, so the name is absolute.
+    const QByteArray bin = disc.BinPath.toUtf8();
+    WriteWholeFile(toc, "CD_DA\nTRACK AUDIO\nFILE \"" + bin +
+                            "\" 0 00:02:00\nTRACK AUDIO\nFILE \"" + bin + "\" 00:02:00 00:00:60\n");
+    const HCDROM h = openImage(toc);
+    ASSERT_NE(h, 0);
+    ModifyCDParms(h, CdParmTocMsf, 1);
+    TTOC t{};
+    ASSERT_EQ(ReadTOC(h, &t), 1);
+    EXPECT_EQ(t.LastTrack, 2);
+    EXPECT_EQ(TocEntryFrames(t.Tracks[1]), 300);
+    EXPECT_EQ(TocEntryFrames(t.Tracks[2]), 360);
+    auto raw = readBuffer(150, 10);
+    ASSERT_EQ(ReadCDAudioLBA(h, reinterpret_cast<TTrackBuf*>(raw.get())), 1);
+    EXPECT_EQ(audioOf(raw.get()), disc.TrackBytes(1).left(10 * CdSectorBytes));
+    CloseCDHandle(h);
+}
+
 TEST(CdAccess, ABinCutShortGivesARealReadFailure) {
     QTemporaryDir dir;
     TTestDisc disc(dir.path(), {40});
