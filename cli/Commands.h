@@ -7,3 +7,6 @@
 
 int RunInfoCommand(TCliContext& ctx, const QStringList& args);
 int RunSettingsCommand(TCliContext& ctx, const QStringList& args);
+int RunDrivesCommand(TCliContext& ctx, const QStringList& args);
+int RunTracksCommand(TCliContext& ctx, const QStringList& args);
+int RunRipCommand(TCliContext& ctx, const QStringList& args);
