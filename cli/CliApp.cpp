@@ -16,6 +16,9 @@ struct Command {
 const std::map<QString, Command>& commands() {
     static const std::map<QString, Command> table = {
         {QStringLiteral("settings"), {RunSettingsCommand}},
+        {QStringLiteral("drives"), {RunDrivesCommand}},
+        {QStringLiteral("tracks"), {RunTracksCommand}},
+        {QStringLiteral("rip"), {RunRipCommand}},
     };
     return table;
 }
@@ -40,6 +43,22 @@ QString TCliApp::helpText() {
         "  settings [--set Section.Key=Value]...\n"
         "      Loads the settings, applies each --set, saves them when anything was set\n"
         "      and prints every setting as Section.Key=Value.\n"
+        "  drives\n"
+        "      Prints one line per drive: its index, a tab and its description.\n"
+        "  tracks [--drive N]\n"
+        "      Prints the track list of the disc in drive N (default 0): a header line\n"
+        "      No.<TAB>Title<TAB>Start Time<TAB>Length(min), then one line per track.\n"
+        "      Titles come from cd.dat.\n"
+        "  rip [--drive N] [--tracks 1,3-5] [--format wav] [--out DIR]\n"
+        "      [--normalize PERCENT] [--title N=TEXT]...\n"
+        "      Rips the chosen tracks (default all) of the disc in drive N to\n"
+        "      <title>.wav in DIR (default the OutputFolder setting; made when missing).\n"
+        "      Titles come from cd.dat, then from each --title; they are saved back to\n"
+        "      cd.dat afterwards. --normalize scales the samples to PERCENT of their\n"
+        "      value (default the IsNormalize and NormalizePercent settings). --format\n"
+        "      defaults to the OutputFormat setting; only wav is available so far.\n"
+        "      Progress and messages go to stderr, the path of each ripped file to\n"
+        "      stdout. Exit status 1 when any track failed.\n"
         "\n"
         "Exit status: 0 success, 1 the job failed, 2 usage error.\n");
 }

@@ -6,3 +6,6 @@
 #include <QStringList>
 
 int RunSettingsCommand(TCliContext& ctx, const QStringList& args);
+int RunDrivesCommand(TCliContext& ctx, const QStringList& args);
+int RunTracksCommand(TCliContext& ctx, const QStringList& args);
+int RunRipCommand(TCliContext& ctx, const QStringList& args);

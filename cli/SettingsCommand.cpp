@@ -41,9 +41,8 @@ int RunSettingsCommand(TCliContext& ctx, const QStringList& args) {
         if (!def)
             return ctx.usageError(QStringLiteral("unknown setting '%1'").arg(name));
         if (!def->set(AppOptions, as.mid(eq + 1)))
-            return ctx.usageError(
-                QStringLiteral("setting '%1' takes a whole number, got '%2'")
-                    .arg(name, as.mid(eq + 1)));
+            return ctx.usageError(QStringLiteral("setting '%1' takes a whole number, got '%2'")
+                                      .arg(name, as.mid(eq + 1)));
     }
     if (!assignments.isEmpty()) {
         try {

@@ -1,0 +1,173 @@
+#include "CDRipThread.h"
+
+#include "FileIo.h"
+#include "Normalize.h"
+#include "RipEvent.h"
+#include "settings/AppOptions.h"
+
+#include <QCoreApplication>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+constexpr int ChunkSectors = 10;
+constexpr int WavHeaderBytes = 44;
+
+void put32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        p[i] = uint8_t(v >> (8 * i));
+}
+
+void put16(uint8_t* p, uint16_t v) {
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+
+// The 44-byte header of a 16-bit stereo 44100 Hz PCM WAV with `dataSize` bytes of audio.
+void makeWavHeader(uint8_t* h, uint32_t dataSize) {
+    std::memcpy(h, "RIFF", 4);
+    put32(h + 4, dataSize + 36);
+    std::memcpy(h + 8, "WAVEfmt ", 8);
+    put32(h + 16, 16);
+    put16(h + 20, 1);
+    put16(h + 22, 2);
+    put32(h + 24, 44100);
+    put32(h + 28, 176400);
+    put16(h + 32, 4);
+    put16(h + 34, 16);
+    std::memcpy(h + 36, "data", 4);
+    put32(h + 40, dataSize);
+}
+
+} // namespace
+
+TCDRipThread::TCDRipThread(int trackIndex, const QString& baseName)
+    : TrackIndex(trackIndex), BaseName(baseName), m_outputFolder(AppOptions.OutputFolder),
+      m_normalize(AppOptions.IsNormalize), m_normalizePercent(AppOptions.NormalizePercent) {}
+
+TCDRipThread::~TCDRipThread() {
+    wait();
+}
+
+QString TCDRipThread::wavPath() const {
+    return m_outputFolder + QLatin1Char('/') + BaseName + QLatin1String(".wav");
+}
+
+bool TCDRipThread::IsUsableFileName(const QString& baseName) {
+    return !baseName.isEmpty() && baseName != QLatin1String(".") &&
+           baseName != QLatin1String("..") && !baseName.contains(QLatin1Char('/')) &&
+           !baseName.contains(QChar(0));
+}
+
+void TCDRipThread::post(int value, int errorCode, const QString& text) {
+    if (NotifyWindow)
+        QCoreApplication::postEvent(NotifyWindow,
+                                    new TRipEvent(TProcessInfo{value, errorCode, text}));
+}
+
+void TCDRipThread::run() {
+    if (ModifyCDParms(CDHandle, CdParmTocMsf, 1) == 0) {
+        if (NotifyWindow)
+            QCoreApplication::postEvent(NotifyWindow, new TRipEvent(DriveSetupRefused));
+        return;
+    }
+    TTOC toc{};
+    if (ReadTOC(CDHandle, &toc) != 1) {
+        if (NotifyWindow)
+            QCoreApplication::postEvent(NotifyWindow, new TRipEvent(DriveTocUnreadable));
+        return;
+    }
+    const int tracks = toc.LastTrack - toc.FirstTrack + 1;
+    if (TrackIndex < 1 || TrackIndex > tracks) {
+        post(ProcessRipEnded, RipReadFailed);
+        return;
+    }
+    // Sectors counted from the first track's address; the last track ends at the lead-out.
+    const int first = TocEntryFrames(toc.Tracks[0]);
+    const int start = TocEntryFrames(toc.Tracks[TrackIndex - 1]) - first;
+    const int length =
+        TocEntryFrames(toc.Tracks[TrackIndex]) - TocEntryFrames(toc.Tracks[TrackIndex - 1]);
+    if (length <= 0 || start < 0) {
+        // A damaged table (addresses that do not increase) gives no sectors to read.
+        post(ProcessRipEnded, RipReadFailed);
+        return;
+    }
+    if (!IsUsableFileName(BaseName)) {
+        post(ProcessRipEnded, RipCannotCreate);
+        return;
+    }
+    rip(start, length);
+}
+
+void TCDRipThread::rip(int start, int length) {
+    const QString path = wavPath();
+    const int fd = CreateReplacing(path);
+    if (fd < 0) {
+        post(ProcessRipEnded, RipCannotCreate);
+        return;
+    }
+    uint8_t header[WavHeaderBytes];
+    makeWavHeader(header, 0);
+    bool readFailed = false;
+    int writeError = 0;
+    if (!WriteAll(fd, header, sizeof header))
+        writeError = errno;
+
+    uint64_t written = 0;
+    int p = 0;
+    while (!writeError) {
+        const int n = std::min(ChunkSectors, length - p);
+        const size_t capacity = size_t(n) * CdSectorBytes;
+        // A fresh buffer for each request: header then room for n sectors.
+        std::unique_ptr<uint8_t[]> raw(new uint8_t[sizeof(TTrackBuf) + capacity]);
+        auto* buf = reinterpret_cast<TTrackBuf*>(raw.get());
+        std::memset(buf, 0, sizeof(TTrackBuf));
+        buf->StartFrame = uint32_t(start + p);
+        buf->NumFrames = uint32_t(n);
+        buf->MaxLen = uint32_t(capacity);
+        if (ReadCDAudioLBA(CDHandle, buf) == 1 && buf->StartOffset >= 0 &&
+            size_t(buf->StartOffset) + buf->Len <= capacity) {
+            if (WriteAll(fd, buf->data() + buf->StartOffset, buf->Len))
+                written += buf->Len;
+            else
+                writeError = errno;
+        } else {
+            readFailed = true;
+        }
+        p += n;
+        post(int(int64_t(p) * 100 / length));
+        if (readFailed || writeError || p >= length || Aborted.load())
+            break;
+    }
+
+    if (readFailed || writeError) {
+        // The partial file keeps a header that says 0 data bytes.
+        ::close(fd);
+        if (writeError)
+            post(ProcessRipEnded, RipWriteFailed, WriteErrorText(path, writeError));
+        else
+            post(ProcessRipEnded, RipReadFailed);
+        return;
+    }
+
+    makeWavHeader(header, uint32_t(written));
+    const bool headerOk = ::lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, header, sizeof header);
+    const int headerErr = headerOk ? 0 : errno;
+    const bool closed = ::close(fd) == 0;
+    if (!headerOk || !closed) {
+        post(ProcessRipEnded, RipWriteFailed, WriteErrorText(path, headerOk ? errno : headerErr));
+        return;
+    }
+    if (Aborted.load())
+        return;
+    if (m_normalize) {
+        post(ProcessNormalizing);
+        // An I/O error keeps the unscaled WAV, which is still a good rip.
+        NormalizeWavFile(
+            path, m_normalizePercent, [this](int percent) { post(percent); }, nullptr);
+    }
+    post(ProcessRipEnded, RipOk);
+}

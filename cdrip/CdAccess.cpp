@@ -1,0 +1,347 @@
+#include "CdAccess.h"
+
+#include <QFileInfo>
+#include <algorithm>
+#include <cdio/cdio.h>
+#include <cdio/logging.h>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace {
+
+thread_local int t_lastError = CdErrNone;
+
+int failWith(int code) {
+    t_lastError = code;
+    return 0;
+}
+
+// libcdio writes its warnings to stderr unless a handler is installed; the layer reports
+// failures through its own error codes instead.
+void quietLog(cdio_log_level_t, const char[]) {}
+
+void installLogHandler() {
+    static std::once_flag once;
+    std::call_once(once, [] { cdio_log_set_handler(quietLog); });
+}
+
+struct TDriveSource {
+    QString Source; // device path or image file
+    driver_id_t Driver;
+    bool IsImage;
+    TCDRec Rec;
+};
+
+struct TOpenDrive {
+    std::mutex Lock; // held for each operation on this handle
+    CdIo_t* Cdio = nullptr;
+    TDriveSource Drive;
+    bool Msf = false;
+
+    ~TOpenDrive() {
+        if (Cdio)
+            cdio_destroy(Cdio);
+    }
+};
+
+std::mutex g_mutex; // guards the three below
+QStringList g_images;
+std::vector<TDriveSource> g_drives; // as the last GetCDList reported them
+std::map<HCDROM, std::shared_ptr<TOpenDrive>> g_handles;
+
+// Copies `text` into a fixed NUL-terminated field, cutting at a character boundary.
+void copyField(char* field, size_t size, const QString& text) {
+    QByteArray bytes = text.toUtf8();
+    if (bytes.size() > qsizetype(size - 1)) {
+        qsizetype cut = qsizetype(size - 1);
+        while (cut > 0 && (uchar(bytes[cut]) & 0xC0) == 0x80)
+            --cut; // do not split a UTF-8 sequence
+        bytes.truncate(cut);
+    }
+    std::memset(field, 0, size);
+    std::memcpy(field, bytes.constData(), size_t(bytes.size()));
+}
+
+// Vendors are 8 characters padded with spaces, as a drive's inquiry data gives them, so that
+// "vendor directly followed by product" reads as two words.
+void setVendor(TCDRec& rec, const QString& vendor) {
+    copyField(rec.Vendor, sizeof rec.Vendor, vendor.trimmed().leftJustified(8, QLatin1Char(' ')));
+}
+
+driver_id_t imageDriver(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("cue"))
+        return DRIVER_BINCUE;
+    if (suffix == QLatin1String("toc"))
+        return DRIVER_CDRDAO;
+    if (suffix == QLatin1String("nrg"))
+        return DRIVER_NRG;
+    return DRIVER_UNKNOWN;
+}
+
+std::vector<TDriveSource> listDrives(const QStringList& images) {
+    std::vector<TDriveSource> drives;
+    for (int i = 0; i < images.size() && drives.size() < 8; ++i) {
+        TDriveSource d{images[i], imageDriver(images[i]), true, {}};
+        d.Rec.Ha = 0;
+        d.Rec.Tgt = uint8_t(i);
+        copyField(d.Rec.Id, sizeof d.Rec.Id, images[i]);
+        setVendor(d.Rec, QStringLiteral("Image"));
+        copyField(d.Rec.ProductId, sizeof d.Rec.ProductId, QFileInfo(images[i]).fileName());
+        drives.push_back(d);
+    }
+    char** devices = cdio_get_devices(DRIVER_DEVICE); // NULL when there is no drive
+    if (devices) {
+        int index = 0;
+        for (char** dev = devices; *dev && drives.size() < 8; ++dev, ++index) {
+            const QString path = QString::fromLocal8Bit(*dev);
+            TDriveSource d{path, DRIVER_DEVICE, false, {}};
+            d.Rec.Ha = 1;
+            d.Rec.Tgt = uint8_t(index);
+            copyField(d.Rec.Id, sizeof d.Rec.Id, path);
+            cdio_hwinfo_t hw{};
+            CdIo_t* p = cdio_open(*dev, DRIVER_DEVICE);
+            if (p && cdio_get_hwinfo(p, &hw)) {
+                setVendor(d.Rec, QString::fromLatin1(hw.psz_vendor));
+                copyField(d.Rec.ProductId, sizeof d.Rec.ProductId,
+                          QString::fromLatin1(hw.psz_model).trimmed());
+                copyField(d.Rec.Revision, sizeof d.Rec.Revision,
+                          QString::fromLatin1(hw.psz_revision).trimmed());
+            } else {
+                setVendor(d.Rec, QStringLiteral("Drive"));
+                copyField(d.Rec.ProductId, sizeof d.Rec.ProductId, QFileInfo(path).fileName());
+            }
+            if (p)
+                cdio_destroy(p);
+            drives.push_back(d);
+        }
+        cdio_free_device_list(devices);
+    }
+    return drives;
+}
+
+std::shared_ptr<TOpenDrive> findHandle(HCDROM handle) {
+    std::lock_guard guard(g_mutex);
+    const auto it = g_handles.find(handle);
+    return it == g_handles.end() ? nullptr : it->second;
+}
+
+void putAddress(TTOCTrack& e, lsn_t lsn, bool msf) {
+    const uint32_t lba = uint32_t(lsn + CdLeadInSectors);
+    if (msf) {
+        e.Addr[0] = 0;
+        e.Addr[1] = uint8_t(std::min<uint32_t>(lba / 4500, 255));
+        e.Addr[2] = uint8_t(lba / 75 % 60);
+        e.Addr[3] = uint8_t(lba % 75);
+    } else {
+        for (int i = 0; i < 4; ++i)
+            e.Addr[i] = uint8_t(lba >> (8 * i));
+    }
+}
+
+} // namespace
+
+void SetDiscImages(const QStringList& paths) {
+    std::lock_guard guard(g_mutex);
+    g_images = paths;
+    g_drives.clear();
+}
+
+void GetCDList(TCDList* list) {
+    installLogHandler();
+    if (!list) {
+        failWith(CdErrBadArgument);
+        return;
+    }
+    QStringList images;
+    {
+        std::lock_guard guard(g_mutex);
+        images = g_images;
+    }
+    std::vector<TDriveSource> drives = listDrives(images);
+    const size_t room = std::min<size_t>(list->MaxCd, 8);
+    list->NumCd = uint8_t(std::min(room, drives.size()));
+    for (size_t i = 0; i < list->NumCd; ++i)
+        list->Cd[i] = drives[i].Rec;
+    std::lock_guard guard(g_mutex);
+    g_drives = std::move(drives);
+}
+
+HCDROM GetCDHandle(TGetCDHand* request) {
+    installLogHandler();
+    if (!request || request->Size != sizeof(TGetCDHand) || request->Ver != 1)
+        return failWith(CdErrBadArgument);
+    TDriveSource drive;
+    {
+        std::unique_lock guard(g_mutex);
+        if (g_drives.empty()) {
+            const QStringList images = g_images;
+            guard.unlock();
+            std::vector<TDriveSource> drives = listDrives(images);
+            guard.lock();
+            g_drives = std::move(drives);
+        }
+        const auto it = std::find_if(g_drives.begin(), g_drives.end(), [&](const auto& d) {
+            return d.Rec.Ha == request->Ha && d.Rec.Tgt == request->Tgt &&
+                   d.Rec.Lun == request->Lun;
+        });
+        if (it == g_drives.end())
+            return failWith(CdErrNoDrive);
+        drive = *it;
+    }
+    CdIo_t* p = cdio_open(QFile::encodeName(drive.Source).constData(), drive.Driver);
+    if (!p)
+        return failWith(CdErrOpenFailed);
+    auto open = std::make_shared<TOpenDrive>();
+    open->Cdio = p;
+    open->Drive = drive;
+    std::lock_guard guard(g_mutex);
+    HCDROM handle = 1;
+    while (g_handles.count(handle)) // the lowest free number keeps handles small
+        ++handle;
+    g_handles[handle] = open;
+    t_lastError = CdErrNone;
+    return handle;
+}
+
+int CloseCDHandle(HCDROM handle) {
+    std::shared_ptr<TOpenDrive> open;
+    {
+        std::lock_guard guard(g_mutex);
+        const auto it = g_handles.find(handle);
+        if (it == g_handles.end())
+            return failWith(CdErrBadHandle);
+        open = it->second;
+        g_handles.erase(it);
+    }
+    // Wait for an operation in progress on another thread; the last owner frees the drive.
+    std::lock_guard wait(open->Lock);
+    return 1;
+}
+
+int ModifyCDParms(HCDROM handle, int selector, int value) {
+    const auto open = findHandle(handle);
+    if (!open)
+        return failWith(CdErrBadHandle);
+    if (selector != CdParmTocMsf || (value != 0 && value != 1))
+        return failWith(CdErrUnknownParm);
+    std::lock_guard lock(open->Lock);
+    open->Msf = value == 1;
+    return 1;
+}
+
+int ReadTOC(HCDROM handle, TTOC* toc) {
+    const auto open = findHandle(handle);
+    if (!open)
+        return failWith(CdErrBadHandle);
+    if (!toc)
+        return failWith(CdErrBadArgument);
+    std::lock_guard lock(open->Lock);
+    CdIo_t* p = open->Cdio;
+    if (!open->Drive.IsImage && cdio_get_media_changed(p) == 1) {
+        // A new disc: the device driver keeps the old table until it is opened again.
+        CdIo_t* fresh =
+            cdio_open(QFile::encodeName(open->Drive.Source).constData(), open->Drive.Driver);
+        if (!fresh)
+            return failWith(CdErrOpenFailed);
+        cdio_destroy(p);
+        p = open->Cdio = fresh;
+    }
+    const track_t first = cdio_get_first_track_num(p);
+    const track_t count = cdio_get_num_tracks(p);
+    if (first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK || count == 0 || count > 99 ||
+        first + count - 1 > 99)
+        return failWith(CdErrNoDisc);
+    std::memset(toc, 0, sizeof *toc);
+    toc->FirstTrack = uint8_t(first);
+    toc->LastTrack = uint8_t(first + count - 1);
+    for (int i = 0; i <= count; ++i) {
+        const bool leadOut = i == count;
+        const track_t t = leadOut ? track_t(CDIO_CDROM_LEADOUT_TRACK) : track_t(first + i);
+        const lsn_t lsn = cdio_get_track_lsn(p, t);
+        if (lsn == CDIO_INVALID_LSN)
+            return failWith(CdErrNoDisc);
+        TTOCTrack& e = toc->Tracks[i];
+        e.TrackNumber = leadOut ? CdLeadOutTrack : uint8_t(t);
+        uint8_t control = 0;
+        if (!leadOut) {
+            if (cdio_get_track_format(p, t) != TRACK_FORMAT_AUDIO)
+                control |= 0x04;
+            if (cdio_get_track_copy_permit(p, t) == CDIO_TRACK_FLAG_TRUE)
+                control |= 0x02;
+            if (cdio_get_track_preemphasis(p, t) == CDIO_TRACK_FLAG_TRUE)
+                control |= 0x01;
+        }
+        e.Adr = uint8_t(0x10 | control);
+        putAddress(e, lsn, open->Msf);
+    }
+    toc->TocLen = uint16_t(2 + 8 * (count + 1));
+    t_lastError = CdErrNone;
+    return 1;
+}
+
+int ReadCDAudioLBA(HCDROM handle, TTrackBuf* buffer) {
+    const auto open = findHandle(handle);
+    if (!open)
+        return failWith(CdErrBadHandle);
+    if (!buffer)
+        return failWith(CdErrBadArgument);
+    buffer->Len = 0;
+    buffer->StartOffset = 0;
+    auto fail = [&](int code) {
+        buffer->Status = uint32_t(code);
+        return failWith(code);
+    };
+    const uint32_t n = buffer->NumFrames;
+    if (n == 0 || n > buffer->MaxLen / CdSectorBytes)
+        return fail(CdErrBadArgument);
+    std::lock_guard lock(open->Lock);
+    CdIo_t* p = open->Cdio;
+    const track_t first = cdio_get_first_track_num(p);
+    if (first == CDIO_INVALID_TRACK)
+        return fail(CdErrNoDisc);
+    const lsn_t base = cdio_get_track_lsn(p, first);
+    const lsn_t leadOut = cdio_get_track_lsn(p, CDIO_CDROM_LEADOUT_TRACK);
+    if (base == CDIO_INVALID_LSN || leadOut == CDIO_INVALID_LSN)
+        return fail(CdErrNoDisc);
+    // Sector 0 is the first track's first sector, so a disc whose first track starts later
+    // than 00:02:00 still reads each track's own audio.
+    const int64_t start = int64_t(base) + buffer->StartFrame;
+    if (start + n > leadOut)
+        return fail(CdErrOutOfRange); // a drive cannot read past the lead-out either
+    uint8_t* out = buffer->data();
+    if (open->Drive.IsImage) {
+        // The image drivers only fail a read that starts past the end of the file; reading
+        // sector by sector makes a file cut short fail at its first missing sector. A sector
+        // cut in the middle reads as its bytes followed by zeros.
+        std::memset(out, 0, size_t(n) * CdSectorBytes);
+        for (uint32_t i = 0; i < n; ++i)
+            if (cdio_read_audio_sector(p, out + size_t(i) * CdSectorBytes, lsn_t(start + i)) !=
+                DRIVER_OP_SUCCESS)
+                return fail(CdErrReadFailed);
+    } else if (cdio_read_audio_sectors(p, out, lsn_t(start), n) != DRIVER_OP_SUCCESS) {
+        return fail(CdErrReadFailed);
+    }
+    buffer->Len = n * CdSectorBytes;
+    buffer->Status = 0;
+    t_lastError = CdErrNone;
+    return 1;
+}
+
+int GetAspiLibError() {
+    return t_lastError;
+}
+
+QString CdDriveDescription(const TCDRec& drive) {
+    const QByteArray vendor(drive.Vendor, qsizetype(strnlen(drive.Vendor, sizeof drive.Vendor)));
+    const QByteArray product(drive.ProductId,
+                             qsizetype(strnlen(drive.ProductId, sizeof drive.ProductId)));
+    return QString::fromUtf8(vendor + product).left(26).trimmed();
+}
+
+int TocEntryFrames(const TTOCTrack& entry) {
+    return entry.Addr[1] * 4500 + entry.Addr[2] * 75 + entry.Addr[3];
+}

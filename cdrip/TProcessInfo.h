@@ -1,0 +1,24 @@
+// The record a rip worker (and later the rip job itself) posts with each progress or outcome
+// event: made by the sender, owned by the event that carries it, read on the GUI thread.
+#pragma once
+
+#include <QString>
+
+// Values of TProcessInfo::Value beside 0..100 percent.
+constexpr int ProcessNormalizing = 999; // the normalisation pass starts
+constexpr int ProcessRipEnded = 1000;   // the worker has ended; ErrorCode tells how
+constexpr int ProcessEncoded = 2000;    // encoding finished, or skipped after a failed rip
+
+// Values of TProcessInfo::ErrorCode.
+constexpr int RipOk = 0;
+constexpr int RipReadFailed = 3;   // a sector read failed, or the track has no sectors
+constexpr int RipSkipped = 4;      // encoding skipped after a failed rip
+constexpr int RipCannotCreate = 5; // the WAV file cannot be created (or the title names a path)
+constexpr int RipWriteFailed = 6;  // writing the WAV failed (disk full, I/O error)
+
+struct TProcessInfo {
+    int Value = 0;
+    int ErrorCode = RipOk;
+    // For RipWriteFailed: "Cannot write <path>: <system reason>". Empty otherwise.
+    QString ErrorText;
+};

@@ -1,0 +1,36 @@
+#include "DiscOpener.h"
+
+#include "cdrip/CdAccess.h"
+#include "settings/SettingsStore.h"
+
+bool TakeOption(const QStringList& args, int& i, const QString& name, QString& value,
+                bool& missing) {
+    const QString& a = args[i];
+    missing = false;
+    if (a == name) {
+        if (i + 1 >= args.size()) {
+            missing = true;
+            return true;
+        }
+        value = args[++i];
+        return true;
+    }
+    if (a.startsWith(name + QLatin1Char('='))) {
+        value = a.mid(name.size() + 1);
+        return true;
+    }
+    return false;
+}
+
+int OpenDiscForCommand(TCliContext& ctx, int drive, TDiscSession& session) {
+    SetDiscImages(ctx.DiscImages);
+    LoadOptions();
+    if (session.OpenDrive(drive) == 0)
+        return ctx.failure(session.StatusText);
+    if (!session.AudioCdPresent())
+        return ctx.failure(StatusNoAudioCd);
+    session.ReadDisc();
+    if (session.Rows.empty())
+        return ctx.failure(session.StatusText);
+    return ExitOk;
+}

@@ -1,0 +1,18 @@
+// What the disc commands of sondrel-cli share: their option parsing helpers and opening the
+// chosen drive and reading its disc as the main window would. Main thread only.
+#pragma once
+
+#include "CliContext.h"
+#include "cdrip/DiscSession.h"
+
+#include <QString>
+#include <QStringList>
+
+// Takes the value of option `name` at args[i] ("--name VALUE" or "--name=VALUE"), moving i past
+// it. False when args[i] is not that option; `missing` set when it has no value.
+bool TakeOption(const QStringList& args, int& i, const QString& name, QString& value,
+                bool& missing);
+
+// Registers the --disc-image files, loads the settings, opens drive `drive` and reads its disc
+// into `session`. Returns ExitOk, or ExitFailed after printing the status text that says why.
+int OpenDiscForCommand(TCliContext& ctx, int drive, TDiscSession& session);

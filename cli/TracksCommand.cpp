@@ -1,0 +1,27 @@
+#include "Commands.h"
+#include "DiscOpener.h"
+
+int RunTracksCommand(TCliContext& ctx, const QStringList& args) {
+    int drive = 0;
+    for (int i = 0; i < args.size(); ++i) {
+        QString value;
+        bool missing = false;
+        if (TakeOption(args, i, QStringLiteral("--drive"), value, missing)) {
+            bool ok = false;
+            drive = value.toInt(&ok);
+            if (missing || !ok || drive < 0)
+                return ctx.usageError(QStringLiteral("--drive needs a drive number (see drives)"));
+        } else {
+            return ctx.usageError(QStringLiteral("tracks: unknown argument '%1'").arg(args[i]));
+        }
+    }
+    TDiscSession session;
+    if (const int rc = OpenDiscForCommand(ctx, drive, session); rc != ExitOk)
+        return rc;
+    ctx.Out << "No.\tTitle\tStart Time\tLength(min)\n";
+    for (const TTrackRow& row : session.Rows)
+        ctx.Out << row.Number << '\t' << row.Title << '\t' << row.StartTime << '\t' << row.Length
+                << '\n';
+    ctx.Out.flush();
+    return ExitOk;
+}
