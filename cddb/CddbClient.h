@@ -63,6 +63,8 @@ public:
               const std::atomic<bool>* stop = nullptr);
 
     int lastError() const { return m_error; }
+    // Records a failure that happened before the client was asked (e.g. an unreadable table).
+    void setFailure(Error code, const QString& text) { fail(code, text); }
     const QString& lastErrorText() const { return m_errorText; }
 
     // The hello= value built from the e-mail and program options: "user+host+name+version",
