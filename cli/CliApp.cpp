@@ -19,6 +19,7 @@ const std::map<QString, Command>& commands() {
         {QStringLiteral("drives"), {RunDrivesCommand}},
         {QStringLiteral("tracks"), {RunTracksCommand}},
         {QStringLiteral("rip"), {RunRipCommand}},
+        {QStringLiteral("lookup"), {RunLookupCommand}},
     };
     return table;
 }
@@ -59,6 +60,16 @@ QString TCliApp::helpText() {
         "      defaults to the OutputFormat setting; only wav is available so far.\n"
         "      Progress and messages go to stderr, the path of each ripped file to\n"
         "      stdout. Exit status 1 when any track failed.\n"
+        "  lookup [--drive N] [--server HOST[:PORT]] [--script PATH]\n"
+        "      [--proxy HOST:PORT | --no-proxy] [--timeout SECONDS] [--save]\n"
+        "      Looks up the disc in drive N (default 0) on a CDDB server over HTTP.\n"
+        "      --server, --script and --proxy are stored in the QueryCDDB settings\n"
+        "      first (what is not given keeps its stored value; a port that is not a\n"
+        "      number is sent as 80). Prints Artist, Album, Year and Genre lines, then\n"
+        "      No.<TAB>Title and one line per track; without a match it prints the\n"
+        "      no-match notice. --timeout limits each request (default 30 s). --save\n"
+        "      writes the results to cd.dat, where tracks and rip find them. Exit\n"
+        "      status 0 when track titles were found, 1 otherwise.\n"
         "\n"
         "Exit status: 0 success, 1 the job failed, 2 usage error.\n");
 }
