@@ -1,8 +1,11 @@
 #include "HttpGet.h"
 
 #include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QHostInfo>
 #include <QNetworkProxy>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace {
 
@@ -65,9 +68,49 @@ bool THttpGet::run() {
         return int(qMin<qint64>(SliceMs, qMax<qint64>(1, deadline.remainingTime())));
     };
 
+    // The name is looked up in the background while this thread polls, because a blocking
+    // look-up with a dead name server would ignore both the time limit and the stop flag.
+    QHostAddress address;
+    if (!address.setAddress(peerHost)) {
+        QEventLoop loop;
+        QObject context;
+        bool done = false;
+        QHostInfo found;
+        const int id = QHostInfo::lookupHost(peerHost, &context, [&](const QHostInfo& info) {
+            found = info;
+            done = true;
+            loop.quit();
+        });
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+            if ((Stop && Stop->load()) || deadline.hasExpired())
+                loop.quit();
+        });
+        tick.start(SliceMs);
+        if (!done)
+            loop.exec();
+        if (!done) {
+            QHostInfo::abortHostLookup(id);
+            if (stopRequested())
+                return fail(QStringLiteral("The lookup was stopped."));
+            return timedOut();
+        }
+        if (found.error() != QHostInfo::NoError || found.addresses().isEmpty())
+            return fail(QStringLiteral("Cannot reach the %1 %2: %3.")
+                            .arg(what, peer,
+                                 found.errorString().isEmpty() ? QStringLiteral("Host not found")
+                                                               : found.errorString()));
+        address = found.addresses().first();
+        for (const QHostAddress& a : found.addresses())
+            if (a.protocol() == QAbstractSocket::IPv4Protocol) {
+                address = a; // IPv4 first: many small servers listen on nothing else
+                break;
+            }
+    }
+
     QTcpSocket socket;
     socket.setProxy(QNetworkProxy::NoProxy); // the proxy, if any, is spoken to explicitly
-    socket.connectToHost(peerHost, peerPort);
+    socket.connectToHost(address, peerPort);
     while (socket.state() != QAbstractSocket::ConnectedState) {
         if (stopRequested())
             return fail(QStringLiteral("The lookup was stopped."));

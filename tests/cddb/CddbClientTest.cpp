@@ -360,3 +360,19 @@ TEST(CddbCalls, OptionsThatCannotMakeARequest) {
     TCddbQuery none{0, t.Entries};
     EXPECT_EQ(CDDBQueryDisc(threeTracks(), &none), 0);
 }
+
+TEST(CddbCalls, HostNamesAreLookedUp) {
+    TCddbTestServer server(TCddbTestServer::cddb("202 No match found.\r\n", {}));
+    setOptions(QStringLiteral("localhost:%1").arg(server.port()));
+    TQueryTable t;
+    ASSERT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1) << CDDBLastErrorText().toStdString();
+    const auto seen = server.requests();
+    ASSERT_EQ(seen.size(), 1);
+    EXPECT_EQ(seen[0].Host, QStringLiteral("localhost:%1").arg(server.port()).toUtf8());
+
+    setOptions(QStringLiteral("no-such-host.invalid"));
+    t.reset();
+    EXPECT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 0);
+    EXPECT_EQ(CDDBGetLastError(), TCddbClient::ErrNetwork);
+    EXPECT_TRUE(CDDBLastErrorText().contains(QStringLiteral("no-such-host.invalid")));
+}
