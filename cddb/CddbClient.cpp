@@ -146,6 +146,9 @@ bool TCddbClient::fetch(const QString& command, qint64 maxBytes, QByteArray* bod
     // HOST:PORT, [IPv6]:PORT or a bare IPv6 address.
     static const QRegularExpression withPort(QStringLiteral("^\\[?([^\\[\\]]*?)\\]?:(\\d{1,5})$"));
     const auto m = withPort.match(m_server);
+    if (!m.hasMatch() && m_server.count(QLatin1Char(':')) == 1)
+        return fail(ErrOptions,
+                    QStringLiteral("The CDDB server '%1' has an invalid port.").arg(m_server));
     if (m.hasMatch() && !(m_server.count(QLatin1Char(':')) > 1 && !m_server.startsWith('['))) {
         const int p = m.captured(2).toInt();
         if (p < 1 || p > 65535)
@@ -185,6 +188,8 @@ bool TCddbClient::fetch(const QString& command, qint64 maxBytes, QByteArray* bod
     if (!get.run()) {
         if (get.stopped())
             return fail(ErrStopped, get.errorText());
+        if (get.tooLarge())
+            return fail(ErrProtocol, get.errorText());
         return fail(get.status() != 0 && get.status() != 200 ? ErrHttp : ErrNetwork,
                     get.errorText());
     }

@@ -29,9 +29,9 @@ public:
     enum Error {
         ErrNone = 0,
         ErrOptions = 1,  // the options do not make a usable request (e.g. no server)
-        ErrNetwork = 2,  // no connection, timeout, connection closed, answer too large
+        ErrNetwork = 2,  // no connection, no answer in time, connection cut
         ErrHttp = 3,     // the web server answered with a status other than 200
-        ErrProtocol = 4, // the CDDB answer is an error code or cannot be understood
+        ErrProtocol = 4, // the answer is a CDDB error, cannot be understood or is too large
         ErrStopped = 5,  // the stop flag was raised
         ErrArgument = 6, // invalid table of contents or match
     };

@@ -42,6 +42,7 @@ bool THttpGet::run() {
     m_body.clear();
     m_status = 0;
     m_stopped = false;
+    m_tooLarge = false;
     m_error.clear();
 
     const QString peerHost = UseProxy ? ProxyHost : Host;
@@ -154,19 +155,23 @@ bool THttpGet::run() {
                     headEnd = lf;
                     bodyStart = lf + 2;
                 }
-                if (headEnd < 0 && data.size() > MaxHeaderBytes)
+                if (headEnd < 0 && data.size() > MaxHeaderBytes) {
+                    m_tooLarge = true;
                     return fail(
                         QStringLiteral("The %1 %2 sent an invalid HTTP answer.").arg(what, peer));
+                }
                 if (headEnd >= 0 && !parseHeaders(data.left(headEnd), &contentLength, &chunked))
                     return fail(
                         QStringLiteral("The %1 %2 sent an invalid HTTP answer.").arg(what, peer));
             }
             // Chunk headers add a little to the body, hence the allowance.
             const qint64 limit = MaxBodyBytes + (chunked ? MaxBodyBytes / 8 + 1024 : 0);
-            if (headEnd >= 0 && data.size() - bodyStart > limit)
+            if (headEnd >= 0 && data.size() - bodyStart > limit) {
+                m_tooLarge = true;
                 return fail(QStringLiteral("The answer of the %1 %2 is larger than %3 KiB.")
                                 .arg(what, peer)
                                 .arg(MaxBodyBytes / 1024));
+            }
             if (headEnd >= 0 && contentLength >= 0 && !chunked &&
                 data.size() - bodyStart >= contentLength)
                 break;
@@ -195,10 +200,12 @@ bool THttpGet::run() {
             return fail(QStringLiteral("The answer of the %1 %2 was cut short.").arg(what, peer));
         body.truncate(contentLength);
     }
-    if (body.size() > MaxBodyBytes)
+    if (body.size() > MaxBodyBytes) {
+        m_tooLarge = true;
         return fail(QStringLiteral("The answer of the %1 %2 is larger than %3 KiB.")
                         .arg(what, peer)
                         .arg(MaxBodyBytes / 1024));
+    }
     if (m_status != 200)
         return fail(QStringLiteral("The %1 %2 answered HTTP %3.").arg(what, peer).arg(m_status));
     m_body = body;

@@ -31,6 +31,9 @@ public:
     const QByteArray& body() const { return m_body; }
     int status() const { return m_status; } // HTTP status, 0 when none was received
     bool stopped() const { return m_stopped; }
+    // True when the failure was an answer beyond MaxBodyBytes (or headers beyond 64 KiB): the
+    // server is there but sends what no CDDB server sends.
+    bool tooLarge() const { return m_tooLarge; }
     const QString& errorText() const { return m_error; }
 
     // The request line and headers exactly as sent.
@@ -44,5 +47,6 @@ private:
     QByteArray m_body;
     int m_status = 0;
     bool m_stopped = false;
+    bool m_tooLarge = false;
     QString m_error;
 };

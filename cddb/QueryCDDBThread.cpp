@@ -1,6 +1,7 @@
 #include "QueryCDDBThread.h"
 
 #include "CddbCalls.h"
+#include "CddbClient.h"
 #include "CddbMessageEvent.h"
 #include "CddbRecord.h"
 #include "audio/Genres.h"
@@ -156,8 +157,13 @@ void TQueryCDDBThread::execute() {
         if (m_link->Stop)
             return;
         if (CDDBGetDiskInfo(&matches[size_t(i)], buffer.data(), RecordBufferSize, &m_link->Stop) !=
-            1)
-            continue; // a record that cannot be fetched is skipped
+            1) {
+            // A record the server cannot give is skipped; a server that no longer answers
+            // would only make every further fetch wait out its time limit.
+            if (CDDBGetLastError() == TCddbClient::ErrNetwork)
+                break;
+            continue;
+        }
         const TCddbRecord record = TCddbRecord::parse(QString::fromUtf8(buffer.data()));
 
         if (record.hasDiscTitle()) {

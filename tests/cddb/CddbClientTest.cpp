@@ -293,9 +293,9 @@ TEST(CddbCalls, HostileAnswersFailCleanly) {
     };
     const QByteArray megabyteLine = "200 rock 1400c803 " + QByteArray(1024 * 1024, 'A') + "\r\n";
     const QList<Case> cases = {
-        {"megabyte line", TCddbTestServer::ok(megabyteLine), TCddbClient::ErrNetwork},
+        {"megabyte line", TCddbTestServer::ok(megabyteLine), TCddbClient::ErrProtocol},
         {"megabyte without length", "HTTP/1.0 200 OK\r\n\r\n" + megabyteLine,
-         TCddbClient::ErrNetwork},
+         TCddbClient::ErrProtocol},
         {"not CDDB", TCddbTestServer::ok("<html>hello</html>\n"), TCddbClient::ErrProtocol},
         {"binary", TCddbTestServer::ok(QByteArray("\x00\xff\xfe\x01\x02", 5)),
          TCddbClient::ErrProtocol},
@@ -304,7 +304,7 @@ TEST(CddbCalls, HostileAnswersFailCleanly) {
         {"short body", "HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\n202 No",
          TCddbClient::ErrNetwork},
         {"header flood", "HTTP/1.0 200 OK\r\nX: " + QByteArray(200 * 1024, 'h'),
-         TCddbClient::ErrNetwork},
+         TCddbClient::ErrProtocol},
     };
     for (const Case& c : cases) {
         TCddbTestServer server([&c](const TCddbTestServer::Request&) { return c.Reply; });
@@ -344,9 +344,12 @@ TEST(CddbCalls, DamagedButReadableAnswers) {
 
 TEST(CddbCalls, OptionsThatCannotMakeARequest) {
     TQueryTable t;
-    setOptions(QStringLiteral("127.0.0.1:99999"));
-    EXPECT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 0);
-    EXPECT_EQ(CDDBGetLastError(), TCddbClient::ErrOptions);
+    for (const char* server : {"127.0.0.1:99999", "127.0.0.1:0", "host:http", "a b"}) {
+        setOptions(QString::fromLatin1(server));
+        t.reset();
+        EXPECT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 0) << server;
+        EXPECT_EQ(CDDBGetLastError(), TCddbClient::ErrOptions) << server;
+    }
     setOptions(QString());
     t.reset();
     EXPECT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 0);

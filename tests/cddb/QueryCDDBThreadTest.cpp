@@ -389,3 +389,28 @@ TEST_F(QueryWorker, AbandonedWorkerWritesNothing) {
     EXPECT_TRUE(worker.isNull());
     EXPECT_EQ(Session.Fields.Artist, QStringLiteral("old artist"));
 }
+
+TEST_F(QueryWorker, ServerThatStopsAnsweringEndsTheRecordWalk) {
+    openDisc();
+    // The match list arrives, then the reads get no answer: the first read waits out its time
+    // limit and the other matches are not tried, so ten matches cannot cost ten time limits.
+    QByteArray list = "210 Found exact matches, list follows (until terminating `.')\r\n";
+    for (const char* cat : {"rock", "jazz", "folk", "misc"})
+        list += QByteArray(cat) + " 09000c03 Some / Disc\r\n";
+    list += ".\r\n";
+    TCddbTestServer server([list](const TCddbTestServer::Request& r) {
+        if (r.Command().startsWith(QStringLiteral("cddb query")))
+            return TCddbTestServer::ok(list);
+        return QByteArray(); // silent
+    });
+    auto s = settingsFor(server.address());
+    s.TimeoutSeconds = 1;
+    QElapsedTimer clock;
+    clock.start();
+    lookup(s);
+    EXPECT_LT(clock.elapsed(), 10000);
+    EXPECT_EQ(Receiver.WParams[0], TCddbMessageEvent::Finished);
+    EXPECT_EQ(Receiver.Outcomes[0], TCddbMessageEvent::NoTitles);
+    EXPECT_EQ(server.requests().size(), 2);
+    EXPECT_TRUE(Session.Fields.Artist.isEmpty()); // the boxes were emptied for the matches
+}
