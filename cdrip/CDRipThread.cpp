@@ -118,6 +118,7 @@ void TCDRipThread::rip(int start, int length) {
 
     uint64_t written = 0;
     int p = 0;
+    int lastPercent = -1;
     while (!writeError) {
         const int n = std::min(ChunkSectors, length - p);
         const size_t capacity = size_t(n) * CdSectorBytes;
@@ -138,7 +139,12 @@ void TCDRipThread::rip(int start, int length) {
             readFailed = true;
         }
         p += n;
-        post(int(int64_t(p) * 100 / length));
+        // Each wake-up of the GUI thread costs more than a chunk's read on a fast source, so a
+        // percentage is posted when it changes, not after every chunk.
+        const int percent = int(int64_t(p) * 100 / length);
+        if (percent != lastPercent)
+            post(percent);
+        lastPercent = percent;
         if (readFailed || writeError || p >= length || Aborted.load())
             break;
     }

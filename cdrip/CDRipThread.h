@@ -1,6 +1,7 @@
 // The rip worker: copies one audio track from an open drive into "<title>.wav" in the output
 // folder, optionally normalises it, and posts its progress and outcome as TRipEvents (2125,
-// 2126) to a receiver on the GUI thread. One worker per track.
+// 2126) to a receiver on the GUI thread. One worker per track. Reads go to the drive in
+// requests of 10 sectors; a percentage is posted whenever it changes.
 #pragma once
 
 #include "CdAccess.h"

@@ -154,6 +154,9 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
         }
     }
 
+    if (format && FormatName(*format) != QLatin1String("WAV"))
+        return ctx.usageError(QStringLiteral("%1 output is not available yet; use --format wav")
+                                  .arg(FormatName(*format)));
     TDiscSession session;
     if (const int rc = OpenDiscForCommand(ctx, drive, session); rc != ExitOk)
         return rc;

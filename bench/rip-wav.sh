@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Rip speed against a plain copy: makes a 74-minute CUE/BIN image in 20 tracks, rips it to WAV
+# with sondrel-cli and copies its BIN with cat, and prints both times and their ratio
+# (copy time / rip time; 1.0 = as fast as cat, the target is at least 0.5).
+#   bench/rip-wav.sh [BUILD_DIR] [WORK_DIR]
+# Needs about 2.4 GB free in WORK_DIR (default: a temporary folder, removed afterwards).
+set -euo pipefail
+build=$(cd "${1:-build}" && pwd)
+cli="$build/cli/sondrel-cli"
+work="${2:-}"
+if [ -z "$work" ]; then
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+fi
+mkdir -p "$work"
+
+sectors=$((74 * 60 * 75))
+tracks=20
+per=$((sectors / tracks))
+echo "Writing a 74-minute image ($((sectors * 2352 / 1000000)) MB) in $work ..."
+head -c $((sectors * 2352)) /dev/urandom >"$work/bench.bin"
+{
+    echo 'FILE "bench.bin" BINARY'
+    for ((t = 0; t < tracks; t++)); do
+        s=$((t * per))
+        printf '  TRACK %02d AUDIO\n    INDEX 01 %02d:%02d:%02d\n' $((t + 1)) \
+            $((s / 4500)) $((s / 75 % 60)) $((s % 75))
+    done
+} >"$work/bench.cue"
+
+now() { date +%s.%N; }
+# Both runs read the BIN from the page cache: read it once first.
+sync -f "$work/bench.bin"
+cat "$work/bench.bin" >/dev/null
+
+# Best of three runs each: the machine is shared, and write-back of earlier runs disturbs a
+# single measurement.
+copy=999999
+rip=999999
+for run in 1 2 3; do
+    sync
+    t0=$(now)
+    cat "$work/bench.bin" >"$work/copy.bin"
+    sync -f "$work/copy.bin"
+    t1=$(now)
+    rm -f "$work/copy.bin"
+    copy=$(echo "c = $t1 - $t0; if (c < $copy) c else $copy" | bc -l)
+
+    rm -rf "$work/out"
+    sync
+    t2=$(now)
+    "$cli" --config-dir "$work/config" --disc-image "$work/bench.cue" rip --format wav \
+        --out "$work/out" >/dev/null 2>"$work/rip.log" || { cat "$work/rip.log" >&2; exit 1; }
+    sync -f "$work/out/Track01.wav"
+    t3=$(now)
+    rip=$(echo "r = $t3 - $t2; if (r < $rip) r else $rip" | bc -l)
+done
+rm -rf "$work/out"
+
+ratio=$(echo "$copy / $rip" | bc -l)
+mb=$(echo "$sectors * 2352 / 1000000" | bc -l)
+printf 'cat copy:  %6.2f s  (%.0f MB/s)\n' "$copy" "$(echo "$mb / $copy" | bc -l)"
+printf 'WAV rip:   %6.2f s  (%.0f MB/s)\n' "$rip" "$(echo "$mb / $rip" | bc -l)"
+printf 'ratio (copy time / rip time): %.2f  (target >= 0.50)\n' "$ratio"

@@ -1,0 +1,211 @@
+// The CD access layer over real libcdio and images the tests write: drive list, handles,
+// table of contents (checked against cd-info), sector reads and their failures.
+#include "cdrip/CdAccess.h"
+#include "TestDisc.h"
+#include "tests/common/TestUtil.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+HCDROM openImage(const QString& path) {
+    SetDiscImages({path});
+    TCDList list{};
+    list.MaxCd = 8;
+    GetCDList(&list);
+    TGetCDHand req{};
+    req.Size = 12;
+    req.Ver = 1;
+    req.Ha = list.Cd[0].Ha;
+    req.Tgt = list.Cd[0].Tgt;
+    req.Lun = list.Cd[0].Lun;
+    return GetCDHandle(&req);
+}
+
+struct TOracleEntry {
+    int Track, M, S, F;
+};
+
+// The table as cd-info (libcdio-utils) prints it.
+std::vector<TOracleEntry> cdInfoToc(const QString& cue) {
+    const auto r = RunProgram(QStringLiteral("cd-info"),
+                              {"--no-device-info", "--no-cddb", "--no-analyze", "--cue-file", cue});
+    std::vector<TOracleEntry> entries;
+    const QRegularExpression line(QStringLiteral("^\\s*(\\d+): (\\d\\d):(\\d\\d):(\\d\\d)\\s"));
+    for (const QByteArray& l : r.Out.split('\n')) {
+        const auto m = line.match(QString::fromUtf8(l));
+        if (m.hasMatch())
+            entries.push_back({m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(),
+                               m.captured(4).toInt()});
+    }
+    return entries;
+}
+
+std::unique_ptr<uint8_t[]> readBuffer(uint32_t start, uint32_t n) {
+    std::unique_ptr<uint8_t[]> raw(new uint8_t[sizeof(TTrackBuf) + n * CdSectorBytes]);
+    auto* b = reinterpret_cast<TTrackBuf*>(raw.get());
+    *b = TTrackBuf{};
+    b->StartFrame = start;
+    b->NumFrames = n;
+    b->MaxLen = n * CdSectorBytes;
+    return raw;
+}
+
+QByteArray audioOf(uint8_t* raw) {
+    auto* b = reinterpret_cast<TTrackBuf*>(raw);
+    return QByteArray(reinterpret_cast<const char*>(b->data() + b->StartOffset), b->Len);
+}
+
+TEST(CdAccess, ImagesComeFirstInOrderAsImageDrives) {
+    QTemporaryDir dir;
+    TTestDisc a(dir.path(), {20}, 0, QStringLiteral("first-disc"));
+    TTestDisc b(dir.path(), {20}, 0, QStringLiteral("a-rather-long-disc-name"));
+    SetDiscImages({a.CuePath, b.CuePath});
+    TCDList list{};
+    list.MaxCd = 8;
+    GetCDList(&list);
+    ASSERT_GE(list.NumCd, 2);
+    EXPECT_STREQ(list.Cd[0].ProductId, "first-disc.cue");
+    EXPECT_EQ(CdDriveDescription(list.Cd[0]), "Image   first-disc.cue");
+    EXPECT_EQ(QByteArray(list.Cd[0].Vendor).trimmed(), "Image");
+    // The product field holds 16 characters.
+    EXPECT_STREQ(list.Cd[1].ProductId, "a-rather-long-di");
+    EXPECT_NE(list.Cd[0].Tgt, list.Cd[1].Tgt);
+
+    list.MaxCd = 1; // the caller's capacity is respected
+    GetCDList(&list);
+    EXPECT_EQ(list.NumCd, 1);
+
+    TGetCDHand req{12, 1, list.Cd[0].Ha, list.Cd[0].Tgt, list.Cd[0].Lun, 0, 0, 0, 0, {}};
+    const HCDROM h = GetCDHandle(&req);
+    ASSERT_NE(h, 0);
+    EXPECT_NE(CloseCDHandle(h), 0);
+    EXPECT_EQ(CloseCDHandle(h), 0); // closed once only
+    EXPECT_EQ(GetAspiLibError(), CdErrBadHandle);
+}
+
+TEST(CdAccess, MissingImageOrWrongRequestGivesNoHandle) {
+    QTemporaryDir dir;
+    EXPECT_EQ(openImage(dir.filePath("none.cue")), 0);
+    EXPECT_EQ(GetAspiLibError(), CdErrOpenFailed);
+    TTestDisc disc(dir.path(), {20});
+    SetDiscImages({disc.CuePath});
+    TGetCDHand req{12, 2, 0, 0, 0, 0, 0, 0, 0, {}}; // unknown version
+    EXPECT_EQ(GetCDHandle(&req), 0);
+    req.Ver = 1;
+    req.Tgt = 7; // no such drive
+    EXPECT_EQ(GetCDHandle(&req), 0);
+    EXPECT_EQ(GetAspiLibError(), CdErrNoDrive);
+}
+
+TEST(CdAccess, TableOfContentsMatchesCdInfo) {
+    QTemporaryDir dir;
+    // The second disc's first track starts 2 seconds late.
+    for (int offset : {0, 150}) {
+        TTestDisc disc(dir.path(), {300, 451, 77, 1000}, offset,
+                       QStringLiteral("toc%1").arg(offset));
+        const HCDROM h = openImage(disc.CuePath);
+        ASSERT_NE(h, 0);
+        ASSERT_NE(ModifyCDParms(h, CdParmTocMsf, 1), 0);
+        TTOC toc{};
+        ASSERT_EQ(ReadTOC(h, &toc), 1);
+        EXPECT_EQ(toc.FirstTrack, 1);
+        EXPECT_EQ(toc.LastTrack, 4);
+        EXPECT_EQ(toc.TocLen, 2 + 8 * 5);
+        const auto oracle = cdInfoToc(disc.CuePath);
+        ASSERT_EQ(oracle.size(), 5u);
+        for (int i = 0; i < 5; ++i) {
+            const TTOCTrack& e = toc.Tracks[i];
+            EXPECT_EQ(e.TrackNumber, oracle[size_t(i)].Track) << i;
+            EXPECT_EQ(e.Addr[1], oracle[size_t(i)].M) << i;
+            EXPECT_EQ(e.Addr[2], oracle[size_t(i)].S) << i;
+            EXPECT_EQ(e.Addr[3], oracle[size_t(i)].F) << i;
+            EXPECT_EQ(e.Adr & 0x04, 0) << "audio track " << i;
+        }
+        // Track 1 of an ordinary disc at 00:02:00, the lead-out after the last track.
+        EXPECT_EQ(TocEntryFrames(toc.Tracks[0]), 150 + offset);
+        EXPECT_EQ(TocEntryFrames(toc.Tracks[4]), 150 + offset + 300 + 451 + 77 + 1000);
+
+        // Logical block addresses on request.
+        ASSERT_NE(ModifyCDParms(h, CdParmTocMsf, 0), 0);
+        ASSERT_EQ(ReadTOC(h, &toc), 1);
+        uint32_t lba = 0;
+        std::memcpy(&lba, toc.Tracks[1].Addr, 4);
+        EXPECT_EQ(lba, uint32_t(150 + offset + 300));
+        EXPECT_EQ(ModifyCDParms(h, 37, 1), 0);
+        EXPECT_EQ(GetAspiLibError(), CdErrUnknownParm);
+        CloseCDHandle(h);
+    }
+}
+
+TEST(CdAccess, SectorZeroIsTheFirstTracksFirstSector) {
+    QTemporaryDir dir;
+    TTestDisc disc(dir.path(), {30, 25}, 150); // 150 sectors of hidden audio before track 1
+    const HCDROM h = openImage(disc.CuePath);
+    ASSERT_NE(h, 0);
+    auto raw = readBuffer(0, 10);
+    ASSERT_EQ(ReadCDAudioLBA(h, reinterpret_cast<TTrackBuf*>(raw.get())), 1);
+    EXPECT_EQ(audioOf(raw.get()), disc.TrackBytes(0).left(10 * CdSectorBytes));
+    raw = readBuffer(30, 10); // track 2 starts 30 sectors later
+    ASSERT_EQ(ReadCDAudioLBA(h, reinterpret_cast<TTrackBuf*>(raw.get())), 1);
+    EXPECT_EQ(audioOf(raw.get()), disc.TrackBytes(1).left(10 * CdSectorBytes));
+    CloseCDHandle(h);
+}
+
+TEST(CdAccess, ReadsPastTheLeadOutOrWithBadBuffersFail) {
+    QTemporaryDir dir;
+    TTestDisc disc(dir.path(), {25});
+    const HCDROM h = openImage(disc.CuePath);
+    ASSERT_NE(h, 0);
+    auto raw = readBuffer(20, 10); // 5 of 10 sectors lie past the lead-out
+    auto* b = reinterpret_cast<TTrackBuf*>(raw.get());
+    EXPECT_NE(ReadCDAudioLBA(h, b), 1);
+    EXPECT_EQ(GetAspiLibError(), CdErrOutOfRange);
+    EXPECT_EQ(b->Len, 0u);
+    raw = readBuffer(20, 5);
+    ASSERT_EQ(ReadCDAudioLBA(h, reinterpret_cast<TTrackBuf*>(raw.get())), 1);
+    EXPECT_EQ(audioOf(raw.get()), disc.TrackBytes(0).mid(20 * CdSectorBytes));
+
+    b = reinterpret_cast<TTrackBuf*>(raw.get());
+    b->MaxLen = 4 * CdSectorBytes; // too small for 5 sectors
+    EXPECT_NE(ReadCDAudioLBA(h, b), 1);
+    EXPECT_EQ(GetAspiLibError(), CdErrBadArgument);
+    CloseCDHandle(h);
+    raw = readBuffer(0, 1);
+    EXPECT_NE(ReadCDAudioLBA(h, reinterpret_cast<TTrackBuf*>(raw.get())), 1);
+    EXPECT_EQ(GetAspiLibError(), CdErrBadHandle);
+}
+
+TEST(CdAccess, ABinCutShortGivesARealReadFailure) {
+    QTemporaryDir dir;
+    TTestDisc disc(dir.path(), {40});
+    const HCDROM h = openImage(disc.CuePath);
+    ASSERT_NE(h, 0);
+    disc.TruncateBin(15); // after the table was read: the disc claims 40 sectors
+    auto raw = readBuffer(10, 5);
+    ASSERT_EQ(ReadCDAudioLBA(h, reinterpret_cast<TTrackBuf*>(raw.get())), 1);
+    raw = readBuffer(10, 10); // sectors 15..19 are gone
+    EXPECT_NE(ReadCDAudioLBA(h, reinterpret_cast<TTrackBuf*>(raw.get())), 1);
+    EXPECT_EQ(GetAspiLibError(), CdErrReadFailed);
+    CloseCDHandle(h);
+}
+
+TEST(CdAccess, ABinCutShortBeforeOpeningPutsTheLeadOutBeforeLaterTracks) {
+    // What the rip worker has to survive: libcdio takes the lead-out from the BIN's size.
+    QTemporaryDir dir;
+    TTestDisc disc(dir.path(), {30, 30, 30});
+    disc.TruncateBin(40);
+    const HCDROM h = openImage(disc.CuePath);
+    ASSERT_NE(h, 0);
+    ModifyCDParms(h, CdParmTocMsf, 1);
+    TTOC toc{};
+    ASSERT_EQ(ReadTOC(h, &toc), 1);
+    EXPECT_LT(TocEntryFrames(toc.Tracks[3]), TocEntryFrames(toc.Tracks[2]));
+    CloseCDHandle(h);
+}
+
+} // namespace

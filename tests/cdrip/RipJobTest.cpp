@@ -1,0 +1,195 @@
+// The rip job driven by real workers through the Qt event loop: the sequence over several
+// tracks, failed tracks, messages, a drive that fails, stop, and normalising.
+#include "cdrip/RipJob.h"
+#include "RipWorkerSupport.h"
+#include "TestDisc.h"
+#include "cdrip/RipJobReport.h"
+#include "settings/AppOptions.h"
+#include "tests/common/TestUtil.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int FormatWav = 1;
+
+// Records everything the job reports, as lines, and ends the loop when it is done.
+class TRecorder : public TRipJobReport {
+public:
+    QStringList Log;
+    QStringList Messages;
+    QEventLoop Loop;
+    bool Done = false;
+
+    void TrackStarted(int number, const QString& title, int completed) override {
+        Log << QStringLiteral("start %1 %2 %3").arg(number).arg(title).arg(completed);
+    }
+    void TrackEnded(int number, const QString& title, const QString&, int errorCode) override {
+        Log << QStringLiteral("end %1 %2 %3").arg(number).arg(title).arg(errorCode);
+    }
+    void Hint(const QString& text) override { Log << "hint " + text; }
+    void BarCaption(const QString& text) override { Log << "bar " + text; }
+    void Progress(int) override {}
+    void Message(const QString& text) override { Messages << text; }
+    void Halted() override {
+        Log << "halted";
+        Loop.quit();
+    }
+    void Finished(bool stopped) override {
+        Log << (stopped ? "stopped" : "finished");
+        Done = true;
+        Loop.quit();
+    }
+    // Runs the event loop until the job reports its end or a halt (at most 20 s).
+    void wait() {
+        QTimer::singleShot(20000, &Loop, &QEventLoop::quit);
+        Loop.exec();
+    }
+};
+
+class RipJob : public ::testing::Test {
+protected:
+    void SetUp() override {
+        out = dir.filePath("out");
+        QDir().mkpath(out);
+        AppOptions.OutputFolder = out;
+        AppOptions.IsNormalize = false;
+    }
+    QTemporaryDir dir;
+    QString out;
+};
+
+TEST_F(RipJob, RipsEveryEntryInOrderAndFinishes) {
+    TTestDisc disc(dir.path(), {12, 25, 7});
+    const HCDROM h = OpenTestImage(disc.CuePath);
+    ASSERT_NE(h, 0);
+    TRecorder rec;
+    TRipJob job(h, {"01First", "03Third", "02Second"}, FormatWav, &rec);
+    ASSERT_TRUE(job.Start());
+    rec.wait();
+    EXPECT_EQ(rec.Log, (QStringList{"start 1 First 0", "hint Extracting...", "bar Initializing...",
+                                    "end 1 First 0", "hint Extracting...", "bar Initializing...",
+                                    "start 3 Third 1", "end 3 Third 0", "hint Extracting...",
+                                    "bar Initializing...", "start 2 Second 2", "end 2 Second 0",
+                                    "finished"}));
+    EXPECT_TRUE(rec.Messages.isEmpty());
+    EXPECT_EQ(job.Completed(), 3);
+    EXPECT_EQ(job.Failed(), 0);
+    EXPECT_EQ(ReadWholeFile(out + "/First.wav").mid(44), disc.TrackBytes(0));
+    EXPECT_EQ(ReadWholeFile(out + "/Second.wav").mid(44), disc.TrackBytes(1));
+    EXPECT_EQ(ReadWholeFile(out + "/Third.wav").mid(44), disc.TrackBytes(2));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 3);
+    CloseCDHandle(h);
+}
+
+TEST_F(RipJob, AFailedTrackShowsItsMessageAndTheRipMovesOn) {
+    TTestDisc disc(dir.path(), {10, 30, 10});
+    const HCDROM h = OpenTestImage(disc.CuePath);
+    ASSERT_NE(h, 0);
+    disc.TruncateBin(25); // track 2 fails to read, track 3 cannot be read at all
+    TRecorder rec;
+    TRipJob job(h, {"01a/b", "02Two", "03Three"}, FormatWav, &rec);
+    job.Start();
+    rec.wait();
+    EXPECT_TRUE(rec.Done);
+    EXPECT_EQ(rec.Messages,
+              (QStringList{out + "/a/b.wav is not a valid file name. Please rename the Title in "
+                                 "the CD tracks list.",
+                           "Error while reading CD information!",
+                           "Error while reading CD information!"}));
+    EXPECT_TRUE(rec.Log.contains("end 1 a/b 5"));
+    EXPECT_TRUE(rec.Log.contains("end 2 Two 3"));
+    EXPECT_EQ(job.Completed(), 3);
+    EXPECT_EQ(job.Failed(), 3);
+    EXPECT_EQ(Le32(ReadWholeFile(out + "/Two.wav"), 40), 0u);
+    CloseCDHandle(h);
+}
+
+TEST_F(RipJob, ADriveFailureHaltsUntilStopped) {
+    TRecorder rec;
+    TRipJob job(4711, {"01One", "02Two"}, FormatWav, &rec);
+    job.Start();
+    rec.wait();
+    EXPECT_EQ(rec.Messages, (QStringList{"CD extract failed! Please try again."}));
+    EXPECT_EQ(rec.Log.last(), "halted");
+    EXPECT_FALSE(job.IsFinished());
+    job.Stop();
+    EXPECT_EQ(rec.Log.last(), "stopped");
+    EXPECT_EQ(job.Failed(), 1);
+    EXPECT_TRUE(QDir(out).isEmpty());
+}
+
+TEST_F(RipJob, StopEndsTheJobAndNothingIsReportedAfter) {
+    TTestDisc disc(dir.path(), {200, 10});
+    const HCDROM h = OpenTestImage(disc.CuePath);
+    TRecorder rec;
+    {
+        TRipJob job(h, {"01Long", "02Short"}, FormatWav, &rec);
+        job.Start();
+        job.Stop();
+        EXPECT_TRUE(job.IsFinished());
+        // Events the worker posted before it stopped are dropped.
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(rec.Log.last(), "stopped");
+    EXPECT_FALSE(rec.Log.join('\n').contains("end "));
+    EXPECT_FALSE(QFile::exists(out + "/Short.wav"));
+    // The partial file has a header that matches its data.
+    const QByteArray part = ReadWholeFile(out + "/Long.wav");
+    ASSERT_GE(part.size(), 44);
+    EXPECT_EQ(Le32(part, 40), quint32(part.size() - 44));
+    CloseCDHandle(h);
+}
+
+TEST_F(RipJob, DestroyingARunningJobJoinsItsWorker) {
+    TTestDisc disc(dir.path(), {300});
+    const HCDROM h = OpenTestImage(disc.CuePath);
+    TRecorder rec;
+    {
+        TRipJob job(h, {"01Long"}, FormatWav, &rec);
+        job.Start();
+    } // the worker may still be posting; it is stopped and joined here
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rec.Log.last(), "bar Initializing...");
+    CloseCDHandle(h);
+}
+
+TEST_F(RipJob, NormalisingShowsItsHint) {
+    TTestDisc disc(dir.path(), {15});
+    AppOptions.IsNormalize = true;
+    AppOptions.NormalizePercent = 100;
+    const HCDROM h = OpenTestImage(disc.CuePath);
+    TRecorder rec;
+    TRipJob job(h, {"01Loud"}, FormatWav, &rec);
+    job.Start();
+    rec.wait();
+    EXPECT_TRUE(rec.Log.contains("hint Normalizing..."));
+    EXPECT_EQ(rec.Log.last(), "finished");
+    // At 100 % every sample stays as it was.
+    EXPECT_EQ(ReadWholeFile(out + "/Loud.wav").mid(44), disc.TrackBytes(0));
+    CloseCDHandle(h);
+}
+
+TEST_F(RipJob, OtherFormatsAreRefusedForNow) {
+    TRecorder rec;
+    TRipJob job(1, {"01x"}, 0, &rec);
+    EXPECT_FALSE(job.Start());
+    EXPECT_EQ(rec.Messages.size(), 1);
+    EXPECT_TRUE(rec.Messages[0].startsWith("MP3 output is not available"));
+    EXPECT_TRUE(job.IsFinished());
+}
+
+TEST(RipJobEntries, NumberFromTheFirstTwoCharactersTitleFromTheThird) {
+    EXPECT_EQ(TRipJob::EntryNumber("03Intro"), 3);
+    EXPECT_EQ(TRipJob::EntryTitle("03Intro"), "Intro");
+    EXPECT_EQ(TRipJob::EntryTitle("1212 Bars"), "12 Bars");
+}
+
+} // namespace

@@ -1,0 +1,26 @@
+// Shared by the rip worker and rip job tests: opening an image as a drive, collecting the
+// events a worker posts, and reading the header fields of a WAV.
+#pragma once
+
+#include "cdrip/CdAccess.h"
+#include "cdrip/RipEvent.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <vector>
+
+// Registers `cue` as the only image and opens it; 0 on failure.
+HCDROM OpenTestImage(const QString& cue);
+
+class TEventCollector : public QObject {
+public:
+    std::vector<TProcessInfo> Infos;
+    std::vector<int> DriveFailures;
+    bool event(QEvent* e) override;
+    // The percentages posted, in order.
+    std::vector<int> Percents() const;
+};
+
+// Little-endian uint32 at `offset` of `bytes`.
+quint32 Le32(const QByteArray& bytes, int offset);

@@ -1,0 +1,34 @@
+// CUE/BIN disc images for the tests, with every byte known: each track's sectors hold a
+// pattern derived from the track and sector number, so a misplaced sector shows.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+class TTestDisc {
+public:
+    // Writes `<dir>/<name>.cue` and `.bin`: tracks of the given sector counts, back to back.
+    // `firstOffset` sectors of other audio come before the first track (its INDEX 01), so the
+    // first track starts that much later than 00:02:00.
+    TTestDisc(const QString& dir, const std::vector<int>& trackSectors, int firstOffset = 0,
+              const QString& name = QStringLiteral("disc"));
+
+    QString CuePath;
+    QString BinPath;
+    std::vector<int> Sectors;
+    std::vector<int> StartSector; // of each track in the BIN file
+
+    // The bytes of track `index` (0-based) as the BIN holds them.
+    QByteArray TrackBytes(int index) const;
+    // Cuts the BIN to `sectors` sectors.
+    void TruncateBin(qint64 sectors) const;
+
+    // A CUE whose tracks start at the given BIN sectors, over a sparse BIN of `totalSectors`;
+    // for table-of-contents tests that need long discs without writing their audio.
+    static void WriteSparse(const QString& cuePath, const std::vector<int>& startSectors,
+                            qint64 totalSectors, const char* trackMode = "AUDIO");
+
+    // The pattern byte of the BIN at absolute byte `offset`.
+    static char PatternByte(qint64 offset);
+};

@@ -1,0 +1,153 @@
+// sondrel-cli's disc commands run as a user would run them, over images the tests write:
+// drives, tracks and rip, their files, saved titles and exit codes.
+#include "cdrip/CdAccess.h"
+#include "settings/IniFile.h"
+#include "tests/cdrip/TestDisc.h"
+#include "tests/common/TestUtil.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+class CliDisc : public ::testing::Test {
+protected:
+    TProcessResult cli(const QStringList& args) {
+        return RunProgram(BuiltProgram("cli/sondrel-cli"),
+                          QStringList{"--config-dir", dir.filePath("config")} + args);
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(CliDisc, DrivesListsTheImagesInOrder) {
+    TTestDisc a(dir.path(), {20}, 0, "alpha");
+    TTestDisc b(dir.path(), {20}, 0, "beta");
+    const auto r = cli({"--disc-image", b.CuePath, "--disc-image", a.CuePath, "drives"});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    EXPECT_TRUE(r.Out.startsWith("0\tImage   beta.cue\n1\tImage   alpha.cue\n"))
+        << r.Out.toStdString();
+    EXPECT_EQ(cli({"drives", "--bogus"}).ExitCode, 2);
+}
+
+TEST_F(CliDisc, TracksListsTheTrackListRows) {
+    TTestDisc disc(dir.path(), {1650, 1950, 75});
+    const auto r = cli({"--disc-image", disc.CuePath, "tracks"});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    EXPECT_EQ(r.Out, "No.\tTitle\tStart Time\tLength(min)\n"
+                     "1\tTrack01\t00:02\t00:22\n"
+                     "2\tTrack02\t00:24\t00:26\n"
+                     "3\tTrack03\t00:50\t00:01\n");
+}
+
+TEST_F(CliDisc, LibcdioWarningsDoNotReachTheTerminal) {
+    // A first track that starts late makes libcdio warn about a short pregap.
+    TTestDisc disc(dir.path(), {30, 20}, 150);
+    const auto r = cli({"--disc-image", disc.CuePath, "tracks"});
+    ASSERT_EQ(r.ExitCode, 0);
+    EXPECT_EQ(r.Err, "");
+    EXPECT_TRUE(r.Out.contains("\n1\tTrack01\t00:04\t00:00\n")) << r.Out.toStdString();
+}
+
+TEST_F(CliDisc, WithoutAnyDriveDrivesSaysSo) {
+    const auto r = cli({"drives"});
+    if (r.ExitCode == 0)
+        GTEST_SKIP() << "this machine has a CD drive";
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_EQ(r.Err, "sondrel-cli: Can not find CD devices!\n");
+    EXPECT_EQ(r.Out, "");
+}
+
+TEST_F(CliDisc, RipWritesEachTrackAsAWavAndKeepsTheTitles) {
+    TTestDisc disc(dir.path(), {25, 40, 13});
+    const QString out = dir.filePath("out");
+    auto r = cli({"--disc-image", disc.CuePath, "rip", "--format", "wav", "--out", out, "--title",
+                  "2=Second Song"});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    const QStringList names = {"Track01", "Second Song", "Track03"};
+    QByteArray expectedOut;
+    for (int i = 0; i < 3; ++i) {
+        const QString path = out + "/" + names[i] + ".wav";
+        const QByteArray file = ReadWholeFile(path);
+        ASSERT_EQ(file.size(), 44 + disc.Sectors[size_t(i)] * CdSectorBytes) << i;
+        EXPECT_EQ(file.left(4), "RIFF");
+        EXPECT_EQ(file.mid(36, 4), "data");
+        EXPECT_EQ(file.mid(44), disc.TrackBytes(i)) << i;
+        expectedOut += path.toUtf8() + "\n";
+    }
+    EXPECT_EQ(r.Out, expectedOut);
+    EXPECT_TRUE(r.Err.contains("Ripped 3 of 3 tracks into " + out.toUtf8()));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 3);
+
+    // The title was saved to cd.dat and comes back.
+    r = cli({"--disc-image", disc.CuePath, "tracks"});
+    EXPECT_TRUE(r.Out.contains("\n2\tSecond Song\t")) << r.Out.toStdString();
+}
+
+TEST_F(CliDisc, RipChosenTracksNormalisedIntoTheOutputFolderSetting) {
+    TTestDisc disc(dir.path(), {10, 10, 10, 10});
+    const QString out = dir.filePath("setting-out");
+    QDir().mkpath(dir.filePath("config"));
+    WriteWholeFile(dir.filePath("config/options.ini"),
+                   "[CommonOptions]\nOutputFolder=" + out.toUtf8() + "\nOutputFormat=1\n");
+    const auto r =
+        cli({"--disc-image", disc.CuePath, "rip", "--tracks", "1,3-4", "--normalize", "50"});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    EXPECT_EQ(QDir(out).entryList(QDir::Files),
+              (QStringList{"Track01.wav", "Track03.wav", "Track04.wav"}));
+    const QByteArray file = ReadWholeFile(out + "/Track03.wav");
+    const QByteArray raw = disc.TrackBytes(2);
+    ASSERT_EQ(file.size(), 44 + raw.size());
+    for (int i = 0; i < 200; i += 2) {
+        const int x = qint16(quint8(raw[i]) | (quint8(raw[i + 1]) << 8));
+        const int y = qint16(quint8(file[44 + i]) | (quint8(file[44 + i + 1]) << 8));
+        ASSERT_EQ(y, int(std::nearbyint(x * 0.5)));
+    }
+}
+
+TEST_F(CliDisc, AFailedTrackGivesStatusOneAndTheOthersAreRipped) {
+    TTestDisc disc(dir.path(), {10, 10});
+    const QString out = dir.filePath("out");
+    const auto r = cli({"--disc-image", disc.CuePath, "rip", "--format", "wav", "--out", out,
+                        "--title", "1=no/way"});
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_TRUE(
+        r.Err.contains("sondrel-cli: " + out.toUtf8() + "/no/way.wav is not a valid file name."))
+        << r.Err.toStdString();
+    EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList{"Track02.wav"});
+}
+
+TEST_F(CliDisc, DriveProblemsAreFailuresAndBadArgumentsUsageErrors) {
+    TTestDisc disc(dir.path(), {10});
+    auto r = cli({"--disc-image", disc.CuePath, "tracks", "--drive", "3"});
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_TRUE(r.Err.contains("CD device information error in your configration!"));
+    r = cli({"--disc-image", dir.filePath("missing.cue"), "tracks"});
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_TRUE(r.Err.contains("Can not find CD devices!"));
+
+    const QString image = disc.CuePath;
+    const QList<QStringList> bad = {
+        {"rip", "--tracks", "0"},
+        {"rip", "--tracks", "2-1"},
+        {"rip", "--tracks", "x"},
+        {"rip", "--tracks", "2"},
+        {"rip", "--format", "mp3"},
+        {"rip", "--format", "aiff"},
+        {"rip", "--title", "nothing"},
+        {"rip", "--title", "5=Five"},
+        {"rip", "--normalize", "0"},
+        {"rip", "--drive", "x"},
+        {"rip", "--out"},
+        {"rip", "--bogus"},
+        {"tracks", "--drive"},
+    };
+    for (const QStringList& args : bad) {
+        r = cli(QStringList{"--disc-image", image} + args);
+        EXPECT_EQ(r.ExitCode, 2) << args.join(' ').toStdString() << r.Err.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath("config/cd.dat")));
+}
+
+} // namespace
