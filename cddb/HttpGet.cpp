@@ -172,9 +172,21 @@ bool THttpGet::run() {
                                 .arg(what, peer)
                                 .arg(MaxBodyBytes / 1024));
             }
+            if (headEnd >= 0 && contentLength > MaxBodyBytes && !chunked) {
+                m_tooLarge = true;
+                return fail(QStringLiteral("The answer of the %1 %2 is larger than %3 KiB.")
+                                .arg(what, peer)
+                                .arg(MaxBodyBytes / 1024));
+            }
             if (headEnd >= 0 && contentLength >= 0 && !chunked &&
                 data.size() - bodyStart >= contentLength)
                 break;
+            // The last chunk ends the answer even when the server keeps the connection open.
+            if (headEnd >= 0 && chunked) {
+                const QByteArrayView tail = QByteArrayView(data).sliced(bodyStart);
+                if (tail == "0\r\n\r\n" || tail.endsWith("\r\n0\r\n\r\n"))
+                    break;
+            }
         }
         if (closed)
             break;

@@ -379,3 +379,23 @@ TEST(CddbCalls, HostNamesAreLookedUp) {
     EXPECT_EQ(CDDBGetLastError(), TCddbClient::ErrNetwork);
     EXPECT_TRUE(CDDBLastErrorText().contains(QStringLiteral("no-such-host.invalid")));
 }
+
+TEST(CddbCalls, AnswersEndWithoutTheServerClosing) {
+    // A server that keeps the connection open after a complete answer (Content-Length or the
+    // last chunk) must not make the call wait for the time limit.
+    const QByteArray chunked = QByteArray(TCddbTestServer::KeepOpen) +
+                               "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                               "19\r\n200 rock 1400c803 A / B\r\n\r\n0\r\n\r\n";
+    const QByteArray sized =
+        QByteArray(TCddbTestServer::KeepOpen) + TCddbTestServer::ok("200 jazz 1400c803 C / D\r\n");
+    for (const QByteArray& reply : {chunked, sized}) {
+        TCddbTestServer server([&](const TCddbTestServer::Request&) { return reply; });
+        setOptions(server.address(), 60);
+        TQueryTable t;
+        QElapsedTimer clock;
+        clock.start();
+        ASSERT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1) << CDDBLastErrorText().toStdString();
+        EXPECT_EQ(t.Query.Count, 1);
+        EXPECT_LT(clock.elapsed(), 5000);
+    }
+}

@@ -37,11 +37,15 @@ public:
                 QMutexLocker l(&Lock);
                 Seen << r;
             }
-            const QByteArray reply = Answer(r);
+            QByteArray reply = Answer(r);
             if (reply.isEmpty())
                 return; // silent: keep the connection, say nothing
+            const bool keepOpen = reply.startsWith(KeepOpen);
+            if (keepOpen)
+                reply.remove(0, qsizetype(qstrlen(KeepOpen)));
             socket->write(reply);
-            socket->disconnectFromHost();
+            if (!keepOpen)
+                socket->disconnectFromHost();
         });
         QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     }

@@ -20,7 +20,8 @@ public:
         QString Command() const { return Query.value(QStringLiteral("cmd")); }
     };
     // Returns the bytes to send back (the whole HTTP answer); an empty answer means the
-    // server keeps the connection open and never says anything.
+    // server keeps the connection open and never says anything. An answer that starts with
+    // KeepOpen is sent without it and the connection then stays open.
     using Handler = std::function<QByteArray(const Request&)>;
 
     // Listens on 127.0.0.1:`port` (0 = any free port).
@@ -31,6 +32,8 @@ public:
     quint16 port() const { return m_port; }
     QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
     QList<Request> requests() const;
+
+    static constexpr const char* KeepOpen = "<keep-open>";
 
     // An HTTP 200 answer carrying `body` as text.
     static QByteArray ok(const QByteArray& body);
