@@ -360,6 +360,11 @@ TEST(CddbCalls, OptionsThatCannotMakeARequest) {
     EXPECT_EQ(CDDBQueryDisc(empty, &t.Query), 0);
     EXPECT_EQ(CDDBGetLastError(), TCddbClient::ErrArgument);
     EXPECT_EQ(CDDBSetOption(42, "", 0), 0);
+    // No open drive behind the handle: nothing to identify the disc by.
+    t.reset();
+    EXPECT_EQ(CDDBQuery(0, &t.Query), 0);
+    EXPECT_EQ(t.Query.Count, 0);
+    EXPECT_EQ(CDDBGetLastError(), TCddbClient::ErrArgument);
     TCddbQuery none{0, t.Entries};
     EXPECT_EQ(CDDBQueryDisc(threeTracks(), &none), 0);
 }
