@@ -20,6 +20,7 @@ const std::map<QString, Command>& commands() {
         {QStringLiteral("drives"), {RunDrivesCommand}},
         {QStringLiteral("tracks"), {RunTracksCommand}},
         {QStringLiteral("rip"), {RunRipCommand}},
+        {QStringLiteral("lookup"), {RunLookupCommand}},
     };
     return table;
 }
@@ -66,6 +67,16 @@ QString TCliApp::helpText() {
         "      Progress and messages go to stderr, the path of each ripped file to\n"
         "      stdout. Ctrl+C stops the rip; the file being written keeps a correct\n"
         "      header. Exit status 1 when any track failed or the rip was stopped.\n"
+        "  lookup [--drive N] [--server HOST[:PORT]] [--script PATH]\n"
+        "      [--proxy HOST:PORT | --no-proxy] [--timeout SECONDS] [--save]\n"
+        "      Looks up the disc in drive N (default 0) on a CDDB server over HTTP.\n"
+        "      --server, --script and --proxy are stored in the QueryCDDB settings\n"
+        "      first (what is not given keeps its stored value; a port that is not a\n"
+        "      number is sent as 80). Prints Artist, Album, Year and Genre lines, then\n"
+        "      No.<TAB>Title and one line per track; without a match it prints the\n"
+        "      no-match notice. --timeout limits each request (default 30 s). --save\n"
+        "      writes the results to cd.dat, where tracks and rip find them. Exit\n"
+        "      status 0 when track titles were found, 1 otherwise.\n"
         "\n"
         "Exit status: 0 success, 1 the job failed, 2 usage error.\n");
 }

@@ -10,3 +10,4 @@ int RunSettingsCommand(TCliContext& ctx, const QStringList& args);
 int RunDrivesCommand(TCliContext& ctx, const QStringList& args);
 int RunTracksCommand(TCliContext& ctx, const QStringList& args);
 int RunRipCommand(TCliContext& ctx, const QStringList& args);
+int RunLookupCommand(TCliContext& ctx, const QStringList& args);

@@ -1,0 +1,41 @@
+#include "DiscFieldsModel.h"
+
+TDiscFieldsModel::TDiscFieldsModel(TDiscSession& session, QObject* parent)
+    : QObject(parent), m_session(session) {}
+
+void TDiscFieldsModel::clearDiscFields() {
+    TDiscFields& f = m_session.Fields;
+    f.Artist.clear();
+    f.Album.clear();
+    f.Year.clear();
+    f.Comment.clear();
+    f.Genre = -1;
+    emit changed();
+}
+
+void TDiscFieldsModel::setArtist(const QString& text) {
+    m_session.Fields.Artist = text;
+    emit changed();
+}
+
+void TDiscFieldsModel::setAlbum(const QString& text) {
+    m_session.Fields.Album = text;
+    emit changed();
+}
+
+void TDiscFieldsModel::setYear(const QString& text) {
+    m_session.Fields.Year = text;
+    emit changed();
+}
+
+void TDiscFieldsModel::setGenre(int position) {
+    m_session.Fields.Genre = (position >= 0 && position <= 148) ? position : -1;
+    emit changed();
+}
+
+void TDiscFieldsModel::setTrackTitle(int row, const QString& title) {
+    if (row < 0 || size_t(row) >= m_session.Rows.size())
+        return;
+    m_session.Rows[size_t(row)].Title = title;
+    emit changed();
+}

@@ -1,0 +1,161 @@
+// sondrel-cli lookup: the CDDB lookup of the disc in a drive, as the lookup dialog's Query
+// button runs it, with the results printed and, on request, saved to cd.dat.
+#include "Commands.h"
+#include "DiscOpener.h"
+#include "audio/Genres.h"
+#include "cddb/CddbMessageEvent.h"
+#include "cddb/QueryCDDBThread.h"
+#include "settings/SettingsError.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+
+namespace {
+
+const QString NoMatchNotice = QStringLiteral("No match found,perhaps:\n1.No information in CDDB "
+                                             "server\n2.error CDDB options\n3.check the network");
+
+// Takes message 2129 off the worker and ends the wait.
+class TLookupReceiver : public QObject {
+public:
+    QEventLoop Loop;
+    bool Arrived = false;
+    int WParam = 0;
+    TCddbMessageEvent::Outcome How = TCddbMessageEvent::QueryFailed;
+    QString Detail;
+
+    bool event(QEvent* e) override {
+        if (e->type() != TCddbMessageEvent::MessageType)
+            return QObject::event(e);
+        const auto* m = static_cast<const TCddbMessageEvent*>(e);
+        Arrived = true;
+        WParam = m->WParam;
+        How = m->How;
+        Detail = m->Detail;
+        Loop.quit();
+        return true;
+    }
+};
+
+QString genreName(int position) {
+    if (position >= 1 && position <= GenreCount)
+        return QString::fromUtf8(GenreNames[size_t(position - 1)]);
+    return QString();
+}
+
+} // namespace
+
+int RunLookupCommand(TCliContext& ctx, const QStringList& args) {
+    int drive = 0;
+    bool save = false;
+    bool noProxy = false;
+    int timeout = 0;
+    QString server, script, proxy;
+    bool haveServer = false, haveScript = false, haveProxy = false;
+    for (int i = 0; i < args.size(); ++i) {
+        QString value;
+        bool missing = false;
+        if (TakeOption(args, i, QStringLiteral("--drive"), value, missing)) {
+            bool ok = false;
+            drive = value.toInt(&ok);
+            if (missing || !ok || drive < 0)
+                return ctx.usageError(QStringLiteral("--drive needs a drive number (see drives)"));
+        } else if (TakeOption(args, i, QStringLiteral("--server"), value, missing)) {
+            if (missing || value.trimmed().isEmpty())
+                return ctx.usageError(QStringLiteral("--server needs a host name"));
+            server = value.trimmed();
+            haveServer = true;
+        } else if (TakeOption(args, i, QStringLiteral("--script"), value, missing)) {
+            if (missing || value.trimmed().isEmpty())
+                return ctx.usageError(QStringLiteral("--script needs a path"));
+            script = value.trimmed();
+            haveScript = true;
+        } else if (TakeOption(args, i, QStringLiteral("--proxy"), value, missing)) {
+            if (missing || value.trimmed().isEmpty())
+                return ctx.usageError(QStringLiteral("--proxy needs HOST:PORT"));
+            proxy = value.trimmed();
+            haveProxy = true;
+        } else if (TakeOption(args, i, QStringLiteral("--timeout"), value, missing)) {
+            bool ok = false;
+            timeout = value.toInt(&ok);
+            if (missing || !ok || timeout < 1 || timeout > 3600)
+                return ctx.usageError(QStringLiteral("--timeout needs seconds from 1 to 3600"));
+        } else if (args[i] == QLatin1String("--no-proxy")) {
+            noProxy = true;
+        } else if (args[i] == QLatin1String("--save")) {
+            save = true;
+        } else {
+            return ctx.usageError(QStringLiteral("lookup: unknown argument '%1'").arg(args[i]));
+        }
+    }
+    if (haveProxy && noProxy)
+        return ctx.usageError(QStringLiteral("--proxy and --no-proxy exclude each other"));
+
+    TDiscSession session;
+    if (const int rc = OpenDiscForCommand(ctx, drive, session); rc != ExitOk)
+        return rc;
+
+    // Stored like the lookup dialog's Query button stores what it shows.
+    if (haveServer)
+        AppOptions.Server = server;
+    if (haveScript)
+        AppOptions.Script = script;
+    if (haveProxy) {
+        const qsizetype colon = proxy.lastIndexOf(QLatin1Char(':'));
+        AppOptions.UseProxy = true;
+        AppOptions.ProxyAddress = colon > 0 ? proxy.left(colon) : proxy;
+        AppOptions.Port = colon > 0 ? proxy.mid(colon + 1) : QStringLiteral("80");
+    }
+    if (noProxy)
+        AppOptions.UseProxy = false;
+    try {
+        SaveOptions();
+    } catch (const TSettingsError& e) {
+        return ctx.failure(e.text());
+    }
+
+    TTOC toc{};
+    if (ModifyCDParms(session.Handle, CdParmTocMsf, 1) == 0 || ReadTOC(session.Handle, &toc) != 1)
+        return ctx.failure(QStringLiteral("Error while reading TOC information!"));
+
+    ctx.Err << "Querying " << AppOptions.Server << " ..." << Qt::endl;
+    TDiscFieldsModel model(session);
+    TLookupReceiver receiver;
+    auto settings = TQueryCDDBThread::Settings::fromAppOptions();
+    settings.TimeoutSeconds = timeout;
+    QPointer<TQueryCDDBThread> worker = TQueryCDDBThread::Start(
+        &receiver, &model, toc.FirstTrack, toc.LastTrack, session.Handle, settings);
+    receiver.Loop.exec();
+    // The worker ends right after its message; let it go before the model and session do.
+    if (worker)
+        worker->wait();
+    QCoreApplication::sendPostedEvents();
+
+    if (receiver.WParam == TCddbMessageEvent::NoMatch) {
+        ctx.Out << NoMatchNotice << Qt::endl;
+        return ExitFailed;
+    }
+    if (receiver.How == TCddbMessageEvent::QueryFailed)
+        return ctx.failure(QStringLiteral("The CDDB query failed: %1").arg(receiver.Detail));
+
+    const TDiscFields& f = model.fields();
+    ctx.Out << "Artist: " << f.Artist << '\n'
+            << "Album: " << f.Album << '\n'
+            << "Year: " << f.Year << '\n'
+            << "Genre: " << genreName(f.Genre) << '\n'
+            << "No.\tTitle\n";
+    for (const TTrackRow& row : model.rows())
+        ctx.Out << row.Number << '\t' << row.Title << '\n';
+    ctx.Out.flush();
+
+    if (save) {
+        try {
+            session.SaveDiscTexts();
+        } catch (const TSettingsError& e) {
+            return ctx.failure(e.text());
+        }
+    }
+    if (receiver.How != TCddbMessageEvent::TitlesApplied)
+        return ctx.failure(QStringLiteral("The CDDB records hold no track titles for this disc."));
+    return ExitOk;
+}
