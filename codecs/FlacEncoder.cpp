@@ -83,8 +83,8 @@ void TFlacEncoder::Start(const TFlacSettings& s) {
         Flac.FLAC__stream_encoder_set_do_mid_side_stereo(e, s.MidSideStereo);
         Flac.FLAC__stream_encoder_set_loose_mid_side_stereo(e, s.LooseMidSideStereo);
     }
-    Flac.FLAC__stream_encoder_set_blocksize(e, s.BlockSize);
     if (s.CompressionLevel < 0) {
+        Flac.FLAC__stream_encoder_set_blocksize(e, s.BlockSize);
         Flac.FLAC__stream_encoder_set_max_lpc_order(e, s.MaxLpcOrder);
         Flac.FLAC__stream_encoder_set_qlp_coeff_precision(e, s.QlpCoeffPrecision);
         Flac.FLAC__stream_encoder_set_do_qlp_coeff_prec_search(e, s.QlpCoeffPrecisionSearch);
@@ -92,6 +92,10 @@ void TFlacEncoder::Start(const TFlacSettings& s) {
         Flac.FLAC__stream_encoder_set_max_residual_partition_order(e, s.MaxResidualPartitionOrder);
         Flac.FLAC__stream_encoder_set_do_exhaustive_model_search(e, s.ExhaustiveModelSearch);
     } else {
+        // A preset includes its block size (1152 samples for levels 0 to 2, 4096 above).
+        // libFLAC keeps a block size that was set explicitly, whatever the level says, so
+        // none is set here: 4608 would make level 2 twice as slow as the preset and not
+        // what the level stands for.
         Flac.FLAC__stream_encoder_set_compression_level(e, s.CompressionLevel);
     }
     if (s.TotalSamplesEstimate > 0)

@@ -18,8 +18,11 @@ struct TFlacSettings {
     int BitsPerSample = 16;
     int SampleRate = 44100;
     bool Verify = false;
-    int BlockSize = 4608;      // samples per channel in one FLAC block
-    int CompressionLevel = -1; // 0..8: the library's preset; negative: the explicit settings
+    // Samples per channel in one FLAC block; used with the explicit settings only.
+    int BlockSize = 4608;
+    // 0..8: the library's preset of that level, block size included; negative: the explicit
+    // settings below.
+    int CompressionLevel = -1;
     bool MidSideStereo = true; // stereo input only
     bool LooseMidSideStereo = false;
     int MaxLpcOrder = 0;

@@ -3,6 +3,7 @@
 #include "codecs/CodecError.h"
 #include "codecs/LameLibrary.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -88,32 +89,37 @@ bool TLameEncoder::Encode(const char* pcm, int bytes) {
         Error = EncodeErrorText(-3);
         return false;
     }
-    if (bytes > MaxBlockBytes)
-        bytes = MaxBlockBytes;
-    int produced;
-    if (Channels == 2) {
-        const int frames = bytes / 4;
-        produced = Lame.lame_encode_buffer_interleaved(
-            Handle, reinterpret_cast<short*>(const_cast<char*>(pcm)), frames, Buffer.data(),
-            static_cast<int>(Buffer.size()));
-    } else {
-        const int samples = bytes / 2;
-        MonoBuffer.resize(static_cast<size_t>(samples) * 2);
-        for (int i = 0; i < samples; ++i) {
-            short v;
-            std::memcpy(&v, pcm + 2 * i, 2);
-            MonoBuffer[2 * i] = v;
-            MonoBuffer[2 * i + 1] = v;
+    // One encoder call takes at most MaxFramesPerCall frames, so that its output always fits
+    // the buffer.
+    const int frameSize = 2 * Channels;
+    int frames = bytes / frameSize;
+    while (frames > 0) {
+        const int n = std::min(frames, MaxFramesPerCall);
+        int produced;
+        if (Channels == 2) {
+            produced = Lame.lame_encode_buffer_interleaved(
+                Handle, reinterpret_cast<short*>(const_cast<char*>(pcm)), n, Buffer.data(),
+                static_cast<int>(Buffer.size()));
+        } else {
+            MonoBuffer.resize(static_cast<size_t>(n) * 2);
+            for (int i = 0; i < n; ++i) {
+                short v;
+                std::memcpy(&v, pcm + 2 * i, 2);
+                MonoBuffer[2 * i] = v;
+                MonoBuffer[2 * i + 1] = v;
+            }
+            produced = Lame.lame_encode_buffer_interleaved(
+                Handle, MonoBuffer.data(), n, Buffer.data(), static_cast<int>(Buffer.size()));
         }
-        produced = Lame.lame_encode_buffer_interleaved(
-            Handle, MonoBuffer.data(), samples, Buffer.data(), static_cast<int>(Buffer.size()));
+        if (produced < 0) {
+            Error = EncodeErrorText(produced);
+            return false;
+        }
+        if (produced > 0)
+            Sink.Write(Buffer.data(), produced);
+        pcm += static_cast<size_t>(n) * frameSize;
+        frames -= n;
     }
-    if (produced < 0) {
-        Error = EncodeErrorText(produced);
-        return false;
-    }
-    if (produced > 0)
-        Sink.Write(Buffer.data(), produced);
     return true;
 }
 

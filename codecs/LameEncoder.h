@@ -29,8 +29,9 @@ struct TLameSettings {
 
 class TLameEncoder {
 public:
-    // The largest block one Encode call takes: 16384 bytes (8192 samples of 16-bit mono).
-    static constexpr int MaxBlockBytes = 16384;
+    // The most frames one encoder call gets (16384 bytes of 16-bit mono); Encode splits
+    // larger blocks.
+    static constexpr int MaxFramesPerCall = 8192;
     // The encoder's worst case for 8192 samples per channel: 1.25 x 8192 + 7200 bytes.
     static constexpr int OutputBufferSize = 17440;
 
@@ -43,8 +44,8 @@ public:
     // the parameters. The header frame is reserved when the settings ask for one (constant
     // bit rate always; VBR with VbrHeader) and the sink can seek back to fill it in.
     void Start(const TLameSettings& settings);
-    // Encodes `bytes` bytes of 16-bit little-endian PCM (interleaved for stereo; at most
-    // MaxBlockBytes). False when LAME reports an error; ErrorText then says which.
+    // Encodes `bytes` bytes of 16-bit little-endian PCM (interleaved for stereo). False when
+    // LAME reports an error; ErrorText then says which.
     bool Encode(const char* pcm, int bytes);
     // Flushes the encoder, writes the last frames, fills in the header frame and closes the
     // encoder. Safe to call once after Start, also after an Encode error.

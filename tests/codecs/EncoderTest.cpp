@@ -51,8 +51,7 @@ protected:
         s.InChannels = channels;
         s.NumSamples = pcm.size() / 2 / channels;
         enc.Start(s);
-        InBlocks(pcm, TLameEncoder::MaxBlockBytes,
-                 [&](const char* p, int n) { EXPECT_TRUE(enc.Encode(p, n)); });
+        InBlocks(pcm, 40000, [&](const char* p, int n) { EXPECT_TRUE(enc.Encode(p, n)); });
         enc.Finish();
         sink.Close();
         if (header)
