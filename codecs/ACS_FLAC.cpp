@@ -56,6 +56,12 @@ void TFLACOut::PrepareOutput() {
     input->Open();
     if (!input->OpenFailure().isEmpty())
         throw EAuException(input->OpenFailure());
+    // 8-bit unsigned and 16- and 24-bit signed samples are understood; anything else would
+    // be encoded as noise.
+    if (input->BitsPerSample() != 8 && input->BitsPerSample() != 16 && input->BitsPerSample() != 24)
+        throw EAuException(QStringLiteral("FLAC encoding needs 8-, 16- or 24-bit samples; the "
+                                          "input has %1 bits.")
+                               .arg(input->BitsPerSample()));
 
     const int channels = input->Channels();
     const int bits = input->BitsPerSample();

@@ -64,6 +64,13 @@ void TMP3Out::PrepareOutput() {
 
     const int channels = input->Channels();
     const int bits = input->BitsPerSample();
+    // The encoder takes one or two channels of 8-, 16- or 24-bit samples; anything else would
+    // be encoded as noise.
+    if (channels < 1 || channels > 2 || (bits != 8 && bits != 16 && bits != 24))
+        throw EAuException(QStringLiteral("MP3 encoding needs mono or stereo input of 8, 16 or "
+                                          "24 bits; the input has %1 channels of %2 bits.")
+                               .arg(channels)
+                               .arg(bits));
     TLameSettings s;
     s.InChannels = channels == 1 ? 1 : 2;
     s.NumSamples = 0;

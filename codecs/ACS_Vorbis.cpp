@@ -76,6 +76,13 @@ void TVorbisOut::PrepareOutput() {
     input->Open();
     if (!input->OpenFailure().isEmpty())
         throw EAuException(input->OpenFailure());
+    // 8-bit unsigned and 16- and 24-bit signed samples are understood; anything else would
+    // be encoded as noise.
+    if (input->BitsPerSample() != 8 && input->BitsPerSample() != 16 && input->BitsPerSample() != 24)
+        throw EAuException(
+            QStringLiteral("Ogg Vorbis encoding needs 8-, 16- or 24-bit samples; the "
+                           "input has %1 bits.")
+                .arg(input->BitsPerSample()));
     if (FFileMode == foAppend && !FStream->isSequential() && !FStream->seek(FStream->size()))
         throw EAuException(QStringLiteral("Cannot append to file %1").arg(FFileName));
 

@@ -319,6 +319,28 @@ TEST_F(OutputTest, FlacSettersAndExplicitSettings) {
         << "an empty comment block is still written";
 }
 
+TEST_F(OutputTest, UnreadableInputIsAFailureNotAnEmptyFile) {
+    WriteWholeFile(path("garbage.wav"), QByteArray(3000, 'x'));
+    TMP3Out mp3;
+    TVorbisOut ogg;
+    TFLACOut flac;
+    for (TAuFileOut* out : std::initializer_list<TAuFileOut*>{&mp3, &ogg, &flac}) {
+        for (const char* input : {"missing.wav", "garbage.wav"}) {
+            SCOPED_TRACE(input);
+            in.SetFileName(path(input));
+            out->SetInput(&in);
+            out->SetFileName(path("out.bin"));
+            ASSERT_TRUE(RunToDone(*out));
+            EXPECT_NE(out->FailureText(), "");
+        }
+        // A file name is needed.
+        in.SetFileName(path("garbage.wav"));
+        out->SetFileName(QString());
+        ASSERT_TRUE(RunToDone(*out));
+        EXPECT_EQ(out->FailureText(), "File name is not assigned.");
+    }
+}
+
 TEST_F(OutputTest, StoppedRunsLeavePlayableFiles) {
     if (!HaveProgram("ffmpeg"))
         GTEST_SKIP() << "ffmpeg is missing";
