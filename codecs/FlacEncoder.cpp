@@ -71,6 +71,7 @@ void TFlacEncoder::Start(const TFlacSettings& s) {
     Channels = s.Channels;
     BitsPerSample = s.BitsPerSample;
     TagsWritten = false;
+    WriteError.clear();
     Encoder = Flac.FLAC__stream_encoder_new();
     if (!Encoder)
         throw ECodecError("Failed to initialize FLAC encoder.");
@@ -105,6 +106,8 @@ void TFlacEncoder::Start(const TFlacSettings& s) {
         Sink.CanSeek() ? TellCallback : nullptr, MetadataCallback, this);
     if (status != FLAC__STREAM_ENCODER_INIT_STATUS_OK) {
         Abandon();
+        if (!WriteError.empty())
+            throw ECodecError(WriteError);
         throw ECodecError("Failed to initialize FLAC encoder.");
     }
 }
@@ -135,9 +138,12 @@ void TFlacEncoder::Encode(const char* pcm, int bytes) {
                          8;
         }
     }
-    if (!Flac.FLAC__stream_encoder_process_interleaved(Encoder, Samples.data(), frames))
+    if (!Flac.FLAC__stream_encoder_process_interleaved(Encoder, Samples.data(), frames)) {
+        if (!WriteError.empty())
+            throw ECodecError(WriteError); // the target's own failure says more
         throw ECodecError(std::string("Failed to encode data. (") +
                           Flac.FLAC__stream_encoder_get_resolved_state_string(Encoder) + ")");
+    }
 }
 
 void TFlacEncoder::Finish() {
@@ -149,6 +155,8 @@ void TFlacEncoder::Finish() {
         state = Flac.FLAC__stream_encoder_get_resolved_state_string(Encoder);
     Flac.FLAC__stream_encoder_delete(Encoder);
     Encoder = nullptr;
+    if (!ok && !WriteError.empty())
+        throw ECodecError(WriteError);
     if (!ok)
         throw ECodecError("Failed to complete the FLAC stream (" + state + ").");
 }
@@ -174,7 +182,13 @@ int TFlacEncoder::OnWrite(const unsigned char* bytes, size_t count) {
             Sink.Write(bytes, static_cast<qint64>(count));
         }
         return 0;
+    } catch (const std::exception& e) {
+        if (WriteError.empty())
+            WriteError = e.what();
+        return 1;
     } catch (...) {
+        if (WriteError.empty())
+            WriteError = "Cannot write the FLAC stream.";
         return 1;
     }
 }

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include <FLAC/stream_encoder.h>
@@ -75,4 +76,5 @@ private:
     int Channels = 2;
     int BitsPerSample = 16;
     bool TagsWritten = false;
+    std::string WriteError; // the first failure of the target, reported instead of libFLAC's
 };

@@ -341,6 +341,24 @@ TEST_F(OutputTest, UnreadableInputIsAFailureNotAnEmptyFile) {
     }
 }
 
+TEST_F(OutputTest, FullDiscIsAFailureNotSuccess) {
+    if (!QFileInfo::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    UseWav(Rate * 2, 2);
+    TMP3Out mp3;
+    TVorbisOut ogg;
+    TFLACOut flac;
+    flac.SetCompressionLevel(0);
+    for (TAuFileOut* out : std::initializer_list<TAuFileOut*>{&mp3, &ogg, &flac}) {
+        out->SetInput(&in);
+        out->SetFileName("/dev/full");
+        ASSERT_TRUE(RunToDone(*out));
+        EXPECT_TRUE(out->FailureText().startsWith("Cannot write file /dev/full"))
+            << out->FailureText().toStdString();
+        EXPECT_FALSE(in.InUse()) << "the input is released for the next run";
+    }
+}
+
 TEST_F(OutputTest, StoppedRunsLeavePlayableFiles) {
     if (!HaveProgram("ffmpeg"))
         GTEST_SKIP() << "ffmpeg is missing";
