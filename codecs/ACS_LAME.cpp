@@ -95,6 +95,7 @@ void TMP3Out::PrepareOutput() {
         s.VbrMinBitRate = FVBRMinBitrate;
         s.VbrMaxBitRate = FVBRMaxBitrate;
     }
+    FAligner.Reset(bits / 8 * channels);
     FSink = std::make_unique<TStreamSink>(FStream);
     FEncoder = std::make_unique<TLameEncoder>(*FSink);
     FEncoder->Start(s);
@@ -115,6 +116,11 @@ bool TMP3Out::WriteBlock(bool abort) {
     input->ReadData(block, bytes);
     if (bytes <= 0 || !block)
         return false;
+    int whole = 0;
+    block = const_cast<char*>(FAligner.Take(block, bytes, whole));
+    bytes = whole;
+    if (bytes == 0)
+        return true; // part of a frame: the rest comes with the next block
     if (width != 2) {
         const int samples = bytes / width;
         FConverted.resize(samples * 2);

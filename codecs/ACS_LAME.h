@@ -8,6 +8,7 @@
 #pragma once
 
 #include "audio/ACS_Classes.h"
+#include "codecs/FrameAligner.h"
 
 #include <memory>
 
@@ -104,6 +105,7 @@ private:
     // Run state, worker thread only.
     std::unique_ptr<TStreamSink> FSink;
     std::unique_ptr<TLameEncoder> FEncoder;
-    QByteArray FConverted; // 8- and 24-bit input narrowed to 16 bits
-    QString FEncodeError;  // an encoder error that ended the block loop
+    TFrameAligner FAligner; // whole input frames only, before narrowing
+    QByteArray FConverted;  // 8- and 24-bit input narrowed to 16 bits
+    QString FEncodeError;   // an encoder error that ended the block loop
 };

@@ -70,6 +70,7 @@ void TFlacEncoder::Start(const TFlacSettings& s) {
     Comments = s.Comments;
     Channels = s.Channels;
     BitsPerSample = s.BitsPerSample;
+    Aligner.Reset(BitsPerSample / 8 * Channels);
     TagsWritten = false;
     WriteError.clear();
     Encoder = Flac.FLAC__stream_encoder_new();
@@ -116,8 +117,9 @@ void TFlacEncoder::Encode(const char* pcm, int bytes) {
     if (!Encoder)
         return;
     const int width = BitsPerSample / 8;
-    const int n = bytes / width;
-    const int frames = n / Channels;
+    int whole = 0;
+    pcm = Aligner.Take(pcm, bytes, whole);
+    const int frames = whole / (width * Channels);
     if (frames <= 0)
         return;
     Samples.resize(static_cast<size_t>(frames) * Channels);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "codecs/ByteSink.h"
+#include "codecs/FrameAligner.h"
 
 #include <QByteArray>
 #include <QString>
@@ -70,6 +71,7 @@ public:
 
 private:
     TByteSink& Sink;
+    TFrameAligner Aligner; // a frame split between two blocks is kept whole
     FLAC__StreamEncoder* Encoder = nullptr;
     std::vector<QByteArray> Comments;
     std::vector<int32_t> Samples;

@@ -43,6 +43,7 @@ void TLameEncoder::Start(const TLameSettings& s) {
     Error.clear();
     HeaderWritten = false;
     Channels = s.InChannels == 1 ? 1 : 2;
+    Aligner.Reset(2 * Channels);
     Handle = Lame.lame_init();
     if (!Handle)
         throw ECodecError("LAME init failed");
@@ -92,7 +93,9 @@ bool TLameEncoder::Encode(const char* pcm, int bytes) {
     // One encoder call takes at most MaxFramesPerCall frames, so that its output always fits
     // the buffer.
     const int frameSize = 2 * Channels;
-    int frames = bytes / frameSize;
+    int whole = 0;
+    pcm = Aligner.Take(pcm, bytes, whole);
+    int frames = whole / frameSize;
     while (frames > 0) {
         const int n = std::min(frames, MaxFramesPerCall);
         int produced;

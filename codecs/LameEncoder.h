@@ -4,6 +4,7 @@
 #pragma once
 
 #include "codecs/ByteSink.h"
+#include "codecs/FrameAligner.h"
 
 #include <QString>
 #include <memory>
@@ -57,6 +58,7 @@ private:
     void Close();
 
     TByteSink& Sink;
+    TFrameAligner Aligner; // a frame split between two blocks is kept whole
     struct lame_global_struct* Handle = nullptr;
     std::vector<unsigned char> Buffer;
     std::vector<short> MonoBuffer;

@@ -35,6 +35,7 @@ void TVorbisEncoder::Start(const TVorbisSettings& s) {
     Clear();
     EosWritten = false;
     Channels = s.Channels;
+    Aligner.Reset(1);
     Vorbis.vorbis_info_init(&Info);
     int rc;
     if (s.NominalBitRate == -1) {
@@ -92,26 +93,34 @@ void TVorbisEncoder::Encode(const char* pcm, int bytes, int bitsPerSample) {
         return;
     const int width = bitsPerSample == 8 ? 1 : bitsPerSample == 16 ? 2 : 3;
     const int frameSize = width * Channels;
-    const int frames = frameSize > 0 ? bytes / frameSize : 0;
+    if (Aligner.FrameBytes() != frameSize)
+        Aligner.Reset(frameSize);
+    int whole = 0;
+    if (bytes > 0)
+        pcm = Aligner.Take(pcm, bytes, whole);
+    const int frames = whole / frameSize;
+    if (bytes > 0 && frames == 0)
+        return; // less than one frame so far: held for the next block
     if (frames > 0) {
         // Converted straight into the encoder's own buffers.
         float** buffers = Vorbis.vorbis_analysis_buffer(&Dsp, frames);
         const auto* p = reinterpret_cast<const unsigned char*>(pcm);
-        for (int i = 0; i < frames; ++i) {
-            const unsigned char* f = p + static_cast<size_t>(i) * frameSize;
-            for (int ch = 0; ch < Channels; ++ch) {
-                const unsigned char* b = f + ch * width;
-                float v;
-                if (width == 2)
-                    v = static_cast<int16_t>(b[0] | (b[1] << 8)) / 32768.0f;
-                else if (width == 1)
-                    v = (static_cast<int>(b[0]) - 128) / 128.0f;
-                else
-                    v = static_cast<int32_t>((static_cast<uint32_t>(b[0]) << 8) |
-                                             (static_cast<uint32_t>(b[1]) << 16) |
-                                             (static_cast<uint32_t>(b[2]) << 24)) /
-                        2147483648.0f;
-                buffers[ch][i] = v;
+        // One channel at a time, so each destination array is written in order.
+        for (int ch = 0; ch < Channels; ++ch) {
+            float* out = buffers[ch];
+            const unsigned char* b = p + ch * width;
+            if (width == 2) {
+                for (int i = 0; i < frames; ++i, b += frameSize)
+                    out[i] = static_cast<int16_t>(b[0] | (b[1] << 8)) / 32768.0f;
+            } else if (width == 1) {
+                for (int i = 0; i < frames; ++i, b += frameSize)
+                    out[i] = (static_cast<int>(b[0]) - 128) / 128.0f;
+            } else {
+                for (int i = 0; i < frames; ++i, b += frameSize)
+                    out[i] = static_cast<int32_t>((static_cast<uint32_t>(b[0]) << 8) |
+                                                  (static_cast<uint32_t>(b[1]) << 16) |
+                                                  (static_cast<uint32_t>(b[2]) << 24)) /
+                             2147483648.0f;
             }
         }
         Vorbis.vorbis_analysis_wrote(&Dsp, frames);

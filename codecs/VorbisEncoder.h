@@ -4,6 +4,7 @@
 #pragma once
 
 #include "codecs/ByteSink.h"
+#include "codecs/FrameAligner.h"
 
 #include <QByteArray>
 #include <utility>
@@ -50,6 +51,7 @@ private:
     void Drain();
 
     TByteSink& Sink;
+    TFrameAligner Aligner; // a frame split between two blocks is kept whole
     ogg_stream_state Stream{};
     vorbis_info Info{};
     vorbis_comment Comment{};
