@@ -94,9 +94,7 @@ bool makeFixture(const TFixture& f) {
 class WaveInFormats : public ::testing::TestWithParam<TFixture> {
 public:
     static void SetUpTestSuite() {
-        g_dir = new QTemporaryDir;
-        for (const TFixture& f : Fixtures)
-            ASSERT_TRUE(makeFixture(f)) << f.Name;
+        g_dir = new QTemporaryDir; // each case makes its own file: they run as separate processes
     }
     static void TearDownTestSuite() {
         delete g_dir;
@@ -108,6 +106,7 @@ public:
 
 TEST_P(WaveInFormats, DecodesLikeTheToolThatMadeTheFile) {
     const TFixture f = GetParam();
+    ASSERT_TRUE(makeFixture(f)) << f.Name;
     const QString file = fixture(QString::fromLatin1(f.Name));
     TWaveIn in;
     in.SetFileName(file);
