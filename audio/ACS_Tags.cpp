@@ -471,6 +471,12 @@ QString TId3v2Tags::IdOf(int position) const {
     return QLatin1String(m_newIds ? Id3v23Ids[position - 1] : Id3v22Ids[position - 1]);
 }
 
+void TId3v2Tags::Assign(const TAuTags& source) {
+    TAuTags::Assign(source);
+    if (const auto* id3v2 = dynamic_cast<const TId3v2Tags*>(&source))
+        m_newIds = id3v2->m_newIds;
+}
+
 bool TId3v2Tags::TagExists(int fd) const {
     if (fd == -1)
         return false;
@@ -496,8 +502,10 @@ bool TId3v2Tags::ReadFromFile(int fd) {
         return false;
     m_newIds = version != 2;
     const qint64 frameBytes = qint64(Synchsafe(h + 6));
+    if (FileSize(fd) < start + length)
+        return false; // the tag claims more than the file holds
     QByteArray body(frameBytes, Qt::Uninitialized);
-    if (FileSize(fd) < start + length || !ReadAt(fd, body.data(), frameBytes, start + HeaderSize))
+    if (!ReadAt(fd, body.data(), frameBytes, start + HeaderSize))
         return false;
     const uchar flags = h[5];
     // Versions 2.2 and 2.3 unsynchronise the whole tag; 2.4 marks it per frame.
@@ -505,7 +513,7 @@ bool TId3v2Tags::ReadFromFile(int fd) {
         body = Resynchronise(body);
     qsizetype pos = 0;
     if (version == 2 && (flags & 0x40))
-        return true; // a compressed 2.2 tag: no scheme was ever defined, nothing to read
+        pos = body.size(); // a compressed 2.2 tag: no scheme was ever defined, nothing to read
     if (version == 3 && (flags & 0x40) && body.size() >= 4)
         pos = 4 + qsizetype(BigEndian(reinterpret_cast<const uchar*>(body.constData()), 4));
     if (version == 4 && (flags & 0x40) && body.size() >= 4)
