@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QtEndian>
 #include <cmath>
 #include <cstdio>
@@ -81,14 +80,15 @@ void WriteMusicWav(const QString& path, int seconds) {
 }
 
 // One run of `out`, from Start until its worker is idle again: wall time and the processor
-// time of this process (the worker does nearly all of it; the waiting here sleeps).
+// time of this process (the worker does nearly all of it).
 void TimeOutput(TAuFileOut& out, TTimes& times) {
     const double cpu = CpuSeconds(RUSAGE_SELF);
     QElapsedTimer t;
     t.start();
     out.Start();
-    while (!out.Thread()->IsSuspended() || out.InUse())
-        QThread::usleep(500);
+    // Waits on the worker's own condition, so the waiting costs no processor time.
+    while (!out.Thread()->WaitSuspended(1000) || out.InUse()) {
+    }
     times.Keep(t.nsecsElapsed() / 1e9, CpuSeconds(RUSAGE_SELF) - cpu);
     if (!out.FailureText().isEmpty()) {
         std::fprintf(stderr, "our encoder failed: %s\n", qPrintable(out.FailureText()));
