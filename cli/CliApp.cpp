@@ -15,6 +15,7 @@ struct Command {
 
 const std::map<QString, Command>& commands() {
     static const std::map<QString, Command> table = {
+        {QStringLiteral("info"), {RunInfoCommand}},
         {QStringLiteral("settings"), {RunSettingsCommand}},
     };
     return table;
@@ -37,6 +38,11 @@ QString TCliApp::helpText() {
         "  --version            show the version and exit\n"
         "\n"
         "Commands:\n"
+        "  info FILE...\n"
+        "      Shows what the WAV input sees in each file: whether it can be read, its\n"
+        "      encoding (PCM, DVI/IMA ADPCM, Microsoft ADPCM, MPEG Layer-3), channels,\n"
+        "      sample rate, bits per sample of the delivered PCM, sample count and\n"
+        "      duration. Exit status 1 when any file cannot be read.\n"
         "  settings [--set Section.Key=Value]...\n"
         "      Loads the settings, applies each --set, saves them when anything was set\n"
         "      and prints every setting as Section.Key=Value.\n"

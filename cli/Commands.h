@@ -5,4 +5,5 @@
 
 #include <QStringList>
 
+int RunInfoCommand(TCliContext& ctx, const QStringList& args);
 int RunSettingsCommand(TCliContext& ctx, const QStringList& args);

@@ -1,0 +1,395 @@
+#include "ACS_Wave.h"
+
+#include "audio/ImaAdpcmDecoder.h"
+#include "audio/MsAdpcmDecoder.h"
+#include "audio/WaveConverter.h"
+
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstring>
+
+QString WavTypeName(TWavType type) {
+    switch (type) {
+    case wtPCM:
+        return QStringLiteral("PCM");
+    case wtDVIADPCM:
+        return QStringLiteral("DVI/IMA ADPCM");
+    case wtMSADPCM:
+        return QStringLiteral("Microsoft ADPCM");
+    case wtACM:
+        return QStringLiteral("MPEG Layer-3");
+    default:
+        return QStringLiteral("Unsupported");
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TWaveIn
+
+TWaveIn::TWaveIn(QObject* owner) : TAuFileIn(owner), m_buffer(BufferSize + 4) {}
+
+TWaveIn::~TWaveIn() {
+    try {
+        CloseFile();
+    } catch (...) {
+    }
+}
+
+TWavType TWaveIn::WavType() {
+    OpenFile();
+    return FWavType;
+}
+
+bool TWaveIn::AdpcmUsable() const {
+    const TWaveHeader& h = FHeader;
+    if (h.SampleRate == 0 || h.Channels == 0)
+        return false;
+    if (FWavType == wtDVIADPCM)
+        return h.BitsPerSample == 4 && h.Channels <= 8 &&
+               TImaAdpcmDecoder::SamplesPerBlock(h.BlockAlign, h.Channels) > 1;
+    if (FWavType == wtMSADPCM) {
+        const int header = TMsAdpcmDecoder::HeaderBytes(h.Channels);
+        return h.Channels <= 2 && h.NumCoef >= 1 && h.SamplesPerBlock >= 2 &&
+               h.BlockAlign >= header &&
+               (h.SamplesPerBlock - 2) * h.Channels <= (h.BlockAlign - header) * 2;
+    }
+    return false;
+}
+
+int64_t TWaveIn::AdpcmSamplesInData(int64_t dataBytes) const {
+    const int align = FHeader.BlockAlign;
+    const int64_t whole = dataBytes / align;
+    const int rest = int(dataBytes % align);
+    int64_t samples = whole * m_samplesPerBlock;
+    if (rest > 0) {
+        if (FWavType == wtDVIADPCM) {
+            samples += TImaAdpcmDecoder::SamplesPerBlock(rest, FHeader.Channels);
+        } else {
+            const int header = TMsAdpcmDecoder::HeaderBytes(FHeader.Channels);
+            if (rest >= header)
+                samples +=
+                    std::min(m_samplesPerBlock, 2 + (rest - header) * 2 / int(FHeader.Channels));
+        }
+    }
+    return samples;
+}
+
+void TWaveIn::OpenFile() {
+    std::lock_guard<std::recursive_mutex> lk(m_openLock);
+    if (FOpened > 0)
+        return;
+    FHeaderValid = true;
+    if (!FStream) {
+        if (FFileName.isEmpty())
+            throw EAuException(QStringLiteral("The file name is not assigned"));
+        FStream = new TAuFileStream(FFileName, fmOpenRead | fmShareDenyWrite);
+        FExternalStream = false;
+    }
+    FCanSeek = !FStream->isSequential();
+    m_streamStart = FCanSeek ? FStream->pos() : 0;
+
+    auto readHeader = [this] {
+        FHeader = TWaveHeaderReader::Read(*FStream);
+        FWavType = FHeader.Type;
+        FChannels = FHeader.Channels;
+        FSampleRate = int(FHeader.SampleRate);
+        FBitsPerSample = FHeader.BitsPerSample;
+        m_dataStart = (FStream->isSequential() ? 0 : m_streamStart) + FHeader.HeaderLength;
+        int64_t dataBytes = FHeader.DataChunkSize;
+        m_dataEnd = -1;
+        if (!FStream->isSequential()) {
+            // A size beyond the end of the file (a cut-off file, or one written to a pipe
+            // with a placeholder size) counts as far as the file goes.
+            dataBytes = std::min<int64_t>(dataBytes, FStream->size() - m_dataStart);
+            m_dataEnd = m_dataStart + dataBytes;
+        }
+        return dataBytes;
+    };
+    int64_t dataBytes = readHeader();
+
+    switch (FWavType) {
+    case wtUnsupported:
+        FHeaderValid = false;
+        break;
+    case wtPCM:
+        FHeaderValid = FChannels > 0 && FSampleRate > 0 &&
+                       (FBitsPerSample == 8 || FBitsPerSample == 16 || FBitsPerSample == 24 ||
+                        FBitsPerSample == 32);
+        FDataSize = dataBytes;
+        break;
+    case wtDVIADPCM:
+    case wtMSADPCM: {
+        FHeaderValid = AdpcmUsable();
+        FBitsPerSample = 16;
+        if (!FHeaderValid) {
+            FDataSize = 0;
+            break;
+        }
+        m_samplesPerBlock = FWavType == wtDVIADPCM
+                                ? TImaAdpcmDecoder::SamplesPerBlock(FHeader.BlockAlign, FChannels)
+                                : FHeader.SamplesPerBlock;
+        int64_t samples = FHeader.FactSamples;
+        // The count in "fact" cannot exceed what the data holds.
+        if (m_dataEnd >= 0)
+            samples = std::min(samples, AdpcmSamplesInData(m_dataEnd - m_dataStart));
+        FDataSize = samples * 2 * FChannels;
+        m_block.resize(FHeader.BlockAlign);
+        m_buffer.resize(std::max<size_t>(BufferSize, size_t(m_samplesPerBlock) * FChannels * 2) +
+                        4);
+        break;
+    }
+    case wtACM: {
+        QByteArray pcm;
+        QString error;
+        if (FHeader.FormatTag != 85 || FStream->isSequential() ||
+            !TWaveConverter::Convert(*FStream, m_streamStart, pcm, error)) {
+            FHeaderValid = false;
+            if (!FExternalStream) {
+                delete FStream;
+                FStream = nullptr;
+            } else if (!FStream->isSequential()) {
+                FStream->seek(m_streamStart);
+            }
+            return; // not marked open: the next query tries again
+        }
+        m_setAside = FStream;
+        m_setAsideExternal = FExternalStream;
+        m_converted = new QBuffer;
+        m_converted->setData(pcm);
+        m_converted->open(QIODevice::ReadOnly);
+        FStream = m_converted;
+        m_streamStart = 0;
+        readHeader();
+        FDataSize = std::max<int64_t>(0, m_dataEnd - m_dataStart);
+        FWavType = wtACM;
+        FHeaderValid = FChannels > 0 && FSampleRate > 0 && FBitsPerSample == 16;
+        break;
+    }
+    }
+    if (FWavType != wtUnsupported && FCanSeek)
+        FStream->seek(m_dataStart);
+    FOpened = 1;
+}
+
+void TWaveIn::CloseFile() {
+    std::lock_guard<std::recursive_mutex> lk(m_openLock);
+    if (FOpened == 0)
+        return;
+    if (m_converted) {
+        delete m_converted;
+        m_converted = nullptr;
+        FStream = m_setAside;
+        FExternalStream = m_setAsideExternal;
+        m_setAside = nullptr;
+        m_streamStart = 0;
+    }
+    if (FStream) {
+        if (!FExternalStream) {
+            delete FStream;
+            FStream = nullptr;
+        } else if (!FStream->isSequential()) {
+            FStream->seek(m_streamStart);
+        }
+    }
+    FOpened = 0;
+}
+
+bool TWaveIn::ReadCompressedBlock() {
+    if (!FStream)
+        return false;
+    int64_t want = FHeader.BlockAlign;
+    if (m_dataEnd >= 0)
+        want = std::min<int64_t>(want, m_dataEnd - FStream->pos());
+    if (want <= 0 || (FCanSeek && FStream->atEnd()))
+        return false;
+    const qint64 got = FStream->read(reinterpret_cast<char*>(m_block.data()), want);
+    if (got <= 0)
+        return false;
+    m_block.resize(size_t(got));
+    return true;
+}
+
+void TWaveIn::ReadBlock(char*& buffer, int& bytes) {
+    if (!FInUse)
+        throw EAuException(QStringLiteral("The Stream is not opened"));
+    const int frame = FChannels * FBitsPerSample / 8;
+    if (FBufferLast < FBufferNext) {
+        FBufferNext = 1;
+        FBufferLast = 0;
+        switch (FWavType) {
+        case wtPCM:
+        case wtACM: {
+            if (!FStream || frame <= 0)
+                break;
+            int64_t want = (BufferSize / frame) * frame;
+            if (m_dataEnd >= 0)
+                want = std::min<int64_t>(want, m_dataEnd - FStream->pos());
+            if (want <= 0)
+                break;
+            const qint64 got = FStream->read(m_buffer.data(), want);
+            FBufferLast = got > 0 ? int(got) : 0;
+            break;
+        }
+        case wtDVIADPCM:
+        case wtMSADPCM: {
+            m_block.resize(FHeader.BlockAlign);
+            if (!ReadCompressedBlock()) {
+                if (!FCanSeek) {
+                    buffer = nullptr;
+                    bytes = 0;
+                    return;
+                }
+                break;
+            }
+            auto* out = reinterpret_cast<int16_t*>(m_buffer.data());
+            const int n = FWavType == wtDVIADPCM
+                              ? TImaAdpcmDecoder::DecodeBlock(m_block.data(), int(m_block.size()),
+                                                              FChannels, out)
+                              : TMsAdpcmDecoder::DecodeBlock(m_block.data(), int(m_block.size()),
+                                                             FChannels, m_samplesPerBlock,
+                                                             FHeader.Coef, FHeader.NumCoef, out);
+            FBufferLast = n * FChannels * 2;
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    int n = frame > 0 ? (bytes / frame) * frame : 0;
+    n = std::max(0, std::min(n, FBufferLast - FBufferNext + 1));
+    buffer = n > 0 ? m_buffer.data() + (FBufferNext - 1) : nullptr;
+    FBufferNext += n;
+    bytes = n;
+}
+
+bool TWaveIn::SeekSample(int64_t& sample) {
+    FBufferNext = 1;
+    FBufferLast = 0;
+    if (!FStream || FStream->isSequential())
+        return false;
+    if (sample < 0)
+        sample = 0;
+    qint64 pos = 0;
+    switch (FWavType) {
+    case wtPCM:
+    case wtACM: // the converted data is plain PCM in memory
+        pos = m_dataStart + sample * (FBitsPerSample / 8) * FChannels;
+        break;
+    case wtDVIADPCM:
+    case wtMSADPCM:
+        if (m_samplesPerBlock <= 0)
+            return false;
+        pos = m_dataStart + (sample / m_samplesPerBlock) * FHeader.BlockAlign;
+        sample = (sample / m_samplesPerBlock) * m_samplesPerBlock; // whole blocks only
+        break;
+    default:
+        return false;
+    }
+    return FStream->seek(pos);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TWaveOut
+
+TWaveOut::TWaveOut(QObject* owner) : TAuFileOut(owner) {}
+
+TWaveOut::~TWaveOut() {
+    ShutDownWorker();
+}
+
+void TWaveOut::WriteAll(const char* data, qint64 size) {
+    if (FStream->write(data, size) != size)
+        throw EAuException(
+            QStringLiteral("Cannot write file %1: %2").arg(FFileName, FStream->errorString()));
+}
+
+void TWaveOut::PrepareOutput() {
+    if (FWavType != wtPCM)
+        throw EAuException(QStringLiteral("Only PCM WAV files can be written"));
+    if (FFileMode != foRewrite)
+        throw EAuException(QStringLiteral("Appending to a WAV file is not supported"));
+    if (!FStream) {
+        if (FFileName.isEmpty())
+            throw EAuException(QStringLiteral("File name is not assigned."));
+        FStream = new TAuFileStream(FFileName, fmCreate);
+        FExternalStream = false;
+    }
+    TAuInput* input = Input();
+    input->Open();
+    // An input that could not be opened would give an empty file that looks like success.
+    const QString failure = input->OpenFailure();
+    if (!failure.isEmpty())
+        throw EAuException(failure);
+    const int channels = input->Channels();
+    const int rate = input->SampleRate();
+    const int bits = input->BitsPerSample();
+    if (channels <= 0 || rate <= 0 || bits <= 0 || bits % 8 != 0)
+        throw EAuException(QStringLiteral("The input delivers no PCM that can be written"));
+    const int64_t size = input->DataSize();
+    const int align = bits * channels / 8;
+    char h[44];
+    std::memcpy(h, "RIFF", 4);
+    qToLittleEndian(uint32_t(size + 36), h + 4);
+    std::memcpy(h + 8, "WAVEfmt ", 8);
+    qToLittleEndian(uint32_t(16), h + 16);
+    qToLittleEndian(uint16_t(1), h + 20);
+    qToLittleEndian(uint16_t(channels), h + 22);
+    qToLittleEndian(uint32_t(rate), h + 24);
+    qToLittleEndian(uint32_t(rate * align), h + 28);
+    qToLittleEndian(uint16_t(align), h + 32);
+    qToLittleEndian(uint16_t(bits), h + 34);
+    std::memcpy(h + 36, "data", 4);
+    qToLittleEndian(uint32_t(size), h + 40);
+    WriteAll(h, 44);
+}
+
+bool TWaveOut::WriteBlock(bool abort) {
+    if (!FWritingAllowed)
+        return true;
+    if (abort)
+        return false;
+    char* buffer = nullptr;
+    int bytes = BlockBytes;
+    Input()->ReadData(buffer, bytes);
+    if (bytes <= 0 || !buffer)
+        return false;
+    WriteAll(buffer, bytes);
+    return true;
+}
+
+void TWaveOut::FinishOutput() {
+    TAuInput* input = Input();
+    const int64_t declared = input->DataSize();
+    const qint64 written = FStream->pos();
+    if (declared < 0 || FStopCalled || written > declared + 44) {
+        // The sizes the header announced do not hold: take them from the file.
+        if (!FStream->isSequential()) {
+            const qint64 length = FStream->size();
+            char v[4];
+            qToLittleEndian(uint32_t(length - 44), v);
+            if (!FStream->seek(40))
+                throw EAuException(QStringLiteral("Cannot write file %1").arg(FFileName));
+            WriteAll(v, 4);
+            qToLittleEndian(uint32_t(length - 8), v);
+            FStream->seek(4);
+            WriteAll(v, 4);
+            FStream->seek(length);
+        }
+    } else if (written < declared + 44) {
+        // A short input: silence up to the announced length.
+        const QByteArray zeros(65536, '\0');
+        qint64 left = declared + 44 - written;
+        while (left > 0) {
+            const qint64 n = std::min<qint64>(left, zeros.size());
+            WriteAll(zeros.constData(), n);
+            left -= n;
+        }
+    }
+    if (auto* file = qobject_cast<QFileDevice*>(FStream))
+        if (!file->flush())
+            throw EAuException(
+                QStringLiteral("Cannot write file %1: %2").arg(FFileName, file->errorString()));
+    CloseOwnStream();
+    input->Close();
+}
