@@ -1,4 +1,5 @@
 #include "codecs/FfmpegReader.h"
+#include "codecs/FfmpegLog.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -123,6 +124,7 @@ void TFfmpegReader::CloseContext() {
 
 // Opens the container from the start: by name, or over the caller's source rewound to 0.
 bool TFfmpegReader::OpenContext() {
+    QuietFfmpegLog();
     CloseContext();
     if (!m_source.Read) {
         const QByteArray path = m_fileName.toUtf8();

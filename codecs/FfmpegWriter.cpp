@@ -1,4 +1,5 @@
 #include "codecs/FfmpegWriter.h"
+#include "codecs/FfmpegLog.h"
 #include "codecs/WmaFormats.h"
 
 extern "C" {
@@ -77,6 +78,7 @@ bool TFfmpegWriter::Fail(const QString& what, int err) {
 }
 
 bool TFfmpegWriter::Create(const QString& fileName) {
+    QuietFfmpegLog();
     FreeAll();
     m_error.clear();
     m_nextPts = 0;

@@ -50,6 +50,8 @@ public:
     bool WriteSample(const void* data, int64_t bytes, int64_t endTime);
     // Flushes the encoder and completes the file (index, duration). Safe without BeginWriting.
     bool EndWriting();
+    // Closes the file as it is, incomplete (after a failure).
+    void Abort() { FreeAll(); }
 
     int64_t SampleTime() const { return m_sampleTime; }
     // The encoder's packet size in bytes (block align); 0 without a profile.

@@ -220,23 +220,8 @@ TEST_F(FfmpegReaderTest, EncryptedAsfIsReportedProtected) {
     TFfmpegReader plain;
     ASSERT_TRUE(plain.Open(wma));
     EXPECT_FALSE(plain.Protected());
-    // Insert an Extended Content Encryption object into the header, as DRM'd files have.
-    QByteArray d = ReadWholeFile(wma);
-    const QByteArray guid = QByteArray::fromHex("14e68a292226174cb935dae07ee9289c");
-    const QByteArray payload("<WRMHEADER/>");
-    QByteArray obj = guid;
-    const uint64_t objSize = qToLittleEndian<uint64_t>(24 + 4 + payload.size());
-    const uint32_t dataSize = qToLittleEndian<uint32_t>(payload.size());
-    obj.append(reinterpret_cast<const char*>(&objSize), 8)
-        .append(reinterpret_cast<const char*>(&dataSize), 4)
-        .append(payload);
-    const uint64_t headerSize = qFromLittleEndian<uint64_t>(d.constData() + 16) + obj.size();
-    const uint32_t count = qFromLittleEndian<uint32_t>(d.constData() + 24) + 1;
-    qToLittleEndian(headerSize, d.data() + 16);
-    qToLittleEndian(count, d.data() + 24);
-    d.insert(30, obj);
     const QString drm = Path("drm.wma");
-    WriteWholeFile(drm, d);
+    WriteWholeFile(drm, WithContentEncryption(ReadWholeFile(wma)));
     TFfmpegReader r;
     ASSERT_TRUE(r.Open(drm));
     EXPECT_TRUE(r.AudioFound());

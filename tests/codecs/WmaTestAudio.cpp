@@ -84,6 +84,24 @@ QByteArray FfmpegDecode(const QString& path) {
     return r.ExitCode == 0 ? r.Out : QByteArray();
 }
 
+QByteArray WithContentEncryption(const QByteArray& asf) {
+    QByteArray d = asf;
+    const QByteArray payload("<WRMHEADER/>");
+    QByteArray obj = QByteArray::fromHex("14e68a292226174cb935dae07ee9289c"); // the object's id
+    const uint64_t objSize = qToLittleEndian<uint64_t>(24 + 4 + payload.size());
+    const uint32_t dataSize = qToLittleEndian<uint32_t>(payload.size());
+    obj.append(reinterpret_cast<const char*>(&objSize), 8)
+        .append(reinterpret_cast<const char*>(&dataSize), 4)
+        .append(payload);
+    // The header object: id (16 bytes), size (8), number of objects (4), 2 reserved bytes.
+    const uint64_t headerSize = qFromLittleEndian<uint64_t>(d.constData() + 16) + obj.size();
+    const uint32_t count = qFromLittleEndian<uint32_t>(d.constData() + 24) + 1;
+    qToLittleEndian(headerSize, d.data() + 16);
+    qToLittleEndian(count, d.data() + 24);
+    d.insert(30, obj);
+    return d;
+}
+
 std::vector<int16_t> Samples(const QByteArray& pcm) {
     std::vector<int16_t> s(size_t(pcm.size()) / 2);
     for (size_t i = 0; i < s.size(); ++i)

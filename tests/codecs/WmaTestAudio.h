@@ -22,6 +22,10 @@ QJsonObject MutagenAsfTags(const QString& path);
 // ffmpeg's decoding of a file as interleaved 16-bit PCM (channels and rate kept).
 QByteArray FfmpegDecode(const QString& path);
 
+// The ASF file `asf` with an Extended Content Encryption object put into its header, as the
+// files of a DRM shop carry.
+QByteArray WithContentEncryption(const QByteArray& asf);
+
 std::vector<int16_t> Samples(const QByteArray& pcm);
 // Signal-to-noise ratio in dB of `got` against `want`, compared from `wantFrom` over `frames`
 // frames of `channels` channels, with `got` starting `offset` frames later than `want`.
