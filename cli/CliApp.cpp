@@ -17,6 +17,7 @@ const std::map<QString, Command>& commands() {
     static const std::map<QString, Command> table = {
         {QStringLiteral("info"), {RunInfoCommand}},
         {QStringLiteral("settings"), {RunSettingsCommand}},
+        {QStringLiteral("wma-formats"), {RunWmaFormatsCommand}},
     };
     return table;
 }
@@ -46,6 +47,11 @@ QString TCliApp::helpText() {
         "  settings [--set Section.Key=Value]...\n"
         "      Loads the settings, applies each --set, saves them when anything was set\n"
         "      and prints every setting as Section.Key=Value.\n"
+        "  wma-formats [--vbr] [CODEC]\n"
+        "      Lists the WMA codecs and the formats of codec CODEC (default 0), each\n"
+        "      with the index that WMAOptions.CodecIndex and WMAOptions.FormatIndex take;\n"
+        "      --vbr lists the VBR formats (no codec here has any). Exit status 1 for a\n"
+        "      codec that does not exist.\n"
         "\n"
         "Exit status: 0 success, 1 the job failed, 2 usage error.\n");
 }

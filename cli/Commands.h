@@ -7,3 +7,4 @@
 
 int RunInfoCommand(TCliContext& ctx, const QStringList& args);
 int RunSettingsCommand(TCliContext& ctx, const QStringList& args);
+int RunWmaFormatsCommand(TCliContext& ctx, const QStringList& args);
