@@ -16,6 +16,7 @@ extern "C" {
 namespace {
 
 constexpr int kIoBufferSize = 32768;
+constexpr int kMaxDamagedInARow = 100;
 
 int ReadPacket(void* opaque, uint8_t* buffer, int size) {
     auto* source = static_cast<TFfmpegReader::TSource*>(opaque);
@@ -81,6 +82,8 @@ void TFfmpegReader::Close() {
     m_channels = m_rate = 0;
     m_duration = m_totalSamples = 0;
     m_swrFormat = -1;
+    m_swrRate = 0;
+    m_swrChannels = 0;
     m_seekTarget = -1;
     m_buffer.clear();
     m_bufferPos = 0;
@@ -296,7 +299,8 @@ bool TFfmpegReader::ConvertFrame(AVFrame* frame) {
         }
         m_seekTarget = -1;
     }
-    if (!m_swr || frame->format != m_swrFormat) {
+    if (!m_swr || frame->format != m_swrFormat || frame->sample_rate != m_swrRate ||
+        frame->ch_layout.nb_channels != m_swrChannels) {
         swr_free(&m_swr);
         AVChannelLayout out;
         av_channel_layout_default(&out, m_channels);
@@ -309,6 +313,8 @@ bool TFfmpegReader::ConvertFrame(AVFrame* frame) {
             return false;
         }
         m_swrFormat = frame->format;
+        m_swrRate = frame->sample_rate;
+        m_swrChannels = frame->ch_layout.nb_channels;
     }
     const int count = frame->nb_samples - first;
     if (count <= 0)
@@ -332,9 +338,11 @@ bool TFfmpegReader::ConvertFrame(AVFrame* frame) {
 
 // Decodes until some PCM is buffered or the stream has ended. False at the end.
 bool TFfmpegReader::DecodeMore() {
+    int damaged = 0; // packets in a row the decoder refused
     while (!m_decoderEnded) {
         int err = avcodec_receive_frame(m_codec, m_frame);
         if (err == 0) {
+            damaged = 0;
             const bool ok = ConvertFrame(m_frame);
             av_frame_unref(m_frame);
             if (!ok)
@@ -347,8 +355,15 @@ bool TFfmpegReader::DecodeMore() {
             m_decoderEnded = true;
             break;
         }
-        if (err != AVERROR(EAGAIN))
-            return false;
+        if (err != AVERROR(EAGAIN)) {
+            // A damaged frame costs its own audio, not the rest of the file; only a long run
+            // of them (not audio at all) ends the stream.
+            if (++damaged > kMaxDamagedInARow) {
+                m_error = QStringLiteral("The audio data is damaged beyond use");
+                return false;
+            }
+            continue;
+        }
         if (m_inputEnded) {
             m_decoderEnded = true; // nothing more will come
             break;

@@ -95,8 +95,12 @@ private:
     int m_rate = 0;
     int64_t m_duration = 0;
     int64_t m_totalSamples = 0;
-    int64_t m_seekTarget = -1;     // sample frames before it are dropped after a seek
-    int m_swrFormat = -1;          // the decoded sample format the converter was set up for
+    int64_t m_seekTarget = -1; // sample frames before it are dropped after a seek
+    // What the converter was set up for: the decoded sample format, rate and channel count (a
+    // file may change them midway, e.g. joined MP3s).
+    int m_swrFormat = -1;
+    int m_swrRate = 0;
+    int m_swrChannels = 0;
     std::vector<uint8_t> m_buffer; // decoded PCM not yet handed out, from m_bufferPos
     size_t m_bufferPos = 0;
     QString m_error;

@@ -1,4 +1,5 @@
 #include "codecs/WmaFormats.h"
+#include "codecs/FfmpegLog.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -39,6 +40,7 @@ bool EncoderAccepts(const AVCodec* codec, const TWmaFormat& f) {
 // Order: bitrate descending; within one bitrate the stereo formats by falling sample rate,
 // then the mono ones. Only combinations the encoder opens with are kept.
 std::vector<TWmaFormat> BuildFormats(const AVCodec* codec) {
+    QuietFfmpegLog(); // the level restored below is then the quiet one
     std::vector<TWmaFormat> list;
     const int level = av_log_get_level();
     av_log_set_level(AV_LOG_QUIET); // refused combinations are expected here

@@ -228,6 +228,24 @@ TEST_F(FfmpegReaderTest, EncryptedAsfIsReportedProtected) {
     EXPECT_TRUE(r.Protected());
 }
 
+TEST_F(FfmpegReaderTest, DamageInTheMiddleCostsOnlyTheDamagedPart) {
+    const int frames = 44100 * 4;
+    const QString mp3 = Path("hurt.mp3");
+    ASSERT_EQ(RunProgram("lame", {"--quiet", "-b", "128", Wav(frames, 44100, 2), mp3}).ExitCode, 0);
+    QByteArray d = ReadWholeFile(mp3);
+    uint32_t x = 12345; // a fixed pseudo-random garbage block over a few frames
+    for (int i = d.size() / 2; i < d.size() / 2 + 3000; ++i) {
+        x = x * 1103515245u + 12345u;
+        d[i] = char(x >> 24);
+    }
+    WriteWholeFile(mp3, d);
+    TFfmpegReader r;
+    ASSERT_TRUE(r.Open(mp3));
+    const int64_t got = ReadAll(r).size() / 4;
+    EXPECT_GT(got, frames * 9 / 10); // the second half is still there
+    EXPECT_LE(got, frames + 1152);
+}
+
 TEST_F(FfmpegReaderTest, FilesWithoutAudioDoNotOpen) {
     WriteWholeFile(Path("text.mp3"), QByteArray("this is not audio at all\n").repeated(50));
     TFfmpegReader r;

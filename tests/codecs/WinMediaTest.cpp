@@ -106,6 +106,21 @@ TEST_F(WinMediaTest, CodecAndFormatListsForTheOptionsDialog) {
     EXPECT_TRUE(out.Formats(0).isEmpty());
 }
 
+TEST_F(WinMediaTest, ConfigureWmaOutCopiesTheThreeSettings) {
+    TAppOptions options;
+    options.CodecIndex = 1;
+    options.FormatIndex = 12;
+    options.WmaVBR = true;
+    TWMAOut out;
+    out.SetDesiredBitrate(64);
+    ConfigureWmaOut(out, options);
+    EXPECT_EQ(out.CodecIndex(), 1);
+    EXPECT_EQ(out.FormatIndex(), 12);
+    EXPECT_TRUE(out.VBR());
+    EXPECT_EQ(out.DesiredBitrate(), 64u); // nothing else is touched
+    EXPECT_FALSE(out.Lossless());
+}
+
 TEST_F(WinMediaTest, DefaultSettingsWriteCdAudioWithItsAttributes) {
     const int frames = 44100 * 2 + 777;
     const QString wav = MakeWavFile("cd.wav", MakeSweep(frames, 44100, 2), 44100, 2);
