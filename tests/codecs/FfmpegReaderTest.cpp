@@ -67,6 +67,27 @@ TEST_F(FfmpegReaderTest, LameMp3IsGaplessWithItsTags) {
     EXPECT_GT(SnrDb(Samples(MakeTone(frames, 44100, 2)), Samples(pcm), 2, 0, frames, 0), 15.0);
 }
 
+TEST_F(FfmpegReaderTest, Id3v1OnlyTagsAreReadToo) {
+    const QString mp3 = Path("v1.mp3");
+    ASSERT_EQ(RunProgram("lame", {"--quiet", "--id3v1-only", "--tt", "V1 Title", "--ta",
+                                  "V1 Artist", "--tl", "V1 Album", "--ty", "1988", "--tn", "5",
+                                  "--tg", "Rock", "--tc", "v1 comment", Wav(10000, 44100, 2), mp3})
+                  .ExitCode,
+              0);
+    TFfmpegReader r;
+    ASSERT_TRUE(r.Open(mp3));
+    EXPECT_EQ(r.Attribute("Title"), "V1 Title");
+    EXPECT_EQ(r.Attribute("Author"), "V1 Artist");
+    EXPECT_EQ(r.Attribute("WM/AlbumTitle"), "V1 Album");
+    EXPECT_EQ(r.Attribute("WM/Year"), "1988");
+    EXPECT_EQ(r.Attribute("WM/Track"), "5");
+    EXPECT_EQ(r.Attribute("WM/Genre"), "Rock");
+    EXPECT_EQ(r.Attribute("Copyright"), "v1 comment");
+    // The 128-byte tag at the end is not audio.
+    EXPECT_EQ(r.TotalSamples(), 10000);
+    EXPECT_EQ(ReadAll(r).size(), 10000 * 4);
+}
+
 TEST_F(FfmpegReaderTest, FfmpegMadeMp3sReadToTheirExactLength) {
     struct Case {
         int frames, rate, channels;
