@@ -165,8 +165,12 @@ void TWMAOut::FinishOutput() {
     } catch (const EAuException& e) {
         failure = e.Message();
     }
-    if (!m_writer.EndWriting() && failure.isEmpty())
-        failure = m_writer.ErrorText();
+    if (!m_writer.EndWriting()) {
+        // Not completed (a full disk, say): no index and a wrong length, so not kept.
+        QFile::remove(FFileName);
+        if (failure.isEmpty())
+            failure = m_writer.ErrorText();
+    }
     m_buffer.clear();
     m_buffer.shrink_to_fit();
     if (!failure.isEmpty())

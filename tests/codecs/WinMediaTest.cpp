@@ -7,6 +7,7 @@
 #include "codecs/ACS_smpeg.h"
 #include "settings/EncoderConfig.h"
 #include "tests/codecs/WmaTestAudio.h"
+#include "tests/common/FileSizeLimit.h"
 #include "tests/common/TestUtil.h"
 
 #include <QCoreApplication>
@@ -238,6 +239,18 @@ TEST_F(WinMediaTest, ImpossibleChoicesFailWithoutLeavingAFile) {
                   wav, Path("g.wma"), [](TWMAOut& o) { o.SetCodecIndex(0); }, &out),
               QString());
     EXPECT_TRUE(QFileInfo::exists(Path("g.wma")));
+}
+
+TEST_F(WinMediaTest, AFullDiskFailsTheRunAndLeavesNoBrokenFile) {
+    const QString wav = MakeWavFile("big.wav", MakeTone(44100 * 5, 44100, 2), 44100, 2);
+    const QString wma = Path("big.wma");
+    QString failure;
+    {
+        TFileSizeLimit limit(20000); // 5 s at 128 kbit/s need 80 kB
+        failure = Encode(wav, wma, [](TWMAOut& o) { ConfigureWmaOut(o, TAppOptions()); });
+    }
+    EXPECT_TRUE(failure.contains("File too large")) << failure.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(wma));
 }
 
 TEST_F(WinMediaTest, Mp3InputIsGaplessAndCarriesItsTagsIntoWma) {
