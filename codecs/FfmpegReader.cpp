@@ -126,6 +126,7 @@ void TFfmpegReader::CloseContext() {
 }
 
 // Opens the container from the start: by name, or over the caller's source rewound to 0.
+// The first time a source that cannot seek is read from where it stands.
 bool TFfmpegReader::OpenContext() {
     QuietFfmpegLog();
     CloseContext();
@@ -136,7 +137,7 @@ bool TFfmpegReader::OpenContext() {
             return false;
         }
     } else {
-        if (m_source.Seek(0, SEEK_SET) < 0)
+        if (m_source.Seek(0, SEEK_SET) < 0 && m_audio >= 0)
             return false;
         auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
         m_io = buffer ? avio_alloc_context(buffer, kIoBufferSize, 0, &m_source, ReadPacket, nullptr,
@@ -223,19 +224,21 @@ bool TFfmpegReader::Examine() {
     else if (st->duration != AV_NOPTS_VALUE && st->duration > 0)
         m_duration = av_rescale_q(st->duration, st->time_base, AVRational{1, 10000000});
     m_totalSamples = av_rescale(m_duration, m_rate, 10000000);
-    CountSamples();
-    return true;
+    return CountSamples();
 }
 
 // Where the stream's clock counts whole samples, walking the packets (no decoding) gives the
 // exact number the decoder will deliver: packet lengths less the encoder delay and padding the
 // demuxer flags for dropping. A coarser clock (ASF's milliseconds) keeps the header's length.
-void TFfmpegReader::CountSamples() {
+bool TFfmpegReader::CountSamples() {
     AVStream* st = m_fmt->streams[m_audio];
     if (st->time_base.num <= 0 || int64_t(st->time_base.den) % m_rate != 0)
-        return;
+        return true;
+    // Walking the file needs a way back to its start.
     if (!(m_fmt->pb && (m_fmt->pb->seekable & AVIO_SEEKABLE_NORMAL)))
-        return;
+        return true;
+    if (m_source.Seek && m_source.Seek(0, TSource::Size) < 0)
+        return true;
     int64_t total = 0;
     bool exact = true;
     while (av_read_frame(m_fmt, m_packet) >= 0) {
@@ -252,11 +255,12 @@ void TFfmpegReader::CountSamples() {
         av_packet_unref(m_packet);
     }
     if (!Rewind())
-        exact = false;
+        return false; // the error text is set
     if (exact && total > 0) {
         m_totalSamples = total;
         m_duration = av_rescale(total, 10000000, m_rate);
     }
+    return true;
 }
 
 QString TFfmpegReader::CodecName() const {
@@ -385,7 +389,7 @@ bool TFfmpegReader::DecodeMore() {
 
 int TFfmpegReader::Read(const uint8_t*& data, int maxBytes) {
     data = nullptr;
-    if (!m_codec || maxBytes <= 0)
+    if (!m_codec || !m_fmt || maxBytes <= 0)
         return 0;
     if (m_bufferPos >= m_buffer.size()) {
         m_buffer.clear();
@@ -403,7 +407,7 @@ int TFfmpegReader::Read(const uint8_t*& data, int maxBytes) {
 }
 
 bool TFfmpegReader::SeekSample(int64_t sample) {
-    if (!m_codec || sample < 0)
+    if (!m_codec || !m_fmt || sample < 0)
         return false;
     if (sample == 0)
         return Rewind();

@@ -74,7 +74,7 @@ private:
     void CloseContext();
     bool Rewind();
     bool Examine();
-    void CountSamples();
+    bool CountSamples();
     bool DecodeMore();
     bool ConvertFrame(AVFrame* frame);
     QString Tag(const char* key) const;

@@ -213,6 +213,30 @@ TEST_F(FfmpegReaderTest, StreamSourceGivesTheSameAsTheFile) {
     EXPECT_EQ(want.size(), 30000 * 4);
 }
 
+TEST_F(FfmpegReaderTest, SourceThatCannotSeekIsReadOnce) {
+    const QString mp3 = Path("pipe.mp3");
+    ASSERT_EQ(RunProgram("lame", {"--quiet", "-b", "128", Wav(30000, 44100, 2), mp3}).ExitCode, 0);
+    const QByteArray bytes = ReadWholeFile(mp3);
+    int64_t at = 0;
+    TFfmpegReader::TSource pipe; // like a pipe: forward only, no size
+    pipe.Read = [&](uint8_t* b, int n) {
+        const int k = int(std::min<int64_t>(n, bytes.size() - at));
+        memcpy(b, bytes.constData() + at, size_t(k));
+        at += k;
+        return k;
+    };
+    pipe.Seek = [](int64_t, int) -> int64_t { return -1; };
+    TFfmpegReader r;
+    ASSERT_TRUE(r.Open(pipe));
+    const int64_t got = ReadAll(r).size() / 4;
+    EXPECT_GE(got, 30000); // no exact count without a way back, but all of the audio
+    EXPECT_LE(got, 30000 + 2 * 1152);
+    // Going back to the start is impossible; the reader then has nothing more to give.
+    EXPECT_FALSE(r.SeekSample(0));
+    const uint8_t* data = nullptr;
+    EXPECT_EQ(r.Read(data, 4096), 0);
+}
+
 TEST_F(FfmpegReaderTest, SeekLandsOnTheSample) {
     const int frames = 44100 * 3;
     const QString mp3 = Path("seek.mp3");
