@@ -11,6 +11,7 @@
 // - One dispatcher thread for all outputs (TEventHandler).
 #pragma once
 
+#include "audio/ACS_Tags.h"
 #include "audio/ACS_Types.h"
 
 #include <QFile>
@@ -193,26 +194,24 @@ protected:
     int FTotalTime = 0; // whole seconds
 };
 
-// A file source that also owns the file's ID3v1, ID3v2 and APEv2 tag objects.
-// The tag classes come from audio/ACS_Tags.h; they are created with the component and freed
-// with it once that unit is connected here.
-class TId3v1Tags;
-class TId3v2Tags;
-class TAPEv2Tags;
-
+// A file source that also owns the file's ID3v1, ID3v2 and APEv2 tag objects, created with
+// the component and freed with it. The objects follow the component's threading: the GUI
+// thread, or the worker of the output pulling from this input while it runs.
 class TAuTaggedFileIn : public TAuFileIn {
 public:
     explicit TAuTaggedFileIn(QObject* owner = nullptr) : TAuFileIn(owner) {}
-    TId3v1Tags* Id3v1Tags() const { return FId3v1Tags; }
-    TId3v2Tags* Id3v2Tags() const { return FId3v2Tags; }
-    TAPEv2Tags* APEv2Tags() const { return FAPEv2Tags; }
+    TId3v1Tags* Id3v1Tags() const { return FId3v1Tags.get(); }
+    TId3v2Tags* Id3v2Tags() const { return FId3v2Tags.get(); }
+    TAPEv2Tags* APEv2Tags() const { return FAPEv2Tags.get(); }
+    // Writing a tag property copies the given values into the owned object.
+    void SetId3v1Tags(const TId3v1Tags& tags) { FId3v1Tags->Assign(tags); }
+    void SetId3v2Tags(const TId3v2Tags& tags) { FId3v2Tags->Assign(tags); }
+    void SetAPEv2Tags(const TAPEv2Tags& tags) { FAPEv2Tags->Assign(tags); }
 
 protected:
-    // Connected to the tag unit by the integration (created in the constructor, freed in the
-    // destructor).
-    TId3v1Tags* FId3v1Tags = nullptr;
-    TId3v2Tags* FId3v2Tags = nullptr;
-    TAPEv2Tags* FAPEv2Tags = nullptr;
+    const std::unique_ptr<TId3v1Tags> FId3v1Tags = std::make_unique<TId3v1Tags>();
+    const std::unique_ptr<TId3v2Tags> FId3v2Tags = std::make_unique<TId3v2Tags>();
+    const std::unique_ptr<TAPEv2Tags> FAPEv2Tags = std::make_unique<TAPEv2Tags>();
 };
 
 class TAuThread;
@@ -348,19 +347,24 @@ protected:
     uint32_t FAccessMask = 0; // passed to the stream, which ignores it
 };
 
-// A file sink that also owns ID3v1, ID3v2 and APEv2 tag objects (audio/ACS_Tags.h), created
-// with the component and freed with it once that unit is connected here.
+// A file sink that also owns ID3v1, ID3v2 and APEv2 tag objects, created with the component
+// and freed with it. Set them on the GUI thread before Start; the worker reads them during
+// the run.
 class TAuTaggedFileOut : public TAuFileOut {
 public:
     explicit TAuTaggedFileOut(QObject* owner = nullptr) : TAuFileOut(owner) {}
-    TId3v1Tags* Id3v1Tags() const { return FId3v1Tags; }
-    TId3v2Tags* Id3v2Tags() const { return FId3v2Tags; }
-    TAPEv2Tags* APEv2Tags() const { return FAPEv2Tags; }
+    TId3v1Tags* Id3v1Tags() const { return FId3v1Tags.get(); }
+    TId3v2Tags* Id3v2Tags() const { return FId3v2Tags.get(); }
+    TAPEv2Tags* APEv2Tags() const { return FAPEv2Tags.get(); }
+    // Writing a tag property copies the given values into the owned object.
+    void SetId3v1Tags(const TId3v1Tags& tags) { FId3v1Tags->Assign(tags); }
+    void SetId3v2Tags(const TId3v2Tags& tags) { FId3v2Tags->Assign(tags); }
+    void SetAPEv2Tags(const TAPEv2Tags& tags) { FAPEv2Tags->Assign(tags); }
 
 protected:
-    TId3v1Tags* FId3v1Tags = nullptr;
-    TId3v2Tags* FId3v2Tags = nullptr;
-    TAPEv2Tags* FAPEv2Tags = nullptr;
+    const std::unique_ptr<TId3v1Tags> FId3v1Tags = std::make_unique<TId3v1Tags>();
+    const std::unique_ptr<TId3v2Tags> FId3v2Tags = std::make_unique<TId3v2Tags>();
+    const std::unique_ptr<TAPEv2Tags> FAPEv2Tags = std::make_unique<TAPEv2Tags>();
 };
 
 // The worker thread of one output. Created suspended with its output; each Resume runs one

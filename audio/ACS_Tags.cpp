@@ -471,6 +471,12 @@ QString TId3v2Tags::IdOf(int position) const {
     return QLatin1String(m_newIds ? Id3v23Ids[position - 1] : Id3v22Ids[position - 1]);
 }
 
+void TId3v2Tags::Assign(const TAuTags& source) {
+    TAuTags::Assign(source);
+    if (const auto* id3v2 = dynamic_cast<const TId3v2Tags*>(&source))
+        m_newIds = id3v2->m_newIds;
+}
+
 bool TId3v2Tags::TagExists(int fd) const {
     if (fd == -1)
         return false;

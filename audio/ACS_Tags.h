@@ -165,6 +165,10 @@ public:
     // The frame id that property `position` (1 Title ... 12 Link) uses now.
     QString IdOf(int position) const;
 
+    // Also takes NewIds from another ID3v2 object, so that values it holds under ID3v2.2 ids
+    // stay reachable through the properties.
+    void Assign(const TAuTags& source) override;
+
     QString Title() const { return AsWideString(IdOf(1)); }
     void SetTitle(const QString& v) { SetWideString(IdOf(1), v); }
     QString Artist() const { return AsWideString(IdOf(2)); }
