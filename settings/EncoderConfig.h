@@ -13,6 +13,7 @@ class TMP3Out;
 class TVorbisOut;
 class TFLACOut;
 class TMACOut;
+class TWMAOut;
 class TVorbisTags;
 
 // Worker pause, bit rate, VBR, channel mode and VBR limits from the MP3 settings. Values
@@ -41,3 +42,7 @@ QString GenreBoxText(int position);
 // BlockDelay = 16 - 5 * ApeCpu milliseconds; CompressionLevel = ApeCompression (the output
 // turns a level it does not know into 2000).
 void ConfigureMacOut(TMACOut* out);
+
+// VBR = WmaVBR; the codec index = CodecIndex and the format index = FormatIndex (indexes into
+// the output's codec list and the chosen codec's format list). Nothing else is set.
+void ConfigureWmaOut(TWMAOut& out, const TAppOptions& options = AppOptions);
