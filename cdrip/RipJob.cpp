@@ -2,20 +2,37 @@
 
 #include "RipEvent.h"
 #include "RipJobReport.h"
+#include "Tid3tag.h"
+#include "audio/ACS_Wave.h"
+#include "codecs/ACS_FLAC.h"
+#include "codecs/ACS_LAME.h"
+#include "codecs/ACS_MAC.h"
+#include "codecs/ACS_Vorbis.h"
+#include "codecs/ACS_WinMedia.h"
 #include "settings/AppOptions.h"
+#include "settings/EncoderConfig.h"
 #include "settings/Helpers.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 
 namespace {
+constexpr int FormatMp3 = 0;
 constexpr int FormatWav = 1;
-}
+constexpr int FormatOgg = 2;
+constexpr int FormatWma = 3;
+constexpr int FormatFlac = 4;
+constexpr int FormatApe = 5;
+} // namespace
 
 TRipJob::TRipJob(HCDROM handle, const QStringList& tracks, int format, TRipJobReport* report)
     : m_handle(handle), m_tracks(tracks), m_format(format), m_report(report) {}
 
 TRipJob::~TRipJob() {
     stopRip();
+    if (m_output)
+        m_output->Stop(false); // no handler of this job runs after this
 }
 
 int TRipJob::EntryNumber(const QString& entry) {
@@ -27,11 +44,31 @@ QString TRipJob::EntryTitle(const QString& entry) {
 }
 
 bool TRipJob::Start() {
-    if (m_format != FormatWav) {
-        m_report->Message(QStringLiteral("%1 output is not available yet; choose WAV.")
-                              .arg(FormatName(m_format)));
+    if (m_format < FormatMp3 || m_format > FormatApe) {
+        m_report->Message(QStringLiteral("Unknown output format %1.").arg(m_format));
         finish(false);
         return false;
+    }
+    if (m_format != FormatWav) {
+        // The encoder exists for the whole rip; one that cannot load its codec library says so
+        // before any track is read.
+        try {
+            switch (m_format) {
+            case FormatMp3: m_output = new TMP3Out(this); break;
+            case FormatOgg: m_output = new TVorbisOut(this); break;
+            case FormatWma: m_output = new TWMAOut(this); break;
+            case FormatFlac: m_output = new TFLACOut(this); break;
+            default: m_output = new TMACOut(this); break;
+            }
+        } catch (const EAuException& e) {
+            m_report->Message(e.Message());
+            finish(false);
+            return false;
+        }
+        m_waveIn = new TWaveIn(this);
+        m_output->SetInput(m_waveIn);
+        m_output->SetOnDone([this](TAuOutput* sender) { outputDone(sender); });
+        m_output->SetOnProgress([this](TAuOutput* sender) { outputProgress(sender); });
     }
     if (m_tracks.isEmpty()) {
         finish(false);
@@ -71,8 +108,115 @@ void TRipJob::stopRip() {
 
 void TRipJob::finish(bool stopped) {
     stopRip();
+    // The output stops before the job reports its end, so the encoded file is no longer
+    // being written once the presenter hears of it.
+    if (m_output) {
+        m_output->Stop(false);
+        m_output->SetFileName(QString());
+    }
+    if (m_waveIn)
+        m_waveIn->SetFileName(QString());
     m_finished = true;
     m_report->Finished(stopped);
+}
+
+QString TRipJob::encodedPath(const QString& title) const {
+    return WithTrailingBackslash(AppOptions.OutputFolder) + title + FormatExtension(m_format);
+}
+
+void TRipJob::outputDone(TAuOutput* sender) {
+    // Posted rather than handled here, so the finishing steps run as the next event, never
+    // inside the dispatcher's delivery.
+    TProcessInfo info;
+    info.Value = ProcessEncoded;
+    const QString failure = sender->FailureText();
+    if (!failure.isEmpty()) {
+        info.ErrorCode = EncodeFailed;
+        info.ErrorText = failure;
+    }
+    QCoreApplication::postEvent(this, new TRipEvent(info));
+}
+
+void TRipJob::outputProgress(TAuOutput* sender) {
+    TProcessInfo info;
+    info.Value = sender->Progress(); // -1 (length unknown) is ignored by the handler
+    QCoreApplication::postEvent(this, new TRipEvent(info));
+}
+
+void TRipJob::configureOutput(const QString& title, int number) {
+    switch (m_format) {
+    case FormatMp3: ConfigureMp3Out(*static_cast<TMP3Out*>(m_output)); break;
+    case FormatOgg:
+        ConfigureVorbisOut(*static_cast<TVorbisOut*>(m_output), m_disc, title, number);
+        break;
+    case FormatWma: ConfigureWmaOut(*static_cast<TWMAOut*>(m_output)); break;
+    case FormatFlac:
+        ConfigureFlacOut(*static_cast<TFLACOut*>(m_output), m_disc, title, number);
+        break;
+    case FormatApe: ConfigureMacOut(static_cast<TMACOut*>(m_output)); break;
+    default: break;
+    }
+}
+
+void TRipJob::startEncoding(const QString& entry) {
+    const QString title = EntryTitle(entry);
+    const QString wav = WithTrailingBackslash(AppOptions.OutputFolder) + title + ".wav";
+    const QString out = encodedPath(title);
+    m_report->Hint(QStringLiteral("Encoding..."));
+    m_report->BarCaption(QStringLiteral("Encoding..."));
+    m_report->EncodingStarted(EntryNumber(entry), title, out);
+    try {
+        m_waveIn->SetFileName(wav);
+        m_output->SetFileName(out);
+        configureOutput(title, EntryNumber(entry));
+        m_output->Start();
+    } catch (const EAuException& e) {
+        // The output never ran: go through the finishing steps as for a failed run.
+        TProcessInfo info;
+        info.Value = ProcessEncoded;
+        info.ErrorCode = EncodeFailed;
+        info.ErrorText = e.Message();
+        QCoreApplication::postEvent(this, new TRipEvent(info));
+    }
+}
+
+void TRipJob::onEncoded(const TProcessInfo& info) {
+    const QString& entry = m_tracks[m_completed - 1];
+    const QString title = EntryTitle(entry);
+    const bool encodeFailed = info.ErrorCode == EncodeFailed;
+    if (encodeFailed) {
+        m_report->Message(QStringLiteral("Encoding %1 failed: %2")
+                              .arg(encodedPath(title), info.ErrorText));
+        ++m_failed;
+    }
+    Pause(300);
+    // A failed encoding keeps the WAV: it may be the only copy of the track's audio.
+    const QString wav = m_waveIn->FileName();
+    if (!AppOptions.IsKeepWav && !encodeFailed && !wav.isEmpty() && QFileInfo::exists(wav) &&
+        !IsFileInUse(wav))
+        QFile::remove(wav);
+    if (m_format == FormatMp3 && !encodeFailed) {
+        Tid3tag tag;
+        tag.SetTitle(title);
+        tag.SetArtist(m_disc.Artist);
+        tag.SetAlbum(m_disc.Album);
+        tag.SetYear(m_disc.Year);
+        tag.SetComment(m_disc.Comment);
+        tag.Genre = Tid3tag::GenreByte(m_disc.Genre);
+        tag.SetTrack(quint8(EntryNumber(entry)));
+        tag.WriteTag(encodedPath(title)); // a missing file is left alone
+    }
+    m_report->TrackFinished(EntryNumber(entry), title, encodedPath(title),
+                            info.ErrorCode == RipOk);
+    if (m_completed >= m_tracks.size()) {
+        stopRip();
+        Pause(300);
+        finish(false);
+        return;
+    }
+    m_report->Hint(QStringLiteral("Extracting..."));
+    m_report->BarCaption(QStringLiteral("Extracting..."));
+    startRip(m_completed);
 }
 
 bool TRipJob::event(QEvent* e) {
@@ -100,6 +244,8 @@ void TRipJob::onProcessInfo(const TProcessInfo& info) {
         m_report->Hint(QStringLiteral("Normalizing..."));
     else if (info.Value == ProcessRipEnded)
         onRipEnded(info);
+    else if (info.Value == ProcessEncoded)
+        onEncoded(info);
     else if (info.Value > 0 && info.Value <= 100)
         m_report->Progress(info.Value);
 }
@@ -131,8 +277,19 @@ void TRipJob::onRipEnded(const TProcessInfo& info) {
         ++m_failed;
     m_report->TrackEnded(EntryNumber(entry), title, wavPath, info.ErrorCode);
     ++m_completed;
-    // WAV output: the ripped file is the result; encoded formats will encode it here before
-    // moving on.
+    if (m_format != FormatWav) {
+        if (info.ErrorCode == RipOk) {
+            startEncoding(entry);
+        } else {
+            // Nothing to encode: the track goes through the finishing steps only.
+            TProcessInfo skipped;
+            skipped.Value = ProcessEncoded;
+            skipped.ErrorCode = RipSkipped;
+            QCoreApplication::postEvent(this, new TRipEvent(skipped));
+        }
+        return;
+    }
+    // WAV output: the ripped file is the result.
     if (m_completed >= m_tracks.size()) {
         finish(false);
         return;

@@ -13,9 +13,16 @@ public:
     // A track's rip has ended: the WAV's path and the worker's error code (0 = ripped).
     virtual void TrackEnded(int number, const QString& title, const QString& wavPath,
                             int errorCode) = 0;
-    // "Extracting...", "Normalizing...".
+    // Encoded formats: the track's WAV is being encoded into `path`.
+    virtual void EncodingStarted(int /*number*/, const QString& /*title*/,
+                                 const QString& /*path*/) {}
+    // Encoded formats: the track's finishing steps are done. `ok` is false when its rip or its
+    // encoding failed (a Message said why).
+    virtual void TrackFinished(int /*number*/, const QString& /*title*/, const QString& /*path*/,
+                               bool /*ok*/) {}
+    // "Extracting...", "Normalizing...", "Encoding...".
     virtual void Hint(const QString& text) = 0;
-    // The progress bar's caption: "Initializing...", "Extracting...".
+    // The progress bar's caption: "Initializing...", "Extracting...", "Encoding...".
     virtual void BarCaption(const QString& text) = 0;
     // 1..100 percent of the current step.
     virtual void Progress(int percent) = 0;

@@ -15,10 +15,12 @@ constexpr int RipReadFailed = 3;   // a sector read failed, or the track has no 
 constexpr int RipSkipped = 4;      // encoding skipped after a failed rip
 constexpr int RipCannotCreate = 5; // the WAV file cannot be created (or the title names a path)
 constexpr int RipWriteFailed = 6;  // writing the WAV failed (disk full, I/O error)
+constexpr int EncodeFailed = 7;    // with ProcessEncoded: the output's run failed (ErrorText)
 
 struct TProcessInfo {
     int Value = 0;
     int ErrorCode = RipOk;
-    // For RipWriteFailed: "Cannot write <path>: <system reason>". Empty otherwise.
+    // For RipWriteFailed: "Cannot write <path>: <system reason>"; for EncodeFailed the output's
+    // FailureText. Empty otherwise.
     QString ErrorText;
 };
