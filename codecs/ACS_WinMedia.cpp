@@ -13,19 +13,11 @@
 // TWMAOut
 
 TWMAOut::TWMAOut(QObject* owner) : TAuTaggedFileOut(owner) {
-    if (!FId3v2Tags) {
-        FId3v2Tags = new TId3v2Tags;
-        m_ownTags = true;
-    }
     m_codecs = TWmaFormats::CodecNames();
 }
 
 TWMAOut::~TWMAOut() {
     ShutDownWorker();
-    if (m_ownTags) {
-        delete FId3v2Tags;
-        FId3v2Tags = nullptr;
-    }
 }
 
 const QStringList& TWMAOut::Formats(int codecIndex) {
@@ -37,10 +29,6 @@ const QStringList& TWMAOut::Formats(int codecIndex) {
             m_formats << f.Description;
     }
     return m_formats;
-}
-
-void TWMAOut::SetId3v2Tags(const TId3v2Tags& tags) {
-    FId3v2Tags->Assign(tags);
 }
 
 bool TWMAOut::ChooseFormat(int channels, int bits, int rate, int& codec, TWmaFormat& format) const {
@@ -190,27 +178,18 @@ void TWMAOut::ReleaseAfterFailure() {
 // ---------------------------------------------------------------------------------------------
 // TWMIn
 
-TWMIn::TWMIn(QObject* owner) : TAuTaggedFileIn(owner) {
-    if (!FId3v2Tags) {
-        FId3v2Tags = new TId3v2Tags;
-        m_ownTags = true;
-    }
-}
+TWMIn::TWMIn(QObject* owner) : TAuTaggedFileIn(owner) {}
 
 TWMIn::~TWMIn() {
     try {
         CloseFile();
     } catch (...) {
     }
-    if (m_ownTags) {
-        delete FId3v2Tags;
-        FId3v2Tags = nullptr;
-    }
 }
 
 TId3v2Tags* TWMIn::Id3v2Tags() {
     OpenFile();
-    return FId3v2Tags;
+    return FId3v2Tags.get();
 }
 
 void TWMIn::OpenFile() {

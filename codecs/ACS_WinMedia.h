@@ -13,9 +13,8 @@
 #include <cstdint>
 #include <vector>
 
-class TId3v2Tags;
-
-// Audio output writing a WMA file. Properties are set on the GUI thread while the output is
+// Audio output writing a WMA file; the texts of its ID3v2 object (SetId3v2Tags copies into
+// it) become the file's attributes. Properties are set on the GUI thread while the output is
 // idle; the worker thread reads them during a run (Start orders the two). Codecs and Formats
 // are GUI-thread calls.
 class TWMAOut : public TAuTaggedFileOut {
@@ -47,9 +46,6 @@ public:
     uint8_t VBRQuality() const { return m_vbrQuality; }
     void SetVBRQuality(uint8_t quality) { m_vbrQuality = quality; }
 
-    // Copies `tags` into the output's own ID3v2 object, whose texts become the attributes.
-    void SetId3v2Tags(const TId3v2Tags& tags);
-
     // What the last run wrote: codec index and format (for the converter's report and tests).
     int ChosenCodec() const { return m_chosenCodec; }
     const TWmaFormat& ChosenFormat() const { return m_chosenFormat; }
@@ -78,7 +74,6 @@ private:
     bool m_lossless = false;
     bool m_vbr = false;
     uint8_t m_vbrQuality = 0;
-    bool m_ownTags = false;
 
     // Worker thread during a run.
     TFfmpegWriter m_writer;
@@ -111,5 +106,4 @@ public:
 private:
     TFfmpegReader m_reader;
     int m_duration = 0;
-    bool m_ownTags = false;
 };
