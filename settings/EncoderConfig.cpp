@@ -1,10 +1,106 @@
-#include "settings/EncoderConfig.h"
+#include "EncoderConfig.h"
 
+#include "audio/ACS_Tags.h"
+#include "audio/Genres.h"
+#include "codecs/ACS_FLAC.h"
+#include "codecs/ACS_LAME.h"
 #include "codecs/ACS_MAC.h"
-#include "settings/AppOptions.h"
+#include "codecs/ACS_Vorbis.h"
 
-void ConfigureMacOut(TMACOut* out) {
+namespace {
+
+// The MP3 constant bit rates the options dialog offers, by its list index.
+constexpr TMP3BitRate ConstantBitRates[] = {
+    TMP3BitRate::br48,  TMP3BitRate::br56,  TMP3BitRate::br64,
+    TMP3BitRate::br80,  TMP3BitRate::br96,  TMP3BitRate::br128,
+    TMP3BitRate::br192, TMP3BitRate::br256, TMP3BitRate::br320};
+
+// The Ogg bit-rate choices of the options dialog's lists, by index.
+constexpr TVorbisBitRate OggBitRates[] = {
+    TVorbisBitRate::brAutoSelect, TVorbisBitRate::br45,  TVorbisBitRate::br48,
+    TVorbisBitRate::br56,         TVorbisBitRate::br64,  TVorbisBitRate::br80,
+    TVorbisBitRate::br96,         TVorbisBitRate::br112, TVorbisBitRate::br128,
+    TVorbisBitRate::br144,        TVorbisBitRate::br160, TVorbisBitRate::br192,
+    TVorbisBitRate::br224,        TVorbisBitRate::br256, TVorbisBitRate::br320};
+
+template <class T, size_t N> bool Pick(const T (&table)[N], int index, T& out) {
+    if (index < 0 || index >= int(N))
+        return false;
+    out = table[index];
+    return true;
+}
+
+} // namespace
+
+QString GenreBoxText(int position) {
+    if (position < 1 || position > GenreCount)
+        return QString();
+    return QString::fromLatin1(GenreNames[size_t(position - 1)]);
+}
+
+void FillVorbisTags(TVorbisTags& tags, const TDiscFields& disc, const QString& title, int track) {
+    tags.Clear();
+    if (!disc.Artist.isEmpty())
+        tags.SetArtist(disc.Artist);
+    if (!disc.Album.isEmpty())
+        tags.SetAlbum(disc.Album);
+    if (!disc.Year.isEmpty())
+        tags.SetDate(disc.Year);
+    const QString genre = GenreBoxText(disc.Genre);
+    if (!genre.isEmpty())
+        tags.SetGenre(genre);
+    if (!title.isEmpty())
+        tags.SetTitle(title);
+    if (track > 0)
+        tags.SetTrack(QString::number(track));
+}
+
+void ConfigureMp3Out(TMP3Out& out, const TAppOptions& o) {
+    // CPU usage 1, 2, 3 gives 11, 6, 1 ms; 5 ms and less means no pause at all.
+    out.SetBlockDelay(16 - 5 * o.Mp3Cpu);
+    TMP3BitRate rate;
+    if (Pick(ConstantBitRates, o.ConstantBitRate, rate))
+        out.SetBitRate(rate);
+    out.SetEnableVBR(o.IsSelectVBR);
+    out.SetWriteVBRHeader(o.IsVBRHead);
+    if (o.StereoMode >= 0 && o.StereoMode <= 3)
+        out.SetMode(static_cast<TMP3Mode>(o.StereoMode));
+    out.SetVBRMinBitrate(o.BitRate);
+    out.SetVBRMaxBitrate(o.MaxBitRate);
+    if (o.VBRQuality >= 0 && o.VBRQuality <= 9)
+        out.SetVBRQuality(static_cast<TMP3Quality>(o.VBRQuality));
+}
+
+void ConfigureVorbisOut(TVorbisOut& out, const TDiscFields& disc, const QString& title, int track,
+                        const TAppOptions& o) {
+    if (o.IsUseCompress) {
+        out.SetCompression(float(o.CompressPosition - 10) / 100.0f);
+        out.SetDesiredMaximumBitrate(TVorbisBitRate::brAutoSelect);
+        out.SetDesiredNominalBitrate(TVorbisBitRate::brAutoSelect);
+        out.SetMinimumBitrate(TVorbisBitRate::brAutoSelect);
+    } else {
+        // The nominal rate goes first: the output ignores a maximum while its nominal rate is
+        // automatic, so setting the maximum first would lose it on a fresh output.
+        TVorbisBitRate rate;
+        if (Pick(OggBitRates, o.OggNomalBitRate, rate))
+            out.SetDesiredNominalBitrate(rate);
+        if (Pick(OggBitRates, o.OggMaxBitRate, rate))
+            out.SetDesiredMaximumBitrate(rate);
+        if (Pick(OggBitRates, o.OggMinBitRate, rate))
+            out.SetMinimumBitrate(rate);
+        out.SetCompression(0.2f);
+    }
+    FillVorbisTags(out.Comments(), disc, title, track);
+}
+
+void ConfigureFlacOut(TFLACOut& out, const TDiscFields& disc, const QString& title, int track,
+                      const TAppOptions& o) {
+    out.SetCompressionLevel(o.FlacCompression);
+    FillVorbisTags(out.Tags(), disc, title, track);
+}
+
+void ConfigureMacOut(TMACOut& out, const TAppOptions& options) {
     // CPU usage 1 pauses 11 ms between blocks, 2 pauses 6 ms, 3 not at all (below 5 ms).
-    out->SetBlockDelay(16 - 5 * AppOptions.ApeCpu);
-    out->SetCompressionLevel(AppOptions.ApeCompression);
+    out.SetBlockDelay(16 - 5 * options.ApeCpu);
+    out.SetCompressionLevel(options.ApeCompression);
 }

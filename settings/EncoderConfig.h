@@ -1,9 +1,43 @@
-// Copies the user's encoder settings (AppOptions) onto an encoder output before it runs.
-// Called on the GUI thread, after the output's file name is set and before it is started.
+// Copies the user's settings onto an encoder output before it runs, and for the Ogg Vorbis and
+// FLAC outputs fills the comments from the disc fields and the file's own title and number.
+// The rip job calls these for every track and the converter for every file, after setting
+// the output's file name and before Start. GUI (main) thread, while the output is idle.
 #pragma once
 
-class TMACOut;
+#include "settings/AppOptions.h"
+#include "settings/SettingsStore.h"
 
-// BlockDelay = 16 - 5 * ApeCpu milliseconds; CompressionLevel = ApeCompression (the output
-// turns a level it does not know into 2000).
-void ConfigureMacOut(TMACOut* out);
+#include <QString>
+
+class TMP3Out;
+class TVorbisOut;
+class TFLACOut;
+class TMACOut;
+class TVorbisTags;
+
+// Worker pause, bit rate, VBR, channel mode and VBR limits from the MP3 settings. Values
+// outside the lists the options dialog offers leave the property as it was.
+void ConfigureMp3Out(TMP3Out& out, const TAppOptions& options = AppOptions);
+
+// Quality or managed bit rates from the Ogg settings, then the comments (see FillVorbisTags).
+// `title` is the file's own title (the track title when ripping, the output file's base name
+// when converting); `track` its track number, 0 for none.
+void ConfigureVorbisOut(TVorbisOut& out, const TDiscFields& disc, const QString& title, int track,
+                        const TAppOptions& options = AppOptions);
+
+// Compression level from the FLAC settings, then the comments as for Ogg Vorbis.
+void ConfigureFlacOut(TFLACOut& out, const TDiscFields& disc, const QString& title, int track,
+                      const TAppOptions& options = AppOptions);
+
+// Worker pause = 16 - 5 * ApeCpu milliseconds and the compression level from the APE settings
+// (the output turns a level it does not know into 2000).
+void ConfigureMacOut(TMACOut& out, const TAppOptions& options = AppOptions);
+
+// Clears `tags`, then sets each non-empty text: artist, album, date (the year), genre (the
+// name at the disc's genre box position), title and tracknumber (when `track` > 0). The disc
+// comment has no comment field of its own.
+void FillVorbisTags(TVorbisTags& tags, const TDiscFields& disc, const QString& title, int track);
+
+// The genre box's text at `position`: "" for the blank entry 0 or no selection (-1), else the
+// genre name.
+QString GenreBoxText(int position);

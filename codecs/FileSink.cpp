@@ -1,0 +1,25 @@
+#include "FileSink.h"
+
+#include "codecs/CodecError.h"
+
+TFileSink::TFileSink(const QString& path) : File(path) {
+    if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw ECodecError(QStringLiteral("Cannot create file %1").arg(path).toStdString());
+}
+
+void TFileSink::Write(const void* data, qint64 count) {
+    if (File.write(static_cast<const char*>(data), count) != count)
+        throw ECodecError(QStringLiteral("Cannot write file %1: %2")
+                              .arg(File.fileName(), File.errorString())
+                              .toStdString());
+}
+
+void TFileSink::Close() {
+    if (!File.isOpen())
+        return;
+    const bool ok = File.flush();
+    File.close();
+    if (!ok)
+        throw ECodecError(
+            QStringLiteral("Cannot write file %1").arg(File.fileName()).toStdString());
+}

@@ -1,0 +1,82 @@
+// One FLAC stream written with libFLAC through callbacks into a byte sink; the encoder's own
+// Vorbis-comment block is replaced by one holding our comments. Runs on the owning output's
+// worker thread (libFLAC calls the callbacks there too); libFLAC must be loaded for the whole
+// life of the object.
+#pragma once
+
+#include "codecs/ByteSink.h"
+#include "codecs/FrameAligner.h"
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <FLAC/stream_encoder.h>
+
+struct TFlacSettings {
+    int Channels = 2;
+    int BitsPerSample = 16;
+    int SampleRate = 44100;
+    bool Verify = false;
+    // Samples per channel in one FLAC block; used with the explicit settings only.
+    int BlockSize = 4608;
+    // 0..8: the library's preset of that level, block size included; negative: the explicit
+    // settings below.
+    int CompressionLevel = -1;
+    bool MidSideStereo = true; // stereo input only
+    bool LooseMidSideStereo = false;
+    int MaxLpcOrder = 0;
+    int QlpCoeffPrecision = 0;
+    bool QlpCoeffPrecisionSearch = false;
+    int MinResidualPartitionOrder = 0;
+    int MaxResidualPartitionOrder = 0;
+    bool ExhaustiveModelSearch = false;
+    qint64 TotalSamplesEstimate = 0; // samples per channel, 0 when unknown
+    // The comments of the replacement block, each "name=value" in UTF-8, in this order.
+    std::vector<QByteArray> Comments;
+};
+
+class TFlacEncoder {
+public:
+    // The vendor string of the replacement comment block.
+    static constexpr const char* Vendor = "VENDOR=Hacked";
+
+    explicit TFlacEncoder(TByteSink& sink);
+    ~TFlacEncoder();
+    TFlacEncoder(const TFlacEncoder&) = delete;
+    TFlacEncoder& operator=(const TFlacEncoder&) = delete;
+
+    // Creates and sets up the encoder and writes the stream's metadata. Throws ECodecError
+    // "Failed to initialize FLAC encoder." when libFLAC refuses.
+    void Start(const TFlacSettings& settings);
+    // Encodes `bytes` bytes of interleaved little-endian PCM of the set width (8-bit unsigned,
+    // 16- or 24-bit signed). Throws ECodecError "Failed to encode data." when libFLAC refuses.
+    void Encode(const char* pcm, int bytes);
+    // Completes the stream (libFLAC seeks back to fill in the stream information) and frees
+    // the encoder. Throws ECodecError when the stream could not be completed.
+    void Finish();
+    // Frees the encoder without completing the stream.
+    void Abandon();
+
+    // The replacement Vorbis-comment block: header byte 0x04 (0x84 when `last`), 24-bit
+    // big-endian body length, vendor string, comment count and comments.
+    static QByteArray CommentBlock(const std::vector<QByteArray>& comments, bool last);
+
+    // Callback plumbing, public for the C callbacks only.
+    int OnWrite(const unsigned char* bytes, size_t count);
+    int OnSeek(uint64_t offset);
+    int OnTell(uint64_t* offset);
+
+private:
+    TByteSink& Sink;
+    TFrameAligner Aligner; // a frame split between two blocks is kept whole
+    FLAC__StreamEncoder* Encoder = nullptr;
+    std::vector<QByteArray> Comments;
+    std::vector<int32_t> Samples;
+    int Channels = 2;
+    int BitsPerSample = 16;
+    bool TagsWritten = false;
+    std::string WriteError; // the first failure of the target, reported instead of libFLAC's
+};
