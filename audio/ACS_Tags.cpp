@@ -3,6 +3,7 @@
 #include "audio/AtomicFile.h"
 #include "audio/Genres.h"
 #include "audio/Latin1Text.h"
+#include "audio/PositionalIo.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -15,36 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Reads exactly `size` bytes at `offset` without moving the file position.
-bool ReadAt(int fd, char* data, qint64 size, qint64 offset) {
-    while (size > 0) {
-        const ssize_t n = ::pread(fd, data, size_t(size), off_t(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= n;
-        offset += n;
-    }
-    return true;
-}
-
-// Writes all `size` bytes at `offset` without moving the file position.
-bool WriteAt(int fd, const char* data, qint64 size, qint64 offset) {
-    while (size > 0) {
-        const ssize_t n = ::pwrite(fd, data, size_t(size), off_t(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= n;
-        offset += n;
-    }
-    return true;
-}
 
 qint64 FileSize(int fd) {
     struct stat st {};

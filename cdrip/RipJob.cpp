@@ -153,7 +153,7 @@ void TRipJob::configureOutput(const QString& title, int number) {
     case FormatFlac:
         ConfigureFlacOut(*static_cast<TFLACOut*>(m_output), m_disc, title, number);
         break;
-    case FormatApe: ConfigureMacOut(static_cast<TMACOut*>(m_output)); break;
+    case FormatApe: ConfigureMacOut(*static_cast<TMACOut*>(m_output)); break;
     default: break;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "audio/Genres.h"
 #include "audio/Latin1Text.h"
+#include "audio/PositionalIo.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,34 +15,6 @@
 
 namespace {
 constexpr int TagSize = 128;
-
-bool ReadAt(int fd, char* data, qint64 size, qint64 offset) {
-    while (size > 0) {
-        const ssize_t n = ::pread(fd, data, size_t(size), off_t(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= n;
-        offset += n;
-    }
-    return true;
-}
-
-bool WriteAt(int fd, const char* data, qint64 size, qint64 offset) {
-    while (size > 0) {
-        const ssize_t n = ::pwrite(fd, data, size_t(size), off_t(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= n;
-        offset += n;
-    }
-    return true;
-}
 } // namespace
 
 void Tid3tag::SetTitle(const QString& text) {

@@ -231,7 +231,7 @@ void TConvertLane::startCurrent() {
     case FormatFlac:
         ConfigureFlacOut(*static_cast<TFLACOut*>(m_output), m_job->m_disc, title, 0);
         break;
-    case FormatApe: ConfigureMacOut(static_cast<TMACOut*>(m_output)); break;
+    case FormatApe: ConfigureMacOut(*static_cast<TMACOut*>(m_output)); break;
     default: break;
     }
     m_output->Start();

@@ -14,6 +14,7 @@ class TVorbisOut;
 class TFLACOut;
 class TMACOut;
 class TWMAOut;
+class TWMAOut;
 class TVorbisTags;
 
 // Worker pause, bit rate, VBR, channel mode and VBR limits from the MP3 settings. Values
@@ -30,6 +31,18 @@ void ConfigureVorbisOut(TVorbisOut& out, const TDiscFields& disc, const QString&
 void ConfigureFlacOut(TFLACOut& out, const TDiscFields& disc, const QString& title, int track,
                       const TAppOptions& options = AppOptions);
 
+// Worker pause = 16 - 5 * ApeCpu milliseconds and the compression level from the APE settings
+// (the output turns a level it does not know into 2000).
+void ConfigureMacOut(TMACOut& out, const TAppOptions& options = AppOptions);
+
+// VBR = WmaVBR; the codec index = CodecIndex and the format index = FormatIndex (indexes into
+// the output's codec list and the chosen codec's format list). Nothing else is set.
+void ConfigureWmaOut(TWMAOut& out, const TAppOptions& options = AppOptions);
+
+// VBR = WmaVBR; the codec index = CodecIndex and the format index = FormatIndex (indexes into
+// the output's codec list and the chosen codec's format list). Nothing else is set.
+void ConfigureWmaOut(TWMAOut& out, const TAppOptions& options = AppOptions);
+
 // Clears `tags`, then sets each non-empty text: artist, album, date (the year), genre (the
 // name at the disc's genre box position), title and tracknumber (when `track` > 0). The disc
 // comment has no comment field of its own.
@@ -38,11 +51,3 @@ void FillVorbisTags(TVorbisTags& tags, const TDiscFields& disc, const QString& t
 // The genre box's text at `position`: "" for the blank entry 0 or no selection (-1), else the
 // genre name.
 QString GenreBoxText(int position);
-
-// BlockDelay = 16 - 5 * ApeCpu milliseconds; CompressionLevel = ApeCompression (the output
-// turns a level it does not know into 2000).
-void ConfigureMacOut(TMACOut* out);
-
-// VBR = WmaVBR; the codec index = CodecIndex and the format index = FormatIndex (indexes into
-// the output's codec list and the chosen codec's format list). Nothing else is set.
-void ConfigureWmaOut(TWMAOut& out, const TAppOptions& options = AppOptions);
