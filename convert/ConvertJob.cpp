@@ -45,7 +45,7 @@ void TConvertJob::Stop() {
         lane->StopOutput();
         if (index >= 0) {
             ++m_failed;
-            m_report->FileFinished(0, index, m_files[index], OutputPathOf(m_files[index]),
+            m_report->FileFinished(lane->Number(), index, m_files[index], OutputPathOf(m_files[index]),
                                    TConvertOutcome::Stopped, QString());
         }
     }
@@ -68,7 +68,7 @@ void TConvertJob::releaseOutput(const QString& path) {
     m_busyOutputs.remove(QFileInfo(path).absoluteFilePath());
     // A lane waiting for this output may go on now; the others ignore the wake-up.
     for (auto& lane : m_lanes)
-        if (lane->m_waiting >= 0)
+        if (lane->IsWaiting())
             lane->Kick();
 }
 

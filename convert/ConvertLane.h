@@ -29,6 +29,9 @@ public:
     void StopOutput();
     // Index of the file being converted, -1 when none.
     int CurrentFile() const { return m_current; }
+    // True while the lane holds a file whose output another lane is writing.
+    bool IsWaiting() const { return m_waiting >= 0; }
+    int Number() const { return m_number; }
     // The output of a format, made on first use; raises EAuException when its codec library
     // cannot be loaded.
     TAuFileOut* OutputOf(int format);
