@@ -3,6 +3,7 @@
 #include "RipEvent.h"
 #include "RipJobReport.h"
 #include "Tid3tag.h"
+#include "audio/ACS_Tags.h"
 #include "audio/ACS_Wave.h"
 #include "codecs/ACS_FLAC.h"
 #include "codecs/ACS_LAME.h"
@@ -149,7 +150,20 @@ void TRipJob::configureOutput(const QString& title, int number) {
     case FormatOgg:
         ConfigureVorbisOut(*static_cast<TVorbisOut*>(m_output), m_disc, title, number);
         break;
-    case FormatWma: ConfigureWmaOut(*static_cast<TWMAOut*>(m_output)); break;
+    case FormatWma: {
+        auto* wma = static_cast<TWMAOut*>(m_output);
+        ConfigureWmaOut(*wma);
+        // The track's texts become the file's attributes, as the other tagged formats have them.
+        TId3v2Tags tags;
+        tags.SetTitle(title);
+        tags.SetArtist(m_disc.Artist);
+        tags.SetAlbum(m_disc.Album);
+        tags.SetYear(m_disc.Year);
+        tags.SetGenre(GenreBoxText(m_disc.Genre));
+        tags.SetTrack(QString::number(number));
+        wma->SetId3v2Tags(tags);
+        break;
+    }
     case FormatFlac:
         ConfigureFlacOut(*static_cast<TFLACOut*>(m_output), m_disc, title, number);
         break;

@@ -2,6 +2,7 @@
 #include "DiscOpener.h"
 #include "cdrip/RipJob.h"
 #include "cdrip/RipJobReport.h"
+#include "audio/Genres.h"
 #include "settings/Helpers.h"
 #include "settings/SettingsError.h"
 
@@ -39,8 +40,9 @@ std::optional<std::set<int>> parseTrackList(const QString& text) {
 // Shows the job on stderr: one line per track, a progress line on a terminal, the messages.
 class TCliRipReport : public TRipJobReport {
 public:
-    TCliRipReport(TCliContext& ctx, int total, QEventLoop& loop)
-        : m_ctx(ctx), m_total(total), m_loop(loop), m_tty(::isatty(STDERR_FILENO) == 1) {}
+    TCliRipReport(TCliContext& ctx, int total, bool encoded, QEventLoop& loop)
+        : m_ctx(ctx), m_total(total), m_encoded(encoded), m_loop(loop),
+          m_tty(::isatty(STDERR_FILENO) == 1) {}
 
     void TrackStarted(int number, const QString& title, int completed) override {
         endProgressLine();
@@ -50,9 +52,29 @@ public:
     }
     void TrackEnded(int, const QString&, const QString& wavPath, int errorCode) override {
         endProgressLine();
+        if (m_encoded) {
+            // The track's outcome comes with TrackFinished, after encoding.
+            if (errorCode != 0)
+                m_ctx.Err << "  rip failed" << Qt::endl;
+            return;
+        }
         if (errorCode == 0) {
             m_ctx.Err << "  done" << Qt::endl;
             m_ctx.Out << wavPath << Qt::endl;
+            ++m_ripped;
+        } else {
+            m_ctx.Err << "  failed" << Qt::endl;
+        }
+    }
+    void EncodingStarted(int, const QString&, const QString& path) override {
+        endProgressLine();
+        m_ctx.Err << "  encoding to " << path << Qt::endl;
+    }
+    void TrackFinished(int, const QString&, const QString& path, bool ok) override {
+        endProgressLine();
+        if (ok) {
+            m_ctx.Err << "  done" << Qt::endl;
+            m_ctx.Out << path << Qt::endl;
             ++m_ripped;
         } else {
             m_ctx.Err << "  failed" << Qt::endl;
@@ -99,6 +121,7 @@ private:
 
     TCliContext& m_ctx;
     int m_total;
+    bool m_encoded;
     QEventLoop& m_loop;
     bool m_tty;
     bool m_lineOpen = false;
@@ -166,6 +189,9 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
     std::optional<QString> outDir;
     std::optional<int> normalize;
     std::map<int, QString> titles;
+    bool keepWav = false;
+    std::optional<QString> artist, album, year, comment;
+    std::optional<int> genre;
     for (int i = 0; i < args.size(); ++i) {
         QString v;
         bool missing = false;
@@ -185,7 +211,9 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
         } else if (opt("--format")) {
             const int f = FormatIndexOf(v);
             if (missing || f < 0)
-                return ctx.usageError(QStringLiteral("--format needs wav, got '%1'").arg(v));
+                return ctx.usageError(
+                    QStringLiteral("--format needs mp3, wav, ogg, wma, flac or ape, got '%1'")
+                        .arg(v));
             format = f;
         } else if (opt("--out")) {
             if (missing || v.isEmpty())
@@ -199,6 +227,26 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
                     QStringLiteral("--normalize needs a percentage from 1 to 1000, got '%1'")
                         .arg(v));
             normalize = p;
+        } else if (args[i] == QLatin1String("--keep-wav")) {
+            keepWav = true;
+        } else if (const QString name = args[i].section(QLatin1Char('='), 0, 0);
+                   opt("--artist") || opt("--album") || opt("--year") || opt("--comment")) {
+            if (missing)
+                return ctx.usageError(QStringLiteral("%1 needs a text").arg(name));
+            if (name == QLatin1String("--artist"))
+                artist = v;
+            else if (name == QLatin1String("--album"))
+                album = v;
+            else if (name == QLatin1String("--year"))
+                year = v;
+            else
+                comment = v;
+        } else if (opt("--genre")) {
+            const int g = v.isEmpty() ? -1 : GenreIndexOf(v, Qt::CaseInsensitive);
+            if (missing || (!v.isEmpty() && g < 0))
+                return ctx.usageError(
+                    QStringLiteral("--genre needs a genre name such as Rock, got '%1'").arg(v));
+            genre = g + 1; // box position; 0 is the blank entry
         } else if (opt("--title")) {
             const int eq = v.indexOf(QLatin1Char('='));
             bool ok = false;
@@ -211,16 +259,27 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
         }
     }
 
-    if (format && FormatName(*format) != QLatin1String("WAV"))
-        return ctx.usageError(QStringLiteral("%1 output is not available yet; use --format wav")
-                                  .arg(FormatName(*format)));
     TDiscSession session;
     if (const int rc = OpenDiscForCommand(ctx, drive, session); rc != ExitOk)
         return rc;
     const int outputFormat = format.value_or(AppOptions.OutputFormat);
-    if (FormatName(outputFormat) != QLatin1String("WAV"))
-        return ctx.usageError(QStringLiteral("%1 output is not available yet; use --format wav")
-                                  .arg(FormatName(outputFormat)));
+    if (FormatName(outputFormat).isEmpty())
+        return ctx.usageError(
+            QStringLiteral("the OutputFormat setting %1 names no format; use --format")
+                .arg(outputFormat));
+    if (keepWav)
+        AppOptions.IsKeepWav = true;
+    // The disc fields start from cd.dat; the command line overrides them.
+    if (artist)
+        session.Fields.Artist = *artist;
+    if (album)
+        session.Fields.Album = *album;
+    if (year)
+        session.Fields.Year = *year;
+    if (comment)
+        session.Fields.Comment = *comment;
+    if (genre)
+        session.Fields.Genre = *genre;
     if (outDir)
         AppOptions.OutputFolder = *outDir;
     if (normalize) {
@@ -248,10 +307,11 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
 
     const QStringList entries = session.CheckedEntries();
     QEventLoop loop;
-    TCliRipReport report(ctx, int(entries.size()), loop);
+    TCliRipReport report(ctx, int(entries.size()), FormatName(outputFormat) != "WAV", loop);
     int failed = 0;
     {
         TRipJob job(session.Handle, entries, outputFormat, &report);
+        job.SetDiscFields(session.Fields);
         // Ctrl+C or a termination request stops the job as the Stop button does, so the
         // current file keeps a header that matches its data.
         TStopOnSignal stopOnSignal([&job] { job.Stop(); });
@@ -264,7 +324,7 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
     ctx.Err << "Ripped " << report.ripped() << " of " << entries.size() << " tracks into "
             << QDir(folder).absolutePath() << Qt::endl;
 
-    // Keep the titles for this disc, as the main window does when it closes.
+    // Keep the titles and disc fields for this disc, as the main window does when it closes.
     try {
         session.SaveDiscTexts();
     } catch (const TSettingsError& e) {
