@@ -55,11 +55,21 @@ bool TRipJob::Start() {
         // before any track is read.
         try {
             switch (m_format) {
-            case FormatMp3: m_output = new TMP3Out(this); break;
-            case FormatOgg: m_output = new TVorbisOut(this); break;
-            case FormatWma: m_output = new TWMAOut(this); break;
-            case FormatFlac: m_output = new TFLACOut(this); break;
-            default: m_output = new TMACOut(this); break;
+            case FormatMp3:
+                m_output = new TMP3Out(this);
+                break;
+            case FormatOgg:
+                m_output = new TVorbisOut(this);
+                break;
+            case FormatWma:
+                m_output = new TWMAOut(this);
+                break;
+            case FormatFlac:
+                m_output = new TFLACOut(this);
+                break;
+            default:
+                m_output = new TMACOut(this);
+                break;
             }
         } catch (const EAuException& e) {
             m_report->Message(e.Message());
@@ -146,7 +156,9 @@ void TRipJob::outputProgress(TAuOutput* sender) {
 
 void TRipJob::configureOutput(const QString& title, int number) {
     switch (m_format) {
-    case FormatMp3: ConfigureMp3Out(*static_cast<TMP3Out*>(m_output)); break;
+    case FormatMp3:
+        ConfigureMp3Out(*static_cast<TMP3Out*>(m_output));
+        break;
     case FormatOgg:
         ConfigureVorbisOut(*static_cast<TVorbisOut*>(m_output), m_disc, title, number);
         break;
@@ -167,8 +179,11 @@ void TRipJob::configureOutput(const QString& title, int number) {
     case FormatFlac:
         ConfigureFlacOut(*static_cast<TFLACOut*>(m_output), m_disc, title, number);
         break;
-    case FormatApe: ConfigureMacOut(*static_cast<TMACOut*>(m_output)); break;
-    default: break;
+    case FormatApe:
+        ConfigureMacOut(*static_cast<TMACOut*>(m_output));
+        break;
+    default:
+        break;
     }
 }
 
@@ -199,8 +214,8 @@ void TRipJob::onEncoded(const TProcessInfo& info) {
     const QString title = EntryTitle(entry);
     const bool encodeFailed = info.ErrorCode == EncodeFailed;
     if (encodeFailed) {
-        m_report->Message(QStringLiteral("Encoding %1 failed: %2")
-                              .arg(encodedPath(title), info.ErrorText));
+        m_report->Message(
+            QStringLiteral("Encoding %1 failed: %2").arg(encodedPath(title), info.ErrorText));
         ++m_failed;
     }
     Pause(300);
@@ -220,8 +235,7 @@ void TRipJob::onEncoded(const TProcessInfo& info) {
         tag.SetTrack(quint8(EntryNumber(entry)));
         tag.WriteTag(encodedPath(title)); // a missing file is left alone
     }
-    m_report->TrackFinished(EntryNumber(entry), title, encodedPath(title),
-                            info.ErrorCode == RipOk);
+    m_report->TrackFinished(EntryNumber(entry), title, encodedPath(title), info.ErrorCode == RipOk);
     if (m_completed >= m_tracks.size()) {
         stopRip();
         Pause(300);

@@ -11,4 +11,5 @@ int RunDrivesCommand(TCliContext& ctx, const QStringList& args);
 int RunTracksCommand(TCliContext& ctx, const QStringList& args);
 int RunRipCommand(TCliContext& ctx, const QStringList& args);
 int RunLookupCommand(TCliContext& ctx, const QStringList& args);
+int RunConvertCommand(TCliContext& ctx, const QStringList& args);
 int RunWmaFormatsCommand(TCliContext& ctx, const QStringList& args);

@@ -45,8 +45,9 @@ void TConvertJob::Stop() {
         lane->StopOutput();
         if (index >= 0) {
             ++m_failed;
-            m_report->FileFinished(lane->Number(), index, m_files[index], OutputPathOf(m_files[index]),
-                                   TConvertOutcome::Stopped, QString());
+            m_report->FileFinished(lane->Number(), index, m_files[index],
+                                   OutputPathOf(m_files[index]), TConvertOutcome::Stopped,
+                                   QString());
         }
     }
     finish(true);

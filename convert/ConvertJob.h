@@ -61,8 +61,8 @@ private:
     // Marks `path` as being written by a lane; false when another lane writes it now.
     bool claimOutput(const QString& path);
     void releaseOutput(const QString& path);
-    void fileFinished(int lane, int index, const QString& input, const QString& output,
-                      int outcome, const QString& text);
+    void fileFinished(int lane, int index, const QString& input, const QString& output, int outcome,
+                      const QString& text);
     void laneIdle();
     void finish(bool stopped);
 

@@ -79,7 +79,9 @@ TAuFileOut* TConvertLane::OutputOf(int format) {
     if (out)
         return out;
     switch (format) {
-    case FormatMp3: out = new TMP3Out(this); break;
+    case FormatMp3:
+        out = new TMP3Out(this);
+        break;
     case FormatWav: {
         auto* wave = new TWaveOut(this);
         wave->SetWavType(wtPCM);
@@ -88,10 +90,18 @@ TAuFileOut* TConvertLane::OutputOf(int format) {
         out = wave;
         break;
     }
-    case FormatOgg: out = new TVorbisOut(this); break;
-    case FormatWma: out = new TWMAOut(this); break;
-    case FormatFlac: out = new TFLACOut(this); break;
-    default: out = new TMACOut(this); break;
+    case FormatOgg:
+        out = new TVorbisOut(this);
+        break;
+    case FormatWma:
+        out = new TWMAOut(this);
+        break;
+    case FormatFlac:
+        out = new TFLACOut(this);
+        break;
+    default:
+        out = new TMACOut(this);
+        break;
     }
     out->SetOnDone([this](TAuOutput* sender) { outputDone(sender); });
     out->SetOnProgress([this](TAuOutput* sender) {
@@ -104,8 +114,7 @@ TAuFileOut* TConvertLane::OutputOf(int format) {
 void TConvertLane::outputDone(TAuOutput* sender) {
     // The next step runs as its own event, never inside the dispatcher's delivery.
     const QString failure = sender->FailureText();
-    post(1, int(failure.isEmpty() ? TConvertOutcome::Converted : TConvertOutcome::Failed),
-         failure);
+    post(1, int(failure.isEmpty() ? TConvertOutcome::Converted : TConvertOutcome::Failed), failure);
 }
 
 bool TConvertLane::event(QEvent* e) {
@@ -198,9 +207,15 @@ void TConvertLane::startCurrent() {
     const QString input = m_job->m_files[m_current];
     const TConvertRoute& route = m_job->m_route;
     switch (route.Input) {
-    case TConvertInput::Wave: m_input = m_waveIn; break;
-    case TConvertInput::MP3: m_input = m_mp3In; break;
-    case TConvertInput::WM: m_input = m_wmIn; break;
+    case TConvertInput::Wave:
+        m_input = m_waveIn;
+        break;
+    case TConvertInput::MP3:
+        m_input = m_mp3In;
+        break;
+    case TConvertInput::WM:
+        m_input = m_wmIn;
+        break;
     case TConvertInput::ByFileName:
         m_input = QFileInfo(input).suffix().compare(QLatin1String("wav"), Qt::CaseInsensitive) == 0
                       ? static_cast<TAuInput*>(m_waveIn)
@@ -214,7 +229,9 @@ void TConvertLane::startCurrent() {
     m_output->SetFileName(m_outputPath);
     const QString title = QFileInfo(m_outputPath).completeBaseName();
     switch (route.Format) {
-    case FormatMp3: ConfigureMp3Out(*static_cast<TMP3Out*>(m_output)); break;
+    case FormatMp3:
+        ConfigureMp3Out(*static_cast<TMP3Out*>(m_output));
+        break;
     case FormatOgg:
         ConfigureVorbisOut(*static_cast<TVorbisOut*>(m_output), m_job->m_disc, title, 0);
         break;
@@ -231,8 +248,11 @@ void TConvertLane::startCurrent() {
     case FormatFlac:
         ConfigureFlacOut(*static_cast<TFLACOut*>(m_output), m_job->m_disc, title, 0);
         break;
-    case FormatApe: ConfigureMacOut(*static_cast<TMACOut*>(m_output)); break;
-    default: break;
+    case FormatApe:
+        ConfigureMacOut(*static_cast<TMACOut*>(m_output));
+        break;
+    default:
+        break;
     }
     m_output->Start();
     m_running = true;

@@ -55,10 +55,10 @@ private:
     TMP3In* m_mp3In = nullptr;
     TWMIn* m_wmIn = nullptr;
     TAuFileOut* m_outputs[6] = {};
-    TAuInput* m_input = nullptr;   // the input of the current file
+    TAuInput* m_input = nullptr;    // the input of the current file
     TAuFileOut* m_output = nullptr; // the output of the current file
-    int m_current = -1;            // the file being converted
-    int m_waiting = -1;            // a file taken whose output another lane writes now
+    int m_current = -1;             // the file being converted
+    int m_waiting = -1;             // a file taken whose output another lane writes now
     QString m_outputPath;
     bool m_running = false; // the current file's output was started
     bool m_stopped = false;

@@ -1,0 +1,211 @@
+#include "Commands.h"
+#include "DiscOpener.h"
+#include "StopOnSignal.h"
+#include "convert/ConvertJob.h"
+#include "convert/ConvertJobReport.h"
+#include "settings/AppOptions.h"
+#include "settings/Helpers.h"
+#include "settings/SettingsStore.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QThread>
+#include <cstdio>
+#include <optional>
+#include <unistd.h>
+
+namespace {
+
+enum class TOverwritePolicy { Ask, Overwrite, Skip };
+
+// Shows the job on stderr: a line per file as it ends, on a terminal also a progress line that
+// is redrawn; the overwrite question on the terminal; the failures for the summary.
+class TCliConvertReport : public TConvertJobReport {
+public:
+    TCliConvertReport(TCliContext& ctx, int total, TOverwritePolicy policy, QEventLoop& loop)
+        : m_ctx(ctx), m_total(total), m_policy(policy), m_loop(loop),
+          m_tty(::isatty(STDERR_FILENO) == 1),
+          m_canAsk(::isatty(STDIN_FILENO) == 1 && ::isatty(STDERR_FILENO) == 1) {}
+
+    void FileStarted(int, int index, const QString& input, const QString& output, int) override {
+        if (m_tty) {
+            showProgress(index, 0);
+        } else {
+            m_ctx.Err << '[' << index + 1 << '/' << m_total << "] " << input << " -> " << output
+                      << Qt::endl;
+        }
+        m_names[index] = QFileInfo(input).fileName();
+    }
+    void Progress(int, int index, int percent) override {
+        if (m_tty)
+            showProgress(index, percent);
+    }
+    void FileFinished(int, int index, const QString& input, const QString& output,
+                      TConvertOutcome outcome, const QString& text) override {
+        endProgressLine();
+        QString what;
+        switch (outcome) {
+        case TConvertOutcome::Converted:
+            what = QStringLiteral("converted 100%");
+            m_ctx.Out << output << Qt::endl;
+            break;
+        case TConvertOutcome::Skipped:
+            what = m_declinedQuietly ? QStringLiteral("skipped (exists; --overwrite replaces it)")
+                                     : QStringLiteral("skipped (exists)");
+            break;
+        case TConvertOutcome::Failed:
+            what = QStringLiteral("failed: ") + text;
+            m_failures << input + QStringLiteral(": ") + text;
+            break;
+        case TConvertOutcome::Stopped:
+            what = QStringLiteral("stopped");
+            m_failures << input + QStringLiteral(": stopped");
+            break;
+        }
+        m_declinedQuietly = false;
+        m_ctx.Err << '[' << index + 1 << '/' << m_total << "] " << input << " -> " << output << ": "
+                  << what << Qt::endl;
+        m_names.erase(index);
+    }
+    bool AskOverwrite(const QString& question, const QString&) override {
+        if (m_policy != TOverwritePolicy::Ask)
+            return m_policy == TOverwritePolicy::Overwrite;
+        if (!m_canAsk) {
+            m_declinedQuietly = true;
+            return false;
+        }
+        endProgressLine();
+        m_ctx.Err << question << " [y/N] " << Qt::flush;
+        char line[64] = {};
+        if (!std::fgets(line, sizeof line, stdin))
+            return false;
+        return line[0] == 'y' || line[0] == 'Y';
+    }
+    void Finished(bool stopped) override {
+        endProgressLine();
+        if (stopped)
+            m_ctx.Err << "Stopped." << Qt::endl;
+        m_loop.quit();
+    }
+
+    const QStringList& failures() const { return m_failures; }
+
+private:
+    void showProgress(int index, int percent) {
+        m_ctx.Err << "\r\033[K[" << index + 1 << '/' << m_total << "] " << m_names[index] << ' '
+                  << percent << '%' << Qt::flush;
+        m_lineOpen = true;
+    }
+    void endProgressLine() {
+        if (m_lineOpen)
+            m_ctx.Err << "\r\033[K" << Qt::flush;
+        m_lineOpen = false;
+    }
+
+    TCliContext& m_ctx;
+    int m_total;
+    TOverwritePolicy m_policy;
+    QEventLoop& m_loop;
+    bool m_tty;
+    bool m_canAsk;
+    bool m_lineOpen = false;
+    bool m_declinedQuietly = false;
+    std::map<int, QString> m_names;
+    QStringList m_failures;
+};
+
+} // namespace
+
+int RunConvertCommand(TCliContext& ctx, const QStringList& args) {
+    std::optional<TConvertRoute> route;
+    std::optional<QString> outDir;
+    TOverwritePolicy policy = TOverwritePolicy::Ask;
+    int jobs = std::max(1, QThread::idealThreadCount());
+    QStringList files;
+    for (int i = 0; i < args.size(); ++i) {
+        QString v;
+        bool missing = false;
+        auto opt = [&](const char* name) {
+            return TakeOption(args, i, QLatin1String(name), v, missing);
+        };
+        if (opt("--kind")) {
+            TConvertRoute r;
+            if (missing || !RouteOfKind(KindOfName(v), r))
+                return ctx.usageError(QStringLiteral("--kind needs wav2mp3, wav2ogg, wav2wma, "
+                                                     "wav2flac, wav2ape, mp32wav, wma2wav, "
+                                                     "mp32wma or wma2mp3, got '%1'")
+                                          .arg(v));
+            if (route)
+                return ctx.usageError(QStringLiteral("give one --kind or --to"));
+            route = r;
+        } else if (opt("--to")) {
+            const int f = FormatIndexOf(v);
+            if (missing || f < 0)
+                return ctx.usageError(
+                    QStringLiteral("--to needs mp3, wav, ogg, wma, flac or ape, got '%1'").arg(v));
+            if (route)
+                return ctx.usageError(QStringLiteral("give one --kind or --to"));
+            route = TConvertRoute{TConvertInput::ByFileName, f};
+        } else if (opt("--out")) {
+            if (missing || v.isEmpty())
+                return ctx.usageError(QStringLiteral("--out needs a folder"));
+            outDir = v;
+        } else if (opt("--jobs")) {
+            bool ok = false;
+            jobs = v.toInt(&ok);
+            if (missing || !ok || jobs < 1 || jobs > 64)
+                return ctx.usageError(
+                    QStringLiteral("--jobs needs a number from 1 to 64, got '%1'").arg(v));
+        } else if (args[i] == QLatin1String("--overwrite")) {
+            if (policy == TOverwritePolicy::Skip)
+                return ctx.usageError(
+                    QStringLiteral("--overwrite and --skip-existing exclude each other"));
+            policy = TOverwritePolicy::Overwrite;
+        } else if (args[i] == QLatin1String("--skip-existing")) {
+            if (policy == TOverwritePolicy::Overwrite)
+                return ctx.usageError(
+                    QStringLiteral("--overwrite and --skip-existing exclude each other"));
+            policy = TOverwritePolicy::Skip;
+        } else if (args[i] == QLatin1String("--")) {
+            files += args.mid(i + 1);
+            break;
+        } else if (args[i].startsWith(QLatin1String("--"))) {
+            return ctx.usageError(QStringLiteral("convert: unknown argument '%1'").arg(args[i]));
+        } else {
+            files << args[i];
+        }
+    }
+    if (!route)
+        return ctx.usageError(QStringLiteral("convert needs --kind or --to"));
+    if (files.isEmpty())
+        return ctx.usageError(QStringLiteral("convert needs at least one file"));
+
+    LoadOptions();
+    if (outDir)
+        AppOptions.OutputFolder = *outDir;
+    const QString folder = AppOptions.OutputFolder;
+    if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
+        return ctx.failure(QStringLiteral("Cannot create ") + folder);
+    for (QString& f : files)
+        f = QFileInfo(f).absoluteFilePath();
+
+    QEventLoop loop;
+    TCliConvertReport report(ctx, int(files.size()), policy, loop);
+    int converted = 0, skipped = 0, failed = 0;
+    {
+        TConvertJob job(files, *route, &report, std::min<int>(jobs, int(files.size())));
+        TStopOnSignal stopOnSignal([&job] { job.Stop(); });
+        job.Start();
+        if (!job.IsFinished())
+            loop.exec();
+        converted = job.Converted();
+        skipped = job.Skipped();
+        failed = job.Failed();
+    }
+    ctx.Err << "Converted " << converted << ", skipped " << skipped << ", failed " << failed
+            << " of " << files.size() << " files into " << QDir(folder).absolutePath() << Qt::endl;
+    for (const QString& f : report.failures())
+        ctx.Err << "  failed: " << f << Qt::endl;
+    return failed == 0 && converted + skipped == files.size() ? ExitOk : ExitFailed;
+}
