@@ -199,6 +199,7 @@ void TRipJob::startEncoding(const QString& entry) {
         m_output->SetFileName(out);
         configureOutput(title, EntryNumber(entry));
         m_output->Start();
+        m_outputRan = true;
     } catch (const EAuException& e) {
         // The output never ran: go through the finishing steps as for a failed run.
         TProcessInfo info;
@@ -217,7 +218,11 @@ void TRipJob::onEncoded(const TProcessInfo& info) {
         m_report->Message(
             QStringLiteral("Encoding %1 failed: %2").arg(encodedPath(title), info.ErrorText));
         ++m_failed;
+        // What the failed run wrote would pass for an encoded track; the WAV stays instead.
+        if (m_outputRan)
+            QFile::remove(encodedPath(title));
     }
+    m_outputRan = false;
     Pause(300);
     // A failed encoding keeps the WAV: it may be the only copy of the track's audio.
     const QString wav = m_waveIn->FileName();

@@ -76,6 +76,7 @@ private:
     // The components: WaveIn1 feeds the format's output. Owned by the job (Qt parent).
     TWaveIn* m_waveIn = nullptr;
     TAuFileOut* m_output = nullptr;
+    bool m_outputRan = false; // the current track's output was started
     int m_completed = 0;
     int m_failed = 0;
     bool m_finished = false;

@@ -15,6 +15,7 @@
 #include "settings/EncoderConfig.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -161,6 +162,9 @@ void TConvertLane::finishCurrent(int outcome, const QString& text) {
     if (outcome == int(TConvertOutcome::Converted) && m_running && m_input == m_wmIn &&
         m_output == m_outputs[FormatMp3])
         writeId3v1FromInput(output);
+    // What a failed run left behind is no converted file; it would pass for one.
+    if (outcome == int(TConvertOutcome::Failed) && m_running)
+        QFile::remove(output);
     m_current = -1;
     m_running = false;
     m_job->releaseOutput(output);
