@@ -177,15 +177,6 @@ TEST_F(RipJob, NormalisingShowsItsHint) {
     CloseCDHandle(h);
 }
 
-TEST_F(RipJob, OtherFormatsAreRefusedForNow) {
-    TRecorder rec;
-    TRipJob job(1, {"01x"}, 0, &rec);
-    EXPECT_FALSE(job.Start());
-    EXPECT_EQ(rec.Messages.size(), 1);
-    EXPECT_TRUE(rec.Messages[0].startsWith("MP3 output is not available"));
-    EXPECT_TRUE(job.IsFinished());
-}
-
 TEST(RipJobEntries, NumberFromTheFirstTwoCharactersTitleFromTheThird) {
     EXPECT_EQ(TRipJob::EntryNumber("03Intro"), 3);
     EXPECT_EQ(TRipJob::EntryTitle("03Intro"), "Intro");

@@ -1,0 +1,307 @@
+// The rip job in the encoded formats, end to end over disc images the tests write: the files
+// each format leaves, their audio as ffmpeg decodes it, their tags as mutagen reads them, the
+// WAVs deleted or kept, failed reads and failed encodings, and stop during encoding.
+#include "RipWorkerSupport.h"
+#include "TestDisc.h"
+#include "audio/ACS_Classes.h"
+#include "cdrip/RipJob.h"
+#include "cdrip/RipJobReport.h"
+#include "settings/AppOptions.h"
+#include "settings/SettingsStore.h"
+#include "tests/common/TestUtil.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+enum { Mp3 = 0, Wav = 1, Ogg = 2, Wma = 3, Flac = 4, Ape = 5 };
+
+// Signed 16-bit stereo 44.1 kHz PCM as ffmpeg decodes `file`.
+QByteArray Decode(const QString& file) {
+    const auto r = RunProgram(
+        "ffmpeg", {"-v", "error", "-i", file, "-f", "s16le", "-ac", "2", "-ar", "44100", "-"});
+    EXPECT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    return r.Out;
+}
+
+// The tags mutagen reads from `file`, one "key=value" line each, keys in lower case, sorted.
+QString MutagenTags(const QString& file) {
+    static const char* script = R"(
+import sys, mutagen
+f = mutagen.File(sys.argv[1])
+lines = []
+if f is not None and f.tags is not None:
+    for k, v in f.tags.items():
+        vals = v if isinstance(v, list) else [v]
+        lines.append('%s=%s' % (k.lower(), ';'.join(str(x) for x in vals)))
+print('\n'.join(sorted(lines)))
+)";
+    const auto r = RunProgram("/usr/bin/python3", {"-c", script, file});
+    EXPECT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    return QString::fromUtf8(r.Out);
+}
+
+class TRecorder : public TRipJobReport {
+public:
+    QStringList Log;
+    QStringList Messages;
+    QEventLoop Loop;
+    bool Done = false;
+    std::function<void(int)> OnProgress;
+    bool Encoding = false;
+
+    void TrackStarted(int number, const QString&, int) override {
+        Log << QStringLiteral("start %1").arg(number);
+        Encoding = false;
+    }
+    void TrackEnded(int number, const QString&, const QString&, int errorCode) override {
+        Log << QStringLiteral("ripped %1 %2").arg(number).arg(errorCode);
+    }
+    void EncodingStarted(int number, const QString&, const QString& path) override {
+        Log << QStringLiteral("encode %1 %2").arg(number).arg(QFileInfo(path).fileName());
+        Encoding = true;
+    }
+    void TrackFinished(int number, const QString&, const QString&, bool ok) override {
+        Log << QStringLiteral("finished %1 %2").arg(number).arg(ok ? "ok" : "failed");
+    }
+    void Hint(const QString&) override {}
+    void BarCaption(const QString&) override {}
+    void Progress(int percent) override {
+        if (OnProgress)
+            OnProgress(percent);
+    }
+    void Message(const QString& text) override { Messages << text; }
+    void Halted() override { Loop.quit(); }
+    void Finished(bool stopped) override {
+        Log << (stopped ? "stopped" : "finished");
+        Done = true;
+        Loop.quit();
+    }
+    void wait() {
+        if (Done)
+            return;
+        QTimer::singleShot(60000, &Loop, &QEventLoop::quit);
+        Loop.exec();
+    }
+};
+
+class RipEncode : public ::testing::Test {
+protected:
+    void SetUp() override {
+        out = dir.filePath("out");
+        QDir().mkpath(out);
+        saved = AppOptions;
+        AppOptions = TAppOptions();
+        AppOptions.OutputFolder = out;
+        disc.Artist = "The Artist";
+        disc.Album = "An Album";
+        disc.Year = "1999";
+        disc.Genre = 118; // "Rock" in the genre box
+        disc.Comment = "ripped";
+    }
+    void TearDown() override { AppOptions = saved; }
+    QStringList files() const { return QDir(out).entryList(QDir::Files, QDir::Name); }
+
+    QTemporaryDir dir;
+    QString out;
+    TDiscFields disc;
+    TAppOptions saved;
+};
+
+struct TFormatCase {
+    int Format;
+    const char* Ext;
+    bool Lossless;
+};
+
+void PrintTo(const TFormatCase& c, std::ostream* os) {
+    *os << c.Ext;
+}
+
+class RipEachFormat : public RipEncode, public ::testing::WithParamInterface<TFormatCase> {};
+
+TEST_P(RipEachFormat, EncodesEveryTrackTagsItAndDeletesTheWav) {
+    const TFormatCase c = GetParam();
+    TTestDisc image(dir.path(), {150, 113}); // 2 s and about 1.5 s
+    const HCDROM h = OpenTestImage(image.CuePath);
+    ASSERT_NE(h, 0);
+    TRecorder rec;
+    TRipJob job(h, {"01Opening", "02Second Song"}, c.Format, &rec);
+    job.SetDiscFields(disc);
+    ASSERT_TRUE(job.Start());
+    rec.wait();
+    CloseCDHandle(h);
+    ASSERT_TRUE(rec.Done);
+    EXPECT_TRUE(rec.Messages.isEmpty()) << rec.Messages.join('\n').toStdString();
+    EXPECT_EQ(job.Failed(), 0);
+    const QString ext = c.Ext;
+    EXPECT_EQ(rec.Log, (QStringList{"start 1", "ripped 1 0", "encode 1 Opening" + ext,
+                                    "finished 1 ok", "start 2", "ripped 2 0",
+                                    "encode 2 Second Song" + ext, "finished 2 ok", "finished"}));
+    EXPECT_EQ(files(), (QStringList{"Opening" + ext, "Second Song" + ext}));
+
+    const QString names[] = {"Opening", "Second Song"};
+    for (int i = 0; i < 2; ++i) {
+        const QString path = out + "/" + names[i] + ext;
+        const QByteArray pcm = Decode(path);
+        const QByteArray expected = image.TrackBytes(i);
+        if (c.Lossless) {
+            EXPECT_EQ(pcm, expected) << i;
+        } else {
+            // Lossy encoders may pad to whole frames (WMA keeps no note of its padding: up to
+            // two 2048-sample frames); the length stays within 120 ms.
+            EXPECT_NEAR(double(pcm.size()), double(expected.size()), 0.12 * 176400) << i;
+        }
+        const QString tags = MutagenTags(path);
+        const QString track = QString::number(i + 1);
+        switch (c.Format) {
+        case Mp3: {
+            // The ID3v1 tag as the bytes say, and as mutagen understands it.
+            const QByteArray tag = ReadWholeFile(path).right(128);
+            ASSERT_EQ(tag.left(3), "TAG");
+            EXPECT_EQ(tag.mid(3, 30), names[i].toLatin1().leftJustified(30, '\0'));
+            EXPECT_EQ(tag.mid(33, 30), QByteArray("The Artist").leftJustified(30, '\0'));
+            EXPECT_EQ(tag.mid(93, 4), "1999");
+            EXPECT_EQ(tag.at(125), 0);
+            EXPECT_EQ(tag.at(126), i + 1);
+            EXPECT_EQ(quint8(tag.at(127)), 17); // Rock
+            EXPECT_TRUE(tags.contains("trck=" + track)) << tags.toStdString();
+            EXPECT_TRUE(tags.contains("tcon=Rock")) << tags.toStdString();
+            break;
+        }
+        case Ogg:
+        case Flac:
+            EXPECT_EQ(tags, "album=An Album\nartist=The Artist\ndate=1999\ngenre=Rock\ntitle=" +
+                                names[i] + "\ntracknumber=" + track + "\n");
+            break;
+        case Wma:
+            EXPECT_TRUE(tags.contains("author=The Artist")) << tags.toStdString();
+            EXPECT_TRUE(tags.contains("wm/albumtitle=An Album")) << tags.toStdString();
+            EXPECT_TRUE(tags.contains("wm/track=" + track)) << tags.toStdString();
+            EXPECT_TRUE(tags.contains("title=" + names[i])) << tags.toStdString();
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, RipEachFormat,
+                         ::testing::Values(TFormatCase{Mp3, ".mp3", false},
+                                           TFormatCase{Ogg, ".ogg", false},
+                                           TFormatCase{Wma, ".wma", false},
+                                           TFormatCase{Flac, ".flac", true},
+                                           TFormatCase{Ape, ".ape", true}),
+                         [](const auto& info) { return std::string(info.param.Ext + 1); });
+
+TEST_F(RipEncode, KeptWavsStayBesideTheEncodedFiles) {
+    AppOptions.IsKeepWav = true;
+    TTestDisc image(dir.path(), {40, 30});
+    const HCDROM h = OpenTestImage(image.CuePath);
+    TRecorder rec;
+    TRipJob job(h, {"01A", "02B"}, Flac, &rec);
+    ASSERT_TRUE(job.Start());
+    rec.wait();
+    CloseCDHandle(h);
+    EXPECT_EQ(files(), (QStringList{"A.flac", "A.wav", "B.flac", "B.wav"}));
+    EXPECT_EQ(ReadWholeFile(out + "/B.wav").mid(44), image.TrackBytes(1));
+}
+
+TEST_F(RipEncode, AFailedReadSkipsEncodingAndTheNextTrackIsStillRipped) {
+    TTestDisc image(dir.path(), {60, 60});
+    const HCDROM h = OpenTestImage(image.CuePath);
+    ASSERT_NE(h, 0);
+    image.TruncateBin(90); // the middle of track 2
+    TRecorder rec;
+    TRipJob job(h, {"02Broken", "01Fine"}, Ogg, &rec);
+    job.SetDiscFields(disc);
+    ASSERT_TRUE(job.Start());
+    rec.wait();
+    CloseCDHandle(h);
+    EXPECT_EQ(rec.Messages, (QStringList{"Error while reading CD information!"}));
+    EXPECT_EQ(rec.Log,
+              (QStringList{"start 2", "ripped 2 3", "finished 2 failed", "start 1", "ripped 1 0",
+                           "encode 1 Fine.ogg", "finished 1 ok", "finished"}));
+    EXPECT_EQ(job.Failed(), 1);
+    // The partial WAV of the failed track stays; the good track leaves only its OGG.
+    EXPECT_EQ(files(), (QStringList{"Broken.wav", "Fine.ogg"}));
+    EXPECT_NEAR(double(Decode(out + "/Fine.ogg").size()), 60.0 * 2352, 0.06 * 176400);
+}
+
+TEST_F(RipEncode, AFailedEncodingKeepsTheWavSkipsTheTagAndMovesOn) {
+    TTestDisc image(dir.path(), {30, 30});
+    const HCDROM h = OpenTestImage(image.CuePath);
+    ASSERT_NE(h, 0);
+    // A folder where the first MP3 should go: the output cannot create its file.
+    ASSERT_TRUE(QDir().mkpath(out + "/One.mp3"));
+    TRecorder rec;
+    TRipJob job(h, {"01One", "02Two"}, Mp3, &rec);
+    job.SetDiscFields(disc);
+    ASSERT_TRUE(job.Start());
+    rec.wait();
+    CloseCDHandle(h);
+    ASSERT_EQ(rec.Messages.size(), 1);
+    EXPECT_TRUE(rec.Messages[0].startsWith("Encoding " + out + "/One.mp3 failed: "))
+        << rec.Messages[0].toStdString();
+    EXPECT_GT(rec.Messages[0].size(), QString("Encoding " + out + "/One.mp3 failed: ").size());
+    EXPECT_TRUE(rec.Log.contains("finished 1 failed"));
+    EXPECT_TRUE(rec.Log.contains("finished 2 ok"));
+    EXPECT_EQ(job.Failed(), 1);
+    // The WAV of the failed track is its only audio now; the folder was not touched.
+    EXPECT_EQ(ReadWholeFile(out + "/One.wav").mid(44), image.TrackBytes(0));
+    EXPECT_TRUE(QFileInfo(out + "/One.mp3").isDir());
+    EXPECT_EQ(QDir(out + "/One.mp3").entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 0);
+    EXPECT_FALSE(QFileInfo::exists(out + "/Two.wav"));
+    EXPECT_EQ(ReadWholeFile(out + "/Two.mp3").right(128).left(3), "TAG");
+}
+
+class RipStop : public RipEncode, public ::testing::WithParamInterface<TFormatCase> {};
+
+TEST_P(RipStop, StopDuringEncodingStopsTheOutputFirst) {
+    const TFormatCase c = GetParam();
+    TTestDisc image(dir.path(), {4500}); // 60 s: long enough to be caught mid-way
+    const HCDROM h = OpenTestImage(image.CuePath);
+    ASSERT_NE(h, 0);
+    TRecorder rec;
+    TRipJob job(h, {"01Long"}, c.Format, &rec);
+    bool outputIdleAtEnd = false;
+    rec.OnProgress = [&](int percent) {
+        if (rec.Encoding && percent > 0 && percent < 100 && !job.IsFinished()) {
+            job.Stop();
+            outputIdleAtEnd = !job.Output()->InUse();
+        }
+    };
+    ASSERT_TRUE(job.Start());
+    rec.wait();
+    CloseCDHandle(h);
+    ASSERT_TRUE(rec.Done);
+    EXPECT_EQ(rec.Log.last(), "stopped");
+    EXPECT_TRUE(outputIdleAtEnd);
+    EXPECT_FALSE(rec.Log.contains("finished 1 ok"));
+    // Nothing is deleted on stop: the WAV and the part-written file stay.
+    EXPECT_EQ(ReadWholeFile(out + "/Long.wav").mid(44), image.TrackBytes(0));
+    EXPECT_TRUE(QFileInfo::exists(out + "/Long" + QString(c.Ext)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, RipStop,
+                         ::testing::Values(TFormatCase{Ogg, ".ogg", false},
+                                           TFormatCase{Wma, ".wma", false},
+                                           TFormatCase{Flac, ".flac", true},
+                                           TFormatCase{Ape, ".ape", true}),
+                         [](const auto& info) { return std::string(info.param.Ext + 1); });
+
+TEST_F(RipEncode, AFormatOutsideTheListIsRefused) {
+    TRecorder rec;
+    TRipJob job(1, {"01x"}, 6, &rec);
+    EXPECT_FALSE(job.Start());
+    EXPECT_EQ(rec.Messages, (QStringList{"Unknown output format 6."}));
+    EXPECT_TRUE(job.IsFinished());
+}
+
+} // namespace
