@@ -161,19 +161,13 @@ TEST_F(CliDisc, DriveProblemsAreFailuresAndBadArgumentsUsageErrors) {
 
     const QString image = disc.CuePath;
     const QList<QStringList> bad = {
-        {"rip", "--tracks", "0"},
-        {"rip", "--tracks", "2-1"},
-        {"rip", "--tracks", "x"},
-        {"rip", "--tracks", "2"},
-        {"rip", "--format", "mp3"},
-        {"rip", "--format", "aiff"},
-        {"rip", "--title", "nothing"},
-        {"rip", "--title", "5=Five"},
-        {"rip", "--normalize", "0"},
-        {"rip", "--drive", "x"},
-        {"rip", "--out"},
-        {"rip", "--bogus"},
-        {"tracks", "--drive"},
+        {"rip", "--tracks", "0"},     {"rip", "--tracks", "2-1"},
+        {"rip", "--tracks", "x"},     {"rip", "--tracks", "2"},
+        {"rip", "--format", "aiff"},  {"rip", "--genre", "Not A Genre"},
+        {"rip", "--artist"},          {"rip", "--title", "nothing"},
+        {"rip", "--title", "5=Five"}, {"rip", "--normalize", "0"},
+        {"rip", "--drive", "x"},      {"rip", "--out"},
+        {"rip", "--bogus"},           {"tracks", "--drive"},
     };
     for (const QStringList& args : bad) {
         r = cli(QStringList{"--disc-image", image} + args);

@@ -1,0 +1,99 @@
+// sondrel-cli convert as a user runs it: kinds and --to, the output folder, existing outputs
+// without a terminal, --overwrite and --skip-existing, failures in the summary, exit codes.
+#include "tests/common/TestUtil.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class CliConvert : public ::testing::Test {
+protected:
+    TProcessResult cli(const QStringList& args) {
+        return RunProgram(BuiltProgram("cli/sondrel-cli"),
+                          QStringList{"--config-dir", dir.filePath("config")} + args);
+    }
+    QString makeWav(const QString& name, double seconds) {
+        const QString path = dir.filePath(name);
+        QDir().mkpath(QFileInfo(path).path());
+        const auto r =
+            RunProgram("sox", {"-D", "-n", "-r", "44100", "-c", "2", "-b", "16", path, "synth",
+                               QString::number(seconds), "sine", "500", "gain", "-6"});
+        EXPECT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+        return path;
+    }
+    QStringList files(const QString& folder) const {
+        return QDir(folder).entryList(QDir::Files, QDir::Name);
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(CliConvert, KindsConvertIntoTheOutFolderAndPrintThePaths) {
+    const QString a = makeWav("in1/a.wav", 0.5), b = makeWav("in2/b.wav", 0.4);
+    const QString out = dir.filePath("out");
+    auto r = cli({"convert", "--kind", "wav2flac", "--out", out, "--jobs", "1", a, b});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    EXPECT_EQ(r.Out, (out + "/a.flac\n" + out + "/b.flac\n").toUtf8());
+    EXPECT_TRUE(r.Err.contains("Converted 2, skipped 0, failed 0 of 2 files into " + out.toUtf8()))
+        << r.Err.toStdString();
+    EXPECT_TRUE(r.Err.contains("a.flac: converted 100%")) << r.Err.toStdString();
+
+    // FLAC back through --to: any readable input goes through FFmpeg's reader.
+    const QString back = dir.filePath("back");
+    r = cli({"convert", "--to", "wav", "--out", back, out + "/a.flac"});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    EXPECT_EQ(ReadWholeFile(back + "/a.wav").mid(44), ReadWholeFile(a).mid(44));
+}
+
+TEST_F(CliConvert, ExistingOutputsAreSkippedWithoutATerminalOrReplacedOnRequest) {
+    const QString a = makeWav("in/a.wav", 0.3);
+    const QString out = dir.filePath("out");
+    QDir().mkpath(out);
+    WriteWholeFile(out + "/a.mp3", "old");
+    auto r = cli({"convert", "--kind", "wav2mp3", "--out", out, a});
+    EXPECT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    EXPECT_TRUE(r.Err.contains("skipped (exists; --overwrite replaces it)")) << r.Err.toStdString();
+    EXPECT_EQ(ReadWholeFile(out + "/a.mp3"), "old");
+    r = cli({"convert", "--kind", "wav2mp3", "--out", out, "--skip-existing", a});
+    EXPECT_EQ(r.ExitCode, 0);
+    EXPECT_EQ(ReadWholeFile(out + "/a.mp3"), "old");
+    r = cli({"convert", "--kind", "wav2mp3", "--out", out, "--overwrite", a});
+    EXPECT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    EXPECT_GT(QFileInfo(out + "/a.mp3").size(), 1000);
+}
+
+TEST_F(CliConvert, FailuresAreListedInTheSummaryAndGiveStatusOne) {
+    const QString good = makeWav("in/good.wav", 0.3);
+    const QString bad = dir.filePath("in/bad.wav");
+    WriteWholeFile(bad, "not audio");
+    const QString out = dir.filePath("out");
+    const auto r = cli({"convert", "--kind", "wav2ogg", "--out", out, bad, good});
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_TRUE(r.Err.contains("Converted 1, skipped 0, failed 1 of 2 files"))
+        << r.Err.toStdString();
+    EXPECT_TRUE(r.Err.contains("  failed: " + bad.toUtf8() + ": ")) << r.Err.toStdString();
+    EXPECT_EQ(files(out), QStringList{"good.ogg"});
+}
+
+TEST_F(CliConvert, BadArgumentsAreUsageErrors) {
+    const QString a = makeWav("in/a.wav", 0.1);
+    const QList<QStringList> bad = {
+        {"convert", a},
+        {"convert", "--kind", "wav2aac", a},
+        {"convert", "--to", "aiff", a},
+        {"convert", "--kind", "wav2mp3", "--to", "ogg", a},
+        {"convert", "--kind", "wav2mp3"},
+        {"convert", "--kind", "wav2mp3", "--jobs", "0", a},
+        {"convert", "--kind", "wav2mp3", "--overwrite", "--skip-existing", a},
+        {"convert", "--kind", "wav2mp3", "--bogus", a},
+    };
+    for (const QStringList& args : bad) {
+        const auto r = cli(args);
+        EXPECT_EQ(r.ExitCode, 2) << args.join(' ').toStdString() << r.Err.toStdString();
+    }
+    EXPECT_TRUE(cli({"--help"}).Out.contains("convert (--kind KIND | --to FORMAT)"));
+}
+
+} // namespace
