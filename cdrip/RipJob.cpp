@@ -229,6 +229,9 @@ void TRipJob::onEncoded(const TProcessInfo& info) {
     if (!AppOptions.IsKeepWav && !encodeFailed && !wav.isEmpty() && QFileInfo::exists(wav) &&
         !IsFileInUse(wav))
         QFile::remove(wav);
+    // Each WAV goes through this step once: a later track whose rip fails must not delete a
+    // WAV kept because its encoding failed.
+    m_waveIn->SetFileName(QString());
     if (m_format == FormatMp3 && !encodeFailed) {
         Tid3tag tag;
         tag.SetTitle(title);

@@ -241,24 +241,45 @@ TEST_F(RipEncode, AFailedEncodingKeepsTheWavSkipsTheTagAndMovesOn) {
     // A folder where the first MP3 should go: the output cannot create its file.
     ASSERT_TRUE(QDir().mkpath(out + "/One.mp3"));
     TRecorder rec;
-    TRipJob job(h, {"01One", "02Two"}, Mp3, &rec);
+    // The second entry's title names no file: its rip fails right after the failed encoding,
+    // and its finishing step must leave the first track's WAV alone.
+    TRipJob job(h, {"01One", "02no/way", "02Two"}, Mp3, &rec);
     job.SetDiscFields(disc);
     ASSERT_TRUE(job.Start());
     rec.wait();
     CloseCDHandle(h);
-    ASSERT_EQ(rec.Messages.size(), 1);
+    ASSERT_EQ(rec.Messages.size(), 2);
     EXPECT_TRUE(rec.Messages[0].startsWith("Encoding " + out + "/One.mp3 failed: "))
         << rec.Messages[0].toStdString();
     EXPECT_GT(rec.Messages[0].size(), QString("Encoding " + out + "/One.mp3 failed: ").size());
     EXPECT_TRUE(rec.Log.contains("finished 1 failed"));
     EXPECT_TRUE(rec.Log.contains("finished 2 ok"));
-    EXPECT_EQ(job.Failed(), 1);
+    EXPECT_EQ(job.Failed(), 2);
     // The WAV of the failed track is its only audio now; the folder was not touched.
     EXPECT_EQ(ReadWholeFile(out + "/One.wav").mid(44), image.TrackBytes(0));
     EXPECT_TRUE(QFileInfo(out + "/One.mp3").isDir());
     EXPECT_EQ(QDir(out + "/One.mp3").entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 0);
     EXPECT_FALSE(QFileInfo::exists(out + "/Two.wav"));
     EXPECT_EQ(ReadWholeFile(out + "/Two.mp3").right(128).left(3), "TAG");
+}
+
+TEST_F(RipEncode, AFailedRipTagsTheMp3OfAnEarlierRipAnew) {
+    TTestDisc image(dir.path(), {30, 30});
+    const HCDROM h = OpenTestImage(image.CuePath);
+    ASSERT_NE(h, 0);
+    image.TruncateBin(40); // track 2 cannot be read
+    WriteWholeFile(out + "/Earlier.mp3", QByteArray(200, 'x'));
+    TRecorder rec;
+    TRipJob job(h, {"02Earlier"}, Mp3, &rec);
+    job.SetDiscFields(disc);
+    ASSERT_TRUE(job.Start());
+    rec.wait();
+    CloseCDHandle(h);
+    EXPECT_EQ(rec.Log, (QStringList{"start 2", "ripped 2 3", "finished 2 failed", "finished"}));
+    const QByteArray file = ReadWholeFile(out + "/Earlier.mp3");
+    ASSERT_EQ(file.size(), 328);
+    EXPECT_EQ(file.mid(200, 3), "TAG");
+    EXPECT_EQ(file.at(326), 2);
 }
 
 class RipStop : public RipEncode, public ::testing::WithParamInterface<TFormatCase> {};
