@@ -21,6 +21,7 @@ const std::map<QString, Command>& commands() {
         {QStringLiteral("tracks"), {RunTracksCommand}},
         {QStringLiteral("rip"), {RunRipCommand}},
         {QStringLiteral("lookup"), {RunLookupCommand}},
+        {QStringLiteral("wma-formats"), {RunWmaFormatsCommand}},
     };
     return table;
 }
@@ -77,6 +78,11 @@ QString TCliApp::helpText() {
         "      no-match notice. --timeout limits each request (default 30 s). --save\n"
         "      writes the results to cd.dat, where tracks and rip find them. Exit\n"
         "      status 0 when track titles were found, 1 otherwise.\n"
+        "  wma-formats [--vbr] [CODEC]\n"
+        "      Lists the WMA codecs and the formats of codec CODEC (default 0), each\n"
+        "      with the index that WMAOptions.CodecIndex and WMAOptions.FormatIndex take;\n"
+        "      --vbr lists the VBR formats (no codec here has any). Exit status 1 for a\n"
+        "      codec that does not exist.\n"
         "\n"
         "Exit status: 0 success, 1 the job failed, 2 usage error.\n");
 }

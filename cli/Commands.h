@@ -11,3 +11,4 @@ int RunDrivesCommand(TCliContext& ctx, const QStringList& args);
 int RunTracksCommand(TCliContext& ctx, const QStringList& args);
 int RunRipCommand(TCliContext& ctx, const QStringList& args);
 int RunLookupCommand(TCliContext& ctx, const QStringList& args);
+int RunWmaFormatsCommand(TCliContext& ctx, const QStringList& args);

@@ -5,6 +5,7 @@
 #include "codecs/ACS_FLAC.h"
 #include "codecs/ACS_LAME.h"
 #include "codecs/ACS_MAC.h"
+#include "codecs/ACS_WinMedia.h"
 #include "codecs/ACS_Vorbis.h"
 
 namespace {
@@ -103,4 +104,10 @@ void ConfigureMacOut(TMACOut& out, const TAppOptions& options) {
     // CPU usage 1 pauses 11 ms between blocks, 2 pauses 6 ms, 3 not at all (below 5 ms).
     out.SetBlockDelay(16 - 5 * options.ApeCpu);
     out.SetCompressionLevel(options.ApeCompression);
+}
+
+void ConfigureWmaOut(TWMAOut& out, const TAppOptions& options) {
+    out.SetVBR(options.WmaVBR);
+    out.SetCodecIndex(options.CodecIndex);
+    out.SetFormatIndex(options.FormatIndex);
 }

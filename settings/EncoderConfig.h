@@ -13,6 +13,7 @@ class TMP3Out;
 class TVorbisOut;
 class TFLACOut;
 class TMACOut;
+class TWMAOut;
 class TVorbisTags;
 
 // Worker pause, bit rate, VBR, channel mode and VBR limits from the MP3 settings. Values
@@ -32,6 +33,10 @@ void ConfigureFlacOut(TFLACOut& out, const TDiscFields& disc, const QString& tit
 // Worker pause = 16 - 5 * ApeCpu milliseconds and the compression level from the APE settings
 // (the output turns a level it does not know into 2000).
 void ConfigureMacOut(TMACOut& out, const TAppOptions& options = AppOptions);
+
+// VBR = WmaVBR; the codec index = CodecIndex and the format index = FormatIndex (indexes into
+// the output's codec list and the chosen codec's format list). Nothing else is set.
+void ConfigureWmaOut(TWMAOut& out, const TAppOptions& options = AppOptions);
 
 // Clears `tags`, then sets each non-empty text: artist, album, date (the year), genre (the
 // name at the disc's genre box position), title and tracknumber (when `track` > 0). The disc

@@ -1,0 +1,321 @@
+#include "codecs/FfmpegWriter.h"
+#include "codecs/FfmpegLog.h"
+#include "codecs/WmaFormats.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/audio_fifo.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/error.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+}
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+QString AvError(int err) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(err, text, sizeof text);
+    return QString::fromUtf8(text);
+}
+
+// The ASF muxer's default packet of 3200 bytes holds only one block of a high-bitrate stream
+// and pads the rest; packets of several whole blocks keep the overhead near 2 %.
+int PacketSizeFor(int blockAlign) {
+    constexpr int perPayload = 17, perPacket = 40, atLeast = 3200;
+    const int unit = std::max(blockAlign, 1) + perPayload;
+    const int blocks = std::max(4, (atLeast - perPacket + unit - 1) / unit);
+    return std::min(blocks * unit + perPacket, 65535);
+}
+
+AVSampleFormat InputFormat(int bits) {
+    switch (bits) {
+    case 8:
+        return AV_SAMPLE_FMT_U8;
+    case 16:
+        return AV_SAMPLE_FMT_S16;
+    case 24: // widened to 32 bits before conversion
+    case 32:
+        return AV_SAMPLE_FMT_S32;
+    default:
+        return AV_SAMPLE_FMT_NONE;
+    }
+}
+
+} // namespace
+
+TFfmpegWriter::~TFfmpegWriter() {
+    FreeAll();
+}
+
+void TFfmpegWriter::FreeAll() {
+    if (m_fmt) {
+        if (m_fmt->pb)
+            avio_closep(&m_fmt->pb);
+        avformat_free_context(m_fmt);
+        m_fmt = nullptr;
+    }
+    m_stream = nullptr;
+    avcodec_free_context(&m_codec);
+    swr_free(&m_swr);
+    if (m_fifo) {
+        av_audio_fifo_free(m_fifo);
+        m_fifo = nullptr;
+    }
+    av_frame_free(&m_frame);
+    av_packet_free(&m_packet);
+    m_created = false;
+    m_writing = false;
+}
+
+bool TFfmpegWriter::Fail(const QString& what, int err) {
+    m_error = err ? QStringLiteral("%1: %2").arg(what, AvError(err)) : what;
+    return false;
+}
+
+bool TFfmpegWriter::Create(const QString& fileName) {
+    QuietFfmpegLog();
+    FreeAll();
+    m_error.clear();
+    m_nextPts = 0;
+    m_sampleTime = 0;
+    const QByteArray path = fileName.toUtf8();
+    int err = avformat_alloc_output_context2(&m_fmt, nullptr, "asf", path.constData());
+    if (err < 0 || !m_fmt)
+        return Fail(QStringLiteral("The ASF muxer is not available"), err);
+    err = avio_open(&m_fmt->pb, path.constData(), AVIO_FLAG_WRITE);
+    if (err < 0) {
+        Fail(QStringLiteral("Cannot create %1").arg(fileName), err);
+        avformat_free_context(m_fmt);
+        m_fmt = nullptr;
+        return false;
+    }
+    m_created = true;
+    return true;
+}
+
+bool TFfmpegWriter::SetProfile(const QString& encoderName, const TWmaFormat& format) {
+    if (!m_created)
+        return Fail(QStringLiteral("The file is not created"), 0);
+    if (m_codec)
+        return Fail(QStringLiteral("The stream is already set"), 0);
+    const AVCodec* codec = avcodec_find_encoder_by_name(encoderName.toLatin1().constData());
+    if (!codec)
+        return Fail(QStringLiteral("No encoder %1 in this FFmpeg").arg(encoderName), 0);
+    AVCodecContext* ctx = avcodec_alloc_context3(codec);
+    if (!ctx)
+        return Fail(QStringLiteral("Out of memory"), AVERROR(ENOMEM));
+    ctx->sample_rate = int(format.SampleRate);
+    av_channel_layout_default(&ctx->ch_layout, format.Channels);
+    ctx->bit_rate = format.Bitrate;
+    ctx->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
+    ctx->time_base = AVRational{1, ctx->sample_rate};
+    if (m_fmt->oformat->flags & AVFMT_GLOBALHEADER)
+        ctx->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    int err = avcodec_open2(ctx, codec, nullptr);
+    if (err < 0) {
+        avcodec_free_context(&ctx);
+        return Fail(QStringLiteral("The encoder refuses %1").arg(TWmaFormats::Describe(format)),
+                    err);
+    }
+    AVStream* st = avformat_new_stream(m_fmt, nullptr);
+    if (!st || avcodec_parameters_from_context(st->codecpar, ctx) < 0) {
+        avcodec_free_context(&ctx);
+        return Fail(QStringLiteral("Cannot add the audio stream"), 0);
+    }
+    st->time_base = ctx->time_base;
+    av_opt_set_int(m_fmt->priv_data, "packet_size", PacketSizeFor(ctx->block_align), 0);
+    m_codec = ctx;
+    m_stream = st;
+    return true;
+}
+
+bool TFfmpegWriter::SetInput(int channels, int sampleRate, int bitsPerSample) {
+    m_inBytesPerSecond = 0;
+    if (!m_codec)
+        return Fail(QStringLiteral("The stream is not set"), 0);
+    const AVSampleFormat inFormat = InputFormat(bitsPerSample);
+    if (channels < 1 || channels > 8 || sampleRate <= 0 || inFormat == AV_SAMPLE_FMT_NONE)
+        return Fail(QStringLiteral("Unsupported PCM input: %1 channels, %2 Hz, %3 bits")
+                        .arg(channels)
+                        .arg(sampleRate)
+                        .arg(bitsPerSample),
+                    0);
+    AVChannelLayout inLayout;
+    av_channel_layout_default(&inLayout, channels);
+    swr_free(&m_swr);
+    int err =
+        swr_alloc_set_opts2(&m_swr, &m_codec->ch_layout, m_codec->sample_fmt, m_codec->sample_rate,
+                            &inLayout, inFormat, sampleRate, 0, nullptr);
+    av_channel_layout_uninit(&inLayout);
+    if (err >= 0)
+        err = swr_init(m_swr);
+    if (err < 0)
+        return Fail(QStringLiteral("Cannot convert the PCM input"), err);
+    if (!m_fifo)
+        m_fifo = av_audio_fifo_alloc(m_codec->sample_fmt, m_codec->ch_layout.nb_channels,
+                                     std::max(m_codec->frame_size, 4096));
+    if (!m_frame)
+        m_frame = av_frame_alloc();
+    if (!m_packet)
+        m_packet = av_packet_alloc();
+    if (!m_fifo || !m_frame || !m_packet)
+        return Fail(QStringLiteral("Out of memory"), AVERROR(ENOMEM));
+    m_inChannels = channels;
+    m_inRate = sampleRate;
+    m_inBits = bitsPerSample;
+    m_inBytesPerSecond = int64_t(bitsPerSample / 8) * channels * sampleRate;
+    return true;
+}
+
+void TFfmpegWriter::SetAttribute(const QString& name, const QString& value) {
+    if (!m_fmt || name.isEmpty())
+        return;
+    av_dict_set(&m_fmt->metadata, name.toUtf8().constData(), value.toUtf8().constData(), 0);
+}
+
+bool TFfmpegWriter::BeginWriting() {
+    if (!m_created || !m_codec || !m_swr)
+        return Fail(QStringLiteral("The WMA stream is not set up"), 0);
+    const int err = avformat_write_header(m_fmt, nullptr);
+    if (err < 0)
+        return Fail(QStringLiteral("Cannot write the file header"), err);
+    m_writing = true;
+    // FFmpeg's WMA decoder drops the first frame it decodes (it has nothing to overlap it
+    // with), so a frame of silence goes first; the audio then decodes complete and in place.
+    return AddSilence(m_codec->frame_size > 0 ? m_codec->frame_size : 2048);
+}
+
+bool TFfmpegWriter::AddSilence(int samples) {
+    uint8_t** zeros = nullptr;
+    const int channels = m_codec->ch_layout.nb_channels;
+    int err = av_samples_alloc_array_and_samples(&zeros, nullptr, channels, samples,
+                                                 m_codec->sample_fmt, 0);
+    if (err < 0)
+        return Fail(QStringLiteral("Out of memory"), err);
+    av_samples_set_silence(zeros, 0, samples, channels, m_codec->sample_fmt);
+    const bool ok =
+        av_audio_fifo_write(m_fifo, reinterpret_cast<void**>(zeros), samples) == samples;
+    av_freep(&zeros[0]);
+    av_freep(&zeros);
+    return ok || Fail(QStringLiteral("Out of memory"), AVERROR(ENOMEM));
+}
+
+int TFfmpegWriter::BlockAlign() const {
+    return m_codec ? m_codec->block_align : 0;
+}
+
+bool TFfmpegWriter::SendFrame(AVFrame* frame) {
+    int err = avcodec_send_frame(m_codec, frame);
+    if (err < 0 && err != AVERROR_EOF)
+        return Fail(QStringLiteral("The WMA encoder failed"), err);
+    for (;;) {
+        err = avcodec_receive_packet(m_codec, m_packet);
+        if (err == AVERROR(EAGAIN) || err == AVERROR_EOF)
+            return true;
+        if (err < 0)
+            return Fail(QStringLiteral("The WMA encoder failed"), err);
+        av_packet_rescale_ts(m_packet, m_codec->time_base, m_stream->time_base);
+        m_packet->stream_index = m_stream->index;
+        err = av_interleaved_write_frame(m_fmt, m_packet);
+        if (err < 0)
+            return Fail(QStringLiteral("Cannot write to the file"), err);
+    }
+}
+
+// Hands whole encoder frames from the FIFO to the encoder; with `flush` the last partial frame
+// too, padded with silence since these encoders take full frames only.
+bool TFfmpegWriter::EncodeFrames(bool flush) {
+    const int frameSize = m_codec->frame_size > 0 ? m_codec->frame_size : 2048;
+    while (av_audio_fifo_size(m_fifo) >= frameSize || (flush && av_audio_fifo_size(m_fifo) > 0)) {
+        const int available = std::min(av_audio_fifo_size(m_fifo), frameSize);
+        av_frame_unref(m_frame);
+        m_frame->nb_samples = frameSize;
+        m_frame->format = m_codec->sample_fmt;
+        m_frame->sample_rate = m_codec->sample_rate;
+        av_channel_layout_copy(&m_frame->ch_layout, &m_codec->ch_layout);
+        int err = av_frame_get_buffer(m_frame, 0);
+        if (err < 0)
+            return Fail(QStringLiteral("Out of memory"), err);
+        if (available < frameSize)
+            av_samples_set_silence(m_frame->extended_data, 0, frameSize,
+                                   m_codec->ch_layout.nb_channels, m_codec->sample_fmt);
+        if (av_audio_fifo_read(m_fifo, reinterpret_cast<void**>(m_frame->extended_data),
+                               available) < available)
+            return Fail(QStringLiteral("Internal buffer failure"), 0);
+        m_frame->pts = m_nextPts;
+        m_nextPts += frameSize;
+        if (!SendFrame(m_frame))
+            return false;
+    }
+    return true;
+}
+
+bool TFfmpegWriter::WriteSample(const void* data, int64_t bytes, int64_t endTime) {
+    if (!m_writing)
+        return false;
+    m_sampleTime = endTime;
+    const int frameBytes = (m_inBits / 8) * m_inChannels;
+    const int64_t inSamples = bytes / frameBytes;
+    if (inSamples <= 0)
+        return true;
+    const uint8_t* in = static_cast<const uint8_t*>(data);
+    if (m_inBits == 24) { // packed 24-bit has no FFmpeg sample format: widen to 32 bits
+        m_widened.resize(size_t(inSamples) * m_inChannels);
+        for (size_t i = 0; i < m_widened.size(); ++i) {
+            const uint8_t* p = in + i * 3;
+            m_widened[i] =
+                int32_t(uint32_t(p[0]) << 8 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 24);
+        }
+        in = reinterpret_cast<const uint8_t*>(m_widened.data());
+    }
+    const int outMax = swr_get_out_samples(m_swr, int(inSamples));
+    uint8_t** out = nullptr;
+    int err = av_samples_alloc_array_and_samples(&out, nullptr, m_codec->ch_layout.nb_channels,
+                                                 outMax, m_codec->sample_fmt, 0);
+    if (err < 0)
+        return Fail(QStringLiteral("Out of memory"), err);
+    const int got = swr_convert(m_swr, out, outMax, &in, int(inSamples));
+    bool ok = got >= 0;
+    if (!ok)
+        Fail(QStringLiteral("Cannot convert the PCM input"), got);
+    else if (got > 0 && av_audio_fifo_write(m_fifo, reinterpret_cast<void**>(out), got) < got)
+        ok = Fail(QStringLiteral("Out of memory"), AVERROR(ENOMEM));
+    av_freep(&out[0]);
+    av_freep(&out);
+    return ok && EncodeFrames(false);
+}
+
+bool TFfmpegWriter::EndWriting() {
+    bool ok = true;
+    if (m_writing) {
+        // What the resampler still holds, then silence to the end of the frame and one frame
+        // more: the decoder's output lags a frame behind, so the last audio needs a successor.
+        const int outMax = swr_get_out_samples(m_swr, 0);
+        if (outMax > 0) {
+            uint8_t** out = nullptr;
+            if (av_samples_alloc_array_and_samples(&out, nullptr, m_codec->ch_layout.nb_channels,
+                                                   outMax, m_codec->sample_fmt, 0) >= 0) {
+                const int got = swr_convert(m_swr, out, outMax, nullptr, 0);
+                if (got > 0)
+                    av_audio_fifo_write(m_fifo, reinterpret_cast<void**>(out), got);
+                av_freep(&out[0]);
+                av_freep(&out);
+            }
+        }
+        const int frameSize = m_codec->frame_size > 0 ? m_codec->frame_size : 2048;
+        const int partial = av_audio_fifo_size(m_fifo) % frameSize;
+        AddSilence((partial ? frameSize - partial : 0) + frameSize);
+        ok = EncodeFrames(true) && SendFrame(nullptr);
+        const int err = av_write_trailer(m_fmt);
+        if (err < 0 && ok)
+            ok = Fail(QStringLiteral("Cannot complete the file"), err);
+        m_writing = false;
+    }
+    FreeAll();
+    return ok;
+}
