@@ -1,5 +1,6 @@
 // sondrel-cli: the rip, conversion and lookup jobs from a terminal.
 #include "CliApp.h"
+#include "codecs/CodecLibraries.h"
 
 #include <QCoreApplication>
 
@@ -7,5 +8,10 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("sondrel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(SONDREL_VERSION));
-    return TCliApp::run(QCoreApplication::arguments().mid(1));
+    // The Vorbis and FLAC libraries stay loaded for the whole run; a missing one only makes
+    // its format refuse to work.
+    LoadCodecLibraries();
+    const int code = TCliApp::run(QCoreApplication::arguments().mid(1));
+    ReleaseCodecLibraries();
+    return code;
 }
