@@ -191,9 +191,9 @@ void TRipJob::startEncoding(const QString& entry) {
     const QString title = EntryTitle(entry);
     const QString wav = WithTrailingBackslash(AppOptions.OutputFolder) + title + ".wav";
     const QString out = encodedPath(title);
+    m_report->EncodingStarted(EntryNumber(entry), title, out);
     m_report->Hint(QStringLiteral("Encoding..."));
     m_report->BarCaption(QStringLiteral("Encoding..."));
-    m_report->EncodingStarted(EntryNumber(entry), title, out);
     try {
         m_waveIn->SetFileName(wav);
         m_output->SetFileName(out);

@@ -197,6 +197,13 @@ bool TConvertLane::beginFile(int index) {
     m_outputPath = output;
     m_running = false;
     m_job->m_report->FileStarted(m_number, index, input, output, m_job->Completed());
+    // Writing over the file being read would destroy it before it is read.
+    if (QFileInfo(output).exists() &&
+        QFileInfo(output).canonicalFilePath() == QFileInfo(input).canonicalFilePath()) {
+        post(1, int(TConvertOutcome::Failed),
+             QStringLiteral("%1 would be written over itself").arg(input));
+        return true;
+    }
     if (QFileInfo::exists(output) &&
         !m_job->m_report->AskOverwrite(output + QStringLiteral(" has existed, overite it?"),
                                        output)) {

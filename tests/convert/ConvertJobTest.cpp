@@ -288,6 +288,21 @@ TEST_F(ConvertJob, AFailedFileIsReportedWithItsReasonAndTheJobMovesOn) {
     EXPECT_EQ(outFiles(), (QStringList{"good.ape"}));
 }
 
+TEST_F(ConvertJob, AnOutputThatIsTheInputItselfIsNeverWritten) {
+    const QString wav = out + "/same.wav";
+    MakeWav(wav, 0.3);
+    const QByteArray before = ReadWholeFile(wav);
+    TRecorder rec; // answers yes to any overwrite question
+    TConvertRoute route{TConvertInput::ByFileName, 1};
+    TConvertJob job({wav}, route, &rec);
+    job.Start();
+    rec.wait();
+    EXPECT_EQ(rec.Log, (QStringList{"start 0", "failed 0 same.wav (" + wav +
+                                                   " would be written over itself)"}));
+    EXPECT_TRUE(rec.Questions.isEmpty());
+    EXPECT_EQ(ReadWholeFile(wav), before);
+}
+
 TEST_F(ConvertJob, StopEndsTheRunningOutputFirst) {
     const QString wav = dir.filePath("in/long.wav");
     MakeWav(wav, 60);
