@@ -29,7 +29,8 @@ public:
     TRipJob(HCDROM handle, const QStringList& tracks, int format, TRipJobReport* report);
     ~TRipJob() override;
 
-    // The disc fields the MP3 tag and the Ogg/FLAC comments take; set before Start.
+    // The disc fields the MP3 tag, the Ogg/FLAC comments and the WMA attributes take; set
+    // before Start.
     void SetDiscFields(const TDiscFields& fields) { m_disc = fields; }
 
     // Starts the first track. With no entries the job finishes at once. Returns false (with a
