@@ -310,9 +310,13 @@ TEST_F(ConvertJob, StopEndsTheRunningOutputFirst) {
     TConvertRoute route;
     ASSERT_TRUE(RouteOfKind(ckWavToFlac, route));
     TConvertJob job({wav, wav}, route, &rec);
+    // Stop as a Stop button would: from the event loop, while the output is running.
+    bool asked = false;
     rec.OnProgress = [&](int percent) {
-        if (percent > 0 && percent < 100 && !job.IsFinished())
-            job.Stop();
+        if (percent > 0 && percent < 100 && !asked) {
+            asked = true;
+            QTimer::singleShot(0, [&job] { job.Stop(); });
+        }
     };
     job.Start();
     rec.wait();
