@@ -5,10 +5,6 @@
 #include "Tid3tag.h"
 #include "audio/ACS_Tags.h"
 #include "audio/ACS_Wave.h"
-#include "codecs/ACS_FLAC.h"
-#include "codecs/ACS_LAME.h"
-#include "codecs/ACS_MAC.h"
-#include "codecs/ACS_Vorbis.h"
 #include "codecs/ACS_WinMedia.h"
 #include "settings/AppOptions.h"
 #include "settings/EncoderConfig.h"
@@ -17,15 +13,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-
-namespace {
-constexpr int FormatMp3 = 0;
-constexpr int FormatWav = 1;
-constexpr int FormatOgg = 2;
-constexpr int FormatWma = 3;
-constexpr int FormatFlac = 4;
-constexpr int FormatApe = 5;
-} // namespace
 
 TRipJob::TRipJob(HCDROM handle, const QStringList& tracks, int format, TRipJobReport* report)
     : m_handle(handle), m_tracks(tracks), m_format(format), m_report(report) {}
@@ -54,23 +41,7 @@ bool TRipJob::Start() {
         // The encoder exists for the whole rip; one that cannot load its codec library says so
         // before any track is read.
         try {
-            switch (m_format) {
-            case FormatMp3:
-                m_output = new TMP3Out(this);
-                break;
-            case FormatOgg:
-                m_output = new TVorbisOut(this);
-                break;
-            case FormatWma:
-                m_output = new TWMAOut(this);
-                break;
-            case FormatFlac:
-                m_output = new TFLACOut(this);
-                break;
-            default:
-                m_output = new TMACOut(this);
-                break;
-            }
+            m_output = CreateFormatOutput(m_format, this);
         } catch (const EAuException& e) {
             m_report->Message(e.Message());
             finish(false);
@@ -155,16 +126,8 @@ void TRipJob::outputProgress(TAuOutput* sender) {
 }
 
 void TRipJob::configureOutput(const QString& title, int number) {
-    switch (m_format) {
-    case FormatMp3:
-        ConfigureMp3Out(*static_cast<TMP3Out*>(m_output));
-        break;
-    case FormatOgg:
-        ConfigureVorbisOut(*static_cast<TVorbisOut*>(m_output), m_disc, title, number);
-        break;
-    case FormatWma: {
-        auto* wma = static_cast<TWMAOut*>(m_output);
-        ConfigureWmaOut(*wma);
+    ConfigureFormatOutput(*m_output, m_format, m_disc, title, number);
+    if (m_format == FormatWma) {
         // The track's texts become the file's attributes, as the other tagged formats have them.
         TId3v2Tags tags;
         tags.SetTitle(title);
@@ -173,17 +136,7 @@ void TRipJob::configureOutput(const QString& title, int number) {
         tags.SetYear(m_disc.Year);
         tags.SetGenre(GenreBoxText(m_disc.Genre));
         tags.SetTrack(QString::number(number));
-        wma->SetId3v2Tags(tags);
-        break;
-    }
-    case FormatFlac:
-        ConfigureFlacOut(*static_cast<TFLACOut*>(m_output), m_disc, title, number);
-        break;
-    case FormatApe:
-        ConfigureMacOut(*static_cast<TMACOut*>(m_output));
-        break;
-    default:
-        break;
+        static_cast<TWMAOut*>(m_output)->SetId3v2Tags(tags);
     }
 }
 

@@ -4,28 +4,18 @@
 #include "audio/ACS_Wave.h"
 #include "audio/Genres.h"
 #include "cdrip/Tid3tag.h"
-#include "codecs/ACS_FLAC.h"
-#include "codecs/ACS_LAME.h"
-#include "codecs/ACS_MAC.h"
-#include "codecs/ACS_Vorbis.h"
 #include "codecs/ACS_WinMedia.h"
 #include "codecs/ACS_smpeg.h"
 #include "convert/ConvertJob.h"
 #include "convert/ConvertJobReport.h"
 #include "settings/EncoderConfig.h"
+#include "settings/Helpers.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
 namespace {
-
-constexpr int FormatMp3 = 0;
-constexpr int FormatWav = 1;
-constexpr int FormatOgg = 2;
-constexpr int FormatWma = 3;
-constexpr int FormatFlac = 4;
-constexpr int FormatApe = 5;
 
 // The 2130 event: wParam 0 takes the next file, 1 says the current one is finished or skipped
 // (with how it ended and, for a failure, why).
@@ -79,31 +69,7 @@ TAuFileOut* TConvertLane::OutputOf(int format) {
     TAuFileOut*& out = m_outputs[format];
     if (out)
         return out;
-    switch (format) {
-    case FormatMp3:
-        out = new TMP3Out(this);
-        break;
-    case FormatWav: {
-        auto* wave = new TWaveOut(this);
-        wave->SetWavType(wtPCM);
-        wave->SetBlockSize(512);
-        wave->SetFileMode(foRewrite);
-        out = wave;
-        break;
-    }
-    case FormatOgg:
-        out = new TVorbisOut(this);
-        break;
-    case FormatWma:
-        out = new TWMAOut(this);
-        break;
-    case FormatFlac:
-        out = new TFLACOut(this);
-        break;
-    default:
-        out = new TMACOut(this);
-        break;
-    }
+    out = CreateFormatOutput(format, this);
     out->SetOnDone([this](TAuOutput* sender) { outputDone(sender); });
     out->SetOnProgress([this](TAuOutput* sender) {
         if (m_current >= 0 && sender->Progress() >= 0)
@@ -239,31 +205,14 @@ void TConvertLane::startCurrent() {
     m_output->SetInput(m_input);
     m_output->SetFileName(m_outputPath);
     const QString title = QFileInfo(m_outputPath).completeBaseName();
-    switch (route.Format) {
-    case FormatMp3:
-        ConfigureMp3Out(*static_cast<TMP3Out*>(m_output));
-        break;
-    case FormatOgg:
-        ConfigureVorbisOut(*static_cast<TVorbisOut*>(m_output), m_job->m_disc, title, 0);
-        break;
-    case FormatWma: {
-        auto* wma = static_cast<TWMAOut*>(m_output);
-        ConfigureWmaOut(*wma);
+    ConfigureFormatOutput(*m_output, route.Format, m_job->m_disc, title, 0);
+    if (route.Format == FormatWma) {
         // An MP3 (or anything FFmpeg reads) hands its texts to the WMA; a WAV has none.
+        auto* wma = static_cast<TWMAOut*>(m_output);
         if (m_input == m_mp3In || m_input == m_wmIn)
             wma->SetId3v2Tags(*static_cast<TWMIn*>(m_input)->Id3v2Tags());
         else
             wma->SetId3v2Tags(TId3v2Tags());
-        break;
-    }
-    case FormatFlac:
-        ConfigureFlacOut(*static_cast<TFLACOut*>(m_output), m_job->m_disc, title, 0);
-        break;
-    case FormatApe:
-        ConfigureMacOut(*static_cast<TMACOut*>(m_output));
-        break;
-    default:
-        break;
     }
     m_output->Start();
     m_running = true;

@@ -1,12 +1,14 @@
 #include "EncoderConfig.h"
 
 #include "audio/ACS_Tags.h"
+#include "audio/ACS_Wave.h"
 #include "audio/Genres.h"
 #include "codecs/ACS_FLAC.h"
 #include "codecs/ACS_LAME.h"
 #include "codecs/ACS_MAC.h"
-#include "codecs/ACS_WinMedia.h"
 #include "codecs/ACS_Vorbis.h"
+#include "codecs/ACS_WinMedia.h"
+#include "settings/Helpers.h"
 
 namespace {
 
@@ -110,4 +112,51 @@ void ConfigureWmaOut(TWMAOut& out, const TAppOptions& options) {
     out.SetVBR(options.WmaVBR);
     out.SetCodecIndex(options.CodecIndex);
     out.SetFormatIndex(options.FormatIndex);
+}
+
+TAuFileOut* CreateFormatOutput(int format, QObject* owner) {
+    switch (format) {
+    case FormatMp3:
+        return new TMP3Out(owner);
+    case FormatWav: {
+        auto* wave = new TWaveOut(owner);
+        wave->SetWavType(wtPCM);
+        wave->SetBlockSize(512);
+        wave->SetFileMode(foRewrite);
+        return wave;
+    }
+    case FormatOgg:
+        return new TVorbisOut(owner);
+    case FormatWma:
+        return new TWMAOut(owner);
+    case FormatFlac:
+        return new TFLACOut(owner);
+    case FormatApe:
+        return new TMACOut(owner);
+    default:
+        throw EAuException(QStringLiteral("Unknown output format %1").arg(format));
+    }
+}
+
+void ConfigureFormatOutput(TAuFileOut& out, int format, const TDiscFields& disc,
+                           const QString& title, int track) {
+    switch (format) {
+    case FormatMp3:
+        ConfigureMp3Out(static_cast<TMP3Out&>(out));
+        break;
+    case FormatOgg:
+        ConfigureVorbisOut(static_cast<TVorbisOut&>(out), disc, title, track);
+        break;
+    case FormatWma:
+        ConfigureWmaOut(static_cast<TWMAOut&>(out));
+        break;
+    case FormatFlac:
+        ConfigureFlacOut(static_cast<TFLACOut&>(out), disc, title, track);
+        break;
+    case FormatApe:
+        ConfigureMacOut(static_cast<TMACOut&>(out));
+        break;
+    default:
+        break;
+    }
 }

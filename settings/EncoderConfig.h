@@ -15,6 +15,8 @@ class TFLACOut;
 class TMACOut;
 class TWMAOut;
 class TVorbisTags;
+class TAuFileOut;
+class QObject;
 
 // Worker pause, bit rate, VBR, channel mode and VBR limits from the MP3 settings. Values
 // outside the lists the options dialog offers leave the property as it was.
@@ -37,6 +39,16 @@ void ConfigureMacOut(TMACOut& out, const TAppOptions& options = AppOptions);
 // VBR = WmaVBR; the codec index = CodecIndex and the format index = FormatIndex (indexes into
 // the output's codec list and the chosen codec's format list). Nothing else is set.
 void ConfigureWmaOut(TWMAOut& out, const TAppOptions& options = AppOptions);
+
+// A new output component for output format `format` (FormatMp3 .. FormatApe), owned by `owner`;
+// for WAV a PCM TWaveOut that rewrites its file. Raises EAuException when the format's codec
+// library cannot be loaded or the index is not a format.
+TAuFileOut* CreateFormatOutput(int format, QObject* owner);
+
+// Runs the configuration routine of `format` on `out` (an output CreateFormatOutput made for
+// that format); WAV has none. `title` and `track` as for ConfigureVorbisOut.
+void ConfigureFormatOutput(TAuFileOut& out, int format, const TDiscFields& disc,
+                           const QString& title, int track);
 
 // Clears `tags`, then sets each non-empty text: artist, album, date (the year), genre (the
 // name at the disc's genre box position), title and tracknumber (when `track` > 0). The disc

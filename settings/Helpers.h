@@ -18,6 +18,7 @@ bool IsFileInUse(const QString& path);
 void Pause(int milliseconds);
 
 // Output formats by index: 0 MP3, 1 WAV, 2 OGG, 3 WMA, 4 FLAC, 5 APE.
+enum TOutputFormat { FormatMp3 = 0, FormatWav, FormatOgg, FormatWma, FormatFlac, FormatApe };
 constexpr int OutputFormatCount = 6;
 // "MP3", "WAV", ...; empty for an index outside 0..5.
 QString FormatName(int index);
