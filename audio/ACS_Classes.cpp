@@ -341,8 +341,16 @@ void TAuOutput::Start() {
         std::lock_guard<std::mutex> lk(m_failureLock);
         FFailureText.clear();
     }
-    if (FInUse || !FThread || !FThread->IsSuspended())
+    if (FInUse || !FThread || FInFailureCall)
         throw EAuException(QStringLiteral("Component is Busy"));
+    // A run that has just ended (InUse already false) may still be finishing its last steps,
+    // the done delay included: give it the time to suspend, serving its synchronous calls.
+    for (int waited = 0; !FThread->IsSuspended(); waited += 5) {
+        if (waited >= 2000)
+            throw EAuException(QStringLiteral("Component is Busy"));
+        TGuiCallQueue::RunPending();
+        FThread->WaitSuspended(5);
+    }
     if (!FInput)
         throw EAuException(QStringLiteral("Input is not assigned"));
     // InUse is set here as well as by the worker, so a second Start right after the first is
@@ -787,9 +795,15 @@ void TEventHandler::Execute() {
                    !rec->Thread->HasSuspendedSince(rec->Cycle))
                 sh->Changed.wait_for(lk, std::chrono::milliseconds(10));
             if (rec->State != TRecord::Cancelled) {
+                // Progress of the finished run that is still queued is stale now. Events of a
+                // later run (started right away) stay: dropping its done event would lose
+                // the end of that run.
                 auto& q = sh->Queue;
                 q.erase(std::remove_if(q.begin(), q.end(),
-                                       [&](const auto& r) { return r->Sender == rec->Sender; }),
+                                       [&](const auto& r) {
+                                           return r->Sender == rec->Sender &&
+                                                  r->Kind == ekProgress && r->Cycle <= rec->Cycle;
+                                       }),
                         q.end());
             }
         }

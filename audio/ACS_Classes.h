@@ -231,7 +231,9 @@ public:
     ~TAuOutput() override;
 
     // GUI thread. Clears FailureText; raises "Component is Busy" while a run is in progress or
-    // requested, "Input is not assigned" without input; else resumes the worker and returns.
+    // requested (or from inside this output's OnThreadException), "Input is not assigned"
+    // without input; else resumes the worker and returns. Right after a run has ended it
+    // first waits for the worker to suspend (at most the 300 ms done delay).
     void Start();
     // GUI thread. async: ask the worker to end after its current block; OnDone follows as
     // usual. Not async: returns only once the worker is idle, running the workers'

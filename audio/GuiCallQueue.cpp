@@ -22,17 +22,25 @@ public:
     std::function<void()> Call;
 };
 
+// Taken around posting and around taking a posted call. Qt's own queue already orders the two;
+// this lock makes the hand-over visible to ThreadSanitizer, which cannot see inside Qt.
+std::mutex g_handOver;
+
 // Lives on the GUI thread for the whole process (never freed, so nothing posted to it can
 // reach a freed object).
 class TGuiTarget : public QObject {
 public:
     bool event(QEvent* e) override {
-        if (e->type() != CallEventType)
-            return QObject::event(e);
-        auto* ce = static_cast<TCallEvent*>(e);
+        std::function<void()> call;
+        {
+            std::lock_guard<std::mutex> lk(g_handOver);
+            if (e->type() != CallEventType)
+                return QObject::event(e);
+            call = std::move(static_cast<TCallEvent*>(e)->Call);
+        }
         try {
-            if (ce->Call)
-                ce->Call();
+            if (call)
+                call();
         } catch (...) {
             // A handler's failure must not unwind into the event loop.
         }
@@ -79,7 +87,10 @@ void TGuiCallQueue::PostToGuiThread(std::function<void()> call) {
             call();
         return;
     }
-    QCoreApplication::postEvent(guiTarget(), new TCallEvent(std::move(call)));
+    // Created outside the lock: moving it to the GUI thread sends it an event at once.
+    QObject* target = guiTarget();
+    std::lock_guard<std::mutex> lk(g_handOver);
+    QCoreApplication::postEvent(target, new TCallEvent(std::move(call)));
 }
 
 void TGuiCallQueue::RunSynchronized(const std::function<void()>& call) {

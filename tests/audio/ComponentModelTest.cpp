@@ -301,6 +301,50 @@ TEST(ComponentModel, OutputFreedWhileRunningOrFromItsDoneHandler) {
     ProcessEventsFor(50);
 }
 
+TEST(ComponentModel, StartRightAfterARunEndsIsAccepted) {
+    // A caller that polls InUse instead of waiting for OnDone may start again at once, with
+    // or without a done handler (whose delay keeps the worker busy a little longer).
+    TPatternInput in(20000);
+    TCountingOutput out;
+    out.SetInput(&in);
+    int done = 0;
+    for (int i = 0; i < 40; ++i) {
+        if (i == 20)
+            out.SetOnDone([&](TAuOutput*) { ++done; });
+        ASSERT_NO_THROW(out.Start()) << "run " << i;
+        ASSERT_TRUE(WaitFor([&] { return !out.InUse(); }));
+        ASSERT_EQ(out.Bytes, 20000);
+    }
+    ASSERT_TRUE(WaitFor([&] { return done == 20; }));
+    EXPECT_EQ(in.Starts, 40);
+}
+
+TEST(ComponentModel, SyncStopFromInsideTheFailureHandlerReturns) {
+    TPatternInput in(1000);
+    TCountingOutput out;
+    out.FailPrepare = true;
+    out.SetInput(&in);
+    bool stopped = false;
+    QString busy;
+    out.SetOnThreadException([&](TAuOutput* o) {
+        try {
+            o->Start();
+        } catch (const EAuException& e) {
+            busy = e.Message();
+        }
+        o->Stop(false); // the worker waits for this very handler: must not wait for it
+        stopped = true;
+    });
+    int done = 0;
+    out.SetOnDone([&](TAuOutput*) { ++done; });
+    out.Start();
+    ASSERT_TRUE(WaitFor([&] { return stopped; }));
+    EXPECT_EQ(busy, QStringLiteral("Component is Busy"));
+    ASSERT_TRUE(WaitFor([&] { return out.Thread()->IsSuspended(); }));
+    ProcessEventsFor(500);
+    EXPECT_EQ(done, 0);
+}
+
 TEST(ComponentModel, BlockDelayAcceptsOnlyUpToHundred) {
     TCountingOutput out;
     out.SetBlockDelay(40);

@@ -47,8 +47,8 @@ void fuzzIma(const uint8_t* data, size_t size) {
         return;
     const int channels = 1 + data[0] % 8;
     const int bytes = int(size - 1);
-    std::vector<int16_t> out(
-        size_t(TImaAdpcmDecoder::SamplesPerBlock(bytes, channels)) * channels + 1);
+    std::vector<int16_t> out(size_t(TImaAdpcmDecoder::SamplesPerBlock(bytes, channels)) * channels +
+                             1);
     TImaAdpcmDecoder::DecodeBlock(data + 1, bytes, channels, out.data());
 }
 
@@ -58,13 +58,13 @@ void fuzzMs(const uint8_t* data, size_t size) {
     const int channels = 1 + data[0] % 2;
     const int numCoef = data[1] % 33;
     const int samplesPerBlock = data[2] | (data[3] << 8);
-    int16_t coef[32][2] = {{256, 0},   {512, -256}, {0, 0},     {192, 64},
-                           {240, 0},   {460, -208}, {392, -232}};
+    int16_t coef[32][2] = {{256, 0}, {512, -256}, {0, 0},     {192, 64},
+                           {240, 0}, {460, -208}, {392, -232}};
     for (int i = 7; i < 32; ++i)
         coef[i][0] = coef[i][1] = int16_t(i * 1000);
     std::vector<int16_t> out(size_t(samplesPerBlock) * channels + 1);
-    TMsAdpcmDecoder::DecodeBlock(data + 4, int(size - 4), channels, samplesPerBlock, coef,
-                                 numCoef, out.data());
+    TMsAdpcmDecoder::DecodeBlock(data + 4, int(size - 4), channels, samplesPerBlock, coef, numCoef,
+                                 out.data());
 }
 
 } // namespace
