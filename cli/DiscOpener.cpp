@@ -22,6 +22,12 @@ bool TakeOption(const QStringList& args, int& i, const QString& name, QString& v
     return false;
 }
 
+int ParseDriveNumber(const QString& value, bool missing) {
+    bool ok = false;
+    const int drive = value.toInt(&ok);
+    return missing || !ok || drive < 0 ? -1 : drive;
+}
+
 int OpenDiscForCommand(TCliContext& ctx, int drive, TDiscSession& session) {
     SetDiscImages(ctx.DiscImages);
     LoadOptions();

@@ -56,9 +56,8 @@ int RunLookupCommand(TCliContext& ctx, const QStringList& args) {
         QString value;
         bool missing = false;
         if (TakeOption(args, i, QStringLiteral("--drive"), value, missing)) {
-            bool ok = false;
-            drive = value.toInt(&ok);
-            if (missing || !ok || drive < 0)
+            drive = ParseDriveNumber(value, missing);
+            if (drive < 0)
                 return ctx.usageError(QStringLiteral("--drive needs a drive number (see drives)"));
         } else if (TakeOption(args, i, QStringLiteral("--server"), value, missing)) {
             if (missing || value.trimmed().isEmpty())

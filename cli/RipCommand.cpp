@@ -146,9 +146,8 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
             return TakeOption(args, i, QLatin1String(name), v, missing);
         };
         if (opt("--drive")) {
-            bool ok = false;
-            drive = v.toInt(&ok);
-            if (missing || !ok || drive < 0)
+            drive = ParseDriveNumber(v, missing);
+            if (drive < 0)
                 return ctx.usageError(QStringLiteral("--drive needs a drive number (see drives)"));
         } else if (opt("--tracks")) {
             tracks = missing ? std::nullopt : parseTrackList(v);

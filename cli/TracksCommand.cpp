@@ -7,9 +7,8 @@ int RunTracksCommand(TCliContext& ctx, const QStringList& args) {
         QString value;
         bool missing = false;
         if (TakeOption(args, i, QStringLiteral("--drive"), value, missing)) {
-            bool ok = false;
-            drive = value.toInt(&ok);
-            if (missing || !ok || drive < 0)
+            drive = ParseDriveNumber(value, missing);
+            if (drive < 0)
                 return ctx.usageError(QStringLiteral("--drive needs a drive number (see drives)"));
         } else {
             return ctx.usageError(QStringLiteral("tracks: unknown argument '%1'").arg(args[i]));
