@@ -163,6 +163,38 @@ TEST_F(OutputTest, MissingLibrariesRefuseConstructionNamingTheFile) {
     EXPECT_EQ(message([] { TFLACOut o; }), "constructed");
 }
 
+TEST_F(OutputTest, Mp3EncodingErrorStillFinishesAPlayableFileAndFailsTheRun) {
+    if (!HaveProgram("ffmpeg"))
+        GTEST_SKIP() << "ffmpeg is missing";
+    TCodecLibrary& lame = LameLibrary();
+    ASSERT_EQ(lame.Users(), 0);
+    lame.SetFileNames({FAILING_LAME_PATH});
+    const int frames = Rate * 5;
+    UseWav(frames, 2);
+    {
+        TMP3Out out;
+        out.SetInput(&in);
+        out.SetFileName(path("broken.mp3"));
+        ASSERT_TRUE(RunToDone(out));
+        EXPECT_EQ(out.FailureText(), "MP3 encoding failed: psychoacoustic analysis failed.");
+        EXPECT_FALSE(out.InUse());
+    }
+    lame.RestoreFileNames();
+    // What was encoded before the error plays, and it is less than the whole input.
+    int channels = 0;
+    const std::vector<short> decoded = DecodeWithFfmpeg(path("broken.mp3"), &channels);
+    EXPECT_EQ(channels, 2);
+    EXPECT_GT(decoded.size(), 0u);
+    EXPECT_LT(decoded.size(), size_t(frames)); // under half of the 2 * frames samples
+    // The input was released: a run with the real library reads it again from the start.
+    TMP3Out again;
+    again.SetInput(&in);
+    again.SetFileName(path("good.mp3"));
+    ASSERT_TRUE(RunToDone(again));
+    EXPECT_EQ(again.FailureText(), "");
+    EXPECT_EQ(DecodeWithFfmpeg(path("good.mp3")).size(), size_t(frames) * 2);
+}
+
 TEST_F(OutputTest, VorbisFileDecodesAndCarriesTheComments) {
     if (!HaveProgram("ffmpeg"))
         GTEST_SKIP() << "ffmpeg is missing";
