@@ -5,6 +5,7 @@
 
 #include "audio/ACS_Wave.h"
 #include "codecs/ACS_MAC.h"
+#include "tests/common/FileSizeLimit.h"
 #include "tests/common/TestUtil.h"
 
 #include <QDir>
@@ -192,4 +193,28 @@ TEST(MacOut, FailuresBecomeTheRunsFailureText) {
               QStringLiteral("Error starting APECompress.\r\ninput file unsupported bit depth"));
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("deep.ape"))));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1) << "only good.ape";
+}
+
+TEST(MacOut, AFullDiskFailsTheRunAndLeavesNoFile) {
+    QTemporaryDir dir;
+    TPatternInput in(2000000);
+    TMACOut out;
+    out.SetInput(&in);
+    out.SetFileName(dir.filePath(QStringLiteral("full.ape")));
+    QString failure;
+    {
+        // No file of this process may grow past 512 bytes while the run lasts.
+        TFileSizeLimit full(512);
+        failure = RunToEnd(out);
+    }
+    EXPECT_TRUE(failure.startsWith(QStringLiteral("Error finishing APECompress.\r\n")) ||
+                failure.startsWith(QStringLiteral("APECompress.UnlockBuffer Error: ")))
+        << failure.toStdString();
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty())
+        << "neither the APE file nor its scratch file is left";
+    EXPECT_FALSE(in.InUse());
+
+    // With room again the same output writes the whole file.
+    EXPECT_EQ(RunToEnd(out), QString());
+    EXPECT_EQ(StrictDecode(dir.filePath(QStringLiteral("full.ape"))).size(), 2000000);
 }
