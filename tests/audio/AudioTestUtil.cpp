@@ -79,3 +79,15 @@ uint32_t Le32(const QByteArray& b, int at) {
     const auto* p = reinterpret_cast<const unsigned char*>(b.constData() + at);
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
+
+bool RunAndStopAt(TAuOutput& out, int percent, int timeoutMs) {
+    bool done = false;
+    out.SetBlockDelay(10);
+    out.SetOnDone([&](TAuOutput*) { done = true; });
+    out.Start();
+    const bool reached = WaitFor([&] { return out.Progress() >= percent; }, timeoutMs);
+    out.Stop(true);
+    const bool finished = WaitFor([&] { return done; }, timeoutMs);
+    out.SetOnDone(nullptr);
+    return reached && finished;
+}

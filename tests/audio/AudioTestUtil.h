@@ -23,6 +23,9 @@ QByteArray ReadAllFrom(TAuInput& input, int request = 16384);
 
 // Processes the GUI thread's events until `done` is true or `timeoutMs` passed; returns done().
 bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000);
+// Runs `out` slowly (10 ms between blocks), asks it to stop asynchronously once its progress
+// reaches `percent` and waits for its done event; false when either did not happen in time.
+bool RunAndStopAt(TAuOutput& out, int percent, int timeoutMs = 60000);
 // Processes the GUI thread's events for `ms` milliseconds.
 void ProcessEventsFor(int ms);
 

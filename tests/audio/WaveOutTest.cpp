@@ -66,15 +66,9 @@ TEST(WaveOut, StoppedRunHeaderDescribesTheBytesWritten) {
     in.SetFileName(src);
     TWaveOut out;
     out.SetInput(&in);
-    out.SetBlockDelay(10);
     const QString dst = dir.filePath(QStringLiteral("stopped.wav"));
     out.SetFileName(dst);
-    bool done = false;
-    out.SetOnDone([&](TAuOutput*) { done = true; });
-    out.Start();
-    ASSERT_TRUE(WaitFor([&] { return out.Progress() >= 3; }));
-    out.Stop(true);
-    ASSERT_TRUE(WaitFor([&] { return done; }));
+    ASSERT_TRUE(RunAndStopAt(out, 3));
     const QByteArray w = ReadWholeFile(dst);
     ASSERT_GT(w.size(), 44);
     EXPECT_LT(w.size(), 44 + 20 * 44100 * 4);
@@ -85,7 +79,8 @@ TEST(WaveOut, StoppedRunHeaderDescribesTheBytesWritten) {
     EXPECT_EQ(w.mid(44), SoxDecode(src).left(w.size() - 44));
 
     // A synchronous stop writes a consistent header as well (and no done event).
-    done = false;
+    bool done = false;
+    out.SetOnDone([&](TAuOutput*) { done = true; });
     out.Start();
     ASSERT_TRUE(WaitFor([&] { return out.Progress() >= 2; }));
     out.Stop(false);

@@ -122,15 +122,9 @@ TEST(MacOut, StoppedRunLeavesAFinishedShorterFile) {
     in.SetFileName(src);
     TMACOut out;
     out.SetInput(&in);
-    out.SetBlockDelay(10);
     const QString dst = dir.filePath(QStringLiteral("stopped.ape"));
     out.SetFileName(dst);
-    bool done = false;
-    out.SetOnDone([&](TAuOutput*) { done = true; });
-    out.Start();
-    ASSERT_TRUE(WaitFor([&] { return out.Progress() >= 3; }));
-    out.Stop(true);
-    ASSERT_TRUE(WaitFor([&] { return done; }, 60000));
+    ASSERT_TRUE(RunAndStopAt(out, 3));
     EXPECT_EQ(out.FailureText(), QString());
     const QByteArray decoded = StrictDecode(dst);
     ASSERT_GT(decoded.size(), 0);
