@@ -529,7 +529,8 @@ void TAuOutput::RunCycle() {
         FInUse = false;
     }
     if (thread->NotifyDone && FHasOnDone) {
-        thread->Sleep(300);
+        if (const int delay = FDoneDelay.load(); delay > 0)
+            thread->Sleep(delay);
         if (thread->NotifyDone)
             if (TEventHandler* d = TEventHandler::Instance())
                 d->Post(TEventHandler::ekDone, this, thread);

@@ -4,7 +4,7 @@
 // reach it through queued calls (see TQueryCDDBThread).
 #pragma once
 
-#include "cdrip/DiscSession.h"
+#include "disc/DiscSession.h"
 
 #include <QObject>
 
