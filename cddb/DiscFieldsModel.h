@@ -31,5 +31,9 @@ signals:
     void changed();
 
 private:
+    // The setters run on the GUI thread only (workers reach them through queued calls); debug
+    // builds check it.
+    void assertGuiThread() const;
+
     TDiscSession& m_session;
 };
