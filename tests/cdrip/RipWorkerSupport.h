@@ -49,9 +49,20 @@ template <class Recorder> void Attach(TRipJob& job, Recorder& rec) {
     QObject::connect(&job, &TJob::hint, [&rec](const QString& t) { rec.Hint(t); });
     QObject::connect(&job, &TRipJob::barCaption, [&rec](const QString& t) { rec.BarCaption(t); });
     QObject::connect(&job, &TJob::progress, [&rec](int p) { rec.Progress(p); });
-    QObject::connect(&job, &TJob::message,
-                     [&rec](TJobSeverity, const QString& t) { rec.Message(t); });
+    // Errors and warnings; the notes of what became of the files are not recorded.
+    QObject::connect(&job, &TJob::message, [&rec](TJobSeverity severity, const QString& t) {
+        if (severity != TJobSeverity::Info)
+            rec.Message(t);
+    });
     QObject::connect(&job, &TRipJob::halted, [&rec] { rec.Halted(); });
+    // Questions (a missing folder, files that exist) are answered Yes unless the recorder has
+    // its own answer.
+    QObject::connect(&job, &TJob::question, &job, [&job, &rec](const QString& text, TJobButtons) {
+        if constexpr (requires { rec.Answer(text); })
+            job.Answer(rec.Answer(text));
+        else
+            job.Answer(TJobAnswer::Yes);
+    });
     QObject::connect(&job, &TJob::finished, [&rec](TJobOutcome o, const QString&) {
         rec.Finished(o == TJobOutcome::Stopped);
     });
