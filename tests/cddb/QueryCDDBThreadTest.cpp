@@ -313,11 +313,11 @@ TEST_F(QueryWorker, DeadSilentAndHostileServersEndTheLookup) {
         EXPECT_LT(clock.elapsed(), 10000);
     }
     {
-        // The match list is fine, every record is hostile: a megabyte line, binary bytes, no
-        // "=" and no final ".". The lookup ends and keeps what is readable.
+        // The match list is fine, every record is hostile: a megabyte line, binary bytes and
+        // no "=". The lookup ends and keeps what is readable.
         const QByteArray huge = "210 rock 09000c03 x\r\nTTITLE0=" + QByteArray(1024 * 1024, 'x');
         const QByteArray binary = QByteArray("210 misc 09000c03 x\r\nDTITLE=Bin\x01") + '\0' +
-                                  "ary / Bytes\xff\r\nno equals\r\n";
+                                  "ary / Bytes\xff\r\nno equals\r\n.\r\n";
         TCddbTestServer server(TCddbTestServer::cddb(
             "210 Found exact matches, list follows (until terminating `.')\r\n"
             "rock 09000c03 Huge\r\nmisc 09000c03 Binary\r\n.\r\n",

@@ -92,7 +92,7 @@ TEST_F(CliLookup, SavedTitlesReachTracks) {
     EXPECT_EQ(words.value(3), QStringLiteral("4"));
     EXPECT_EQ(words.mid(4), oracleOffsets());
     EXPECT_TRUE(seen[0].RequestLine.endsWith("&hello=sondrel+localhost+program+1.0&proto=6 "
-                                             "HTTP/1.0"));
+                                             "HTTP/1.1"));
     EXPECT_EQ(seen[1].Command(), QStringLiteral("cddb read folk ") + words.value(2));
 
     // The lookup settings were stored; the titles are in cd.dat for the next command.
