@@ -148,7 +148,7 @@ int TApeCompressor::start(const char* path, const WAVEFORMATEX* format, int64_t 
         m_storedBytes = 0;
         m_error = ERROR_SUCCESS;
         m_md5.reset();
-        m_md5.update(m_headerData.data(), m_headerData.size());
+        hash(m_headerData.data(), m_headerData.size());
     } catch (const std::bad_alloc&) {
         return ERROR_INSUFFICIENT_MEMORY;
     }
@@ -322,10 +322,16 @@ int TApeCompressor::appendStored(const uint8_t* bytes, size_t n) {
     return m_error;
 }
 
+void TApeCompressor::hash(const void* data, size_t bytes) {
+    // An empty piece may come with a null pointer; it adds nothing.
+    if (bytes > 0)
+        m_md5.addData(QByteArrayView(static_cast<const char*>(data), qsizetype(bytes)));
+}
+
 int TApeCompressor::flushScratch() {
     if (m_error != ERROR_SUCCESS)
         return m_error;
-    m_md5.update(m_scratchBuffer.data(), m_scratchBuffer.size());
+    hash(m_scratchBuffer.data(), m_scratchBuffer.size());
     if (!writeAll(m_scratchFd, m_scratchBuffer.data(), m_scratchBuffer.size()))
         return m_error = ERROR_IO_WRITE;
     m_storedBytes += m_scratchBuffer.size();
@@ -394,14 +400,13 @@ int TApeCompressor::finish(const uint8_t* terminatingData, int64_t terminatingBy
     for (uint64_t i = 0; i < entries; ++i)
         put32(table, i < frames ? uint32_t(firstFrame + m_frameOffsets[i]) : 0);
 
-    m_md5.update(terminatingData, size_t(wavTerminatingBytes));
-    m_md5.update(header.data(), header.size());
-    m_md5.update(table.data(), table.size());
-    const auto digest = m_md5.finish();
+    hash(terminatingData, size_t(wavTerminatingBytes));
+    hash(header.data(), header.size());
+    hash(table.data(), table.size());
+    const QByteArray digest = m_md5.result();
 
-    std::vector<uint8_t> head;
+    std::vector<uint8_t> head{'M', 'A', 'C', ' '};
     head.reserve(size_t(firstFrame));
-    head.insert(head.end(), {'M', 'A', 'C', ' '});
     put16(head, kFileVersion);
     put16(head, 0);
     put32(head, kDescriptorBytes);
