@@ -3,7 +3,7 @@
 #include "audio/AtomicFile.h"
 #include "audio/Genres.h"
 #include "audio/Latin1Text.h"
-#include "audio/PositionalIo.h"
+#include "audio/FdIo.h"
 
 #include <QFile>
 #include <QFileInfo>

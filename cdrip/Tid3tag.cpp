@@ -2,7 +2,7 @@
 
 #include "audio/Genres.h"
 #include "audio/Latin1Text.h"
-#include "audio/PositionalIo.h"
+#include "audio/FdIo.h"
 
 #include <QFile>
 #include <QFileInfo>

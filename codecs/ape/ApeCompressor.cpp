@@ -1,5 +1,7 @@
 #include "codecs/ape/ApeCompressor.h"
 
+#include "audio/FdIo.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -27,20 +29,6 @@ void put16(std::vector<uint8_t>& v, uint32_t x) {
 void put32(std::vector<uint8_t>& v, uint32_t x) {
     put16(v, x & 0xFFFF);
     put16(v, x >> 16);
-}
-
-bool writeAll(int fd, const uint8_t* p, size_t n) {
-    while (n > 0) {
-        const ssize_t w = ::write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += w;
-        n -= size_t(w);
-    }
-    return true;
 }
 
 // Opens a new file next to `path` with a name nobody else uses; -1 on failure.
@@ -332,7 +320,7 @@ int TApeCompressor::flushScratch() {
     if (m_error != ERROR_SUCCESS)
         return m_error;
     hash(m_scratchBuffer.data(), m_scratchBuffer.size());
-    if (!writeAll(m_scratchFd, m_scratchBuffer.data(), m_scratchBuffer.size()))
+    if (!WriteAll(m_scratchFd, m_scratchBuffer.data(), m_scratchBuffer.size()))
         return m_error = ERROR_IO_WRITE;
     m_storedBytes += m_scratchBuffer.size();
     m_scratchBuffer.clear();
@@ -434,7 +422,7 @@ int TApeCompressor::finish(const uint8_t* terminatingData, int64_t terminatingBy
 
 int TApeCompressor::writeFile(const std::vector<uint8_t>& head, const uint8_t* tail,
                               size_t tailBytes) {
-    if (!writeAll(m_tempFd, head.data(), head.size()))
+    if (!WriteAll(m_tempFd, head.data(), head.size()))
         return ERROR_IO_WRITE;
     if (::lseek(m_scratchFd, 0, SEEK_SET) != 0)
         return ERROR_IO_READ;
@@ -447,11 +435,11 @@ int TApeCompressor::writeFile(const std::vector<uint8_t>& head, const uint8_t* t
             continue;
         if (r <= 0)
             return ERROR_IO_READ;
-        if (!writeAll(m_tempFd, chunk.data(), size_t(r)))
+        if (!WriteAll(m_tempFd, chunk.data(), size_t(r)))
             return ERROR_IO_WRITE;
         left -= uint64_t(r);
     }
-    if (tailBytes > 0 && !writeAll(m_tempFd, tail, tailBytes))
+    if (tailBytes > 0 && !WriteAll(m_tempFd, tail, tailBytes))
         return ERROR_IO_WRITE;
     if (::fsync(m_tempFd) != 0)
         return ERROR_IO_WRITE;
