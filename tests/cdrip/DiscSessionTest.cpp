@@ -1,7 +1,7 @@
 // The drive and disc logic of the main window without its window: opening drives and their
 // status texts, audio detection, disc keys, the track list rows and saving titles to cd.dat.
 #include "cdrip/DiscSession.h"
-#include "TestDisc.h"
+#include "tests/common/TestDisc.h"
 #include "cdrip/DiscKey.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsStore.h"

@@ -2,7 +2,7 @@
 // each format leaves, their audio as ffmpeg decodes it, their tags as mutagen reads them, the
 // WAVs deleted or kept, failed reads and failed encodings, and stop during encoding.
 #include "RipWorkerSupport.h"
-#include "TestDisc.h"
+#include "tests/common/TestDisc.h"
 #include "audio/ACS_Classes.h"
 #include "cdrip/RipJob.h"
 #include "cdrip/RipJobReport.h"

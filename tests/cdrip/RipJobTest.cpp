@@ -2,7 +2,7 @@
 // tracks, failed tracks, messages, a drive that fails, stop, and normalising.
 #include "cdrip/RipJob.h"
 #include "RipWorkerSupport.h"
-#include "TestDisc.h"
+#include "tests/common/TestDisc.h"
 #include "cdrip/RipJobReport.h"
 #include "settings/AppOptions.h"
 #include "tests/common/TestUtil.h"

@@ -28,10 +28,3 @@ std::vector<int> TEventCollector::Percents() const {
             p.push_back(i.Value);
     return p;
 }
-
-quint32 Le32(const QByteArray& bytes, int offset) {
-    quint32 v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | quint8(bytes[offset + i]);
-    return v;
-}

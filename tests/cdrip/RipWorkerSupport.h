@@ -1,9 +1,10 @@
 // Shared by the rip worker and rip job tests: opening an image as a drive, collecting the
-// events a worker posts, and reading the header fields of a WAV.
+// events a worker posts (Le32 from TestUtil reads a WAV's header fields).
 #pragma once
 
 #include "cdrip/CdAccess.h"
 #include "cdrip/RipEvent.h"
+#include "tests/common/TestUtil.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -21,6 +22,3 @@ public:
     // The percentages posted, in order.
     std::vector<int> Percents() const;
 };
-
-// Little-endian uint32 at `offset` of `bytes`.
-quint32 Le32(const QByteArray& bytes, int offset);

@@ -1,5 +1,5 @@
 // The encoders on their own, writing files that ffmpeg, flac and mutagen then check.
-#include "TestAudio.h"
+#include "tests/common/TestAudio.h"
 #include "codecs/CodecError.h"
 #include "codecs/CodecLibraries.h"
 #include "codecs/FileSink.h"

@@ -1,7 +1,7 @@
 #include "codecs/FfmpegWriter.h"
 #include "codecs/FfmpegReader.h"
 #include "codecs/WmaFormats.h"
-#include "tests/codecs/WmaTestAudio.h"
+#include "tests/common/WmaTestAudio.h"
 #include "tests/common/TestUtil.h"
 
 #include <QFileInfo>

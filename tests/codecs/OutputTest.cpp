@@ -1,6 +1,6 @@
 // The MP3, Ogg Vorbis and FLAC outputs run by their worker threads from a WAV input, as the
 // rip and the converter run them; files are checked with ffmpeg, flac, ogginfo and mutagen.
-#include "TestAudio.h"
+#include "tests/common/TestAudio.h"
 #include "audio/ACS_Wave.h"
 #include "codecs/ACS_FLAC.h"
 #include "codecs/ACS_LAME.h"

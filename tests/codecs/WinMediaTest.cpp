@@ -6,7 +6,7 @@
 #include "codecs/ACS_WinMedia.h"
 #include "codecs/ACS_smpeg.h"
 #include "settings/EncoderConfig.h"
-#include "tests/codecs/WmaTestAudio.h"
+#include "tests/common/WmaTestAudio.h"
 #include "tests/common/FileSizeLimit.h"
 #include "tests/common/TestUtil.h"
 

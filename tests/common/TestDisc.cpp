@@ -1,26 +1,25 @@
-#include "TestDisc.h"
+#include "tests/common/TestDisc.h"
 
-#include "cdrip/CdAccess.h"
+#include "tools/CueSheet.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QRegularExpression>
 #include <stdexcept>
 
 namespace {
 
-QString msf(qint64 sectors) {
-    return QStringLiteral("%1:%2:%3")
-        .arg(sectors / 4500, 2, 10, QLatin1Char('0'))
-        .arg(sectors / 75 % 60, 2, 10, QLatin1Char('0'))
-        .arg(sectors % 75, 2, 10, QLatin1Char('0'));
-}
+constexpr qint64 SectorBytes = TCueSheet::SectorBytes;
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
         throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+void writeSheet(const TCueSheet& sheet, const QString& cuePath) {
+    QString error;
+    if (!sheet.Write(cuePath, &error))
+        throw std::runtime_error(error.toStdString());
 }
 
 } // namespace
@@ -35,50 +34,47 @@ char TTestDisc::PatternByte(qint64 offset) {
 TTestDisc::TTestDisc(const QString& dir, const std::vector<int>& trackSectors, int firstOffset,
                      const QString& name)
     : CuePath(QDir(dir).filePath(name + QStringLiteral(".cue"))),
-      BinPath(QDir(dir).filePath(name + QStringLiteral(".bin"))), Sectors(trackSectors) {
+      BinPath(TCueSheet::BinPathFor(CuePath)), Sectors(trackSectors) {
+    TCueSheet sheet;
     qint64 total = firstOffset;
-    QString cue = QStringLiteral("FILE \"%1.bin\" BINARY\n").arg(name);
     for (size_t i = 0; i < trackSectors.size(); ++i) {
         StartSector.push_back(int(total));
-        cue += QStringLiteral("  TRACK %1 AUDIO\n").arg(int(i + 1), 2, 10, QLatin1Char('0'));
-        if (i == 0 && firstOffset > 0)
-            cue += QStringLiteral("    INDEX 00 00:00:00\n");
-        cue += QStringLiteral("    INDEX 01 %1\n").arg(msf(total));
+        sheet.AddTrack(total);
         total += trackSectors[i];
     }
-    QByteArray bin(total * CdSectorBytes, Qt::Uninitialized);
+    if (firstOffset > 0 && !sheet.Tracks.empty())
+        sheet.Tracks[0].Pregap = 0;
+    QByteArray bin(total * SectorBytes, Qt::Uninitialized);
     for (qint64 i = 0; i < bin.size(); ++i)
         bin[i] = PatternByte(i);
     writeFile(BinPath, bin);
-    writeFile(CuePath, cue.toUtf8());
+    writeSheet(sheet, CuePath);
 }
 
 QByteArray TTestDisc::TrackBytes(int index) const {
-    QByteArray bytes(qint64(Sectors[size_t(index)]) * CdSectorBytes, Qt::Uninitialized);
-    const qint64 base = qint64(StartSector[size_t(index)]) * CdSectorBytes;
+    QByteArray bytes(qint64(Sectors[size_t(index)]) * SectorBytes, Qt::Uninitialized);
+    const qint64 base = qint64(StartSector[size_t(index)]) * SectorBytes;
     for (qint64 i = 0; i < bytes.size(); ++i)
         bytes[i] = PatternByte(base + i);
     return bytes;
 }
 
 void TTestDisc::TruncateBin(qint64 sectors) const {
-    if (!QFile::resize(BinPath, sectors * CdSectorBytes))
+    if (!QFile::resize(BinPath, sectors * SectorBytes))
         throw std::runtime_error("cannot truncate " + BinPath.toStdString());
 }
 
-void TTestDisc::WriteSparse(const QString& cuePath, const std::vector<int>& startSectors,
-                            qint64 totalSectors, const char* trackMode) {
-    QString binPath = cuePath;
-    binPath.replace(QRegularExpression(QStringLiteral("\\.cue$")), QStringLiteral(".bin"));
-    QString cue = QStringLiteral("FILE \"%1\" BINARY\n").arg(QFileInfo(binPath).fileName());
-    for (size_t i = 0; i < startSectors.size(); ++i) {
-        cue += QStringLiteral("  TRACK %1 %2\n")
-                   .arg(int(i + 1), 2, 10, QLatin1Char('0'))
-                   .arg(QLatin1String(trackMode));
-        cue += QStringLiteral("    INDEX 01 %1\n").arg(msf(startSectors[i]));
+QString TTestDisc::WriteSparse(const QString& cuePath, const std::vector<int>& startSectors,
+                               qint64 totalSectors, const char* trackMode, int firstTrack) {
+    TCueSheet sheet;
+    sheet.FirstTrack = firstTrack;
+    for (int start : startSectors) {
+        sheet.AddTrack(start);
+        sheet.Tracks.back().Mode = QLatin1String(trackMode);
     }
-    writeFile(cuePath, cue.toUtf8());
-    QFile bin(binPath);
-    if (!bin.open(QIODevice::WriteOnly) || !bin.resize(totalSectors * CdSectorBytes))
-        throw std::runtime_error("cannot write " + binPath.toStdString());
+    writeSheet(sheet, cuePath);
+    QString error;
+    if (!TCueSheet::WriteSilentBin(TCueSheet::BinPathFor(cuePath), totalSectors, &error))
+        throw std::runtime_error(error.toStdString());
+    return cuePath;
 }
