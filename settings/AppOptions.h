@@ -10,7 +10,7 @@
 struct TAppOptions {
     // Settings block (options.ini)
     QString OutputFolder;
-    int OutputFormat = 0; // index into the output formats, see OutputFormats.h
+    int OutputFormat = 0; // index into the output formats, see FormatName()
     bool IsKeepWav = false;
     bool IsNormalize = false;
     int NormalizePercent = 95;
