@@ -28,3 +28,10 @@ std::vector<int> TEventCollector::Percents() const {
             p.push_back(i.Value);
     return p;
 }
+
+QList<TRipTrack> TracksOf(const QStringList& entries) {
+    QList<TRipTrack> tracks;
+    for (const QString& e : entries)
+        tracks << TRipTrack{TRipJob::EntryNumber(e), TRipJob::EntryTitle(e)};
+    return tracks;
+}

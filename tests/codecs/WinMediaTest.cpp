@@ -5,10 +5,10 @@
 #include "audio/ACS_Wave.h"
 #include "codecs/ACS_WinMedia.h"
 #include "codecs/ACS_smpeg.h"
-#include "settings/EncoderConfig.h"
-#include "tests/common/WmaTestAudio.h"
+#include "encode/EncoderConfig.h"
 #include "tests/common/FileSizeLimit.h"
 #include "tests/common/TestUtil.h"
+#include "tests/common/WmaTestAudio.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 // The CD access layer over real libcdio and images the tests write: drive list, handles,
 // table of contents (checked against cd-info), sector reads and their failures.
-#include "cdrip/CdAccess.h"
+#include "disc/CdAccess.h"
 #include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
 
