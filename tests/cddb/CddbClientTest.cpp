@@ -1,8 +1,8 @@
 // The CDDB calls against a real HTTP server on 127.0.0.1: the requests they send, the answers
 // they understand, and how they end when the server is dead, silent or hostile.
 #include "cddb/CddbClient.h"
-#include "tests/common/CddbTestServer.h"
 #include "cddb/CddbCalls.h"
+#include "tests/common/CddbTestServer.h"
 
 #include <QElapsedTimer>
 #include <QTcpServer>
