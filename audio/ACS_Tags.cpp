@@ -3,9 +3,9 @@
 #include "Id3v1Block.h"
 
 #include "audio/AtomicFile.h"
+#include "audio/FdIo.h"
 #include "audio/Genres.h"
 #include "audio/Latin1Text.h"
-#include "audio/PositionalIo.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -2,11 +2,11 @@
 // each format leaves, their audio as ffmpeg decodes it, their tags as mutagen reads them, the
 // WAVs deleted or kept, failed reads and failed encodings, and stop during encoding.
 #include "RipWorkerSupport.h"
-#include "TestDisc.h"
 #include "audio/ACS_Classes.h"
 #include "cdrip/RipJob.h"
 #include "settings/AppOptions.h"
 #include "settings/SettingsStore.h"
+#include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
 
 #include <QDir>

@@ -2,8 +2,8 @@
 // tracks, failed tracks, messages, a drive that fails, stop, and normalising.
 #include "cdrip/RipJob.h"
 #include "RipWorkerSupport.h"
-#include "TestDisc.h"
 #include "settings/AppOptions.h"
+#include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
 
 #include <QCoreApplication>

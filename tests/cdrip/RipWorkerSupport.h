@@ -1,10 +1,12 @@
 // Shared by the rip worker and rip job tests: opening an image as a drive, collecting the
-// events a worker posts, and reading the header fields of a WAV.
+// events a worker posts, track lists and a job's signals (Le32 from TestUtil reads a WAV's
+// header fields).
 #pragma once
 
 #include "cdrip/RipEvent.h"
 #include "cdrip/RipJob.h"
 #include "disc/CdAccess.h"
+#include "tests/common/TestUtil.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -23,9 +25,6 @@ public:
     // The percentages posted, in order.
     std::vector<int> Percents() const;
 };
-
-// Little-endian uint32 at `offset` of `bytes`.
-quint32 Le32(const QByteArray& bytes, int offset);
 
 // The tracks of track entries such as "03Intro".
 QList<TRipTrack> TracksOf(const QStringList& entries);

@@ -2,7 +2,7 @@
 // disc fields on the command line, the fields kept in cd.dat for the next rip, --keep-wav, the
 // OutputFormat setting as the default, and a truncated image.
 #include "settings/IniFile.h"
-#include "tests/cdrip/TestDisc.h"
+#include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
 
 #include <QDir>

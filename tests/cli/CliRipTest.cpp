@@ -2,7 +2,7 @@
 // drives, tracks and rip, their files, saved titles and exit codes.
 #include "disc/CdAccess.h"
 #include "settings/IniFile.h"
-#include "tests/cdrip/TestDisc.h"
+#include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
 
 #include <QDir>
