@@ -1,0 +1,136 @@
+// The main window: the checkable track list of the disc in the open drive, the disc fields, the
+// output format and folder, and the commands that start the rip and the other dialogs. It
+// presents the disc session and the jobs; the work happens in them. GUI (main) thread only.
+#pragma once
+
+#include "cdrip/DiscSession.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <functional>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTreeView;
+class TDiscMonitor;
+class TTrackListModel;
+
+// Addresses the help and home page commands open.
+QString OnlineHelpAddress();
+QString HomePageAddress();
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmMain(QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // Opens drive `index` (closing the one before) and starts watching it for discs. Returns
+    // the handle, or 0 with the status saying why.
+    HCDROM OpenDrive(int index);
+    // Rebuilds the track list and the disc fields from the open drive, starting from the
+    // disc's own texts in cd.dat (empty when it has none).
+    void ReadDisc();
+    // The open drive holds a disc with audio tracks.
+    bool AudioCdPresent();
+    // What the window does when first shown: open the first drive and read its disc.
+    void StartUp();
+    // Saves the texts of the disc on show under the key of the disc they were read from. Throws
+    // TSettingsError naming the file when cd.dat cannot be written.
+    void SaveDiscTexts();
+
+    // Shows, restores and raises the window (a second start asked for it).
+    void BringToFront();
+    // The status bar's panel 0.
+    QString StatusText() const;
+    void SetStatusText(const QString& text);
+
+    TDiscSession& Session() { return m_session; }
+    TTrackListModel* Model() const { return m_model; }
+    TDiscMonitor* Monitor() const { return m_monitor; }
+
+    // Set by the lookup dialog's issue: opens the lookup for tracks first..last of the open
+    // drive. While none is set, "Query CDDB" stays disabled.
+    void SetLookupLauncher(std::function<void(HCDROM, int, int)> launcher);
+    // Set by the converter's issue: converts `files` of kind `tag` (2..10). While none is set,
+    // the converter commands stay disabled.
+    void SetConverterLauncher(std::function<void(const QStringList&, int)> launcher);
+
+    // Actions, named as the commands.
+    QAction* aRip;
+    QAction* aSelectAll;
+    QAction* aSelectNone;
+    QAction* aInvertSelection;
+    QAction* aEditTrackName;
+    QAction* aQueryCDDB;
+    QAction* aOptions;
+    QAction* aHelp;
+    QAction* aHomepage;
+    QAction* aPlay;
+    QAction* aPause;
+    QAction* aStop;
+    QAction* EjectCDRom1;
+    QAction* CloseCDROM1;
+    QAction* miJumpoutputfolder;
+    QAction* RefreshCD1;
+    QAction* miAbout;
+    QAction* miExit;
+    QList<QAction*> ConverterItems; // tags 2..10 in order
+
+    QTreeView* ListView1;
+    QLineEdit* ID3artist;
+    QLineEdit* ID3album;
+    QLineEdit* ID3year;
+    QComboBox* ID3genre;
+    QLineEdit* ID3comment;
+    QComboBox* cbOutputFormat;
+    QLineEdit* eOutputDir;
+    QPushButton* bBrowser;
+    QMenu* PopupMenu1;
+
+signals:
+    // The disc was read again (rows replaced or cleared).
+    void discRead();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void buildActions();
+    void buildMenus();
+    void buildCentralWidget();
+    void updateActions();
+    void showFields();
+    void clearFields();
+    void rememberTextsOfDiscOnShow();
+    void onArrival();
+    void onRemoval();
+    void refreshCd();
+    void ripSelected();
+    void editTrackName();
+    void queryCddb();
+    void browseOutputFolder();
+    void jumpOutputFolder();
+    void launchConverter(int tag);
+    void showAbout();
+    void onRowClicked(const QModelIndex& index);
+    int selectedRow() const;
+    QStringList closeDown();
+
+    TDiscSession m_session;
+    QString m_discKey; // the key of the disc the rows were read from
+    TTrackListModel* m_model;
+    TDiscMonitor* m_monitor;
+    QLabel* m_status;
+    bool m_noDiscAtStart = false;
+    QString m_idleStatus;
+    int m_driveIndex = 0;
+    bool m_closed = false; // the close steps have run
+    std::function<void(HCDROM, int, int)> m_lookup;
+    std::function<void(const QStringList&, int)> m_converter;
+};
