@@ -110,7 +110,10 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     updateActions();
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain() {
+    // The list's model shows the session's rows, which go before the widgets do.
+    ListView1->setModel(nullptr);
+}
 
 void TfrmMain::buildActions() {
     auto make = [this](const char* caption, const char* name) {
