@@ -3,7 +3,7 @@
 // place; whoever replaces them calls Reset. GUI (main) thread only.
 #pragma once
 
-#include "cdrip/TrackRow.h"
+#include "disc/TrackRow.h"
 
 #include <QAbstractTableModel>
 #include <vector>

@@ -60,11 +60,10 @@ TfrmCDRip::TfrmCDRip(HCDROM handle, const QList<TRipTrack>& tracks, const TAppOp
         ProgressBar1->setFormat(caption);
         ProgressBar1->setValue(0);
     });
-    connect(m_job, &TRipJob::trackStarted, this,
-            [this](int, const QString& title, int completed) {
-                lCurrentTrack->setText(title);
-                lCompleted->setText(QString::number(completed));
-            });
+    connect(m_job, &TRipJob::trackStarted, this, [this](int, const QString& title, int completed) {
+        lCurrentTrack->setText(title);
+        lCompleted->setText(QString::number(completed));
+    });
     connect(m_job, &TRipJob::trackFinished, this,
             [this] { lCompleted->setText(QString::number(m_job->Completed())); });
     connect(m_job, &TJob::message, this, &TfrmCDRip::onMessage);

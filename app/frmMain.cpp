@@ -4,9 +4,10 @@
 #include "MessageBoxes.h"
 #include "TrackListModel.h"
 #include "audio/Genres.h"
-#include "cdrip/DiscKey.h"
+#include "encode/OutputFormats.h"
+#include "frmCDRip.h"
 #include "frmEditTrackName.h"
-#include "settings/Helpers.h"
+#include "settings/AppOptions.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsStore.h"
 
@@ -26,6 +27,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStyle>
+#include <QThread>
 #include <QToolBar>
 #include <QTreeView>
 #include <QUrl>
@@ -111,6 +113,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 TfrmMain::~TfrmMain() {
+    dropReader();
     // The list's model shows the session's rows, which go before the widgets do.
     ListView1->setModel(nullptr);
 }
@@ -396,60 +399,131 @@ void TfrmMain::SetConverterLauncher(std::function<void(const QStringList&, int)>
 
 // ---- The drive and the disc ----
 
-HCDROM TfrmMain::OpenDrive(int index) {
-    m_driveIndex = index;
-    const HCDROM handle = m_session.OpenDrive(index);
-    SetStatusText(m_session.StatusText);
-    QString source;
-    bool isImage = false;
-    if (handle != 0) {
-        TCDList list{};
-        list.MaxCd = 8;
-        GetCDList(&list);
-        if (index < list.NumCd) {
-            source = QString::fromUtf8(list.Cd[index].Id);
-            isImage = list.Cd[index].Ha == 0;
-        }
+// What a worker thread found in a drive: the open handle (handed to the window, or closed when
+// nobody takes it), the drive's texts, and the disc's rows and fields when it holds audio.
+struct TDriveRead {
+    HCDROM Handle = 0;
+    QString DriveDescription;
+    QString StatusText;
+    QString Source; // device path or image file, for the disc monitor
+    bool IsImage = false;
+    bool AudioCd = false;
+    std::vector<TTrackRow> Rows;
+    TDiscFields Fields;
+    QString Key;
+
+    ~TDriveRead() {
+        if (Handle != 0)
+            CloseCDHandle(Handle);
     }
-    m_monitor->Watch(source, isImage);
-    return handle;
-}
+};
 
-bool TfrmMain::AudioCdPresent() {
-    return m_session.Handle != 0 && m_session.AudioCdPresent();
-}
+namespace {
 
-void TfrmMain::ReadDisc() {
-    if (m_session.Handle == 0)
+// Worker thread: a drive's table of contents can take seconds while it spins up. Touches no
+// window and no settings global; cd.dat is only read.
+void readDrive(int index, TDriveRead& out) {
+    TDiscSession s;
+    out.Handle = s.OpenDrive(index);
+    out.DriveDescription = s.DriveDescription;
+    out.StatusText = s.StatusText;
+    if (out.Handle == 0)
         return;
-    // Start from the disc's own texts only: a disc without a section in cd.dat must not show
-    // the titles of the disc before it.
-    AppOptions.CDArtist.clear();
-    AppOptions.CDAlbum.clear();
-    AppOptions.CDYear.clear();
-    AppOptions.CDComment.clear();
-    AppOptions.CDGenre = -1;
-    AppOptions.Titles.fill(QString());
-    m_session.Fields = TDiscFields();
-    m_discKey = GetDiscKey(m_session.Handle);
-    m_session.ReadDisc();
-    if (m_session.Rows.empty())
-        m_discKey.clear();
-    else
-        m_noDiscAtStart = false;
+    TCDList list{};
+    list.MaxCd = 8;
+    GetCDList(&list);
+    if (index < list.NumCd) {
+        out.Source = QString::fromUtf8(list.Cd[index].Id);
+        out.IsImage = list.Cd[index].Ha == 0;
+    }
+    out.AudioCd = s.AudioCdPresent();
+    if (out.AudioCd) {
+        s.ReadDisc(LoadDiscTexts(s.CurrentDiscKey()));
+        out.Rows = s.Rows;
+        out.Fields = s.Fields;
+        out.Key = s.Key;
+        out.StatusText = s.StatusText;
+    }
+    s.Handle = 0; // the handle now belongs to `out`
+}
+
+} // namespace
+
+void TfrmMain::StartUp() {
+    m_starting = true;
+    ReadDrive(0);
+}
+
+void TfrmMain::ReadDrive(int index) {
+    m_driveIndex = index;
+    if (m_reader) {
+        m_readAgain = true;
+        return;
+    }
+    rememberTextsOfDiscOnShow();
+    m_session.Rows.clear();
+    m_model->Reset();
+    clearFields();
+    auto read = std::make_shared<TDriveRead>();
+    m_read = read;
+    m_reader = QThread::create([index, read] { readDrive(index, *read); });
+    connect(m_reader, &QThread::finished, this, [this, read] {
+        if (read != m_read)
+            return; // dropped at close; its handle closes with it
+        dropReader();
+        applyRead(*read);
+        if (m_readAgain) {
+            m_readAgain = false;
+            ReadDrive(m_driveIndex);
+        }
+    });
+    m_reader->start();
+}
+
+// Waits for a running read (one table of contents at most) and drops what it found.
+void TfrmMain::dropReader() {
+    if (!m_reader)
+        return;
+    m_reader->wait();
+    delete m_reader;
+    m_reader = nullptr;
+    m_read.reset();
+}
+
+void TfrmMain::applyRead(TDriveRead& read) {
+    m_session.CloseDrive();
+    m_session.Handle = read.Handle;
+    read.Handle = 0;
+    m_session.DriveDescription = read.DriveDescription;
+    m_session.StatusText = read.StatusText;
+    m_session.Rows = std::move(read.Rows);
+    m_session.Fields = read.Fields;
+    m_session.Key = read.Key;
+    m_monitor->Watch(read.Source, read.IsImage);
     m_model->Reset();
     showFields();
     SetStatusText(m_session.StatusText);
+    if (m_session.Handle != 0 && !read.AudioCd) {
+        if (m_starting)
+            m_noDiscAtStart = true;
+        else
+            SetStatusText(StatusNoAudioCd);
+    }
+    if (!m_session.Rows.empty())
+        m_noDiscAtStart = false; // later activations keep the status of the disc read
+    if (m_starting) {
+        m_starting = false;
+        m_idleStatus = StatusText();
+        if (m_noDiscAtStart && isActiveWindow())
+            SetStatusText(StatusNoAudioCd);
+    }
+    updateActions();
     emit discRead();
 }
 
 void TfrmMain::SaveDiscTexts() {
-    if (m_discKey.isEmpty())
-        return;
-    AppOptions.CDTrackNumber = int(m_session.Rows.size());
-    for (size_t n = 0; n < m_session.Rows.size() && n < 100; ++n)
-        AppOptions.Titles[n + 1] = m_session.Rows[n].Title;
-    SaveDiscInfo(m_discKey, m_session.Fields);
+    if (!m_session.Key.isEmpty() && !m_session.Rows.empty())
+        ::SaveDiscTexts(m_session.Key, m_session.Texts());
 }
 
 void TfrmMain::showFields() {
@@ -473,58 +547,30 @@ void TfrmMain::rememberTextsOfDiscOnShow() {
     } catch (const TSettingsError& e) {
         ShowMessage(this, QMessageBox::Critical, e.text());
     }
-    m_discKey.clear();
-}
-
-void TfrmMain::StartUp() {
-    if (OpenDrive(0) == 0)
-        return;
-    if (AudioCdPresent())
-        ReadDisc();
-    else
-        m_noDiscAtStart = true;
-    m_idleStatus = StatusText();
-    if (m_noDiscAtStart && isActiveWindow())
-        SetStatusText(StatusNoAudioCd);
+    m_session.Key.clear();
 }
 
 void TfrmMain::onArrival() {
-    rememberTextsOfDiscOnShow();
-    clearFields();
-    // A fresh handle: the drive's old one may still hold the old disc's table of contents.
-    if (OpenDrive(m_driveIndex) == 0) {
-        m_session.Rows.clear();
-        m_model->Reset();
+    if (m_rip) {
+        m_discEventWhileRipping = true; // the rip holds the drive; read it when it is done
         return;
     }
-    if (AudioCdPresent()) {
-        ReadDisc();
-    } else {
-        m_session.Rows.clear();
-        m_model->Reset();
-        SetStatusText(StatusNoAudioCd);
-    }
+    ReadDrive(m_driveIndex);
 }
 
 void TfrmMain::onRemoval() {
+    if (m_rip) {
+        m_discEventWhileRipping = true;
+        return;
+    }
     rememberTextsOfDiscOnShow();
     m_session.Rows.clear();
     m_model->Reset();
 }
 
 void TfrmMain::refreshCd() {
-    rememberTextsOfDiscOnShow();
-    if (m_session.Handle != 0)
-        OpenDrive(m_driveIndex); // re-reads an image file that changed, a drive's new disc
-    if (AudioCdPresent()) {
-        ReadDisc();
-        if (StatusText() == StatusNoAudioCd)
-            SetStatusText(m_session.DriveDescription);
-    } else {
-        m_session.Rows.clear();
-        m_model->Reset();
-        SetStatusText(StatusNoAudioCd);
-    }
+    // A fresh handle: an image file may have changed, a drive may hold another disc.
+    ReadDrive(m_driveIndex);
 }
 
 // ---- Commands ----
@@ -553,6 +599,23 @@ void TfrmMain::ripSelected() {
                     QStringLiteral("Please select a track at least!"));
         return;
     }
+    if (m_rip || m_reader)
+        return;
+    QList<TRipTrack> tracks;
+    for (size_t i = 0; i < m_session.Rows.size(); ++i)
+        if (m_session.Rows[i].Checked)
+            tracks << TRipTrack{int(i + 1), m_session.Rows[i].Title};
+    auto* dialog = new TfrmCDRip(m_session.Handle, tracks, AppOptions, m_session.Fields, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_rip = dialog;
+    connect(dialog, &QDialog::finished, this, [this] {
+        if (m_discEventWhileRipping) {
+            m_discEventWhileRipping = false;
+            ReadDrive(m_driveIndex);
+        }
+    });
+    emit ripStarted(dialog);
+    dialog->Start();
 }
 
 void TfrmMain::editTrackName() {
@@ -663,6 +726,9 @@ void TfrmMain::changeEvent(QEvent* event) {
 // Every step runs even when one before it failed; returns what went wrong.
 QStringList TfrmMain::closeDown() {
     QStringList problems;
+    if (m_rip)
+        delete m_rip; // stops the rip and waits for its worker and encoder
+    dropReader();
     try {
         SaveDiscTexts();
     } catch (const TSettingsError& e) {

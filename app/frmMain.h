@@ -3,11 +3,13 @@
 // presents the disc session and the jobs; the work happens in them. GUI (main) thread only.
 #pragma once
 
-#include "cdrip/DiscSession.h"
+#include "disc/DiscSession.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QComboBox;
@@ -15,9 +17,12 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QThread;
 class QTreeView;
 class TDiscMonitor;
 class TTrackListModel;
+class TfrmCDRip;
+struct TDriveRead;
 
 // Addresses the help and home page commands open.
 QString OnlineHelpAddress();
@@ -29,16 +34,14 @@ public:
     explicit TfrmMain(QWidget* parent = nullptr);
     ~TfrmMain() override;
 
-    // Opens drive `index` (closing the one before) and starts watching it for discs. Returns
-    // the handle, or 0 with the status saying why.
-    HCDROM OpenDrive(int index);
-    // Rebuilds the track list and the disc fields from the open drive, starting from the
-    // disc's own texts in cd.dat (empty when it has none).
-    void ReadDisc();
-    // The open drive holds a disc with audio tracks.
-    bool AudioCdPresent();
     // What the window does when first shown: open the first drive and read its disc.
     void StartUp();
+    // Saves the texts of the disc on show, then opens drive `index` afresh and reads its disc
+    // on a worker thread: the track list and the disc fields come from the table of contents
+    // and the disc's own texts in cd.dat (empty when it has none). discRead follows.
+    void ReadDrive(int index);
+    // A drive is being opened or read.
+    bool IsReading() const { return m_reader != nullptr; }
     // Saves the texts of the disc on show under the key of the disc they were read from. Throws
     // TSettingsError naming the file when cd.dat cannot be written.
     void SaveDiscTexts();
@@ -93,8 +96,10 @@ public:
     QMenu* PopupMenu1;
 
 signals:
-    // The disc was read again (rows replaced or cleared).
+    // A read of the drive has ended (rows replaced or cleared).
     void discRead();
+    // A rip dialog was opened (for tests and the benchmark).
+    void ripStarted(TfrmCDRip* dialog);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -108,6 +113,8 @@ private:
     void showFields();
     void clearFields();
     void rememberTextsOfDiscOnShow();
+    void applyRead(TDriveRead& read);
+    void dropReader();
     void onArrival();
     void onRemoval();
     void refreshCd();
@@ -123,13 +130,19 @@ private:
     QStringList closeDown();
 
     TDiscSession m_session;
-    QString m_discKey; // the key of the disc the rows were read from
     TTrackListModel* m_model;
     TDiscMonitor* m_monitor;
     QLabel* m_status;
     bool m_noDiscAtStart = false;
     QString m_idleStatus;
     int m_driveIndex = 0;
+    bool m_starting = false; // the first read, whose lack of a disc sets the flag above
+    // The thread reading a drive and where it leaves what it read; null when none runs.
+    QThread* m_reader = nullptr;
+    std::shared_ptr<TDriveRead> m_read;
+    bool m_readAgain = false; // a disc event came while a read ran
+    QPointer<TfrmCDRip> m_rip;
+    bool m_discEventWhileRipping = false;
     bool m_closed = false; // the close steps have run
     std::function<void(HCDROM, int, int)> m_lookup;
     std::function<void(const QStringList&, int)> m_converter;

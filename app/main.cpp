@@ -2,8 +2,8 @@
 #include "app/AppCommandLine.h"
 #include "app/SingleInstance.h"
 #include "app/frmMain.h"
-#include "cdrip/CdAccess.h"
 #include "codecs/CodecLibraries.h"
+#include "disc/CdAccess.h"
 #include "settings/SettingsStore.h"
 
 #include <QApplication>

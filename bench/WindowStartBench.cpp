@@ -4,8 +4,8 @@
 // Usage: sondrel-window-bench DISC.cue   (on any Qt platform: xcb under Xvfb, or offscreen)
 #include "app/TrackListModel.h"
 #include "app/frmMain.h"
-#include "cdrip/CdAccess.h"
 #include "codecs/CodecLibraries.h"
+#include "disc/CdAccess.h"
 #include "settings/SettingsStore.h"
 
 #include <QApplication>

@@ -3,9 +3,11 @@
 // does when a file cannot be written.
 #include "app/DiscMonitor.h"
 #include "app/TrackListModel.h"
+#include "app/frmCDRip.h"
 #include "app/frmEditTrackName.h"
 #include "app/frmMain.h"
-#include "cdrip/DiscKey.h"
+#include "encode/OutputFormats.h"
+#include "settings/AppOptions.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsStore.h"
 #include "tests/cdrip/TestDisc.h"
@@ -14,11 +16,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTreeView>
 #include <gtest/gtest.h>
 #include <memory>
@@ -37,7 +41,9 @@ protected:
         SetDiscImages(images);
         auto w = std::make_unique<TfrmMain>();
         w->show();
+        QSignalSpy read(w.get(), &TfrmMain::discRead);
         w->StartUp();
+        EXPECT_TRUE(read.wait(5000));
         return w;
     }
     QString cell(TfrmMain& w, int row, int column) {
@@ -48,7 +54,7 @@ protected:
         SetDiscImages({cue});
         TDiscSession s;
         s.OpenDrive(0);
-        return GetDiscKey(s.Handle);
+        return s.CurrentDiscKey();
     }
     QMessageBox* openBox(QWidget& w) { return w.findChild<QMessageBox*>(); }
 
@@ -182,6 +188,36 @@ TEST_F(MainWindow, CloseSavesTheDiscTextsEvenWhenTheSettingsCannotBeWrittenAndSa
     box->accept();
     QApplication::processEvents();
     EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(MainWindow, CtrlRRipsTheCheckedTracksIntoTheOutputFolder) {
+    TTestDisc disc(dir.path(), {40, 30, 20});
+    AppOptions.OutputFormat = FormatWav;
+    auto w = open({disc.CuePath});
+    w->Model()->SetTitle(2, "Third");
+    w->Model()->SetChecked(1, false);
+    QSignalSpy started(w.get(), &TfrmMain::ripStarted);
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    QTest::keyClick(w.get(), Qt::Key_R, Qt::ControlModifier);
+    ASSERT_EQ(started.size(), 1);
+    QPointer<TfrmCDRip> dialog = started[0][0].value<TfrmCDRip*>();
+    // The output folder is missing: the job asks, and Yes makes it.
+    QMessageBox* question = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (question = openBox(*dialog)) != nullptr; }));
+    EXPECT_TRUE(question->text().contains("the output folder does not exist."));
+    question->button(QMessageBox::Yes)->click();
+    EXPECT_EQ(dialog->lSelectedTracks->text(), "2");
+    EXPECT_EQ(dialog->lOutputFormat->text(), "WAV");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }, 30000));
+
+    const QDir out(AppOptions.OutputFolder);
+    EXPECT_EQ(out.entryList(QDir::Files), QStringList({"Third.wav", "Track01.wav"}));
+    for (auto [name, track] : {std::pair{"Track01.wav", 0}, std::pair{"Third.wav", 2}}) {
+        const QByteArray wav = ReadWholeFile(out.filePath(name));
+        EXPECT_EQ(wav.left(4), "RIFF");
+        EXPECT_TRUE(wav.mid(44) == disc.TrackBytes(track)) << name;
+    }
 }
 
 } // namespace
