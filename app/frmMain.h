@@ -56,11 +56,11 @@ public:
     TTrackListModel* Model() const { return m_model; }
     TDiscMonitor* Monitor() const { return m_monitor; }
 
-    // Set by the lookup dialog's issue: opens the lookup for tracks first..last of the open
-    // drive. While none is set, "Query CDDB" stays disabled.
+    // Set by the code that owns the lookup dialog: opens the lookup for tracks first..last of
+    // the open drive. While none is set, "Query CDDB" stays disabled.
     void SetLookupLauncher(std::function<void(HCDROM, int, int)> launcher);
-    // Set by the converter's issue: converts `files` of kind `tag` (2..10). While none is set,
-    // the converter commands stay disabled.
+    // Set by the code that owns the converter dialog: converts `files` of kind `tag` (2..10).
+    // While none is set, the converter commands stay disabled.
     void SetConverterLauncher(std::function<void(const QStringList&, int)> launcher);
 
     // Actions, named as the commands.
