@@ -10,7 +10,7 @@
 #include "settings/AppOptions.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsStore.h"
-#include "tests/cdrip/TestDisc.h"
+#include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
 
 #include <QAction>
