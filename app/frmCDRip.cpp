@@ -12,6 +12,7 @@
 TfrmCDRip::TfrmCDRip(HCDROM handle, const QList<TRipTrack>& tracks, const TAppOptions& options,
                      const TDiscFields& disc, QWidget* parent)
     : QDialog(parent), m_job(new TRipJob(handle, tracks, options, disc, this)) {
+    m_job->SetHoldOnError(true);
     setObjectName(QStringLiteral("frmCDRip"));
     setWindowTitle(AppCaption);
     auto* grid = new QGridLayout;
@@ -88,8 +89,11 @@ void TfrmCDRip::onMessage(TJobSeverity severity, const QString& text) {
                       : severity == TJobSeverity::Warning ? QMessageBox::Warning
                                                           : QMessageBox::Information;
     ++m_openBoxes;
-    ShowMessage(this, icon, text, [this] {
+    // A failed track's box holds the rip: the next track starts once it is dismissed.
+    ShowMessage(this, icon, text, [this, severity] {
         --m_openBoxes;
+        if (severity == TJobSeverity::Error)
+            m_job->Acknowledge();
         closeWhenRead();
     });
 }
