@@ -545,7 +545,7 @@ void TfrmMain::rememberTextsOfDiscOnShow() {
     try {
         SaveDiscTexts();
     } catch (const TSettingsError& e) {
-        ShowMessage(this, QMessageBox::Critical, e.text());
+        ShowMessage(this, QMessageBox::Critical, e.Message());
     }
     m_session.Key.clear();
 }
@@ -732,7 +732,7 @@ QStringList TfrmMain::closeDown() {
     try {
         SaveDiscTexts();
     } catch (const TSettingsError& e) {
-        problems << e.text();
+        problems << e.Message();
     }
     m_monitor->Watch(QString(), false);
     if (!m_session.CloseDrive())
@@ -740,7 +740,7 @@ QStringList TfrmMain::closeDown() {
     try {
         SaveOptions();
     } catch (const TSettingsError& e) {
-        problems << e.text();
+        problems << e.Message();
     }
     return problems;
 }

@@ -74,6 +74,6 @@ bool TAtomicFile::writeWhole(const QString& path, const QByteArray& bytes, QStri
     if (f.open() && f.write(bytes) && f.commit())
         return true;
     if (error)
-        *error = f.errorString();
+        *error = f.FailureText();
     return false;
 }

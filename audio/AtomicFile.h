@@ -13,7 +13,7 @@ public:
     TAtomicFile(const TAtomicFile&) = delete;
     TAtomicFile& operator=(const TAtomicFile&) = delete;
 
-    // Creates the temporary file. False with errorString() set on failure.
+    // Creates the temporary file. False with FailureText() set on failure.
     bool open();
     // Appends all of `size` bytes. False on a failed or short write.
     bool write(const char* data, qint64 size);
@@ -23,7 +23,7 @@ public:
     bool commit();
 
     // "Cannot write <path>: <system reason>" for the last failure.
-    const QString& errorString() const { return m_error; }
+    const QString& FailureText() const { return m_error; }
 
     // Writes `bytes` as the whole new content of `path`; false with `error` set on failure.
     static bool writeWhole(const QString& path, const QByteArray& bytes, QString* error);

@@ -120,6 +120,6 @@ int CDDBGetLastError() {
     return threadClient().lastError();
 }
 
-QString CDDBLastErrorText() {
-    return threadClient().lastErrorText();
+QString CDDBFailureText() {
+    return threadClient().FailureText();
 }

@@ -76,7 +76,7 @@ int CDDBGetDiskInfo(const TCddbMatch* match, char* buffer, int size,
 
 // The error code (TCddbClient::Error) and the text of the calling thread's last failed call.
 int CDDBGetLastError();
-QString CDDBLastErrorText();
+QString CDDBFailureText();
 
 // Copies `text` into `out` of `size` bytes (size >= 1) as NUL-terminated UTF-8: cut after the
 // last line break that fits, or at a character boundary when a single line is too long.

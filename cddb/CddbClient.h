@@ -69,7 +69,7 @@ public:
     int lastError() const { return m_error; }
     // Records a failure that happened before the client was asked (e.g. an unreadable table).
     void setFailure(Error code, const QString& text) { fail(code, text); }
-    const QString& lastErrorText() const { return m_errorText; }
+    const QString& FailureText() const { return m_errorText; }
 
     // The hello= value built from the e-mail and program options: "user+host+name+version",
     // each word percent-encoded.

@@ -139,7 +139,7 @@ void TQueryCDDBThread::execute() {
 
     if (CDDBQuery(m_handle, &query, &m_link->Stop) != 1) {
         postMessage(TCddbMessageEvent::Finished, 0, TCddbMessageEvent::QueryFailed,
-                    CDDBLastErrorText());
+                    CDDBFailureText());
         return;
     }
     if (query.Count < 1) {

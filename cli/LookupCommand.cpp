@@ -76,7 +76,7 @@ int RunLookupCommand(TCliContext& ctx, const QStringList& args) {
     try {
         SaveOptions();
     } catch (const TSettingsError& e) {
-        return ctx.failure(e.text());
+        return ctx.failure(e.Message());
     }
 
     ctx.Err << "Querying " << AppOptions.Server << " ..." << Qt::endl;
@@ -114,7 +114,7 @@ int RunLookupCommand(TCliContext& ctx, const QStringList& args) {
         try {
             SaveDiscTexts(session.Key, session.Texts());
         } catch (const TSettingsError& e) {
-            return ctx.failure(e.text());
+            return ctx.failure(e.Message());
         }
     }
     if (job.Result() != TCddbMessageEvent::TitlesApplied)

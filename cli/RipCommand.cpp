@@ -324,7 +324,7 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
     try {
         SaveDiscTexts(session.Key, session.Texts());
     } catch (const TSettingsError& e) {
-        ctx.Err << "sondrel-cli: warning: " << e.text() << Qt::endl;
+        ctx.Err << "sondrel-cli: warning: " << e.Message() << Qt::endl;
     }
     return ok && ripped == selected.size() ? ExitOk : ExitFailed;
 }

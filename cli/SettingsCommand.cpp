@@ -48,7 +48,7 @@ int RunSettingsCommand(TCliContext& ctx, const QStringList& args) {
         try {
             SaveOptions();
         } catch (const TSettingsError& e) {
-            return ctx.failure(e.text());
+            return ctx.failure(e.Message());
         }
     }
     for (const TSettingDef& def : SettingDefs())

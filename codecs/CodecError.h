@@ -2,10 +2,12 @@
 // through their worker, which makes it the run's failure text.
 #pragma once
 
+#include <QString>
 #include <stdexcept>
 #include <string>
 
 class ECodecError : public std::runtime_error {
 public:
     explicit ECodecError(const std::string& text) : std::runtime_error(text) {}
+    QString Message() const { return QString::fromStdString(what()); }
 };

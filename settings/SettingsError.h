@@ -9,7 +9,7 @@ class TSettingsError : public std::runtime_error {
 public:
     explicit TSettingsError(const QString& text)
         : std::runtime_error(text.toStdString()), m_text(text) {}
-    const QString& text() const { return m_text; }
+    const QString& Message() const { return m_text; }
 
 private:
     QString m_text;

@@ -84,7 +84,7 @@ TEST(CddbCalls, ExactMatchAndRecordOverHttp) {
     setOptions(server.address());
 
     TQueryTable t;
-    ASSERT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1) << CDDBLastErrorText().toStdString();
+    ASSERT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1) << CDDBFailureText().toStdString();
     ASSERT_EQ(t.Query.Count, 1);
     EXPECT_STREQ(t.Entries[0].Category, "rock");
     EXPECT_STREQ(t.Entries[0].DiscId, "1400c803");
@@ -163,7 +163,7 @@ TEST(CddbCalls, MatchListsAndNoMatch) {
         EXPECT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 0);
         EXPECT_EQ(t.Query.Count, 0);
         EXPECT_EQ(CDDBGetLastError(), TCddbClient::ErrProtocol);
-        EXPECT_TRUE(CDDBLastErrorText().contains(QStringLiteral("403")));
+        EXPECT_TRUE(CDDBFailureText().contains(QStringLiteral("403")));
         // A read of an entry the server does not have fails and leaves an empty buffer.
         TCddbMatch m{};
         std::strcpy(m.Category, "rock");
@@ -219,7 +219,7 @@ TEST(CddbCalls, ProxyGetsTheAbsoluteUrl) {
     CDDBSetOption(CDDB_OPT_PROXYPORT, nullptr, proxy.port());
     CDDBSetOption(CDDB_OPT_PROXY, "127.0.0.1", 0);
     TQueryTable t;
-    ASSERT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1) << CDDBLastErrorText().toStdString();
+    ASSERT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1) << CDDBFailureText().toStdString();
     const auto seen = proxy.requests();
     ASSERT_EQ(seen.size(), 1);
     EXPECT_EQ(seen[0].RequestLine,
@@ -238,7 +238,7 @@ TEST(CddbCalls, ProxyPortOutOfRangeMeansPort80) {
     CDDBSetOption(CDDB_OPT_PROXYPORT, nullptr, 0);
     CDDBSetOption(CDDB_OPT_PROXY, "127.0.0.1", 0);
     TQueryTable t;
-    ASSERT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1) << CDDBLastErrorText().toStdString();
+    ASSERT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1) << CDDBFailureText().toStdString();
     const auto seen = proxy.requests();
     ASSERT_EQ(seen.size(), 1);
     EXPECT_TRUE(seen[0].Target.startsWith("http://cddb.example.org:8880/~cddb/cddb.cgi?"));
@@ -257,7 +257,7 @@ TEST(CddbCalls, DeadSilentAndStoppedServersEndTheCall) {
     TQueryTable t;
     EXPECT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 0);
     EXPECT_EQ(CDDBGetLastError(), TCddbClient::ErrNetwork);
-    EXPECT_TRUE(CDDBLastErrorText().contains(QStringLiteral("Cannot reach")));
+    EXPECT_TRUE(CDDBFailureText().contains(QStringLiteral("Cannot reach")));
 
     // A server that accepts and never answers: the time limit ends the call.
     TCddbTestServer silent([](const TCddbTestServer::Request&) { return QByteArray(); });
@@ -267,7 +267,7 @@ TEST(CddbCalls, DeadSilentAndStoppedServersEndTheCall) {
     t.reset();
     EXPECT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 0);
     EXPECT_EQ(CDDBGetLastError(), TCddbClient::ErrNetwork);
-    EXPECT_TRUE(CDDBLastErrorText().contains(QStringLiteral("did not answer")));
+    EXPECT_TRUE(CDDBFailureText().contains(QStringLiteral("did not answer")));
     EXPECT_LT(clock.elapsed(), 10000);
 
     // The same server with a long limit: the stop flag ends the call.
@@ -316,7 +316,7 @@ TEST(CddbCalls, HostileAnswersFailCleanly) {
         EXPECT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 0) << c.Name;
         EXPECT_EQ(t.Query.Count, 0) << c.Name;
         EXPECT_EQ(CDDBGetLastError(), c.Error) << c.Name;
-        EXPECT_FALSE(CDDBLastErrorText().isEmpty()) << c.Name;
+        EXPECT_FALSE(CDDBFailureText().isEmpty()) << c.Name;
     }
 }
 
@@ -339,7 +339,7 @@ TEST(CddbCalls, DamagedButReadableAnswers) {
     });
     setOptions(server.address());
     TQueryTable t;
-    ASSERT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1) << CDDBLastErrorText().toStdString();
+    ASSERT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1) << CDDBFailureText().toStdString();
     ASSERT_EQ(t.Query.Count, 1);
     EXPECT_STREQ(t.Entries[0].Title, "Chunked / Ok");
     char buffer[32000];
@@ -385,7 +385,7 @@ TEST(CddbCalls, HostNamesAreLookedUp) {
     TCddbTestServer server(TCddbTestServer::cddb("202 No match found.\r\n", {}));
     setOptions(QStringLiteral("localhost:%1").arg(server.port()));
     TQueryTable t;
-    ASSERT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1) << CDDBLastErrorText().toStdString();
+    ASSERT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1) << CDDBFailureText().toStdString();
     const auto seen = server.requests();
     ASSERT_EQ(seen.size(), 1);
     EXPECT_EQ(seen[0].Host, QStringLiteral("localhost:%1").arg(server.port()).toUtf8());
@@ -394,7 +394,7 @@ TEST(CddbCalls, HostNamesAreLookedUp) {
     t.reset();
     EXPECT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 0);
     EXPECT_EQ(CDDBGetLastError(), TCddbClient::ErrNetwork);
-    EXPECT_TRUE(CDDBLastErrorText().contains(QStringLiteral("no-such-host.invalid")));
+    EXPECT_TRUE(CDDBFailureText().contains(QStringLiteral("no-such-host.invalid")));
 }
 
 TEST(CddbCalls, AnswersEndWithoutTheServerClosing) {
@@ -411,7 +411,7 @@ TEST(CddbCalls, AnswersEndWithoutTheServerClosing) {
         TQueryTable t;
         QElapsedTimer clock;
         clock.start();
-        ASSERT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1) << CDDBLastErrorText().toStdString();
+        ASSERT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1) << CDDBFailureText().toStdString();
         EXPECT_EQ(t.Query.Count, 1);
         EXPECT_LT(clock.elapsed(), 5000);
     }

@@ -87,7 +87,7 @@ TEST_F(IniFileTest, MissingFileIsEmptyAndUnwritableFolderThrows) {
         nowhere.save();
         FAIL() << "save into a missing folder succeeded";
     } catch (const TSettingsError& e) {
-        EXPECT_TRUE(e.text().contains("no/such/folder/x.ini")) << e.text().toStdString();
+        EXPECT_TRUE(e.Message().contains("no/such/folder/x.ini")) << e.Message().toStdString();
     }
 }
 

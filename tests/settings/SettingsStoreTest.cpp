@@ -103,7 +103,7 @@ TEST_F(SettingsStoreTest, FailedSaveLeavesTheOldFileIntact) {
         SaveOptions();
     } catch (const TSettingsError& e) {
         threw = true;
-        EXPECT_TRUE(e.text().contains(OptionsPath())) << e.text().toStdString();
+        EXPECT_TRUE(e.Message().contains(OptionsPath())) << e.Message().toStdString();
     }
     setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_TRUE(threw);
