@@ -316,6 +316,8 @@ TEST_F(OutputTest, FlacRoundTripsBitExactlyWithItsTags) {
         out.Tags().SetTitle("Ünïcode");
         out.Tags().SetGenre("Rock");
         out.Tags().SetTrack("9");
+        out.Tags().SetTrackTotal("12");
+        out.Tags().SetComment("Ripped");
         ASSERT_TRUE(RunToDone(out));
         EXPECT_EQ(out.FailureText(), "");
         const TProcessResult test = RunProgram("flac", {"-t", "-s", path("out.flac")});
@@ -325,7 +327,16 @@ TEST_F(OutputTest, FlacRoundTripsBitExactlyWithItsTags) {
         ASSERT_EQ(dec.ExitCode, 0) << dec.Err.toStdString();
         EXPECT_TRUE(ReadWholeFile(path("back.wav")).right(pcm.size()) == pcm);
         EXPECT_EQ(Mutagen(ListTagsScript, path("out.flac")).toStdString(),
-                  "VENDOR=Hacked|title=Ünïcode;genre=Rock;tracknumber=9");
+                  "VENDOR=Hacked|title=Ünïcode;genre=Rock;tracknumber=9;tracktotal=12;"
+                  "comment=Ripped");
+        // Padding for later tag edits, and a seek table whose points metaflac finds filled in.
+        const TProcessResult list = RunProgram("metaflac", {"--list", path("out.flac")});
+        EXPECT_TRUE(list.Out.contains("type: 1 (PADDING)\n  is last: true\n  length: 8192"))
+            << list.Out.toStdString();
+        EXPECT_TRUE(list.Out.contains("type: 3 (SEEKTABLE)")) << list.Out.toStdString();
+        EXPECT_TRUE(list.Out.contains("point 0: sample_number=0, stream_offset=0"))
+            << list.Out.toStdString();
+        EXPECT_FALSE(list.Out.contains("PLACEHOLDER")) << list.Out.toStdString();
     }
 }
 
