@@ -219,7 +219,7 @@ TEST(EncoderConfigMacTest, TakesCpuUsageAndLevel) {
 TEST(EncoderConfigMacTest, LevelsTheOutputDoesNotKnowBecomeNormal) {
     TMACOut out;
     TAppOptions options;
-    for (int stored : {5000, 10000, 0}) {
+    for (int stored : {1500, 10000, 0}) {
         out.SetCompressionLevel(1000);
         options.ApeCompression = stored;
         ConfigureMacOut(out, options);
