@@ -1,5 +1,7 @@
 #include "ACS_Classes.h"
 
+#include <QThread>
+
 #include "audio/GuiCallQueue.h"
 
 #include <algorithm>
@@ -337,6 +339,7 @@ void TAuOutput::ShutDownWorker() {
 }
 
 void TAuOutput::Start() {
+    Q_ASSERT_X(QThread::currentThread() == thread(), "TAuOutput::Start", "off the GUI thread");
     {
         std::lock_guard<std::mutex> lk(m_failureLock);
         FFailureText.clear();
@@ -364,6 +367,7 @@ void TAuOutput::Start() {
 }
 
 void TAuOutput::Stop(bool async) {
+    Q_ASSERT_X(QThread::currentThread() == thread(), "TAuOutput::Stop", "off the GUI thread");
     FStopCalled = true;
     if (!FThread)
         return;
@@ -529,7 +533,8 @@ void TAuOutput::RunCycle() {
         FInUse = false;
     }
     if (thread->NotifyDone && FHasOnDone) {
-        thread->Sleep(300);
+        if (const int delay = FDoneDelay.load(); delay > 0)
+            thread->Sleep(delay);
         if (thread->NotifyDone)
             if (TEventHandler* d = TEventHandler::Instance())
                 d->Post(TEventHandler::ekDone, this, thread);

@@ -233,7 +233,7 @@ public:
     // GUI thread. Clears FailureText; raises "Component is Busy" while a run is in progress or
     // requested (or from inside this output's OnThreadException), "Input is not assigned"
     // without input; else resumes the worker and returns. Right after a run has ended it
-    // first waits for the worker to suspend (at most the 300 ms done delay).
+    // first waits for the worker to suspend (at most the done delay).
     void Start();
     // GUI thread. async: ask the worker to end after its current block; OnDone follows as
     // usual. Not async: returns only once the worker is idle, running the workers'
@@ -247,6 +247,12 @@ public:
     // 100 are ignored).
     int BlockDelay() const;
     void SetBlockDelay(int ms);
+
+    // Milliseconds the worker waits after a run before its done event is posted: 300 by
+    // default, giving a window's progress bar time to show 100 %; a command line sets 0. Set
+    // on the GUI thread while the output is idle.
+    int DoneDelay() const { return FDoneDelay.load(); }
+    void SetDoneDelay(int ms) { FDoneDelay.store(ms < 0 ? 0 : ms); }
 
     QString FailureText() const;
     bool InUse() const { return FInUse.load(); }
@@ -286,6 +292,7 @@ protected:
     std::atomic<bool> FWritingAllowed{false};
     std::atomic<int> FLastProgress{0};
     std::atomic<bool> FInUse{false};
+    std::atomic<int> FDoneDelay{300};
 
 private:
     friend class TAuThread;

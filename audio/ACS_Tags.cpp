@@ -1,5 +1,7 @@
 #include "ACS_Tags.h"
 
+#include "Id3v1Block.h"
+
 #include "audio/AtomicFile.h"
 #include "audio/Genres.h"
 #include "audio/Latin1Text.h"
@@ -353,54 +355,17 @@ bool TId3v1Tags::ReadFromFile(int fd) {
 }
 
 bool TId3v1Tags::WriteToFile(int fd, bool) const {
-    if (fd == -1)
-        return false;
-    const qint64 size = FileSize(fd);
-    if (size < 0)
-        return false;
-
-    char block[Id3v1Size] = {};
-    auto put = [&block](int offset, const QByteArray& bytes) {
-        std::copy(bytes.begin(), bytes.end(), block + offset);
-    };
-    put(0, "TAG");
-    put(3, ToLatin1Lossy(Title(), 30));
-    put(33, ToLatin1Lossy(Artist(), 30));
-    put(63, ToLatin1Lossy(Album(), 30));
     // A year of 0 is no year: the field stays empty rather than reading "0".
-    if (Year() != 0)
-        put(93, QByteArray::number(Year()).left(4));
-    if (Track() != 0) {
-        put(97, ToLatin1Lossy(Comment(), 28));
-        block[125] = 0;
-        block[126] = char(Track());
-    } else {
-        put(97, ToLatin1Lossy(Comment(), 30));
-    }
+    const QByteArray year = Year() != 0 ? QByteArray::number(Year()).left(4) : QByteArray();
     // 255 is ID3v1's "no genre": a tag without a known genre number must not claim one.
     const qint64 genre = AsInteger(QStringLiteral("genre"));
-    const TTagValue genreValue = GetValue(QStringLiteral("genre"));
-    block[127] = char((!genreValue.isEmpty() && genre >= 0 && genre < GenreCount) ? genre : 255);
-
-    // Replace a tag already at the end rather than stacking a second one after it.
-    qint64 at = size;
-    char old[Id3v1Size];
-    bool replacing = false;
-    if (size >= Id3v1Size && ReadAt(fd, old, Id3v1Size, size - Id3v1Size) && old[0] == 'T' &&
-        old[1] == 'A' && old[2] == 'G') {
-        at = size - Id3v1Size;
-        replacing = true;
-    }
-    if (WriteAt(fd, block, Id3v1Size, at))
-        return true;
-    // Undo what part of the block made it, so the file keeps its audio and old tag.
-    if (replacing) {
-        WriteAt(fd, old, Id3v1Size, at);
-    } else {
-        while (::ftruncate(fd, off_t(size)) != 0 && errno == EINTR) {
-        }
-    }
-    return false;
+    const bool known =
+        !GetValue(QStringLiteral("genre")).isEmpty() && genre >= 0 && genre < GenreCount;
+    const QByteArray block = PackId3v1Block(ToLatin1Lossy(Title(), 30), ToLatin1Lossy(Artist(), 30),
+                                            ToLatin1Lossy(Album(), 30), year,
+                                            ToLatin1Lossy(Comment(), Track() != 0 ? 28 : 30),
+                                            Track(), known ? quint8(genre) : quint8(255));
+    return WriteId3v1Block(fd, block) == TId3v1WriteResult::Written;
 }
 
 // ---------------------------------------------------------------------------------------------

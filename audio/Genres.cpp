@@ -82,3 +82,9 @@ int Id3v1GenreIndexOf(const QString& name) {
     }
     return -1;
 }
+
+QString GenreBoxText(int position) {
+    if (position < 1 || position > GenreCount)
+        return QString();
+    return QString::fromLatin1(GenreNames[size_t(position - 1)]);
+}

@@ -17,6 +17,10 @@ extern const std::array<const char*, GenreCount> GenreNames;
 // otherwise), -1 when none is.
 int GenreIndexOf(const QString& name, Qt::CaseSensitivity cs = Qt::CaseSensitive);
 
+// The genre box's text at `position`: "" for the blank entry 0 or no selection (-1), else the
+// genre name.
+QString GenreBoxText(int position);
+
 // The ID3v1 genre number to store for genre box position `position`: 255 ("no genre") for the
 // empty entry 0, for -1 (nothing chosen) and for anything outside 1..148.
 quint8 GenreByte(int position);

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "CddbDisc.h"
-#include "cdrip/CdAccess.h"
+#include "disc/CdAccess.h"
 
 #include <QString>
 #include <atomic>

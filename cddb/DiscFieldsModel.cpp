@@ -1,9 +1,17 @@
 #include "DiscFieldsModel.h"
 
+#include <QThread>
+
 TDiscFieldsModel::TDiscFieldsModel(TDiscSession& session, QObject* parent)
     : QObject(parent), m_session(session) {}
 
+void TDiscFieldsModel::assertGuiThread() const {
+    Q_ASSERT_X(QThread::currentThread() == thread(), "TDiscFieldsModel",
+               "changed off the GUI thread");
+}
+
 void TDiscFieldsModel::clearDiscFields() {
+    assertGuiThread();
     TDiscFields& f = m_session.Fields;
     f.Artist.clear();
     f.Album.clear();
@@ -14,26 +22,31 @@ void TDiscFieldsModel::clearDiscFields() {
 }
 
 void TDiscFieldsModel::setArtist(const QString& text) {
+    assertGuiThread();
     m_session.Fields.Artist = text;
     emit changed();
 }
 
 void TDiscFieldsModel::setAlbum(const QString& text) {
+    assertGuiThread();
     m_session.Fields.Album = text;
     emit changed();
 }
 
 void TDiscFieldsModel::setYear(const QString& text) {
+    assertGuiThread();
     m_session.Fields.Year = text;
     emit changed();
 }
 
 void TDiscFieldsModel::setGenre(int position) {
+    assertGuiThread();
     m_session.Fields.Genre = (position >= 0 && position <= 148) ? position : -1;
     emit changed();
 }
 
 void TDiscFieldsModel::setTrackTitle(int row, const QString& title) {
+    assertGuiThread();
     if (row < 0 || size_t(row) >= m_session.Rows.size())
         return;
     m_session.Rows[size_t(row)].Title = title;

@@ -4,7 +4,7 @@
 // reach it through queued calls (see TQueryCDDBThread).
 #pragma once
 
-#include "cdrip/DiscSession.h"
+#include "disc/DiscSession.h"
 
 #include <QObject>
 
@@ -31,5 +31,9 @@ signals:
     void changed();
 
 private:
+    // The setters run on the GUI thread only (workers reach them through queued calls); debug
+    // builds check it.
+    void assertGuiThread() const;
+
     TDiscSession& m_session;
 };

@@ -5,8 +5,7 @@
 #include "CddbMessageEvent.h"
 #include "CddbRecord.h"
 #include "audio/Genres.h"
-#include "settings/AppOptions.h"
-#include "settings/Helpers.h"
+#include "audio/Helpers.h"
 
 #include <QCoreApplication>
 #include <QWaitCondition>
@@ -24,13 +23,13 @@ int g_running = 0; // guarded by g_runningLock
 
 } // namespace
 
-TQueryCDDBThread::Settings TQueryCDDBThread::Settings::fromAppOptions() {
+TQueryCDDBThread::Settings TQueryCDDBThread::Settings::From(const TAppOptions& options) {
     Settings s;
-    s.Server = AppOptions.Server;
-    s.Script = AppOptions.Script;
-    s.UseProxy = AppOptions.UseProxy;
-    s.ProxyAddress = AppOptions.ProxyAddress;
-    s.Port = AppOptions.Port;
+    s.Server = options.Server;
+    s.Script = options.Script;
+    s.UseProxy = options.UseProxy;
+    s.ProxyAddress = options.ProxyAddress;
+    s.Port = options.Port;
     return s;
 }
 

@@ -12,7 +12,8 @@
 #pragma once
 
 #include "DiscFieldsModel.h"
-#include "cdrip/CdAccess.h"
+#include "disc/CdAccess.h"
+#include "settings/TAppOptions.h"
 
 #include <QMutex>
 #include <QPointer>
@@ -32,7 +33,8 @@ public:
         QString ProxyAddress;
         QString Port;           // text, as stored; not a number means 80
         int TimeoutSeconds = 0; // one request's time limit; 0 = the client's default
-        static Settings fromAppOptions();
+        // The lookup block of `options`.
+        static Settings From(const TAppOptions& options);
     };
 
     // Makes and starts a worker for the disc with tracks `firstTrack`..`lastTrack` in the drive

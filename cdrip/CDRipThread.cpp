@@ -3,7 +3,6 @@
 #include "FileIo.h"
 #include "Normalize.h"
 #include "RipEvent.h"
-#include "settings/AppOptions.h"
 
 #include <QCoreApplication>
 #include <cerrno>
@@ -46,9 +45,9 @@ void makeWavHeader(uint8_t* h, uint32_t dataSize) {
 
 } // namespace
 
-TCDRipThread::TCDRipThread(int trackIndex, const QString& baseName)
-    : TrackIndex(trackIndex), BaseName(baseName), m_outputFolder(AppOptions.OutputFolder),
-      m_normalize(AppOptions.IsNormalize), m_normalizePercent(AppOptions.NormalizePercent) {}
+TCDRipThread::TCDRipThread(int trackIndex, const QString& baseName, const TAppOptions& options)
+    : TrackIndex(trackIndex), BaseName(baseName), m_outputFolder(options.OutputFolder),
+      m_normalize(options.IsNormalize), m_normalizePercent(options.NormalizePercent) {}
 
 TCDRipThread::~TCDRipThread() {
     wait();

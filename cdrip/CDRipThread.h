@@ -4,7 +4,8 @@
 // requests of 10 sectors; a percentage is posted whenever it changes.
 #pragma once
 
-#include "CdAccess.h"
+#include "disc/CdAccess.h"
+#include "settings/TAppOptions.h"
 
 #include <QString>
 #include <QThread>
@@ -15,10 +16,10 @@ class QObject;
 class TCDRipThread : public QThread {
 public:
     // Made on the GUI thread, not yet started. Copies OutputFolder, IsNormalize and
-    // NormalizePercent from AppOptions here, so the running worker reads no shared settings.
+    // NormalizePercent from `options` here, so the running worker reads no shared settings.
     // `trackIndex` is the 1-based position of the track in the table of contents; `baseName`
     // the file name without folder and extension.
-    TCDRipThread(int trackIndex, const QString& baseName);
+    TCDRipThread(int trackIndex, const QString& baseName, const TAppOptions& options);
     // Waits until the thread has ended (set Aborted first to make that quick).
     ~TCDRipThread() override;
 

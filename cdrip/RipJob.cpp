@@ -1,26 +1,43 @@
 #include "RipJob.h"
 
 #include "RipEvent.h"
-#include "RipJobReport.h"
-#include "Tid3tag.h"
-#include "audio/ACS_Tags.h"
 #include "audio/ACS_Wave.h"
-#include "codecs/ACS_WinMedia.h"
-#include "settings/AppOptions.h"
-#include "settings/EncoderConfig.h"
-#include "settings/Helpers.h"
+#include "audio/Helpers.h"
+#include "encode/EncodeStep.h"
+#include "encode/OutputFormats.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
-TRipJob::TRipJob(HCDROM handle, const QStringList& tracks, int format, TRipJobReport* report)
-    : m_handle(handle), m_tracks(tracks), m_format(format), m_report(report) {}
+TRipJob::TRipJob(HCDROM handle, const QList<TRipTrack>& tracks, const TAppOptions& options,
+                 const TDiscFields& disc, QObject* parent)
+    : TJob(parent), m_handle(handle), m_options(options), m_disc(disc) {
+    for (const TRipTrack& t : tracks)
+        m_tracks << Entry(t);
+}
 
 TRipJob::~TRipJob() {
     stopRip();
-    if (m_output)
-        m_output->Stop(false); // no handler of this job runs after this
+    if (m_step)
+        m_step->Stop(); // no handler of this job runs after this
+}
+
+void TRipJob::SetPace(int ms) {
+    assertOwnThread();
+    m_pace = std::max(0, ms);
+    if (m_step)
+        m_step->SetDoneDelay(m_pace);
+}
+
+TAuFileOut* TRipJob::Output() const {
+    return m_step ? m_step->OutputOf(m_options.OutputFormat) : nullptr;
+}
+
+QString TRipJob::Entry(const TRipTrack& track) {
+    return TwoDigit(track.Number) + track.Title;
 }
 
 int TRipJob::EntryNumber(const QString& entry) {
@@ -31,39 +48,48 @@ QString TRipJob::EntryTitle(const QString& entry) {
     return entry.mid(2);
 }
 
-bool TRipJob::Start() {
-    if (m_format < FormatMp3 || m_format > FormatApe) {
-        m_report->Message(QStringLiteral("Unknown output format %1.").arg(m_format));
-        finish(false);
-        return false;
-    }
-    if (m_format != FormatWav) {
+void TRipJob::fail(const QString& text) {
+    emit message(TJobSeverity::Error, text);
+    finishWith(TJobOutcome::Failed, text);
+}
+
+void TRipJob::Start() {
+    assertOwnThread();
+    const int format = m_options.OutputFormat;
+    if (format < FormatMp3 || format > FormatApe)
+        return fail(QStringLiteral("Unknown output format %1.").arg(format));
+    if (format != FormatWav) {
         // The encoder exists for the whole rip; one that cannot load its codec library says so
         // before any track is read.
+        m_step = new TEncodeStep(m_options, this);
+        m_step->SetDoneDelay(m_pace);
         try {
-            m_output = CreateFormatOutput(m_format, this);
+            m_step->OutputOf(format);
         } catch (const EAuException& e) {
-            m_report->Message(e.Message());
-            finish(false);
-            return false;
+            return fail(e.Message());
         }
         m_waveIn = new TWaveIn(this);
-        m_output->SetInput(m_waveIn);
-        m_output->SetOnDone([this](TAuOutput* sender) { outputDone(sender); });
-        m_output->SetOnProgress([this](TAuOutput* sender) { outputProgress(sender); });
+        connect(m_step, &TEncodeStep::progress, this, [this](int percent) {
+            if (percent > 0 && percent <= 100)
+                emit progress(percent);
+        });
+        connect(m_step, &TEncodeStep::finished, this,
+                [this](const QString&, const QString& failure) { onEncoded(true, failure); });
     }
-    if (m_tracks.isEmpty()) {
-        finish(false);
-        return true;
-    }
+    withOutputFolder(m_options.OutputFolder, [this] { begin(); });
+}
+
+void TRipJob::begin() {
+    if (m_tracks.isEmpty())
+        return finish(false);
     startRip(0);
-    m_report->Hint(QStringLiteral("Extracting..."));
-    m_report->BarCaption(QStringLiteral("Initializing..."));
-    return true;
+    emit hint(QStringLiteral("Extracting..."));
+    emit barCaption(QStringLiteral("Initializing..."));
 }
 
 void TRipJob::Stop() {
-    if (m_finished)
+    assertOwnThread();
+    if (IsFinished())
         return;
     finish(true);
 }
@@ -71,8 +97,9 @@ void TRipJob::Stop() {
 void TRipJob::startRip(int entry) {
     const QString& e = m_tracks[entry];
     m_worker.reset(); // the previous worker has posted its last event already
-    m_report->TrackStarted(EntryNumber(e), EntryTitle(e), m_completed);
-    m_worker = std::make_unique<TCDRipThread>(EntryNumber(e), EntryTitle(e));
+    emit trackStarted(EntryNumber(e), EntryTitle(e), m_completed);
+    emit currentItem(entry + 1, int(m_tracks.size()), EntryTitle(e));
+    m_worker = std::make_unique<TCDRipThread>(EntryNumber(e), EntryTitle(e), m_options);
     m_worker->CDHandle = m_handle;
     m_worker->NotifyWindow = this;
     m_worker->start();
@@ -92,198 +119,164 @@ void TRipJob::finish(bool stopped) {
     stopRip();
     // The output stops before the job reports its end, so the encoded file is no longer
     // being written once the presenter hears of it.
-    if (m_output) {
-        m_output->Stop(false);
-        m_output->SetFileName(QString());
-    }
+    if (m_step)
+        m_step->Stop();
     if (m_waveIn)
         m_waveIn->SetFileName(QString());
-    m_finished = true;
-    m_report->Finished(stopped);
+    const TJobOutcome outcome = stopped         ? TJobOutcome::Stopped
+                                : m_failed == 0 ? TJobOutcome::Done
+                                                : TJobOutcome::Failed;
+    finishWith(outcome, QStringLiteral("Ripped %1 of %2 tracks").arg(m_succeeded).arg(Total()));
 }
 
 QString TRipJob::encodedPath(const QString& title) const {
-    return WithTrailingBackslash(AppOptions.OutputFolder) + title + FormatExtension(m_format);
-}
-
-void TRipJob::outputDone(TAuOutput* sender) {
-    // Posted rather than handled here, so the finishing steps run as the next event, never
-    // inside the dispatcher's delivery.
-    TProcessInfo info;
-    info.Value = ProcessEncoded;
-    const QString failure = sender->FailureText();
-    if (!failure.isEmpty()) {
-        info.ErrorCode = EncodeFailed;
-        info.ErrorText = failure;
-    }
-    QCoreApplication::postEvent(this, new TRipEvent(info));
-}
-
-void TRipJob::outputProgress(TAuOutput* sender) {
-    TProcessInfo info;
-    info.Value = sender->Progress(); // -1 (length unknown) is ignored by the handler
-    QCoreApplication::postEvent(this, new TRipEvent(info));
-}
-
-void TRipJob::configureOutput(const QString& title, int number) {
-    ConfigureFormatOutput(*m_output, m_format, m_disc, title, number);
-    if (m_format == FormatWma) {
-        // The track's texts become the file's attributes, as the other tagged formats have them.
-        TId3v2Tags tags;
-        tags.SetTitle(title);
-        tags.SetArtist(m_disc.Artist);
-        tags.SetAlbum(m_disc.Album);
-        tags.SetYear(m_disc.Year);
-        tags.SetGenre(GenreBoxText(m_disc.Genre));
-        tags.SetTrack(QString::number(number));
-        static_cast<TWMAOut*>(m_output)->SetId3v2Tags(tags);
-    }
-}
-
-void TRipJob::startEncoding(const QString& entry) {
-    const QString title = EntryTitle(entry);
-    const QString wav = WithTrailingBackslash(AppOptions.OutputFolder) + title + ".wav";
-    const QString out = encodedPath(title);
-    m_report->EncodingStarted(EntryNumber(entry), title, out);
-    m_report->Hint(QStringLiteral("Encoding..."));
-    m_report->BarCaption(QStringLiteral("Encoding..."));
-    try {
-        m_waveIn->SetFileName(wav);
-        m_output->SetFileName(out);
-        configureOutput(title, EntryNumber(entry));
-        m_output->Start();
-        m_outputRan = true;
-    } catch (const EAuException& e) {
-        // The output never ran: go through the finishing steps as for a failed run.
-        TProcessInfo info;
-        info.Value = ProcessEncoded;
-        info.ErrorCode = EncodeFailed;
-        info.ErrorText = e.Message();
-        QCoreApplication::postEvent(this, new TRipEvent(info));
-    }
-}
-
-void TRipJob::onEncoded(const TProcessInfo& info) {
-    const QString& entry = m_tracks[m_completed - 1];
-    const QString title = EntryTitle(entry);
-    const bool encodeFailed = info.ErrorCode == EncodeFailed;
-    if (encodeFailed) {
-        m_report->Message(
-            QStringLiteral("Encoding %1 failed: %2").arg(encodedPath(title), info.ErrorText));
-        ++m_failed;
-        // What the failed run wrote would pass for an encoded track; the WAV stays instead.
-        if (m_outputRan)
-            QFile::remove(encodedPath(title));
-    }
-    m_outputRan = false;
-    Pause(300);
-    // A failed encoding keeps the WAV: it may be the only copy of the track's audio.
-    const QString wav = m_waveIn->FileName();
-    if (!AppOptions.IsKeepWav && !encodeFailed && !wav.isEmpty() && QFileInfo::exists(wav) &&
-        !IsFileInUse(wav))
-        QFile::remove(wav);
-    // Each WAV goes through this step once: a later track whose rip fails must not delete a
-    // WAV kept because its encoding failed.
-    m_waveIn->SetFileName(QString());
-    if (m_format == FormatMp3 && !encodeFailed) {
-        Tid3tag tag;
-        tag.SetTitle(title);
-        tag.SetArtist(m_disc.Artist);
-        tag.SetAlbum(m_disc.Album);
-        tag.SetYear(m_disc.Year);
-        tag.SetComment(m_disc.Comment);
-        tag.Genre = Tid3tag::GenreByte(m_disc.Genre);
-        tag.SetTrack(quint8(EntryNumber(entry)));
-        tag.WriteTag(encodedPath(title)); // a missing file is left alone
-    }
-    m_report->TrackFinished(EntryNumber(entry), title, encodedPath(title), info.ErrorCode == RipOk);
-    if (m_completed >= m_tracks.size()) {
-        stopRip();
-        Pause(300);
-        finish(false);
-        return;
-    }
-    m_report->Hint(QStringLiteral("Extracting..."));
-    m_report->BarCaption(QStringLiteral("Extracting..."));
-    startRip(m_completed);
+    return WithTrailingBackslash(m_options.OutputFolder) + title +
+           FormatExtension(m_options.OutputFormat);
 }
 
 bool TRipJob::event(QEvent* e) {
     if (e->type() == RipDriveFailureEvent) {
-        if (!m_finished) {
+        if (!IsFinished()) {
             const int code = static_cast<TRipEvent*>(e)->DriveFailure;
-            m_report->Message(code == DriveSetupRefused
-                                  ? QStringLiteral("CD extract failed! Please try again.")
-                                  : QStringLiteral("Error while reading TOC information!"));
+            emit message(TJobSeverity::Error,
+                         code == DriveSetupRefused
+                             ? QStringLiteral("CD extract failed! Please try again.")
+                             : QStringLiteral("Error while reading TOC information!"));
             ++m_failed;
-            m_report->Halted(); // nothing moves on until the job is stopped
+            emit halted(); // nothing moves on until the job is stopped
         }
         return true;
     }
     if (e->type() == RipProcessInfoEvent) {
-        if (!m_finished)
+        if (!IsFinished())
             onProcessInfo(static_cast<TRipEvent*>(e)->Info);
         return true;
     }
-    return QObject::event(e);
+    return TJob::event(e);
 }
 
 void TRipJob::onProcessInfo(const TProcessInfo& info) {
     if (info.Value == ProcessNormalizing)
-        m_report->Hint(QStringLiteral("Normalizing..."));
+        emit hint(QStringLiteral("Normalizing..."));
     else if (info.Value == ProcessRipEnded)
         onRipEnded(info);
-    else if (info.Value == ProcessEncoded)
-        onEncoded(info);
     else if (info.Value > 0 && info.Value <= 100)
-        m_report->Progress(info.Value);
+        emit progress(info.Value);
 }
 
 void TRipJob::onRipEnded(const TProcessInfo& info) {
     const QString& entry = m_tracks[m_completed];
     const QString title = EntryTitle(entry);
-    const QString wavPath =
-        m_worker ? m_worker->wavPath()
-                 : AppOptions.OutputFolder + QLatin1Char('/') + title + QLatin1String(".wav");
+    m_wavPath = m_worker->wavPath();
     switch (info.ErrorCode) {
     case RipOk:
         break;
     case RipReadFailed:
-        m_report->Message(QStringLiteral("Error while reading CD information!"));
+        emit message(TJobSeverity::Error, QStringLiteral("Error while reading CD information!"));
         break;
     case RipCannotCreate:
-        m_report->Message(
-            wavPath +
-            QStringLiteral(" is not a valid file name. Please rename the Title in the CD tracks "
-                           "list."));
+        emit message(TJobSeverity::Error,
+                     m_wavPath + QStringLiteral(" is not a valid file name. Please rename the "
+                                                "Title in the CD tracks list."));
         break;
     default:
-        m_report->Message(info.ErrorText.isEmpty() ? QStringLiteral("Cannot write %1").arg(wavPath)
-                                                   : info.ErrorText);
+        emit message(TJobSeverity::Error, info.ErrorText.isEmpty()
+                                              ? QStringLiteral("Cannot write %1").arg(m_wavPath)
+                                              : info.ErrorText);
         break;
     }
     if (info.ErrorCode != RipOk)
         ++m_failed;
-    m_report->TrackEnded(EntryNumber(entry), title, wavPath, info.ErrorCode);
+    emit trackEnded(EntryNumber(entry), title, m_wavPath, info.ErrorCode);
     ++m_completed;
-    if (m_format != FormatWav) {
+    if (m_options.OutputFormat != FormatWav) {
         if (info.ErrorCode == RipOk) {
-            startEncoding(entry);
+            startEncoding();
         } else {
-            // Nothing to encode: the track goes through the finishing steps only.
-            TProcessInfo skipped;
-            skipped.Value = ProcessEncoded;
-            skipped.ErrorCode = RipSkipped;
-            QCoreApplication::postEvent(this, new TRipEvent(skipped));
+            // Nothing to encode: the track goes through the finishing steps only, as an event
+            // of its own.
+            QTimer::singleShot(0, this, [this] {
+                if (!IsFinished())
+                    onEncoded(false, QString());
+            });
         }
         return;
     }
     // WAV output: the ripped file is the result.
-    if (m_completed >= m_tracks.size()) {
-        finish(false);
-        return;
+    if (info.ErrorCode == RipOk)
+        ++m_succeeded;
+    if (m_completed >= m_tracks.size())
+        return finish(false);
+    nextTrack(QStringLiteral("Initializing..."));
+}
+
+void TRipJob::startEncoding() {
+    const QString& entry = m_tracks[m_completed - 1];
+    TEncodeRequest request;
+    request.Input = m_waveIn;
+    request.Format = m_options.OutputFormat;
+    request.Path = encodedPath(EntryTitle(entry));
+    request.Disc = m_disc;
+    request.Title = EntryTitle(entry);
+    request.Track = EntryNumber(entry);
+    request.Texts = TEncodeRequest::DiscTexts;
+    emit encodingStarted(request.Track, request.Title, request.Path);
+    emit hint(QStringLiteral("Encoding..."));
+    emit barCaption(QStringLiteral("Encoding..."));
+    m_waveIn->SetFileName(m_wavPath);
+    m_step->Start(request);
+}
+
+void TRipJob::onEncoded(bool ran, const QString& failure) {
+    const QString& entry = m_tracks[m_completed - 1];
+    const bool encodeFailed = ran && !failure.isEmpty();
+    if (encodeFailed) {
+        emit message(
+            TJobSeverity::Error,
+            QStringLiteral("Encoding %1 failed: %2").arg(encodedPath(EntryTitle(entry)), failure));
+        ++m_failed;
     }
-    m_report->Hint(QStringLiteral("Extracting..."));
-    m_report->BarCaption(QStringLiteral("Initializing..."));
+    if (!ran && m_options.OutputFormat == FormatMp3) {
+        // A track whose rip failed: an MP3 of it from an earlier rip is tagged anew.
+        TEncodeRequest request;
+        request.Path = encodedPath(EntryTitle(entry));
+        request.Disc = m_disc;
+        request.Title = EntryTitle(entry);
+        request.Track = EntryNumber(entry);
+        TEncodeStep::TagMp3(request);
+    }
+    const bool ok = ran && !encodeFailed;
+    QTimer::singleShot(m_pace, this, [this, ok, encodeFailed] {
+        if (IsFinished())
+            return;
+        // A failed encoding keeps the WAV: it may be the only copy of the track's audio.
+        const QString wav = m_waveIn->FileName();
+        if (!m_options.IsKeepWav && !encodeFailed && !wav.isEmpty() && QFileInfo::exists(wav) &&
+            !IsFileInUse(wav))
+            QFile::remove(wav);
+        // Each WAV goes through this step once: a later track whose rip fails must not delete
+        // a WAV kept because its encoding failed.
+        m_waveIn->SetFileName(QString());
+        finishTrack(ok);
+    });
+}
+
+void TRipJob::finishTrack(bool ok) {
+    const QString& entry = m_tracks[m_completed - 1];
+    if (ok)
+        ++m_succeeded;
+    emit trackFinished(EntryNumber(entry), EntryTitle(entry), encodedPath(EntryTitle(entry)), ok);
+    if (m_completed < m_tracks.size())
+        return nextTrack(QStringLiteral("Extracting..."));
+    stopRip();
+    QTimer::singleShot(m_pace, this, [this] {
+        if (!IsFinished())
+            finish(false);
+    });
+}
+
+void TRipJob::nextTrack(const QString& caption) {
+    emit hint(QStringLiteral("Extracting..."));
+    emit barCaption(caption);
     startRip(m_completed);
 }

@@ -1,84 +1,119 @@
-// The rip job: walks the track entries one by one, a rip worker for each, driven by the events
-// the workers post (2125, 2126); unless the format is WAV it encodes each fresh WAV through
-// WaveIn1 into the format's output, then tags the MP3 and deletes the WAV unless it is kept.
-// Reports to a TRipJobReport. Headless; the rip dialog and the command line present it. Lives
-// on the GUI (main) thread and needs its event loop (the outputs' events arrive through it).
+// The rip job: walks the tracks one by one, a rip worker for each, driven by the events the
+// workers post (2125, 2126); unless the format is WAV it encodes each fresh WAV into the
+// format's output (one encode step, which also tags the file), then deletes the WAV unless it is
+// kept. Headless; the rip dialog and the command line present it through its signals.
 //
-// The job is the workers' event receiver. It stops and joins its worker before it is destroyed
-// (and Qt drops events still queued for it), so no worker ever posts to a receiver that is gone.
+// Lives on the GUI (main) thread and needs its event loop. It is the workers' event receiver:
+// it stops and joins its worker before it is destroyed (and Qt drops events still queued for
+// it), so no worker ever posts to a receiver that is gone. The workers share only their Aborted
+// flag (atomic) with it.
 #pragma once
 
 #include "CDRipThread.h"
-#include "CdAccess.h"
 #include "TProcessInfo.h"
-#include "settings/SettingsStore.h"
+#include "audio/DiscFields.h"
+#include "audio/Job.h"
+#include "disc/CdAccess.h"
+#include "settings/TAppOptions.h"
 
-#include <QObject>
+#include <QList>
+#include <QString>
 #include <QStringList>
 #include <memory>
 
-class TRipJobReport;
 class TAuFileOut;
-class TAuOutput;
+class TEncodeStep;
 class TWaveIn;
 
-class TRipJob : public QObject {
+// A track to rip: its 1-based row position in the track list and its title.
+struct TRipTrack {
+    int Number = 0;
+    QString Title;
+};
+
+class TRipJob : public TJob {
+    Q_OBJECT
 public:
-    // `tracks` are the entries: TwoDigit(row position) followed by the title. `format` is the
-    // output format index (0 MP3 ... 5 APE). `report` must outlive the job.
-    TRipJob(HCDROM handle, const QStringList& tracks, int format, TRipJobReport* report);
+    // `options` gives the output folder, the format (OutputFormat), IsKeepWav, normalisation and
+    // the encoders' settings; `disc` the texts the files are tagged with. Both are copied.
+    TRipJob(HCDROM handle, const QList<TRipTrack>& tracks, const TAppOptions& options,
+            const TDiscFields& disc, QObject* parent = nullptr);
     ~TRipJob() override;
 
-    // The disc fields the MP3 tag, the Ogg/FLAC comments and the WMA attributes take; set
-    // before Start.
-    void SetDiscFields(const TDiscFields& fields) { m_disc = fields; }
+    // Milliseconds of pause after each track's encoding and before the end: 300 by default, so
+    // a window's bar shows each track complete; 0 on the command line. Set before Start.
+    void SetPace(int ms);
 
-    // Starts the first track. With no entries the job finishes at once. Returns false (with a
-    // Message) for a format index out of range or an encoder that cannot be created (its
-    // codec library missing).
-    bool Start();
+    // Asks "<folder>,the output folder does not exist.\r\ncreates a new folder?" first when the
+    // output folder is missing (No cancels the rip), then starts the first track. A format
+    // index out of range or an encoder whose codec library is missing fails at once.
+    void Start() override;
     // Stops the running worker (waiting for it), then the running output (waiting for it), and
-    // finishes; nothing more is reported after. The files being written stay as they are.
-    void Stop();
+    // finishes as Stopped. The files being written stay as they are.
+    void Stop() override;
 
+    int Total() const { return int(m_tracks.size()); }
+    // Tracks whose rip has ended, whatever the outcome.
     int Completed() const { return m_completed; }
     // Tracks that ended with an error (rip or encoding), plus one for a halt of the drive.
     int Failed() const { return m_failed; }
-    // The output of the chosen format, or null for WAV (and before Start). For tests.
-    TAuFileOut* Output() const { return m_output; }
-    bool IsFinished() const { return m_finished; }
+    // Tracks whose file was written.
+    int Succeeded() const { return m_succeeded; }
+    int Format() const { return m_options.OutputFormat; }
+    const QString& OutputFolder() const { return m_options.OutputFolder; }
+    // The output of the chosen format once Start has made it; null for WAV. For tests.
+    TAuFileOut* Output() const;
 
-    // The number and title of an entry ("03Intro" gives 3 and "Intro").
+    // The track entry of a track: TwoDigit(number) followed by the title; and back ("03Intro"
+    // gives 3 and "Intro").
+    static QString Entry(const TRipTrack& track);
     static int EntryNumber(const QString& entry);
     static QString EntryTitle(const QString& entry);
+
+signals:
+    // The caption of the progress bar: "Initializing...", "Extracting...", "Encoding...".
+    void barCaption(const QString& text);
+    // A track starts: its number and title from its entry, and the tracks completed so far.
+    void trackStarted(int number, const QString& title, int completed);
+    // A track's rip has ended: the WAV's path and the worker's error code (0 = ripped).
+    void trackEnded(int number, const QString& title, const QString& wavPath, int errorCode);
+    // Encoded formats: the track's WAV is being encoded into `path`.
+    void encodingStarted(int number, const QString& title, const QString& path);
+    // Encoded formats: the track's finishing steps are done; `ok` false when its rip or its
+    // encoding failed (a message said why).
+    void trackFinished(int number, const QString& title, const QString& path, bool ok);
+    // The drive failed before a track could be read (a message said so); nothing moves on until
+    // the job is stopped.
+    void halted();
 
 protected:
     bool event(QEvent* e) override;
 
 private:
+    void begin();
     void startRip(int entry);
     void stopRip();
     void onProcessInfo(const TProcessInfo& info);
     void onRipEnded(const TProcessInfo& info);
+    void startEncoding();
+    void onEncoded(bool ran, const QString& failure);
+    void finishTrack(bool ok);
+    void nextTrack(const QString& barCaption);
     void finish(bool stopped);
-    void startEncoding(const QString& entry);
-    void onEncoded(const TProcessInfo& info);
-    void configureOutput(const QString& title, int number);
-    void outputDone(TAuOutput* sender);
-    void outputProgress(TAuOutput* sender);
+    void fail(const QString& text);
     QString encodedPath(const QString& title) const;
 
     HCDROM m_handle;
-    QStringList m_tracks;
-    int m_format;
-    TRipJobReport* m_report;
+    QStringList m_tracks; // the entries
+    TAppOptions m_options;
     TDiscFields m_disc;
+    int m_pace = 300;
     std::unique_ptr<TCDRipThread> m_worker;
-    // The components: WaveIn1 feeds the format's output. Owned by the job (Qt parent).
+    // WaveIn1 feeds the encode step's output. Owned by the job (Qt parent).
     TWaveIn* m_waveIn = nullptr;
-    TAuFileOut* m_output = nullptr;
-    bool m_outputRan = false; // the current track's output was started
+    TEncodeStep* m_step = nullptr;
+    QString m_wavPath; // the WAV of the track being finished
     int m_completed = 0;
     int m_failed = 0;
-    bool m_finished = false;
+    int m_succeeded = 0;
 };

@@ -2,14 +2,14 @@
 #include "DiscOpener.h"
 #include "StopOnSignal.h"
 #include "convert/ConvertJob.h"
-#include "convert/ConvertJobReport.h"
+#include "encode/OutputFormats.h"
 #include "settings/AppOptions.h"
-#include "settings/Helpers.h"
 #include "settings/SettingsStore.h"
 
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QSet>
 #include <QThread>
 #include <cstdio>
 #include <optional>
@@ -21,14 +21,43 @@ enum class TOverwritePolicy { Ask, Overwrite, Skip };
 
 // Shows the job on stderr: a line per file as it ends, on a terminal also a progress line that
 // is redrawn; the overwrite question on the terminal; the failures for the summary.
-class TCliConvertReport : public TConvertJobReport {
+class TCliConvertView {
 public:
-    TCliConvertReport(TCliContext& ctx, int total, TOverwritePolicy policy, QEventLoop& loop)
-        : m_ctx(ctx), m_total(total), m_policy(policy), m_loop(loop),
+    TCliConvertView(TCliContext& ctx, TConvertJob& job, TOverwritePolicy policy, QEventLoop& loop)
+        : m_ctx(ctx), m_job(job), m_total(int(job.Files().size())), m_policy(policy),
           m_tty(::isatty(STDERR_FILENO) == 1),
-          m_canAsk(::isatty(STDIN_FILENO) == 1 && ::isatty(STDERR_FILENO) == 1) {}
+          m_canAsk(::isatty(STDIN_FILENO) == 1 && ::isatty(STDERR_FILENO) == 1) {
+        QObject::connect(&job, &TConvertJob::fileStarted,
+                         [this](int, int index, const QString& input, const QString& output, int) {
+                             fileStarted(index, input, output);
+                         });
+        QObject::connect(&job, &TConvertJob::fileProgress, [this](int, int index, int percent) {
+            if (m_tty)
+                showProgress(index, percent);
+        });
+        QObject::connect(&job, &TConvertJob::fileFinished,
+                         [this](int, int index, const QString& input, const QString& output,
+                                TConvertOutcome outcome, const QString& text) {
+                             fileFinished(index, input, output, outcome, text);
+                         });
+        QObject::connect(&job, &TJob::question, &job,
+                         [this](const QString& text, TJobButtons) { answer(text); });
+        QObject::connect(&job, &TJob::message, [this](TJobSeverity, const QString& text) {
+            endProgressLine();
+            m_ctx.Err << "sondrel-cli: " << text << Qt::endl;
+        });
+        QObject::connect(&job, &TJob::finished, [this, &loop](TJobOutcome outcome, const QString&) {
+            endProgressLine();
+            if (outcome == TJobOutcome::Stopped)
+                m_ctx.Err << "Stopped." << Qt::endl;
+            loop.quit();
+        });
+    }
 
-    void FileStarted(int, int index, const QString& input, const QString& output, int) override {
+    const QStringList& failures() const { return m_failures; }
+
+private:
+    void fileStarted(int index, const QString& input, const QString& output) {
         if (m_tty) {
             showProgress(index, 0);
         } else {
@@ -37,12 +66,8 @@ public:
         }
         m_names[index] = QFileInfo(input).fileName();
     }
-    void Progress(int, int index, int percent) override {
-        if (m_tty)
-            showProgress(index, percent);
-    }
-    void FileFinished(int, int index, const QString& input, const QString& output,
-                      TConvertOutcome outcome, const QString& text) override {
+    void fileFinished(int index, const QString& input, const QString& output,
+                      TConvertOutcome outcome, const QString& text) {
         endProgressLine();
         QString what;
         switch (outcome) {
@@ -51,8 +76,9 @@ public:
             m_ctx.Out << output << Qt::endl;
             break;
         case TConvertOutcome::Skipped:
-            what = m_declinedQuietly ? QStringLiteral("skipped (exists; --overwrite replaces it)")
-                                     : QStringLiteral("skipped (exists)");
+            what = m_declinedQuietly.remove(output)
+                       ? QStringLiteral("skipped (exists; --overwrite replaces it)")
+                       : QStringLiteral("skipped (exists)");
             break;
         case TConvertOutcome::Failed:
             what = QStringLiteral("failed: ") + text;
@@ -63,35 +89,28 @@ public:
             m_failures << input + QStringLiteral(": stopped");
             break;
         }
-        m_declinedQuietly = false;
         m_ctx.Err << '[' << index + 1 << '/' << m_total << "] " << input << " -> " << output << ": "
                   << what << Qt::endl;
         m_names.erase(index);
     }
-    bool AskOverwrite(const QString& question, const QString&) override {
-        if (m_policy != TOverwritePolicy::Ask)
-            return m_policy == TOverwritePolicy::Overwrite;
-        if (!m_canAsk) {
-            m_declinedQuietly = true;
-            return false;
+    // The output folder is made at once, as --out promises; the overwrite question follows the
+    // policy, or the terminal's answer.
+    void answer(const QString& question) {
+        if (m_job.PendingQuestion() == TJobQuestion::CreateOutputFolder)
+            return m_job.Answer(TJobAnswer::Yes);
+        bool yes = false;
+        if (m_policy != TOverwritePolicy::Ask) {
+            yes = m_policy == TOverwritePolicy::Overwrite;
+        } else if (!m_canAsk) {
+            m_declinedQuietly.insert(question.section(QStringLiteral(" has existed"), 0, 0));
+        } else {
+            endProgressLine();
+            m_ctx.Err << question << " [y/N] " << Qt::flush;
+            char line[64] = {};
+            yes = std::fgets(line, sizeof line, stdin) && (line[0] == 'y' || line[0] == 'Y');
         }
-        endProgressLine();
-        m_ctx.Err << question << " [y/N] " << Qt::flush;
-        char line[64] = {};
-        if (!std::fgets(line, sizeof line, stdin))
-            return false;
-        return line[0] == 'y' || line[0] == 'Y';
+        m_job.Answer(yes ? TJobAnswer::Yes : TJobAnswer::No);
     }
-    void Finished(bool stopped) override {
-        endProgressLine();
-        if (stopped)
-            m_ctx.Err << "Stopped." << Qt::endl;
-        m_loop.quit();
-    }
-
-    const QStringList& failures() const { return m_failures; }
-
-private:
     void showProgress(int index, int percent) {
         m_ctx.Err << "\r\033[K[" << index + 1 << '/' << m_total << "] " << m_names[index] << ' '
                   << percent << '%' << Qt::flush;
@@ -104,13 +123,13 @@ private:
     }
 
     TCliContext& m_ctx;
+    TConvertJob& m_job;
     int m_total;
     TOverwritePolicy m_policy;
-    QEventLoop& m_loop;
     bool m_tty;
     bool m_canAsk;
     bool m_lineOpen = false;
-    bool m_declinedQuietly = false;
+    QSet<QString> m_declinedQuietly; // outputs refused for want of a terminal to ask on
     std::map<int, QString> m_names;
     QStringList m_failures;
 };
@@ -182,19 +201,21 @@ int RunConvertCommand(TCliContext& ctx, const QStringList& args) {
         return ctx.usageError(QStringLiteral("convert needs at least one file"));
 
     LoadOptions();
+    TAppOptions options = AppOptions;
     if (outDir)
-        AppOptions.OutputFolder = *outDir;
-    const QString folder = AppOptions.OutputFolder;
-    if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
-        return ctx.failure(QStringLiteral("Cannot create ") + folder);
+        options.OutputFolder = *outDir;
+    const QString folder = options.OutputFolder;
     for (QString& f : files)
         f = QFileInfo(f).absoluteFilePath();
 
     QEventLoop loop;
-    TCliConvertReport report(ctx, int(files.size()), policy, loop);
     int converted = 0, skipped = 0, failed = 0;
+    QStringList failures;
     {
-        TConvertJob job(files, *route, &report, std::min<int>(jobs, int(files.size())));
+        TConvertJob job(files, *route, options, TDiscFields(),
+                        std::min<int>(jobs, int(files.size())));
+        job.SetPace(0); // nobody watches a bar here
+        TCliConvertView view(ctx, job, policy, loop);
         TStopOnSignal stopOnSignal([&job] { job.Stop(); });
         job.Start();
         if (!job.IsFinished())
@@ -202,10 +223,13 @@ int RunConvertCommand(TCliContext& ctx, const QStringList& args) {
         converted = job.Converted();
         skipped = job.Skipped();
         failed = job.Failed();
+        failures = view.failures();
     }
+    if (!QFileInfo(folder).isDir())
+        return ExitFailed; // the folder could not be made; the job said why
     ctx.Err << "Converted " << converted << ", skipped " << skipped << ", failed " << failed
             << " of " << files.size() << " files into " << QDir(folder).absolutePath() << Qt::endl;
-    for (const QString& f : report.failures())
+    for (const QString& f : failures)
         ctx.Err << "  failed: " << f << Qt::endl;
     return failed == 0 && converted + skipped == files.size() ? ExitOk : ExitFailed;
 }

@@ -1,6 +1,6 @@
 #include "DiscOpener.h"
 
-#include "cdrip/CdAccess.h"
+#include "disc/CdAccess.h"
 #include "settings/SettingsStore.h"
 
 bool TakeOption(const QStringList& args, int& i, const QString& name, QString& value,
@@ -35,7 +35,7 @@ int OpenDiscForCommand(TCliContext& ctx, int drive, TDiscSession& session) {
         return ctx.failure(session.StatusText);
     if (!session.AudioCdPresent())
         return ctx.failure(StatusNoAudioCd);
-    session.ReadDisc();
+    session.ReadDisc(LoadDiscTexts(session.CurrentDiscKey()));
     if (session.Rows.empty())
         return ctx.failure(session.StatusText);
     return ExitOk;

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "CliContext.h"
-#include "cdrip/DiscSession.h"
+#include "disc/DiscSession.h"
 
 #include <QString>
 #include <QStringList>

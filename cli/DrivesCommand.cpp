@@ -1,6 +1,6 @@
 #include "Commands.h"
-#include "cdrip/CdAccess.h"
-#include "cdrip/DiscSession.h"
+#include "disc/CdAccess.h"
+#include "disc/DiscSession.h"
 
 int RunDrivesCommand(TCliContext& ctx, const QStringList& args) {
     if (!args.isEmpty())

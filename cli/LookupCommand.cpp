@@ -3,47 +3,13 @@
 #include "Commands.h"
 #include "DiscOpener.h"
 #include "audio/Genres.h"
-#include "cddb/CddbMessageEvent.h"
-#include "cddb/QueryCDDBThread.h"
+#include "cddb/DiscFieldsModel.h"
+#include "cddb/LookupJob.h"
+#include "settings/AppOptions.h"
 #include "settings/SettingsError.h"
+#include "settings/SettingsStore.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
-
-namespace {
-
-const QString NoMatchNotice = QStringLiteral("No match found,perhaps:\n1.No information in CDDB "
-                                             "server\n2.error CDDB options\n3.check the network");
-
-// Takes message 2129 off the worker and ends the wait.
-class TLookupReceiver : public QObject {
-public:
-    QEventLoop Loop;
-    bool Arrived = false;
-    int WParam = 0;
-    TCddbMessageEvent::Outcome How = TCddbMessageEvent::QueryFailed;
-    QString Detail;
-
-    bool event(QEvent* e) override {
-        if (e->type() != TCddbMessageEvent::MessageType)
-            return QObject::event(e);
-        const auto* m = static_cast<const TCddbMessageEvent*>(e);
-        Arrived = true;
-        WParam = m->WParam;
-        How = m->How;
-        Detail = m->Detail;
-        Loop.quit();
-        return true;
-    }
-};
-
-QString genreName(int position) {
-    if (position >= 1 && position <= GenreCount)
-        return QString::fromUtf8(GenreNames[size_t(position - 1)]);
-    return QString();
-}
-
-} // namespace
 
 int RunLookupCommand(TCliContext& ctx, const QStringList& args) {
     int drive = 0;
@@ -113,35 +79,31 @@ int RunLookupCommand(TCliContext& ctx, const QStringList& args) {
         return ctx.failure(e.text());
     }
 
-    TTOC toc{};
-    if (ModifyCDParms(session.Handle, CdParmTocMsf, 1) == 0 || ReadTOC(session.Handle, &toc) != 1)
-        return ctx.failure(QStringLiteral("Error while reading TOC information!"));
-
     ctx.Err << "Querying " << AppOptions.Server << " ..." << Qt::endl;
     TDiscFieldsModel model(session);
-    TLookupReceiver receiver;
-    auto settings = TQueryCDDBThread::Settings::fromAppOptions();
+    auto settings = TQueryCDDBThread::Settings::From(AppOptions);
     settings.TimeoutSeconds = timeout;
-    QPointer<TQueryCDDBThread> worker = TQueryCDDBThread::Start(
-        &receiver, &model, toc.FirstTrack, toc.LastTrack, session.Handle, settings);
-    receiver.Loop.exec();
-    // The worker ends right after its message; let it go before the model and session do.
-    if (worker)
-        worker->wait();
-    QCoreApplication::sendPostedEvents();
+    TLookupJob job(session.Handle, settings, &model);
+    QEventLoop loop;
+    QObject::connect(&job, &TJob::finished, &loop, &QEventLoop::quit);
+    job.Start();
+    if (!job.IsFinished())
+        loop.exec();
 
-    if (receiver.WParam == TCddbMessageEvent::NoMatch) {
-        ctx.Out << NoMatchNotice << Qt::endl;
+    if (job.Outcome() == TJobOutcome::Failed && job.Result() == TCddbMessageEvent::NoMatchFound) {
+        ctx.Out << TLookupJob::NoMatchNotice << Qt::endl;
         return ExitFailed;
     }
-    if (receiver.How == TCddbMessageEvent::QueryFailed)
-        return ctx.failure(QStringLiteral("The CDDB query failed: %1").arg(receiver.Detail));
+    if (job.FirstTrack() == 0)
+        return ctx.failure(QStringLiteral("Error while reading TOC information!"));
+    if (job.Result() == TCddbMessageEvent::QueryFailed)
+        return ctx.failure(QStringLiteral("The CDDB query failed: %1").arg(job.Detail()));
 
     const TDiscFields& f = model.fields();
     ctx.Out << "Artist: " << f.Artist << '\n'
             << "Album: " << f.Album << '\n'
             << "Year: " << f.Year << '\n'
-            << "Genre: " << genreName(f.Genre) << '\n'
+            << "Genre: " << GenreBoxText(f.Genre) << '\n'
             << "No.\tTitle\n";
     for (const TTrackRow& row : model.rows())
         ctx.Out << row.Number << '\t' << row.Title << '\n';
@@ -149,12 +111,12 @@ int RunLookupCommand(TCliContext& ctx, const QStringList& args) {
 
     if (save) {
         try {
-            session.SaveDiscTexts();
+            SaveDiscTexts(session.Key, session.Texts());
         } catch (const TSettingsError& e) {
             return ctx.failure(e.text());
         }
     }
-    if (receiver.How != TCddbMessageEvent::TitlesApplied)
+    if (job.Result() != TCddbMessageEvent::TitlesApplied)
         return ctx.failure(QStringLiteral("The CDDB records hold no track titles for this disc."));
     return ExitOk;
 }

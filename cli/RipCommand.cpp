@@ -2,10 +2,12 @@
 #include "DiscOpener.h"
 #include "StopOnSignal.h"
 #include "audio/Genres.h"
+#include "audio/Helpers.h"
 #include "cdrip/RipJob.h"
-#include "cdrip/RipJobReport.h"
-#include "settings/Helpers.h"
+#include "encode/OutputFormats.h"
+#include "settings/AppOptions.h"
 #include "settings/SettingsError.h"
+#include "settings/SettingsStore.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -35,77 +37,74 @@ std::optional<std::set<int>> parseTrackList(const QString& text) {
 }
 
 // Shows the job on stderr: one line per track, a progress line on a terminal, the messages.
-class TCliRipReport : public TRipJobReport {
+class TCliRipView {
 public:
-    TCliRipReport(TCliContext& ctx, int total, bool encoded, QEventLoop& loop)
-        : m_ctx(ctx), m_total(total), m_encoded(encoded), m_loop(loop),
-          m_tty(::isatty(STDERR_FILENO) == 1) {}
+    TCliRipView(TCliContext& ctx, TRipJob& job, QEventLoop& loop)
+        : m_ctx(ctx), m_total(job.Total()), m_tty(::isatty(STDERR_FILENO) == 1) {
+        const bool encoded = job.Format() != FormatWav;
+        QObject::connect(&job, &TRipJob::trackStarted,
+                         [this](int number, const QString& title, int completed) {
+                             endProgressLine();
+                             m_ctx.Err << "Track " << TwoDigit(number) << " (" << completed + 1
+                                       << " of " << m_total << "): " << title << Qt::endl;
+                             m_hint = QStringLiteral("Extracting...");
+                         });
+        QObject::connect(&job, &TRipJob::trackEnded,
+                         [this, encoded](int, const QString&, const QString& wavPath, int code) {
+                             endProgressLine();
+                             if (encoded) {
+                                 // The track's outcome comes with trackFinished, after encoding.
+                                 if (code != 0)
+                                     m_ctx.Err << "  rip failed" << Qt::endl;
+                                 return;
+                             }
+                             trackDone(code == 0, wavPath);
+                         });
+        QObject::connect(&job, &TRipJob::encodingStarted,
+                         [this](int, const QString&, const QString& path) {
+                             endProgressLine();
+                             m_ctx.Err << "  encoding to " << path << Qt::endl;
+                         });
+        QObject::connect(&job, &TRipJob::trackFinished,
+                         [this](int, const QString&, const QString& path, bool ok) {
+                             endProgressLine();
+                             trackDone(ok, path);
+                         });
+        QObject::connect(&job, &TJob::hint, [this](const QString& text) {
+            m_hint = text;
+            if (m_tty)
+                showProgress(0);
+        });
+        QObject::connect(&job, &TJob::progress, [this](int percent) {
+            if (m_tty)
+                showProgress(percent);
+        });
+        QObject::connect(&job, &TJob::message, [this](TJobSeverity, const QString& text) {
+            endProgressLine();
+            m_ctx.Err << "sondrel-cli: " << text << Qt::endl;
+        });
+        // The command line makes a missing output folder at once, as its --out promises.
+        QObject::connect(&job, &TJob::question, &job,
+                         [&job](const QString&, TJobButtons) { job.Answer(TJobAnswer::Yes); });
+        // A halted drive stops the rip as the user would.
+        QObject::connect(&job, &TRipJob::halted, &job, [&job] { job.Stop(); });
+        QObject::connect(&job, &TJob::finished, [this, &loop](TJobOutcome outcome, const QString&) {
+            endProgressLine();
+            if (outcome == TJobOutcome::Stopped)
+                m_ctx.Err << "Stopped." << Qt::endl;
+            loop.quit();
+        });
+    }
 
-    void TrackStarted(int number, const QString& title, int completed) override {
-        endProgressLine();
-        m_ctx.Err << "Track " << TwoDigit(number) << " (" << completed + 1 << " of " << m_total
-                  << "): " << title << Qt::endl;
-        m_hint = QStringLiteral("Extracting...");
-    }
-    void TrackEnded(int, const QString&, const QString& wavPath, int errorCode) override {
-        endProgressLine();
-        if (m_encoded) {
-            // The track's outcome comes with TrackFinished, after encoding.
-            if (errorCode != 0)
-                m_ctx.Err << "  rip failed" << Qt::endl;
-            return;
-        }
-        if (errorCode == 0) {
-            m_ctx.Err << "  done" << Qt::endl;
-            m_ctx.Out << wavPath << Qt::endl;
-            ++m_ripped;
-        } else {
-            m_ctx.Err << "  failed" << Qt::endl;
-        }
-    }
-    void EncodingStarted(int, const QString&, const QString& path) override {
-        endProgressLine();
-        m_ctx.Err << "  encoding to " << path << Qt::endl;
-    }
-    void TrackFinished(int, const QString&, const QString& path, bool ok) override {
-        endProgressLine();
+private:
+    void trackDone(bool ok, const QString& path) {
         if (ok) {
             m_ctx.Err << "  done" << Qt::endl;
             m_ctx.Out << path << Qt::endl;
-            ++m_ripped;
         } else {
             m_ctx.Err << "  failed" << Qt::endl;
         }
     }
-    void Hint(const QString& text) override {
-        m_hint = text;
-        if (m_tty)
-            showProgress(0);
-    }
-    void BarCaption(const QString&) override {}
-    void Progress(int percent) override {
-        if (m_tty)
-            showProgress(percent);
-    }
-    void Message(const QString& text) override {
-        endProgressLine();
-        m_ctx.Err << "sondrel-cli: " << text << Qt::endl;
-    }
-    void Halted() override {
-        m_halted = true;
-        m_loop.quit();
-    }
-    void Finished(bool stopped) override {
-        endProgressLine();
-        if (stopped)
-            m_ctx.Err << "Stopped." << Qt::endl;
-        m_loop.quit();
-    }
-
-    bool halted() const { return m_halted; }
-    int ripped() const { return m_ripped; }
-
-private:
     void showProgress(int percent) {
         m_ctx.Err << "\r  " << m_hint << ' ' << percent << "%   " << Qt::flush;
         m_lineOpen = true;
@@ -118,12 +117,8 @@ private:
 
     TCliContext& m_ctx;
     int m_total;
-    bool m_encoded;
-    QEventLoop& m_loop;
     bool m_tty;
     bool m_lineOpen = false;
-    bool m_halted = false;
-    int m_ripped = 0;
     QString m_hint;
 };
 
@@ -208,13 +203,21 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
     TDiscSession session;
     if (const int rc = OpenDiscForCommand(ctx, drive, session); rc != ExitOk)
         return rc;
-    const int outputFormat = format.value_or(AppOptions.OutputFormat);
-    if (FormatName(outputFormat).isEmpty())
+    // The job gets the settings as they are stored, with this command's choices on top.
+    TAppOptions options = AppOptions;
+    options.OutputFormat = format.value_or(options.OutputFormat);
+    if (FormatName(options.OutputFormat).isEmpty())
         return ctx.usageError(
             QStringLiteral("the OutputFormat setting %1 names no format; use --format")
-                .arg(outputFormat));
+                .arg(options.OutputFormat));
     if (keepWav)
-        AppOptions.IsKeepWav = true;
+        options.IsKeepWav = true;
+    if (outDir)
+        options.OutputFolder = *outDir;
+    if (normalize) {
+        options.IsNormalize = true;
+        options.NormalizePercent = *normalize;
+    }
     // The disc fields start from cd.dat; the command line overrides them.
     if (artist)
         session.Fields.Artist = *artist;
@@ -226,18 +229,21 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
         session.Fields.Comment = *comment;
     if (genre)
         session.Fields.Genre = *genre;
-    if (outDir)
-        AppOptions.OutputFolder = *outDir;
-    if (normalize) {
-        AppOptions.IsNormalize = true;
-        AppOptions.NormalizePercent = *normalize;
-    }
     std::set<int> known;
-    for (TTrackRow& row : session.Rows) {
+    QList<TRipTrack> selected;
+    for (size_t i = 0; i < session.Rows.size(); ++i) {
+        TTrackRow& row = session.Rows[i];
         known.insert(row.Number);
         if (const auto it = titles.find(row.Number); it != titles.end())
             row.Title = it->second;
-        row.Checked = !tracks || tracks->count(row.Number) > 0;
+        // A data track is ripped only when it is named: as audio it is noise.
+        row.Checked = tracks ? tracks->count(row.Number) > 0 : row.IsAudio;
+        if (!tracks && !row.IsAudio)
+            ctx.Err << "Track " << TwoDigit(row.Number)
+                    << " is a data track: skipped (name it with --tracks to rip it anyway)"
+                    << Qt::endl;
+        if (row.Checked)
+            selected << TRipTrack{int(i + 1), row.Title};
     }
     for (const auto& [n, title] : titles)
         if (!known.count(n))
@@ -247,35 +253,34 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
             if (!known.count(n))
                 return ctx.usageError(QStringLiteral("--tracks: the disc has no track %1").arg(n));
 
-    const QString folder = AppOptions.OutputFolder;
-    if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
-        return ctx.failure(QStringLiteral("Cannot create ") + folder);
-
-    const QStringList entries = session.CheckedEntries();
     QEventLoop loop;
-    TCliRipReport report(ctx, int(entries.size()), FormatName(outputFormat) != "WAV", loop);
-    int failed = 0;
+    int ripped = 0;
+    bool ok = false;
+    QString folder = options.OutputFolder;
     {
-        TRipJob job(session.Handle, entries, outputFormat, &report);
-        job.SetDiscFields(session.Fields);
+        TRipJob job(session.Handle, selected, options, session.Fields);
+        job.SetPace(0); // nobody watches a bar here
+        TCliRipView view(ctx, job, loop);
         // Ctrl+C or a termination request stops the job as the Stop button does, so the
         // current file keeps a header that matches its data.
         TStopOnSignal stopOnSignal([&job] { job.Stop(); });
-        if (job.Start() && !job.IsFinished())
-            loop.exec();
+        job.Start();
         if (!job.IsFinished())
-            job.Stop(); // halted by the drive: stop as the user would
-        failed = job.Failed();
+            loop.exec();
+        ripped = job.Succeeded();
+        ok = job.Outcome() == TJobOutcome::Done;
     }
-    ctx.Err << "Ripped " << report.ripped() << " of " << entries.size() << " tracks into "
+    if (!QFileInfo(folder).isDir())
+        return ExitFailed; // the folder could not be made; the job said why
+    ctx.Err << "Ripped " << ripped << " of " << selected.size() << " tracks into "
             << QDir(folder).absolutePath() << Qt::endl;
 
     // Keep the titles and disc fields for this disc, as the main window does when it closes.
     try {
-        session.SaveDiscTexts();
+        SaveDiscTexts(session.Key, session.Texts());
     } catch (const TSettingsError& e) {
         ctx.failure(e.text());
         return ExitFailed;
     }
-    return failed == 0 && report.ripped() == entries.size() ? ExitOk : ExitFailed;
+    return ok && ripped == selected.size() ? ExitOk : ExitFailed;
 }

@@ -1,15 +1,15 @@
 #include "convert/ConvertJob.h"
 
-#include "convert/ConvertJobReport.h"
+#include "audio/Helpers.h"
 #include "convert/ConvertLane.h"
-#include "settings/AppOptions.h"
-#include "settings/Helpers.h"
+#include "encode/OutputFormats.h"
 
 #include <QFileInfo>
 
 TConvertJob::TConvertJob(const QStringList& files, const TConvertRoute& route,
-                         TConvertJobReport* report, int lanes)
-    : m_files(files), m_route(route), m_report(report) {
+                         const TAppOptions& options, const TDiscFields& disc, int lanes,
+                         QObject* parent)
+    : TJob(parent), m_files(files), m_route(route), m_options(options), m_disc(disc) {
     const int count = std::max(1, lanes);
     for (int i = 0; i < count; ++i)
         m_lanes.push_back(std::make_unique<TConvertLane>(this, i));
@@ -20,34 +20,45 @@ TConvertJob::~TConvertJob() {
         lane->StopOutput();
 }
 
+void TConvertJob::SetPace(int ms) {
+    assertOwnThread();
+    m_pace = std::max(0, ms);
+    for (auto& lane : m_lanes)
+        lane->SetDoneDelay(m_pace);
+}
+
 QString TConvertJob::OutputPathOf(const QString& input) const {
-    return WithTrailingBackslash(AppOptions.OutputFolder) + QFileInfo(input).completeBaseName() +
+    return WithTrailingBackslash(m_options.OutputFolder) + QFileInfo(input).completeBaseName() +
            FormatExtension(m_route.Format);
 }
 
 void TConvertJob::Start() {
+    assertOwnThread();
     if (m_started)
         return;
     m_started = true;
-    if (m_files.isEmpty()) {
-        finish(false);
-        return;
-    }
+    if (m_files.isEmpty())
+        return finish(false);
+    withOutputFolder(m_options.OutputFolder, [this] { begin(); });
+}
+
+void TConvertJob::begin() {
     for (auto& lane : m_lanes)
         lane->Kick();
 }
 
 void TConvertJob::Stop() {
-    if (m_finished)
+    assertOwnThread();
+    if (IsFinished())
         return;
+    m_questions.clear();
     for (auto& lane : m_lanes) {
         const int index = lane->CurrentFile();
         lane->StopOutput();
         if (index >= 0) {
             ++m_failed;
-            m_report->FileFinished(lane->Number(), index, m_files[index],
-                                   OutputPathOf(m_files[index]), TConvertOutcome::Stopped,
-                                   QString());
+            emit fileFinished(lane->Number(), index, m_files[index], OutputPathOf(m_files[index]),
+                              TConvertOutcome::Stopped, QString());
         }
     }
     finish(true);
@@ -73,16 +84,41 @@ void TConvertJob::releaseOutput(const QString& path) {
             lane->Kick();
 }
 
-void TConvertJob::fileFinished(int lane, int index, const QString& input, const QString& output,
-                               int outcome, const QString& text) {
-    const auto o = TConvertOutcome(outcome);
-    if (o == TConvertOutcome::Converted)
+void TConvertJob::askOverwrite(TConvertLane* lane, const QString& output) {
+    m_questions.emplace_back(lane, output);
+    if (!m_asking)
+        askNext();
+}
+
+void TConvertJob::askNext() {
+    if (m_questions.empty() || IsFinished())
+        return;
+    const auto [lane, output] = m_questions.front();
+    m_questions.pop_front();
+    m_asking = true;
+    ask(TJobQuestion::ReplaceFile, output + QStringLiteral(" has existed, overite it?"),
+        TJobButtons::YesNo, [this, lane = lane](TJobAnswer answer) {
+            m_asking = false;
+            lane->OverwriteAnswered(answer == TJobAnswer::Yes);
+            askNext();
+        });
+}
+
+void TConvertJob::fileBegun(int lane, int index, const QString& input, const QString& output) {
+    emit currentItem(index + 1, int(m_files.size()), input);
+    emit fileStarted(lane, index, input, output, Completed());
+}
+
+void TConvertJob::fileFinishedOnLane(int lane, int index, const QString& input,
+                                     const QString& output, TConvertOutcome outcome,
+                                     const QString& text) {
+    if (outcome == TConvertOutcome::Converted)
         ++m_converted;
-    else if (o == TConvertOutcome::Skipped)
+    else if (outcome == TConvertOutcome::Skipped)
         ++m_skipped;
     else
         ++m_failed;
-    m_report->FileFinished(lane, index, input, output, o, text);
+    emit fileFinished(lane, index, input, output, outcome, text);
 }
 
 void TConvertJob::laneIdle() {
@@ -91,8 +127,14 @@ void TConvertJob::laneIdle() {
 }
 
 void TConvertJob::finish(bool stopped) {
-    if (m_finished)
+    if (IsFinished())
         return;
-    m_finished = true;
-    m_report->Finished(stopped);
+    const TJobOutcome outcome = stopped         ? TJobOutcome::Stopped
+                                : m_failed == 0 ? TJobOutcome::Done
+                                                : TJobOutcome::Failed;
+    finishWith(outcome, QStringLiteral("Converted %1, skipped %2, failed %3 of %4 files")
+                            .arg(m_converted)
+                            .arg(m_skipped)
+                            .arg(m_failed)
+                            .arg(m_files.size()));
 }

@@ -1,46 +1,57 @@
 // The batch convert job: converts a list of files, each into the output folder with the
-// route's output format, reporting to a TConvertJobReport. Headless; the conversion dialog and
-// the command line present it. Runs on the GUI (main) thread and needs its event loop.
+// route's output format. Headless; the conversion dialog and the command line present it
+// through its signals. Runs on the GUI (main) thread and needs its event loop.
 //
-// The files are shared out among one or more lanes (TConvertLane), each with its own set of
-// components, driven one file at a time by the events of type 2130 it posts to itself. The
-// dialog uses one lane; the command line one per core. All the job's state lives on the GUI
-// thread; the lanes' outputs only reach it through their done and progress events.
+// The files are shared out among one or more lanes (TConvertLane), each with its own input
+// components and encode step, driven one file at a time by the events of type 2130 it posts to
+// itself. The dialog uses one lane; the command line one per core. All the job's state lives on
+// the GUI thread; the lanes' outputs only reach it through their done and progress events. The
+// overwrite questions of the lanes are asked one at a time; a lane waits for its answer.
 #pragma once
 
+#include "audio/DiscFields.h"
+#include "audio/Job.h"
 #include "convert/ConvertKinds.h"
-#include "settings/SettingsStore.h"
+#include "settings/TAppOptions.h"
 
-#include <QObject>
 #include <QSet>
 #include <QStringList>
+#include <deque>
 #include <memory>
 #include <vector>
 
-class TConvertJobReport;
 class TConvertLane;
 
-class TConvertJob : public QObject {
+// How one file ended.
+enum class TConvertOutcome {
+    Converted, // the output's run ended without failure
+    Skipped,   // its output existed and was not to be overwritten
+    Failed,    // the input could not be read or the output's run failed; the text says why
+    Stopped,   // the job was stopped while the file was being converted
+};
+
+class TConvertJob : public TJob {
+    Q_OBJECT
 public:
-    // `files` are full paths, converted in this order. `report` must outlive the job.
-    // `lanes` below 1 counts as 1.
-    TConvertJob(const QStringList& files, const TConvertRoute& route, TConvertJobReport* report,
-                int lanes = 1);
+    // `files` are full paths, converted in this order, into options.OutputFolder with the
+    // encoders' settings of `options`; `disc` gives the Ogg Vorbis and FLAC comments (the title
+    // is the output's base name). `lanes` below 1 counts as 1.
+    TConvertJob(const QStringList& files, const TConvertRoute& route, const TAppOptions& options,
+                const TDiscFields& disc, int lanes = 1, QObject* parent = nullptr);
     ~TConvertJob() override;
 
-    // The disc fields the Ogg Vorbis and FLAC comments take (the title is the output's base
-    // name); set before Start.
-    void SetDiscFields(const TDiscFields& fields) { m_disc = fields; }
-    const TDiscFields& DiscFields() const { return m_disc; }
+    // The wait before each file's done event, 300 ms by default (see TAuOutput::DoneDelay);
+    // 0 on the command line. Set before Start.
+    void SetPace(int ms);
 
-    // Posts each lane its first 2130 event; the first files start once the event loop runs.
-    // With no files the job finishes at once.
-    void Start();
+    // Asks "<folder>,the output folder does not exist.\r\ncreates a new folder?" first when the
+    // output folder is missing (No cancels), then posts each lane its first 2130 event; the
+    // first files start once the event loop runs. With no files the job finishes at once.
+    void Start() override;
     // Stops every running output and waits for it, then finishes. The files being written
-    // stay as far as they were written. Nothing is reported after Finished.
-    void Stop();
+    // stay as far as they were written. Nothing is emitted after finished.
+    void Stop() override;
 
-    bool IsFinished() const { return m_finished; }
     int Converted() const { return m_converted; }
     int Skipped() const { return m_skipped; }
     int Failed() const { return m_failed; }
@@ -48,10 +59,24 @@ public:
     int Completed() const { return m_converted + m_skipped + m_failed; }
     const QStringList& Files() const { return m_files; }
     const TConvertRoute& Route() const { return m_route; }
+    const TDiscFields& DiscFields() const { return m_disc; }
+    const TAppOptions& Options() const { return m_options; }
+    int Pace() const { return m_pace; }
     int LaneCount() const { return int(m_lanes.size()); }
     // Output path of a file: OutputFolder with a trailing separator, then the file's name
     // without its folder and with its extension replaced by the format's.
     QString OutputPathOf(const QString& input) const;
+
+signals:
+    // File `index` (0-based position in the list) starts on lane `lane`; `completed` files were
+    // done before it.
+    void fileStarted(int lane, int index, const QString& input, const QString& output,
+                     int completed);
+    // 0..100 percent of file `index`.
+    void fileProgress(int lane, int index, int percent);
+    // File `index` has ended; `text` says why for Failed, else it is empty.
+    void fileFinished(int lane, int index, const QString& input, const QString& output,
+                      TConvertOutcome outcome, const QString& text);
 
 private:
     friend class TConvertLane;
@@ -61,22 +86,30 @@ private:
     // Marks `path` as being written by a lane; false when another lane writes it now.
     bool claimOutput(const QString& path);
     void releaseOutput(const QString& path);
-    void fileFinished(int lane, int index, const QString& input, const QString& output, int outcome,
-                      const QString& text);
+    // Asks whether `output` may be replaced; the lane hears the answer through
+    // OverwriteAnswered. One question at a time: the others wait their turn.
+    void askOverwrite(TConvertLane* lane, const QString& output);
+    void askNext();
+    void fileBegun(int lane, int index, const QString& input, const QString& output);
+    void fileFinishedOnLane(int lane, int index, const QString& input, const QString& output,
+                            TConvertOutcome outcome, const QString& text);
     void laneIdle();
     void finish(bool stopped);
+    void begin();
 
     QStringList m_files;
     TConvertRoute m_route;
-    TConvertJobReport* m_report;
+    TAppOptions m_options;
     TDiscFields m_disc;
+    int m_pace = 300;
     std::vector<std::unique_ptr<TConvertLane>> m_lanes;
-    QSet<QString> m_busyOutputs; // outputs a lane is writing now
-    int m_fileIndex = 0;         // position of the next file to take
+    QSet<QString> m_busyOutputs;                               // outputs a lane is writing now
+    std::deque<std::pair<TConvertLane*, QString>> m_questions; // waiting to be asked
+    bool m_asking = false;
+    int m_fileIndex = 0; // position of the next file to take
     int m_idleLanes = 0;
     int m_converted = 0;
     int m_skipped = 0;
     int m_failed = 0;
     bool m_started = false;
-    bool m_finished = false;
 };

@@ -1,20 +1,19 @@
-// One lane of a convert job: one set of input and output components that converts one file
-// at a time. Each step runs in the handler of an event of type 2130 the lane posts to itself:
-// 0 take the next file, 1 the current file has just been finished or skipped. GUI (main)
-// thread only; the outputs' done events arrive through the framework's dispatcher.
+// One lane of a convert job: its own input components and encode step, converting one file at
+// a time. Each step runs in the handler of an event of type 2130 the lane posts to itself: 0
+// take the next file, 1 the current file has just been finished or skipped. GUI (main) thread
+// only; the outputs' done events arrive through the framework's dispatcher.
 #pragma once
 
 #include <QEvent>
 #include <QObject>
 #include <QString>
 
-class TAuFileOut;
-class TAuOutput;
+class TAuInput;
 class TConvertJob;
+class TEncodeStep;
 class TMP3In;
 class TWMIn;
 class TWaveIn;
-class TAuInput;
 
 constexpr QEvent::Type ConvertStepEvent = QEvent::Type(2130);
 
@@ -27,14 +26,14 @@ public:
     void Kick();
     // Stops the running output and waits for it; no handler of this lane runs afterwards.
     void StopOutput();
+    void SetDoneDelay(int ms);
+    // The answer to the overwrite question of the current file.
+    void OverwriteAnswered(bool overwrite);
     // Index of the file being converted, -1 when none.
     int CurrentFile() const { return m_current; }
     // True while the lane holds a file whose output another lane is writing.
     bool IsWaiting() const { return m_waiting >= 0; }
     int Number() const { return m_number; }
-    // The output of a format, made on first use; raises EAuException when its codec library
-    // cannot be loaded.
-    TAuFileOut* OutputOf(int format);
 
 protected:
     bool event(QEvent* e) override;
@@ -42,24 +41,19 @@ protected:
 private:
     void step(int wParam, int outcome, const QString& text);
     void finishCurrent(int outcome, const QString& text);
-    bool beginFile(int index);
+    void beginFile(int index);
     void startCurrent();
-    void writeId3v1FromInput(const QString& mp3);
     void post(int wParam, int outcome = 0, const QString& text = QString());
-    void outputDone(TAuOutput* sender);
 
     TConvertJob* m_job;
     int m_number;
-    // Components, owned through Qt parenthood. Outputs are made when first needed.
+    // Components, owned through Qt parenthood.
     TWaveIn* m_waveIn = nullptr;
     TMP3In* m_mp3In = nullptr;
     TWMIn* m_wmIn = nullptr;
-    TAuFileOut* m_outputs[6] = {};
-    TAuInput* m_input = nullptr;    // the input of the current file
-    TAuFileOut* m_output = nullptr; // the output of the current file
-    int m_current = -1;             // the file being converted
-    int m_waiting = -1;             // a file taken whose output another lane writes now
+    TEncodeStep* m_step = nullptr;
+    int m_current = -1; // the file being converted
+    int m_waiting = -1; // a file taken whose output another lane writes now
     QString m_outputPath;
-    bool m_running = false; // the current file's output was started
     bool m_stopped = false;
 };

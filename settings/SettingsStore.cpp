@@ -1,12 +1,13 @@
 #include "SettingsStore.h"
 
 #include "CddbServers.h"
-#include "Helpers.h"
 #include "IniFile.h"
 #include "SettingsError.h"
+#include "audio/Helpers.h"
 
 #include <QDir>
 #include <QStandardPaths>
+#include <algorithm>
 #include <optional>
 
 TAppOptions AppOptions;
@@ -185,9 +186,10 @@ void SaveOptions() {
     ini.save();
 }
 
-void LoadDiscInfo(const QString& key) {
+TDiscTexts LoadDiscTexts(const QString& key) {
+    TDiscTexts texts;
     if (key.isEmpty())
-        return;
+        return texts;
     const std::optional<TIniFile> ini = readDiscCache();
     auto read = [&](const char* k) -> std::optional<QString> {
         if (!ini)
@@ -199,22 +201,37 @@ void LoadDiscInfo(const QString& key) {
         const auto n = v ? parseInt(*v) : std::nullopt;
         return n.value_or(def);
     };
-    AppOptions.CDArtist = read("CDArtist").value_or(QString());
-    AppOptions.CDAlbum = read("CDAlbum").value_or(QString());
-    AppOptions.CDYear = read("CDYear").value_or(QString());
-    AppOptions.CDComment = read("CDComment").value_or(QString());
-    AppOptions.CDGenre = readInt("CDGenre", -1);
-    AppOptions.CDTrackNumber = readInt("CDTrackNumber", 100);
-    const int count = std::min(AppOptions.CDTrackNumber, 100);
+    texts.Fields.Artist = read("CDArtist").value_or(QString());
+    texts.Fields.Album = read("CDAlbum").value_or(QString());
+    texts.Fields.Year = read("CDYear").value_or(QString());
+    texts.Fields.Comment = read("CDComment").value_or(QString());
+    texts.Fields.Genre = readInt("CDGenre", -1);
+    texts.TrackNumber = readInt("CDTrackNumber", 100);
+    const int count = std::clamp(texts.TrackNumber, 0, 100);
     for (int n = 1; n <= count; ++n) {
-        const QString stored = ini ? ini->value(key, QString::number(n)).value_or(QString())
-                                   : QString();
-        AppOptions.Titles[n] =
-            stored.isEmpty() ? QStringLiteral("Track") + TwoDigit(n) : stored;
+        const QString stored =
+            ini ? ini->value(key, QString::number(n)).value_or(QString()) : QString();
+        texts.Titles[size_t(n)] = stored.isEmpty() ? QStringLiteral("Track") + TwoDigit(n) : stored;
     }
+    return texts;
 }
 
-void SaveDiscInfo(const QString& key, const TDiscFields& fields) {
+void LoadDiscInfo(const QString& key) {
+    if (key.isEmpty())
+        return;
+    const TDiscTexts texts = LoadDiscTexts(key);
+    AppOptions.CDArtist = texts.Fields.Artist;
+    AppOptions.CDAlbum = texts.Fields.Album;
+    AppOptions.CDYear = texts.Fields.Year;
+    AppOptions.CDComment = texts.Fields.Comment;
+    AppOptions.CDGenre = texts.Fields.Genre;
+    AppOptions.CDTrackNumber = texts.TrackNumber;
+    // Titles beyond the disc's count stay as they were.
+    for (int n = 1; n <= std::clamp(texts.TrackNumber, 0, 100); ++n)
+        AppOptions.Titles[size_t(n)] = texts.Titles[size_t(n)];
+}
+
+void SaveDiscTexts(const QString& key, const TDiscTexts& texts) {
     if (key.isEmpty())
         return;
     const QDir dir(ConfigDir());
@@ -222,14 +239,23 @@ void SaveDiscInfo(const QString& key, const TDiscFields& fields) {
         throw TSettingsError(
             QStringLiteral("Cannot create the settings folder %1").arg(dir.path()));
     TIniFile ini(DiscInfoPath());
+    const TDiscFields& fields = texts.Fields;
     ini.setValue(key, QStringLiteral("CDArtist"), fields.Artist);
     ini.setValue(key, QStringLiteral("CDAlbum"), fields.Album);
     ini.setValue(key, QStringLiteral("CDYear"), fields.Year);
     ini.setValue(key, QStringLiteral("CDGenre"), QString::number(fields.Genre));
     ini.setValue(key, QStringLiteral("CDComment"), fields.Comment);
-    ini.setValue(key, QStringLiteral("CDTrackNumber"), QString::number(AppOptions.CDTrackNumber));
-    const int count = std::min(AppOptions.CDTrackNumber, 100);
+    ini.setValue(key, QStringLiteral("CDTrackNumber"), QString::number(texts.TrackNumber));
+    const int count = std::clamp(texts.TrackNumber, 0, 100);
     for (int n = 1; n <= count; ++n)
-        ini.setValue(key, QString::number(n), AppOptions.Titles[n]);
+        ini.setValue(key, QString::number(n), texts.Titles[size_t(n)]);
     ini.save();
+}
+
+void SaveDiscInfo(const QString& key, const TDiscFields& fields) {
+    TDiscTexts texts;
+    texts.Fields = fields;
+    texts.TrackNumber = AppOptions.CDTrackNumber;
+    texts.Titles = AppOptions.Titles;
+    SaveDiscTexts(key, texts);
 }

@@ -2,19 +2,11 @@
 // table of stored settings that the command line prints and sets. GUI (main) thread only.
 #pragma once
 
-#include "AppOptions.h"
+#include "audio/DiscTexts.h"
+#include "settings/AppOptions.h"
 
 #include <QString>
 #include <vector>
-
-// The disc texts as the main window's boxes hold them; saved with the titles of AppOptions.
-struct TDiscFields {
-    QString Artist;
-    QString Album;
-    QString Year;
-    int Genre = -1; // index in the genre box, -1 when none is selected
-    QString Comment;
-};
 
 // One stored setting: where it lives in options.ini and which field of TAppOptions holds it.
 struct TSettingDef {
@@ -48,6 +40,13 @@ void LoadOptions();
 // Writes every key of both blocks into options.ini, keeping what else the file holds. Throws
 // TSettingsError naming the file when it cannot be written; the old file then stays intact.
 void SaveOptions();
+
+// The texts section `key` of cd.dat holds: titles missing or empty are "TrackNN" up to its
+// CDTrackNumber; an empty key or an unreadable cache gives empty texts. Never throws.
+TDiscTexts LoadDiscTexts(const QString& key);
+// Writes `texts` into section `key` of cd.dat, keeping every other section and key; nothing
+// happens for an empty key. Throws TSettingsError naming the file when it cannot be written.
+void SaveDiscTexts(const QString& key, const TDiscTexts& texts);
 
 // Fills the disc information block from section `key` of cd.dat; nothing happens for an empty
 // key. Never throws: an unreadable cache gives the defaults.

@@ -56,7 +56,7 @@ protected:
         SetDiscImages({cue});
         LoadOptions();
         ASSERT_NE(Session.OpenDrive(0), 0) << Session.StatusText.toStdString();
-        Session.ReadDisc();
+        Session.ReadDisc(LoadDiscTexts(Session.CurrentDiscKey()));
         ASSERT_EQ(Session.Rows.size(), starts.size());
         Session.Fields.Comment = QStringLiteral("old comment");
         Session.Fields.Artist = QStringLiteral("old artist");

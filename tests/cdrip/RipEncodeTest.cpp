@@ -5,7 +5,6 @@
 #include "TestDisc.h"
 #include "audio/ACS_Classes.h"
 #include "cdrip/RipJob.h"
-#include "cdrip/RipJobReport.h"
 #include "settings/AppOptions.h"
 #include "settings/SettingsStore.h"
 #include "tests/common/TestUtil.h"
@@ -19,6 +18,13 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// The settings of the rip: those of AppOptions, with output format `format`.
+TAppOptions OptionsFor(int format) {
+    TAppOptions o = AppOptions;
+    o.OutputFormat = format;
+    return o;
+}
 
 enum { Mp3 = 0, Wav = 1, Ogg = 2, Wma = 3, Flac = 4, Ape = 5 };
 
@@ -47,7 +53,7 @@ print('\n'.join(sorted(lines)))
     return QString::fromUtf8(r.Out);
 }
 
-class TRecorder : public TRipJobReport {
+class TRecorder {
 public:
     QStringList Log;
     QStringList Messages;
@@ -56,29 +62,29 @@ public:
     std::function<void(int)> OnProgress;
     bool Encoding = false;
 
-    void TrackStarted(int number, const QString&, int) override {
+    void TrackStarted(int number, const QString&, int) {
         Log << QStringLiteral("start %1").arg(number);
         Encoding = false;
     }
-    void TrackEnded(int number, const QString&, const QString&, int errorCode) override {
+    void TrackEnded(int number, const QString&, const QString&, int errorCode) {
         Log << QStringLiteral("ripped %1 %2").arg(number).arg(errorCode);
     }
-    void EncodingStarted(int number, const QString&, const QString& path) override {
+    void EncodingStarted(int number, const QString&, const QString& path) {
         Log << QStringLiteral("encode %1 %2").arg(number).arg(QFileInfo(path).fileName());
         Encoding = true;
     }
-    void TrackFinished(int number, const QString&, const QString&, bool ok) override {
+    void TrackFinished(int number, const QString&, const QString&, bool ok) {
         Log << QStringLiteral("finished %1 %2").arg(number).arg(ok ? "ok" : "failed");
     }
-    void Hint(const QString&) override {}
-    void BarCaption(const QString&) override {}
-    void Progress(int percent) override {
+    void Hint(const QString&) {}
+    void BarCaption(const QString&) {}
+    void Progress(int percent) {
         if (OnProgress)
             OnProgress(percent);
     }
-    void Message(const QString& text) override { Messages << text; }
-    void Halted() override { Loop.quit(); }
-    void Finished(bool stopped) override {
+    void Message(const QString& text) { Messages << text; }
+    void Halted() { Loop.quit(); }
+    void Finished(bool stopped) {
         Log << (stopped ? "stopped" : "finished");
         Done = true;
         Loop.quit();
@@ -93,7 +99,7 @@ public:
 
 class RipEncode : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() {
         out = dir.filePath("out");
         QDir().mkpath(out);
         saved = AppOptions;
@@ -105,7 +111,7 @@ protected:
         disc.Genre = 118; // "Rock" in the genre box
         disc.Comment = "ripped";
     }
-    void TearDown() override { AppOptions = saved; }
+    void TearDown() { AppOptions = saved; }
     QStringList files() const { return QDir(out).entryList(QDir::Files, QDir::Name); }
 
     QTemporaryDir dir;
@@ -132,9 +138,9 @@ TEST_P(RipEachFormat, EncodesEveryTrackTagsItAndDeletesTheWav) {
     const HCDROM h = OpenTestImage(image.CuePath);
     ASSERT_NE(h, 0);
     TRecorder rec;
-    TRipJob job(h, {"01Opening", "02Second Song"}, c.Format, &rec);
-    job.SetDiscFields(disc);
-    ASSERT_TRUE(job.Start());
+    TRipJob job(h, TracksOf({"01Opening", "02Second Song"}), OptionsFor(c.Format), disc);
+    Attach(job, rec);
+    job.Start();
     rec.wait();
     CloseCDHandle(h);
     ASSERT_TRUE(rec.Done);
@@ -205,8 +211,9 @@ TEST_F(RipEncode, KeptWavsStayBesideTheEncodedFiles) {
     TTestDisc image(dir.path(), {40, 30});
     const HCDROM h = OpenTestImage(image.CuePath);
     TRecorder rec;
-    TRipJob job(h, {"01A", "02B"}, Flac, &rec);
-    ASSERT_TRUE(job.Start());
+    TRipJob job(h, TracksOf({"01A", "02B"}), OptionsFor(Flac), disc);
+    Attach(job, rec);
+    job.Start();
     rec.wait();
     CloseCDHandle(h);
     EXPECT_EQ(files(), (QStringList{"A.flac", "A.wav", "B.flac", "B.wav"}));
@@ -219,9 +226,9 @@ TEST_F(RipEncode, AFailedReadSkipsEncodingAndTheNextTrackIsStillRipped) {
     ASSERT_NE(h, 0);
     image.TruncateBin(90); // the middle of track 2
     TRecorder rec;
-    TRipJob job(h, {"02Broken", "01Fine"}, Ogg, &rec);
-    job.SetDiscFields(disc);
-    ASSERT_TRUE(job.Start());
+    TRipJob job(h, TracksOf({"02Broken", "01Fine"}), OptionsFor(Ogg), disc);
+    Attach(job, rec);
+    job.Start();
     rec.wait();
     CloseCDHandle(h);
     EXPECT_EQ(rec.Messages, (QStringList{"Error while reading CD information!"}));
@@ -243,9 +250,9 @@ TEST_F(RipEncode, AFailedEncodingKeepsTheWavSkipsTheTagAndMovesOn) {
     TRecorder rec;
     // The second entry's title names no file: its rip fails right after the failed encoding,
     // and its finishing step must leave the first track's WAV alone.
-    TRipJob job(h, {"01One", "02no/way", "02Two"}, Mp3, &rec);
-    job.SetDiscFields(disc);
-    ASSERT_TRUE(job.Start());
+    TRipJob job(h, TracksOf({"01One", "02no/way", "02Two"}), OptionsFor(Mp3), disc);
+    Attach(job, rec);
+    job.Start();
     rec.wait();
     CloseCDHandle(h);
     ASSERT_EQ(rec.Messages.size(), 2);
@@ -270,9 +277,9 @@ TEST_F(RipEncode, AFailedRipTagsTheMp3OfAnEarlierRipAnew) {
     image.TruncateBin(40); // track 2 cannot be read
     WriteWholeFile(out + "/Earlier.mp3", QByteArray(200, 'x'));
     TRecorder rec;
-    TRipJob job(h, {"02Earlier"}, Mp3, &rec);
-    job.SetDiscFields(disc);
-    ASSERT_TRUE(job.Start());
+    TRipJob job(h, TracksOf({"02Earlier"}), OptionsFor(Mp3), disc);
+    Attach(job, rec);
+    job.Start();
     rec.wait();
     CloseCDHandle(h);
     EXPECT_EQ(rec.Log, (QStringList{"start 2", "ripped 2 3", "finished 2 failed", "finished"}));
@@ -290,7 +297,8 @@ TEST_P(RipStop, StopDuringEncodingStopsTheOutputFirst) {
     const HCDROM h = OpenTestImage(image.CuePath);
     ASSERT_NE(h, 0);
     TRecorder rec;
-    TRipJob job(h, {"01Long"}, c.Format, &rec);
+    TRipJob job(h, TracksOf({"01Long"}), OptionsFor(c.Format), disc);
+    Attach(job, rec);
     bool outputIdleAtEnd = false;
     rec.OnProgress = [&](int percent) {
         if (rec.Encoding && percent > 0 && percent < 100 && !job.IsFinished()) {
@@ -298,7 +306,7 @@ TEST_P(RipStop, StopDuringEncodingStopsTheOutputFirst) {
             outputIdleAtEnd = !job.Output()->InUse();
         }
     };
-    ASSERT_TRUE(job.Start());
+    job.Start();
     rec.wait();
     CloseCDHandle(h);
     ASSERT_TRUE(rec.Done);
@@ -319,10 +327,12 @@ INSTANTIATE_TEST_SUITE_P(Formats, RipStop,
 
 TEST_F(RipEncode, AFormatOutsideTheListIsRefused) {
     TRecorder rec;
-    TRipJob job(1, {"01x"}, 6, &rec);
-    EXPECT_FALSE(job.Start());
+    TRipJob job(1, TracksOf({"01x"}), OptionsFor(6), disc);
+    Attach(job, rec);
+    job.Start();
     EXPECT_EQ(rec.Messages, (QStringList{"Unknown output format 6."}));
     EXPECT_TRUE(job.IsFinished());
+    EXPECT_EQ(job.Outcome(), TJobOutcome::Failed);
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include "cdrip/RipJob.h"
 #include "RipWorkerSupport.h"
 #include "TestDisc.h"
-#include "cdrip/RipJobReport.h"
 #include "settings/AppOptions.h"
 #include "tests/common/TestUtil.h"
 
@@ -17,31 +16,38 @@
 
 namespace {
 
+// The settings of the rip: those of AppOptions, with output format `format`.
+TAppOptions OptionsFor(int format) {
+    TAppOptions o = AppOptions;
+    o.OutputFormat = format;
+    return o;
+}
+
 constexpr int FormatWav = 1;
 
 // Records everything the job reports, as lines, and ends the loop when it is done.
-class TRecorder : public TRipJobReport {
+class TRecorder {
 public:
     QStringList Log;
     QStringList Messages;
     QEventLoop Loop;
     bool Done = false;
 
-    void TrackStarted(int number, const QString& title, int completed) override {
+    void TrackStarted(int number, const QString& title, int completed) {
         Log << QStringLiteral("start %1 %2 %3").arg(number).arg(title).arg(completed);
     }
-    void TrackEnded(int number, const QString& title, const QString&, int errorCode) override {
+    void TrackEnded(int number, const QString& title, const QString&, int errorCode) {
         Log << QStringLiteral("end %1 %2 %3").arg(number).arg(title).arg(errorCode);
     }
-    void Hint(const QString& text) override { Log << "hint " + text; }
-    void BarCaption(const QString& text) override { Log << "bar " + text; }
-    void Progress(int) override {}
-    void Message(const QString& text) override { Messages << text; }
-    void Halted() override {
+    void Hint(const QString& text) { Log << "hint " + text; }
+    void BarCaption(const QString& text) { Log << "bar " + text; }
+    void Progress(int) {}
+    void Message(const QString& text) { Messages << text; }
+    void Halted() {
         Log << "halted";
         Loop.quit();
     }
-    void Finished(bool stopped) override {
+    void Finished(bool stopped) {
         Log << (stopped ? "stopped" : "finished");
         Done = true;
         Loop.quit();
@@ -55,7 +61,7 @@ public:
 
 class RipJob : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() {
         out = dir.filePath("out");
         QDir().mkpath(out);
         AppOptions.OutputFolder = out;
@@ -70,8 +76,10 @@ TEST_F(RipJob, RipsEveryEntryInOrderAndFinishes) {
     const HCDROM h = OpenTestImage(disc.CuePath);
     ASSERT_NE(h, 0);
     TRecorder rec;
-    TRipJob job(h, {"01First", "03Third", "02Second"}, FormatWav, &rec);
-    ASSERT_TRUE(job.Start());
+    TRipJob job(h, TracksOf({"01First", "03Third", "02Second"}), OptionsFor(FormatWav),
+                TDiscFields());
+    Attach(job, rec);
+    job.Start();
     rec.wait();
     EXPECT_EQ(rec.Log, (QStringList{"start 1 First 0", "hint Extracting...", "bar Initializing...",
                                     "end 1 First 0", "hint Extracting...", "bar Initializing...",
@@ -94,7 +102,8 @@ TEST_F(RipJob, AFailedTrackShowsItsMessageAndTheRipMovesOn) {
     ASSERT_NE(h, 0);
     disc.TruncateBin(25); // track 2 fails to read, track 3 cannot be read at all
     TRecorder rec;
-    TRipJob job(h, {"01a/b", "02Two", "03Three"}, FormatWav, &rec);
+    TRipJob job(h, TracksOf({"01a/b", "02Two", "03Three"}), OptionsFor(FormatWav), TDiscFields());
+    Attach(job, rec);
     job.Start();
     rec.wait();
     EXPECT_TRUE(rec.Done);
@@ -113,7 +122,8 @@ TEST_F(RipJob, AFailedTrackShowsItsMessageAndTheRipMovesOn) {
 
 TEST_F(RipJob, ADriveFailureHaltsUntilStopped) {
     TRecorder rec;
-    TRipJob job(4711, {"01One", "02Two"}, FormatWav, &rec);
+    TRipJob job(4711, TracksOf({"01One", "02Two"}), OptionsFor(FormatWav), TDiscFields());
+    Attach(job, rec);
     job.Start();
     rec.wait();
     EXPECT_EQ(rec.Messages, (QStringList{"CD extract failed! Please try again."}));
@@ -130,7 +140,8 @@ TEST_F(RipJob, StopEndsTheJobAndNothingIsReportedAfter) {
     const HCDROM h = OpenTestImage(disc.CuePath);
     TRecorder rec;
     {
-        TRipJob job(h, {"01Long", "02Short"}, FormatWav, &rec);
+        TRipJob job(h, TracksOf({"01Long", "02Short"}), OptionsFor(FormatWav), TDiscFields());
+        Attach(job, rec);
         job.Start();
         job.Stop();
         EXPECT_TRUE(job.IsFinished());
@@ -153,7 +164,8 @@ TEST_F(RipJob, DestroyingARunningJobJoinsItsWorker) {
     const HCDROM h = OpenTestImage(disc.CuePath);
     TRecorder rec;
     {
-        TRipJob job(h, {"01Long"}, FormatWav, &rec);
+        TRipJob job(h, TracksOf({"01Long"}), OptionsFor(FormatWav), TDiscFields());
+        Attach(job, rec);
         job.Start();
     } // the worker may still be posting; it is stopped and joined here
     QCoreApplication::processEvents();
@@ -167,7 +179,8 @@ TEST_F(RipJob, NormalisingShowsItsHint) {
     AppOptions.NormalizePercent = 100;
     const HCDROM h = OpenTestImage(disc.CuePath);
     TRecorder rec;
-    TRipJob job(h, {"01Loud"}, FormatWav, &rec);
+    TRipJob job(h, TracksOf({"01Loud"}), OptionsFor(FormatWav), TDiscFields());
+    Attach(job, rec);
     job.Start();
     rec.wait();
     EXPECT_TRUE(rec.Log.contains("hint Normalizing..."));

@@ -3,7 +3,7 @@
 #include "RipWorkerSupport.h"
 #include "TestDisc.h"
 #include "cdrip/CDRipThread.h"
-#include "settings/AppOptions.h"
+#include "settings/TAppOptions.h"
 #include "tests/common/TestUtil.h"
 
 #include <QCoreApplication>
@@ -22,9 +22,9 @@ protected:
         ASSERT_TRUE(dir.isValid());
         out = dir.filePath("out");
         QDir().mkpath(out);
-        AppOptions.OutputFolder = out;
-        AppOptions.IsNormalize = false;
-        AppOptions.NormalizePercent = 95;
+        options.OutputFolder = out;
+        options.IsNormalize = false;
+        options.NormalizePercent = 95;
     }
     void TearDown() override {
         if (handle)
@@ -40,7 +40,7 @@ protected:
     }
     void runWorker(int track, const QString& title, bool abortAtOnce = false) {
         {
-            TCDRipThread worker(track, title);
+            TCDRipThread worker(track, title, options);
             worker.CDHandle = handle;
             worker.NotifyWindow = &events;
             worker.Aborted = abortAtOnce;
@@ -52,6 +52,7 @@ protected:
 
     QTemporaryDir dir;
     QString out;
+    TAppOptions options;
     HCDROM handle = 0;
     TEventCollector events;
 };
@@ -151,7 +152,7 @@ TEST_F(RipThread, TitlesThatNameAPathCannotBeFiles) {
     EXPECT_FALSE(QFile::exists(dir.filePath("escape.wav")));
 
     // A missing output folder is the same failure.
-    AppOptions.OutputFolder = dir.filePath("missing");
+    options.OutputFolder = dir.filePath("missing");
     events.Infos.clear();
     rip(disc, 1, "x");
     EXPECT_EQ(events.Infos.back().ErrorCode, RipCannotCreate);
@@ -192,7 +193,7 @@ TEST_F(RipThread, ADamagedTableFailsTheTrackWithoutReading) {
 
 TEST_F(RipThread, ADriveThatRefusesSetUpPosts2125) {
     handle = 0;
-    TCDRipThread worker(1, "x");
+    TCDRipThread worker(1, "x", options);
     worker.CDHandle = 4711; // not an open handle
     worker.NotifyWindow = &events;
     worker.start();
@@ -237,8 +238,8 @@ TEST_F(RipThread, AFailedWriteFailsTheTrackNamingTheFileAndTheReason) {
 
 TEST_F(RipThread, NormalisationScalesTheSamplesAndLeavesNoTempFile) {
     TTestDisc disc(dir.path(), {12});
-    AppOptions.IsNormalize = true;
-    AppOptions.NormalizePercent = 50;
+    options.IsNormalize = true;
+    options.NormalizePercent = 50;
     rip(disc, 1, "Half");
     std::vector<int> values;
     for (const TProcessInfo& i : events.Infos)
@@ -263,8 +264,8 @@ TEST_F(RipThread, NormalisationScalesTheSamplesAndLeavesNoTempFile) {
 
 TEST_F(RipThread, ANormalisationThatCannotWriteKeepsTheWavAndStillEnds) {
     TTestDisc disc(dir.path(), {12});
-    AppOptions.IsNormalize = true;
-    AppOptions.NormalizePercent = 50;
+    options.IsNormalize = true;
+    options.NormalizePercent = 50;
     ASSERT_TRUE(QDir().mkdir(out + "/Blocked.nor")); // the temporary file cannot be made
     rip(disc, 1, "Blocked");
     EXPECT_EQ(events.Infos.back().Value, ProcessRipEnded);

@@ -35,3 +35,10 @@ quint32 Le32(const QByteArray& bytes, int offset) {
         v = (v << 8) | quint8(bytes[offset + i]);
     return v;
 }
+
+QList<TRipTrack> TracksOf(const QStringList& entries) {
+    QList<TRipTrack> tracks;
+    for (const QString& e : entries)
+        tracks << TRipTrack{TRipJob::EntryNumber(e), TRipJob::EntryTitle(e)};
+    return tracks;
+}

@@ -1,6 +1,6 @@
 #include "TestDisc.h"
 
-#include "cdrip/CdAccess.h"
+#include "disc/CdAccess.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // sondrel-cli's disc commands run as a user would run them, over images the tests write:
 // drives, tracks and rip, their files, saved titles and exit codes.
-#include "cdrip/CdAccess.h"
+#include "disc/CdAccess.h"
 #include "settings/IniFile.h"
 #include "tests/cdrip/TestDisc.h"
 #include "tests/common/TestUtil.h"

@@ -5,7 +5,7 @@
 #include "audio/ACS_Wave.h"
 #include "codecs/ACS_WinMedia.h"
 #include "codecs/ACS_smpeg.h"
-#include "settings/EncoderConfig.h"
+#include "encode/EncoderConfig.h"
 #include "tests/codecs/WmaTestAudio.h"
 #include "tests/common/FileSizeLimit.h"
 #include "tests/common/TestUtil.h"

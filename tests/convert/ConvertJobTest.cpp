@@ -2,7 +2,6 @@
 // kinds, the output path rule, the overwrite question, the tag hand-overs of kinds 9 and 10,
 // failed files, stop, and lanes that run side by side.
 #include "convert/ConvertJob.h"
-#include "convert/ConvertJobReport.h"
 #include "convert/ConvertKinds.h"
 #include "settings/AppOptions.h"
 #include "tests/common/TestUtil.h"
@@ -46,7 +45,7 @@ void MakeEncoded(const QString& path, const QString& codec, const QStringList& m
     ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
 }
 
-class TRecorder : public TConvertJobReport {
+class TRecorder {
 public:
     QStringList Log;
     QStringList Questions;
@@ -57,16 +56,16 @@ public:
     bool Done = false;
     bool Stopped = false;
 
-    void FileStarted(int, int index, const QString&, const QString&, int completed) override {
+    void FileStarted(int, int index, const QString&, const QString&, int completed) {
         Log << QStringLiteral("start %1").arg(index);
         CompletedAtStart.push_back(completed);
     }
-    void Progress(int, int, int percent) override {
+    void Progress(int, int, int percent) {
         if (OnProgress)
             OnProgress(percent);
     }
     void FileFinished(int, int index, const QString&, const QString& output,
-                      TConvertOutcome outcome, const QString& text) override {
+                      TConvertOutcome outcome, const QString& text) {
         static const char* names[] = {"converted", "skipped", "failed", "stopped"};
         Log << QStringLiteral("%1 %2 %3%4")
                    .arg(names[int(outcome)])
@@ -74,11 +73,11 @@ public:
                    .arg(QFileInfo(output).fileName())
                    .arg(text.isEmpty() ? QString() : " (" + text + ")");
     }
-    bool AskOverwrite(const QString& question, const QString& path) override {
+    bool AskOverwrite(const QString& question, const QString& path) {
         Questions << question;
         return Answer(path);
     }
-    void Finished(bool stopped) override {
+    void Finished(bool stopped) {
         Done = true;
         Stopped = stopped;
         Loop.quit();
@@ -91,22 +90,46 @@ public:
     }
 };
 
+// Connects a convert job's signals to the recorder; the recorder answers the overwrite
+// questions, and the job may make a missing output folder.
+void Attach(TConvertJob& job, TRecorder& rec) {
+    QObject::connect(&job, &TConvertJob::fileStarted,
+                     [&rec](int lane, int index, const QString& in, const QString& out,
+                            int completed) { rec.FileStarted(lane, index, in, out, completed); });
+    QObject::connect(&job, &TConvertJob::fileProgress, [&rec](int lane, int index, int percent) {
+        rec.Progress(lane, index, percent);
+    });
+    QObject::connect(
+        &job, &TConvertJob::fileFinished,
+        [&rec](int lane, int index, const QString& in, const QString& out, TConvertOutcome outcome,
+               const QString& text) { rec.FileFinished(lane, index, in, out, outcome, text); });
+    QObject::connect(&job, &TJob::question, [&job, &rec](const QString& text, TJobButtons) {
+        const bool yes = job.PendingQuestion() == TJobQuestion::CreateOutputFolder ||
+                         rec.AskOverwrite(text, text.section(" has existed", 0, 0));
+        job.Answer(yes ? TJobAnswer::Yes : TJobAnswer::No);
+    });
+    QObject::connect(&job, &TJob::finished, [&rec](TJobOutcome outcome, const QString&) {
+        rec.Finished(outcome == TJobOutcome::Stopped);
+    });
+}
+
 class ConvertJob : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() {
         saved = AppOptions;
         AppOptions = TAppOptions();
         out = dir.filePath("out");
         QDir().mkpath(out);
         AppOptions.OutputFolder = out;
     }
-    void TearDown() override { AppOptions = saved; }
+    void TearDown() { AppOptions = saved; }
 
     // Runs kind `kind` over `files` with `lanes` lanes to the end.
     void run(int kind, const QStringList& files, TRecorder& rec, int lanes = 1) {
         TConvertRoute route;
         ASSERT_TRUE(RouteOfKind(kind, route));
-        TConvertJob job(files, route, &rec, lanes);
+        TConvertJob job(files, route, AppOptions, TDiscFields(), lanes);
+        Attach(job, rec);
         job.Start();
         rec.wait();
         ASSERT_TRUE(rec.Done);
@@ -274,7 +297,8 @@ TEST_F(ConvertJob, AFailedFileIsReportedWithItsReasonAndTheJobMovesOn) {
     TRecorder rec;
     TConvertRoute route;
     ASSERT_TRUE(RouteOfKind(ckWavToApe, route));
-    TConvertJob job({bad, missing, good}, route, &rec);
+    TConvertJob job({bad, missing, good}, route, AppOptions, TDiscFields());
+    Attach(job, rec);
     job.Start();
     rec.wait();
     ASSERT_EQ(rec.Log.size(), 6);
@@ -294,7 +318,8 @@ TEST_F(ConvertJob, AnOutputThatIsTheInputItselfIsNeverWritten) {
     const QByteArray before = ReadWholeFile(wav);
     TRecorder rec; // answers yes to any overwrite question
     TConvertRoute route{TConvertInput::ByFileName, 1};
-    TConvertJob job({wav}, route, &rec);
+    TConvertJob job({wav}, route, AppOptions, TDiscFields());
+    Attach(job, rec);
     job.Start();
     rec.wait();
     EXPECT_EQ(rec.Log, (QStringList{"start 0", "failed 0 same.wav (" + wav +
@@ -309,7 +334,8 @@ TEST_F(ConvertJob, StopEndsTheRunningOutputFirst) {
     TRecorder rec;
     TConvertRoute route;
     ASSERT_TRUE(RouteOfKind(ckWavToFlac, route));
-    TConvertJob job({wav, wav}, route, &rec);
+    TConvertJob job({wav, wav}, route, AppOptions, TDiscFields());
+    Attach(job, rec);
     // Stop as a Stop button would: from the event loop, while the output is running.
     bool asked = false;
     rec.OnProgress = [&](int percent) {

@@ -1,8 +1,8 @@
+#include "settings/SettingsStore.h"
+#include "audio/Helpers.h"
 #include "settings/CddbServers.h"
-#include "settings/Helpers.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsError.h"
-#include "settings/SettingsStore.h"
 #include "tests/common/TestUtil.h"
 
 #include <QDir>
@@ -43,8 +43,8 @@ TEST_F(SettingsStoreTest, MissingFileGivesDefaults) {
 }
 
 TEST_F(SettingsStoreTest, CompressPositionIsClampedOnLoad) {
-    const std::pair<const char*, int> cases[] = {
-        {"10", 30}, {"250", 100}, {"abc", 30}, {"30", 30}, {"100", 100}, {"64", 64}};
+    const std::pair<const char*, int> cases[] = {{"10", 30}, {"250", 100}, {"abc", 30},
+                                                 {"30", 30}, {"100", 100}, {"64", 64}};
     for (const auto& [stored, expected] : cases) {
         writeOptions(QByteArray("[OggOptions]\nCompressPosition=").append(stored).constData());
         LoadOptions();
@@ -169,7 +169,7 @@ TEST_F(SettingsStoreTest, DiscInfoSaveAndReload) {
     EXPECT_FALSE(saved.hasSection(""));
 }
 
-TEST(HelpersTest, FormattingAndFormats) {
+TEST(HelpersTest, Formatting) {
     EXPECT_EQ(TwoDigit(7), "07");
     EXPECT_EQ(TwoDigit(0), "00");
     EXPECT_EQ(TwoDigit(12), "12");
@@ -178,14 +178,6 @@ TEST(HelpersTest, FormattingAndFormats) {
     EXPECT_EQ(WithTrailingBackslash(""), "");
     EXPECT_EQ(WithTrailingBackslash("/a"), "/a/");
     EXPECT_EQ(WithTrailingBackslash("/a/"), "/a/");
-    const char* names[] = {"MP3", "WAV", "OGG", "WMA", "FLAC", "APE"};
-    for (int i = 0; i < OutputFormatCount; ++i) {
-        EXPECT_EQ(FormatName(i), names[i]);
-        EXPECT_EQ(FormatIndexOf(QString(names[i]).toLower()), i);
-        EXPECT_EQ(FormatExtension(i), "." + QString(names[i]).toLower());
-    }
-    EXPECT_EQ(FormatName(6), "");
-    EXPECT_EQ(FormatIndexOf("aac"), -1);
 }
 
 TEST(HelpersTest, FileInUse) {

@@ -1,11 +1,12 @@
 // The settings as the encoder outputs receive them before a run.
-#include "settings/EncoderConfig.h"
+#include "encode/EncoderConfig.h"
 #include "audio/ACS_Tags.h"
 #include "audio/Genres.h"
 #include "codecs/ACS_FLAC.h"
 #include "codecs/ACS_LAME.h"
 #include "codecs/ACS_MAC.h"
 #include "codecs/ACS_Vorbis.h"
+#include "encode/OutputFormats.h"
 
 #include <gtest/gtest.h>
 
@@ -162,9 +163,9 @@ TEST(EncoderConfigTest, CommentsComeFromTheDiscFieldsAndTheFilesOwnTitle) {
         SCOPED_TRACE(c.name);
         TVorbisOut ogg;
         ogg.Comments().SetTitle("left from the last file");
-        ConfigureVorbisOut(ogg, c.disc, c.title, c.track);
+        ConfigureVorbisOut(ogg, c.disc, c.title, c.track, TAppOptions());
         TFLACOut flac;
-        ConfigureFlacOut(flac, c.disc, c.title, c.track);
+        ConfigureFlacOut(flac, c.disc, c.title, c.track, TAppOptions());
         for (TVorbisTags* t : {&ogg.Comments(), &flac.Tags()}) {
             const QStringList got = {t->Artist(), t->Album(), t->Date(),
                                      t->Genre(),  t->Title(), t->Track()};
@@ -225,6 +226,17 @@ TEST(EncoderConfigMacTest, LevelsTheOutputDoesNotKnowBecomeNormal) {
         ConfigureMacOut(out, options);
         EXPECT_EQ(out.CompressionLevel(), 2000) << stored;
     }
+}
+
+TEST(OutputFormatsTest, NamesAndExtensions) {
+    const char* names[] = {"MP3", "WAV", "OGG", "WMA", "FLAC", "APE"};
+    for (int i = 0; i < OutputFormatCount; ++i) {
+        EXPECT_EQ(FormatName(i), names[i]);
+        EXPECT_EQ(FormatIndexOf(QString(names[i]).toLower()), i);
+        EXPECT_EQ(FormatExtension(i), "." + QString(names[i]).toLower());
+    }
+    EXPECT_EQ(FormatName(6), "");
+    EXPECT_EQ(FormatIndexOf("aac"), -1);
 }
 
 } // namespace

@@ -8,7 +8,7 @@
 #include "codecs/ACS_MAC.h"
 #include "codecs/ACS_Vorbis.h"
 #include "codecs/ACS_WinMedia.h"
-#include "settings/Helpers.h"
+#include "encode/OutputFormats.h"
 
 namespace {
 
@@ -34,12 +34,6 @@ template <class T, size_t N> bool Pick(const T (&table)[N], int index, T& out) {
 }
 
 } // namespace
-
-QString GenreBoxText(int position) {
-    if (position < 1 || position > GenreCount)
-        return QString();
-    return QString::fromLatin1(GenreNames[size_t(position - 1)]);
-}
 
 void FillVorbisTags(TVorbisTags& tags, const TDiscFields& disc, const QString& title, int track) {
     tags.Clear();
@@ -139,22 +133,22 @@ TAuFileOut* CreateFormatOutput(int format, QObject* owner) {
 }
 
 void ConfigureFormatOutput(TAuFileOut& out, int format, const TDiscFields& disc,
-                           const QString& title, int track) {
+                           const QString& title, int track, const TAppOptions& options) {
     switch (format) {
     case FormatMp3:
-        ConfigureMp3Out(static_cast<TMP3Out&>(out));
+        ConfigureMp3Out(static_cast<TMP3Out&>(out), options);
         break;
     case FormatOgg:
-        ConfigureVorbisOut(static_cast<TVorbisOut&>(out), disc, title, track);
+        ConfigureVorbisOut(static_cast<TVorbisOut&>(out), disc, title, track, options);
         break;
     case FormatWma:
-        ConfigureWmaOut(static_cast<TWMAOut&>(out));
+        ConfigureWmaOut(static_cast<TWMAOut&>(out), options);
         break;
     case FormatFlac:
-        ConfigureFlacOut(static_cast<TFLACOut&>(out), disc, title, track);
+        ConfigureFlacOut(static_cast<TFLACOut&>(out), disc, title, track, options);
         break;
     case FormatApe:
-        ConfigureMacOut(static_cast<TMACOut&>(out));
+        ConfigureMacOut(static_cast<TMACOut&>(out), options);
         break;
     default:
         break;

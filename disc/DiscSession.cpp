@@ -1,7 +1,7 @@
 #include "DiscSession.h"
 
 #include "DiscKey.h"
-#include "settings/Helpers.h"
+#include "audio/Helpers.h"
 
 TDiscSession::~TDiscSession() {
     CloseDrive();
@@ -29,16 +29,8 @@ HCDROM TDiscSession::OpenDrive(int index) {
     request.Ha = drive.Ha;
     request.Tgt = drive.Tgt;
     request.Lun = drive.Lun;
-    HCDROM handle = GetCDHandle(&request);
-    if (handle == 0) {
-        // A handle left open elsewhere may hold the drive: free the first one that closes.
-        for (HCDROM h = 1; h <= 10; ++h) {
-            if (CloseCDHandle(h) != 0) {
-                handle = GetCDHandle(&request);
-                break;
-            }
-        }
-    }
+    // No retry by closing other handles: one of them may belong to a running rip or player.
+    const HCDROM handle = GetCDHandle(&request);
     if (handle == 0)
         StatusText = StatusNoDevices;
     Handle = handle;
@@ -56,12 +48,17 @@ bool TDiscSession::AudioCdPresent() {
     return ReadTOC(h, &toc) == 1 && TocHasAudio(toc);
 }
 
-void TDiscSession::ReadDisc() {
+QString TDiscSession::CurrentDiscKey() const {
+    return Handle == 0 ? QString() : GetDiscKey(Handle);
+}
+
+void TDiscSession::ReadDisc(const TDiscTexts& texts) {
     if (Handle == 0)
         return;
-    LoadDiscInfo(GetDiscKey(Handle));
-    ModifyCDParms(Handle, CdParmTocMsf, 1);
     Rows.clear();
+    Fields = TDiscFields();
+    Key = GetDiscKey(Handle);
+    ModifyCDParms(Handle, CdParmTocMsf, 1);
     TTOC toc{};
     if (ReadTOC(Handle, &toc) != 1) {
         StatusText = StatusNoToc;
@@ -78,29 +75,29 @@ void TDiscSession::ReadDisc() {
             minutes -= 1;
         }
         // Titles belong to row positions, as they are saved back.
-        QString& title = AppOptions.Titles[size_t(i + 1)];
-        if (title.isEmpty())
-            title = QStringLiteral("Track") + TwoDigit(i + 1);
+        const QString& stored =
+            size_t(i + 1) < texts.Titles.size() ? texts.Titles[size_t(i + 1)] : QString();
         TTrackRow row;
         row.Number = toc.FirstTrack + i;
-        row.Title = title;
+        row.Title = stored.isEmpty() ? QStringLiteral("Track") + TwoDigit(i + 1) : stored;
         row.StartTime = TwoDigit(e.Addr[1]) + QLatin1Char(':') + TwoDigit(e.Addr[2]);
         row.Length = TwoDigit(minutes) + QLatin1Char(':') + TwoDigit(seconds);
+        // A data track is listed, but ripping it as audio would only make a file of noise.
+        row.IsAudio = (e.Adr & 0x04) == 0;
+        row.Checked = row.IsAudio;
         Rows.push_back(row);
     }
-    Fields.Artist = AppOptions.CDArtist;
-    Fields.Album = AppOptions.CDAlbum;
-    Fields.Year = AppOptions.CDYear;
-    Fields.Genre = AppOptions.CDGenre;
-    Fields.Comment = AppOptions.CDComment;
+    Fields = texts.Fields;
     StatusText = DriveDescription;
 }
 
-void TDiscSession::SaveDiscTexts() {
-    AppOptions.CDTrackNumber = int(Rows.size());
+TDiscTexts TDiscSession::Texts() const {
+    TDiscTexts texts;
+    texts.Fields = Fields;
+    texts.TrackNumber = int(std::min<size_t>(Rows.size(), 100));
     for (size_t n = 0; n < Rows.size() && n < 100; ++n)
-        AppOptions.Titles[n + 1] = Rows[n].Title;
-    SaveDiscInfo(GetDiscKey(Handle), Fields);
+        texts.Titles[n + 1] = Rows[n].Title;
+    return texts;
 }
 
 bool TDiscSession::CloseDrive() {
@@ -109,12 +106,4 @@ bool TDiscSession::CloseDrive() {
     const bool closed = CloseCDHandle(Handle) != 0;
     Handle = 0;
     return closed;
-}
-
-QStringList TDiscSession::CheckedEntries() const {
-    QStringList entries;
-    for (size_t i = 0; i < Rows.size(); ++i)
-        if (Rows[i].Checked)
-            entries << TwoDigit(int(i + 1)) + Rows[i].Title;
-    return entries;
 }

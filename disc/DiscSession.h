@@ -1,11 +1,12 @@
 // The main window's drive and disc state without the window: opens a drive, tells whether it
-// holds an audio CD, reads the disc into track list rows and disc fields, and saves the titles
-// back to cd.dat. The window and the command line present it. GUI (main) thread only.
+// holds an audio CD, reads the disc into track list rows and disc fields from the texts it is
+// given, and gives the texts back for saving under the key of the disc they were read from.
+// The window and the command line present it. GUI (main) thread only.
 #pragma once
 
 #include "CdAccess.h"
 #include "TrackRow.h"
-#include "settings/SettingsStore.h"
+#include "audio/DiscTexts.h"
 
 #include <QString>
 #include <vector>
@@ -29,22 +30,22 @@ public:
     HCDROM OpenDrive(int index);
     // True when the open drive (the first drive when none is open) holds a disc with audio.
     bool AudioCdPresent();
-    // Loads the disc's texts from cd.dat, then rebuilds Rows and Fields from the table of
-    // contents. Nothing happens without a drive.
-    void ReadDisc();
-    // Copies the rows' titles into AppOptions and saves the disc's section of cd.dat, as the
-    // main window does when it closes. Throws TSettingsError when cd.dat cannot be written.
-    void SaveDiscTexts();
+    // The key of the disc in the open drive (its cd.dat section), or "" without a drive.
+    QString CurrentDiscKey() const;
+    // Rebuilds Rows and Fields from the table of contents and `texts` (the disc's cd.dat
+    // section; titles by row position, "TrackNN" where empty) and remembers the disc's key in
+    // Key. Rows and Fields are emptied first, so a failed read never shows the previous
+    // disc. Nothing happens without a drive.
+    void ReadDisc(const TDiscTexts& texts);
+    // The rows' titles and the fields, as cd.dat keeps them; save them under Key.
+    TDiscTexts Texts() const;
     // Closes the drive; true when there was none or it closed.
     bool CloseDrive();
-
-    // The track entries for a rip: TwoDigit(row position) followed by the title, for each
-    // checked row in order.
-    QStringList CheckedEntries() const;
 
     HCDROM Handle = 0;
     QString DriveDescription; // vendor directly followed by product
     QString StatusText;       // what status panel 0 shows
+    QString Key;              // the key of the disc Rows and Fields were read from
     std::vector<TTrackRow> Rows;
     TDiscFields Fields;
 };

@@ -1,10 +1,10 @@
 // The drive and disc logic of the main window without its window: opening drives and their
 // status texts, audio detection, disc keys, the track list rows and saving titles to cd.dat.
-#include "cdrip/DiscSession.h"
-#include "TestDisc.h"
-#include "cdrip/DiscKey.h"
+#include "disc/DiscSession.h"
+#include "disc/DiscKey.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsStore.h"
+#include "tests/cdrip/TestDisc.h"
 #include "tests/common/TestUtil.h"
 
 #include <QTemporaryDir>
@@ -61,7 +61,8 @@ TEST_F(DiscSession, RowsShowStartsLengthsAndCachedTitles) {
     EXPECT_EQ(s.StatusText, "Image   long.cue");
     EXPECT_TRUE(s.AudioCdPresent());
     EXPECT_EQ(GetDiscKey(s.Handle), "474880");
-    s.ReadDisc();
+    s.ReadDisc(LoadDiscTexts(s.CurrentDiscKey()));
+    EXPECT_EQ(s.Key, "474880");
     ASSERT_EQ(s.Rows.size(), 3u);
     EXPECT_EQ(s.Rows[0].Number, 1);
     EXPECT_EQ(s.Rows[0].Title, "Intro");
@@ -78,13 +79,10 @@ TEST_F(DiscSession, RowsShowStartsLengthsAndCachedTitles) {
     EXPECT_EQ(s.Fields.Genre, 3);
     EXPECT_EQ(s.StatusText, "Image   long.cue");
 
-    s.Rows[1].Checked = false;
-    EXPECT_EQ(s.CheckedEntries(), (QStringList{"01Intro", "03Outro"}));
-
     // Closing saves the rows' titles under the disc's key.
     s.Rows[1].Title = "Middle";
     s.Fields.Album = "Album";
-    s.SaveDiscTexts();
+    SaveDiscTexts(s.Key, s.Texts());
     TIniFile saved(dir.filePath("cd.dat"));
     EXPECT_EQ(saved.value("474880", "2").value(), "Middle");
     EXPECT_EQ(saved.value("474880", "CDTrackNumber").value(), "3");
@@ -100,7 +98,7 @@ TEST_F(DiscSession, MinutesOfAHundredOrMoreShowAllTheirDigits) {
     SetDiscImages({cue});
     TDiscSession s;
     ASSERT_NE(s.OpenDrive(0), 0);
-    s.ReadDisc();
+    s.ReadDisc(TDiscTexts());
     ASSERT_EQ(s.Rows.size(), 2u);
     EXPECT_EQ(s.Rows[0].Length, "100:58");
     EXPECT_EQ(s.Rows[1].StartTime, "101:00");
@@ -115,9 +113,12 @@ TEST_F(DiscSession, ADataDiscIsNoAudioCdButItsTracksStillList) {
     ASSERT_NE(s.OpenDrive(0), 0);
     EXPECT_FALSE(s.AudioCdPresent());
     EXPECT_EQ(GetDiscKey(s.Handle), "");
-    s.ReadDisc();
+    s.ReadDisc(TDiscTexts());
     ASSERT_EQ(s.Rows.size(), 2u);
     EXPECT_EQ(s.Rows[0].Title, "Track01");
+    // Listed, but not ticked: ripped as audio it would only be noise.
+    EXPECT_FALSE(s.Rows[0].IsAudio);
+    EXPECT_FALSE(s.Rows[0].Checked);
 }
 
 TEST_F(DiscSession, StatusTextsSayWhyNoDriveOpened) {
@@ -130,7 +131,7 @@ TEST_F(DiscSession, StatusTextsSayWhyNoDriveOpened) {
     SetDiscImages({dir.filePath("gone.cue")});
     EXPECT_EQ(s.OpenDrive(0), 0);
     EXPECT_EQ(s.StatusText, StatusNoDevices);
-    s.ReadDisc(); // without a drive nothing happens
+    s.ReadDisc(TDiscTexts()); // without a drive nothing happens
     EXPECT_TRUE(s.Rows.empty());
 
     SetDiscImages({});

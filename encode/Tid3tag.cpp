@@ -1,8 +1,8 @@
 #include "Tid3tag.h"
 
 #include "audio/Genres.h"
+#include "audio/Id3v1Block.h"
 #include "audio/Latin1Text.h"
-#include "audio/PositionalIo.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,10 +12,6 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-constexpr int TagSize = 128;
-} // namespace
 
 void Tid3tag::SetTitle(const QString& text) {
     m_title = ToLatin1Lossy(text, 30);
@@ -43,25 +39,8 @@ quint8 Tid3tag::GenreByte(int position) {
 }
 
 QByteArray Tid3tag::TagBlock() const {
-    QByteArray block(TagSize, '\0');
-    auto put = [&block](int offset, const QByteArray& bytes, int width) {
-        std::copy_n(bytes.constData(), std::min<qsizetype>(bytes.size(), width),
-                    block.data() + offset);
-    };
-    put(0, "TAG", 3);
-    put(3, m_title, 30);
-    put(33, m_artist, 30);
-    put(63, m_album, 30);
-    put(93, m_year, 4);
-    if (m_hasTrack && m_track != 0) {
-        put(97, m_comment, 28);
-        block[125] = 0;
-        block[126] = char(m_track);
-    } else {
-        put(97, m_comment, 30);
-    }
-    block[127] = char(Genre);
-    return block;
+    return PackId3v1Block(m_title, m_artist, m_album, m_year, m_comment,
+                          m_hasTrack ? m_track : quint8(0), Genre);
 }
 
 quint16 Tid3tag::WriteTag(const QString& fileName) {
@@ -83,32 +62,18 @@ quint16 Tid3tag::WriteTag(const QString& fileName) {
         return TagNoFile;
     }
     quint16 status = TagWritten;
-    const qint64 size = ::fstat(fd, &st) == 0 ? qint64(st.st_size) : -1;
-    qint64 at = size;
-    char old[TagSize];
-    bool replacing = false;
-    if (size < 0) {
+    switch (WriteId3v1Block(fd, TagBlock())) {
+    case TId3v1WriteResult::Written:
+        break;
+    case TId3v1WriteResult::SizeUnknown:
         status = TagOtherError;
-    } else if (size >= TagSize) {
-        if (!ReadAt(fd, old, TagSize, size - TagSize)) {
-            status = TagReadError;
-        } else if (old[0] == 'T' && old[1] == 'A' && old[2] == 'G') {
-            at = size - TagSize;
-            replacing = true;
-        }
-    }
-    if (status == TagWritten) {
-        const QByteArray block = TagBlock();
-        if (!WriteAt(fd, block.constData(), TagSize, at)) {
-            status = TagWriteError;
-            // Put back what was there: the old tag, or the old length.
-            if (replacing) {
-                WriteAt(fd, old, TagSize, at);
-            } else {
-                while (::ftruncate(fd, off_t(size)) != 0 && errno == EINTR) {
-                }
-            }
-        }
+        break;
+    case TId3v1WriteResult::ReadFailed:
+        status = TagReadError;
+        break;
+    case TId3v1WriteResult::WriteFailed:
+        status = TagWriteError;
+        break;
     }
     if (::close(fd) != 0 && status == TagWritten)
         status = TagOtherError;

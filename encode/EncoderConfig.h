@@ -4,8 +4,8 @@
 // the output's file name and before Start. GUI (main) thread, while the output is idle.
 #pragma once
 
-#include "settings/AppOptions.h"
-#include "settings/SettingsStore.h"
+#include "audio/DiscFields.h"
+#include "settings/TAppOptions.h"
 
 #include <QString>
 
@@ -20,25 +20,25 @@ class QObject;
 
 // Worker pause, bit rate, VBR, channel mode and VBR limits from the MP3 settings. Values
 // outside the lists the options dialog offers leave the property as it was.
-void ConfigureMp3Out(TMP3Out& out, const TAppOptions& options = AppOptions);
+void ConfigureMp3Out(TMP3Out& out, const TAppOptions& options);
 
 // Quality or managed bit rates from the Ogg settings, then the comments (see FillVorbisTags).
 // `title` is the file's own title (the track title when ripping, the output file's base name
 // when converting); `track` its track number, 0 for none.
 void ConfigureVorbisOut(TVorbisOut& out, const TDiscFields& disc, const QString& title, int track,
-                        const TAppOptions& options = AppOptions);
+                        const TAppOptions& options);
 
 // Compression level from the FLAC settings, then the comments as for Ogg Vorbis.
 void ConfigureFlacOut(TFLACOut& out, const TDiscFields& disc, const QString& title, int track,
-                      const TAppOptions& options = AppOptions);
+                      const TAppOptions& options);
 
 // Worker pause = 16 - 5 * ApeCpu milliseconds and the compression level from the APE settings
 // (the output turns a level it does not know into 2000).
-void ConfigureMacOut(TMACOut& out, const TAppOptions& options = AppOptions);
+void ConfigureMacOut(TMACOut& out, const TAppOptions& options);
 
 // VBR = WmaVBR; the codec index = CodecIndex and the format index = FormatIndex (indexes into
 // the output's codec list and the chosen codec's format list). Nothing else is set.
-void ConfigureWmaOut(TWMAOut& out, const TAppOptions& options = AppOptions);
+void ConfigureWmaOut(TWMAOut& out, const TAppOptions& options);
 
 // A new output component for output format `format` (FormatMp3 .. FormatApe), owned by `owner`;
 // for WAV a PCM TWaveOut that rewrites its file. Raises EAuException when the format's codec
@@ -48,13 +48,9 @@ TAuFileOut* CreateFormatOutput(int format, QObject* owner);
 // Runs the configuration routine of `format` on `out` (an output CreateFormatOutput made for
 // that format); WAV has none. `title` and `track` as for ConfigureVorbisOut.
 void ConfigureFormatOutput(TAuFileOut& out, int format, const TDiscFields& disc,
-                           const QString& title, int track);
+                           const QString& title, int track, const TAppOptions& options);
 
 // Clears `tags`, then sets each non-empty text: artist, album, date (the year), genre (the
 // name at the disc's genre box position), title and tracknumber (when `track` > 0). The disc
 // comment has no comment field of its own.
 void FillVorbisTags(TVorbisTags& tags, const TDiscFields& disc, const QString& title, int track);
-
-// The genre box's text at `position`: "" for the blank entry 0 or no selection (-1), else the
-// genre name.
-QString GenreBoxText(int position);

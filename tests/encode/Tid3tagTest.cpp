@@ -1,6 +1,6 @@
 // The ID3v1 writer of ripped MP3s: the tag it writes as mutagen reads it, where it goes, the
 // field widths and the track form, and its status codes, with files left alone on failure.
-#include "cdrip/Tid3tag.h"
+#include "encode/Tid3tag.h"
 #include "tests/common/FileSizeLimit.h"
 #include "tests/common/TagOracle.h"
 

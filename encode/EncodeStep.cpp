@@ -1,0 +1,170 @@
+#include "EncodeStep.h"
+
+#include "audio/ACS_Tags.h"
+#include "audio/Genres.h"
+#include "codecs/ACS_WinMedia.h"
+#include "encode/EncoderConfig.h"
+#include "encode/OutputFormats.h"
+#include "encode/Tid3tag.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFile>
+#include <QThread>
+#include <algorithm>
+
+namespace {
+
+// The outcome of a file, posted by the step to itself so the finishing steps run as an event
+// of their own.
+constexpr QEvent::Type EncodeOutcomeEvent = QEvent::Type(QEvent::User + 130);
+
+class TEncodeOutcome : public QEvent {
+public:
+    explicit TEncodeOutcome(const QString& failure)
+        : QEvent(EncodeOutcomeEvent), Failure(failure) {}
+    const QString Failure;
+};
+
+// The track text of a tag as a number: "7" and "7/12" give 7, anything else 0.
+quint8 TrackNumberOf(const QString& text) {
+    bool ok = false;
+    const int n = text.section(QLatin1Char('/'), 0, 0).trimmed().toInt(&ok);
+    return ok && n > 0 && n < 256 ? quint8(n) : quint8(0);
+}
+
+// The texts of a ripped track as the WMA output takes them.
+void FillDiscTags(TId3v2Tags& tags, const TEncodeRequest& r) {
+    tags.SetTitle(r.Title);
+    tags.SetArtist(r.Disc.Artist);
+    tags.SetAlbum(r.Disc.Album);
+    tags.SetYear(r.Disc.Year);
+    tags.SetGenre(GenreBoxText(r.Disc.Genre));
+    if (r.Track > 0)
+        tags.SetTrack(QString::number(r.Track));
+}
+
+} // namespace
+
+TEncodeStep::TEncodeStep(const TAppOptions& options, QObject* parent)
+    : QObject(parent), m_options(options) {}
+
+TEncodeStep::~TEncodeStep() {
+    Stop();
+}
+
+TAuFileOut* TEncodeStep::OutputOf(int format) {
+    if (format < FormatMp3 || format > FormatApe)
+        throw EAuException(QStringLiteral("Unknown output format %1").arg(format));
+    TAuFileOut*& out = m_outputs[size_t(format)];
+    if (out)
+        return out;
+    out = CreateFormatOutput(format, this);
+    out->SetDoneDelay(m_doneDelay);
+    out->SetOnDone([this](TAuOutput* sender) { outputDone(sender); });
+    out->SetOnProgress([this](TAuOutput* sender) {
+        if (m_active && sender == m_output && sender->Progress() >= 0)
+            emit progress(sender->Progress());
+    });
+    return out;
+}
+
+void TEncodeStep::SetDoneDelay(int ms) {
+    m_doneDelay = ms;
+    for (TAuFileOut* out : m_outputs)
+        if (out)
+            out->SetDoneDelay(ms);
+}
+
+void TEncodeStep::Start(const TEncodeRequest& request) {
+    Q_ASSERT(QThread::currentThread() == thread());
+    m_request = request;
+    m_active = true;
+    m_ran = false;
+    m_output = nullptr;
+    try {
+        m_output = OutputOf(request.Format);
+        m_output->SetInput(request.Input);
+        m_output->SetFileName(request.Path);
+        ConfigureFormatOutput(*m_output, request.Format, request.Disc, request.Title, request.Track,
+                              m_options);
+        if (request.Format == FormatWma) {
+            auto* wma = static_cast<TWMAOut*>(m_output);
+            if (request.Texts == TEncodeRequest::DiscTexts) {
+                TId3v2Tags tags;
+                FillDiscTags(tags, request);
+                wma->SetId3v2Tags(tags);
+            } else if (request.Texts == TEncodeRequest::InputTexts)
+                wma->SetId3v2Tags(*static_cast<TWMIn*>(request.Input)->Id3v2Tags());
+            else
+                wma->SetId3v2Tags(TId3v2Tags());
+        }
+        m_output->Start();
+        m_ran = true;
+    } catch (const EAuException& e) {
+        postOutcome(e.Message());
+    } catch (const std::exception& e) {
+        postOutcome(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void TEncodeStep::Stop() {
+    for (TAuFileOut* out : m_outputs)
+        if (out)
+            out->Stop(false); // no handler of this step runs after this
+    QCoreApplication::removePostedEvents(this, EncodeOutcomeEvent);
+    m_active = false;
+}
+
+void TEncodeStep::outputDone(TAuOutput* sender) {
+    if (m_active && sender == m_output)
+        postOutcome(sender->FailureText());
+}
+
+void TEncodeStep::postOutcome(const QString& failure) {
+    QCoreApplication::postEvent(this, new TEncodeOutcome(failure));
+}
+
+bool TEncodeStep::event(QEvent* e) {
+    if (e->type() != EncodeOutcomeEvent)
+        return QObject::event(e);
+    if (m_active)
+        complete(static_cast<TEncodeOutcome*>(e)->Failure);
+    return true;
+}
+
+void TEncodeStep::complete(const QString& failure) {
+    m_active = false;
+    if (failure.isEmpty()) {
+        if (m_request.Format == FormatMp3 && m_request.Texts != TEncodeRequest::NoTexts)
+            TagMp3(m_request);
+    } else if (m_ran) {
+        // What a failed run wrote would pass for an encoded file.
+        QFile::remove(m_request.Path);
+    }
+    emit finished(m_request.Path, failure);
+}
+
+void TEncodeStep::TagMp3(const TEncodeRequest& r) {
+    Tid3tag tag;
+    if (r.Texts == TEncodeRequest::InputTexts) {
+        const TId3v2Tags* t = static_cast<TWMIn*>(r.Input)->Id3v2Tags();
+        tag.SetTitle(t->Title());
+        tag.SetArtist(t->Artist());
+        tag.SetAlbum(t->Album());
+        tag.SetYear(t->Year());
+        tag.SetComment(t->Comment());
+        // The genre box position of the first name equal to the text ignoring case.
+        tag.Genre = GenreByte(GenreIndexOf(t->Genre().trimmed(), Qt::CaseInsensitive) + 1);
+        tag.SetTrack(TrackNumberOf(t->Track()));
+    } else {
+        tag.SetTitle(r.Title);
+        tag.SetArtist(r.Disc.Artist);
+        tag.SetAlbum(r.Disc.Album);
+        tag.SetYear(r.Disc.Year);
+        tag.SetComment(r.Disc.Comment);
+        tag.Genre = GenreByte(r.Disc.Genre);
+        tag.SetTrack(quint8(std::clamp(r.Track, 0, 255)));
+    }
+    tag.WriteTag(r.Path); // a tag that cannot be written leaves the audio as it is
+}

@@ -1,0 +1,88 @@
+// Encodes one file into one output format and finishes it: configures the format's output from
+// the settings and the file's texts, runs it, tags an MP3 with ID3v1 once it is written, removes
+// what a failed run wrote, and reports the outcome. The rip job runs one step per track, each
+// lane of the converter one per file.
+//
+// GUI (main) thread only. The output's done and progress events arrive through the framework's
+// dispatcher, so the event loop must run; the outcome is reported as an event of its own, never
+// from inside the dispatcher's delivery.
+#pragma once
+
+#include "audio/DiscFields.h"
+#include "settings/TAppOptions.h"
+
+#include <QObject>
+#include <QString>
+#include <array>
+
+class TAuFileOut;
+class TAuInput;
+class TAuOutput;
+
+// What one file is encoded from and into, and which texts it carries.
+struct TEncodeRequest {
+    // Where the MP3's ID3v1 tag and the WMA's attributes come from. The Ogg and FLAC comments
+    // always come from Disc, Title and Track.
+    enum TextSource {
+        NoTexts,    // the MP3 stays untagged, the WMA gets no attributes (a WAV converted)
+        DiscTexts,  // Disc, Title and Track (a ripped track)
+        InputTexts, // the input's own tags (an MP3 or WMA converted; the input is a TWMIn)
+    };
+
+    TAuInput* Input = nullptr; // pointed at its file already
+    int Format = 0;            // output format index (not WAV: the input would be its output)
+    QString Path;              // the file to write
+    TDiscFields Disc;
+    QString Title; // the file's own title
+    int Track = 0; // its track number, 0 for none
+    TextSource Texts = DiscTexts;
+};
+
+class TEncodeStep : public QObject {
+    Q_OBJECT
+public:
+    // `options` gives the encoders' settings for every file this step encodes.
+    explicit TEncodeStep(const TAppOptions& options, QObject* parent = nullptr);
+    // Stops a running output and waits for it.
+    ~TEncodeStep() override;
+
+    // The output of `format`, made on first use and kept; raises EAuException when the format's
+    // codec library cannot be loaded or the index is no format.
+    TAuFileOut* OutputOf(int format);
+    // The wait before an output's done event (see TAuOutput::SetDoneDelay), for every output.
+    void SetDoneDelay(int ms);
+
+    // Starts encoding. A failure to start is reported like a failed run, through finished.
+    void Start(const TEncodeRequest& request);
+    // Stops the running output and waits for it; finished is not emitted for that file, and
+    // what was written stays as it is.
+    void Stop();
+    bool IsRunning() const { return m_active; }
+
+    // Writes the ID3v1 tag of `request` (its texts as TextSource says) onto request.Path; a
+    // missing file or one that cannot be written is left as it is.
+    static void TagMp3(const TEncodeRequest& request);
+
+signals:
+    // 0..100 percent of the file read.
+    void progress(int percent);
+    // The file is finished: `failure` is empty when it was written (and tagged), else it says
+    // why, and what the run wrote is gone.
+    void finished(const QString& path, const QString& failure);
+
+protected:
+    bool event(QEvent* e) override;
+
+private:
+    void outputDone(TAuOutput* sender);
+    void complete(const QString& failure);
+    void postOutcome(const QString& failure);
+
+    const TAppOptions m_options;
+    std::array<TAuFileOut*, 6> m_outputs{};
+    int m_doneDelay = 300;
+    TEncodeRequest m_request;
+    TAuFileOut* m_output = nullptr; // the output of the file being encoded
+    bool m_active = false;          // a file is being encoded (started, not yet reported)
+    bool m_ran = false;             // its output was started
+};

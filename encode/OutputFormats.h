@@ -1,0 +1,15 @@
+// The output formats by index (0 MP3, 1 WAV, 2 OGG, 3 WMA, 4 FLAC, 5 APE), their names and file
+// extensions, as the settings store them and the rip job and the converter write them.
+// Callable from any thread.
+#pragma once
+
+#include <QString>
+
+enum TOutputFormat { FormatMp3 = 0, FormatWav, FormatOgg, FormatWma, FormatFlac, FormatApe };
+constexpr int OutputFormatCount = 6;
+// "MP3", "WAV", ...; empty for an index outside 0..5.
+QString FormatName(int index);
+// ".mp3", ".wav", ...; empty for an index outside 0..5.
+QString FormatExtension(int index);
+// Index of a name such as "mp3" or "FLAC" (case-blind), -1 when unknown.
+int FormatIndexOf(const QString& name);

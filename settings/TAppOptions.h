@@ -1,0 +1,55 @@
+// The settings record: the user's settings, the texts of the disc in the drive and the CDDB
+// lookup settings. Jobs and workers take a copy of it when they are made; the process-wide
+// record is declared in AppOptions.h.
+#pragma once
+
+#include <QString>
+#include <array>
+
+struct TAppOptions {
+    // Settings block (options.ini)
+    QString OutputFolder;
+    int OutputFormat = 0; // output format index: 0 MP3, 1 WAV, 2 OGG, 3 WMA, 4 FLAC, 5 APE
+    bool IsKeepWav = false;
+    bool IsNormalize = false;
+    int NormalizePercent = 95;
+    bool EnableRipTime = false;
+    int RipTime = 0;
+    bool IsSelectVBR = false;
+    bool IsVBRHead = false;
+    int BitRate = 128;    // MP3 VBR minimum, kbit/s
+    int MaxBitRate = 320; // MP3 VBR maximum, kbit/s
+    int VBRQuality = 4;
+    int StereoMode = 1;
+    int Mp3Cpu = 3;
+    int ConstantBitRate = 5; // index into 48, 56, 64, 80, 96, 128, 192, 256, 320 kbit/s
+    bool IsUseCompress = true;
+    int CompressPosition = 30;
+    int OggMaxBitRate = 0;
+    int OggNomalBitRate = 0;
+    int OggMinBitRate = 0;
+    int CodecIndex = 0;
+    int FormatIndex = 29;
+    bool WmaVBR = false;
+    int FlacCompression = 2;
+    int ApeCompression = 2000;
+    int ApeCpu = 3;
+    int DriveIndex = -1;
+    bool CDDb = false;
+
+    // Disc information block (cd.dat)
+    QString CDArtist;
+    QString CDAlbum;
+    QString CDYear;
+    int CDGenre = -1; // 0 = blank entry, 1..148 = genre names, -1 = nothing chosen
+    QString CDComment;
+    int CDTrackNumber = 0;
+    std::array<QString, 101> Titles; // Titles[1] .. Titles[100]; Titles[0] is unused
+
+    // Lookup block (options.ini, section QueryCDDB)
+    QString Server;
+    QString Script;
+    bool UseProxy = false;
+    QString ProxyAddress;
+    QString Port;
+};
