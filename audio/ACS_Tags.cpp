@@ -660,19 +660,31 @@ QByteArray TId3v2Tags::BuildTag(bool unicode) const {
     return tag + frames;
 }
 
+qint64 TId3v2Tags::ReplacedLength(int fd, qint64 size) const {
+    if (m_writtenFrames != TId3v2Frames::NonEmpty)
+        return 0;
+    uchar h[HeaderSize];
+    int version = 0;
+    qint64 length = 0;
+    if (!ReadAt(fd, reinterpret_cast<char*>(h), HeaderSize, 0) ||
+        !CheckHeader(h, &version, &length) || length > size)
+        return 0;
+    return length;
+}
+
 bool TId3v2Tags::WriteToFile(const QString& fileName, bool unicode) const {
     const QByteArray tag = BuildTag(unicode);
     if (tag.size() - HeaderSize >= (1 << 28))
         return false;
-    return RewriteFile(fileName, [&tag](int, qint64 size) {
-        return std::optional<TRewrite>(TRewrite{tag, 0, size, QByteArray()});
+    return RewriteFile(fileName, [&](int fd, qint64 size) {
+        return std::optional<TRewrite>(TRewrite{tag, ReplacedLength(fd, size), size, QByteArray()});
     });
 }
 
 bool TId3v2Tags::WriteToFile(int fd, bool unicode) const {
-    const qint64 inserted = BuildTag(unicode).size();
+    const qint64 shift = BuildTag(unicode).size() - ReplacedLength(fd, FileSize(fd));
     return RewriteThroughDescriptor(
-        fd, inserted, [&](const QString& path) { return WriteToFile(path, unicode); });
+        fd, shift, [&](const QString& path) { return WriteToFile(path, unicode); });
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -219,9 +219,9 @@ public:
     // NonEmpty: with `unicode` every text UTF-16, without it each frame ISO-8859-1 when its
     // text fits and UTF-16 when not; a comment is an English comment without description.
     // The new file is written beside the old one and renamed over it, so a failure leaves the
-    // old file untouched. An ID3v2 tag already there stays behind the new one. `fd` must be
-    // open for writing; afterwards it refers to the new file, positioned at the same audio
-    // byte as before.
+    // old file untouched. An ID3v2 tag already at the start stays behind the new one, or with
+    // NonEmpty frames is replaced by it. `fd` must be open for writing; afterwards it refers
+    // to the new file, positioned at the same audio byte as before.
     bool WriteToFile(int fd, bool unicode) const override;
     bool WriteToFile(const QString& fileName, bool unicode) const override;
 
@@ -229,6 +229,10 @@ public:
     QByteArray BuildTag(bool unicode) const;
 
 private:
+    // The length of the tag at the start of the open file of `size` bytes that a write
+    // replaces: 0 unless the frames are NonEmpty and a valid tag is there.
+    qint64 ReplacedLength(int fd, qint64 size) const;
+
     bool m_newIds = true;
     TId3v2Frames m_writtenFrames = TId3v2Frames::AllButYearAndComment;
 };

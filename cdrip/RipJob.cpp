@@ -219,6 +219,7 @@ void TRipJob::startEncoding() {
     request.Disc = m_disc;
     request.Title = EntryTitle(entry);
     request.Track = EntryNumber(entry);
+    request.TrackTotal = m_trackTotal;
     request.Texts = TEncodeRequest::DiscTexts;
     emit encodingStarted(request.Track, request.Title, request.Path);
     emit hint(QStringLiteral("Encoding..."));
@@ -243,6 +244,7 @@ void TRipJob::onEncoded(bool ran, const QString& failure) {
         request.Disc = m_disc;
         request.Title = EntryTitle(entry);
         request.Track = EntryNumber(entry);
+        request.TrackTotal = m_trackTotal;
         TEncodeStep::TagMp3(request);
     }
     const bool ok = ran && !encodeFailed;

@@ -295,6 +295,11 @@ TEST(Id3v2File, NonEmptyFramesWithYearAndComment) {
     EXPECT_EQ(MutagenV2Text(read, "TYER"), QStringLiteral("2004"));
     EXPECT_EQ(MutagenV2Text(read, "COMM"), QString::fromUtf8("Ripped — from the disc"));
     EXPECT_EQ(ReadWholeFile(path).mid(read["v2"]["size"].toInt()), audio);
+
+    // Tagged anew (a track ripped again): the tag takes the place of the one there.
+    tags.SetTitle(QStringLiteral("Again"));
+    ASSERT_TRUE(tags.WriteToFile(path, false));
+    EXPECT_EQ(ReadWholeFile(path), tags.BuildTag(false) + audio);
 }
 
 TEST(Id3v2File, ReadsWhatMutagenWrote) {
