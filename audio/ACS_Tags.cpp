@@ -3,9 +3,9 @@
 #include "Id3v1Block.h"
 
 #include "audio/AtomicFile.h"
+#include "audio/FdIo.h"
 #include "audio/Genres.h"
 #include "audio/Latin1Text.h"
-#include "audio/PositionalIo.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -88,13 +88,9 @@ bool RewriteFile(const QString& fileName, const TRewritePlan& plan) {
         return false;
     QByteArray chunk(1 << 20, Qt::Uninitialized);
     for (qint64 offset = rewrite->From; offset < rewrite->To;) {
-        const size_t want = size_t(std::min<qint64>(chunk.size(), rewrite->To - offset));
-        const ssize_t n = ::pread(source.get(), chunk.data(), want, off_t(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false; // an error, or the file shrank under us
-        if (!out.write(chunk.constData(), n))
+        const qint64 n = std::min<qint64>(chunk.size(), rewrite->To - offset);
+        // Fails on an error, or when the file shrank under us.
+        if (!ReadAt(source.get(), chunk.data(), n, offset) || !out.write(chunk.constData(), n))
             return false;
         offset += n;
     }

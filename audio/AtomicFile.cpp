@@ -1,5 +1,7 @@
 #include "AtomicFile.h"
 
+#include "FdIo.h"
+
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -36,19 +38,9 @@ bool TAtomicFile::open() {
 bool TAtomicFile::write(const char* data, qint64 size) {
     if (m_fd < 0)
         return fail(EBADF);
-    while (size > 0) {
-        const ssize_t n = ::write(m_fd, data, size_t(size));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(errno);
-        }
-        if (n == 0)
-            return fail(ENOSPC);
-        data += n;
-        size -= n;
-    }
-    return true;
+    if (size < 0)
+        return fail(EINVAL);
+    return WriteAll(m_fd, data, size_t(size)) || fail(errno);
 }
 
 bool TAtomicFile::commit() {

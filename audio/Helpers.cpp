@@ -1,7 +1,12 @@
 #include "Helpers.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 QString TwoDigit(int n) {
@@ -28,4 +33,53 @@ bool IsFileInUse(const QString& path) {
     const bool locked = ::fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
     ::close(fd);
     return locked;
+}
+
+namespace {
+
+// The file name of `path` split at its last "." (not a leading one): base and extension.
+std::pair<QString, QString> SplitExtension(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot <= slash + 1)
+        return {path, QString()};
+    return {path.left(dot), path.mid(dot)};
+}
+
+} // namespace
+
+bool NameTaken(const QString& path) {
+    struct stat st {};
+    return !path.isEmpty() && ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+QString FreeName(const QString& path) {
+    if (!NameTaken(path))
+        return path;
+    const auto [base, ext] = SplitExtension(path);
+    for (int n = 2;; ++n) {
+        const QString candidate = QStringLiteral("%1 (%2)%3").arg(base).arg(n).arg(ext);
+        if (!NameTaken(candidate))
+            return candidate;
+    }
+}
+
+QString PartialName(const QString& path) {
+    const auto [base, ext] = SplitExtension(path);
+    return FreeName(base + QStringLiteral(".partial") + ext);
+}
+
+bool SameFile(const QString& a, const QString& b) {
+    struct stat sa {
+    }, sb{};
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+QString RenameOver(const QString& from, const QString& to) {
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return QString();
+    return QStringLiteral("Cannot rename %1 to %2: %3")
+        .arg(from, to, QString::fromLocal8Bit(std::strerror(errno)));
 }

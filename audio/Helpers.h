@@ -13,3 +13,23 @@ QString WithTrailingBackslash(const QString& folder);
 // True when the file exists and cannot be opened for reading and writing, or another process
 // holds a lock on it.
 bool IsFileInUse(const QString& path);
+
+// True when anything has this name: a file, a folder, or a symbolic link, even a dangling one
+// (a link is never followed).
+bool NameTaken(const QString& path);
+
+// `path` when nothing has that name, else the first free one of "<base> (2)<ext>",
+// "<base> (3)<ext>", ... in the same folder (<ext> from the last "." of the file name on).
+QString FreeName(const QString& path);
+
+// The name a file is written under until it is complete: "<base>.partial<ext>" beside `path`,
+// made free. A stopped run leaves what it wrote under this name, never under the final one.
+QString PartialName(const QString& path);
+
+// True when both names lead to one file (same device and inode): the same path, a hard link
+// or a symbolic link to it. False when either does not exist.
+bool SameFile(const QString& a, const QString& b);
+
+// Renames `from` over `to`, replacing whatever `to` is (a link is replaced, not followed).
+// Returns an empty text, or "Cannot rename <from> to <to>: <reason>".
+QString RenameOver(const QString& from, const QString& to);

@@ -1,6 +1,6 @@
 #include "Id3v1Block.h"
 
-#include "PositionalIo.h"
+#include "FdIo.h"
 
 #include <algorithm>
 #include <cerrno>

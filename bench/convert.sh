@@ -3,8 +3,8 @@
 # (the target is at least 1.8 times the throughput with two lanes on two cores), and single-file
 # conversions against the reference encoders run with the same settings (the target is at most
 # 1.05 times their time). Best of three runs each, since the machine may be shared.
-# Each file's run ends with the output framework's fixed 300 ms pause before its done event, so
-# short files measure that pause as much as the encoders; the lanes overlap it as well.
+# sondrel-cli runs its outputs without the 300 ms pause a window gives its progress bar before
+# each done event, so the figures are the encoders' and the lanes' own.
 #   bench/convert.sh [BUILD_DIR] [FILES] [SECONDS_EACH] [SECONDS_LONG]
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)

@@ -1,9 +1,13 @@
 #include "CddbClient.h"
 
-#include "HttpGet.h"
-
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkReply>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QUrl>
+#include <memory>
 
 namespace {
 
@@ -55,6 +59,11 @@ bool parseMatchLine(const QByteArray& line, TCddbClient::Match* match) {
     const qsizetype at = text.indexOf(words[1]) + words[1].size();
     match->Title = text.mid(at).trimmed();
     return true;
+}
+
+QString cutShortText() {
+    return QStringLiteral("The answer of the CDDB server was cut short (its final \".\" line is "
+                          "missing).");
 }
 
 QByteArray encodeWord(const QString& word) {
@@ -140,7 +149,6 @@ bool TCddbClient::isValidDiscId(const QString& discId) {
 
 bool TCddbClient::fetch(const QString& command, qint64 maxBytes, QByteArray* body,
                         const std::atomic<bool>* stop) {
-    THttpGet get;
     QString host = m_server;
     quint16 port = 80;
     // HOST:PORT, [IPv6]:PORT or a bare IPv6 address.
@@ -169,31 +177,116 @@ bool TCddbClient::fetch(const QString& command, qint64 maxBytes, QByteArray* bod
     QString script = m_script.isEmpty() ? QStringLiteral("/~cddb/cddb.cgi") : m_script;
     if (!script.startsWith(QLatin1Char('/')))
         script.prepend(QLatin1Char('/'));
-    QByteArray path = QUrl::toPercentEncoding(script, "/~");
-
-    const QByteArray hello = helloText().toUtf8();
     QByteArray cmd;
     for (const QString& word : command.split(QLatin1Char(' ')))
         cmd += (cmd.isEmpty() ? "" : "+") + encodeWord(word);
 
-    get.Host = host;
-    get.Port = port;
-    get.PathAndQuery = path + "?cmd=" + cmd + "&hello=" + hello + "&proto=6";
-    get.UseProxy = m_useProxy;
-    get.ProxyHost = m_proxy;
-    get.ProxyPort = quint16(m_proxyPort);
-    get.TimeoutMs = m_timeoutSeconds * 1000;
-    get.MaxBodyBytes = maxBytes;
-    get.Stop = stop;
-    if (!get.run()) {
-        if (get.stopped())
-            return fail(ErrStopped, get.errorText());
-        if (get.tooLarge())
-            return fail(ErrProtocol, get.errorText());
-        return fail(get.status() != 0 && get.status() != 200 ? ErrHttp : ErrNetwork,
-                    get.errorText());
-    }
-    *body = get.body();
+    QUrl url;
+    url.setScheme(QStringLiteral("http"));
+    url.setHost(host);
+    if (port != 80)
+        url.setPort(port);
+    url.setPath(QString::fromLatin1(QUrl::toPercentEncoding(script, "/~")), QUrl::StrictMode);
+    url.setQuery(QString::fromLatin1("cmd=" + cmd + "&hello=" + helloText().toUtf8() + "&proto=6"),
+                 QUrl::StrictMode);
+    if (!url.isValid())
+        return fail(ErrOptions,
+                    QStringLiteral("The CDDB server '%1' is not a valid host name.").arg(m_server));
+    return get(url, maxBytes, body, stop);
+}
+
+bool TCddbClient::get(const QUrl& url, qint64 maxBytes, QByteArray* body,
+                      const std::atomic<bool>* stop) {
+    const QString peerHost = m_useProxy ? m_proxy : url.host();
+    const int peerPort = m_useProxy ? m_proxyPort : url.port(80);
+    const QString peer = (peerHost.contains(QLatin1Char(':')) ? u'[' + peerHost + u']' : peerHost) +
+                         u':' + QString::number(peerPort);
+    const QString what = m_useProxy ? QStringLiteral("proxy") : QStringLiteral("CDDB server");
+
+    QNetworkAccessManager manager;
+    manager.setProxy(m_useProxy
+                         ? QNetworkProxy(QNetworkProxy::HttpProxy, m_proxy, quint16(m_proxyPort))
+                         : QNetworkProxy(QNetworkProxy::NoProxy));
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Sondrel/" SONDREL_VERSION));
+    request.setRawHeader("Accept", "text/plain");
+    request.setMaximumRedirectsAllowed(MaxRedirects);
+    const std::unique_ptr<QNetworkReply> reply(manager.get(request));
+    // Bounds what the network thread buffers ahead of us; the body limit is checked as it comes.
+    reply->setReadBufferSize(64 * 1024);
+
+    QByteArray data;
+    bool tooLarge = false;
+    bool timedOut = false;
+    bool stopped = false;
+    auto takeData = [&] {
+        if (tooLarge || !reply->isReadable())
+            return;
+        data += reply->readAll();
+        const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        if (data.size() > maxBytes || announced > maxBytes) {
+            tooLarge = true;
+            reply->abort();
+        }
+    };
+    // Everything below runs on this thread, in the local event loop.
+    QEventLoop loop;
+    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, takeData);
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, takeData);
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        reply->abort();
+    });
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (stop && stop->load()) {
+            stopped = true;
+            reply->abort();
+        }
+    });
+    deadline.start(m_timeoutSeconds * 1000);
+    poll.start(StopPollMs);
+    if (!reply->isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    takeData();
+
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (stopped)
+        return fail(ErrStopped, QStringLiteral("The lookup was stopped."));
+    if (tooLarge)
+        return fail(ErrProtocol, QStringLiteral("The answer of the %1 %2 is larger than %3 KiB.")
+                                     .arg(what, peer)
+                                     .arg(maxBytes / 1024));
+    if (timedOut)
+        return fail(ErrNetwork, QStringLiteral("The %1 %2 did not answer within %3 seconds.")
+                                    .arg(what, peer)
+                                    .arg(m_timeoutSeconds));
+    if (status != 0 && status != 200)
+        return fail(ErrHttp,
+                    QStringLiteral("The %1 %2 answered HTTP %3.").arg(what, peer).arg(status));
+    // An answer that ends before the length it announced was cut, whatever Qt made of it.
+    const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+    const bool cutShort = status == 200 && announced.isValid() &&
+                          !reply->hasRawHeader("Content-Encoding") &&
+                          data.size() < announced.toLongLong();
+    if ((reply->error() == QNetworkReply::RemoteHostClosedError && status == 200) || cutShort)
+        return fail(ErrNetwork,
+                    QStringLiteral("The answer of the %1 %2 was cut short.").arg(what, peer));
+    if (reply->error() == QNetworkReply::RemoteHostClosedError && status == 0)
+        return fail(
+            ErrNetwork,
+            QStringLiteral("The %1 %2 closed the connection without an answer.").arg(what, peer));
+    if (reply->error() != QNetworkReply::NoError)
+        return fail(
+            ErrNetwork,
+            QStringLiteral("Cannot reach the %1 %2: %3.").arg(what, peer, reply->errorString()));
+    if (status != 200)
+        return fail(ErrNetwork,
+                    QStringLiteral("The %1 %2 sent an invalid HTTP answer.").arg(what, peer));
+    *body = data;
     return true;
 }
 
@@ -258,14 +351,20 @@ bool TCddbClient::parseQueryAnswer(const QByteArray& body, int capacity,
     case 202:
         return true;
     case 210:
-    case 211:
-        // A list without its final "." (a connection cut short) keeps the complete lines.
-        for (qsizetype i = 1; i < lines.size() && lines[i] != "."; ++i) {
+    case 211: {
+        // A list without its final "." was cut short and may lack the right match.
+        const qsizetype end = lines.indexOf(QByteArray("."), 1);
+        if (end < 0) {
+            *error = cutShortText();
+            return false;
+        }
+        for (qsizetype i = 1; i < end; ++i) {
             Match m;
             if (int(matches->size()) < capacity && parseMatchLine(lines[i], &m))
                 matches->push_back(m);
         }
         return true;
+    }
     default:
         if (code < 0)
             *error = QStringLiteral("The answer is not a CDDB answer: %1").arg(shortened(lines[0]));
@@ -292,8 +391,14 @@ bool TCddbClient::parseReadAnswer(const QByteArray& body, QString* record, QStri
                          .arg(shortened(lines[0]));
         return false;
     }
+    // A record without its final "." was cut short; its titles may be missing or cut.
+    const qsizetype end = lines.indexOf(QByteArray("."), 1);
+    if (end < 0) {
+        *error = cutShortText();
+        return false;
+    }
     QStringList text;
-    for (qsizetype i = 1; i < lines.size() && lines[i] != "."; ++i)
+    for (qsizetype i = 1; i < end; ++i)
         text << cleanText(lines[i]);
     *record = text.join(QLatin1Char('\n'));
     return true;

@@ -1,12 +1,14 @@
 // Speaks the CDDB protocol over HTTP (protocol level 6, UTF-8): keeps the options of the
 // lookup, sends "cddb query" for a disc and "cddb read" for a match, and turns the server's
-// answers into matches and record texts. Blocking; meant for a worker thread. One instance
-// belongs to one thread.
+// answers into matches and record texts. Blocking: while a call waits, it runs a local event
+// loop of the calling thread (Qt Network does the HTTP), so it is meant for a worker thread.
+// One instance belongs to one thread.
 #pragma once
 
 #include "CddbDisc.h"
 
 #include <QString>
+#include <QUrl>
 #include <atomic>
 #include <vector>
 
@@ -31,7 +33,7 @@ public:
         ErrOptions = 1,  // the options do not make a usable request (e.g. no server)
         ErrNetwork = 2,  // no connection, no answer in time, connection cut
         ErrHttp = 3,     // the web server answered with a status other than 200
-        ErrProtocol = 4, // the answer is a CDDB error, cannot be understood or is too large
+        ErrProtocol = 4, // a CDDB error, or an answer cut short, not understood or too large
         ErrStopped = 5,  // the stop flag was raised
         ErrArgument = 6, // invalid table of contents or match
     };
@@ -46,6 +48,8 @@ public:
     static constexpr qint64 MaxQueryAnswer = 256 * 1024;
     static constexpr qint64 MaxRecordAnswer = 512 * 1024;
     static constexpr int DefaultTimeoutSeconds = 30;
+    static constexpr int StopPollMs = 100; // how often a waiting call looks at the stop flag
+    static constexpr int MaxRedirects = 5;
 
     // False for an unknown option number.
     bool setOption(int option, const QString& text, int number);
@@ -84,6 +88,8 @@ private:
     bool fail(Error code, const QString& text);
     bool fetch(const QString& command, qint64 maxBytes, QByteArray* body,
                const std::atomic<bool>* stop);
+    // One HTTP GET of `url`; true with the body of a complete status-200 answer.
+    bool get(const QUrl& url, qint64 maxBytes, QByteArray* body, const std::atomic<bool>* stop);
 
     QString m_server;
     QString m_script = QStringLiteral("/~cddb/cddb.cgi");

@@ -19,42 +19,6 @@ int CreateReplacing(const QString& path) {
     return fd;
 }
 
-bool WriteAll(int fd, const void* data, size_t size) {
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::write(fd, p, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (n == 0) {
-            errno = ENOSPC;
-            return false;
-        }
-        p += n;
-        size -= size_t(n);
-    }
-    return true;
-}
-
-long ReadFull(int fd, void* data, size_t size) {
-    char* p = static_cast<char*>(data);
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::read(fd, p + done, size - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        if (n == 0)
-            break;
-        done += size_t(n);
-    }
-    return long(done);
-}
-
 QString WriteErrorText(const QString& path, int err) {
     return QStringLiteral("Cannot write %1: %2")
         .arg(path, QString::fromLocal8Bit(std::strerror(err)));

@@ -10,13 +10,22 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QTimer>
 
 TRipJob::TRipJob(HCDROM handle, const QList<TRipTrack>& tracks, const TAppOptions& options,
                  const TDiscFields& disc, QObject* parent)
     : TJob(parent), m_handle(handle), m_options(options), m_disc(disc) {
-    for (const TRipTrack& t : tracks)
+    // A title that repeats gets " (2)" and so on, so no track replaces another's file.
+    QSet<QString> taken;
+    for (const TRipTrack& t : tracks) {
         m_tracks << Entry(t);
+        QString name = t.Title;
+        for (int n = 2; taken.contains(name); ++n)
+            name = QStringLiteral("%1 (%2)").arg(t.Title).arg(n);
+        taken.insert(name);
+        m_names << name;
+    }
 }
 
 TRipJob::~TRipJob() {
@@ -76,12 +85,60 @@ void TRipJob::Start() {
         connect(m_step, &TEncodeStep::finished, this,
                 [this](const QString&, const QString& failure) { onEncoded(true, failure); });
     }
-    withOutputFolder(m_options.OutputFolder, [this] { begin(); });
+    withOutputFolder(m_options.OutputFolder, [this] { checkExisting(); });
+}
+
+void TRipJob::checkExisting() {
+    // The files this rip writes for each track, and those of them that exist already.
+    const bool keepsWav = m_options.OutputFormat != FormatWav && m_options.IsKeepWav;
+    QStringList existing;
+    QList<int> tracksWithExisting;
+    for (int i = 0; i < m_tracks.size(); ++i) {
+        QStringList outputs{encodedPath(i)};
+        if (keepsWav)
+            outputs << wavPath(i);
+        bool any = false;
+        for (const QString& path : outputs)
+            if (NameTaken(path)) {
+                existing << path;
+                any = true;
+            }
+        if (any)
+            tracksWithExisting << i;
+    }
+    if (existing.isEmpty())
+        return begin();
+    ask(TJobQuestion::ReplaceOutputs,
+        QStringLiteral("These files exist in the output folder already:\n%1\nReplace them (Yes), "
+                       "skip their tracks (No), or cancel the rip (Cancel)?")
+            .arg(existing.join(QLatin1Char('\n'))),
+        TJobButtons::YesNoCancel, [this, tracksWithExisting](TJobAnswer answer) {
+            if (answer == TJobAnswer::Cancel)
+                return finishWith(TJobOutcome::Cancelled);
+            if (answer == TJobAnswer::No) {
+                for (auto it = tracksWithExisting.rbegin(); it != tracksWithExisting.rend(); ++it) {
+                    emit message(TJobSeverity::Info,
+                                 QStringLiteral("Track %1 is skipped: %2 exists already.")
+                                     .arg(EntryNumber(m_tracks[*it]))
+                                     .arg(encodedPath(*it)));
+                    m_tracks.removeAt(*it);
+                    m_names.removeAt(*it);
+                }
+            }
+            begin();
+        });
 }
 
 void TRipJob::begin() {
     if (m_tracks.isEmpty())
         return finish(false);
+    for (int i = 0; i < m_tracks.size(); ++i)
+        if (m_names[i] != EntryTitle(m_tracks[i]))
+            emit message(TJobSeverity::Info,
+                         QStringLiteral("Track %1 has the title of an earlier track: it is "
+                                        "written as %2")
+                             .arg(EntryNumber(m_tracks[i]))
+                             .arg(encodedPath(i)));
     startRip(0);
     emit hint(QStringLiteral("Extracting..."));
     emit barCaption(QStringLiteral("Initializing..."));
@@ -99,7 +156,13 @@ void TRipJob::startRip(int entry) {
     m_worker.reset(); // the previous worker has posted its last event already
     emit trackStarted(EntryNumber(e), EntryTitle(e), m_completed);
     emit currentItem(entry + 1, int(m_tracks.size()), EntryTitle(e));
-    m_worker = std::make_unique<TCDRipThread>(EntryNumber(e), EntryTitle(e), m_options);
+    // The worker writes under a partial name; a name that cannot be a file goes to it as it is,
+    // so it fails the way it always does.
+    const QString name = m_names[entry];
+    const QString base = TCDRipThread::IsUsableFileName(name)
+                             ? QFileInfo(PartialName(wavPath(entry))).completeBaseName()
+                             : name;
+    m_worker = std::make_unique<TCDRipThread>(EntryNumber(e), base, m_options);
     m_worker->CDHandle = m_handle;
     m_worker->NotifyWindow = this;
     m_worker->start();
@@ -129,9 +192,27 @@ void TRipJob::finish(bool stopped) {
     finishWith(outcome, QStringLiteral("Ripped %1 of %2 tracks").arg(m_succeeded).arg(Total()));
 }
 
-QString TRipJob::encodedPath(const QString& title) const {
-    return WithTrailingBackslash(m_options.OutputFolder) + title +
+QString TRipJob::encodedPath(int entry) const {
+    return WithTrailingBackslash(m_options.OutputFolder) + m_names[entry] +
            FormatExtension(m_options.OutputFormat);
+}
+
+QString TRipJob::wavPath(int entry) const {
+    return WithTrailingBackslash(m_options.OutputFolder) + m_names[entry] + QStringLiteral(".wav");
+}
+
+void TRipJob::keepWav(int entry, const QString& partial) {
+    // A WAV kept takes the track's name unless something else has it (the question covered
+    // only the files the rip meant to write).
+    const QString target = wavPath(entry);
+    if (!m_options.IsKeepWav && NameTaken(target)) {
+        emit message(TJobSeverity::Info, QStringLiteral("The WAV of track %1 is kept as %2")
+                                             .arg(EntryNumber(m_tracks[entry]))
+                                             .arg(partial));
+        return;
+    }
+    if (const QString failure = RenameOver(partial, target); !failure.isEmpty())
+        emit message(TJobSeverity::Error, failure);
 }
 
 bool TRipJob::event(QEvent* e) {
@@ -165,7 +246,8 @@ void TRipJob::onProcessInfo(const TProcessInfo& info) {
 }
 
 void TRipJob::onRipEnded(const TProcessInfo& info) {
-    const QString& entry = m_tracks[m_completed];
+    const int index = m_completed;
+    const QString& entry = m_tracks[index];
     const QString title = EntryTitle(entry);
     m_wavPath = m_worker->wavPath();
     switch (info.ErrorCode) {
@@ -185,8 +267,26 @@ void TRipJob::onRipEnded(const TProcessInfo& info) {
                                               : info.ErrorText);
         break;
     }
-    if (info.ErrorCode != RipOk)
+    if (info.ErrorCode != RipOk) {
         ++m_failed;
+        if (info.ErrorCode != RipCannotCreate && NameTaken(m_wavPath))
+            emit message(TJobSeverity::Info, QStringLiteral("What was read of track %1 is in %2")
+                                                 .arg(EntryNumber(entry))
+                                                 .arg(m_wavPath));
+    } else if (m_options.OutputFormat == FormatWav) {
+        // The WAV is the result: it takes its name now that it is complete.
+        if (const QString failure = RenameOver(m_wavPath, wavPath(index)); failure.isEmpty()) {
+            m_wavPath = wavPath(index);
+        } else {
+            emit message(TJobSeverity::Error, failure);
+            ++m_failed;
+            emit trackEnded(EntryNumber(entry), title, m_wavPath, RipWriteFailed);
+            ++m_completed;
+            if (m_completed >= m_tracks.size())
+                return finish(false);
+            return nextTrack(QStringLiteral("Initializing..."));
+        }
+    }
     emit trackEnded(EntryNumber(entry), title, m_wavPath, info.ErrorCode);
     ++m_completed;
     if (m_options.OutputFormat != FormatWav) {
@@ -215,7 +315,7 @@ void TRipJob::startEncoding() {
     TEncodeRequest request;
     request.Input = m_waveIn;
     request.Format = m_options.OutputFormat;
-    request.Path = encodedPath(EntryTitle(entry));
+    request.Path = encodedPath(m_completed - 1);
     request.Disc = m_disc;
     request.Title = EntryTitle(entry);
     request.Track = EntryNumber(entry);
@@ -234,13 +334,13 @@ void TRipJob::onEncoded(bool ran, const QString& failure) {
     if (encodeFailed) {
         emit message(
             TJobSeverity::Error,
-            QStringLiteral("Encoding %1 failed: %2").arg(encodedPath(EntryTitle(entry)), failure));
+            QStringLiteral("Encoding %1 failed: %2").arg(encodedPath(m_completed - 1), failure));
         ++m_failed;
     }
     if (!ran && m_options.OutputFormat == FormatMp3) {
         // A track whose rip failed: an MP3 of it from an earlier rip is tagged anew.
         TEncodeRequest request;
-        request.Path = encodedPath(EntryTitle(entry));
+        request.Path = encodedPath(m_completed - 1);
         request.Disc = m_disc;
         request.Title = EntryTitle(entry);
         request.Track = EntryNumber(entry);
@@ -253,9 +353,12 @@ void TRipJob::onEncoded(bool ran, const QString& failure) {
             return;
         // A failed encoding keeps the WAV: it may be the only copy of the track's audio.
         const QString wav = m_waveIn->FileName();
-        if (!m_options.IsKeepWav && !encodeFailed && !wav.isEmpty() && QFileInfo::exists(wav) &&
-            !IsFileInUse(wav))
-            QFile::remove(wav);
+        if (!wav.isEmpty() && QFileInfo::exists(wav) && !IsFileInUse(wav)) {
+            if (m_options.IsKeepWav || encodeFailed)
+                keepWav(m_completed - 1, wav);
+            else
+                QFile::remove(wav);
+        }
         // Each WAV goes through this step once: a later track whose rip fails must not delete
         // a WAV kept because its encoding failed.
         m_waveIn->SetFileName(QString());
@@ -267,7 +370,7 @@ void TRipJob::finishTrack(bool ok) {
     const QString& entry = m_tracks[m_completed - 1];
     if (ok)
         ++m_succeeded;
-    emit trackFinished(EntryNumber(entry), EntryTitle(entry), encodedPath(EntryTitle(entry)), ok);
+    emit trackFinished(EntryNumber(entry), EntryTitle(entry), encodedPath(m_completed - 1), ok);
     if (m_completed < m_tracks.size())
         return nextTrack(QStringLiteral("Extracting..."));
     stopRip();

@@ -49,8 +49,14 @@ public:
     void SetTrackTotal(int total) { m_trackTotal = std::max(0, total); }
 
     // Asks "<folder>,the output folder does not exist.\r\ncreates a new folder?" first when the
-    // output folder is missing (No cancels the rip), then starts the first track. A format
-    // index out of range or an encoder whose codec library is missing fails at once.
+    // output folder is missing (No cancels the rip). Then, when files the rip would write exist
+    // already, asks once (YesNoCancel) with their list: Yes replaces them, No skips their
+    // tracks, Cancel ends the rip. Then starts the first track. A format index out of range or
+    // an encoder whose codec library is missing fails at once.
+    //
+    // Every file is written under "<name>.partial<ext>" and takes its name once complete; what
+    // a stopped or failed rip read stays under the partial name. Tracks with the same title are
+    // written as "<title> (2)" and so on.
     void Start() override;
     // Stops the running worker (waiting for it), then the running output (waiting for it), and
     // finishes as Stopped. The files being written stay as they are.
@@ -105,10 +111,14 @@ private:
     void nextTrack(const QString& barCaption);
     void finish(bool stopped);
     void fail(const QString& text);
-    QString encodedPath(const QString& title) const;
+    void checkExisting();
+    QString encodedPath(int entry) const;
+    QString wavPath(int entry) const;
+    void keepWav(int entry, const QString& partial);
 
     HCDROM m_handle;
     QStringList m_tracks; // the entries
+    QStringList m_names;  // the file name (without extension) of each entry, unique in the rip
     TAppOptions m_options;
     TDiscFields m_disc;
     int m_pace = 300;
@@ -117,7 +127,7 @@ private:
     // WaveIn1 feeds the encode step's output. Owned by the job (Qt parent).
     TWaveIn* m_waveIn = nullptr;
     TEncodeStep* m_step = nullptr;
-    QString m_wavPath; // the WAV of the track being finished
+    QString m_wavPath; // the (partial) WAV of the track being finished
     int m_completed = 0;
     int m_failed = 0;
     int m_succeeded = 0;

@@ -85,7 +85,8 @@ private:
             m_failures << input + QStringLiteral(": ") + text;
             break;
         case TConvertOutcome::Stopped:
-            what = QStringLiteral("stopped");
+            what = text.isEmpty() ? QStringLiteral("stopped")
+                                  : QStringLiteral("stopped; what was written is in ") + text;
             m_failures << input + QStringLiteral(": stopped");
             break;
         }

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <optional>
@@ -37,9 +38,11 @@ std::optional<std::set<int>> parseTrackList(const QString& text) {
 }
 
 // Shows the job on stderr: one line per track, a progress line on a terminal, the messages.
+enum class TExistingPolicy { Ask, Overwrite, Skip };
+
 class TCliRipView {
 public:
-    TCliRipView(TCliContext& ctx, TRipJob& job, QEventLoop& loop)
+    TCliRipView(TCliContext& ctx, TRipJob& job, TExistingPolicy policy, QEventLoop& loop)
         : m_ctx(ctx), m_total(job.Total()), m_tty(::isatty(STDERR_FILENO) == 1) {
         const bool encoded = job.Format() != FormatWav;
         QObject::connect(&job, &TRipJob::trackStarted,
@@ -83,20 +86,46 @@ public:
             endProgressLine();
             m_ctx.Err << "sondrel-cli: " << text << Qt::endl;
         });
-        // The command line makes a missing output folder at once, as its --out promises.
+        // The command line makes a missing output folder at once, as its --out promises; files
+        // that exist follow the policy, or the terminal's answer.
         QObject::connect(&job, &TJob::question, &job,
-                         [&job](const QString&, TJobButtons) { job.Answer(TJobAnswer::Yes); });
+                         [this, &job, policy](const QString& text, TJobButtons) {
+                             job.Answer(answer(job, policy, text));
+                         });
         // A halted drive stops the rip as the user would.
         QObject::connect(&job, &TRipJob::halted, &job, [&job] { job.Stop(); });
         QObject::connect(&job, &TJob::finished, [this, &loop](TJobOutcome outcome, const QString&) {
             endProgressLine();
             if (outcome == TJobOutcome::Stopped)
                 m_ctx.Err << "Stopped." << Qt::endl;
+            else if (outcome == TJobOutcome::Cancelled)
+                m_ctx.Err << "Cancelled." << Qt::endl;
             loop.quit();
         });
     }
 
 private:
+    TJobAnswer answer(const TRipJob& job, TExistingPolicy policy, const QString& text) {
+        if (job.PendingQuestion() == TJobQuestion::CreateOutputFolder ||
+            policy == TExistingPolicy::Overwrite)
+            return TJobAnswer::Yes;
+        if (policy == TExistingPolicy::Skip)
+            return TJobAnswer::No;
+        if (::isatty(STDIN_FILENO) != 1 || !m_tty) {
+            m_ctx.Err << "sondrel-cli: files of this rip exist already; their tracks are "
+                         "skipped (--overwrite replaces them)"
+                      << Qt::endl;
+            return TJobAnswer::No;
+        }
+        endProgressLine();
+        m_ctx.Err << text << " [y/n/c] " << Qt::flush;
+        char line[64] = {};
+        if (!std::fgets(line, sizeof line, stdin))
+            return TJobAnswer::Cancel;
+        if (line[0] == 'y' || line[0] == 'Y')
+            return TJobAnswer::Yes;
+        return line[0] == 'n' || line[0] == 'N' ? TJobAnswer::No : TJobAnswer::Cancel;
+    }
     void trackDone(bool ok, const QString& path) {
         if (ok) {
             m_ctx.Err << "  done" << Qt::endl;
@@ -132,6 +161,7 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
     std::optional<int> normalize;
     std::map<int, QString> titles;
     bool keepWav = false;
+    TExistingPolicy policy = TExistingPolicy::Ask;
     std::optional<QString> artist, album, year, comment;
     std::optional<int> genre;
     for (int i = 0; i < args.size(); ++i) {
@@ -170,6 +200,14 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
             normalize = p;
         } else if (args[i] == QLatin1String("--keep-wav")) {
             keepWav = true;
+        } else if (args[i] == QLatin1String("--overwrite") ||
+                   args[i] == QLatin1String("--skip-existing")) {
+            const auto wanted = args[i] == QLatin1String("--overwrite") ? TExistingPolicy::Overwrite
+                                                                        : TExistingPolicy::Skip;
+            if (policy != TExistingPolicy::Ask && policy != wanted)
+                return ctx.usageError(
+                    QStringLiteral("--overwrite and --skip-existing exclude each other"));
+            policy = wanted;
         } else if (const QString name = args[i].section(QLatin1Char('='), 0, 0);
                    opt("--artist") || opt("--album") || opt("--year") || opt("--comment")) {
             if (missing)
@@ -194,6 +232,12 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
             const int n = eq > 0 ? v.left(eq).toInt(&ok) : 0;
             if (missing || !ok || n < 1 || n > 99)
                 return ctx.usageError(QStringLiteral("--title needs N=TEXT, got '%1'").arg(v));
+            if (!TCDRipThread::IsUsableFileName(v.mid(eq + 1)))
+                return ctx.usageError(
+                    QStringLiteral("--title %1: '%2' cannot be a file name (no \"/\", not \".\" "
+                                   "or \"..\")")
+                        .arg(n)
+                        .arg(v.mid(eq + 1)));
             titles[n] = v.mid(eq + 1);
         } else {
             return ctx.usageError(QStringLiteral("rip: unknown argument '%1'").arg(args[i]));
@@ -261,7 +305,7 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
         TRipJob job(session.Handle, selected, options, session.Fields);
         job.SetPace(0); // nobody watches a bar here
         job.SetTrackTotal(int(session.Rows.size()));
-        TCliRipView view(ctx, job, loop);
+        TCliRipView view(ctx, job, policy, loop);
         // Ctrl+C or a termination request stops the job as the Stop button does, so the
         // current file keeps a header that matches its data.
         TStopOnSignal stopOnSignal([&job] { job.Stop(); });
@@ -277,11 +321,11 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
             << QDir(folder).absolutePath() << Qt::endl;
 
     // Keep the titles and disc fields for this disc, as the main window does when it closes.
+    // The rip is done either way: a cache that cannot be written is only a warning.
     try {
         SaveDiscTexts(session.Key, session.Texts());
     } catch (const TSettingsError& e) {
-        ctx.failure(e.text());
-        return ExitFailed;
+        ctx.Err << "sondrel-cli: warning: " << e.text() << Qt::endl;
     }
     return ok && ripped == selected.size() ? ExitOk : ExitFailed;
 }

@@ -20,7 +20,7 @@ int RunTracksCommand(TCliContext& ctx, const QStringList& args) {
     ctx.Out << "No.\tTitle\tStart Time\tLength(min)\n";
     for (const TTrackRow& row : session.Rows)
         ctx.Out << row.Number << '\t' << row.Title << '\t' << row.StartTime << '\t' << row.Length
-                << '\n';
+                << (row.IsAudio ? "" : "\tdata") << '\n';
     ctx.Out.flush();
     return ExitOk;
 }

@@ -1,6 +1,6 @@
 #include "AsfAttributes.h"
 
-#include "audio/PositionalIo.h"
+#include "audio/FdIo.h"
 
 #include <QFile>
 #include <QStringList>

@@ -10,6 +10,16 @@ TConvertJob::TConvertJob(const QStringList& files, const TConvertRoute& route,
                          const TAppOptions& options, const TDiscFields& disc, int lanes,
                          QObject* parent)
     : TJob(parent), m_files(files), m_route(route), m_options(options), m_disc(disc) {
+    QSet<QString> taken;
+    for (const QString& file : m_files) {
+        const QString plain = OutputPathOf(file);
+        QString path = plain;
+        const qsizetype dot = plain.lastIndexOf(QLatin1Char('.'));
+        for (int n = 2; taken.contains(path); ++n)
+            path = QStringLiteral("%1 (%2)%3").arg(plain.left(dot)).arg(n).arg(plain.mid(dot));
+        taken.insert(path);
+        m_outputPaths.push_back(path);
+    }
     const int count = std::max(1, lanes);
     for (int i = 0; i < count; ++i)
         m_lanes.push_back(std::make_unique<TConvertLane>(this, i));
@@ -39,6 +49,12 @@ void TConvertJob::Start() {
     m_started = true;
     if (m_files.isEmpty())
         return finish(false);
+    for (int i = 0; i < m_files.size(); ++i)
+        if (m_outputPaths[size_t(i)] != OutputPathOf(m_files[i]))
+            emit message(TJobSeverity::Info,
+                         QStringLiteral("%1 has the name of an earlier file of the batch: it is "
+                                        "converted into %2")
+                             .arg(m_files[i], m_outputPaths[size_t(i)]));
     withOutputFolder(m_options.OutputFolder, [this] { begin(); });
 }
 
@@ -57,8 +73,8 @@ void TConvertJob::Stop() {
         lane->StopOutput();
         if (index >= 0) {
             ++m_failed;
-            emit fileFinished(lane->Number(), index, m_files[index], OutputPathOf(m_files[index]),
-                              TConvertOutcome::Stopped, QString());
+            emit fileFinished(lane->Number(), index, m_files[index], OutputPathAt(index),
+                              TConvertOutcome::Stopped, lane->PartialPath());
         }
     }
     finish(true);

@@ -27,7 +27,8 @@ enum class TConvertOutcome {
     Converted, // the output's run ended without failure
     Skipped,   // its output existed and was not to be overwritten
     Failed,    // the input could not be read or the output's run failed; the text says why
-    Stopped,   // the job was stopped while the file was being converted
+    Stopped,   // the job was stopped while the file was being converted; the text names the
+               // ".partial" file that holds what was written
 };
 
 class TConvertJob : public TJob {
@@ -66,6 +67,9 @@ public:
     // Output path of a file: OutputFolder with a trailing separator, then the file's name
     // without its folder and with its extension replaced by the format's.
     QString OutputPathOf(const QString& input) const;
+    // Output path of file `index`: OutputPathOf, but a file whose output another file of the
+    // batch already takes gets "<base> (2)<ext>" and so on, so no result replaces another.
+    const QString& OutputPathAt(int index) const { return m_outputPaths[size_t(index)]; }
 
 signals:
     // File `index` (0-based position in the list) starts on lane `lane`; `completed` files were
@@ -74,7 +78,8 @@ signals:
                      int completed);
     // 0..100 percent of file `index`.
     void fileProgress(int lane, int index, int percent);
-    // File `index` has ended; `text` says why for Failed, else it is empty.
+    // File `index` has ended; `text` says why for Failed, names the partial file for Stopped,
+    // else it is empty.
     void fileFinished(int lane, int index, const QString& input, const QString& output,
                       TConvertOutcome outcome, const QString& text);
 
@@ -98,6 +103,7 @@ private:
     void begin();
 
     QStringList m_files;
+    std::vector<QString> m_outputPaths; // by file index
     TConvertRoute m_route;
     TAppOptions m_options;
     TDiscFields m_disc;

@@ -1,6 +1,7 @@
 #include "convert/ConvertLane.h"
 
 #include "audio/ACS_Wave.h"
+#include "audio/Helpers.h"
 #include "codecs/ACS_WinMedia.h"
 #include "codecs/ACS_smpeg.h"
 #include "convert/ConvertJob.h"
@@ -49,6 +50,10 @@ TConvertLane::~TConvertLane() {
 
 void TConvertLane::Kick() {
     post(0);
+}
+
+const QString& TConvertLane::PartialPath() const {
+    return m_step->PartialPath();
 }
 
 void TConvertLane::SetDoneDelay(int ms) {
@@ -111,7 +116,7 @@ void TConvertLane::finishCurrent(int outcome, const QString& text) {
 
 void TConvertLane::beginFile(int index) {
     const QString input = m_job->m_files[index];
-    const QString output = m_job->OutputPathOf(input);
+    const QString output = m_job->OutputPathAt(index);
     if (!m_job->claimOutput(output)) {
         // Another lane is writing the same output: wait until it is done, then ask.
         m_waiting = index;
@@ -120,14 +125,16 @@ void TConvertLane::beginFile(int index) {
     m_current = index;
     m_outputPath = output;
     m_job->fileBegun(m_number, index, input, output);
-    // Writing over the file being read would destroy it before it is read.
-    if (QFileInfo(output).exists() &&
-        QFileInfo(output).canonicalFilePath() == QFileInfo(input).canonicalFilePath()) {
+    // Replacing the file being read (by its own name, a hard link or a symbolic link) would
+    // destroy it.
+    if (SameFile(input, output)) {
         post(1, int(TConvertOutcome::Failed),
              QStringLiteral("%1 would be written over itself").arg(input));
         return;
     }
-    if (QFileInfo::exists(output))
+    // Anything of that name counts, a dangling symbolic link too: it is replaced only with
+    // consent, and never written through.
+    if (NameTaken(output))
         return m_job->askOverwrite(this, output);
     startCurrent();
 }

@@ -27,6 +27,8 @@ public:
     // Stops the running output and waits for it; no handler of this lane runs afterwards.
     void StopOutput();
     void SetDoneDelay(int ms);
+    // Where the current (or stopped) file is written until it is complete.
+    const QString& PartialPath() const;
     // The answer to the overwrite question of the current file.
     void OverwriteAnswered(bool overwrite);
     // Index of the file being converted, -1 when none.

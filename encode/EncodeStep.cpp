@@ -2,6 +2,7 @@
 
 #include "audio/ACS_Tags.h"
 #include "audio/Genres.h"
+#include "audio/Helpers.h"
 #include "codecs/ACS_WinMedia.h"
 #include "encode/EncoderConfig.h"
 #include "encode/OutputFormats.h"
@@ -105,10 +106,13 @@ void TEncodeStep::Start(const TEncodeRequest& request) {
     m_active = true;
     m_ran = false;
     m_output = nullptr;
+    // The file is written under a name of its own and takes its final name only once complete,
+    // so a failed or stopped run never replaces what was there, nor passes for a whole file.
+    m_partial = PartialName(request.Path);
     try {
         m_output = OutputOf(request.Format);
         m_output->SetInput(request.Input);
-        m_output->SetFileName(request.Path);
+        m_output->SetFileName(m_partial);
         ConfigureFormatOutput(*m_output, request.Format, request.Disc, request.Title, request.Track,
                               request.TrackTotal, m_options);
         if (request.Format == FormatWma) {
@@ -156,17 +160,21 @@ bool TEncodeStep::event(QEvent* e) {
     return true;
 }
 
-void TEncodeStep::complete(const QString& failure) {
+void TEncodeStep::complete(QString failure) {
     m_active = false;
     if (failure.isEmpty()) {
+        // The tags go onto the file while it still has its temporary name.
+        TEncodeRequest written = m_request;
+        written.Path = m_partial;
         if (m_request.Format == FormatMp3 && m_request.Texts != TEncodeRequest::NoTexts)
-            TagMp3(m_request);
+            TagMp3(written);
         if (m_request.Format == FormatApe && m_request.Texts != TEncodeRequest::NoTexts)
-            TagApe(m_request);
-    } else if (m_ran) {
-        // What a failed run wrote would pass for an encoded file.
-        QFile::remove(m_request.Path);
+            TagApe(written);
+        failure = RenameOver(m_partial, m_request.Path);
     }
+    if (!failure.isEmpty() && m_ran)
+        QFile::remove(m_partial); // what a failed run wrote is no file of the user's
+    m_partial.clear();
     emit finished(m_request.Path, failure);
 }
 

@@ -54,12 +54,17 @@ public:
     // The wait before an output's done event (see TAuOutput::SetDoneDelay), for every output.
     void SetDoneDelay(int ms);
 
-    // Starts encoding. A failure to start is reported like a failed run, through finished.
+    // Starts encoding into PartialPath(); once the run and the tag are done the file is renamed
+    // to request.Path, replacing what has that name (the caller has asked the user). A failure
+    // to start is reported like a failed run, through finished.
     void Start(const TEncodeRequest& request);
     // Stops the running output and waits for it; finished is not emitted for that file, and
-    // what was written stays as it is.
+    // what was written stays under PartialPath().
     void Stop();
     bool IsRunning() const { return m_active; }
+    // The name the running (or stopped) file is written under: "<base>.partial<ext>" beside
+    // its final name. A stopped file stays there.
+    const QString& PartialPath() const { return m_partial; }
 
     // Tags the MP3 request.Path with the texts of `request` (as TextSource says): an ID3v2.3
     // tag of the full texts ahead of the audio (in place of one there), then the ID3v1 tag. A
@@ -71,8 +76,8 @@ public:
 signals:
     // 0..100 percent of the file read.
     void progress(int percent);
-    // The file is finished: `failure` is empty when it was written (and tagged), else it says
-    // why, and what the run wrote is gone.
+    // The file is finished: `failure` is empty when it was written (and tagged) and has its
+    // final name `path`, else it says why, and what the run wrote is gone.
     void finished(const QString& path, const QString& failure);
 
 protected:
@@ -80,7 +85,7 @@ protected:
 
 private:
     void outputDone(TAuOutput* sender);
-    void complete(const QString& failure);
+    void complete(QString failure);
     void postOutcome(const QString& failure);
 
     const TAppOptions m_options;
@@ -88,6 +93,7 @@ private:
     int m_doneDelay = 300;
     TEncodeRequest m_request;
     TAuFileOut* m_output = nullptr; // the output of the file being encoded
+    QString m_partial;              // the name it is written under until complete
     bool m_active = false;          // a file is being encoded (started, not yet reported)
     bool m_ran = false;             // its output was started
 };

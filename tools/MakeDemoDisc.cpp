@@ -2,11 +2,13 @@
 // (chord progressions, a melody and a bass line, each note with an attack/decay/release
 // envelope) so that the rip can be tried without a drive. Usage: make-demo-disc OUT.cue
 // The BIN is written beside it with the same name and ".bin" (the CUE reader looks for that).
+#include "tools/CueSheet.h"
+
+#include <QFile>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <string>
 #include <vector>
 
 namespace {
@@ -137,13 +139,6 @@ std::vector<int16_t> renderTrack(const TrackPlan& plan, int sectors, uint32_t se
     return pcm;
 }
 
-std::string msf(long sectors) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%02ld:%02ld:%02ld", sectors / 4500, sectors / 75 % 60,
-                  sectors % 75);
-    return text;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -151,23 +146,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: make-demo-disc OUT.cue\n");
         return 2;
     }
-    std::string cuePath = argv[1];
-    const size_t dot = cuePath.rfind('.');
-    const size_t slash = cuePath.rfind('/');
-    const std::string stem =
-        (dot != std::string::npos && (slash == std::string::npos || dot > slash))
-            ? cuePath.substr(0, dot)
-            : cuePath;
-    const std::string binPath = stem + ".bin";
-    const std::string binName = binPath.substr(slash == std::string::npos ? 0 : slash + 1);
+    const QString cuePath = QString::fromLocal8Bit(argv[1]);
+    const QByteArray binPath = QFile::encodeName(TCueSheet::BinPathFor(cuePath));
 
-    FILE* bin = std::fopen(binPath.c_str(), "wb");
+    FILE* bin = std::fopen(binPath.constData(), "wb");
     if (!bin) {
-        std::perror(binPath.c_str());
+        std::perror(binPath.constData());
         return 1;
     }
-    std::string cue =
-        "PERFORMER \"Sondrel\"\nTITLE \"Demo Disc\"\nFILE \"" + binName + "\" BINARY\n";
+    TCueSheet sheet;
+    sheet.Performer = QStringLiteral("Sondrel");
+    sheet.Title = QStringLiteral("Demo Disc");
     long offset = 0;
     int number = 1;
     for (const TrackPlan& plan : Plans) {
@@ -179,26 +168,21 @@ int main(int argc, char** argv) {
             bytes[2 * i + 1] = uint16_t(pcm[i]) >> 8;
         }
         if (std::fwrite(bytes.data(), 1, bytes.size(), bin) != bytes.size()) {
-            std::perror(binPath.c_str());
+            std::perror(binPath.constData());
             std::fclose(bin);
             return 1;
         }
-        char head[64];
-        std::snprintf(head, sizeof head, "  TRACK %02d AUDIO\n", number);
-        cue += head;
-        cue += std::string("    TITLE \"") + plan.Title + "\"\n";
-        cue += "    INDEX 01 " + msf(offset) + "\n";
+        sheet.AddTrack(offset, QString::fromLatin1(plan.Title));
         offset += sectors;
         ++number;
     }
     if (std::fclose(bin) != 0) {
-        std::perror(binPath.c_str());
+        std::perror(binPath.constData());
         return 1;
     }
-    FILE* out = std::fopen(cuePath.c_str(), "w");
-    if (!out || std::fwrite(cue.data(), 1, cue.size(), out) != cue.size() ||
-        std::fclose(out) != 0) {
-        std::perror(cuePath.c_str());
+    QString error;
+    if (!sheet.Write(cuePath, &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }
     return 0;

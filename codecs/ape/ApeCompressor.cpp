@@ -1,5 +1,7 @@
 #include "codecs/ape/ApeCompressor.h"
 
+#include "audio/FdIo.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -27,20 +29,6 @@ void put16(std::vector<uint8_t>& v, uint32_t x) {
 void put32(std::vector<uint8_t>& v, uint32_t x) {
     put16(v, x & 0xFFFF);
     put16(v, x >> 16);
-}
-
-bool writeAll(int fd, const uint8_t* p, size_t n) {
-    while (n > 0) {
-        const ssize_t w = ::write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += w;
-        n -= size_t(w);
-    }
-    return true;
 }
 
 // Opens a new file next to `path` with a name nobody else uses; -1 on failure.
@@ -148,7 +136,7 @@ int TApeCompressor::start(const char* path, const WAVEFORMATEX* format, int64_t 
         m_storedBytes = 0;
         m_error = ERROR_SUCCESS;
         m_md5.reset();
-        m_md5.update(m_headerData.data(), m_headerData.size());
+        hash(m_headerData.data(), m_headerData.size());
     } catch (const std::bad_alloc&) {
         return ERROR_INSUFFICIENT_MEMORY;
     }
@@ -322,11 +310,17 @@ int TApeCompressor::appendStored(const uint8_t* bytes, size_t n) {
     return m_error;
 }
 
+void TApeCompressor::hash(const void* data, size_t bytes) {
+    // An empty piece may come with a null pointer; it adds nothing.
+    if (bytes > 0)
+        m_md5.addData(QByteArrayView(static_cast<const char*>(data), qsizetype(bytes)));
+}
+
 int TApeCompressor::flushScratch() {
     if (m_error != ERROR_SUCCESS)
         return m_error;
-    m_md5.update(m_scratchBuffer.data(), m_scratchBuffer.size());
-    if (!writeAll(m_scratchFd, m_scratchBuffer.data(), m_scratchBuffer.size()))
+    hash(m_scratchBuffer.data(), m_scratchBuffer.size());
+    if (!WriteAll(m_scratchFd, m_scratchBuffer.data(), m_scratchBuffer.size()))
         return m_error = ERROR_IO_WRITE;
     m_storedBytes += m_scratchBuffer.size();
     m_scratchBuffer.clear();
@@ -394,14 +388,13 @@ int TApeCompressor::finish(const uint8_t* terminatingData, int64_t terminatingBy
     for (uint64_t i = 0; i < entries; ++i)
         put32(table, i < frames ? uint32_t(firstFrame + m_frameOffsets[i]) : 0);
 
-    m_md5.update(terminatingData, size_t(wavTerminatingBytes));
-    m_md5.update(header.data(), header.size());
-    m_md5.update(table.data(), table.size());
-    const auto digest = m_md5.finish();
+    hash(terminatingData, size_t(wavTerminatingBytes));
+    hash(header.data(), header.size());
+    hash(table.data(), table.size());
+    const QByteArray digest = m_md5.result();
 
-    std::vector<uint8_t> head;
+    std::vector<uint8_t> head{'M', 'A', 'C', ' '};
     head.reserve(size_t(firstFrame));
-    head.insert(head.end(), {'M', 'A', 'C', ' '});
     put16(head, kFileVersion);
     put16(head, 0);
     put32(head, kDescriptorBytes);
@@ -429,7 +422,7 @@ int TApeCompressor::finish(const uint8_t* terminatingData, int64_t terminatingBy
 
 int TApeCompressor::writeFile(const std::vector<uint8_t>& head, const uint8_t* tail,
                               size_t tailBytes) {
-    if (!writeAll(m_tempFd, head.data(), head.size()))
+    if (!WriteAll(m_tempFd, head.data(), head.size()))
         return ERROR_IO_WRITE;
     if (::lseek(m_scratchFd, 0, SEEK_SET) != 0)
         return ERROR_IO_READ;
@@ -442,11 +435,11 @@ int TApeCompressor::writeFile(const std::vector<uint8_t>& head, const uint8_t* t
             continue;
         if (r <= 0)
             return ERROR_IO_READ;
-        if (!writeAll(m_tempFd, chunk.data(), size_t(r)))
+        if (!WriteAll(m_tempFd, chunk.data(), size_t(r)))
             return ERROR_IO_WRITE;
         left -= uint64_t(r);
     }
-    if (tailBytes > 0 && !writeAll(m_tempFd, tail, tailBytes))
+    if (tailBytes > 0 && !WriteAll(m_tempFd, tail, tailBytes))
         return ERROR_IO_WRITE;
     if (::fsync(m_tempFd) != 0)
         return ERROR_IO_WRITE;

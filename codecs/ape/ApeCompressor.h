@@ -9,8 +9,8 @@
 
 #include "codecs/ape/ApeFrameEncoder.h"
 #include "codecs/ape/MACLib.h"
-#include "codecs/ape/Md5.h"
 
+#include <QCryptographicHash>
 #include <cstdint>
 #include <deque>
 #include <future>
@@ -44,6 +44,7 @@ private:
     int flushScratch();
     int writeFile(const std::vector<uint8_t>& head, const uint8_t* tail, size_t tailBytes);
     void abandon();
+    void hash(const void* data, size_t bytes); // adds to m_md5
 
     // Run settings.
     bool m_started = false;
@@ -82,5 +83,5 @@ private:
     size_t m_carryBytes = 0;
     std::vector<uint8_t> m_scratchBuffer;
     uint64_t m_storedBytes = 0;
-    TMd5 m_md5;
+    QCryptographicHash m_md5{QCryptographicHash::Md5}; // of everything after the descriptor
 };

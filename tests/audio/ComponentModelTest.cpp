@@ -1,7 +1,7 @@
 // The threading contract of outputs: Start/Stop, event delivery on the GUI thread, failures,
 // input changes, and many runs in a row to shake out races.
-#include "AudioTestUtil.h"
-#include "TestComponents.h"
+#include "tests/common/AudioTestUtil.h"
+#include "tests/common/TestComponents.h"
 
 #include "audio/ACS_Wave.h"
 

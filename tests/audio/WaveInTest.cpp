@@ -1,6 +1,6 @@
 // The WAV input against files made by sox and ffmpeg: the decoded PCM must equal what the
 // tool that made the file decodes from it. Also damaged and unusual headers.
-#include "AudioTestUtil.h"
+#include "tests/common/AudioTestUtil.h"
 
 #include "audio/ACS_Wave.h"
 #include "tests/common/TestUtil.h"

@@ -1,6 +1,6 @@
 // The WAV output: header sizes, stopped runs, inputs of unknown or overstated size, failures.
-#include "AudioTestUtil.h"
-#include "TestComponents.h"
+#include "tests/common/AudioTestUtil.h"
+#include "tests/common/TestComponents.h"
 
 #include "audio/ACS_Wave.h"
 #include "tests/common/TestUtil.h"

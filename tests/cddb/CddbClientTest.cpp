@@ -1,8 +1,8 @@
 // The CDDB calls against a real HTTP server on 127.0.0.1: the requests they send, the answers
 // they understand, and how they end when the server is dead, silent or hostile.
 #include "cddb/CddbClient.h"
-#include "CddbTestServer.h"
 #include "cddb/CddbCalls.h"
+#include "tests/common/CddbTestServer.h"
 
 #include <QElapsedTimer>
 #include <QTcpServer>
@@ -48,7 +48,7 @@ void setOptions(const QString& server, int timeoutSeconds = 5) {
 QByteArray queryLine(const QString& server) {
     Q_UNUSED(server);
     return "GET /~cddb/cddb.cgi?cmd=cddb+query+1400c803+3+150+5420+12150+202"
-           "&hello=sondrel+localhost+program+1.0&proto=6 HTTP/1.0";
+           "&hello=sondrel+localhost+program+1.0&proto=6 HTTP/1.1";
 }
 
 } // namespace
@@ -104,7 +104,7 @@ TEST(CddbCalls, ExactMatchAndRecordOverHttp) {
     EXPECT_EQ(seen[0].RequestLine, queryLine(server.address()));
     EXPECT_EQ(seen[0].Host, server.address().toUtf8());
     EXPECT_EQ(seen[1].RequestLine, "GET /~cddb/cddb.cgi?cmd=cddb+read+rock+1400c803"
-                                   "&hello=sondrel+localhost+program+1.0&proto=6 HTTP/1.0");
+                                   "&hello=sondrel+localhost+program+1.0&proto=6 HTTP/1.1");
     EXPECT_EQ(seen[1].Query.value(QStringLiteral("hello")),
               QStringLiteral("sondrel localhost program 1.0"));
 }
@@ -224,7 +224,7 @@ TEST(CddbCalls, ProxyGetsTheAbsoluteUrl) {
     ASSERT_EQ(seen.size(), 1);
     EXPECT_EQ(seen[0].RequestLine,
               "GET http://cddb.example.org/~cddb/cddb.cgi?cmd=cddb+query+1400c803+3+150+5420+"
-              "12150+202&hello=sondrel+localhost+program+1.0&proto=6 HTTP/1.0");
+              "12150+202&hello=sondrel+localhost+program+1.0&proto=6 HTTP/1.1");
     EXPECT_EQ(seen[0].Host, "cddb.example.org");
     CDDBSetOption(CDDB_OPT_USEPROXY, nullptr, 0);
 }
@@ -303,8 +303,11 @@ TEST(CddbCalls, HostileAnswersFailCleanly) {
         {"not HTTP", "SSH-2.0-OpenSSH\r\n", TCddbClient::ErrNetwork},
         {"short body", "HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\n202 No",
          TCddbClient::ErrNetwork},
-        {"header flood", "HTTP/1.0 200 OK\r\nX: " + QByteArray(200 * 1024, 'h'),
+        {"list without its end", "HTTP/1.0 200 OK\r\n\r\n210 list\r\nrock 1400c803 A / B\r\n",
          TCddbClient::ErrProtocol},
+        // Headers that never end: the connection closes without an answer.
+        {"header flood", "HTTP/1.0 200 OK\r\nX: " + QByteArray(200 * 1024, 'h'),
+         TCddbClient::ErrNetwork},
     };
     for (const Case& c : cases) {
         TCddbTestServer server([&c](const TCddbTestServer::Request&) { return c.Reply; });
@@ -318,18 +321,20 @@ TEST(CddbCalls, HostileAnswersFailCleanly) {
 }
 
 TEST(CddbCalls, DamagedButReadableAnswers) {
-    // No final "." (connection cut), binary bytes and lines without "=" in a record, and a
-    // chunked answer: what can be read is kept, control bytes never reach the caller.
+    // Binary bytes and lines without "=" in a record, and a chunked answer: what can be read is
+    // kept, control bytes never reach the caller.
     const QByteArray record = QByteArray("DTITLE=Art\x01ist / Al") + '\0' +
                               "bum\r\nno equals sign\r\nTTITLE0=Ti\xfftle\r\n";
-    const QByteArray read =
-        "210 rock 1400c803 entry follows\r\n" + QByteArray(record.constData(), record.size());
+    const QByteArray read = "210 rock 1400c803 entry follows\r\n" +
+                            QByteArray(record.constData(), record.size()) + ".\r\n";
     const QByteArray chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
                                "a\r\n210 list\r\n\r\n"
-                               "1c\r\nrock 1400c803 Chunked / Ok\r\n\r\n0\r\n\r\n";
+                               "1c\r\nrock 1400c803 Chunked / Ok\r\n\r\n3\r\n.\r\n\r\n0\r\n\r\n";
     TCddbTestServer server([&](const TCddbTestServer::Request& r) {
-        if (r.Command().startsWith(QStringLiteral("cddb read")))
+        if (r.Command().startsWith(QStringLiteral("cddb read rock")))
             return TCddbTestServer::ok(read);
+        if (r.Command().startsWith(QStringLiteral("cddb read")))
+            return "HTTP/1.0 200 OK\r\n\r\n" + read.chopped(3); // closed before the "."
         return chunked;
     });
     setOptions(server.address());
@@ -340,6 +345,13 @@ TEST(CddbCalls, DamagedButReadableAnswers) {
     char buffer[32000];
     ASSERT_EQ(CDDBGetDiskInfo(&t.Entries[0], buffer, sizeof buffer), 1);
     EXPECT_STREQ(buffer, "DTITLE=Artist / Album\nno equals sign\nTTITLE0=Ti\xef\xbf\xbdtle");
+
+    // A record that ends before its final "." was cut short: no text, a failed fetch.
+    TCddbMatch cut = t.Entries[0];
+    std::strcpy(cut.Category, "jazz");
+    EXPECT_EQ(CDDBGetDiskInfo(&cut, buffer, sizeof buffer), 0);
+    EXPECT_EQ(CDDBGetLastError(), TCddbClient::ErrProtocol);
+    EXPECT_STREQ(buffer, "");
 }
 
 TEST(CddbCalls, OptionsThatCannotMakeARequest) {

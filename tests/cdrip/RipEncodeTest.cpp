@@ -2,11 +2,11 @@
 // each format leaves, their audio as ffmpeg decodes it, their tags as mutagen reads them, the
 // WAVs deleted or kept, failed reads and failed encodings, and stop during encoding.
 #include "RipWorkerSupport.h"
-#include "TestDisc.h"
 #include "audio/ACS_Classes.h"
 #include "cdrip/RipJob.h"
 #include "settings/AppOptions.h"
 #include "settings/SettingsStore.h"
+#include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
 
 #include <QDir>
@@ -248,8 +248,9 @@ TEST_F(RipEncode, AFailedReadSkipsEncodingAndTheNextTrackIsStillRipped) {
               (QStringList{"start 2", "ripped 2 3", "finished 2 failed", "start 1", "ripped 1 0",
                            "encode 1 Fine.ogg", "finished 1 ok", "finished"}));
     EXPECT_EQ(job.Failed(), 1);
-    // The partial WAV of the failed track stays; the good track leaves only its OGG.
-    EXPECT_EQ(files(), (QStringList{"Broken.wav", "Fine.ogg"}));
+    // What was read of the broken track stays, under a name that says it is incomplete; the
+    // good track leaves only its OGG.
+    EXPECT_EQ(files(), (QStringList{"Broken.partial.wav", "Fine.ogg"}));
     EXPECT_NEAR(double(Decode(out + "/Fine.ogg").size()), 60.0 * 2352, 0.06 * 176400);
 }
 
@@ -327,9 +328,11 @@ TEST_P(RipStop, StopDuringEncodingStopsTheOutputFirst) {
     EXPECT_EQ(rec.Log.last(), "stopped");
     EXPECT_TRUE(outputIdleAtEnd);
     EXPECT_FALSE(rec.Log.contains("finished 1 ok"));
-    // Nothing is deleted on stop: the WAV and the part-written file stay.
-    EXPECT_EQ(ReadWholeFile(out + "/Long.wav").mid(44), image.TrackBytes(0));
-    EXPECT_TRUE(QFileInfo::exists(out + "/Long" + QString(c.Ext)));
+    // Nothing is deleted on stop: the WAV and the part-written file stay, under names that say
+    // they are incomplete; nothing has the final name.
+    EXPECT_EQ(ReadWholeFile(out + "/Long.partial.wav").mid(44), image.TrackBytes(0));
+    EXPECT_TRUE(QFileInfo::exists(out + "/Long.partial" + QString(c.Ext)));
+    EXPECT_FALSE(QFileInfo::exists(out + "/Long" + QString(c.Ext)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, RipStop,

@@ -2,8 +2,8 @@
 // tracks, failed tracks, messages, a drive that fails, stop, and normalising.
 #include "cdrip/RipJob.h"
 #include "RipWorkerSupport.h"
-#include "TestDisc.h"
 #include "settings/AppOptions.h"
+#include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
 
 #include <QCoreApplication>
@@ -116,7 +116,8 @@ TEST_F(RipJob, AFailedTrackShowsItsMessageAndTheRipMovesOn) {
     EXPECT_TRUE(rec.Log.contains("end 2 Two 3"));
     EXPECT_EQ(job.Completed(), 3);
     EXPECT_EQ(job.Failed(), 3);
-    EXPECT_EQ(Le32(ReadWholeFile(out + "/Two.wav"), 40), 0u);
+    EXPECT_EQ(Le32(ReadWholeFile(out + "/Two.partial.wav"), 40), 0u);
+    EXPECT_FALSE(QFile::exists(out + "/Two.wav"));
     CloseCDHandle(h);
 }
 
@@ -152,8 +153,9 @@ TEST_F(RipJob, StopEndsTheJobAndNothingIsReportedAfter) {
     EXPECT_EQ(rec.Log.last(), "stopped");
     EXPECT_FALSE(rec.Log.join('\n').contains("end "));
     EXPECT_FALSE(QFile::exists(out + "/Short.wav"));
-    // The partial file has a header that matches its data.
-    const QByteArray part = ReadWholeFile(out + "/Long.wav");
+    // The partial file has a header that matches its data, and a name that says it is one.
+    EXPECT_FALSE(QFile::exists(out + "/Long.wav"));
+    const QByteArray part = ReadWholeFile(out + "/Long.partial.wav");
     ASSERT_GE(part.size(), 44);
     EXPECT_EQ(Le32(part, 40), quint32(part.size() - 44));
     CloseCDHandle(h);

@@ -1,9 +1,9 @@
 // The rip worker over real images: chunking and progress, byte-exact WAVs, read and write
 // failures, stop, unusable titles, damaged tables and the normalisation pass.
 #include "RipWorkerSupport.h"
-#include "TestDisc.h"
 #include "cdrip/CDRipThread.h"
 #include "settings/TAppOptions.h"
+#include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
 
 #include <QCoreApplication>

@@ -29,13 +29,6 @@ std::vector<int> TEventCollector::Percents() const {
     return p;
 }
 
-quint32 Le32(const QByteArray& bytes, int offset) {
-    quint32 v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | quint8(bytes[offset + i]);
-    return v;
-}
-
 QList<TRipTrack> TracksOf(const QStringList& entries) {
     QList<TRipTrack> tracks;
     for (const QString& e : entries)

@@ -1,10 +1,12 @@
 // Shared by the rip worker and rip job tests: opening an image as a drive, collecting the
-// events a worker posts, and reading the header fields of a WAV.
+// events a worker posts, track lists and a job's signals (Le32 from TestUtil reads a WAV's
+// header fields).
 #pragma once
 
 #include "cdrip/RipEvent.h"
 #include "cdrip/RipJob.h"
 #include "disc/CdAccess.h"
+#include "tests/common/TestUtil.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -23,9 +25,6 @@ public:
     // The percentages posted, in order.
     std::vector<int> Percents() const;
 };
-
-// Little-endian uint32 at `offset` of `bytes`.
-quint32 Le32(const QByteArray& bytes, int offset);
 
 // The tracks of track entries such as "03Intro".
 QList<TRipTrack> TracksOf(const QStringList& entries);
@@ -49,9 +48,20 @@ template <class Recorder> void Attach(TRipJob& job, Recorder& rec) {
     QObject::connect(&job, &TJob::hint, [&rec](const QString& t) { rec.Hint(t); });
     QObject::connect(&job, &TRipJob::barCaption, [&rec](const QString& t) { rec.BarCaption(t); });
     QObject::connect(&job, &TJob::progress, [&rec](int p) { rec.Progress(p); });
-    QObject::connect(&job, &TJob::message,
-                     [&rec](TJobSeverity, const QString& t) { rec.Message(t); });
+    // Errors and warnings; the notes of what became of the files are not recorded.
+    QObject::connect(&job, &TJob::message, [&rec](TJobSeverity severity, const QString& t) {
+        if (severity != TJobSeverity::Info)
+            rec.Message(t);
+    });
     QObject::connect(&job, &TRipJob::halted, [&rec] { rec.Halted(); });
+    // Questions (a missing folder, files that exist) are answered Yes unless the recorder has
+    // its own answer.
+    QObject::connect(&job, &TJob::question, &job, [&job, &rec](const QString& text, TJobButtons) {
+        if constexpr (requires { rec.Answer(text); })
+            job.Answer(rec.Answer(text));
+        else
+            job.Answer(TJobAnswer::Yes);
+    });
     QObject::connect(&job, &TJob::finished, [&rec](TJobOutcome o, const QString&) {
         rec.Finished(o == TJobOutcome::Stopped);
     });

@@ -1,7 +1,7 @@
 // sondrel-cli lookup end to end: the program against a CDDB server on 127.0.0.1, a disc image
 // as the drive, cd-info (libcdio-utils) as the oracle for the table of contents sent.
-#include "../cddb/CddbTestServer.h"
-#include "../cddb/TestDisc.h"
+#include "tests/common/CddbTestServer.h"
+#include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
 
 #include <QElapsedTimer>
@@ -19,7 +19,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(Dir.isValid());
         // Four tracks of 10, 20.5, 30 and 40 seconds.
-        Cue = MakeCueImage(Dir.path(), QStringLiteral("disc"), 1, {0, 750, 2287, 4537}, 7537);
+        Cue = TTestDisc::WriteSparse(Dir.filePath(QStringLiteral("disc.cue")), {0, 750, 2287, 4537},
+                                     7537);
     }
 
     TProcessResult cli(const QStringList& args) {
@@ -92,7 +93,7 @@ TEST_F(CliLookup, SavedTitlesReachTracks) {
     EXPECT_EQ(words.value(3), QStringLiteral("4"));
     EXPECT_EQ(words.mid(4), oracleOffsets());
     EXPECT_TRUE(seen[0].RequestLine.endsWith("&hello=sondrel+localhost+program+1.0&proto=6 "
-                                             "HTTP/1.0"));
+                                             "HTTP/1.1"));
     EXPECT_EQ(seen[1].Command(), QStringLiteral("cddb read folk ") + words.value(2));
 
     // The lookup settings were stored; the titles are in cd.dat for the next command.

@@ -2,7 +2,7 @@
 // disc fields on the command line, the fields kept in cd.dat for the next rip, --keep-wav, the
 // OutputFormat setting as the default, and a truncated image.
 #include "settings/IniFile.h"
-#include "tests/cdrip/TestDisc.h"
+#include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
 
 #include <QDir>
@@ -85,9 +85,9 @@ TEST_F(CliRipFormats, ATruncatedImageFailsItsTrackAndGivesStatusOne) {
     EXPECT_EQ(r.Err.count("sondrel-cli: Error while reading CD information!"), 2);
     EXPECT_TRUE(r.Err.contains("Ripped 1 of 3 tracks")) << r.Err.toStdString();
     EXPECT_EQ(r.Out, (out + "/Track01.flac\n").toUtf8());
-    // The partial WAV of the failed track stays; nothing was encoded from it.
+    // The partial WAV of the failed track stays as one; nothing was encoded from it.
     const QStringList left = files(out);
-    EXPECT_TRUE(left.contains("Track02.wav"));
+    EXPECT_TRUE(left.contains("Track02.partial.wav"));
     EXPECT_FALSE(left.contains("Track01.wav"));
     EXPECT_FALSE(left.contains("Track02.flac"));
     EXPECT_FALSE(left.contains("Track03.flac"));

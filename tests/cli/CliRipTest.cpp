@@ -2,7 +2,7 @@
 // drives, tracks and rip, their files, saved titles and exit codes.
 #include "disc/CdAccess.h"
 #include "settings/IniFile.h"
-#include "tests/cdrip/TestDisc.h"
+#include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
 
 #include <QDir>
@@ -108,16 +108,15 @@ TEST_F(CliDisc, RipChosenTracksNormalisedIntoTheOutputFolderSetting) {
     }
 }
 
-TEST_F(CliDisc, AFailedTrackGivesStatusOneAndTheOthersAreRipped) {
+TEST_F(CliDisc, ATitleThatCannotBeAFileNameIsRefusedBeforeAnythingIsRippedOrStored) {
     TTestDisc disc(dir.path(), {10, 10});
     const QString out = dir.filePath("out");
     const auto r = cli({"--disc-image", disc.CuePath, "rip", "--format", "wav", "--out", out,
                         "--title", "1=no/way"});
-    EXPECT_EQ(r.ExitCode, 1);
-    EXPECT_TRUE(
-        r.Err.contains("sondrel-cli: " + out.toUtf8() + "/no/way.wav is not a valid file name."))
-        << r.Err.toStdString();
-    EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList{"Track02.wav"});
+    EXPECT_EQ(r.ExitCode, 2);
+    EXPECT_TRUE(r.Err.contains("'no/way' cannot be a file name")) << r.Err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(out));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("config/cd.dat")));
 }
 
 TEST_F(CliDisc, ATerminationRequestStopsTheRipWithACorrectHeader) {
@@ -141,8 +140,10 @@ TEST_F(CliDisc, ATerminationRequestStopsTheRipWithACorrectHeader) {
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 1);
     EXPECT_TRUE(err.contains("Stopped.")) << err.toStdString();
-    const QByteArray head = ReadWholeFile(out + "/Track01.wav").left(44);
-    const qint64 size = QFileInfo(out + "/Track01.wav").size();
+    // What was read stays under a name that says it is incomplete.
+    EXPECT_FALSE(QFileInfo::exists(out + "/Track01.wav"));
+    const QByteArray head = ReadWholeFile(out + "/Track01.partial.wav").left(44);
+    const qint64 size = QFileInfo(out + "/Track01.partial.wav").size();
     ASSERT_EQ(head.size(), 44);
     EXPECT_LT(size, 44 + qint64(300000) * CdSectorBytes);
     const quint32 dataSize = quint8(head[40]) | quint8(head[41]) << 8 | quint8(head[42]) << 16 |

@@ -1,5 +1,4 @@
 // The encoders on their own, writing files that ffmpeg, flac and mutagen then check.
-#include "TestAudio.h"
 #include "codecs/CodecError.h"
 #include "codecs/CodecLibraries.h"
 #include "codecs/FileSink.h"
@@ -7,6 +6,7 @@
 #include "codecs/LameEncoder.h"
 #include "codecs/LameLibrary.h"
 #include "codecs/VorbisEncoder.h"
+#include "tests/common/TestAudio.h"
 #include "tests/common/TestUtil.h"
 
 #include <QRegularExpression>

@@ -1,8 +1,8 @@
 #include "codecs/FfmpegReader.h"
 #include "codecs/FfmpegWriter.h"
 #include "codecs/WmaFormats.h"
-#include "tests/codecs/WmaTestAudio.h"
 #include "tests/common/TestUtil.h"
+#include "tests/common/WmaTestAudio.h"
 
 #include <QFile>
 #include <QTemporaryDir>

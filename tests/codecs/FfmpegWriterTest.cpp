@@ -1,8 +1,8 @@
 #include "codecs/FfmpegWriter.h"
 #include "codecs/FfmpegReader.h"
 #include "codecs/WmaFormats.h"
-#include "tests/codecs/WmaTestAudio.h"
 #include "tests/common/TestUtil.h"
+#include "tests/common/WmaTestAudio.h"
 
 #include <QFileInfo>
 #include <QJsonArray>

@@ -1,7 +1,7 @@
 // The APE output component over the framework: WAV in, APE out, checked with FFmpeg; its
 // properties, error texts and failures.
-#include "../audio/AudioTestUtil.h"
-#include "../audio/TestComponents.h"
+#include "tests/common/AudioTestUtil.h"
+#include "tests/common/TestComponents.h"
 
 #include "audio/ACS_Wave.h"
 #include "codecs/ACS_MAC.h"

@@ -1,6 +1,5 @@
 // The MP3, Ogg Vorbis and FLAC outputs run by their worker threads from a WAV input, as the
 // rip and the converter run them; files are checked with ffmpeg, flac, ogginfo and mutagen.
-#include "TestAudio.h"
 #include "audio/ACS_Wave.h"
 #include "codecs/ACS_FLAC.h"
 #include "codecs/ACS_LAME.h"
@@ -10,6 +9,7 @@
 #include "codecs/LameLibrary.h"
 #include "codecs/OggLibrary.h"
 #include "codecs/VorbisEncLibrary.h"
+#include "tests/common/TestAudio.h"
 #include "tests/common/TestUtil.h"
 
 #include <QCoreApplication>

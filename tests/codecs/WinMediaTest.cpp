@@ -6,9 +6,9 @@
 #include "codecs/ACS_WinMedia.h"
 #include "codecs/ACS_smpeg.h"
 #include "encode/EncoderConfig.h"
-#include "tests/codecs/WmaTestAudio.h"
 #include "tests/common/FileSizeLimit.h"
 #include "tests/common/TestUtil.h"
+#include "tests/common/WmaTestAudio.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -4,8 +4,8 @@
 #include <QProcess>
 #include <stdexcept>
 
-TProcessResult RunProgram(const QString& program, const QStringList& args,
-                          const QByteArray& input, int timeoutMs) {
+TProcessResult RunProgram(const QString& program, const QStringList& args, const QByteArray& input,
+                          int timeoutMs) {
     TProcessResult r;
     QProcess p;
     p.start(program, args);
@@ -41,4 +41,9 @@ void WriteWholeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
         throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+quint32 Le32(const QByteArray& bytes, int offset) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData() + offset);
+    return quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24);
 }

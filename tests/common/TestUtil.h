@@ -20,4 +20,6 @@ TProcessResult RunProgram(const QString& program, const QStringList& args,
 QString BuiltProgram(const QString& relativePath);
 
 QByteArray ReadWholeFile(const QString& path);
+// Little-endian 32-bit value at byte `offset` of `bytes`.
+quint32 Le32(const QByteArray& bytes, int offset);
 void WriteWholeFile(const QString& path, const QByteArray& bytes);

@@ -212,15 +212,16 @@ TEST_F(ConvertJob, Mp3AndWmaToWav) {
     EXPECT_NEAR(double(talk.size()), 1.5 * 176400, 0.12 * 176400);
 }
 
-TEST_F(ConvertJob, TheSameNameTwiceAsksAboutOverwriting) {
+TEST_F(ConvertJob, TheSameNameTwiceIsNamedApartWithoutAQuestion) {
     const QString a = dir.filePath("x/take.wav"), b = dir.filePath("y/take.wav");
     MakeWav(a, 0.5, 440);
     MakeWav(b, 0.7, 880);
     TRecorder rec;
-    run(ckWavToFlac, {a, b}, rec, 2); // two lanes: the second waits for the first's output
-    EXPECT_EQ(rec.Questions, (QStringList{out + "/take.flac has existed, overite it?"}));
+    run(ckWavToFlac, {a, b}, rec, 2);
+    EXPECT_TRUE(rec.Questions.isEmpty());
     EXPECT_EQ(rec.Log.filter("converted").size(), 2);
-    EXPECT_EQ(Decode(out + "/take.flac"), ReadWholeFile(b).mid(44));
+    EXPECT_EQ(Decode(out + "/take.flac"), ReadWholeFile(a).mid(44));
+    EXPECT_EQ(Decode(out + "/take (2).flac"), ReadWholeFile(b).mid(44));
 }
 
 TEST_F(ConvertJob, DecliningEveryOverwriteConvertsNothingAndEnds) {
@@ -347,9 +348,12 @@ TEST_F(ConvertJob, StopEndsTheRunningOutputFirst) {
     job.Start();
     rec.wait();
     EXPECT_TRUE(rec.Stopped);
-    EXPECT_EQ(rec.Log, (QStringList{"start 0", "stopped 0 long.flac"}));
+    const QString partial = out + "/long.partial.flac";
+    EXPECT_EQ(rec.Log, (QStringList{"start 0", "stopped 0 long.flac (" + partial + ")"}));
     EXPECT_EQ(job.Completed(), 1);
-    EXPECT_TRUE(QFileInfo::exists(out + "/long.flac")); // stays as far as it was written
+    // What was written stays, under a name that says it is incomplete.
+    EXPECT_TRUE(QFileInfo::exists(partial));
+    EXPECT_FALSE(QFileInfo::exists(out + "/long.flac"));
 }
 
 TEST_F(ConvertJob, TwoLanesGiveTheSameFilesAsOne) {

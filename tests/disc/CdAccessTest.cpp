@@ -1,7 +1,7 @@
 // The CD access layer over real libcdio and images the tests write: drive list, handles,
 // table of contents (checked against cd-info), sector reads and their failures.
 #include "disc/CdAccess.h"
-#include "tests/cdrip/TestDisc.h"
+#include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
 
 #include <QRegularExpression>

@@ -4,7 +4,7 @@
 #include "disc/DiscKey.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsStore.h"
-#include "tests/cdrip/TestDisc.h"
+#include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
 
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "CddbTestServer.h"
+#include "tests/common/CddbTestServer.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>

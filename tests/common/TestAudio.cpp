@@ -1,4 +1,4 @@
-#include "TestAudio.h"
+#include "tests/common/TestAudio.h"
 
 #include "tests/common/TestUtil.h"
 
@@ -44,25 +44,35 @@ QByteArray MusicPcm(int frames, int channels, int sampleRate, int bitsPerSample)
     return out;
 }
 
+QByteArray MakeWav(const QByteArray& pcm, int sampleRate, int channels, int bitsPerSample) {
+    QByteArray h;
+    auto u32 = [&h](uint32_t v) {
+        v = qToLittleEndian(v);
+        h.append(reinterpret_cast<const char*>(&v), 4);
+    };
+    auto u16 = [&h](uint16_t v) {
+        v = qToLittleEndian(v);
+        h.append(reinterpret_cast<const char*>(&v), 2);
+    };
+    const int align = channels * bitsPerSample / 8;
+    h.append("RIFF");
+    u32(uint32_t(36 + pcm.size()));
+    h.append("WAVEfmt ");
+    u32(16);
+    u16(1);
+    u16(uint16_t(channels));
+    u32(uint32_t(sampleRate));
+    u32(uint32_t(sampleRate * align));
+    u16(uint16_t(align));
+    u16(uint16_t(bitsPerSample));
+    h.append("data");
+    u32(uint32_t(pcm.size()));
+    return h + pcm;
+}
+
 void WriteWav(const QString& path, const QByteArray& pcm, int channels, int sampleRate,
               int bitsPerSample) {
-    QByteArray h(44, '\0');
-    char* d = h.data();
-    auto le32 = [&](int off, quint32 v) { qToLittleEndian(v, d + off); };
-    auto le16 = [&](int off, quint16 v) { qToLittleEndian(v, d + off); };
-    memcpy(d, "RIFF", 4);
-    le32(4, 36 + pcm.size());
-    memcpy(d + 8, "WAVEfmt ", 8);
-    le32(16, 16);
-    le16(20, 1);
-    le16(22, channels);
-    le32(24, sampleRate);
-    le32(28, sampleRate * channels * bitsPerSample / 8);
-    le16(32, channels * bitsPerSample / 8);
-    le16(34, bitsPerSample);
-    memcpy(d + 36, "data", 4);
-    le32(40, pcm.size());
-    WriteWholeFile(path, h + pcm);
+    WriteWholeFile(path, MakeWav(pcm, sampleRate, channels, bitsPerSample));
 }
 
 std::vector<short> ToSamples(const QByteArray& pcm16) {

@@ -1,5 +1,6 @@
-// CUE/BIN disc images for the tests, with every byte known: each track's sectors hold a
-// pattern derived from the track and sector number, so a misplaced sector shows.
+// CUE/BIN disc images for the tests: discs with every byte known (each track's sectors hold a
+// pattern derived from the track and sector number, so a misplaced sector shows), and long
+// silent ones.
 #pragma once
 
 #include <QByteArray>
@@ -24,10 +25,12 @@ public:
     // Cuts the BIN to `sectors` sectors.
     void TruncateBin(qint64 sectors) const;
 
-    // A CUE whose tracks start at the given BIN sectors, over a sparse BIN of `totalSectors`;
-    // for table-of-contents tests that need long discs without writing their audio.
-    static void WriteSparse(const QString& cuePath, const std::vector<int>& startSectors,
-                            qint64 totalSectors, const char* trackMode = "AUDIO");
+    // A CUE whose tracks, numbered from `firstTrack`, start at the given BIN sectors, over a
+    // silent sparse BIN of `totalSectors` beside it; for tests that need long discs without
+    // writing their audio. Returns `cuePath`.
+    static QString WriteSparse(const QString& cuePath, const std::vector<int>& startSectors,
+                               qint64 totalSectors, const char* trackMode = "AUDIO",
+                               int firstTrack = 1);
 
     // The pattern byte of the BIN at absolute byte `offset`.
     static char PatternByte(qint64 offset);

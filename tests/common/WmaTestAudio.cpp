@@ -1,4 +1,4 @@
-#include "tests/codecs/WmaTestAudio.h"
+#include "tests/common/WmaTestAudio.h"
 #include "tests/common/TestUtil.h"
 
 #include <QJsonArray>
@@ -29,32 +29,6 @@ QByteArray MakeSweep(int frames, int sampleRate, int channels, double amplitude)
             *p++ = qToLittleEndian(int16_t(std::lround(amplitude * std::sin(phase + c))));
     }
     return pcm;
-}
-
-QByteArray MakeWav(const QByteArray& pcm, int sampleRate, int channels, int bitsPerSample) {
-    QByteArray h;
-    auto u32 = [&h](uint32_t v) {
-        v = qToLittleEndian(v);
-        h.append(reinterpret_cast<const char*>(&v), 4);
-    };
-    auto u16 = [&h](uint16_t v) {
-        v = qToLittleEndian(v);
-        h.append(reinterpret_cast<const char*>(&v), 2);
-    };
-    const int align = channels * bitsPerSample / 8;
-    h.append("RIFF");
-    u32(uint32_t(36 + pcm.size()));
-    h.append("WAVEfmt ");
-    u32(16);
-    u16(1);
-    u16(uint16_t(channels));
-    u32(uint32_t(sampleRate));
-    u32(uint32_t(sampleRate * align));
-    u16(uint16_t(align));
-    u16(uint16_t(bitsPerSample));
-    h.append("data");
-    u32(uint32_t(pcm.size()));
-    return h + pcm;
 }
 
 QJsonObject Probe(const QString& path) {

@@ -13,7 +13,7 @@
 class TCddbTestServer {
 public:
     struct Request {
-        QByteArray RequestLine;       // "GET /~cddb/cddb.cgi?cmd=... HTTP/1.0"
+        QByteArray RequestLine;       // "GET /~cddb/cddb.cgi?cmd=... HTTP/1.1"
         QByteArray Host;              // value of the Host header
         QByteArray Target;            // the request target, absolute URL through a proxy
         QMap<QString, QString> Query; // decoded query parameters, "+" read as a blank

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "audio/ACS_Classes.h"
+#include "tests/common/TestUtil.h"
 
 #include <QByteArray>
 #include <QString>
@@ -28,6 +29,3 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000);
 bool RunAndStopAt(TAuOutput& out, int percent, int timeoutMs = 60000);
 // Processes the GUI thread's events for `ms` milliseconds.
 void ProcessEventsFor(int ms);
-
-// Little-endian 32-bit value at `at`.
-uint32_t Le32(const QByteArray& bytes, int at);

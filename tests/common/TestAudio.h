@@ -11,7 +11,8 @@
 // with its own envelope, channels slightly detuned) at about -6 dBFS. 8-bit is unsigned.
 QByteArray MusicPcm(int frames, int channels, int sampleRate, int bitsPerSample);
 
-// A canonical 44-byte-header WAV file holding `pcm`.
+// A canonical 44-byte-header WAV file holding `pcm`, as bytes or written to `path`.
+QByteArray MakeWav(const QByteArray& pcm, int sampleRate, int channels, int bitsPerSample);
 void WriteWav(const QString& path, const QByteArray& pcm, int channels, int sampleRate,
               int bitsPerSample);
 

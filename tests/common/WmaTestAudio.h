@@ -1,6 +1,8 @@
-// Audio fixtures for the Windows Media tests: PCM made here, WAV files around it, and the
-// oracles' views of what we wrote (ffprobe, mutagen, ffmpeg's decoder).
+// Audio fixtures for the Windows Media tests: PCM made here (WAV files around it come from
+// TestAudio), and the oracles' views of what we wrote (ffprobe, mutagen, ffmpeg's decoder).
 #pragma once
+
+#include "tests/common/TestAudio.h"
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -12,8 +14,6 @@
 QByteArray MakeTone(int frames, int sampleRate, int channels, double amplitude = 12000.0);
 // Interleaved 16-bit PCM of a sweep from 200 Hz upwards (never repeats, so offsets show).
 QByteArray MakeSweep(int frames, int sampleRate, int channels, double amplitude = 12000.0);
-// A canonical PCM WAV file around `pcm`.
-QByteArray MakeWav(const QByteArray& pcm, int sampleRate, int channels, int bitsPerSample);
 
 // ffprobe's JSON (-show_format -show_streams) for a file; empty object if it fails.
 QJsonObject Probe(const QString& path);

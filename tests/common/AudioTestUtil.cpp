@@ -1,4 +1,4 @@
-#include "AudioTestUtil.h"
+#include "tests/common/AudioTestUtil.h"
 
 #include "tests/common/TestUtil.h"
 
@@ -73,11 +73,6 @@ void ProcessEventsFor(int ms) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         QThread::msleep(1);
     }
-}
-
-uint32_t Le32(const QByteArray& b, int at) {
-    const auto* p = reinterpret_cast<const unsigned char*>(b.constData() + at);
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
 
 bool RunAndStopAt(TAuOutput& out, int percent, int timeoutMs) {
