@@ -212,7 +212,7 @@ void TRipJob::keepWav(int entry, const QString& partial) {
         return;
     }
     if (const QString failure = RenameOver(partial, target); !failure.isEmpty())
-        emit message(TJobSeverity::Error, failure);
+        trackError(failure);
 }
 
 bool TRipJob::event(QEvent* e) {
@@ -254,17 +254,15 @@ void TRipJob::onRipEnded(const TProcessInfo& info) {
     case RipOk:
         break;
     case RipReadFailed:
-        emit message(TJobSeverity::Error, QStringLiteral("Error while reading CD information!"));
+        trackError(QStringLiteral("Error while reading CD information!"));
         break;
     case RipCannotCreate:
-        emit message(TJobSeverity::Error,
-                     m_wavPath + QStringLiteral(" is not a valid file name. Please rename the "
-                                                "Title in the CD tracks list."));
+        trackError(m_wavPath + QStringLiteral(" is not a valid file name. Please rename the "
+                                              "Title in the CD tracks list."));
         break;
     default:
-        emit message(TJobSeverity::Error, info.ErrorText.isEmpty()
-                                              ? QStringLiteral("Cannot write %1").arg(m_wavPath)
-                                              : info.ErrorText);
+        trackError(info.ErrorText.isEmpty() ? QStringLiteral("Cannot write %1").arg(m_wavPath)
+                                            : info.ErrorText);
         break;
     }
     if (info.ErrorCode != RipOk) {
@@ -278,7 +276,7 @@ void TRipJob::onRipEnded(const TProcessInfo& info) {
         if (const QString failure = RenameOver(m_wavPath, wavPath(index)); failure.isEmpty()) {
             m_wavPath = wavPath(index);
         } else {
-            emit message(TJobSeverity::Error, failure);
+            trackError(failure);
             ++m_failed;
             emit trackEnded(EntryNumber(entry), title, m_wavPath, RipWriteFailed);
             ++m_completed;
@@ -332,8 +330,7 @@ void TRipJob::onEncoded(bool ran, const QString& failure) {
     const QString& entry = m_tracks[m_completed - 1];
     const bool encodeFailed = ran && !failure.isEmpty();
     if (encodeFailed) {
-        emit message(
-            TJobSeverity::Error,
+        trackError(
             QStringLiteral("Encoding %1 failed: %2").arg(encodedPath(m_completed - 1), failure));
         ++m_failed;
     }
@@ -383,5 +380,30 @@ void TRipJob::finishTrack(bool ok) {
 void TRipJob::nextTrack(const QString& caption) {
     emit hint(QStringLiteral("Extracting..."));
     emit barCaption(caption);
+    if (m_unacknowledged > 0) {
+        m_held = true; // Acknowledge starts it
+        return;
+    }
     startRip(m_completed);
+}
+
+void TRipJob::SetHoldOnError(bool hold) {
+    assertOwnThread();
+    m_holdOnError = hold;
+}
+
+void TRipJob::trackError(const QString& text) {
+    if (m_holdOnError)
+        ++m_unacknowledged;
+    emit message(TJobSeverity::Error, text);
+}
+
+void TRipJob::Acknowledge() {
+    assertOwnThread();
+    if (m_unacknowledged > 0)
+        --m_unacknowledged;
+    if (m_unacknowledged == 0 && m_held && !IsFinished()) {
+        m_held = false;
+        startRip(m_completed);
+    }
 }

@@ -62,6 +62,12 @@ public:
     // finishes as Stopped. The files being written stay as they are.
     void Stop() override;
 
+    // With hold on (a window sets it), the next track starts only once every error message of
+    // a failed track has been acknowledged with Acknowledge, as a message box is dismissed.
+    // Off by default: the command line goes straight on.
+    void SetHoldOnError(bool hold);
+    void Acknowledge();
+
     int Total() const { return int(m_tracks.size()); }
     // Tracks whose rip has ended, whatever the outcome.
     int Completed() const { return m_completed; }
@@ -111,6 +117,7 @@ private:
     void nextTrack(const QString& barCaption);
     void finish(bool stopped);
     void fail(const QString& text);
+    void trackError(const QString& text);
     void checkExisting();
     QString encodedPath(int entry) const;
     QString wavPath(int entry) const;
@@ -131,4 +138,7 @@ private:
     int m_completed = 0;
     int m_failed = 0;
     int m_succeeded = 0;
+    bool m_holdOnError = false;
+    int m_unacknowledged = 0; // error messages not yet acknowledged (with hold on)
+    bool m_held = false;      // the next track waits for the acknowledgement
 };

@@ -7,6 +7,7 @@
 #include "tests/common/TestUtil.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -118,6 +119,29 @@ TEST_F(RipJob, AFailedTrackShowsItsMessageAndTheRipMovesOn) {
     EXPECT_EQ(job.Failed(), 3);
     EXPECT_EQ(Le32(ReadWholeFile(out + "/Two.partial.wav"), 40), 0u);
     EXPECT_FALSE(QFile::exists(out + "/Two.wav"));
+    CloseCDHandle(h);
+}
+
+TEST_F(RipJob, WithHoldOnErrorTheNextTrackWaitsUntilTheMessageIsAcknowledged) {
+    TTestDisc disc(dir.path(), {10, 10});
+    const HCDROM h = OpenTestImage(disc.CuePath);
+    ASSERT_NE(h, 0);
+    TRecorder rec;
+    TRipJob job(h, TracksOf({"01a/b", "02Two"}), OptionsFor(FormatWav), TDiscFields());
+    Attach(job, rec);
+    job.SetHoldOnError(true);
+    job.Start();
+    QDeadlineTimer deadline(20000);
+    while (rec.Messages.isEmpty() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_EQ(rec.Messages.size(), 1);
+    for (int i = 0; i < 10; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 30);
+    EXPECT_FALSE(rec.Log.join('\n').contains("start 2")); // held by the unread message
+    job.Acknowledge();
+    rec.wait();
+    EXPECT_TRUE(rec.Log.contains("start 2 Two 1"));
+    EXPECT_EQ(rec.Log.last(), "finished");
     CloseCDHandle(h);
 }
 

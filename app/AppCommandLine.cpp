@@ -1,0 +1,55 @@
+#include "AppCommandLine.h"
+
+TAppCommandLine TAppCommandLine::Parse(const QStringList& args) {
+    TAppCommandLine c;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const QString name = a.section(QLatin1Char('='), 0, 0);
+        auto value = [&](QString& into) {
+            if (a.contains(QLatin1Char('=')))
+                into = a.section(QLatin1Char('='), 1);
+            else if (i + 1 < args.size())
+                into = args[++i];
+            return !into.isEmpty();
+        };
+        QString v;
+        if (name == QLatin1String("--help")) {
+            c.Help = true;
+        } else if (name == QLatin1String("--version")) {
+            c.Version = true;
+        } else if (name == QLatin1String("--config-dir")) {
+            if (!value(v))
+                c.Error = QStringLiteral("--config-dir needs a folder");
+            c.ConfigDir = v;
+        } else if (name == QLatin1String("--disc-image")) {
+            if (!value(v))
+                c.Error = QStringLiteral("--disc-image needs a file");
+            else
+                c.DiscImages << v;
+        } else {
+            c.Error = QStringLiteral("unknown option '%1' (see sondrel --help)").arg(a);
+        }
+        if (!c.Error.isEmpty())
+            break;
+    }
+    return c;
+}
+
+QString TAppCommandLine::HelpText() {
+    return QStringLiteral(
+        "Usage: sondrel [OPTIONS]\n"
+        "\n"
+        "Copies audio CDs to files (MP3, WAV, OGG, WMA, FLAC, APE): the desktop program.\n"
+        "A second start with the same settings folder brings the running window to the\n"
+        "front and exits.\n"
+        "\n"
+        "Options:\n"
+        "  --config-dir DIR     keep options.ini and cd.dat in DIR instead of the\n"
+        "                       per-user configuration folder\n"
+        "  --disc-image FILE    use a CUE/BIN or TOC disc image as a drive (repeatable;\n"
+        "                       images come first, in the order given, then real drives)\n"
+        "  --help               show this text and exit\n"
+        "  --version            show the version and exit\n"
+        "\n"
+        "Exit status: 0 success, 2 usage error.\n");
+}

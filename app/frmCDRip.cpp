@@ -1,0 +1,127 @@
+#include "frmCDRip.h"
+
+#include "MessageBoxes.h"
+#include "encode/OutputFormats.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TfrmCDRip::TfrmCDRip(HCDROM handle, const QList<TRipTrack>& tracks, const TAppOptions& options,
+                     const TDiscFields& disc, QWidget* parent)
+    : QDialog(parent), m_job(new TRipJob(handle, tracks, options, disc, this)) {
+    m_job->SetHoldOnError(true);
+    setObjectName(QStringLiteral("frmCDRip"));
+    setWindowTitle(AppCaption);
+    auto* grid = new QGridLayout;
+    auto row = [&](int r, const char* caption, const char* name) {
+        auto* value = new QLabel(this);
+        value->setObjectName(QString::fromLatin1(name));
+        value->setTextFormat(Qt::PlainText);
+        grid->addWidget(new QLabel(QString::fromLatin1(caption), this), r, 0);
+        grid->addWidget(value, r, 1);
+        return value;
+    };
+    lCurrentTrack = row(0, "Current track:", "lCurrentTrack");
+    lOutputFormat = row(1, "Output format:", "lOutputFormat");
+    lSelectedTracks = row(2, "Selected tracks:", "lSelectedTracks");
+    lCompleted = row(3, "Completed:", "lCompleted");
+    grid->setColumnStretch(1, 1);
+    lProgressHint = new QLabel(QStringLiteral("Extracting..."), this);
+    lProgressHint->setObjectName(QStringLiteral("lProgressHint"));
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(true);
+    ProgressBar1->setAlignment(Qt::AlignCenter);
+    ProgressBar1->setFormat(QStringLiteral("Initializing..."));
+    bStop = new QPushButton(QStringLiteral("Stop"), this);
+    bStop->setObjectName(QStringLiteral("bStop"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(bStop);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(lProgressHint);
+    layout->addWidget(ProgressBar1);
+    layout->addLayout(buttons);
+    setMinimumWidth(420);
+
+    lCurrentTrack->setText(tracks.isEmpty() ? QString() : tracks.first().Title);
+    lOutputFormat->setText(FormatName(options.OutputFormat));
+    lSelectedTracks->setText(QString::number(tracks.size()));
+    lCompleted->setText(QStringLiteral("0"));
+
+    connect(m_job, &TJob::progress, ProgressBar1, &QProgressBar::setValue);
+    connect(m_job, &TJob::hint, lProgressHint, &QLabel::setText);
+    connect(m_job, &TRipJob::barCaption, this, [this](const QString& caption) {
+        ProgressBar1->setFormat(caption);
+        ProgressBar1->setValue(0);
+    });
+    connect(m_job, &TRipJob::trackStarted, this, [this](int, const QString& title, int completed) {
+        lCurrentTrack->setText(title);
+        lCompleted->setText(QString::number(completed));
+    });
+    connect(m_job, &TRipJob::trackFinished, this,
+            [this] { lCompleted->setText(QString::number(m_job->Completed())); });
+    connect(m_job, &TJob::message, this, &TfrmCDRip::onMessage);
+    connect(m_job, &TJob::question, this, &TfrmCDRip::onQuestion);
+    connect(m_job, &TJob::finished, this, &TfrmCDRip::onFinished);
+    connect(bStop, &QPushButton::clicked, this, &TfrmCDRip::reject);
+}
+
+TfrmCDRip::~TfrmCDRip() {
+    // The job stops its worker and output before it goes (it is a child of the dialog).
+    if (!m_job->IsFinished())
+        m_job->Stop();
+}
+
+void TfrmCDRip::Start() {
+    open();
+    m_job->Start();
+}
+
+void TfrmCDRip::onMessage(TJobSeverity severity, const QString& text) {
+    const auto icon = severity == TJobSeverity::Error     ? QMessageBox::Critical
+                      : severity == TJobSeverity::Warning ? QMessageBox::Warning
+                                                          : QMessageBox::Information;
+    ++m_openBoxes;
+    // A failed track's box holds the rip: the next track starts once it is dismissed.
+    ShowMessage(this, icon, text, [this, severity] {
+        --m_openBoxes;
+        if (severity == TJobSeverity::Error)
+            m_job->Acknowledge();
+        closeWhenRead();
+    });
+}
+
+void TfrmCDRip::onQuestion(const QString& text, TJobButtons buttons) {
+    AskQuestion(this, text, buttons == TJobButtons::YesNoCancel,
+                [this](QMessageBox::StandardButton pressed) {
+                    m_job->Answer(pressed == QMessageBox::Yes  ? TJobAnswer::Yes
+                                  : pressed == QMessageBox::No ? TJobAnswer::No
+                                                               : TJobAnswer::Cancel);
+                });
+}
+
+void TfrmCDRip::onFinished() {
+    bStop->setEnabled(false);
+    closeWhenRead();
+}
+
+// The dialog closes when the job has finished and every message it showed has been read.
+void TfrmCDRip::closeWhenRead() {
+    if (m_job->IsFinished() && m_openBoxes == 0)
+        done(m_job->Outcome() == TJobOutcome::Done ? Accepted : Rejected);
+}
+
+void TfrmCDRip::reject() {
+    if (!m_job->IsFinished()) {
+        m_job->Stop(); // finished(Stopped) closes the dialog once its messages are read
+        return;
+    }
+    QDialog::reject();
+}

@@ -1,0 +1,46 @@
+// The rip dialog: presents a rip job (the track being ripped, the output format, how many
+// tracks are selected and completed, what is being done, a progress bar with its caption) and
+// its messages and questions, and stops it. The job does the work. GUI (main) thread only.
+#pragma once
+
+#include "cdrip/RipJob.h"
+
+#include <QDialog>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+class TfrmCDRip : public QDialog {
+    Q_OBJECT
+public:
+    // Makes the job (not started yet) over copies of `options` and `disc`.
+    TfrmCDRip(HCDROM handle, const QList<TRipTrack>& tracks, const TAppOptions& options,
+              const TDiscFields& disc, QWidget* parent = nullptr);
+    ~TfrmCDRip() override;
+
+    // Shows the dialog window-modal and starts the job.
+    void Start();
+    TRipJob* Job() const { return m_job; }
+
+    QLabel* lCurrentTrack;
+    QLabel* lOutputFormat;
+    QLabel* lSelectedTracks;
+    QLabel* lCompleted;
+    QLabel* lProgressHint;
+    QProgressBar* ProgressBar1;
+    QPushButton* bStop;
+
+public slots:
+    // Esc and the window's close button stop the rip, as Stop does.
+    void reject() override;
+
+private:
+    void onMessage(TJobSeverity severity, const QString& text);
+    void onQuestion(const QString& text, TJobButtons buttons);
+    void onFinished();
+    void closeWhenRead();
+
+    TRipJob* m_job;
+    int m_openBoxes = 0; // messages not yet dismissed; the dialog waits for them at the end
+};

@@ -1,0 +1,764 @@
+#include "frmMain.h"
+
+#include "DiscMonitor.h"
+#include "MessageBoxes.h"
+#include "TrackListModel.h"
+#include "audio/Genres.h"
+#include "encode/OutputFormats.h"
+#include "frmCDRip.h"
+#include "frmEditTrackName.h"
+#include "settings/AppOptions.h"
+#include "settings/SettingsError.h"
+#include "settings/SettingsStore.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStyle>
+#include <QThread>
+#include <QToolBar>
+#include <QTreeView>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+// A theme icon where the desktop has one, else the style's own picture.
+QIcon themeIcon(const char* name, QStyle::StandardPixmap fallback) {
+    return QIcon::fromTheme(QString::fromLatin1(name),
+                            QApplication::style()->standardIcon(fallback));
+}
+
+struct TConverterKind {
+    int Tag;
+    const char* Caption;
+    const char* DialogTitle;
+    const char* Extension;
+};
+
+const TConverterKind ConverterKinds[] = {
+    {2, "Wav to &Mp3...", "Wav to Mp3 Converter", "wav"},
+    {3, "Wav to &Ogg...", "Wav to Ogg Converter", "wav"},
+    {4, "Wav to &Wma...", "Wav to Wma Converter", "wav"},
+    {5, "Wav to &Flac...", "Wav to Flac Converter", "wav"},
+    {6, "Wav to &Ape...", "Wav to Ape Converter", "wav"},
+    {7, "&Mp3 to Wav Converter...", "Mp3 to Wav Converter", "mp3"},
+    {8, "&Wma to Wav Converter...", "Wma to Wav Converter", "wma"},
+    {9, "M&p3 to Wma Converter...", "Mp3 to Wma Converter", "mp3"},
+    {10, "Wma &to Mp3 Converter...", "Wma to Mp3 Converter", "wma"},
+};
+
+const QString MsgNoOutputFolder = QStringLiteral("the output folder does not exist.");
+const QString MsgCheckOutputFolder = QStringLiteral("Please check the output directory setting.");
+
+} // namespace
+
+// The icon lives in the library's resources, which a static library must register itself.
+static void initAppResources() {
+    Q_INIT_RESOURCE(sondrel);
+}
+
+QString OnlineHelpAddress() {
+    // The README installed with the program, else the one of the source tree it was built from.
+    const QString installed = QDir(QCoreApplication::applicationDirPath())
+                                  .filePath(QStringLiteral("../share/doc/sondrel/README.md"));
+    if (QFileInfo::exists(installed))
+        return QUrl::fromLocalFile(QFileInfo(installed).canonicalFilePath()).toString();
+    return QUrl::fromLocalFile(QStringLiteral(SONDREL_SOURCE_README)).toString();
+}
+
+QString HomePageAddress() {
+    return QStringLiteral(SONDREL_HOME_PAGE);
+}
+
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
+    initAppResources();
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(AppCaption);
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("sondrel"),
+                                   QIcon(QStringLiteral(":/sondrel/sondrel.svg"))));
+    m_model = new TTrackListModel(&m_session.Rows, this);
+    m_monitor = new TDiscMonitor(this);
+    buildActions();
+    buildMenus();
+    buildCentralWidget();
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("StatusBar1Panel0"));
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar()->addWidget(m_status, 1);
+    setMinimumWidth(678);
+    resize(760, 520);
+
+    connect(m_model, &TTrackListModel::checksChanged, this, &TfrmMain::updateActions);
+    connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TfrmMain::updateActions);
+    connect(m_monitor, &TDiscMonitor::arrived, this, &TfrmMain::onArrival);
+    connect(m_monitor, &TDiscMonitor::removed, this, &TfrmMain::onRemoval);
+    // The settings were loaded before the window: show the output choice at once.
+    cbOutputFormat->setCurrentIndex(qBound(0, AppOptions.OutputFormat, OutputFormatCount - 1));
+    eOutputDir->setText(AppOptions.OutputFolder);
+    updateActions();
+}
+
+TfrmMain::~TfrmMain() {
+    dropReader();
+    // The list's model shows the session's rows, which go before the widgets do.
+    ListView1->setModel(nullptr);
+}
+
+void TfrmMain::buildActions() {
+    auto make = [this](const char* caption, const char* name) {
+        auto* a = new QAction(QString::fromLatin1(caption), this);
+        a->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+    auto hint = [](QAction* a, const char* iconText, const char* text) {
+        a->setIconText(QString::fromLatin1(iconText));
+        a->setToolTip(QString::fromLatin1(text));
+        a->setStatusTip(QString::fromLatin1(text));
+    };
+    aRip = make("&Rip Selected Tracks...", "aRip");
+    aRip->setShortcut(QKeySequence(QStringLiteral("Ctrl+R")));
+    aRip->setIcon(themeIcon("media-optical-audio", QStyle::SP_DriveCDIcon));
+    hint(aRip, "Rip", "Rip selected tracks");
+    aSelectAll = make("&Select All", "aSelectAll");
+    aSelectNone = make("&Unselect All", "aSelectNone");
+    aInvertSelection = make("&Invert Selection", "aInvertSelection");
+    aEditTrackName = make("&Edit Track's Title...", "aEditTrackName");
+    aEditTrackName->setShortcut(QKeySequence(QStringLiteral("Ctrl+F2")));
+    aQueryCDDB = make("&Query CDDB...", "aQueryCDDB");
+    aQueryCDDB->setIcon(themeIcon("system-search", QStyle::SP_FileDialogContentsView));
+    hint(aQueryCDDB, "CDDB", "Query CDDB");
+    aOptions = make("&Options...", "aOptions");
+    aOptions->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
+    aOptions->setIcon(themeIcon("preferences-system", QStyle::SP_FileDialogDetailedView));
+    hint(aOptions, "Options", "Options");
+    aHelp = make("&Online Help", "aHelp");
+    aHelp->setShortcut(QKeySequence(Qt::Key_F1));
+    aHelp->setIcon(themeIcon("help-contents", QStyle::SP_DialogHelpButton));
+    hint(aHelp, "Help", "Help");
+    aHomepage = make("&Home Page", "aHomepage");
+    aHomepage->setIcon(themeIcon("go-home", QStyle::SP_DirHomeIcon));
+    hint(aHomepage, "Home", "Visit our home page");
+    aPlay = make("&Play", "aPlay");
+    aPlay->setShortcut(QKeySequence(QStringLiteral("Ctrl+P")));
+    aPlay->setIcon(themeIcon("media-playback-start", QStyle::SP_MediaPlay));
+    hint(aPlay, "Play", "Play the selected track");
+    aPause = make("P&ause", "aPause");
+    aPause->setIcon(themeIcon("media-playback-pause", QStyle::SP_MediaPause));
+    hint(aPause, "Pause", "Pause");
+    aStop = make("&Stop", "aStop");
+    aStop->setIcon(themeIcon("media-playback-stop", QStyle::SP_MediaStop));
+    hint(aStop, "Stop", "Stop");
+    EjectCDRom1 = make("&Eject CD-ROM", "EjectCDRom1");
+    CloseCDROM1 = make("&Close CD-ROM", "CloseCDROM1");
+    miJumpoutputfolder = make("&Jump Output Folder", "miJumpoutputfolder");
+    miJumpoutputfolder->setIcon(themeIcon("folder-open", QStyle::SP_DirOpenIcon));
+    hint(miJumpoutputfolder, "Folder", "Open the output folder");
+    RefreshCD1 = make("Re&fresh CD", "RefreshCD1");
+    RefreshCD1->setIcon(themeIcon("view-refresh", QStyle::SP_BrowserReload));
+    miAbout = make("&About...", "miAbout");
+    miExit = make("E&xit", "miExit");
+    miExit->setIcon(themeIcon("application-exit", QStyle::SP_DialogCloseButton));
+    hint(miExit, "Exit", "Exit");
+    for (const TConverterKind& k : ConverterKinds) {
+        QAction* a = make(k.Caption, "miConvert");
+        a->setObjectName(QStringLiteral("miConvert%1").arg(k.Tag));
+        a->setData(k.Tag);
+        connect(a, &QAction::triggered, this, [this, tag = k.Tag] { launchConverter(tag); });
+        ConverterItems << a;
+    }
+    // The tool button "Convert" is the first converter (tag 2).
+    ConverterItems[0]->setIcon(themeIcon("media-record", QStyle::SP_ArrowRight));
+    hint(ConverterItems[0], "Convert", "Wav to Mp3 Converter");
+
+    // Commands whose engine or dialog is not part of the program yet.
+    for (QAction* a : {aOptions, aPlay, aPause, aStop, EjectCDRom1, CloseCDROM1})
+        a->setEnabled(false);
+
+    connect(aRip, &QAction::triggered, this, &TfrmMain::ripSelected);
+    connect(aSelectAll, &QAction::triggered, this, [this] { m_model->SetAllChecked(true); });
+    connect(aSelectNone, &QAction::triggered, this, [this] { m_model->SetAllChecked(false); });
+    connect(aInvertSelection, &QAction::triggered, m_model, &TTrackListModel::InvertChecks);
+    connect(aEditTrackName, &QAction::triggered, this, &TfrmMain::editTrackName);
+    connect(aQueryCDDB, &QAction::triggered, this, &TfrmMain::queryCddb);
+    connect(aHelp, &QAction::triggered, this,
+            [] { QDesktopServices::openUrl(QUrl(OnlineHelpAddress())); });
+    connect(aHomepage, &QAction::triggered, this,
+            [] { QDesktopServices::openUrl(QUrl(HomePageAddress())); });
+    connect(miJumpoutputfolder, &QAction::triggered, this, &TfrmMain::jumpOutputFolder);
+    connect(RefreshCD1, &QAction::triggered, this, &TfrmMain::refreshCd);
+    connect(miAbout, &QAction::triggered, this, &TfrmMain::showAbout);
+    connect(miExit, &QAction::triggered, this, &QWidget::close);
+}
+
+void TfrmMain::buildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->addAction(aRip);
+    file->addAction(RefreshCD1);
+    file->addAction(miJumpoutputfolder);
+    file->addSeparator();
+    file->addAction(miExit);
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->addActions({aSelectAll, aSelectNone, aInvertSelection});
+    edit->addSeparator();
+    edit->addAction(aEditTrackName);
+    QMenu* play = menuBar()->addMenu(QStringLiteral("&Play"));
+    play->addActions({aPlay, aPause, aStop});
+    play->addSeparator();
+    play->addActions({EjectCDRom1, CloseCDROM1});
+    QMenu* convert = menuBar()->addMenu(QStringLiteral("&Convert"));
+    for (QAction* a : ConverterItems) {
+        if (a->data().toInt() == 7)
+            convert->addSeparator();
+        convert->addAction(a);
+    }
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    tools->addActions({aQueryCDDB, aOptions});
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addActions({aHelp, aHomepage});
+    help->addSeparator();
+    help->addAction(miAbout);
+
+    QToolBar* bar = addToolBar(QStringLiteral("Tools"));
+    bar->setObjectName(QStringLiteral("ToolBar1"));
+    bar->setMovable(false);
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    bar->setIconSize(QSize(24, 24));
+    bar->addActions({aRip, ConverterItems[0], aQueryCDDB, miJumpoutputfolder});
+    bar->addSeparator();
+    bar->addActions({aPlay, aPause, aStop});
+    bar->addSeparator();
+    bar->addActions({aOptions, aHelp, aHomepage, miExit});
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PopupMenu1->addActions({aRip, aSelectAll, aSelectNone, aInvertSelection});
+    PopupMenu1->addSeparator();
+    PopupMenu1->addActions({aPlay, aPause, aStop});
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(aEditTrackName);
+}
+
+void TfrmMain::buildCentralWidget() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(3, 3, 3, 3);
+
+    auto* gbID3 = new QGroupBox(QStringLiteral("Disc"), central);
+    gbID3->setObjectName(QStringLiteral("gbID3"));
+    auto* fields = new QHBoxLayout(gbID3);
+    auto addField = [&](const char* caption, QWidget* box, int stretch) {
+        auto* label = new QLabel(QString::fromLatin1(caption), gbID3);
+        label->setBuddy(box);
+        fields->addWidget(label);
+        fields->addWidget(box, stretch);
+    };
+    auto lineEdit = [&](const char* name, int maxLength) {
+        auto* e = new QLineEdit(gbID3);
+        e->setObjectName(QString::fromLatin1(name));
+        e->setMaxLength(maxLength);
+        e->setMinimumWidth(40);
+        return e;
+    };
+    ID3artist = lineEdit("ID3artist", 30);
+    ID3album = lineEdit("ID3album", 30);
+    ID3year = lineEdit("ID3year", 4);
+    ID3comment = lineEdit("ID3comment", 30);
+    ID3genre = new QComboBox(gbID3);
+    ID3genre->setObjectName(QStringLiteral("ID3genre"));
+    ID3genre->addItem(QString());
+    for (const char* name : GenreNames)
+        ID3genre->addItem(QString::fromLatin1(name));
+    ID3genre->setMinimumContentsLength(8);
+    ID3genre->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ID3genre->setMaxVisibleItems(20);
+    ID3genre->setCurrentIndex(-1);
+    // The boxes share the width as 100 : 100 : 45 : 109 and the comment the rest.
+    addField("A&rtist:", ID3artist, 100);
+    addField("A&lbum:", ID3album, 100);
+    addField("&Year:", ID3year, 45);
+    addField("&Genre:", ID3genre, 109);
+    addField("Co&mment:", ID3comment, 100);
+    layout->addWidget(gbID3);
+
+    ListView1 = new QTreeView(central);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setModel(m_model);
+    ListView1->setRootIsDecorated(false);
+    ListView1->setItemsExpandable(false);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setAllColumnsShowFocus(true);
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    ListView1->header()->setStretchLastSection(false);
+    ListView1->header()->setSectionsMovable(false);
+    ListView1->setColumnWidth(TTrackListModel::ColNumber, 90);
+    ListView1->setColumnWidth(TTrackListModel::ColTitle, 230);
+    ListView1->setColumnWidth(TTrackListModel::ColStart, 100);
+    ListView1->setColumnWidth(TTrackListModel::ColLength, 100);
+    ListView1->header()->setSectionResizeMode(TTrackListModel::ColTitle, QHeaderView::Stretch);
+    layout->addWidget(ListView1, 1);
+    connect(ListView1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(p)); });
+    connect(ListView1, &QAbstractItemView::clicked, this, &TfrmMain::onRowClicked);
+    connect(ListView1, &QAbstractItemView::doubleClicked, this, [this] {
+        if (selectedRow() >= 0)
+            aEditTrackName->trigger();
+    });
+
+    auto* bottom = new QHBoxLayout;
+    auto* gbFormat = new QGroupBox(QStringLiteral("Output format"), central);
+    gbFormat->setObjectName(QStringLiteral("gbOutputFormat"));
+    cbOutputFormat = new QComboBox(gbFormat);
+    cbOutputFormat->setObjectName(QStringLiteral("cbOutputFormat"));
+    cbOutputFormat->addItems({QStringLiteral("MP3 file(*.MP3)"), QStringLiteral("WAV file(*.WAV)"),
+                              QStringLiteral("OGG file(*.OGG)"), QStringLiteral("WMA file(*.WMA)"),
+                              QStringLiteral("FLAC file(*.FLAC)"),
+                              QStringLiteral("APE FILE(*.APE)")});
+    (new QHBoxLayout(gbFormat))->addWidget(cbOutputFormat);
+    bottom->addWidget(gbFormat);
+    auto* gbFolder = new QGroupBox(QStringLiteral("Output folder"), central);
+    gbFolder->setObjectName(QStringLiteral("gbOutputFolder"));
+    eOutputDir = new QLineEdit(gbFolder);
+    eOutputDir->setObjectName(QStringLiteral("eOutputDir"));
+    eOutputDir->setEnabled(false);
+    bBrowser = new QPushButton(QStringLiteral("..."), gbFolder);
+    bBrowser->setObjectName(QStringLiteral("bBrowser"));
+    bBrowser->setToolTip(QStringLiteral("Please select the folder to save the audio file"));
+    bBrowser->setFixedWidth(bBrowser->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
+    auto* folderRow = new QHBoxLayout(gbFolder);
+    folderRow->addWidget(eOutputDir, 1);
+    folderRow->addSpacing(8);
+    folderRow->addWidget(bBrowser);
+    bottom->addWidget(gbFolder, 1);
+    layout->addLayout(bottom);
+    setCentralWidget(central);
+
+    connect(cbOutputFormat, &QComboBox::currentIndexChanged, this, [](int index) {
+        if (index >= 0)
+            AppOptions.OutputFormat = index;
+    });
+    connect(bBrowser, &QPushButton::clicked, this, &TfrmMain::browseOutputFolder);
+    connect(ID3artist, &QLineEdit::textChanged, this,
+            [this](const QString& t) { m_session.Fields.Artist = t; });
+    connect(ID3album, &QLineEdit::textChanged, this,
+            [this](const QString& t) { m_session.Fields.Album = t; });
+    connect(ID3year, &QLineEdit::textChanged, this,
+            [this](const QString& t) { m_session.Fields.Year = t; });
+    connect(ID3comment, &QLineEdit::textChanged, this,
+            [this](const QString& t) { m_session.Fields.Comment = t; });
+    connect(ID3genre, &QComboBox::currentIndexChanged, this,
+            [this](int index) { m_session.Fields.Genre = index; });
+}
+
+void TfrmMain::updateActions() {
+    aRip->setEnabled(m_model->CheckedCount() > 0);
+    aEditTrackName->setEnabled(selectedRow() >= 0);
+    aQueryCDDB->setEnabled(m_lookup && m_model->rowCount() > 0);
+    for (QAction* a : ConverterItems)
+        a->setEnabled(bool(m_converter));
+}
+
+int TfrmMain::selectedRow() const {
+    const QModelIndexList rows = ListView1->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+QString TfrmMain::StatusText() const {
+    return m_status->text();
+}
+
+void TfrmMain::SetStatusText(const QString& text) {
+    m_status->setText(text);
+}
+
+void TfrmMain::SetLookupLauncher(std::function<void(HCDROM, int, int)> launcher) {
+    m_lookup = std::move(launcher);
+    updateActions();
+}
+
+void TfrmMain::SetConverterLauncher(std::function<void(const QStringList&, int)> launcher) {
+    m_converter = std::move(launcher);
+    updateActions();
+}
+
+// ---- The drive and the disc ----
+
+// What a worker thread found in a drive: the open handle (handed to the window, or closed when
+// nobody takes it), the drive's texts, and the disc's rows and fields when it holds audio.
+struct TDriveRead {
+    HCDROM Handle = 0;
+    QString DriveDescription;
+    QString StatusText;
+    QString Source; // device path or image file, for the disc monitor
+    bool IsImage = false;
+    bool AudioCd = false;
+    std::vector<TTrackRow> Rows;
+    TDiscFields Fields;
+    QString Key;
+
+    ~TDriveRead() {
+        if (Handle != 0)
+            CloseCDHandle(Handle);
+    }
+};
+
+namespace {
+
+// Worker thread: a drive's table of contents can take seconds while it spins up. Touches no
+// window and no settings global; cd.dat is only read.
+void readDrive(int index, TDriveRead& out) {
+    TDiscSession s;
+    out.Handle = s.OpenDrive(index);
+    out.DriveDescription = s.DriveDescription;
+    out.StatusText = s.StatusText;
+    if (out.Handle == 0)
+        return;
+    TCDList list{};
+    list.MaxCd = 8;
+    GetCDList(&list);
+    if (index < list.NumCd) {
+        out.Source = QString::fromUtf8(list.Cd[index].Id);
+        out.IsImage = list.Cd[index].Ha == 0;
+    }
+    out.AudioCd = s.AudioCdPresent();
+    if (out.AudioCd) {
+        s.ReadDisc(LoadDiscTexts(s.CurrentDiscKey()));
+        out.Rows = s.Rows;
+        out.Fields = s.Fields;
+        out.Key = s.Key;
+        out.StatusText = s.StatusText;
+    }
+    s.Handle = 0; // the handle now belongs to `out`
+}
+
+} // namespace
+
+void TfrmMain::StartUp() {
+    m_starting = true;
+    ReadDrive(0);
+}
+
+void TfrmMain::ReadDrive(int index) {
+    m_driveIndex = index;
+    if (m_reader) {
+        m_readAgain = true;
+        return;
+    }
+    rememberTextsOfDiscOnShow();
+    m_session.Rows.clear();
+    m_model->Reset();
+    clearFields();
+    auto read = std::make_shared<TDriveRead>();
+    m_read = read;
+    m_reader = QThread::create([index, read] { readDrive(index, *read); });
+    connect(m_reader, &QThread::finished, this, [this, read] {
+        if (read != m_read)
+            return; // dropped at close; its handle closes with it
+        dropReader();
+        applyRead(*read);
+        if (m_readAgain) {
+            m_readAgain = false;
+            ReadDrive(m_driveIndex);
+        }
+    });
+    m_reader->start();
+}
+
+// Waits for a running read (one table of contents at most) and drops what it found.
+void TfrmMain::dropReader() {
+    if (!m_reader)
+        return;
+    m_reader->wait();
+    delete m_reader;
+    m_reader = nullptr;
+    m_read.reset();
+}
+
+void TfrmMain::applyRead(TDriveRead& read) {
+    m_session.CloseDrive();
+    m_session.Handle = read.Handle;
+    read.Handle = 0;
+    m_session.DriveDescription = read.DriveDescription;
+    m_session.StatusText = read.StatusText;
+    m_session.Rows = std::move(read.Rows);
+    m_session.Fields = read.Fields;
+    m_session.Key = read.Key;
+    m_monitor->Watch(read.Source, read.IsImage);
+    m_model->Reset();
+    showFields();
+    SetStatusText(m_session.StatusText);
+    if (m_session.Handle != 0 && !read.AudioCd) {
+        if (m_starting)
+            m_noDiscAtStart = true;
+        else
+            SetStatusText(StatusNoAudioCd);
+    }
+    if (!m_session.Rows.empty())
+        m_noDiscAtStart = false; // later activations keep the status of the disc read
+    if (m_starting) {
+        m_starting = false;
+        m_idleStatus = StatusText();
+        if (m_noDiscAtStart && isActiveWindow())
+            SetStatusText(StatusNoAudioCd);
+    }
+    updateActions();
+    emit discRead();
+}
+
+void TfrmMain::SaveDiscTexts() {
+    if (!m_session.Key.isEmpty() && !m_session.Rows.empty())
+        ::SaveDiscTexts(m_session.Key, m_session.Texts());
+}
+
+void TfrmMain::showFields() {
+    const TDiscFields f = m_session.Fields; // the boxes' signals write back into the session
+    ID3artist->setText(f.Artist);
+    ID3album->setText(f.Album);
+    ID3year->setText(f.Year);
+    ID3comment->setText(f.Comment);
+    ID3genre->setCurrentIndex(f.Genre >= 0 && f.Genre <= GenreCount ? f.Genre : -1);
+}
+
+void TfrmMain::clearFields() {
+    m_session.Fields = TDiscFields();
+    showFields();
+}
+
+// Before the rows are replaced or cleared, their texts go to cd.dat under their own disc's key.
+void TfrmMain::rememberTextsOfDiscOnShow() {
+    try {
+        SaveDiscTexts();
+    } catch (const TSettingsError& e) {
+        ShowMessage(this, QMessageBox::Critical, e.text());
+    }
+    m_session.Key.clear();
+}
+
+void TfrmMain::onArrival() {
+    if (m_rip) {
+        m_discEventWhileRipping = true; // the rip holds the drive; read it when it is done
+        return;
+    }
+    ReadDrive(m_driveIndex);
+}
+
+void TfrmMain::onRemoval() {
+    if (m_rip) {
+        m_discEventWhileRipping = true;
+        return;
+    }
+    rememberTextsOfDiscOnShow();
+    m_session.Rows.clear();
+    m_model->Reset();
+}
+
+void TfrmMain::refreshCd() {
+    // A fresh handle: an image file may have changed, a drive may hold another disc.
+    ReadDrive(m_driveIndex);
+}
+
+// ---- Commands ----
+
+void TfrmMain::onRowClicked(const QModelIndex& index) {
+    // A click on the check box itself already toggled it.
+    if (index.column() == TTrackListModel::ColNumber) {
+        const QRect box = ListView1->visualRect(index);
+        const QPoint at = ListView1->viewport()->mapFromGlobal(QCursor::pos());
+        if (box.contains(at) && at.x() < box.left() + ListView1->iconSize().width() + 24)
+            return;
+    }
+    const int row = selectedRow();
+    if ((QGuiApplication::keyboardModifiers() & Qt::ControlModifier) && row >= 0)
+        m_model->SetChecked(row, !m_session.Rows[size_t(row)].Checked);
+}
+
+void TfrmMain::ripSelected() {
+    if (m_session.Handle == 0) {
+        ShowMessage(this, QMessageBox::Information,
+                    QStringLiteral("Please access CD devices rightly firstly!"));
+        return;
+    }
+    if (m_model->CheckedCount() == 0) {
+        ShowMessage(this, QMessageBox::Information,
+                    QStringLiteral("Please select a track at least!"));
+        return;
+    }
+    if (m_rip || m_reader)
+        return;
+    QList<TRipTrack> tracks;
+    for (size_t i = 0; i < m_session.Rows.size(); ++i)
+        if (m_session.Rows[i].Checked)
+            tracks << TRipTrack{int(i + 1), m_session.Rows[i].Title};
+    auto* dialog = new TfrmCDRip(m_session.Handle, tracks, AppOptions, m_session.Fields, this);
+    dialog->Job()->SetTrackTotal(int(m_session.Rows.size()));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_rip = dialog;
+    connect(dialog, &QDialog::finished, this, [this] {
+        if (m_discEventWhileRipping) {
+            m_discEventWhileRipping = false;
+            ReadDrive(m_driveIndex);
+        }
+    });
+    emit ripStarted(dialog);
+    dialog->Start();
+}
+
+void TfrmMain::editTrackName() {
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    auto* dialog = new TfrmEditTrackName(m_session.Rows[size_t(row)].Title, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog, row] {
+        if (row < int(m_session.Rows.size()))
+            m_model->SetTitle(row, dialog->Title());
+    });
+    dialog->open();
+}
+
+void TfrmMain::queryCddb() {
+    if (!m_lookup)
+        return;
+    TTOC toc{};
+    if (m_session.Handle == 0 || ReadTOC(m_session.Handle, &toc) != 1) {
+        ShowMessage(this, QMessageBox::Critical,
+                    QStringLiteral("Error while reading TOC information!"));
+        return;
+    }
+    m_lookup(m_session.Handle, toc.FirstTrack, toc.LastTrack);
+}
+
+void TfrmMain::browseOutputFolder() {
+    auto* dialog =
+        new QFileDialog(this, QStringLiteral("Please select the folder to save the audio file"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+    if (QFileInfo(AppOptions.OutputFolder).isDir())
+        dialog->setDirectory(AppOptions.OutputFolder);
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& folder) {
+        if (folder.isEmpty())
+            return;
+        AppOptions.OutputFolder = QDir::cleanPath(folder);
+        eOutputDir->setText(AppOptions.OutputFolder);
+    });
+    dialog->open();
+}
+
+void TfrmMain::jumpOutputFolder() {
+    if (QFileInfo(AppOptions.OutputFolder).isDir())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(AppOptions.OutputFolder));
+    else
+        ShowMessage(this, QMessageBox::Critical,
+                    MsgNoOutputFolder + QLatin1Char(',') + AppOptions.OutputFolder);
+}
+
+void TfrmMain::launchConverter(int tag) {
+    if (!m_converter)
+        return;
+    const TConverterKind* kind = nullptr;
+    for (const TConverterKind& k : ConverterKinds)
+        if (k.Tag == tag)
+            kind = &k;
+    const QString title =
+        kind ? QString::fromLatin1(kind->DialogTitle) : QStringLiteral("Audio Converter");
+    const QString ext = QString::fromLatin1(kind ? kind->Extension : "wav");
+    auto* dialog = new QFileDialog(this, title);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::ExistingFiles);
+    dialog->setNameFilters(
+        {QStringLiteral("Sound file(*.%1)").arg(ext), QStringLiteral(" Any file(*.*)")});
+    connect(dialog, &QFileDialog::filesSelected, this, [this, tag](const QStringList& files) {
+        if (files.isEmpty())
+            return;
+        if (!QFileInfo(AppOptions.OutputFolder).isDir()) {
+            ShowMessage(this, QMessageBox::Information, MsgNoOutputFolder + MsgCheckOutputFolder);
+            return;
+        }
+        m_converter(files, tag);
+    });
+    dialog->open();
+}
+
+void TfrmMain::showAbout() {
+    auto* box = new QMessageBox(
+        QMessageBox::NoIcon, QStringLiteral("About Free Sondrel"),
+        QStringLiteral("<b>Free Sondrel %1</b><p>Copies audio CDs to MP3, WAV, OGG, WMA, FLAC and "
+                       "APE files.</p><p><a href=\"%2\">%2</a></p>")
+            .arg(QStringLiteral(SONDREL_VERSION), HomePageAddress()),
+        QMessageBox::Ok, this);
+    box->setIconPixmap(windowIcon().pixmap(64, 64));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void TfrmMain::BringToFront() {
+    show();
+    if (isMinimized())
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    raise();
+    activateWindow();
+}
+
+// ---- Window events ----
+
+void TfrmMain::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_noDiscAtStart)
+        SetStatusText(StatusNoAudioCd);
+    QMainWindow::changeEvent(event);
+}
+
+// Every step runs even when one before it failed; returns what went wrong.
+QStringList TfrmMain::closeDown() {
+    QStringList problems;
+    if (m_rip)
+        delete m_rip; // stops the rip and waits for its worker and encoder
+    dropReader();
+    try {
+        SaveDiscTexts();
+    } catch (const TSettingsError& e) {
+        problems << e.text();
+    }
+    m_monitor->Watch(QString(), false);
+    if (!m_session.CloseDrive())
+        problems << QStringLiteral("Error occur when closing CD handle!");
+    try {
+        SaveOptions();
+    } catch (const TSettingsError& e) {
+        problems << e.text();
+    }
+    return problems;
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    if (m_closed) {
+        event->accept();
+        return;
+    }
+    m_closed = true;
+    const QStringList problems = closeDown();
+    if (problems.isEmpty()) {
+        event->accept();
+        return;
+    }
+    // The window stays until the user has read what could not be saved.
+    event->ignore();
+    ShowMessage(this, QMessageBox::Critical, problems.join(QStringLiteral("\n\n")),
+                [this] { close(); });
+}

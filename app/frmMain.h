@@ -1,0 +1,149 @@
+// The main window: the checkable track list of the disc in the open drive, the disc fields, the
+// output format and folder, and the commands that start the rip and the other dialogs. It
+// presents the disc session and the jobs; the work happens in them. GUI (main) thread only.
+#pragma once
+
+#include "disc/DiscSession.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QThread;
+class QTreeView;
+class TDiscMonitor;
+class TTrackListModel;
+class TfrmCDRip;
+struct TDriveRead;
+
+// Addresses the help and home page commands open.
+QString OnlineHelpAddress();
+QString HomePageAddress();
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmMain(QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // What the window does when first shown: open the first drive and read its disc.
+    void StartUp();
+    // Saves the texts of the disc on show, then opens drive `index` afresh and reads its disc
+    // on a worker thread: the track list and the disc fields come from the table of contents
+    // and the disc's own texts in cd.dat (empty when it has none). discRead follows.
+    void ReadDrive(int index);
+    // A drive is being opened or read.
+    bool IsReading() const { return m_reader != nullptr; }
+    // Saves the texts of the disc on show under the key of the disc they were read from. Throws
+    // TSettingsError naming the file when cd.dat cannot be written.
+    void SaveDiscTexts();
+
+    // Shows, restores and raises the window (a second start asked for it).
+    void BringToFront();
+    // The status bar's panel 0.
+    QString StatusText() const;
+    void SetStatusText(const QString& text);
+
+    TDiscSession& Session() { return m_session; }
+    TTrackListModel* Model() const { return m_model; }
+    TDiscMonitor* Monitor() const { return m_monitor; }
+
+    // Set by the code that owns the lookup dialog: opens the lookup for tracks first..last of
+    // the open drive. While none is set, "Query CDDB" stays disabled.
+    void SetLookupLauncher(std::function<void(HCDROM, int, int)> launcher);
+    // Set by the code that owns the converter dialog: converts `files` of kind `tag` (2..10).
+    // While none is set, the converter commands stay disabled.
+    void SetConverterLauncher(std::function<void(const QStringList&, int)> launcher);
+
+    // Actions, named as the commands.
+    QAction* aRip;
+    QAction* aSelectAll;
+    QAction* aSelectNone;
+    QAction* aInvertSelection;
+    QAction* aEditTrackName;
+    QAction* aQueryCDDB;
+    QAction* aOptions;
+    QAction* aHelp;
+    QAction* aHomepage;
+    QAction* aPlay;
+    QAction* aPause;
+    QAction* aStop;
+    QAction* EjectCDRom1;
+    QAction* CloseCDROM1;
+    QAction* miJumpoutputfolder;
+    QAction* RefreshCD1;
+    QAction* miAbout;
+    QAction* miExit;
+    QList<QAction*> ConverterItems; // tags 2..10 in order
+
+    QTreeView* ListView1;
+    QLineEdit* ID3artist;
+    QLineEdit* ID3album;
+    QLineEdit* ID3year;
+    QComboBox* ID3genre;
+    QLineEdit* ID3comment;
+    QComboBox* cbOutputFormat;
+    QLineEdit* eOutputDir;
+    QPushButton* bBrowser;
+    QMenu* PopupMenu1;
+
+signals:
+    // A read of the drive has ended (rows replaced or cleared).
+    void discRead();
+    // A rip dialog was opened (for tests and the benchmark).
+    void ripStarted(TfrmCDRip* dialog);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void buildActions();
+    void buildMenus();
+    void buildCentralWidget();
+    void updateActions();
+    void showFields();
+    void clearFields();
+    void rememberTextsOfDiscOnShow();
+    void applyRead(TDriveRead& read);
+    void dropReader();
+    void onArrival();
+    void onRemoval();
+    void refreshCd();
+    void ripSelected();
+    void editTrackName();
+    void queryCddb();
+    void browseOutputFolder();
+    void jumpOutputFolder();
+    void launchConverter(int tag);
+    void showAbout();
+    void onRowClicked(const QModelIndex& index);
+    int selectedRow() const;
+    QStringList closeDown();
+
+    TDiscSession m_session;
+    TTrackListModel* m_model;
+    TDiscMonitor* m_monitor;
+    QLabel* m_status;
+    bool m_noDiscAtStart = false;
+    QString m_idleStatus;
+    int m_driveIndex = 0;
+    bool m_starting = false; // the first read, whose lack of a disc sets the flag above
+    // The thread reading a drive and where it leaves what it read; null when none runs.
+    QThread* m_reader = nullptr;
+    std::shared_ptr<TDriveRead> m_read;
+    bool m_readAgain = false; // a disc event came while a read ran
+    QPointer<TfrmCDRip> m_rip;
+    bool m_discEventWhileRipping = false;
+    bool m_closed = false; // the close steps have run
+    std::function<void(HCDROM, int, int)> m_lookup;
+    std::function<void(const QStringList&, int)> m_converter;
+};

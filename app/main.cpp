@@ -1,0 +1,56 @@
+// sondrel: the desktop program. One window per user and settings folder.
+#include "app/AppCommandLine.h"
+#include "app/SingleInstance.h"
+#include "app/frmMain.h"
+#include "codecs/CodecLibraries.h"
+#include "disc/CdAccess.h"
+#include "settings/SettingsStore.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("sondrel"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Free Sondrel"));
+    QApplication::setApplicationVersion(QStringLiteral(SONDREL_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("sondrel"));
+
+    const TAppCommandLine args = TAppCommandLine::Parse(QApplication::arguments().mid(1));
+    if (!args.Error.isEmpty()) {
+        std::fprintf(stderr, "sondrel: %s\n", qPrintable(args.Error));
+        return 2;
+    }
+    if (args.Help) {
+        std::fputs(qPrintable(TAppCommandLine::HelpText()), stdout);
+        return 0;
+    }
+    if (args.Version) {
+        std::printf("sondrel %s\n", SONDREL_VERSION);
+        return 0;
+    }
+    if (!args.ConfigDir.isEmpty())
+        SetConfigDir(args.ConfigDir);
+
+    TSingleInstance instance(ConfigDir());
+    if (instance.RaiseRunning())
+        return 0;
+    instance.Listen();
+
+    LoadCodecLibraries();
+    SetDiscImages(args.DiscImages);
+    LoadOptions();
+    int code = 0;
+    {
+        TfrmMain window;
+        QObject::connect(&instance, &TSingleInstance::raiseRequested, &window,
+                         &TfrmMain::BringToFront);
+        window.show();
+        // The disc is read once the window is on the screen.
+        QTimer::singleShot(0, &window, &TfrmMain::StartUp);
+        code = app.exec();
+    }
+    ReleaseCodecLibraries();
+    return code;
+}

@@ -1,0 +1,223 @@
+// The main window over disc images the tests make: what it lists, when its commands are
+// enabled, how it follows an image that changes, where disc texts are saved and what closing
+// does when a file cannot be written.
+#include "app/DiscMonitor.h"
+#include "app/TrackListModel.h"
+#include "app/frmCDRip.h"
+#include "app/frmEditTrackName.h"
+#include "app/frmMain.h"
+#include "encode/OutputFormats.h"
+#include "settings/AppOptions.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsStore.h"
+#include "tests/common/TestDisc.h"
+#include "tests/common/TestUtil.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetConfigDir(dir.path());
+        LoadOptions();
+        AppOptions.OutputFolder = dir.filePath("out");
+    }
+    // A window over the given images, shown and started as the program does.
+    std::unique_ptr<TfrmMain> open(const QStringList& images) {
+        SetDiscImages(images);
+        auto w = std::make_unique<TfrmMain>();
+        w->show();
+        QSignalSpy read(w.get(), &TfrmMain::discRead);
+        w->StartUp();
+        EXPECT_TRUE(read.wait(5000));
+        return w;
+    }
+    QString cell(TfrmMain& w, int row, int column) {
+        return w.Model()->index(row, column).data().toString();
+    }
+    // The key cd.dat files a disc image's texts under.
+    QString keyOf(const QString& cue) {
+        SetDiscImages({cue});
+        TDiscSession s;
+        s.OpenDrive(0);
+        return s.CurrentDiscKey();
+    }
+    QMessageBox* openBox(QWidget& w) { return w.findChild<QMessageBox*>(); }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(MainWindow, ListsTheTracksOfAnImageWithStartsAndLengths) {
+    // Tracks at 00:02, 02:58 and 05:03, the lead-out at 05:16:25.
+    const QString cue = dir.filePath("long.cue");
+    TTestDisc::WriteSparse(cue, {0, 13200, 22575}, 23575);
+    auto w = open({cue});
+    EXPECT_EQ(w->windowTitle(), "Free Sondrel");
+    ASSERT_EQ(w->Model()->rowCount(), 3);
+    const char* expected[3][4] = {{"1", "Track01", "00:02", "02:56"},
+                                  {"2", "Track02", "02:58", "02:05"},
+                                  {"3", "Track03", "05:03", "00:13"}};
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 4; ++c)
+            EXPECT_EQ(cell(*w, r, c), expected[r][c]) << r << "," << c;
+        EXPECT_EQ(w->Model()->index(r, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
+    }
+    EXPECT_EQ(w->StatusText(), "Image   long.cue");
+}
+
+TEST_F(MainWindow, RipEditAndLookupAreEnabledOnlyWhenTheyHaveSomethingToWorkOn) {
+    // No drive at all (no image; a machine with a real drive lists it and is skipped).
+    auto none = open({});
+    if (none->Session().Handle != 0)
+        GTEST_SKIP() << "this machine has a CD drive";
+    none->SetLookupLauncher([](HCDROM, int, int) {});
+    EXPECT_EQ(none->StatusText(), "Can not find CD devices!");
+    EXPECT_FALSE(none->aRip->isEnabled());
+    EXPECT_FALSE(none->aEditTrackName->isEnabled());
+    EXPECT_FALSE(none->aQueryCDDB->isEnabled());
+    none.reset();
+
+    TTestDisc disc(dir.path(), {75, 75});
+    auto w = open({disc.CuePath});
+    EXPECT_TRUE(w->aRip->isEnabled());
+    EXPECT_FALSE(w->aEditTrackName->isEnabled()); // nothing selected
+    EXPECT_FALSE(w->aQueryCDDB->isEnabled());     // its dialog is not in the program
+    int first = 0, last = 0;
+    w->SetLookupLauncher([&](HCDROM, int f, int l) { first = f, last = l; });
+    EXPECT_TRUE(w->aQueryCDDB->isEnabled());
+    w->aQueryCDDB->trigger();
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(last, 2);
+
+    w->ListView1->setCurrentIndex(w->Model()->index(1, 1));
+    EXPECT_TRUE(w->aEditTrackName->isEnabled());
+    w->aSelectNone->trigger();
+    EXPECT_FALSE(w->aRip->isEnabled());
+    w->aInvertSelection->trigger();
+    EXPECT_TRUE(w->aRip->isEnabled());
+    EXPECT_EQ(w->Model()->CheckedCount(), 2);
+}
+
+TEST_F(MainWindow, TheTitleEditRefusesWhatCannotBeAFileName) {
+    TTestDisc disc(dir.path(), {75});
+    auto w = open({disc.CuePath});
+    w->ListView1->setCurrentIndex(w->Model()->index(0, 1));
+    for (const char* bad : {"a/b", ".", ".."}) {
+        w->aEditTrackName->trigger();
+        auto* dialog = w->findChild<TfrmEditTrackName*>();
+        ASSERT_TRUE(dialog);
+        dialog->eName->setText("");
+        EXPECT_FALSE(dialog->bOK->isEnabled());
+        dialog->eName->setText(bad);
+        dialog->bOK->click();
+        EXPECT_TRUE(dialog->isVisible()) << bad;
+        EXPECT_TRUE(openBox(*dialog)) << bad;
+        delete dialog;
+    }
+    EXPECT_EQ(cell(*w, 0, 1), "Track01");
+    w->aEditTrackName->trigger();
+    auto* dialog = w->findChild<TfrmEditTrackName*>();
+    dialog->eName->setText("Intro ... (live)");
+    dialog->bOK->click();
+    EXPECT_EQ(cell(*w, 0, 1), "Intro ... (live)");
+}
+
+TEST_F(MainWindow, AnImageChangedUnderTheWindowIsReadAgainAndTheTitlesStayWithTheirDisc) {
+    TTestDisc discA(dir.path(), {75, 75}, 0, "a");
+    const QString keyA = keyOf(discA.CuePath);
+    // The window watches one file; the other disc is copied over it.
+    const QString cue = dir.filePath("drive.cue");
+    QFile::copy(discA.CuePath, cue);
+    QFile::copy(discA.BinPath, dir.filePath("drive.bin"));
+    auto w = open({cue});
+    ASSERT_EQ(w->Monitor()->Method(), "file");
+    ASSERT_EQ(w->Model()->rowCount(), 2);
+    w->Model()->SetTitle(0, "Alpha");
+    w->ID3artist->setText("Artist A");
+
+    TTestDisc discB(dir.path(), {100, 100, 100}, 0, "b");
+    const QString keyB = keyOf(discB.CuePath);
+    SetDiscImages({cue});
+    ASSERT_NE(keyA, keyB);
+    QSignalSpy read(w.get(), &TfrmMain::discRead);
+    WriteWholeFile(dir.filePath("drive.bin"), ReadWholeFile(discB.BinPath));
+    WriteWholeFile(cue, ReadWholeFile(discB.CuePath).replace("b.bin", "drive.bin"));
+    ASSERT_TRUE(read.wait(5000));
+    EXPECT_EQ(w->Model()->rowCount(), 3);
+    // Disc B has no texts: nothing of disc A shows.
+    EXPECT_EQ(cell(*w, 0, 1), "Track01");
+    EXPECT_EQ(w->ID3artist->text(), "");
+    w->Model()->SetTitle(2, "Gamma");
+
+    // Disc A's texts went to its own section when it left, disc B's go to its own at close.
+    w->close();
+    const TIniFile ini(DiscInfoPath());
+    EXPECT_EQ(ini.value(keyA, "1"), "Alpha");
+    EXPECT_EQ(ini.value(keyA, "CDArtist"), "Artist A");
+    EXPECT_EQ(ini.value(keyB, "3"), "Gamma");
+    EXPECT_EQ(ini.value(keyB, "1"), "Track01");
+}
+
+TEST_F(MainWindow, CloseSavesTheDiscTextsEvenWhenTheSettingsCannotBeWrittenAndSaysSo) {
+    TTestDisc disc(dir.path(), {75});
+    const QString key = keyOf(disc.CuePath);
+    auto w = open({disc.CuePath});
+    w->Model()->SetTitle(0, "Kept");
+    QDir().mkpath(OptionsPath()); // a folder where options.ini should go
+    w->close();
+    EXPECT_TRUE(w->isVisible()); // until the message is read
+    QMessageBox* box = openBox(*w);
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(box->text().contains("options.ini")) << box->text().toStdString();
+    EXPECT_EQ(TIniFile(DiscInfoPath()).value(key, "1"), "Kept");
+    EXPECT_EQ(w->Session().Handle, 0);
+    box->accept();
+    QApplication::processEvents();
+    EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(MainWindow, CtrlRRipsTheCheckedTracksIntoTheOutputFolder) {
+    TTestDisc disc(dir.path(), {40, 30, 20});
+    AppOptions.OutputFormat = FormatWav;
+    auto w = open({disc.CuePath});
+    w->Model()->SetTitle(2, "Third");
+    w->Model()->SetChecked(1, false);
+    QSignalSpy started(w.get(), &TfrmMain::ripStarted);
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    QTest::keyClick(w.get(), Qt::Key_R, Qt::ControlModifier);
+    ASSERT_EQ(started.size(), 1);
+    QPointer<TfrmCDRip> dialog = started[0][0].value<TfrmCDRip*>();
+    // The output folder is missing: the job asks, and Yes makes it.
+    QMessageBox* question = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (question = openBox(*dialog)) != nullptr; }));
+    EXPECT_TRUE(question->text().contains("the output folder does not exist."));
+    question->button(QMessageBox::Yes)->click();
+    EXPECT_EQ(dialog->lSelectedTracks->text(), "2");
+    EXPECT_EQ(dialog->lOutputFormat->text(), "WAV");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }, 30000));
+
+    const QDir out(AppOptions.OutputFolder);
+    EXPECT_EQ(out.entryList(QDir::Files), QStringList({"Third.wav", "Track01.wav"}));
+    for (auto [name, track] : {std::pair{"Track01.wav", 0}, std::pair{"Third.wav", 2}}) {
+        const QByteArray wav = ReadWholeFile(out.filePath(name));
+        EXPECT_EQ(wav.left(4), "RIFF");
+        EXPECT_TRUE(wav.mid(44) == disc.TrackBytes(track)) << name;
+    }
+}
+
+} // namespace
