@@ -148,7 +148,9 @@ void TQueryCDDBThread::execute() {
         return;
     }
 
-    postWrite([](TDiscFieldsModel& m) { m.clearDiscFields(); });
+    // The disc's texts are emptied only once a record has arrived: a match whose record never
+    // comes must not cost the user the texts typed in.
+    bool cleared = false;
 
     std::vector<char> buffer(RecordBufferSize);
     const int count = qMin(query.Count, MatchCapacity);
@@ -164,6 +166,10 @@ void TQueryCDDBThread::execute() {
             continue;
         }
         const TCddbRecord record = TCddbRecord::parse(QString::fromUtf8(buffer.data()));
+        if (!cleared) {
+            postWrite([](TDiscFieldsModel& m) { m.clearDiscFields(); });
+            cleared = true;
+        }
 
         if (record.hasDiscTitle()) {
             const QString artist = TCddbRecord::oneLine(record.artist());

@@ -3,6 +3,7 @@
 #include "FileIo.h"
 #include "Normalize.h"
 #include "RipEvent.h"
+#include "audio/Helpers.h"
 
 #include <QCoreApplication>
 #include <cerrno>
@@ -54,7 +55,7 @@ TCDRipThread::~TCDRipThread() {
 }
 
 QString TCDRipThread::wavPath() const {
-    return m_outputFolder + QLatin1Char('/') + BaseName + QLatin1String(".wav");
+    return WithTrailingBackslash(m_outputFolder) + BaseName + QLatin1String(".wav");
 }
 
 bool TCDRipThread::IsUsableFileName(const QString& baseName) {

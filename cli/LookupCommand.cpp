@@ -109,7 +109,8 @@ int RunLookupCommand(TCliContext& ctx, const QStringList& args) {
         ctx.Out << row.Number << '\t' << row.Title << '\n';
     ctx.Out.flush();
 
-    if (save) {
+    // Only titles that arrived are worth keeping: a lookup without them saves nothing.
+    if (save && job.Result() == TCddbMessageEvent::TitlesApplied) {
         try {
             SaveDiscTexts(session.Key, session.Texts());
         } catch (const TSettingsError& e) {
