@@ -606,6 +606,7 @@ void TfrmMain::ripSelected() {
         if (m_session.Rows[i].Checked)
             tracks << TRipTrack{int(i + 1), m_session.Rows[i].Title};
     auto* dialog = new TfrmCDRip(m_session.Handle, tracks, AppOptions, m_session.Fields, this);
+    dialog->Job()->SetTrackTotal(int(m_session.Rows.size()));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     m_rip = dialog;
     connect(dialog, &QDialog::finished, this, [this] {

@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,6 +51,86 @@ private:
 
 int OpenFile(const QString& fileName, int flags) {
     return ::open(QFile::encodeName(fileName).constData(), flags | O_CLOEXEC);
+}
+
+// A new content of a file, made of its old bytes: `Head`, then the old bytes [From, To), then
+// `Tail`.
+struct TRewrite {
+    QByteArray Head;
+    qint64 From = 0;
+    qint64 To = 0;
+    QByteArray Tail;
+};
+// Plans the new content from the open old file of `size` bytes; nothing for a failure.
+using TRewritePlan = std::function<std::optional<TRewrite>(int fd, qint64 size)>;
+
+// Writes the planned new content beside `fileName` and renames it over the file, so a failure
+// at any point leaves the old file untouched. A symbolic link stays a link: the file it points
+// to is rewritten. Only a regular file we may write is rewritten.
+bool RewriteFile(const QString& fileName, const TRewritePlan& plan) {
+    QFileInfo info(fileName);
+    const QString path = info.isSymLink() ? info.canonicalFilePath() : fileName;
+    if (path.isEmpty())
+        return false;
+    // The file must be one we may write, as it would be if we changed it in place.
+    TFd source(OpenFile(path, O_RDWR));
+    if (source.get() < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(source.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    const std::optional<TRewrite> rewrite = plan(source.get(), qint64(st.st_size));
+    if (!rewrite)
+        return false;
+
+    TAtomicFile out(path);
+    if (!out.open() || !out.write(rewrite->Head))
+        return false;
+    QByteArray chunk(1 << 20, Qt::Uninitialized);
+    for (qint64 offset = rewrite->From; offset < rewrite->To;) {
+        const qint64 n = std::min<qint64>(chunk.size(), rewrite->To - offset);
+        // Fails on an error, or when the file shrank under us.
+        if (!ReadAt(source.get(), chunk.data(), n, offset) || !out.write(chunk.constData(), n))
+            return false;
+        offset += n;
+    }
+    return out.write(rewrite->Tail) && out.commit();
+}
+
+// Runs `rewrite` on the file that `fd` (open for writing) refers to, found by its name, then
+// points `fd` at the new file, at its old position moved by `shift` bytes.
+bool RewriteThroughDescriptor(int fd, qint64 shift,
+                              const std::function<bool(const QString& path)>& rewrite) {
+    if (fd == -1)
+        return false;
+    const int accessFlags = ::fcntl(fd, F_GETFL);
+    if (accessFlags < 0 || (accessFlags & O_ACCMODE) == O_RDONLY)
+        return false;
+    // The descriptor's own name, to write the new file beside it.
+    char link[PATH_MAX + 1];
+    const QByteArray proc = "/proc/self/fd/" + QByteArray::number(fd);
+    const ssize_t len = ::readlink(proc.constData(), link, PATH_MAX);
+    if (len <= 0 || link[0] != '/')
+        return false;
+    const QString path = QFile::decodeName(QByteArray(link, len));
+    struct stat byFd {
+    }, byName{};
+    if (::fstat(fd, &byFd) != 0 || ::stat(QFile::encodeName(path).constData(), &byName) != 0 ||
+        byFd.st_dev != byName.st_dev || byFd.st_ino != byName.st_ino)
+        return false; // the descriptor's file is no longer reachable under that name
+    const off_t position = ::lseek(fd, 0, SEEK_CUR);
+    if (!rewrite(path))
+        return false;
+    // Point the caller's descriptor at the new file, at the same byte as before.
+    const int fresh = OpenFile(path, accessFlags & (O_ACCMODE | O_APPEND));
+    if (fresh < 0)
+        return false;
+    const int descriptorFlags = ::fcntl(fd, F_GETFD);
+    const bool ok = ::dup3(fresh, fd, (descriptorFlags & FD_CLOEXEC) ? O_CLOEXEC : 0) == fd;
+    ::close(fresh);
+    if (ok && position >= 0)
+        ::lseek(fd, position + off_t(shift), SEEK_SET);
+    return ok;
 }
 
 } // namespace
@@ -525,23 +607,40 @@ bool TId3v2Tags::ReadFromFile(int fd) {
     return true;
 }
 
+namespace {
+
+// An ID3v2 text in `encoding` 0 (ISO-8859-1) or 1 (UTF-16 with byte-order mark), with its
+// terminator.
+QByteArray Id3v2Text(const QString& text, bool wide) {
+    QByteArray out;
+    if (!wide)
+        return ToLatin1Lossy(text).append('\0');
+    out.append(char(0xFF)).append(char(0xFE));
+    for (const QChar c : text)
+        out.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+    return out.append('\0').append('\0');
+}
+
+} // namespace
+
 QByteArray TId3v2Tags::BuildTag(bool unicode) const {
+    const bool nonEmpty = m_writtenFrames == TId3v2Frames::NonEmpty;
     QByteArray frames;
     for (int position = 1; position <= 12; ++position) {
-        if (position == YearPosition || position == CommentPosition)
-            continue;
         const QString text = AsWideString(IdOf(position));
+        if (nonEmpty ? text.isEmpty() : (position == YearPosition || position == CommentPosition))
+            continue;
         QByteArray body;
         if (position == LinkPosition) {
             // Encoding 0, an empty description, then the URL (ISO-8859-1 by definition).
             body.append('\0').append('\0').append(ToLatin1Lossy(text));
-        } else if (unicode) {
-            body.append('\1').append(char(0xFF)).append(char(0xFE));
-            for (const QChar c : text)
-                body.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
-            body.append('\0').append('\0');
         } else {
-            body.append('\0').append(ToLatin1Lossy(text)).append('\0');
+            const bool wide = unicode || (nonEmpty && !FitsLatin1(text));
+            body.append(wide ? '\1' : '\0');
+            // A comment: language, an empty description, then the text.
+            if (position == CommentPosition)
+                body.append("eng", 3).append(Id3v2Text(QString(), wide));
+            body.append(Id3v2Text(text, wide));
         }
         frames.append(Id3v23Ids[position - 1], 4);
         PutBigEndian32(frames, quint32(body.size()));
@@ -557,78 +656,90 @@ QByteArray TId3v2Tags::BuildTag(bool unicode) const {
     return tag + frames;
 }
 
+qint64 TId3v2Tags::ReplacedLength(int fd, qint64 size) const {
+    if (m_writtenFrames != TId3v2Frames::NonEmpty)
+        return 0;
+    uchar h[HeaderSize];
+    int version = 0;
+    qint64 length = 0;
+    if (!ReadAt(fd, reinterpret_cast<char*>(h), HeaderSize, 0) ||
+        !CheckHeader(h, &version, &length) || length > size)
+        return 0;
+    return length;
+}
+
 bool TId3v2Tags::WriteToFile(const QString& fileName, bool unicode) const {
     const QByteArray tag = BuildTag(unicode);
     if (tag.size() - HeaderSize >= (1 << 28))
         return false;
-    // Write beside the real file when the name is a link, so the link stays a link.
-    QFileInfo info(fileName);
-    const QString path = info.isSymLink() ? info.canonicalFilePath() : fileName;
-    if (path.isEmpty())
-        return false;
-    // The file must be one we may write, as it would be if we changed it in place.
-    TFd source(OpenFile(path, O_RDWR));
-    if (source.get() < 0)
-        return false;
-    struct stat st {};
-    if (::fstat(source.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
-
-    TAtomicFile out(path);
-    if (!out.open() || !out.write(tag))
-        return false;
-    QByteArray chunk(1 << 20, Qt::Uninitialized);
-    for (qint64 offset = 0;;) {
-        const ssize_t n = ::pread(source.get(), chunk.data(), size_t(chunk.size()), off_t(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0)
-            break;
-        if (!out.write(chunk.constData(), n))
-            return false;
-        offset += n;
-    }
-    return out.commit();
+    return RewriteFile(fileName, [&](int fd, qint64 size) {
+        return std::optional<TRewrite>(TRewrite{tag, ReplacedLength(fd, size), size, QByteArray()});
+    });
 }
 
 bool TId3v2Tags::WriteToFile(int fd, bool unicode) const {
-    if (fd == -1)
-        return false;
-    const int accessFlags = ::fcntl(fd, F_GETFL);
-    if (accessFlags < 0 || (accessFlags & O_ACCMODE) == O_RDONLY)
-        return false;
-    // The descriptor's own name, to write the new file beside it.
-    char link[PATH_MAX + 1];
-    const QByteArray proc = "/proc/self/fd/" + QByteArray::number(fd);
-    const ssize_t len = ::readlink(proc.constData(), link, PATH_MAX);
-    if (len <= 0 || link[0] != '/')
-        return false;
-    const QString path = QFile::decodeName(QByteArray(link, len));
-    struct stat byFd {
-    }, byName{};
-    if (::fstat(fd, &byFd) != 0 || ::stat(QFile::encodeName(path).constData(), &byName) != 0 ||
-        byFd.st_dev != byName.st_dev || byFd.st_ino != byName.st_ino)
-        return false; // the descriptor's file is no longer reachable under that name
-    const off_t position = ::lseek(fd, 0, SEEK_CUR);
-    const qint64 inserted = BuildTag(unicode).size();
-    if (!WriteToFile(path, unicode))
-        return false;
-    // Point the caller's descriptor at the new file, at the same audio byte.
-    const int fresh = OpenFile(path, accessFlags & (O_ACCMODE | O_APPEND));
-    if (fresh < 0)
-        return false;
-    const int descriptorFlags = ::fcntl(fd, F_GETFD);
-    const bool ok = ::dup3(fresh, fd, (descriptorFlags & FD_CLOEXEC) ? O_CLOEXEC : 0) == fd;
-    ::close(fresh);
-    if (ok && position >= 0)
-        ::lseek(fd, position + off_t(inserted), SEEK_SET);
-    return ok;
+    const qint64 shift = BuildTag(unicode).size() - ReplacedLength(fd, FileSize(fd));
+    return RewriteThroughDescriptor(
+        fd, shift, [&](const QString& path) { return WriteToFile(path, unicode); });
 }
 
 // ---------------------------------------------------------------------------------------------
-// TAPEv2Tags, TVorbisTags
+// TAPEv2Tags
+
+namespace {
+constexpr int ApeTagBlockSize = 32; // the header and the footer
+constexpr quint32 ApeTagHasHeader = 0x80000000u;
+constexpr quint32 ApeTagIsHeader = 0x20000000u;
+
+quint32 LittleEndian32(const uchar* p) {
+    return quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24);
+}
+
+void PutLittleEndian32(QByteArray& out, quint32 v) {
+    out.append(char(v)).append(char(v >> 8)).append(char(v >> 16)).append(char(v >> 24));
+}
+
+// Where an APEv2 tag stands in a file of `size` bytes: [Start, End), End being the end of the
+// file or the start of an ID3v1 tag that ends it. Start == End when there is no APEv2 tag.
+struct TApeTagPlace {
+    qint64 Start = 0;
+    qint64 End = 0;
+};
+
+std::optional<TApeTagPlace> FindApeTag(int fd, qint64 size) {
+    TApeTagPlace place;
+    place.End = size;
+    char id3v1[3];
+    if (size >= Id3v1Size && ReadAt(fd, id3v1, 3, size - Id3v1Size) && id3v1[0] == 'T' &&
+        id3v1[1] == 'A' && id3v1[2] == 'G')
+        place.End = size - Id3v1Size;
+    place.Start = place.End;
+    uchar footer[ApeTagBlockSize];
+    if (place.End < ApeTagBlockSize)
+        return place;
+    if (!ReadAt(fd, reinterpret_cast<char*>(footer), ApeTagBlockSize, place.End - ApeTagBlockSize))
+        return std::nullopt;
+    if (std::memcmp(footer, "APETAGEX", 8) != 0)
+        return place;
+    const qint64 tagSize = LittleEndian32(footer + 12); // items and footer
+    const quint32 flags = LittleEndian32(footer + 20);
+    const qint64 start = place.End - tagSize - ((flags & ApeTagHasHeader) ? ApeTagBlockSize : 0);
+    // A footer whose size points outside the file is not trusted: the tag goes after it.
+    if (tagSize >= ApeTagBlockSize && start >= 0)
+        place.Start = start;
+    return place;
+}
+
+QByteArray ApeTagBlock(quint32 tagSize, quint32 count, quint32 flags) {
+    QByteArray block("APETAGEX");
+    PutLittleEndian32(block, 2000);
+    PutLittleEndian32(block, tagSize);
+    PutLittleEndian32(block, count);
+    PutLittleEndian32(block, flags);
+    return block.append(8, '\0');
+}
+
+} // namespace
 
 TAPEv2Tags::TAPEv2Tags() {
     for (const char* name :
@@ -640,7 +751,54 @@ TAPEv2Tags::TAPEv2Tags() {
         AddName(QLatin1String(name));
 }
 
+bool TAPEv2Tags::TagExists(int fd) const {
+    if (fd == -1)
+        return false;
+    const std::optional<TApeTagPlace> place = FindApeTag(fd, FileSize(fd));
+    return place && place->Start < place->End;
+}
+
+QByteArray TAPEv2Tags::BuildTag() const {
+    QByteArray items;
+    quint32 count = 0;
+    for (int i = 0; i < Count(); ++i) {
+        const QString name = NameAt(i);
+        const QByteArray value = AsString(name).toUtf8();
+        if (value.isEmpty())
+            continue;
+        PutLittleEndian32(items, quint32(value.size()));
+        PutLittleEndian32(items, 0); // UTF-8 text
+        items.append(name.toLatin1()).append('\0').append(value);
+        ++count;
+    }
+    const quint32 size = quint32(items.size() + ApeTagBlockSize);
+    return ApeTagBlock(size, count, ApeTagHasHeader | ApeTagIsHeader) + items +
+           ApeTagBlock(size, count, ApeTagHasHeader);
+}
+
+bool TAPEv2Tags::WriteToFile(const QString& fileName, bool) const {
+    const QByteArray tag = BuildTag();
+    return RewriteFile(fileName, [&tag](int fd, qint64 size) -> std::optional<TRewrite> {
+        const std::optional<TApeTagPlace> place = FindApeTag(fd, size);
+        if (!place)
+            return std::nullopt;
+        QByteArray id3v1(size - place->End, Qt::Uninitialized);
+        if (!id3v1.isEmpty() && !ReadAt(fd, id3v1.data(), id3v1.size(), place->End))
+            return std::nullopt;
+        return TRewrite{QByteArray(), 0, place->Start, tag + id3v1};
+    });
+}
+
+bool TAPEv2Tags::WriteToFile(int fd, bool unicode) const {
+    return RewriteThroughDescriptor(
+        fd, 0, [&](const QString& path) { return WriteToFile(path, unicode); });
+}
+
+// ---------------------------------------------------------------------------------------------
+// TVorbisTags
+
 TVorbisTags::TVorbisTags() {
-    for (const char* name : {"album", "artist", "date", "genre", "title", "tracknumber"})
+    for (const char* name :
+         {"album", "artist", "comment", "date", "genre", "title", "tracknumber", "tracktotal"})
         AddName(QLatin1String(name));
 }

@@ -152,10 +152,22 @@ public:
     bool WriteToFile(int fd, bool unicode) const override;
 };
 
+// Which frames TId3v2Tags writes to a file.
+enum class TId3v2Frames {
+    // Ten text frames, every property except Year and Comment, written even when empty.
+    AllButYearAndComment,
+    // Only the properties that hold a value, Year (TYER) and Comment (COMM) included.
+    NonEmpty,
+};
+
 // The ID3v2 tag at the start of a file. Reads versions 2.2, 2.3 and 2.4; writes 2.3.
 class TId3v2Tags : public TAuTags {
 public:
     TId3v2Tags();
+
+    // AllButYearAndComment by default. Not copied by Assign: it belongs to the writer.
+    TId3v2Frames WrittenFrames() const { return m_writtenFrames; }
+    void SetWrittenFrames(TId3v2Frames v) { m_writtenFrames = v; }
 
     // True selects the ID3v2.3 frame ids ("TIT2"), false the ID3v2.2 ids ("TT2"); the
     // properties below read and write the values under the selected ids.
@@ -177,7 +189,7 @@ public:
     void SetAlbum(const QString& v) { SetWideString(IdOf(3), v); }
     QString Track() const { return AsWideString(IdOf(4)); }
     void SetTrack(const QString& v) { SetWideString(IdOf(4), v); }
-    // Year and Comment live in memory only: the file operations neither read nor write them.
+    // Year and Comment are read from no file; they are written only with NonEmpty frames.
     QString Year() const { return AsWideString(IdOf(5)); }
     void SetYear(const QString& v) { SetWideString(IdOf(5), v); }
     QString Genre() const { return AsWideString(IdOf(6)); }
@@ -202,12 +214,14 @@ public:
     // Clears, then reads the tag at the current file position and sets NewIds from its
     // version. Afterwards the position is just past the tag; on failure it is restored.
     bool ReadFromFile(int fd) override;
-    // Puts a new ID3v2.3 tag in front of the file: ten text frames (every property except
-    // Year and Comment, in property order, written even when empty), ISO-8859-1 or, with
-    // `unicode`, UTF-16. The new file is written beside the old one and renamed over it, so a
-    // failure leaves the old file untouched. An ID3v2 tag already there stays behind the new
-    // one. `fd` must be open for writing; afterwards it refers to the new file, positioned at
-    // the same audio byte as before.
+    // Puts a new ID3v2.3 tag in front of the file, its frames in property order as
+    // WrittenFrames says. AllButYearAndComment: ISO-8859-1 texts or, with `unicode`, UTF-16.
+    // NonEmpty: with `unicode` every text UTF-16, without it each frame ISO-8859-1 when its
+    // text fits and UTF-16 when not; a comment is an English comment without description.
+    // The new file is written beside the old one and renamed over it, so a failure leaves the
+    // old file untouched. An ID3v2 tag already at the start stays behind the new one, or with
+    // NonEmpty frames is replaced by it. `fd` must be open for writing; afterwards it refers
+    // to the new file, positioned at the same audio byte as before.
     bool WriteToFile(int fd, bool unicode) const override;
     bool WriteToFile(const QString& fileName, bool unicode) const override;
 
@@ -215,13 +229,34 @@ public:
     QByteArray BuildTag(bool unicode) const;
 
 private:
+    // The length of the tag at the start of the open file of `size` bytes that a write
+    // replaces: 0 unless the frames are NonEmpty and a valid tag is there.
+    qint64 ReplacedLength(int fd, qint64 size) const;
+
     bool m_newIds = true;
+    TId3v2Frames m_writtenFrames = TId3v2Frames::AllButYearAndComment;
 };
 
-// The APEv2 tag's items, carried in memory only.
+// The APEv2 tag's items. Written at the end of a file (see WriteToFile); never read from one.
 class TAPEv2Tags : public TAuTags {
 public:
     TAPEv2Tags();
+
+    using TAuTags::TagExists;
+    using TAuTags::WriteToFile;
+    // Whether an APEv2 tag ends the file, or stands just before an ID3v1 tag that ends it.
+    bool TagExists(int fd) const override;
+    // Writes the non-empty values as UTF-8 text items under their names, in name order, in a
+    // tag with header and footer at the end of the file, in place of an APEv2 tag that is
+    // there and before an ID3v1 tag that ends the file. `unicode` is ignored (APEv2 texts are
+    // UTF-8). The new file is written beside the old one and renamed over it, so a failure
+    // leaves the old file untouched. Through `fd` (open for writing), the descriptor refers to
+    // the new file afterwards, at the same position.
+    bool WriteToFile(int fd, bool unicode) const override;
+    bool WriteToFile(const QString& fileName, bool unicode) const override;
+
+    // The tag WriteToFile writes: header, items, footer.
+    QByteArray BuildTag() const;
 
 #define SONDREL_APE_TEXT(Prop, Key, Setter)                                                        \
     QString Prop() const {                                                                         \
@@ -262,6 +297,12 @@ public:
 class TVorbisTags : public TAuTags {
 public:
     TVorbisTags();
+
+    QString Comment() const { return AsWideString(QStringLiteral("comment")); }
+    void SetComment(const QString& v) { SetWideString(QStringLiteral("comment"), v); }
+    // The number of tracks of the disc, beside Track.
+    QString TrackTotal() const { return AsWideString(QStringLiteral("tracktotal")); }
+    void SetTrackTotal(const QString& v) { SetWideString(QStringLiteral("tracktotal"), v); }
 
     QString Album() const { return AsWideString(QStringLiteral("album")); }
     void SetAlbum(const QString& v) { SetWideString(QStringLiteral("album"), v); }

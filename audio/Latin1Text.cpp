@@ -1,5 +1,7 @@
 #include "Latin1Text.h"
 
+#include <algorithm>
+
 QByteArray ToLatin1Lossy(const QString& text, int maxBytes) {
     const QString composed = text.normalized(QString::NormalizationForm_C);
     QByteArray out;
@@ -13,4 +15,10 @@ QByteArray ToLatin1Lossy(const QString& text, int maxBytes) {
         out.append(c.unicode() <= 0xFF ? char(c.unicode()) : '?');
     }
     return out;
+}
+
+bool FitsLatin1(const QString& text) {
+    const QString composed = text.normalized(QString::NormalizationForm_C);
+    return std::all_of(composed.begin(), composed.end(),
+                       [](QChar c) { return c.unicode() <= 0xFF; });
 }

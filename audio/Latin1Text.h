@@ -10,3 +10,6 @@
 // character outside the Basic Multilingual Plane gives a single "?"). With `maxBytes` >= 0 the
 // result is cut to that many bytes.
 QByteArray ToLatin1Lossy(const QString& text, int maxBytes = -1);
+
+// Whether ToLatin1Lossy keeps every character of `text` (nothing becomes "?").
+bool FitsLatin1(const QString& text);

@@ -317,6 +317,7 @@ void TRipJob::startEncoding() {
     request.Disc = m_disc;
     request.Title = EntryTitle(entry);
     request.Track = EntryNumber(entry);
+    request.TrackTotal = m_trackTotal;
     request.Texts = TEncodeRequest::DiscTexts;
     emit encodingStarted(request.Track, request.Title, request.Path);
     emit hint(QStringLiteral("Encoding..."));
@@ -340,6 +341,7 @@ void TRipJob::onEncoded(bool ran, const QString& failure) {
         request.Disc = m_disc;
         request.Title = EntryTitle(entry);
         request.Track = EntryNumber(entry);
+        request.TrackTotal = m_trackTotal;
         TEncodeStep::TagMp3(request);
     }
     const bool ok = ran && !encodeFailed;

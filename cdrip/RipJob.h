@@ -19,6 +19,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <memory>
 
 class TAuFileOut;
@@ -43,6 +44,9 @@ public:
     // Milliseconds of pause after each track's encoding and before the end: 300 by default, so
     // a window's bar shows each track complete; 0 on the command line. Set before Start.
     void SetPace(int ms);
+    // The disc's number of tracks, written beside each track's number in the tags ("3/12",
+    // TRACKTOTAL); 0 (the default) writes the number alone. Set before Start.
+    void SetTrackTotal(int total) { m_trackTotal = std::max(0, total); }
 
     // Asks "<folder>,the output folder does not exist.\r\ncreates a new folder?" first when the
     // output folder is missing (No cancels the rip). Then, when files the rip would write exist
@@ -125,6 +129,7 @@ private:
     TAppOptions m_options;
     TDiscFields m_disc;
     int m_pace = 300;
+    int m_trackTotal = 0;
     std::unique_ptr<TCDRipThread> m_worker;
     // WaveIn1 feeds the encode step's output. Owned by the job (Qt parent).
     TWaveIn* m_waveIn = nullptr;

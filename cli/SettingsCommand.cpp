@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "codecs/ACS_MAC.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsStore.h"
 
@@ -43,6 +44,14 @@ int RunSettingsCommand(TCliContext& ctx, const QStringList& args) {
         if (!def->set(AppOptions, as.mid(eq + 1)))
             return ctx.usageError(QStringLiteral("setting '%1' takes a whole number, got '%2'")
                                       .arg(name, as.mid(eq + 1)));
+        // Stored as given (the settings allow 1000..10000), but the encoder has five levels.
+        if (def->IntField == &TAppOptions::ApeCompression &&
+            !TMACOut::IsCompressionLevel(AppOptions.ApeCompression))
+            ctx.Err << "sondrel-cli: APEOptions.Compression=" << AppOptions.ApeCompression
+                    << " is no level of the APE encoder, so APE files are written at 2000 "
+                       "(levels: 1000 fast, 2000 normal, 3000 high, 4000 extra high, 5000 "
+                       "insane)."
+                    << Qt::endl;
     }
     if (!assignments.isEmpty()) {
         try {

@@ -34,8 +34,10 @@ void TFLACOut::SetEnableLooseMidSideStereo(bool v) {
 
 std::vector<QByteArray> TFLACOut::CommentsOf(const TVorbisTags& tags) {
     const std::pair<const char*, QString> fields[] = {
-        {"title=", tags.Title()}, {"artist=", tags.Artist()}, {"album=", tags.Album()},
-        {"date=", tags.Date()},   {"genre=", tags.Genre()},   {"tracknumber=", tags.Track()}};
+        {"title=", tags.Title()},           {"artist=", tags.Artist()},
+        {"album=", tags.Album()},           {"date=", tags.Date()},
+        {"genre=", tags.Genre()},           {"tracknumber=", tags.Track()},
+        {"tracktotal=", tags.TrackTotal()}, {"comment=", tags.Comment()}};
     std::vector<QByteArray> out;
     for (const auto& [key, value] : fields) {
         if (!value.isEmpty())

@@ -1,5 +1,6 @@
 // The FLAC output: encodes PCM from its input into a native FLAC file with libFLAC (loaded at
-// program start). The encoder's own Vorbis-comment block is replaced by one built from Tags.
+// program start). The encoder's own Vorbis-comment block is replaced by one built from Tags;
+// a seek table (when the input's length is known) and 8 KiB of padding follow it.
 //
 // Threads: properties are set on the GUI thread while the output is idle; PrepareOutput,
 // WriteBlock and FinishOutput (and libFLAC's callbacks) run on the output's worker thread.
@@ -55,7 +56,8 @@ public:
     void SetVerify(bool v) { FVerify = v; }
 
     // "name=value" texts of the replacement comment block for `tags`, in the fixed order
-    // title, artist, album, date, genre, tracknumber; empty values are left out.
+    // title, artist, album, date, genre, tracknumber, tracktotal, comment; empty values are
+    // left out.
     static std::vector<QByteArray> CommentsOf(const TVorbisTags& tags);
 
 protected:

@@ -100,18 +100,12 @@ TMACOut::~TMACOut() {
     ShutDownWorker();
 }
 
+bool TMACOut::IsCompressionLevel(int level) {
+    return level >= 1000 && level <= 5000 && level % 1000 == 0;
+}
+
 void TMACOut::SetCompressionLevel(int level) {
-    switch (level) {
-    case 1000:
-    case 2000:
-    case 3000:
-    case 4000:
-        FCompressionLevel = level;
-        break;
-    default:
-        FCompressionLevel = 2000;
-        break;
-    }
+    FCompressionLevel = IsCompressionLevel(level) ? level : 2000;
 }
 
 void TMACOut::PrepareOutput() {

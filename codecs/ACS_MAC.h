@@ -68,9 +68,12 @@ public:
     explicit TMACOut(QObject* owner = nullptr);
     ~TMACOut() override;
 
-    // 1000, 2000, 3000 or 4000 (fast, normal, high, extra high); any other value stores 2000.
+    // 1000, 2000, 3000, 4000 or 5000 (fast, normal, high, extra high, insane); any other
+    // value stores 2000.
     int CompressionLevel() const { return FCompressionLevel; }
     void SetCompressionLevel(int level);
+    // Whether `level` is one of the five levels above.
+    static bool IsCompressionLevel(int level);
     // Upper bound of the PCM bytes the run will pass (sizes the file's seek table); -1 when
     // unknown.
     int MaxAudioBytes() const { return FMaxAudioBytes; }

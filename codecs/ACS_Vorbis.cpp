@@ -8,6 +8,7 @@
 #include "codecs/VorbisLibrary.h"
 
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <iterator>
 
 namespace {
@@ -89,6 +90,8 @@ void TVorbisOut::PrepareOutput() {
     TVorbisSettings s;
     s.Channels = input->Channels();
     s.SampleRate = input->SampleRate();
+    if (!FSerialFixed)
+        FSerial = int(QRandomGenerator::global()->generate());
     s.Serial = FSerial;
     if (FDesiredNominalBitrate == TVorbisBitRate::brAutoSelect) {
         s.Quality = FCompression;

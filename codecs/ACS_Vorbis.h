@@ -64,8 +64,14 @@ public:
     void SetDesiredMaximumBitrate(TVorbisBitRate v);
     TVorbisBitRate MinimumBitrate() const { return FMinimumBitrate; }
     void SetMinimumBitrate(TVorbisBitRate v);
+    // The serial number of the Ogg logical stream: a new random one for every run, so that
+    // streams joined into one file (appended, or files put one after the other) stay apart,
+    // unless SetSerial fixes it. Reads the number of the last run (0 before the first).
     int Serial() const { return FSerial; }
-    void SetSerial(int v) { FSerial = v; }
+    void SetSerial(int v) {
+        FSerial = v;
+        FSerialFixed = true;
+    }
     // Honours foAppend.
     void SetFileMode(TFileOutputMode mode) override { FFileMode = mode; }
 
@@ -82,6 +88,7 @@ private:
     TVorbisBitRate FDesiredNominalBitrate = TVorbisBitRate::brAutoSelect;
     TVorbisBitRate FMinimumBitrate = TVorbisBitRate::brAutoSelect;
     int FSerial = 0;
+    bool FSerialFixed = false;
 
     // Run state, worker thread only.
     std::unique_ptr<TStreamSink> FSink;

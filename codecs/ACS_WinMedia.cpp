@@ -9,6 +9,19 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+
+// The number a track text starts with ("3" of "3/12"); empty when it starts with none.
+QString TrackNumberOf(const QString& track) {
+    qsizetype digits = 0;
+    const QString t = track.trimmed();
+    while (digits < t.size() && t[digits].isDigit())
+        ++digits;
+    return t.left(digits);
+}
+
+} // namespace
+
 // ---------------------------------------------------------------------------------------------
 // TWMAOut
 
@@ -65,11 +78,14 @@ bool TWMAOut::ChooseFormat(int channels, int bits, int rate, int& codec, TWmaFor
 
 void TWMAOut::WriteAttributes() {
     const TId3v2Tags& t = *FId3v2Tags;
+    // WM/Track counts from 0 by the format's definition, and players read the 1-based
+    // WM/TrackNumber: both hold the number, WM/Track as it always has.
+    const QString trackNumber = TrackNumberOf(t.Track());
     const std::pair<QString, QString> attributes[] = {
-        {QStringLiteral("Author"), t.Artist()},     {QStringLiteral("WM/AlbumTitle"), t.Album()},
-        {QStringLiteral("WM/Genre"), t.Genre()},    {QStringLiteral("WM/Year"), t.Year()},
-        {QStringLiteral("WM/Track"), t.Track()},    {QStringLiteral("Title"), t.Title()},
-        {QStringLiteral("Copyright"), t.Comment()},
+        {QStringLiteral("Author"), t.Artist()},  {QStringLiteral("WM/AlbumTitle"), t.Album()},
+        {QStringLiteral("WM/Genre"), t.Genre()}, {QStringLiteral("WM/Year"), t.Year()},
+        {QStringLiteral("WM/Track"), t.Track()}, {QStringLiteral("WM/TrackNumber"), trackNumber},
+        {QStringLiteral("Title"), t.Title()},    {QStringLiteral("Copyright"), t.Comment()},
     };
     for (const auto& [name, value] : attributes)
         if (!value.isEmpty())

@@ -43,7 +43,7 @@ const char* const* KeysFor(const QString& name) {
     static const char* const album[] = {"album", "WM/AlbumTitle", nullptr};
     static const char* const year[] = {"date", "year", "WM/Year", nullptr};
     static const char* const genre[] = {"genre", "WM/Genre", nullptr};
-    static const char* const track[] = {"track", "WM/Track", "WM/TrackNumber", nullptr};
+    static const char* const track[] = {"track", "WM/TrackNumber", "WM/Track", nullptr};
     static const char* const copyright[] = {"copyright", "comment", nullptr};
     if (name == QLatin1String("Title"))
         return title;

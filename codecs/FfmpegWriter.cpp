@@ -1,4 +1,5 @@
 #include "codecs/FfmpegWriter.h"
+#include "codecs/AsfAttributes.h"
 #include "codecs/FfmpegLog.h"
 #include "codecs/WmaFormats.h"
 
@@ -87,6 +88,9 @@ bool TFfmpegWriter::Create(const QString& fileName) {
     int err = avformat_alloc_output_context2(&m_fmt, nullptr, "asf", path.constData());
     if (err < 0 || !m_fmt)
         return Fail(QStringLiteral("The ASF muxer is not available"), err);
+    // Deterministic output: among other things the muxer then adds no WM/EncodingSettings
+    // attribute naming itself.
+    m_fmt->flags |= AVFMT_FLAG_BITEXACT;
     err = avio_open(&m_fmt->pb, path.constData(), AVIO_FLAG_WRITE);
     if (err < 0) {
         Fail(QStringLiteral("Cannot create %1").arg(fileName), err);
@@ -95,6 +99,7 @@ bool TFfmpegWriter::Create(const QString& fileName) {
         return false;
     }
     m_created = true;
+    m_fileName = fileName;
     return true;
 }
 
@@ -181,6 +186,9 @@ void TFfmpegWriter::SetAttribute(const QString& name, const QString& value) {
 bool TFfmpegWriter::BeginWriting() {
     if (!m_created || !m_codec || !m_swr)
         return Fail(QStringLiteral("The WMA stream is not set up"), 0);
+    // Room for the padding that replaces the attributes the muxer writes twice (EndWriting).
+    av_dict_set(&m_fmt->metadata, AsfRoomAttribute.toUtf8().constData(),
+                QByteArray(32, '.').constData(), 0);
     const int err = avformat_write_header(m_fmt, nullptr);
     if (err < 0)
         return Fail(QStringLiteral("Cannot write the file header"), err);
@@ -315,6 +323,10 @@ bool TFfmpegWriter::EndWriting() {
         if (err < 0 && ok)
             ok = Fail(QStringLiteral("Cannot complete the file"), err);
         m_writing = false;
+        FreeAll();
+        QString error;
+        if (ok && !DropDuplicateAsfAttributes(m_fileName, &error))
+            ok = Fail(QStringLiteral("Cannot complete the file ") + error, 0);
     }
     FreeAll();
     return ok;

@@ -48,7 +48,8 @@ public:
     // 100-nanosecond units from the start; it is kept (SampleTime) while the stream's own
     // timestamps count samples, which is exact.
     bool WriteSample(const void* data, int64_t bytes, int64_t endTime);
-    // Flushes the encoder and completes the file (index, duration). Safe without BeginWriting.
+    // Flushes the encoder and completes the file (index, duration), then leaves each attribute
+    // in the header once (see AsfAttributes.h). Safe without BeginWriting.
     bool EndWriting();
     // Closes the file as it is, incomplete (after a failure).
     void Abort() { FreeAll(); }
@@ -82,4 +83,5 @@ private:
     int64_t m_sampleTime = 0;
     std::vector<int32_t> m_widened; // 24-bit input widened to 32 bits
     QString m_error;
+    QString m_fileName; // of the file Create made
 };

@@ -9,8 +9,9 @@
 namespace {
 
 FLAC__StreamEncoderWriteStatus WriteCallback(const FLAC__StreamEncoder*, const FLAC__byte buffer[],
-                                             size_t bytes, unsigned, unsigned, void* client) {
-    return static_cast<TFlacEncoder*>(client)->OnWrite(buffer, bytes) == 0
+                                             size_t bytes, unsigned samples, unsigned,
+                                             void* client) {
+    return static_cast<TFlacEncoder*>(client)->OnWrite(buffer, bytes, samples) == 0
                ? FLAC__STREAM_ENCODER_WRITE_STATUS_OK
                : FLAC__STREAM_ENCODER_WRITE_STATUS_FATAL_ERROR;
 }
@@ -30,6 +31,11 @@ FLAC__StreamEncoderTellStatus TellCallback(const FLAC__StreamEncoder*, FLAC__uin
 }
 
 void MetadataCallback(const FLAC__StreamEncoder*, const FLAC__StreamMetadata*, void*) {}
+
+void AppendBE(QByteArray& a, quint64 v, int bytes) {
+    for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8)
+        a.append(static_cast<char>((v >> shift) & 0xFF));
+}
 
 void AppendLE32(QByteArray& a, quint32 v) {
     char b[4];
@@ -72,6 +78,8 @@ void TFlacEncoder::Start(const TFlacSettings& s) {
     BitsPerSample = s.BitsPerSample;
     Aligner.Reset(BitsPerSample / 8 * Channels);
     TagsWritten = false;
+    FramesStarted = false;
+    SeekTableOffset = -1;
     WriteError.clear();
     Encoder = Flac.FLAC__stream_encoder_new();
     if (!Encoder)
@@ -102,6 +110,29 @@ void TFlacEncoder::Start(const TFlacSettings& s) {
     }
     if (s.TotalSamplesEstimate > 0)
         Flac.FLAC__stream_encoder_set_total_samples_estimate(e, s.TotalSamplesEstimate);
+    // libFLAC puts its Vorbis-comment block (replaced in OnWrite) right after STREAMINFO, then
+    // these. It fills in the seek points as the frames go by and writes them on Finish.
+    if (s.SeekPointSeconds > 0 && s.TotalSamplesEstimate > 0 && Sink.CanSeek()) {
+        FLAC__StreamMetadata* table = Flac.FLAC__metadata_object_new(FLAC__METADATA_TYPE_SEEKTABLE);
+        if (!table)
+            throw ECodecError("Failed to initialize FLAC encoder.");
+        Metadata.push_back(table);
+        if (!Flac.FLAC__metadata_object_seektable_template_append_spaced_points_by_samples(
+                table, unsigned(s.SeekPointSeconds) * unsigned(s.SampleRate),
+                FLAC__uint64(s.TotalSamplesEstimate)) ||
+            !Flac.FLAC__metadata_object_seektable_template_sort(table, true))
+            throw ECodecError("Failed to initialize FLAC encoder.");
+    }
+    if (s.PaddingBytes > 0) {
+        FLAC__StreamMetadata* padding = Flac.FLAC__metadata_object_new(FLAC__METADATA_TYPE_PADDING);
+        if (!padding)
+            throw ECodecError("Failed to initialize FLAC encoder.");
+        padding->length = unsigned(s.PaddingBytes);
+        Metadata.push_back(padding);
+    }
+    if (!Metadata.empty() &&
+        !Flac.FLAC__stream_encoder_set_metadata(e, Metadata.data(), unsigned(Metadata.size())))
+        throw ECodecError("Failed to initialize FLAC encoder.");
     const auto status = Flac.FLAC__stream_encoder_init_stream(
         e, WriteCallback, Sink.CanSeek() ? SeekCallback : nullptr,
         Sink.CanSeek() ? TellCallback : nullptr, MetadataCallback, this);
@@ -157,23 +188,78 @@ void TFlacEncoder::Finish() {
         state = Flac.FLAC__stream_encoder_get_resolved_state_string(Encoder);
     Flac.FLAC__stream_encoder_delete(Encoder);
     Encoder = nullptr;
+    if (ok)
+        RetireUnreachedSeekPoints();
+    FreeMetadata();
     if (!ok && !WriteError.empty())
         throw ECodecError(WriteError);
     if (!ok)
         throw ECodecError("Failed to complete the FLAC stream (" + state + ").");
 }
 
-void TFlacEncoder::Abandon() {
-    if (!Encoder)
+void TFlacEncoder::RetireUnreachedSeekPoints() {
+    // libFLAC filled in, in our block, the points of the frames it wrote; a point planned
+    // past the real end (the length was over-estimated) still has no frame. Such points
+    // become placeholders, which readers skip, instead of pointing at the first frame.
+    if (Metadata.empty() || Metadata[0]->type != FLAC__METADATA_TYPE_SEEKTABLE ||
+        SeekTableOffset < 0)
         return;
-    // Deleting an initialised encoder finishes it first, which writes through our callbacks;
-    // they catch their own failures.
-    Flac.FLAC__stream_encoder_delete(Encoder);
-    Encoder = nullptr;
+    // The library's FLAC__STREAM_METADATA_SEEKPOINT_PLACEHOLDER is a variable, out of reach
+    // of a program that loads the library at run time.
+    constexpr FLAC__uint64 Placeholder = 0xFFFFFFFFFFFFFFFFull;
+    FLAC__StreamMetadata* table = Metadata[0];
+    FLAC__StreamMetadata_SeekTable& t = table->data.seek_table;
+    bool retired = false;
+    for (unsigned i = 0; i < t.num_points; ++i) {
+        FLAC__StreamMetadata_SeekPoint& p = t.points[i];
+        if (p.frame_samples == 0 && p.sample_number != Placeholder) {
+            p.sample_number = Placeholder;
+            p.stream_offset = 0;
+            retired = true;
+        }
+    }
+    if (!retired)
+        return;
+    Flac.FLAC__metadata_object_seektable_template_sort(table, false); // placeholders go last
+    QByteArray points;
+    for (unsigned i = 0; i < t.num_points; ++i) {
+        AppendBE(points, t.points[i].sample_number, 8);
+        AppendBE(points, t.points[i].stream_offset, 8);
+        AppendBE(points, t.points[i].frame_samples, 2);
+    }
+    const qint64 end = Sink.Position();
+    if (!Sink.Seek(SeekTableOffset + 4))
+        throw ECodecError("Failed to complete the FLAC stream (cannot seek back to its seek "
+                          "table).");
+    Sink.Write(points.constData(), points.size());
+    if (end >= 0)
+        Sink.Seek(end);
 }
 
-int TFlacEncoder::OnWrite(const unsigned char* bytes, size_t count) {
+void TFlacEncoder::Abandon() {
+    if (Encoder) {
+        // Deleting an initialised encoder finishes it first, which writes through our
+        // callbacks; they catch their own failures.
+        Flac.FLAC__stream_encoder_delete(Encoder);
+        Encoder = nullptr;
+    }
+    FreeMetadata();
+}
+
+void TFlacEncoder::FreeMetadata() {
+    for (FLAC__StreamMetadata* block : Metadata)
+        Flac.FLAC__metadata_object_delete(block);
+    Metadata.clear();
+}
+
+int TFlacEncoder::OnWrite(const unsigned char* bytes, size_t count, unsigned samples) {
     try {
+        // Metadata blocks come whole, one per call, before the first frame.
+        if (samples > 0)
+            FramesStarted = true;
+        if (!FramesStarted && SeekTableOffset < 0 && count > 0 &&
+            (bytes[0] & 0x7F) == FLAC__METADATA_TYPE_SEEKTABLE)
+            SeekTableOffset = Sink.Position();
         if (!TagsWritten && count > 0 && (bytes[0] & 0x7F) == 4) {
             // The encoder's own Vorbis-comment block: ours goes in its place, keeping its
             // last-metadata-block bit.

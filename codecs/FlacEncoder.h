@@ -34,6 +34,12 @@ struct TFlacSettings {
     int MaxResidualPartitionOrder = 0;
     bool ExhaustiveModelSearch = false;
     qint64 TotalSamplesEstimate = 0; // samples per channel, 0 when unknown
+    // A PADDING block of this many bytes after the other metadata, so that a tag editor can
+    // grow the comments without rewriting the file; 0 for none.
+    int PaddingBytes = 8192;
+    // A SEEKTABLE block with a point every this many seconds, filled in when the stream is
+    // completed; 0 for none. Written only when the length is known and the target can seek.
+    int SeekPointSeconds = 10;
     // The comments of the replacement block, each "name=value" in UTF-8, in this order.
     std::vector<QByteArray> Comments;
 };
@@ -65,18 +71,25 @@ public:
     static QByteArray CommentBlock(const std::vector<QByteArray>& comments, bool last);
 
     // Callback plumbing, public for the C callbacks only.
-    int OnWrite(const unsigned char* bytes, size_t count);
+    int OnWrite(const unsigned char* bytes, size_t count, unsigned samples);
     int OnSeek(uint64_t offset);
     int OnTell(uint64_t* offset);
 
 private:
+    void RetireUnreachedSeekPoints();
+    void FreeMetadata();
+
     TByteSink& Sink;
     TFrameAligner Aligner; // a frame split between two blocks is kept whole
     FLAC__StreamEncoder* Encoder = nullptr;
+    // The blocks handed to the encoder, kept until it is deleted.
+    std::vector<FLAC__StreamMetadata*> Metadata;
     std::vector<QByteArray> Comments;
     std::vector<int32_t> Samples;
     int Channels = 2;
     int BitsPerSample = 16;
     bool TagsWritten = false;
-    std::string WriteError; // the first failure of the target, reported instead of libFLAC's
+    bool FramesStarted = false;
+    qint64 SeekTableOffset = -1; // where the SEEKTABLE block starts in the target; -1: none
+    std::string WriteError;      // the first failure of the target, reported instead of libFLAC's
 };

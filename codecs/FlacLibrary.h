@@ -6,6 +6,7 @@
 
 #include "codecs/CodecLibrary.h"
 
+#include <FLAC/metadata.h>
 #include <FLAC/stream_encoder.h>
 
 // Every entry point of the library that this program calls.
@@ -30,7 +31,12 @@
     X(FLAC__stream_encoder_process_interleaved)                                                    \
     X(FLAC__stream_encoder_finish)                                                                 \
     X(FLAC__stream_encoder_delete)                                                                 \
-    X(FLAC__stream_encoder_get_resolved_state_string)
+    X(FLAC__stream_encoder_get_resolved_state_string)                                              \
+    X(FLAC__stream_encoder_set_metadata)                                                           \
+    X(FLAC__metadata_object_new)                                                                   \
+    X(FLAC__metadata_object_delete)                                                                \
+    X(FLAC__metadata_object_seektable_template_append_spaced_points_by_samples)                    \
+    X(FLAC__metadata_object_seektable_template_sort)
 
 struct TFlacApi {
 #define SONDREL_ENTRY(fn) decltype(&::fn) fn = nullptr;

@@ -12,7 +12,6 @@
 #include <QEvent>
 #include <QFile>
 #include <QThread>
-#include <algorithm>
 
 namespace {
 
@@ -34,13 +33,37 @@ quint8 TrackNumberOf(const QString& text) {
     return ok && n > 0 && n < 256 ? quint8(n) : quint8(0);
 }
 
-// The texts of a ripped track as the WMA output takes them.
+// The texts a file is tagged with.
+struct TFileTexts {
+    QString Title, Artist, Album, Year, Genre, Comment;
+    QString Track; // "3", or "3/12" with the disc's number of tracks
+};
+
+TFileTexts TextsOf(const TEncodeRequest& r) {
+    TFileTexts t;
+    if (r.Texts == TEncodeRequest::InputTexts) {
+        const TId3v2Tags* in = static_cast<TWMIn*>(r.Input)->Id3v2Tags();
+        t = {in->Title(), in->Artist(),  in->Album(), in->Year(),
+             in->Genre(), in->Comment(), in->Track()};
+    } else {
+        t = {r.Title,        r.Disc.Artist, r.Disc.Album, r.Disc.Year, GenreBoxText(r.Disc.Genre),
+             r.Disc.Comment, QString()};
+        if (r.Track > 0)
+            t.Track = r.TrackTotal > 0 ? QStringLiteral("%1/%2").arg(r.Track).arg(r.TrackTotal)
+                                       : QString::number(r.Track);
+    }
+    return t;
+}
+
+// The texts of a ripped track as the WMA output takes them; its track attributes hold the
+// number alone.
 void FillDiscTags(TId3v2Tags& tags, const TEncodeRequest& r) {
     tags.SetTitle(r.Title);
     tags.SetArtist(r.Disc.Artist);
     tags.SetAlbum(r.Disc.Album);
     tags.SetYear(r.Disc.Year);
     tags.SetGenre(GenreBoxText(r.Disc.Genre));
+    tags.SetComment(r.Disc.Comment);
     if (r.Track > 0)
         tags.SetTrack(QString::number(r.Track));
 }
@@ -91,7 +114,7 @@ void TEncodeStep::Start(const TEncodeRequest& request) {
         m_output->SetInput(request.Input);
         m_output->SetFileName(m_partial);
         ConfigureFormatOutput(*m_output, request.Format, request.Disc, request.Title, request.Track,
-                              m_options);
+                              request.TrackTotal, m_options);
         if (request.Format == FormatWma) {
             auto* wma = static_cast<TWMAOut*>(m_output);
             if (request.Texts == TEncodeRequest::DiscTexts) {
@@ -140,11 +163,13 @@ bool TEncodeStep::event(QEvent* e) {
 void TEncodeStep::complete(QString failure) {
     m_active = false;
     if (failure.isEmpty()) {
-        if (m_request.Format == FormatMp3 && m_request.Texts != TEncodeRequest::NoTexts) {
-            TEncodeRequest written = m_request;
-            written.Path = m_partial;
+        // The tags go onto the file while it still has its temporary name.
+        TEncodeRequest written = m_request;
+        written.Path = m_partial;
+        if (m_request.Format == FormatMp3 && m_request.Texts != TEncodeRequest::NoTexts)
             TagMp3(written);
-        }
+        if (m_request.Format == FormatApe && m_request.Texts != TEncodeRequest::NoTexts)
+            TagApe(written);
         failure = RenameOver(m_partial, m_request.Path);
     }
     if (!failure.isEmpty() && m_ran)
@@ -154,25 +179,40 @@ void TEncodeStep::complete(QString failure) {
 }
 
 void TEncodeStep::TagMp3(const TEncodeRequest& r) {
+    const TFileTexts t = TextsOf(r);
+    // A tag that cannot be written leaves the audio as it is.
+    TId3v2Tags full;
+    full.SetWrittenFrames(TId3v2Frames::NonEmpty);
+    full.SetTitle(t.Title);
+    full.SetArtist(t.Artist);
+    full.SetAlbum(t.Album);
+    full.SetTrack(t.Track);
+    full.SetYear(t.Year);
+    full.SetGenre(t.Genre);
+    full.SetComment(t.Comment);
+    full.WriteToFile(r.Path, false);
+
     Tid3tag tag;
-    if (r.Texts == TEncodeRequest::InputTexts) {
-        const TId3v2Tags* t = static_cast<TWMIn*>(r.Input)->Id3v2Tags();
-        tag.SetTitle(t->Title());
-        tag.SetArtist(t->Artist());
-        tag.SetAlbum(t->Album());
-        tag.SetYear(t->Year());
-        tag.SetComment(t->Comment());
-        // The genre box position of the first name equal to the text ignoring case.
-        tag.Genre = GenreByte(GenreIndexOf(t->Genre().trimmed(), Qt::CaseInsensitive) + 1);
-        tag.SetTrack(TrackNumberOf(t->Track()));
-    } else {
-        tag.SetTitle(r.Title);
-        tag.SetArtist(r.Disc.Artist);
-        tag.SetAlbum(r.Disc.Album);
-        tag.SetYear(r.Disc.Year);
-        tag.SetComment(r.Disc.Comment);
-        tag.Genre = GenreByte(r.Disc.Genre);
-        tag.SetTrack(quint8(std::clamp(r.Track, 0, 255)));
-    }
-    tag.WriteTag(r.Path); // a tag that cannot be written leaves the audio as it is
+    tag.SetTitle(t.Title);
+    tag.SetArtist(t.Artist);
+    tag.SetAlbum(t.Album);
+    tag.SetYear(t.Year);
+    tag.SetComment(t.Comment);
+    // The genre box position of the first name equal to the text ignoring case.
+    tag.Genre = GenreByte(GenreIndexOf(t.Genre.trimmed(), Qt::CaseInsensitive) + 1);
+    tag.SetTrack(TrackNumberOf(t.Track));
+    tag.WriteTag(r.Path);
+}
+
+void TEncodeStep::TagApe(const TEncodeRequest& r) {
+    const TFileTexts t = TextsOf(r);
+    TAPEv2Tags tags;
+    tags.SetTitle(t.Title);
+    tags.SetArtist(t.Artist);
+    tags.SetAlbum(t.Album);
+    tags.SetYear(t.Year);
+    tags.SetGenre(t.Genre);
+    tags.SetTrack(t.Track);
+    tags.SetComment(t.Comment);
+    tags.WriteToFile(r.Path, false); // a tag that cannot be written leaves the audio as it is
 }

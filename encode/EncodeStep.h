@@ -1,6 +1,7 @@
 // Encodes one file into one output format and finishes it: configures the format's output from
-// the settings and the file's texts, runs it, tags an MP3 with ID3v1 once it is written, removes
-// what a failed run wrote, and reports the outcome. The rip job runs one step per track, each
+// the settings and the file's texts, runs it, tags an MP3 (ID3v2.3 ahead of the audio, ID3v1
+// after it) or an APE file (APEv2) once it is written, removes what a failed run wrote, and
+// reports the outcome. The rip job runs one step per track, each
 // lane of the converter one per file.
 //
 // GUI (main) thread only. The output's done and progress events arrive through the framework's
@@ -21,10 +22,10 @@ class TAuOutput;
 
 // What one file is encoded from and into, and which texts it carries.
 struct TEncodeRequest {
-    // Where the MP3's ID3v1 tag and the WMA's attributes come from. The Ogg and FLAC comments
-    // always come from Disc, Title and Track.
+    // Where the MP3's and APE file's tags and the WMA's attributes come from. The Ogg and FLAC
+    // comments always come from Disc, Title, Track and TrackTotal.
     enum TextSource {
-        NoTexts,    // the MP3 stays untagged, the WMA gets no attributes (a WAV converted)
+        NoTexts,    // MP3 and APE stay untagged, the WMA gets no attributes (a WAV converted)
         DiscTexts,  // Disc, Title and Track (a ripped track)
         InputTexts, // the input's own tags (an MP3 or WMA converted; the input is a TWMIn)
     };
@@ -33,8 +34,9 @@ struct TEncodeRequest {
     int Format = 0;            // output format index (not WAV: the input would be its output)
     QString Path;              // the file to write
     TDiscFields Disc;
-    QString Title; // the file's own title
-    int Track = 0; // its track number, 0 for none
+    QString Title;      // the file's own title
+    int Track = 0;      // its track number, 0 for none
+    int TrackTotal = 0; // the disc's number of tracks, 0 when unknown
     TextSource Texts = DiscTexts;
 };
 
@@ -64,9 +66,12 @@ public:
     // its final name. A stopped file stays there.
     const QString& PartialPath() const { return m_partial; }
 
-    // Writes the ID3v1 tag of `request` (its texts as TextSource says) onto request.Path; a
+    // Tags the MP3 request.Path with the texts of `request` (as TextSource says): an ID3v2.3
+    // tag of the full texts ahead of the audio (in place of one there), then the ID3v1 tag. A
     // missing file or one that cannot be written is left as it is.
     static void TagMp3(const TEncodeRequest& request);
+    // Writes the APEv2 tag of `request` at the end of the APE file request.Path, likewise.
+    static void TagApe(const TEncodeRequest& request);
 
 signals:
     // 0..100 percent of the file read.

@@ -35,7 +35,8 @@ template <class T, size_t N> bool Pick(const T (&table)[N], int index, T& out) {
 
 } // namespace
 
-void FillVorbisTags(TVorbisTags& tags, const TDiscFields& disc, const QString& title, int track) {
+void FillVorbisTags(TVorbisTags& tags, const TDiscFields& disc, const QString& title, int track,
+                    int trackTotal) {
     tags.Clear();
     if (!disc.Artist.isEmpty())
         tags.SetArtist(disc.Artist);
@@ -50,6 +51,10 @@ void FillVorbisTags(TVorbisTags& tags, const TDiscFields& disc, const QString& t
         tags.SetTitle(title);
     if (track > 0)
         tags.SetTrack(QString::number(track));
+    if (track > 0 && trackTotal > 0)
+        tags.SetTrackTotal(QString::number(trackTotal));
+    if (!disc.Comment.isEmpty())
+        tags.SetComment(disc.Comment);
 }
 
 void ConfigureMp3Out(TMP3Out& out, const TAppOptions& o) {
@@ -69,7 +74,7 @@ void ConfigureMp3Out(TMP3Out& out, const TAppOptions& o) {
 }
 
 void ConfigureVorbisOut(TVorbisOut& out, const TDiscFields& disc, const QString& title, int track,
-                        const TAppOptions& o) {
+                        int trackTotal, const TAppOptions& o) {
     if (o.IsUseCompress) {
         out.SetCompression(float(o.CompressPosition - 10) / 100.0f);
         out.SetDesiredMaximumBitrate(TVorbisBitRate::brAutoSelect);
@@ -87,13 +92,13 @@ void ConfigureVorbisOut(TVorbisOut& out, const TDiscFields& disc, const QString&
             out.SetMinimumBitrate(rate);
         out.SetCompression(0.2f);
     }
-    FillVorbisTags(out.Comments(), disc, title, track);
+    FillVorbisTags(out.Comments(), disc, title, track, trackTotal);
 }
 
 void ConfigureFlacOut(TFLACOut& out, const TDiscFields& disc, const QString& title, int track,
-                      const TAppOptions& o) {
+                      int trackTotal, const TAppOptions& o) {
     out.SetCompressionLevel(o.FlacCompression);
-    FillVorbisTags(out.Tags(), disc, title, track);
+    FillVorbisTags(out.Tags(), disc, title, track, trackTotal);
 }
 
 void ConfigureMacOut(TMACOut& out, const TAppOptions& options) {
@@ -133,19 +138,20 @@ TAuFileOut* CreateFormatOutput(int format, QObject* owner) {
 }
 
 void ConfigureFormatOutput(TAuFileOut& out, int format, const TDiscFields& disc,
-                           const QString& title, int track, const TAppOptions& options) {
+                           const QString& title, int track, int trackTotal,
+                           const TAppOptions& options) {
     switch (format) {
     case FormatMp3:
         ConfigureMp3Out(static_cast<TMP3Out&>(out), options);
         break;
     case FormatOgg:
-        ConfigureVorbisOut(static_cast<TVorbisOut&>(out), disc, title, track, options);
+        ConfigureVorbisOut(static_cast<TVorbisOut&>(out), disc, title, track, trackTotal, options);
         break;
     case FormatWma:
         ConfigureWmaOut(static_cast<TWMAOut&>(out), options);
         break;
     case FormatFlac:
-        ConfigureFlacOut(static_cast<TFLACOut&>(out), disc, title, track, options);
+        ConfigureFlacOut(static_cast<TFLACOut&>(out), disc, title, track, trackTotal, options);
         break;
     case FormatApe:
         ConfigureMacOut(static_cast<TMACOut&>(out), options);

@@ -24,13 +24,14 @@ void ConfigureMp3Out(TMP3Out& out, const TAppOptions& options);
 
 // Quality or managed bit rates from the Ogg settings, then the comments (see FillVorbisTags).
 // `title` is the file's own title (the track title when ripping, the output file's base name
-// when converting); `track` its track number, 0 for none.
+// when converting); `track` its track number, 0 for none; `trackTotal` the disc's number of
+// tracks, 0 when unknown.
 void ConfigureVorbisOut(TVorbisOut& out, const TDiscFields& disc, const QString& title, int track,
-                        const TAppOptions& options);
+                        int trackTotal, const TAppOptions& options);
 
 // Compression level from the FLAC settings, then the comments as for Ogg Vorbis.
 void ConfigureFlacOut(TFLACOut& out, const TDiscFields& disc, const QString& title, int track,
-                      const TAppOptions& options);
+                      int trackTotal, const TAppOptions& options);
 
 // Worker pause = 16 - 5 * ApeCpu milliseconds and the compression level from the APE settings
 // (the output turns a level it does not know into 2000).
@@ -46,11 +47,13 @@ void ConfigureWmaOut(TWMAOut& out, const TAppOptions& options);
 TAuFileOut* CreateFormatOutput(int format, QObject* owner);
 
 // Runs the configuration routine of `format` on `out` (an output CreateFormatOutput made for
-// that format); WAV has none. `title` and `track` as for ConfigureVorbisOut.
+// that format); WAV has none. `title`, `track` and `trackTotal` as for ConfigureVorbisOut.
 void ConfigureFormatOutput(TAuFileOut& out, int format, const TDiscFields& disc,
-                           const QString& title, int track, const TAppOptions& options);
+                           const QString& title, int track, int trackTotal,
+                           const TAppOptions& options);
 
 // Clears `tags`, then sets each non-empty text: artist, album, date (the year), genre (the
-// name at the disc's genre box position), title and tracknumber (when `track` > 0). The disc
-// comment has no comment field of its own.
-void FillVorbisTags(TVorbisTags& tags, const TDiscFields& disc, const QString& title, int track);
+// name at the disc's genre box position), title, tracknumber (when `track` > 0), tracktotal
+// (when also `trackTotal` > 0) and comment (the disc comment).
+void FillVorbisTags(TVorbisTags& tags, const TDiscFields& disc, const QString& title, int track,
+                    int trackTotal);

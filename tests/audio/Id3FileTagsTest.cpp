@@ -267,6 +267,41 @@ TEST(Id3v2File, UnicodeTagReadByMutagenAndByUs) {
     EXPECT_EQ(back.GetValue(QStringLiteral("TIT2")).kind(), TTagValue::Kind::WideString);
 }
 
+// The tag of ripped MP3 files: only the frames that hold a value, year and comment included,
+// each in ISO-8859-1 when its text fits and in UTF-16 when it does not.
+TEST(Id3v2File, NonEmptyFramesWithYearAndComment) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("n.mp3"));
+    const QByteArray audio = AudioBytes(2000);
+    WriteWholeFile(path, audio);
+    const QString title = QString::fromUtf8("Björk Мартин, a title far longer than thirty");
+    TId3v2Tags tags;
+    tags.SetWrittenFrames(TId3v2Frames::NonEmpty);
+    tags.SetTitle(title);
+    tags.SetArtist(QStringLiteral("Björk"));
+    tags.SetTrack(QStringLiteral("3/12"));
+    tags.SetYear(QStringLiteral("2004"));
+    tags.SetComment(QString::fromUtf8("Ripped — from the disc"));
+    ASSERT_TRUE(tags.WriteToFile(path, false));
+
+    const QJsonObject read = MutagenRead(path);
+    const QJsonObject frames = read["v2"]["frames"].toObject();
+    EXPECT_EQ(frames.keys(), QStringList({"COMM", "TIT2", "TPE1", "TRCK", "TYER"}));
+    EXPECT_EQ(MutagenV2Text(read, "TIT2"), title);
+    EXPECT_EQ(frames["TIT2"]["encoding"].toInt(), 1);
+    EXPECT_EQ(MutagenV2Text(read, "TPE1"), QStringLiteral("Björk"));
+    EXPECT_EQ(frames["TPE1"]["encoding"].toInt(), 0);
+    EXPECT_EQ(MutagenV2Text(read, "TRCK"), QStringLiteral("3/12"));
+    EXPECT_EQ(MutagenV2Text(read, "TYER"), QStringLiteral("2004"));
+    EXPECT_EQ(MutagenV2Text(read, "COMM"), QString::fromUtf8("Ripped — from the disc"));
+    EXPECT_EQ(ReadWholeFile(path).mid(read["v2"]["size"].toInt()), audio);
+
+    // Tagged anew (a track ripped again): the tag takes the place of the one there.
+    tags.SetTitle(QStringLiteral("Again"));
+    ASSERT_TRUE(tags.WriteToFile(path, false));
+    EXPECT_EQ(ReadWholeFile(path), tags.BuildTag(false) + audio);
+}
+
 TEST(Id3v2File, ReadsWhatMutagenWrote) {
     QTemporaryDir dir;
     const QString longTitle = QString(150, QChar(0x00E9)) + QStringLiteral(" ✓"); // > 127 bytes

@@ -54,6 +54,16 @@ TEST(CliSettings, SetSavesAndTheClampHappensOnLoad) {
     ASSERT_EQ(r.ExitCode, 0);
     EXPECT_EQ(valueOf(r.Out, "OggOptions.CompressPosition"), "100");
     EXPECT_EQ(valueOf(r.Out, "CommonOptions.IsKeepWav"), "1");
+
+    // An APE level the encoder lacks is stored, with a note of what will be written.
+    r = cli({"--config-dir", dir.path(), "settings", "--set", "APEOptions.Compression=1500"});
+    ASSERT_EQ(r.ExitCode, 0);
+    EXPECT_EQ(valueOf(r.Out, "APEOptions.Compression"), "1500");
+    EXPECT_TRUE(r.Err.contains("APEOptions.Compression=1500 is no level of the APE encoder, so "
+                               "APE files are written at 2000"))
+        << r.Err.toStdString();
+    r = cli({"--config-dir", dir.path(), "settings", "--set", "APEOptions.Compression=5000"});
+    EXPECT_EQ(r.Err, "");
 }
 
 TEST(CliSettings, UsageErrorsExitWithTwoAndSaveNothing) {

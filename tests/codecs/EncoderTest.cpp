@@ -9,6 +9,7 @@
 #include "tests/common/TestAudio.h"
 #include "tests/common/TestUtil.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -285,6 +286,34 @@ TEST_F(EncoderTest, FlacCommentBlockIsReplaced) {
         EXPECT_EQ(Mutagen(ListTagsScript, file).toStdString(),
                   empty ? "VENDOR=Hacked|" : "VENDOR=Hacked|title=Ça va;artist=A;tracknumber=12");
     }
+}
+
+// A length that was over-estimated (a converted file's header can promise more than it holds)
+// leaves seek points without a frame: they become placeholders, not pointers to the start.
+TEST_F(EncoderTest, FlacSeekPointsPastTheRealEndBecomePlaceholders) {
+    const int frames = Rate * 12;
+    const QByteArray pcm = MusicPcm(frames, 2, Rate, 16);
+    const QString file = path("over.flac");
+    {
+        TFileSink sink(file);
+        TFlacEncoder enc(sink);
+        TFlacSettings s;
+        s.CompressionLevel = 0;
+        s.TotalSamplesEstimate = frames * 3;
+        enc.Start(s);
+        enc.Encode(pcm.constData(), int(pcm.size()));
+        enc.Finish();
+        sink.Close();
+    }
+    EXPECT_EQ(RunProgram("flac", {"-t", "-s", file}).ExitCode, 0);
+    const QString list = RunProgram("metaflac", {"--list", "--block-type=SEEKTABLE", file}).Out;
+    EXPECT_TRUE(list.contains("seek points: 4")) << list.toStdString();
+    EXPECT_TRUE(list.contains("point 0: sample_number=0, stream_offset=0, frame_samples=1152"));
+    // The frame holding sample 441000 (10 s) starts at 382 * 1152.
+    EXPECT_TRUE(list.contains(QRegularExpression(
+        "point 1: sample_number=440064, stream_offset=[1-9][0-9]*, frame_samples=1152")));
+    EXPECT_TRUE(list.contains("point 2: PLACEHOLDER")) << list.toStdString();
+    EXPECT_TRUE(list.contains("point 3: PLACEHOLDER"));
 }
 
 TEST(FlacCommentBlockTest, LayoutAndLength) {

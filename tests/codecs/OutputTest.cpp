@@ -272,6 +272,8 @@ TEST_F(OutputTest, VorbisSetUpRefusalBecomesTheFailureText) {
     EXPECT_EQ(out.FailureText(), "");
 }
 
+// Every run picks its own serial number, so an appended stream, or two files joined with cat,
+// make a valid chained file.
 TEST_F(OutputTest, VorbisAppendAddsASecondLogicalStream) {
     if (!HaveProgram("ogginfo"))
         GTEST_SKIP() << "ogginfo is missing";
@@ -279,17 +281,25 @@ TEST_F(OutputTest, VorbisAppendAddsASecondLogicalStream) {
     TVorbisOut out;
     out.SetInput(&in);
     out.SetFileName(path("chain.ogg"));
-    out.SetSerial(1);
     ASSERT_TRUE(RunToDone(out));
-    const qint64 first = QFileInfo(path("chain.ogg")).size();
+    const int firstSerial = out.Serial();
+    const QByteArray firstFile = ReadWholeFile(path("chain.ogg"));
     out.SetFileMode(foAppend);
-    out.SetSerial(2);
     ASSERT_TRUE(RunToDone(out));
     EXPECT_EQ(out.FailureText(), "");
-    EXPECT_GT(QFileInfo(path("chain.ogg")).size(), first + first / 2);
+    EXPECT_NE(out.Serial(), firstSerial);
+    EXPECT_GT(QFileInfo(path("chain.ogg")).size(), firstFile.size() * 3 / 2);
     const TProcessResult info = RunProgram("ogginfo", {path("chain.ogg")});
     EXPECT_EQ(info.ExitCode, 0) << info.Out.toStdString();
     EXPECT_EQ(info.Out.count("New logical stream"), 2) << info.Out.toStdString();
+
+    out.SetFileMode(foRewrite);
+    out.SetFileName(path("second.ogg"));
+    ASSERT_TRUE(RunToDone(out));
+    WriteWholeFile(path("joined.ogg"), firstFile + ReadWholeFile(path("second.ogg")));
+    const TProcessResult joined = RunProgram("ogginfo", {path("joined.ogg")});
+    EXPECT_EQ(joined.ExitCode, 0) << joined.Out.toStdString();
+    EXPECT_FALSE(joined.Out.contains("WARNING")) << joined.Out.toStdString();
 }
 
 TEST_F(OutputTest, FlacRoundTripsBitExactlyWithItsTags) {
@@ -306,6 +316,8 @@ TEST_F(OutputTest, FlacRoundTripsBitExactlyWithItsTags) {
         out.Tags().SetTitle("Ünïcode");
         out.Tags().SetGenre("Rock");
         out.Tags().SetTrack("9");
+        out.Tags().SetTrackTotal("12");
+        out.Tags().SetComment("Ripped");
         ASSERT_TRUE(RunToDone(out));
         EXPECT_EQ(out.FailureText(), "");
         const TProcessResult test = RunProgram("flac", {"-t", "-s", path("out.flac")});
@@ -315,7 +327,16 @@ TEST_F(OutputTest, FlacRoundTripsBitExactlyWithItsTags) {
         ASSERT_EQ(dec.ExitCode, 0) << dec.Err.toStdString();
         EXPECT_TRUE(ReadWholeFile(path("back.wav")).right(pcm.size()) == pcm);
         EXPECT_EQ(Mutagen(ListTagsScript, path("out.flac")).toStdString(),
-                  "VENDOR=Hacked|title=Ünïcode;genre=Rock;tracknumber=9");
+                  "VENDOR=Hacked|title=Ünïcode;genre=Rock;tracknumber=9;tracktotal=12;"
+                  "comment=Ripped");
+        // Padding for later tag edits, and a seek table whose points metaflac finds filled in.
+        const TProcessResult list = RunProgram("metaflac", {"--list", path("out.flac")});
+        EXPECT_TRUE(list.Out.contains("type: 1 (PADDING)\n  is last: true\n  length: 8192"))
+            << list.Out.toStdString();
+        EXPECT_TRUE(list.Out.contains("type: 3 (SEEKTABLE)")) << list.Out.toStdString();
+        EXPECT_TRUE(list.Out.contains("point 0: sample_number=0, stream_offset=0"))
+            << list.Out.toStdString();
+        EXPECT_FALSE(list.Out.contains("PLACEHOLDER")) << list.Out.toStdString();
     }
 }
 

@@ -44,7 +44,8 @@ QJsonObject MutagenAsfTags(const QString& path) {
 import json, sys
 from mutagen.asf import ASF
 f = ASF(sys.argv[1])
-print(json.dumps({k: str(v[0]) for k, v in f.tags.items()}))
+print(json.dumps({k: str(v[0]) if len(v) == 1 else [str(x) for x in v]
+                  for k, v in f.tags.items()}))
 )";
     const TProcessResult r = RunProgram("/usr/bin/python3", {"-c", script, path});
     if (r.ExitCode != 0)

@@ -17,7 +17,8 @@ QByteArray MakeSweep(int frames, int sampleRate, int channels, double amplitude 
 
 // ffprobe's JSON (-show_format -show_streams) for a file; empty object if it fails.
 QJsonObject Probe(const QString& path);
-// The tags mutagen finds in an ASF file, as name -> first value's text.
+// The tags mutagen finds in an ASF file, as name -> the value's text, or an array of the texts
+// of a name stored more than once.
 QJsonObject MutagenAsfTags(const QString& path);
 // ffmpeg's decoding of a file as interleaved 16-bit PCM (channels and rate kept).
 QByteArray FfmpegDecode(const QString& path);
