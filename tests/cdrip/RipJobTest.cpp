@@ -44,6 +44,12 @@ public:
     void BarCaption(const QString& text) { Log << "bar " + text; }
     void Progress(int) {}
     void Message(const QString& text) { Messages << text; }
+    QStringList Questions;
+    TJobAnswer Reply = TJobAnswer::Yes;
+    TJobAnswer Answer(const QString& question) {
+        Questions << question;
+        return Reply;
+    }
     void Halted() {
         Log << "halted";
         Loop.quit();
@@ -143,6 +149,28 @@ TEST_F(RipJob, WithHoldOnErrorTheNextTrackWaitsUntilTheMessageIsAcknowledged) {
     EXPECT_TRUE(rec.Log.contains("start 2 Two 1"));
     EXPECT_EQ(rec.Log.last(), "finished");
     CloseCDHandle(h);
+}
+
+TEST_F(RipJob, TitlesAreMadeUniqueAndFilesThatExistAreAskedAbout) {
+    TTestDisc disc(dir.path(), {10, 10, 10});
+    const HCDROM h = OpenTestImage(disc.CuePath);
+    ASSERT_NE(h, 0);
+    WriteWholeFile(out + "/Kept.wav", "mine");
+    TRecorder rec;
+    rec.Reply = TJobAnswer::No; // skip the tracks whose files exist
+    TRipJob job(h, TracksOf({"01Same", "02Same", "03Kept"}), OptionsFor(FormatWav), TDiscFields());
+    Attach(job, rec);
+    job.Start();
+    rec.wait();
+    CloseCDHandle(h);
+    ASSERT_EQ(rec.Questions.size(), 1);
+    EXPECT_TRUE(rec.Questions[0].contains(out + "/Kept.wav"));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files, QDir::Name),
+              (QStringList{"Kept.wav", "Same (2).wav", "Same.wav"}));
+    EXPECT_EQ(ReadWholeFile(out + "/Kept.wav"), "mine");
+    EXPECT_EQ(ReadWholeFile(out + "/Same (2).wav").mid(44), disc.TrackBytes(1));
+    EXPECT_EQ(job.Succeeded(), 2);
+    EXPECT_EQ(job.Outcome(), TJobOutcome::Done);
 }
 
 TEST_F(RipJob, ADriveFailureHaltsUntilStopped) {

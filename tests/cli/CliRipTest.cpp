@@ -108,6 +108,22 @@ TEST_F(CliDisc, RipChosenTracksNormalisedIntoTheOutputFolderSetting) {
     }
 }
 
+TEST_F(CliDisc, FilesThatExistAreSkippedWithoutATerminalAndReplacedOnRequest) {
+    TTestDisc disc(dir.path(), {10, 10});
+    const QString out = dir.filePath("out");
+    QDir().mkpath(out);
+    WriteWholeFile(out + "/Track01.wav", "mine");
+    const QStringList rip{"--disc-image", disc.CuePath, "rip", "--format", "wav", "--out", out};
+    auto r = cli(rip);
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_TRUE(r.Err.contains("their tracks are skipped")) << r.Err.toStdString();
+    EXPECT_EQ(ReadWholeFile(out + "/Track01.wav"), "mine");
+    EXPECT_EQ(ReadWholeFile(out + "/Track02.wav").mid(44), disc.TrackBytes(1));
+    r = cli(rip + QStringList{"--overwrite"});
+    EXPECT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    EXPECT_EQ(ReadWholeFile(out + "/Track01.wav").mid(44), disc.TrackBytes(0));
+}
+
 TEST_F(CliDisc, ATitleThatCannotBeAFileNameIsRefusedBeforeAnythingIsRippedOrStored) {
     TTestDisc disc(dir.path(), {10, 10});
     const QString out = dir.filePath("out");

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -222,6 +223,41 @@ TEST_F(ConvertJob, TheSameNameTwiceIsNamedApartWithoutAQuestion) {
     EXPECT_EQ(rec.Log.filter("converted").size(), 2);
     EXPECT_EQ(Decode(out + "/take.flac"), ReadWholeFile(a).mid(44));
     EXPECT_EQ(Decode(out + "/take (2).flac"), ReadWholeFile(b).mid(44));
+}
+
+TEST_F(ConvertJob, LinksInTheOutputFolderAreNeverWrittenThrough) {
+    const QString wav = dir.filePath("in/song.wav");
+    MakeWav(wav, 0.3);
+    const QByteArray original = ReadWholeFile(wav);
+    // A hard link to the input under the output's name: the same file, refused.
+    ASSERT_EQ(::link(QFile::encodeName(wav).constData(),
+                     QFile::encodeName(out + "/song.wav").constData()),
+              0);
+    TConvertRoute route{TConvertInput::ByFileName, 1};
+    {
+        TRecorder r;
+        TConvertJob job({wav}, route, AppOptions, TDiscFields());
+        Attach(job, r);
+        job.Start();
+        r.wait();
+        EXPECT_EQ(r.Log.filter("failed").size(), 1) << r.Log.join('\n').toStdString();
+    }
+    EXPECT_EQ(ReadWholeFile(wav), original);
+    // A dangling symbolic link under the output's name: asked about; declined, the link and
+    // what it points at stay; accepted, the link itself is replaced.
+    const QString victim = dir.filePath("victim.txt");
+    ASSERT_EQ(::symlink(QFile::encodeName(victim).constData(),
+                        QFile::encodeName(out + "/song.flac").constData()),
+              0);
+    for (bool replace : {false, true}) {
+        TRecorder r;
+        r.Answer = [replace](const QString&) { return replace; };
+        run(ckWavToFlac, {wav}, r);
+        EXPECT_EQ(r.Questions.size(), 1);
+        EXPECT_FALSE(QFileInfo::exists(victim));
+        EXPECT_EQ(QFileInfo(out + "/song.flac").isSymLink(), !replace);
+    }
+    EXPECT_FALSE(Decode(out + "/song.flac").isEmpty());
 }
 
 TEST_F(ConvertJob, DecliningEveryOverwriteConvertsNothingAndEnds) {
