@@ -363,6 +363,7 @@ QWidget* TfrmOptions::buildApePage() {
     seAPECompression->setRange(1000, 10000);
     seAPECompression->setSingleStep(500);
     seAPECompression->setValue(2000);
+    seAPECompression->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     lbApeLevelNote = new QLabel(
         QStringLiteral("The compressor has the levels 1000 to 4000 only: this one is written "
                        "at 2000."),
