@@ -518,9 +518,13 @@ void TfrmMain::applyRead(TDriveRead& read) {
     }
     if (!m_session.Rows.empty())
         m_noDiscAtStart = false; // later activations keep the status of the disc read
-    if (m_starting || m_takeIdleStatus) {
-        m_starting = false;
+    // A read still queued (m_readAgain) is the new drive's; this one is not.
+    if (m_takeIdleStatus && !m_readAgain) {
         m_takeIdleStatus = false;
+        m_idleStatus = StatusText();
+    }
+    if (m_starting) {
+        m_starting = false;
         m_idleStatus = StatusText();
         if (m_noDiscAtStart && isActiveWindow())
             SetStatusText(StatusNoAudioCd);

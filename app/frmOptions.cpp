@@ -217,9 +217,11 @@ QWidget* TfrmOptions::buildLamePage() {
     for (int r : Mp3BitRates)
         rates << rateText(r);
     cbMinBitRate = dropDown(gbRate, "cbMinBitRate", rates);
-    cbMinBitRate->setEditable(true);
     cbMaxBitRate = dropDown(gbRate, "cbMaxBitRate", rates);
-    cbMaxBitRate->setEditable(true);
+    for (QComboBox* box : {cbMinBitRate, cbMaxBitRate}) {
+        box->setEditable(true);
+        box->setInsertPolicy(QComboBox::NoInsert); // Enter means OK, not "add to the list"
+    }
     cbVBRQuality = dropDown(gbRate, "cbVBRQuality", numbers(0, 9));
     auto* vbrFields = new QFormLayout;
     vbrFields->addRow(label(QStringLiteral("Mi&nimum bitrate:"), cbMinBitRate), cbMinBitRate);
