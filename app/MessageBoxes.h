@@ -6,6 +6,8 @@
 #include <functional>
 
 inline const QString AppCaption = QStringLiteral("Free Sondrel");
+// Followed by "," and the folder.
+inline const QString MsgNoOutputFolder = QStringLiteral("the output folder does not exist.");
 
 // Shows `text` over `parent` and returns at once; `then` runs when the user dismisses it. The
 // box deletes itself.

@@ -7,6 +7,7 @@
 #include "encode/OutputFormats.h"
 #include "frmCDRip.h"
 #include "frmEditTrackName.h"
+#include "frmOptions.h"
 #include "settings/AppOptions.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsStore.h"
@@ -60,7 +61,6 @@ const TConverterKind ConverterKinds[] = {
     {10, "Wma &to Mp3 Converter...", "Wma to Mp3 Converter", "wma"},
 };
 
-const QString MsgNoOutputFolder = QStringLiteral("the output folder does not exist.");
 const QString MsgCheckOutputFolder = QStringLiteral("Please check the output directory setting.");
 
 } // namespace
@@ -185,7 +185,7 @@ void TfrmMain::buildActions() {
     hint(ConverterItems[0], "Convert", "Wav to Mp3 Converter");
 
     // Commands whose engine or dialog is not part of the program yet.
-    for (QAction* a : {aOptions, aPlay, aPause, aStop, EjectCDRom1, CloseCDROM1})
+    for (QAction* a : {aPlay, aPause, aStop, EjectCDRom1, CloseCDROM1})
         a->setEnabled(false);
 
     connect(aRip, &QAction::triggered, this, &TfrmMain::ripSelected);
@@ -194,6 +194,7 @@ void TfrmMain::buildActions() {
     connect(aInvertSelection, &QAction::triggered, m_model, &TTrackListModel::InvertChecks);
     connect(aEditTrackName, &QAction::triggered, this, &TfrmMain::editTrackName);
     connect(aQueryCDDB, &QAction::triggered, this, &TfrmMain::queryCddb);
+    connect(aOptions, &QAction::triggered, this, &TfrmMain::showOptions);
     connect(aHelp, &QAction::triggered, this,
             [] { QDesktopServices::openUrl(QUrl(OnlineHelpAddress())); });
     connect(aHomepage, &QAction::triggered, this,
@@ -451,7 +452,13 @@ void readDrive(int index, TDriveRead& out) {
 
 void TfrmMain::StartUp() {
     m_starting = true;
-    ReadDrive(0);
+    // The drive the options chose, while it is there; the first drive otherwise.
+    TCDList list{};
+    list.MaxCd = 8;
+    GetCDList(&list);
+    ReadDrive(AppOptions.DriveIndex > 0 && AppOptions.DriveIndex < list.NumCd
+                  ? AppOptions.DriveIndex
+                  : 0);
 }
 
 void TfrmMain::ReadDrive(int index) {
@@ -511,6 +518,11 @@ void TfrmMain::applyRead(TDriveRead& read) {
     }
     if (!m_session.Rows.empty())
         m_noDiscAtStart = false; // later activations keep the status of the disc read
+    // A read still queued (m_readAgain) is the new drive's; this one is not.
+    if (m_takeIdleStatus && !m_readAgain) {
+        m_takeIdleStatus = false;
+        m_idleStatus = StatusText();
+    }
     if (m_starting) {
         m_starting = false;
         m_idleStatus = StatusText();
@@ -642,6 +654,21 @@ void TfrmMain::queryCddb() {
         return;
     }
     m_lookup(m_session.Handle, toc.FirstTrack, toc.LastTrack);
+}
+
+void TfrmMain::showOptions() {
+    // Window-modal and shown with open(): no nested event loop while a drive read finishes.
+    auto* dialog = new TfrmOptions(AppOptions, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        if (dialog->DriveChanged()) {
+            m_takeIdleStatus = true;
+            ReadDrive(AppOptions.DriveIndex);
+        }
+        cbOutputFormat->setCurrentIndex(qBound(0, AppOptions.OutputFormat, OutputFormatCount - 1));
+        eOutputDir->setText(AppOptions.OutputFolder);
+    });
+    dialog->open();
 }
 
 void TfrmMain::browseOutputFolder() {

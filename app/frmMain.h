@@ -34,7 +34,8 @@ public:
     explicit TfrmMain(QWidget* parent = nullptr);
     ~TfrmMain() override;
 
-    // What the window does when first shown: open the first drive and read its disc.
+    // What the window does when first shown: open the drive the settings chose (the first
+    // when none was chosen or it is gone) and read its disc.
     void StartUp();
     // Saves the texts of the disc on show, then opens drive `index` afresh and reads its disc
     // on a worker thread: the track list and the disc fields come from the table of contents
@@ -121,6 +122,7 @@ private:
     void ripSelected();
     void editTrackName();
     void queryCddb();
+    void showOptions();
     void browseOutputFolder();
     void jumpOutputFolder();
     void launchConverter(int tag);
@@ -136,7 +138,8 @@ private:
     bool m_noDiscAtStart = false;
     QString m_idleStatus;
     int m_driveIndex = 0;
-    bool m_starting = false; // the first read, whose lack of a disc sets the flag above
+    bool m_starting = false;       // the first read, whose lack of a disc sets the flag above
+    bool m_takeIdleStatus = false; // the read after a drive switch sets the idle status text
     // The thread reading a drive and where it leaves what it read; null when none runs.
     QThread* m_reader = nullptr;
     std::shared_ptr<TDriveRead> m_read;

@@ -1,0 +1,566 @@
+#include "frmOptions.h"
+
+#include "MessageBoxes.h"
+#include "codecs/WmaFormats.h"
+#include "disc/CdAccess.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <optional>
+
+const int TfrmOptions::Mp3BitRates[14] = {32,  40,  48,  56,  64,  80,  96,
+                                          112, 128, 160, 192, 224, 256, 320};
+
+namespace {
+
+const int LameDefaultMinIndex = 8;  // 128 kbit/s
+const int LameDefaultMaxIndex = 13; // 320 kbit/s
+const int WmaDefaultFormat = 29;    // 128 kbit/s, 44.1 kHz, stereo of codec 0
+
+// "128 kbit/s" with the number right-aligned in three characters, as the lists show rates.
+QString rateText(int kbits) {
+    return QStringLiteral("%1 kbit/s").arg(kbits, 3);
+}
+
+// The kbit/s number of a bit-rate field: a whole number, optionally followed by "kbit/s".
+std::optional<int> parseRate(QString text) {
+    text = text.trimmed();
+    if (text.endsWith(QLatin1String("kbit/s"), Qt::CaseInsensitive))
+        text.chop(6);
+    bool ok = false;
+    const int v = text.trimmed().toInt(&ok);
+    if (!ok)
+        return std::nullopt;
+    return v;
+}
+
+bool isMp3Rate(int kbits) {
+    for (int r : TfrmOptions::Mp3BitRates)
+        if (r == kbits)
+            return true;
+    return false;
+}
+
+// The levels the APE compressor has; it writes any other value at 2000.
+bool isApeLevel(int level) {
+    return level == 1000 || level == 2000 || level == 3000 || level == 4000;
+}
+
+QComboBox* dropDown(QWidget* parent, const char* name, const QStringList& items) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->addItems(items);
+    return box;
+}
+
+QSlider* trackBar(QWidget* parent, const char* name, int min, int max) {
+    auto* bar = new QSlider(Qt::Horizontal, parent);
+    bar->setObjectName(QString::fromLatin1(name));
+    bar->setRange(min, max);
+    bar->setPageStep(1);
+    bar->setTickPosition(QSlider::TicksBelow);
+    bar->setTickInterval(1);
+    return bar;
+}
+
+// A CPU-usage track bar between its "Less" and "More" labels.
+QHBoxLayout* lessMore(QSlider* bar) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("Less")));
+    row->addWidget(bar, 1);
+    row->addWidget(new QLabel(QStringLiteral("More")));
+    return row;
+}
+
+QLabel* label(const QString& text, QWidget* buddy) {
+    auto* l = new QLabel(text);
+    l->setBuddy(buddy);
+    return l;
+}
+
+QStringList numbers(int from, int to) {
+    QStringList list;
+    for (int i = from; i <= to; ++i)
+        list << QString::number(i);
+    return list;
+}
+
+} // namespace
+
+TfrmOptions::TfrmOptions(TAppOptions& options, QWidget* parent)
+    : QDialog(parent), m_options(options) {
+    setObjectName(QStringLiteral("frmOptions"));
+    setWindowTitle(QStringLiteral("Options"));
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->addTab(buildOutputPage(), QStringLiteral("O&utput"));
+    PageControl1->addTab(buildLamePage(), QStringLiteral("&LAME"));
+    PageControl1->addTab(buildOggPage(), QStringLiteral("O&GG"));
+    PageControl1->addTab(buildWmaPage(), QStringLiteral("&WMA"));
+    PageControl1->addTab(buildFlacPage(), QStringLiteral("&FLAC"));
+    PageControl1->addTab(buildApePage(), QStringLiteral("A&PE"));
+
+    auto* buttons = new QDialogButtonBox(this);
+    btOk = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
+    btOk->setObjectName(QStringLiteral("btOk"));
+    btCancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
+    btCancel->setObjectName(QStringLiteral("btCancel"));
+    btOk->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(PageControl1);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    load();
+    PageControl1->setCurrentIndex(0);
+}
+
+QWidget* TfrmOptions::buildOutputPage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet1"));
+
+    auto* gbFolder = new QGroupBox(QStringLiteral("Output fol&der"), page);
+    editOutputDir = new QLineEdit(gbFolder);
+    editOutputDir->setObjectName(QStringLiteral("editOutputDir"));
+    editOutputDir->setMinimumWidth(fontMetrics().averageCharWidth() * 40);
+    btBrowser = new QPushButton(QStringLiteral("&Browse..."), gbFolder);
+    btBrowser->setObjectName(QStringLiteral("btBrowser"));
+    ckbKeepWav = new QCheckBox(QStringLiteral("Dele&te WAV file after processing"), gbFolder);
+    ckbKeepWav->setObjectName(QStringLiteral("ckbKeepWav"));
+    auto* folderLayout = new QGridLayout(gbFolder);
+    folderLayout->addWidget(editOutputDir, 0, 0);
+    folderLayout->addWidget(btBrowser, 0, 1);
+    folderLayout->addWidget(ckbKeepWav, 1, 0, 1, 2);
+
+    auto* gbFormat = new QGroupBox(QStringLiteral("Output format"), page);
+    cbOutputFormat =
+        dropDown(gbFormat, "cbOutputFormat",
+                 {QStringLiteral("MP3 file(*.MP3)"), QStringLiteral("WAV file(*.WAV)"),
+                  QStringLiteral("OGG file(*.OGG)"), QStringLiteral("WMA file(*.WMA)"),
+                  QStringLiteral("FLAC file(*.FLAC)"), QStringLiteral("APE FILE(*.APE)")});
+    ckNormalize = new QCheckBox(QStringLiteral("&Normalize"), gbFormat);
+    ckNormalize->setObjectName(QStringLiteral("ckNormalize"));
+    SpinEdit1 = new QSpinBox(gbFormat);
+    SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
+    // 0 % would make every rip silent.
+    SpinEdit1->setRange(1, 100);
+    SpinEdit1->setValue(95);
+    SpinEdit1->setEnabled(false);
+    auto* formatRow = new QHBoxLayout;
+    formatRow->addWidget(label(QStringLiteral("Fo&rmat："), cbOutputFormat));
+    formatRow->addWidget(cbOutputFormat, 1);
+    auto* normalizeRow = new QHBoxLayout;
+    normalizeRow->addWidget(ckNormalize);
+    normalizeRow->addWidget(SpinEdit1);
+    normalizeRow->addWidget(new QLabel(QStringLiteral("%")));
+    normalizeRow->addStretch(1);
+    auto* formatLayout = new QVBoxLayout(gbFormat);
+    formatLayout->addLayout(formatRow);
+    formatLayout->addLayout(normalizeRow);
+
+    cbCDList = new QComboBox(page);
+    cbCDList->setObjectName(QStringLiteral("cbCDList"));
+    auto* driveRow = new QHBoxLayout;
+    driveRow->addWidget(label(QStringLiteral("De&vice："), cbCDList));
+    driveRow->addWidget(cbCDList, 1);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(gbFolder);
+    layout->addWidget(gbFormat);
+    layout->addLayout(driveRow);
+    layout->addStretch(1);
+
+    connect(btBrowser, &QPushButton::clicked, this, &TfrmOptions::browse);
+    connect(ckNormalize, &QCheckBox::toggled, SpinEdit1, &QWidget::setEnabled);
+    // Nothing is deleted when the output is the WAV itself; the box keeps its state.
+    connect(cbOutputFormat, &QComboBox::currentIndexChanged, this,
+            [this](int index) { ckbKeepWav->setEnabled(index != 1); });
+    return page;
+}
+
+QWidget* TfrmOptions::buildLamePage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet2"));
+
+    auto* gbRate = new QGroupBox(QStringLiteral("Bit Rate"), page);
+    rbCBR = new QRadioButton(QStringLiteral("C&BR(Constant Bit Rate)"), gbRate);
+    rbCBR->setObjectName(QStringLiteral("rbCBR"));
+    rbCBR->setChecked(true);
+    cbConstantBitRate = dropDown(gbRate, "cbConstantBitRate",
+                                 {"48", "56", "64", "80", "96", "128", "192", "256", "320"});
+    cbConstantBitRate->setCurrentIndex(5);
+    rbVBR = new QRadioButton(QStringLiteral("&VBR(Variable Bit Rate)"), gbRate);
+    rbVBR->setObjectName(QStringLiteral("rbVBR"));
+    ckbVBRHead = new QCheckBox(QStringLiteral("Write MP3 VBR &Header"), gbRate);
+    ckbVBRHead->setObjectName(QStringLiteral("ckbVBRHead"));
+    QStringList rates;
+    for (int r : Mp3BitRates)
+        rates << rateText(r);
+    cbMinBitRate = dropDown(gbRate, "cbMinBitRate", rates);
+    cbMaxBitRate = dropDown(gbRate, "cbMaxBitRate", rates);
+    for (QComboBox* box : {cbMinBitRate, cbMaxBitRate}) {
+        box->setEditable(true);
+        box->setInsertPolicy(QComboBox::NoInsert); // Enter means OK, not "add to the list"
+    }
+    cbVBRQuality = dropDown(gbRate, "cbVBRQuality", numbers(0, 9));
+    auto* vbrFields = new QFormLayout;
+    vbrFields->addRow(label(QStringLiteral("Mi&nimum bitrate:"), cbMinBitRate), cbMinBitRate);
+    vbrFields->addRow(label(QStringLiteral("Ma&ximum bitrate:"), cbMaxBitRate), cbMaxBitRate);
+    vbrFields->addRow(label(QStringLiteral("VBR &Quality:"), cbVBRQuality), cbVBRQuality);
+    auto* rateLayout = new QGridLayout(gbRate);
+    rateLayout->addWidget(rbCBR, 0, 0);
+    rateLayout->addWidget(cbConstantBitRate, 0, 1);
+    rateLayout->addWidget(rbVBR, 1, 0);
+    rateLayout->addWidget(ckbVBRHead, 1, 1);
+    rateLayout->addLayout(vbrFields, 2, 0, 1, 2);
+
+    auto* gbChannels = new QGroupBox(QStringLiteral("Chann&els"), page);
+    cbStereoMode = dropDown(gbChannels, "cbStereoMode",
+                            {QStringLiteral("Stereo"), QStringLiteral("Joint Stereo"),
+                             QStringLiteral("Dual Channels"), QStringLiteral("Mono")});
+    (new QVBoxLayout(gbChannels))->addWidget(cbStereoMode);
+
+    auto* gbCpu = new QGroupBox(QStringLiteral("CPU U&sage"), page);
+    tbMP3Cpu = trackBar(gbCpu, "tbMP3Cpu", 1, 3);
+    tbMP3Cpu->setValue(3);
+    auto* cpuLayout = new QVBoxLayout(gbCpu);
+    cpuLayout->addLayout(lessMore(tbMP3Cpu));
+
+    bDefault = new QPushButton(QStringLiteral("&Default"), page);
+    bDefault->setObjectName(QStringLiteral("bDefault"));
+
+    auto* lower = new QHBoxLayout;
+    lower->addWidget(gbChannels);
+    lower->addWidget(gbCpu);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(gbRate);
+    layout->addLayout(lower);
+    layout->addWidget(bDefault, 0, Qt::AlignRight);
+    layout->addStretch(1);
+
+    connect(rbVBR, &QRadioButton::toggled, this, &TfrmOptions::updateVbrControls);
+    connect(bDefault, &QPushButton::clicked, this, &TfrmOptions::lameDefaults);
+    return page;
+}
+
+QWidget* TfrmOptions::buildOggPage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet5"));
+    cbUseCompress = new QCheckBox(QStringLiteral("Use &Quality setting"), page);
+    cbUseCompress->setObjectName(QStringLiteral("cbUseCompress"));
+    tbCompression = new QSlider(Qt::Horizontal, page);
+    tbCompression->setObjectName(QStringLiteral("tbCompression"));
+    tbCompression->setRange(30, 100);
+    tbCompression->setValue(30);
+    auto* qualityRow = new QHBoxLayout;
+    qualityRow->addWidget(tbCompression, 1);
+    qualityRow->addWidget(label(QStringLiteral("-> &Highest quality"), tbCompression));
+
+    auto* gbManager = new QGroupBox(QStringLiteral("Use Bitrate manager"), page);
+    QStringList choices{QStringLiteral(" Default")};
+    for (int r : {45, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320})
+        choices << rateText(r);
+    cbOggNomBit = dropDown(gbManager, "cbOggNomBit", choices);
+    cbOggMaxBit = dropDown(gbManager, "cbOggMaxBit", choices);
+    cbOggMinBit = dropDown(gbManager, "cbOggMinBit", choices);
+    auto* form = new QFormLayout(gbManager);
+    form->addRow(label(QStringLiteral("&Nominal bitrate:"), cbOggNomBit), cbOggNomBit);
+    form->addRow(label(QStringLiteral("Ma&ximum bitrate:"), cbOggMaxBit), cbOggMaxBit);
+    form->addRow(label(QStringLiteral("M&inimum bitrate:"), cbOggMinBit), cbOggMinBit);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(cbUseCompress);
+    layout->addLayout(qualityRow);
+    layout->addWidget(gbManager);
+    layout->addStretch(1);
+    return page;
+}
+
+QWidget* TfrmOptions::buildWmaPage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet6"));
+    lbCodecs = new QListWidget(page);
+    lbCodecs->setObjectName(QStringLiteral("lbCodecs"));
+    lbCodecs->addItems(TWmaFormats::CodecNames());
+    lbFormats = new QListWidget(page);
+    lbFormats->setObjectName(QStringLiteral("lbFormats"));
+    lbFormats->setMinimumWidth(fontMetrics().averageCharWidth() * 32);
+    cbWMA_VBR = new QCheckBox(QStringLiteral("&VBR(Variable Bit Rate)"), page);
+    cbWMA_VBR->setObjectName(QStringLiteral("cbWMA_VBR"));
+    bWMADefault = new QPushButton(QStringLiteral("&Default"), page);
+    bWMADefault->setObjectName(QStringLiteral("bWMADefault"));
+
+    auto* lists = new QGridLayout;
+    lists->addWidget(label(QStringLiteral("Codec&s"), lbCodecs), 0, 0);
+    lists->addWidget(label(QStringLiteral("Fo&rmats"), lbFormats), 0, 1);
+    lists->addWidget(lbCodecs, 1, 0);
+    lists->addWidget(lbFormats, 1, 1);
+    lists->setColumnStretch(1, 1);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(cbWMA_VBR);
+    bottom->addStretch(1);
+    bottom->addWidget(bWMADefault);
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(lists, 1);
+    layout->addLayout(bottom);
+
+    connect(lbCodecs, &QListWidget::currentRowChanged, this, [this] {
+        fillFormats();
+        lbFormats->setCurrentRow(0);
+        updateWmaVbrBox();
+    });
+    connect(cbWMA_VBR, &QCheckBox::toggled, this, [this] {
+        fillFormats();
+        lbFormats->setCurrentRow(0);
+        updateWmaVbrBox();
+    });
+    connect(bWMADefault, &QPushButton::clicked, this, &TfrmOptions::wmaDefaults);
+    return page;
+}
+
+QWidget* TfrmOptions::buildFlacPage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet4"));
+    auto* group = new QGroupBox(QStringLiteral("Co&mpression"), page);
+    cbFlacCompression = dropDown(group, "cbFlacCompression", numbers(0, 8));
+    cbFlacCompression->setCurrentIndex(2);
+    (new QVBoxLayout(group))->addWidget(cbFlacCompression);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(group);
+    layout->addStretch(1);
+    return page;
+}
+
+QWidget* TfrmOptions::buildApePage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet3"));
+    auto* gbCpu = new QGroupBox(QStringLiteral("CPU U&sage"), page);
+    tbAPECpuUsage = trackBar(gbCpu, "tbAPECpuUsage", 1, 3);
+    tbAPECpuUsage->setValue(3);
+    (new QVBoxLayout(gbCpu))->addLayout(lessMore(tbAPECpuUsage));
+
+    auto* gbLevel = new QGroupBox(QStringLiteral("Co&mpression"), page);
+    seAPECompression = new QSpinBox(gbLevel);
+    seAPECompression->setObjectName(QStringLiteral("seAPECompression"));
+    seAPECompression->setRange(1000, 10000);
+    seAPECompression->setSingleStep(500);
+    seAPECompression->setValue(2000);
+    seAPECompression->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    lbApeLevelNote = new QLabel(
+        QStringLiteral("The compressor has the levels 1000 to 4000 only: this one is written "
+                       "at 2000."),
+        gbLevel);
+    lbApeLevelNote->setObjectName(QStringLiteral("lbApeLevelNote"));
+    lbApeLevelNote->setWordWrap(true);
+    lbApeLevelNote->setVisible(false);
+    auto* levelLayout = new QHBoxLayout(gbLevel);
+    levelLayout->addWidget(seAPECompression);
+    levelLayout->addWidget(lbApeLevelNote, 1);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(gbCpu);
+    layout->addWidget(gbLevel);
+    layout->addStretch(1);
+
+    connect(seAPECompression, &QSpinBox::valueChanged, this,
+            [this](int level) { lbApeLevelNote->setVisible(!isApeLevel(level)); });
+    return page;
+}
+
+void TfrmOptions::load() {
+    const TAppOptions& o = m_options;
+    editOutputDir->setText(o.OutputFolder);
+    cbOutputFormat->setCurrentIndex(o.OutputFormat);
+    ckbKeepWav->setEnabled(cbOutputFormat->currentIndex() != 1);
+    ckbKeepWav->setChecked(!o.IsKeepWav);
+    ckNormalize->setChecked(o.IsNormalize);
+    SpinEdit1->setEnabled(o.IsNormalize);
+    SpinEdit1->setValue(o.NormalizePercent);
+    (o.IsSelectVBR ? rbVBR : rbCBR)->setChecked(true);
+    ckbVBRHead->setChecked(o.IsVBRHead);
+    cbMinBitRate->setEditText(QStringLiteral("%1 kbit/s").arg(o.BitRate));
+    cbMaxBitRate->setEditText(QStringLiteral("%1 kbit/s").arg(o.MaxBitRate));
+    cbVBRQuality->setCurrentIndex(o.VBRQuality);
+    cbStereoMode->setCurrentIndex(o.StereoMode);
+    tbMP3Cpu->setValue(o.Mp3Cpu);
+    cbConstantBitRate->setCurrentIndex(o.ConstantBitRate);
+    updateVbrControls();
+
+    cbUseCompress->setChecked(o.IsUseCompress);
+    tbCompression->setValue(o.CompressPosition);
+    cbOggMaxBit->setCurrentIndex(o.OggMaxBitRate);
+    cbOggNomBit->setCurrentIndex(o.OggNomalBitRate);
+    cbOggMinBit->setCurrentIndex(o.OggMinBitRate);
+    {
+        // The formats are those of the stored codec and VBR choice, at the stored index.
+        const QSignalBlocker codecs(lbCodecs), vbr(cbWMA_VBR);
+        lbCodecs->setCurrentRow(o.CodecIndex);
+        cbWMA_VBR->setChecked(o.WmaVBR);
+        fillFormats();
+        lbFormats->setCurrentRow(o.FormatIndex);
+        updateWmaVbrBox();
+    }
+    cbFlacCompression->setCurrentIndex(o.FlacCompression);
+    seAPECompression->setValue(o.ApeCompression);
+    lbApeLevelNote->setVisible(!isApeLevel(seAPECompression->value()));
+    tbAPECpuUsage->setValue(o.ApeCpu);
+
+    m_shownDrive = o.DriveIndex < 0 ? 0 : o.DriveIndex;
+    TCDList list{};
+    list.MaxCd = 8;
+    GetCDList(&list);
+    for (int i = 0; i < list.NumCd; ++i)
+        cbCDList->addItem(CdDriveDescription(list.Cd[i]));
+    if (m_shownDrive < cbCDList->count())
+        cbCDList->setCurrentIndex(m_shownDrive);
+}
+
+QString TfrmOptions::Problem(QWidget** where) const {
+    auto fail = [where](QWidget* w, const QString& text) {
+        if (where)
+            *where = w;
+        return text;
+    };
+    if (!QFileInfo(editOutputDir->text()).isDir())
+        return fail(editOutputDir, MsgNoOutputFolder + QLatin1Char(',') + editOutputDir->text());
+    const std::pair<QComboBox*, const char*> fields[] = {{cbMinBitRate, "Minimum bitrate"},
+                                                         {cbMaxBitRate, "Maximum bitrate"}};
+    for (const auto& [box, name] : fields) {
+        const auto rate = parseRate(box->currentText());
+        if (!rate || !isMp3Rate(*rate))
+            return fail(box, QStringLiteral("%1: \"%2\" is not a bit rate. Choose one of the "
+                                            "list, 32 to 320 kbit/s.")
+                                 .arg(QLatin1String(name), box->currentText().trimmed()));
+    }
+    if (*parseRate(cbMinBitRate->currentText()) > *parseRate(cbMaxBitRate->currentText()))
+        return fail(cbMinBitRate,
+                    QStringLiteral("The minimum bitrate is above the maximum bitrate."));
+    return {};
+}
+
+void TfrmOptions::accept() {
+    QWidget* where = nullptr;
+    const QString problem = Problem(&where);
+    if (!problem.isEmpty()) {
+        // Show the field to correct; nothing is stored until every field is valid.
+        for (int i = 0; i < PageControl1->count(); ++i)
+            if (PageControl1->widget(i)->isAncestorOf(where))
+                PageControl1->setCurrentIndex(i);
+        where->setFocus();
+        ShowMessage(this, QMessageBox::Critical, problem);
+        return;
+    }
+    save();
+    m_driveChanged = cbCDList->count() > 0 && cbCDList->currentIndex() != m_shownDrive;
+    QDialog::accept();
+}
+
+void TfrmOptions::save() {
+    TAppOptions& o = m_options;
+    o.OutputFolder = editOutputDir->text();
+    o.OutputFormat = cbOutputFormat->currentIndex();
+    o.IsKeepWav = !ckbKeepWav->isChecked();
+    o.IsNormalize = ckNormalize->isChecked();
+    o.NormalizePercent = SpinEdit1->value();
+    o.IsSelectVBR = rbVBR->isChecked();
+    o.IsVBRHead = ckbVBRHead->isChecked();
+    o.BitRate = *parseRate(cbMinBitRate->currentText());
+    o.MaxBitRate = *parseRate(cbMaxBitRate->currentText());
+    o.VBRQuality = cbVBRQuality->currentIndex();
+    o.StereoMode = cbStereoMode->currentIndex();
+    o.Mp3Cpu = tbMP3Cpu->value();
+    o.ConstantBitRate = cbConstantBitRate->currentIndex();
+    o.IsUseCompress = cbUseCompress->isChecked();
+    o.CompressPosition = tbCompression->value();
+    o.OggMaxBitRate = cbOggMaxBit->currentIndex();
+    o.OggNomalBitRate = cbOggNomBit->currentIndex();
+    o.OggMinBitRate = cbOggMinBit->currentIndex();
+    o.CodecIndex = lbCodecs->currentRow();
+    o.FormatIndex = lbFormats->currentRow();
+    o.WmaVBR = cbWMA_VBR->isChecked();
+    o.FlacCompression = cbFlacCompression->currentIndex();
+    o.ApeCompression = seAPECompression->value();
+    o.ApeCpu = tbAPECpuUsage->value();
+    o.DriveIndex = cbCDList->currentIndex();
+}
+
+void TfrmOptions::browse() {
+    auto* dialog =
+        new QFileDialog(this, QStringLiteral("Please select the folder to save the audio file"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+    const QString folder = editOutputDir->text();
+    dialog->setDirectory(QFileInfo(folder).isDir() ? folder : QDir::homePath());
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& chosen) {
+        if (!chosen.isEmpty())
+            editOutputDir->setText(QDir::cleanPath(chosen));
+    });
+    dialog->open();
+}
+
+void TfrmOptions::updateVbrControls() {
+    const bool vbr = rbVBR->isChecked();
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ckbVBRHead, cbMinBitRate, cbMaxBitRate, cbVBRQuality})
+        w->setEnabled(vbr);
+}
+
+void TfrmOptions::fillFormats() {
+    lbFormats->clear();
+    std::vector<TWmaFormat> formats;
+    TWmaFormats::Enumerate(lbCodecs->currentRow(), cbWMA_VBR->isChecked(), formats);
+    for (const TWmaFormat& f : formats)
+        lbFormats->addItem(f.Description);
+}
+
+void TfrmOptions::updateWmaVbrBox() {
+    // No WMA encoder here has VBR formats: a checked box would leave no format to encode with.
+    // A box checked in stored settings stays enabled until it is unchecked.
+    std::vector<TWmaFormat> vbrFormats;
+    const bool offered = TWmaFormats::Enumerate(lbCodecs->currentRow(), true, vbrFormats);
+    cbWMA_VBR->setEnabled(offered || cbWMA_VBR->isChecked());
+    cbWMA_VBR->setToolTip(offered ? QString()
+                                  : QStringLiteral("The WMA encoder has no variable bit rate "
+                                                   "formats: checked, it could write no file."));
+}
+
+void TfrmOptions::lameDefaults() {
+    rbCBR->setChecked(true);
+    cbConstantBitRate->setCurrentIndex(5);
+    ckbVBRHead->setChecked(false);
+    cbMinBitRate->setCurrentIndex(LameDefaultMinIndex);
+    cbMaxBitRate->setCurrentIndex(LameDefaultMaxIndex);
+    cbVBRQuality->setCurrentIndex(4);
+    cbStereoMode->setCurrentIndex(1);
+    tbMP3Cpu->setValue(3);
+}
+
+void TfrmOptions::wmaDefaults() {
+    const QSignalBlocker codecs(lbCodecs), vbr(cbWMA_VBR);
+    cbWMA_VBR->setChecked(false);
+    lbCodecs->setCurrentRow(0);
+    fillFormats();
+    lbFormats->setCurrentRow(WmaDefaultFormat);
+    updateWmaVbrBox();
+}

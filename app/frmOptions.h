@@ -1,0 +1,102 @@
+// The "Options" dialog: edits a settings record (output folder and format, WAV keeping,
+// normalisation, the drive, and the MP3, Ogg, WMA, FLAC and APE encoder settings) and tells
+// whether the drive changed. GUI (main) thread only.
+#pragma once
+
+#include "settings/TAppOptions.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QSpinBox;
+class QTabWidget;
+class QWidget;
+
+class TfrmOptions : public QDialog {
+    Q_OBJECT
+public:
+    // Loads the controls from `options`; OK writes them back into it (nothing else is touched),
+    // so `options` must outlive the dialog.
+    explicit TfrmOptions(TAppOptions& options, QWidget* parent = nullptr);
+
+    // After OK: a drive list was shown and its choice differs from the drive the settings named
+    // on opening (-1 counting as 0).
+    bool DriveChanged() const { return m_driveChanged; }
+
+    // Why the controls cannot be stored, naming the field, and the control to correct; empty
+    // when every control holds a valid value.
+    QString Problem(QWidget** where = nullptr) const;
+
+    // The MP3 bit rates the VBR fields offer, kbit/s.
+    static const int Mp3BitRates[14];
+
+    QTabWidget* PageControl1;
+    QPushButton* btOk;
+    QPushButton* btCancel;
+    // Output
+    QLineEdit* editOutputDir;
+    QPushButton* btBrowser;
+    QCheckBox* ckbKeepWav;
+    QComboBox* cbOutputFormat;
+    QCheckBox* ckNormalize;
+    QSpinBox* SpinEdit1;
+    QComboBox* cbCDList;
+    // LAME
+    QRadioButton* rbCBR;
+    QComboBox* cbConstantBitRate;
+    QRadioButton* rbVBR;
+    QCheckBox* ckbVBRHead;
+    QComboBox* cbMinBitRate;
+    QComboBox* cbMaxBitRate;
+    QComboBox* cbVBRQuality;
+    QComboBox* cbStereoMode;
+    QSlider* tbMP3Cpu;
+    QPushButton* bDefault;
+    // OGG
+    QCheckBox* cbUseCompress;
+    QSlider* tbCompression;
+    QComboBox* cbOggNomBit;
+    QComboBox* cbOggMaxBit;
+    QComboBox* cbOggMinBit;
+    // WMA
+    QListWidget* lbCodecs;
+    QListWidget* lbFormats;
+    QCheckBox* cbWMA_VBR;
+    QPushButton* bWMADefault;
+    // FLAC
+    QComboBox* cbFlacCompression;
+    // APE
+    QSlider* tbAPECpuUsage;
+    QSpinBox* seAPECompression;
+    QLabel* lbApeLevelNote; // shown when the value is not a level the compressor has
+
+public slots:
+    void accept() override;
+
+private:
+    QWidget* buildOutputPage();
+    QWidget* buildLamePage();
+    QWidget* buildOggPage();
+    QWidget* buildWmaPage();
+    QWidget* buildFlacPage();
+    QWidget* buildApePage();
+    void load();
+    void save();
+    void browse();
+    void updateVbrControls();
+    void fillFormats();
+    void updateWmaVbrBox();
+    void lameDefaults();
+    void wmaDefaults();
+
+    TAppOptions& m_options;
+    int m_shownDrive = 0; // the drive the settings named on opening, -1 taken as 0
+    bool m_driveChanged = false;
+};

@@ -1,0 +1,330 @@
+// The options dialog over a settings record: what OK stores (and when it stores nothing), the
+// enable rules, the default buttons, the drive-change answer, and the main window's use of it.
+#include "app/TrackListModel.h"
+#include "app/frmMain.h"
+#include "app/frmOptions.h"
+#include "codecs/WmaFormats.h"
+#include "disc/CdAccess.h"
+#include "encode/OutputFormats.h"
+#include "settings/AppOptions.h"
+#include "settings/SettingsStore.h"
+#include "tests/common/TestDisc.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace {
+
+class OptionsDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetConfigDir(dir.path());
+        LoadOptions();
+        options = AppOptions;
+        options.OutputFolder = dir.path();
+        // Two drives: two disc images.
+        first = TTestDisc::WriteSparse(dir.filePath("first.cue"), {0}, 300);
+        second = TTestDisc::WriteSparse(dir.filePath("second.cue"), {0, 150}, 300);
+        SetDiscImages({first, second});
+    }
+    void TearDown() override { SetDiscImages({}); }
+
+    // Every stored setting of `o` by key, to compare records.
+    static std::map<QString, QString> stored(const TAppOptions& o) {
+        std::map<QString, QString> m;
+        for (const TSettingDef& d : SettingDefs())
+            m[QString::fromLatin1(d.Section) + '/' + d.Key] = d.get(o);
+        return m;
+    }
+
+    QTemporaryDir dir;
+    TAppOptions options;
+    QString first, second;
+};
+
+TEST_F(OptionsDialog, OkWithoutChangesStoresTheSameSettingsAndControlsShowThem) {
+    // Values away from the defaults, so a control that loads or stores the wrong field shows.
+    options.OutputFormat = FormatWav;
+    options.IsKeepWav = true;
+    options.IsNormalize = true;
+    options.NormalizePercent = 80;
+    options.IsSelectVBR = true;
+    options.IsVBRHead = true;
+    options.BitRate = 64;
+    options.MaxBitRate = 256;
+    options.VBRQuality = 7;
+    options.StereoMode = 3;
+    options.Mp3Cpu = 2;
+    options.ConstantBitRate = 8;
+    options.IsUseCompress = false;
+    options.CompressPosition = 55;
+    options.OggMaxBitRate = 12;
+    options.OggNomalBitRate = 8;
+    options.OggMinBitRate = 3;
+    options.FormatIndex = 4;
+    options.FlacCompression = 6;
+    options.ApeCompression = 3000;
+    options.ApeCpu = 1;
+    options.DriveIndex = 1;
+    const auto before = stored(options);
+
+    TfrmOptions d(options);
+    EXPECT_EQ(d.windowTitle(), "Options");
+    EXPECT_EQ(d.PageControl1->currentIndex(), 0);
+    // The inverted box: keeping the WAV shows as an unchecked "Delete WAV file".
+    EXPECT_FALSE(d.ckbKeepWav->isChecked());
+    EXPECT_EQ(d.cbMinBitRate->currentText(), "64 kbit/s");
+    EXPECT_EQ(d.cbConstantBitRate->currentText(), "320");
+    EXPECT_EQ(d.cbOggNomBit->currentText(), "128 kbit/s");
+    EXPECT_EQ(d.cbCDList->count(), 2);
+    EXPECT_EQ(d.cbCDList->currentIndex(), 1);
+    d.accept();
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(stored(options), before);
+    EXPECT_FALSE(d.DriveChanged());
+}
+
+TEST_F(OptionsDialog, DeleteWavIsDisabledForWavOutputAndItsStateIsStillSaved) {
+    options.OutputFormat = FormatMp3;
+    TfrmOptions d(options);
+    EXPECT_TRUE(d.ckbKeepWav->isEnabled());
+    d.cbOutputFormat->setCurrentIndex(FormatWav);
+    EXPECT_FALSE(d.ckbKeepWav->isEnabled());
+    d.ckbKeepWav->setChecked(true);
+    d.accept();
+    EXPECT_FALSE(options.IsKeepWav);
+    EXPECT_EQ(options.OutputFormat, FormatWav);
+}
+
+TEST_F(OptionsDialog, EnableRulesFollowTheirBoxes) {
+    TfrmOptions d(options);
+    EXPECT_FALSE(d.SpinEdit1->isEnabled());
+    d.ckNormalize->click();
+    EXPECT_TRUE(d.SpinEdit1->isEnabled());
+    EXPECT_EQ(d.SpinEdit1->minimum(), 1); // 0 % would silence every rip
+
+    for (QWidget* w : {(QWidget*)d.ckbVBRHead, (QWidget*)d.cbMinBitRate, (QWidget*)d.cbMaxBitRate,
+                       (QWidget*)d.cbVBRQuality})
+        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+    d.rbVBR->click();
+    for (QWidget* w : {(QWidget*)d.ckbVBRHead, (QWidget*)d.cbMinBitRate, (QWidget*)d.cbMaxBitRate,
+                       (QWidget*)d.cbVBRQuality})
+        EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
+    d.rbCBR->click();
+    EXPECT_FALSE(d.cbMinBitRate->isEnabled());
+
+    // APE: levels the compressor lacks are said to be written at 2000.
+    d.seAPECompression->setValue(2500);
+    EXPECT_FALSE(d.lbApeLevelNote->isHidden());
+    d.seAPECompression->setValue(3000);
+    EXPECT_TRUE(d.lbApeLevelNote->isHidden());
+}
+
+TEST_F(OptionsDialog, WmaVbrCannotBeChosenWithoutVbrFormatsButAStoredOneCanBeUndone) {
+    std::vector<TWmaFormat> vbr;
+    ASSERT_FALSE(TWmaFormats::Enumerate(0, true, vbr)) << "the encoder now has VBR formats";
+    {
+        TfrmOptions d(options);
+        EXPECT_FALSE(d.cbWMA_VBR->isEnabled());
+        EXPECT_FALSE(d.cbWMA_VBR->toolTip().isEmpty());
+        EXPECT_GT(d.lbFormats->count(), 0);
+    }
+    options.WmaVBR = true;
+    TfrmOptions d(options);
+    EXPECT_TRUE(d.cbWMA_VBR->isEnabled());
+    EXPECT_EQ(d.lbFormats->count(), 0);
+    d.cbWMA_VBR->click();
+    EXPECT_FALSE(d.cbWMA_VBR->isEnabled());
+    EXPECT_GT(d.lbFormats->count(), 0);
+    d.accept();
+    EXPECT_FALSE(options.WmaVBR);
+    EXPECT_EQ(options.FormatIndex, 0);
+}
+
+TEST_F(OptionsDialog, DefaultButtonsSetTheirPagesDefaults) {
+    options.IsSelectVBR = true;
+    options.IsVBRHead = true;
+    options.BitRate = 32;
+    options.MaxBitRate = 64;
+    options.VBRQuality = 9;
+    options.StereoMode = 0;
+    options.Mp3Cpu = 1;
+    options.ConstantBitRate = 0;
+    options.FormatIndex = 3;
+    TfrmOptions d(options);
+    d.bDefault->click();
+    d.bWMADefault->click();
+    d.accept();
+    TAppOptions defaults;
+    EXPECT_FALSE(options.IsSelectVBR);
+    EXPECT_FALSE(options.IsVBRHead);
+    EXPECT_EQ(options.BitRate, 128);
+    EXPECT_EQ(options.MaxBitRate, 320);
+    EXPECT_EQ(options.VBRQuality, defaults.VBRQuality);
+    EXPECT_EQ(options.StereoMode, defaults.StereoMode);
+    EXPECT_EQ(options.Mp3Cpu, defaults.Mp3Cpu);
+    EXPECT_EQ(options.ConstantBitRate, defaults.ConstantBitRate);
+    EXPECT_EQ(options.CodecIndex, 0);
+    std::vector<TWmaFormat> formats;
+    TWmaFormats::Enumerate(0, false, formats);
+    EXPECT_EQ(options.FormatIndex, formats.size() > 29 ? 29 : -1);
+    EXPECT_FALSE(options.WmaVBR);
+}
+
+TEST_F(OptionsDialog, AnInvalidFieldStoresNothingAndKeepsTheDialogOpen) {
+    const struct {
+        QString folder, min, max, says;
+    } cases[] = {
+        {dir.path(), "abc", "320", "Minimum bitrate"},
+        {dir.path(), "1000", "320", "Minimum bitrate"}, // not read as 100
+        {dir.path(), "33 kbit/s", "320", "Minimum bitrate"},
+        {dir.path(), "128", "", "Maximum bitrate"},
+        {dir.path(), "320 kbit/s", "128", "minimum bitrate is above"},
+        {dir.filePath("missing"), "128", "320", "the output folder does not exist.,"},
+    };
+    for (const auto& c : cases) {
+        const auto before = stored(options);
+        TfrmOptions d(options);
+        d.show();
+        // Changes before the bad field in the mapping order must not be stored either.
+        d.editOutputDir->setText(c.folder);
+        d.cbOutputFormat->setCurrentIndex(FormatFlac);
+        d.rbVBR->click();
+        d.cbMinBitRate->setEditText(c.min);
+        d.cbMaxBitRate->setEditText(c.max);
+        d.accept();
+        EXPECT_EQ(stored(options), before) << c.min.toStdString();
+        EXPECT_TRUE(d.isVisible());
+        auto* box = d.findChild<QMessageBox*>();
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->text().contains(c.says)) << box->text().toStdString();
+        box->accept();
+    }
+    // Valid texts, with or without the unit, are read as whole numbers.
+    TfrmOptions d(options);
+    d.cbMinBitRate->setEditText(" 40");
+    d.cbMaxBitRate->setEditText("224 kbit/s");
+    d.accept();
+    EXPECT_EQ(options.BitRate, 40);
+    EXPECT_EQ(options.MaxBitRate, 224);
+}
+
+TEST_F(OptionsDialog, ADriveChangeIsReportedExactlyWhenTheIndexChanged) {
+    const struct {
+        int stored, chosen;
+        bool changed;
+    } cases[] = {{-1, 0, false}, {-1, 1, true}, {1, 1, false}, {1, 0, true}, {0, 0, false}};
+    for (const auto& c : cases) {
+        options.DriveIndex = c.stored;
+        TfrmOptions d(options);
+        d.cbCDList->setCurrentIndex(c.chosen);
+        d.accept();
+        EXPECT_EQ(d.DriveChanged(), c.changed) << c.stored << " -> " << c.chosen;
+        EXPECT_EQ(options.DriveIndex, c.chosen);
+    }
+}
+
+TEST_F(OptionsDialog, BrowseStartsInTheFolderTheFieldNames) {
+    const QString sub = dir.filePath("sub");
+    QDir().mkpath(sub);
+    TfrmOptions d(options);
+    d.editOutputDir->setText(sub);
+    d.btBrowser->click();
+    auto* chooser = d.findChild<QFileDialog*>();
+    ASSERT_NE(chooser, nullptr);
+    EXPECT_EQ(QDir(chooser->directory()).canonicalPath(), QDir(sub).canonicalPath());
+    chooser->reject();
+}
+
+TEST_F(OptionsDialog, MnemonicsAreUniqueOnEveryPage) {
+    TfrmOptions d(options);
+    d.show();
+    auto letter = [](const QString& text) {
+        const int at = text.indexOf('&');
+        return at >= 0 && at + 1 < text.size() ? text[at + 1].toLower() : QChar();
+    };
+    for (int page = 0; page < d.PageControl1->count(); ++page) {
+        d.PageControl1->setCurrentIndex(page);
+        std::map<QChar, QString> seen;
+        auto add = [&](const QString& text) {
+            const QChar c = letter(text);
+            if (c.isNull())
+                return;
+            EXPECT_TRUE(seen.emplace(c, text).second)
+                << text.toStdString() << " and " << seen[c].toStdString();
+        };
+        for (int t = 0; t < d.PageControl1->count(); ++t)
+            add(d.PageControl1->tabText(t));
+        for (auto* b : d.findChildren<QAbstractButton*>())
+            if (b->isVisibleTo(&d))
+                add(b->text());
+        for (auto* l : d.findChildren<QLabel*>())
+            if (l->isVisibleTo(&d))
+                add(l->text());
+        for (auto* g : d.findChildren<QGroupBox*>())
+            if (g->isVisibleTo(&d))
+                add(g->title());
+    }
+}
+
+TEST_F(OptionsDialog, CtrlOOpensItOkSwitchesTheDriveOnlyWhenItChangedAndTheNextStartUsesIt) {
+    AppOptions = options;
+    TfrmMain w;
+    w.show();
+    QSignalSpy read(&w, &TfrmMain::discRead);
+    w.StartUp();
+    ASSERT_TRUE(read.wait(5000));
+    EXPECT_EQ(w.Model()->rowCount(), 1);
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+
+    // Encoder-only changes: no new read.
+    QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+    auto* d = w.findChild<TfrmOptions*>();
+    ASSERT_NE(d, nullptr);
+    d->cbOutputFormat->setCurrentIndex(FormatOgg);
+    d->cbConstantBitRate->setCurrentIndex(7);
+    d->btOk->click();
+    EXPECT_FALSE(read.wait(300));
+    EXPECT_EQ(AppOptions.OutputFormat, FormatOgg);
+    EXPECT_EQ(AppOptions.ConstantBitRate, 7);
+    EXPECT_EQ(w.cbOutputFormat->currentIndex(), FormatOgg);
+    QTest::qWait(0); // the closed dialog deletes itself
+
+    // Another drive: its disc is read.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.findChild<TfrmOptions*>() == nullptr; }));
+    w.aOptions->trigger();
+    d = w.findChild<TfrmOptions*>();
+    ASSERT_NE(d, nullptr);
+    d->cbCDList->setCurrentIndex(1);
+    d->btOk->click();
+    ASSERT_TRUE(read.wait(5000));
+    EXPECT_EQ(w.Model()->rowCount(), 2);
+    EXPECT_EQ(AppOptions.DriveIndex, 1);
+
+    // The next start opens the drive chosen, so the dialog and the window agree on it.
+    TfrmMain next;
+    QSignalSpy nextRead(&next, &TfrmMain::discRead);
+    next.StartUp();
+    ASSERT_TRUE(nextRead.wait(5000));
+    EXPECT_EQ(next.Model()->rowCount(), 2);
+}
+
+} // namespace
