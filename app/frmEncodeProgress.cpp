@@ -59,7 +59,8 @@ TfrmEncodeProgress::TfrmEncodeProgress(const QStringList& files, int kind,
     ProgressBar1 = makeBar(this, "ProgressBar1");
     ProgressBar1->setFormat(QString());
 
-    auto* running = new QGroupBox(QStringLiteral("Converting now"), this);
+    m_running = new QGroupBox(QStringLiteral("Converting now"), this);
+    auto* running = m_running;
     auto* laneGrid = new QGridLayout(running);
     for (int i = 0; i < m_job->LaneCount(); ++i) {
         auto* name = new QLabel(running);
@@ -88,7 +89,8 @@ TfrmEncodeProgress::TfrmEncodeProgress(const QStringList& files, int kind,
     layout->addWidget(running);
     layout->addWidget(lProgressHint);
     layout->addWidget(ProgressBar1);
-    layout->addWidget(mFailures);
+    layout->addWidget(mFailures, 1);
+    layout->addStretch(0);
     layout->addLayout(buttons);
     setMinimumWidth(460);
 
@@ -166,6 +168,7 @@ void TfrmEncodeProgress::onFinished(TJobOutcome outcome) {
     // The dialog stays with the summary until the user closes it.
     lInputFileName->clear();
     lOutputFileName->clear();
+    m_running->hide();
     lProgressHint->setText(QStringLiteral("Converted %1, skipped %2, failed %3.")
                                .arg(m_job->Converted())
                                .arg(m_job->Skipped())

@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <vector>
 
+class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
@@ -53,5 +54,6 @@ private:
     void onFinished(TJobOutcome outcome);
 
     TConvertJob* m_job;
+    QGroupBox* m_running; // holds the lane lines
     QStringList m_failures;
 };
