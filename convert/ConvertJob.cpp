@@ -33,7 +33,7 @@ TConvertJob::~TConvertJob() {
 }
 
 int TConvertJob::LaneCountFor(int jobsSetting) {
-    return jobsSetting > 0 ? jobsSetting : std::max(1, QThread::idealThreadCount());
+    return jobsSetting > 0 ? std::min(jobsSetting, 64) : std::max(1, QThread::idealThreadCount());
 }
 
 void TConvertJob::SetPace(int ms) {
