@@ -108,18 +108,10 @@ TfrmEncodeProgress::TfrmEncodeProgress(const QStringList& files, int kind,
             [this](int lane, int, const QString& input, const QString&, TConvertOutcome outcome,
                    const QString& text) { onFileFinished(lane, input, outcome, text); });
     connect(m_job, &TJob::message, this, [this](TJobSeverity severity, const QString& text) {
-        ShowMessage(this,
-                    severity == TJobSeverity::Error ? QMessageBox::Critical
-                                                    : QMessageBox::Information,
-                    text);
+        ShowMessage(this, IconOf(severity), text);
     });
     connect(m_job, &TJob::question, this, [this](const QString& text, TJobButtons buttons) {
-        AskQuestion(this, text, buttons == TJobButtons::YesNoCancel,
-                    [this](QMessageBox::StandardButton pressed) {
-                        m_job->Answer(pressed == QMessageBox::Yes  ? TJobAnswer::Yes
-                                      : pressed == QMessageBox::No ? TJobAnswer::No
-                                                                   : TJobAnswer::Cancel);
-                    });
+        AskForJob(this, m_job, text, buttons);
     });
     connect(m_job, &TJob::finished, this, [this](TJobOutcome outcome) { onFinished(outcome); });
     connect(bStop, &QPushButton::clicked, this, &TfrmEncodeProgress::reject);
