@@ -1,5 +1,7 @@
 #include "MessageBoxes.h"
 
+#include <QPointer>
+
 QMessageBox* ShowMessage(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                          std::function<void()> then) {
     auto* box = new QMessageBox(icon, AppCaption, text, QMessageBox::Ok, parent);
@@ -26,4 +28,21 @@ QMessageBox* AskQuestion(QWidget* parent, const QString& text, bool withCancel,
     });
     box->open();
     return box;
+}
+
+QMessageBox* AskForJob(QWidget* parent, TJob* job, const QString& text, TJobButtons buttons) {
+    QPointer<TJob> asked = job;
+    return AskQuestion(parent, text, buttons == TJobButtons::YesNoCancel,
+                       [asked](QMessageBox::StandardButton pressed) {
+                           if (asked)
+                               asked->Answer(pressed == QMessageBox::Yes  ? TJobAnswer::Yes
+                                             : pressed == QMessageBox::No ? TJobAnswer::No
+                                                                          : TJobAnswer::Cancel);
+                       });
+}
+
+QMessageBox::Icon IconOf(TJobSeverity severity) {
+    return severity == TJobSeverity::Error     ? QMessageBox::Critical
+           : severity == TJobSeverity::Warning ? QMessageBox::Warning
+                                               : QMessageBox::Information;
 }

@@ -2,6 +2,8 @@
 // nested event loop runs while a job works. GUI (main) thread only.
 #pragma once
 
+#include "audio/Job.h"
+
 #include <QMessageBox>
 #include <functional>
 
@@ -16,3 +18,7 @@ QMessageBox* ShowMessage(QWidget* parent, QMessageBox::Icon icon, const QString&
 // Asks `text` with Yes and No (and Cancel when `withCancel`); `then` gets the button pressed.
 QMessageBox* AskQuestion(QWidget* parent, const QString& text, bool withCancel,
                          std::function<void(QMessageBox::StandardButton)> then);
+// Asks `job`'s question `text` over `parent` and answers the job with the button pressed.
+QMessageBox* AskForJob(QWidget* parent, TJob* job, const QString& text, TJobButtons buttons);
+// The icon of a box showing a job's message of `severity`.
+QMessageBox::Icon IconOf(TJobSeverity severity);

@@ -103,3 +103,8 @@ int TTrackListModel::CheckedCount() const {
         n += r.Checked ? 1 : 0;
     return n;
 }
+
+void TTrackListModel::TitlesChanged() {
+    if (!m_rows->empty())
+        emit dataChanged(index(0, ColTitle), index(int(m_rows->size()) - 1, ColTitle));
+}

@@ -29,6 +29,8 @@ public:
     void SetAllChecked(bool checked);
     void InvertChecks();
     void SetTitle(int row, const QString& title);
+    // The titles were changed in the rows directly (by a lookup).
+    void TitlesChanged();
     int CheckedCount() const;
 
 signals:

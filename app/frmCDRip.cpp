@@ -85,9 +85,7 @@ void TfrmCDRip::Start() {
 }
 
 void TfrmCDRip::onMessage(TJobSeverity severity, const QString& text) {
-    const auto icon = severity == TJobSeverity::Error     ? QMessageBox::Critical
-                      : severity == TJobSeverity::Warning ? QMessageBox::Warning
-                                                          : QMessageBox::Information;
+    const auto icon = IconOf(severity);
     ++m_openBoxes;
     // A failed track's box holds the rip: the next track starts once it is dismissed.
     ShowMessage(this, icon, text, [this, severity] {
@@ -99,12 +97,7 @@ void TfrmCDRip::onMessage(TJobSeverity severity, const QString& text) {
 }
 
 void TfrmCDRip::onQuestion(const QString& text, TJobButtons buttons) {
-    AskQuestion(this, text, buttons == TJobButtons::YesNoCancel,
-                [this](QMessageBox::StandardButton pressed) {
-                    m_job->Answer(pressed == QMessageBox::Yes  ? TJobAnswer::Yes
-                                  : pressed == QMessageBox::No ? TJobAnswer::No
-                                                               : TJobAnswer::Cancel);
-                });
+    AskForJob(this, m_job, text, buttons);
 }
 
 void TfrmCDRip::onFinished() {

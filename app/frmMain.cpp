@@ -547,6 +547,11 @@ void TfrmMain::showFields() {
     ID3genre->setCurrentIndex(f.Genre >= 0 && f.Genre <= GenreCount ? f.Genre : -1);
 }
 
+void TfrmMain::ShowDiscTexts() {
+    showFields();
+    m_model->TitlesChanged();
+}
+
 void TfrmMain::clearFields() {
     m_session.Fields = TDiscFields();
     showFields();

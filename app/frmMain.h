@@ -47,6 +47,9 @@ public:
     // TSettingsError naming the file when cd.dat cannot be written.
     void SaveDiscTexts();
 
+    // Shows the session's disc fields and titles again after something else changed them.
+    void ShowDiscTexts();
+
     // Shows, restores and raises the window (a second start asked for it).
     void BringToFront();
     // The status bar's panel 0.

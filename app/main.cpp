@@ -1,7 +1,9 @@
 // sondrel: the desktop program. One window per user and settings folder.
 #include "app/AppCommandLine.h"
+#include "app/DialogLaunchers.h"
 #include "app/SingleInstance.h"
 #include "app/frmMain.h"
+#include "cddb/QueryCDDBThread.h"
 #include "codecs/CodecLibraries.h"
 #include "disc/CdAccess.h"
 #include "settings/SettingsStore.h"
@@ -44,6 +46,7 @@ int main(int argc, char** argv) {
     int code = 0;
     {
         TfrmMain window;
+        InstallDialogLaunchers(window);
         QObject::connect(&instance, &TSingleInstance::raiseRequested, &window,
                          &TfrmMain::BringToFront);
         window.show();
@@ -51,6 +54,9 @@ int main(int argc, char** argv) {
         QTimer::singleShot(0, &window, &TfrmMain::StartUp);
         code = app.exec();
     }
+    // A lookup given up at close may still be talking to its server; it no longer reaches
+    // anything, but it must end before the drive layer goes.
+    TQueryCDDBThread::WaitForAll(5000);
     ReleaseCodecLibraries();
     return code;
 }

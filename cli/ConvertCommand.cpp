@@ -141,7 +141,7 @@ int RunConvertCommand(TCliContext& ctx, const QStringList& args) {
     std::optional<TConvertRoute> route;
     std::optional<QString> outDir;
     TOverwritePolicy policy = TOverwritePolicy::Ask;
-    int jobs = std::max(1, QThread::idealThreadCount());
+    std::optional<int> jobs;
     QStringList files;
     for (int i = 0; i < args.size(); ++i) {
         QString v;
@@ -174,7 +174,7 @@ int RunConvertCommand(TCliContext& ctx, const QStringList& args) {
         } else if (opt("--jobs")) {
             bool ok = false;
             jobs = v.toInt(&ok);
-            if (missing || !ok || jobs < 1 || jobs > 64)
+            if (missing || !ok || *jobs < 1 || *jobs > 64)
                 return ctx.usageError(
                     QStringLiteral("--jobs needs a number from 1 to 64, got '%1'").arg(v));
         } else if (args[i] == QLatin1String("--overwrite")) {
@@ -203,6 +203,7 @@ int RunConvertCommand(TCliContext& ctx, const QStringList& args) {
 
     LoadOptions();
     TAppOptions options = AppOptions;
+    const int lanes = jobs ? *jobs : TConvertJob::LaneCountFor(options.ConverterJobs);
     if (outDir)
         options.OutputFolder = *outDir;
     const QString folder = options.OutputFolder;
@@ -214,7 +215,7 @@ int RunConvertCommand(TCliContext& ctx, const QStringList& args) {
     QStringList failures;
     {
         TConvertJob job(files, *route, options, TDiscFields(),
-                        std::min<int>(jobs, int(files.size())));
+                        std::min<int>(lanes, int(files.size())));
         job.SetPace(0); // nobody watches a bar here
         TCliConvertView view(ctx, job, policy, loop);
         TStopOnSignal stopOnSignal([&job] { job.Stop(); });

@@ -5,6 +5,8 @@
 #include "encode/OutputFormats.h"
 
 #include <QFileInfo>
+#include <QThread>
+#include <algorithm>
 
 TConvertJob::TConvertJob(const QStringList& files, const TConvertRoute& route,
                          const TAppOptions& options, const TDiscFields& disc, int lanes,
@@ -28,6 +30,10 @@ TConvertJob::TConvertJob(const QStringList& files, const TConvertRoute& route,
 TConvertJob::~TConvertJob() {
     for (auto& lane : m_lanes)
         lane->StopOutput();
+}
+
+int TConvertJob::LaneCountFor(int jobsSetting) {
+    return jobsSetting > 0 ? std::min(jobsSetting, 64) : std::max(1, QThread::idealThreadCount());
 }
 
 void TConvertJob::SetPace(int ms) {

@@ -41,6 +41,10 @@ public:
                 const TDiscFields& disc, int lanes = 1, QObject* parent = nullptr);
     ~TConvertJob() override;
 
+    // Lanes for the Converter.Jobs setting: the setting when above 0 (at most 64), else one
+    // per core.
+    static int LaneCountFor(int jobsSetting);
+
     // The wait before each file's done event, 300 ms by default (see TAuOutput::DoneDelay);
     // 0 on the command line. Set before Start.
     void SetPace(int ms);

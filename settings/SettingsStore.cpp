@@ -127,6 +127,7 @@ const std::vector<TSettingDef>& SettingDefs() {
         boolean("QueryCDDB", "UseProxy", &O::UseProxy),
         text("QueryCDDB", "ProxyAddress", &O::ProxyAddress),
         text("QueryCDDB", "Port", &O::Port),
+        integer("Converter", "Jobs", &O::ConverterJobs),
     };
     return defs;
 }

@@ -52,4 +52,7 @@ struct TAppOptions {
     bool UseProxy = false;
     QString ProxyAddress;
     QString Port;
+
+    // Converter block (options.ini, section Converter)
+    int ConverterJobs = 0; // files the converter works on at once; 0 = one per core
 };

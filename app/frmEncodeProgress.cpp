@@ -1,0 +1,184 @@
+#include "frmEncodeProgress.h"
+
+#include "MessageBoxes.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+TConvertRoute routeOf(int kind) {
+    TConvertRoute route;
+    RouteOfKind(kind, route); // other numbers keep the WAV to MP3 route, as the menu's default
+    return route;
+}
+
+QProgressBar* makeBar(QWidget* parent, const char* name) {
+    auto* bar = new QProgressBar(parent);
+    bar->setObjectName(QString::fromLatin1(name));
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    bar->setTextVisible(true);
+    bar->setAlignment(Qt::AlignCenter);
+    return bar;
+}
+
+} // namespace
+
+TfrmEncodeProgress::TfrmEncodeProgress(const QStringList& files, int kind,
+                                       const TAppOptions& options, const TDiscFields& disc,
+                                       int lanes, QWidget* parent)
+    : QDialog(parent), m_job(new TConvertJob(files, routeOf(kind), options, disc,
+                                             qBound(1, lanes, qMax(1, int(files.size()))), this)) {
+    setObjectName(QStringLiteral("frmEncodeProgress"));
+    setWindowTitle(AppCaption);
+    auto* grid = new QGridLayout;
+    auto row = [&](int r, const char* caption, const char* name) {
+        auto* value = new QLabel(this);
+        value->setObjectName(QString::fromLatin1(name));
+        value->setTextFormat(Qt::PlainText);
+        grid->addWidget(new QLabel(QString::fromLatin1(caption), this), r, 0);
+        grid->addWidget(value, r, 1);
+        return value;
+    };
+    lInputFileName = row(0, "Current Input File:", "lInputFileName");
+    lOutputFileName = row(1, "Current Output File:", "lOutputFileName");
+    lSelectedTracks = row(2, "Selected files:", "lSelectedTracks");
+    lCompleted = row(3, "Completed:", "lCompleted");
+    lOutputFolder = row(4, "Output Folder:", "lOutputFolder");
+    grid->setColumnStretch(1, 1);
+    lProgressHint = new QLabel(QStringLiteral("Encoding..."), this);
+    lProgressHint->setObjectName(QStringLiteral("lProgressHint"));
+    ProgressBar1 = makeBar(this, "ProgressBar1");
+    ProgressBar1->setFormat(QString());
+
+    m_running = new QGroupBox(QStringLiteral("Converting now"), this);
+    auto* running = m_running;
+    auto* laneGrid = new QGridLayout(running);
+    for (int i = 0; i < m_job->LaneCount(); ++i) {
+        auto* name = new QLabel(running);
+        name->setTextFormat(Qt::PlainText);
+        name->setMinimumWidth(200);
+        auto* bar = makeBar(running, "LaneBar");
+        laneGrid->addWidget(name, i, 0);
+        laneGrid->addWidget(bar, i, 1);
+        LaneLines.emplace_back(name, bar);
+    }
+    laneGrid->setColumnStretch(0, 1);
+    running->setVisible(m_job->LaneCount() > 1);
+
+    mFailures = new QPlainTextEdit(this);
+    mFailures->setObjectName(QStringLiteral("mFailures"));
+    mFailures->setReadOnly(true);
+    mFailures->hide();
+    bStop = new QPushButton(QStringLiteral("&Stop"), this);
+    bStop->setObjectName(QStringLiteral("bStop"));
+    bStop->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(bStop);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(running);
+    layout->addWidget(lProgressHint);
+    layout->addWidget(ProgressBar1);
+    layout->addWidget(mFailures, 1);
+    layout->addStretch(0);
+    layout->addLayout(buttons);
+    setMinimumWidth(460);
+
+    lSelectedTracks->setText(QString::number(files.size()));
+    lCompleted->setText(QStringLiteral("0"));
+    lOutputFolder->setText(QDir::toNativeSeparators(options.OutputFolder));
+
+    connect(m_job, &TConvertJob::fileStarted, this, &TfrmEncodeProgress::onFileStarted);
+    connect(m_job, &TConvertJob::fileProgress, this, [this](int lane, int, int percent) {
+        LaneLines[size_t(lane)].second->setValue(percent);
+        if (m_job->LaneCount() == 1)
+            ProgressBar1->setValue(percent);
+    });
+    connect(m_job, &TConvertJob::fileFinished, this,
+            [this](int lane, int, const QString& input, const QString&, TConvertOutcome outcome,
+                   const QString& text) { onFileFinished(lane, input, outcome, text); });
+    connect(m_job, &TJob::message, this, [this](TJobSeverity severity, const QString& text) {
+        ShowMessage(this, IconOf(severity), text);
+    });
+    connect(m_job, &TJob::question, this, [this](const QString& text, TJobButtons buttons) {
+        AskForJob(this, m_job, text, buttons);
+    });
+    connect(m_job, &TJob::finished, this, [this](TJobOutcome outcome) { onFinished(outcome); });
+    connect(bStop, &QPushButton::clicked, this, &TfrmEncodeProgress::reject);
+}
+
+TfrmEncodeProgress::~TfrmEncodeProgress() {
+    // The job stops its outputs and waits for them before it goes (it is a child).
+    if (!m_job->IsFinished())
+        m_job->Stop();
+}
+
+void TfrmEncodeProgress::Start() {
+    open();
+    m_job->Start();
+}
+
+void TfrmEncodeProgress::onFileStarted(int lane, int, const QString& input, const QString& output,
+                                       int completed) {
+    const QString name = QFileInfo(input).fileName();
+    lInputFileName->setText(name);
+    lOutputFileName->setText(QFileInfo(output).fileName());
+    lCompleted->setText(QString::number(completed));
+    LaneLines[size_t(lane)].first->setText(name);
+    LaneLines[size_t(lane)].second->setValue(0);
+    ProgressBar1->setFormat(lProgressHint->text());
+    if (m_job->LaneCount() == 1)
+        ProgressBar1->setValue(0);
+}
+
+void TfrmEncodeProgress::onFileFinished(int lane, const QString& input, TConvertOutcome outcome,
+                                        const QString& text) {
+    lCompleted->setText(QString::number(m_job->Completed()));
+    LaneLines[size_t(lane)].first->clear();
+    LaneLines[size_t(lane)].second->setValue(0);
+    if (m_job->LaneCount() > 1)
+        ProgressBar1->setValue(100 * m_job->Completed() / qMax(1, int(m_job->Files().size())));
+    if (outcome == TConvertOutcome::Failed)
+        m_failures << QDir::toNativeSeparators(input) + QStringLiteral(": ") + text;
+}
+
+void TfrmEncodeProgress::onFinished(TJobOutcome outcome) {
+    if (outcome == TJobOutcome::Stopped || outcome == TJobOutcome::Cancelled) {
+        done(Rejected);
+        return;
+    }
+    // The dialog stays with the summary until the user closes it.
+    lInputFileName->clear();
+    lOutputFileName->clear();
+    m_running->hide();
+    lProgressHint->setText(QStringLiteral("Converted %1, skipped %2, failed %3.")
+                               .arg(m_job->Converted())
+                               .arg(m_job->Skipped())
+                               .arg(m_job->Failed()));
+    ProgressBar1->setFormat(QStringLiteral("Finished"));
+    ProgressBar1->setValue(100);
+    if (!m_failures.isEmpty()) {
+        mFailures->setPlainText(QStringLiteral("Failed:\n") + m_failures.join(QLatin1Char('\n')));
+        mFailures->show();
+    }
+    bStop->setText(QStringLiteral("&Close"));
+    bStop->setFocus();
+}
+
+void TfrmEncodeProgress::reject() {
+    if (!m_job->IsFinished()) {
+        m_job->Stop(); // finished(Stopped) closes; the files stay as far as they were written
+        return;
+    }
+    QDialog::reject();
+}

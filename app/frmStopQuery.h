@@ -1,0 +1,41 @@
+// The lookup's progress dialog: presents a lookup job while it runs, shows why a lookup found
+// nothing (no match, a failed query, records without titles) and stops it. Stop abandons the
+// worker: nothing it finds afterwards reaches the disc fields. GUI (main) thread only.
+#pragma once
+
+#include "cddb/LookupJob.h"
+
+#include <QDialog>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+
+class TfrmStopQuery : public QDialog {
+    Q_OBJECT
+public:
+    // Makes the job (not started yet) for the disc in the drive of `handle`; its results go
+    // into `model`, which must outlive the dialog.
+    TfrmStopQuery(HCDROM handle, const TQueryCDDBThread::Settings& settings,
+                  TDiscFieldsModel* model, QWidget* parent = nullptr);
+    ~TfrmStopQuery() override;
+
+    // Shows the dialog window-modal and starts the job. The dialog closes as accepted when
+    // the titles were applied; otherwise it stays with the reason until the user closes it.
+    void Start();
+    TLookupJob* Job() const { return m_job; }
+
+    QLabel* lHint;
+    QFrame* Panel1;
+    QLabel* lNotice; // on Panel1
+    QPushButton* bStop;
+
+public slots:
+    // Esc and Stop abandon a running lookup and close the dialog.
+    void reject() override;
+
+private:
+    void onFinished(TJobOutcome outcome, const QString& detail);
+
+    TLookupJob* m_job;
+};

@@ -1,0 +1,107 @@
+// The converter dialog over real files: the outputs of two kinds, what several lanes show, a
+// declined overwrite and the closing summary with a failed file.
+#include "app/frmEncodeProgress.h"
+#include "settings/AppOptions.h"
+#include "settings/SettingsStore.h"
+#include "tests/common/TestAudio.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+class ConvertDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetConfigDir(dir.path());
+        LoadOptions();
+        options = AppOptions;
+        options.OutputFolder = dir.filePath("out");
+        QDir().mkpath(options.OutputFolder);
+    }
+    QString wav(const QString& name) {
+        const QString path = dir.filePath(name);
+        QDir().mkpath(QFileInfo(path).path());
+        WriteWav(path, MusicPcm(44100, 2, 44100, 16), 2, 44100, 16);
+        return path;
+    }
+    QString out(const QString& name) const { return QDir(options.OutputFolder).filePath(name); }
+    // Runs the dialog to the end of its job, answering `answer` to every question.
+    std::unique_ptr<TfrmEncodeProgress> run(const QStringList& files, int kind, int lanes,
+                                            QMessageBox::StandardButton answer = QMessageBox::Yes) {
+        auto d = std::make_unique<TfrmEncodeProgress>(files, kind, options, TDiscFields(), lanes);
+        QSignalSpy finished(d->Job(), &TJob::finished);
+        d->Start();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                if (auto* box = d->findChild<QMessageBox*>(); box && box->isVisible()) {
+                    questions << box->text();
+                    box->button(answer)->click();
+                }
+                return !finished.isEmpty();
+            },
+            60000));
+        return d;
+    }
+
+    QTemporaryDir dir;
+    TAppOptions options;
+    QStringList questions;
+};
+
+TEST_F(ConvertDialog, WavToMp3OnTwoLanesAndMp3ToWavWriteTheirFiles) {
+    auto d = run({wav("a/one.wav"), wav("b/two.wav")}, 2, 2);
+    EXPECT_EQ(d->Job()->LaneCount(), 2);
+    EXPECT_TRUE(d->isVisible()); // it stays with its summary
+    EXPECT_EQ(d->lProgressHint->text(), "Converted 2, skipped 0, failed 0.");
+    EXPECT_EQ(d->lCompleted->text(), "2");
+    EXPECT_EQ(d->bStop->text(), "&Close");
+    EXPECT_FALSE(d->mFailures->isVisible());
+    EXPECT_GT(QFileInfo(out("one.mp3")).size(), 1000);
+    EXPECT_GT(QFileInfo(out("two.mp3")).size(), 1000);
+    d->bStop->click();
+    EXPECT_FALSE(d->isVisible());
+
+    d = run({out("one.mp3")}, 7, 1);
+    EXPECT_EQ(d->lProgressHint->text(), "Converted 1, skipped 0, failed 0.");
+    // About a second of 44.1 kHz stereo 16-bit audio.
+    EXPECT_GT(QFileInfo(out("one.wav")).size(), 150000);
+    EXPECT_TRUE(questions.isEmpty());
+}
+
+TEST_F(ConvertDialog, DeclinedOverwriteAndFailedFileAreSummed) {
+    const QString kept = out("song.mp3");
+    {
+        QFile f(kept);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("the user's own file");
+    }
+    const QString broken = dir.filePath("broken.wav");
+    {
+        QFile f(broken);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("RIFF, but not a WAV file at all");
+    }
+    auto d = run({wav("song.wav"), broken}, 2, 1, QMessageBox::No);
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_TRUE(questions[0].contains("song.mp3 has existed, overite it?"));
+    QFile f(kept);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "the user's own file");
+    EXPECT_EQ(d->lProgressHint->text(), "Converted 0, skipped 1, failed 1.");
+    EXPECT_TRUE(d->mFailures->isVisible());
+    EXPECT_TRUE(d->mFailures->toPlainText().contains("broken.wav: "));
+}
+
+} // namespace
