@@ -1,6 +1,7 @@
 #include "frmOptions.h"
 
 #include "MessageBoxes.h"
+#include "codecs/ACS_MAC.h"
 #include "codecs/WmaFormats.h"
 #include "disc/CdAccess.h"
 
@@ -60,7 +61,7 @@ bool isMp3Rate(int kbits) {
 
 // The levels the APE compressor has; it writes any other value at 2000.
 bool isApeLevel(int level) {
-    return level == 1000 || level == 2000 || level == 3000 || level == 4000;
+    return TMACOut::IsCompressionLevel(level);
 }
 
 QComboBox* dropDown(QWidget* parent, const char* name, const QStringList& items) {
@@ -116,6 +117,8 @@ TfrmOptions::TfrmOptions(TAppOptions& options, QWidget* parent)
     PageControl1->addTab(buildWmaPage(), QStringLiteral("&WMA"));
     PageControl1->addTab(buildFlacPage(), QStringLiteral("&FLAC"));
     PageControl1->addTab(buildApePage(), QStringLiteral("A&PE"));
+    // Every letter of "More" is another control's mnemonic already; Ctrl+Tab reaches the page.
+    PageControl1->addTab(buildMorePage(), QStringLiteral("More"));
 
     auto* buttons = new QDialogButtonBox(this);
     btOk = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
@@ -367,8 +370,8 @@ QWidget* TfrmOptions::buildApePage() {
     seAPECompression->setValue(2000);
     seAPECompression->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     lbApeLevelNote = new QLabel(
-        QStringLiteral("The compressor has the levels 1000 to 4000 only: this one is written "
-                       "at 2000."),
+        QStringLiteral("The compressor has the levels 1000, 2000, 3000, 4000 and 5000 only: "
+                       "this one is written at 2000."),
         gbLevel);
     lbApeLevelNote->setObjectName(QStringLiteral("lbApeLevelNote"));
     lbApeLevelNote->setWordWrap(true);
@@ -384,6 +387,25 @@ QWidget* TfrmOptions::buildApePage() {
 
     connect(seAPECompression, &QSpinBox::valueChanged, this,
             [this](int level) { lbApeLevelNote->setVisible(!isApeLevel(level)); });
+    return page;
+}
+
+// Settings beyond the classic six pages.
+QWidget* TfrmOptions::buildMorePage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheetMore"));
+    auto* gbConvert = new QGroupBox(QStringLiteral("File converter"), page);
+    seConverterJobs = new QSpinBox(gbConvert);
+    seConverterJobs->setObjectName(QStringLiteral("seConverterJobs"));
+    seConverterJobs->setRange(0, 64);
+    seConverterJobs->setSpecialValueText(QStringLiteral("one per core"));
+    auto* label = new QLabel(QStringLiteral("Files converted at the same &time:"), gbConvert);
+    label->setBuddy(seConverterJobs);
+    auto* form = new QFormLayout(gbConvert);
+    form->addRow(label, seConverterJobs);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(gbConvert);
+    layout->addStretch(1);
     return page;
 }
 
@@ -424,6 +446,7 @@ void TfrmOptions::load() {
     seAPECompression->setValue(o.ApeCompression);
     lbApeLevelNote->setVisible(!isApeLevel(seAPECompression->value()));
     tbAPECpuUsage->setValue(o.ApeCpu);
+    seConverterJobs->setValue(o.ConverterJobs);
 
     m_shownDrive = o.DriveIndex < 0 ? 0 : o.DriveIndex;
     TCDList list{};
@@ -501,6 +524,7 @@ void TfrmOptions::save() {
     o.FlacCompression = cbFlacCompression->currentIndex();
     o.ApeCompression = seAPECompression->value();
     o.ApeCpu = tbAPECpuUsage->value();
+    o.ConverterJobs = seConverterJobs->value();
     o.DriveIndex = cbCDList->currentIndex();
 }
 

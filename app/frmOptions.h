@@ -75,7 +75,8 @@ public:
     // APE
     QSlider* tbAPECpuUsage;
     QSpinBox* seAPECompression;
-    QLabel* lbApeLevelNote; // shown when the value is not a level the compressor has
+    QSpinBox* seConverterJobs; // "More" page: files the converter works on at once
+    QLabel* lbApeLevelNote;    // shown when the value is not a level the compressor has
 
 public slots:
     void accept() override;
@@ -87,6 +88,7 @@ private:
     QWidget* buildWmaPage();
     QWidget* buildFlacPage();
     QWidget* buildApePage();
+    QWidget* buildMorePage();
     void load();
     void save();
     void browse();
