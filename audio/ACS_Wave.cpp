@@ -2,7 +2,6 @@
 
 #include "audio/ImaAdpcmDecoder.h"
 #include "audio/MsAdpcmDecoder.h"
-#include "audio/WaveConverter.h"
 
 #include <QtEndian>
 
@@ -140,10 +139,11 @@ void TWaveIn::OpenFile() {
         break;
     }
     case wtACM: {
-        QByteArray pcm;
         QString error;
+        auto decoder = std::make_unique<TMp3DataDecoder>();
         if (FHeader.FormatTag != 85 || FStream->isSequential() ||
-            !TWaveConverter::Convert(*FStream, m_streamStart, pcm, error)) {
+            !TMp3DataDecoder::Scan(*FStream, m_dataStart, m_dataEnd, m_mp3Format, error) ||
+            !decoder->Start(FStream, m_dataStart, m_dataEnd, m_mp3Format)) {
             FHeaderValid = false;
             if (!FExternalStream) {
                 delete FStream;
@@ -153,17 +153,11 @@ void TWaveIn::OpenFile() {
             }
             return; // not marked open: the next query tries again
         }
-        m_setAside = FStream;
-        m_setAsideExternal = FExternalStream;
-        m_converted = new QBuffer;
-        m_converted->setData(pcm);
-        m_converted->open(QIODevice::ReadOnly);
-        FStream = m_converted;
-        m_streamStart = 0;
-        readHeader();
-        FDataSize = std::max<int64_t>(0, m_dataEnd - m_dataStart);
-        FWavType = wtACM;
-        FHeaderValid = FChannels > 0 && FSampleRate > 0 && FBitsPerSample == 16;
+        m_mp3 = std::move(decoder);
+        FChannels = m_mp3Format.Channels;
+        FSampleRate = m_mp3Format.SampleRate;
+        FBitsPerSample = 16;
+        FDataSize = m_mp3Format.Samples * FChannels * 2;
         break;
     }
     }
@@ -176,14 +170,7 @@ void TWaveIn::CloseFile() {
     std::lock_guard<std::recursive_mutex> lk(m_openLock);
     if (FOpened == 0)
         return;
-    if (m_converted) {
-        delete m_converted;
-        m_converted = nullptr;
-        FStream = m_setAside;
-        FExternalStream = m_setAsideExternal;
-        m_setAside = nullptr;
-        m_streamStart = 0;
-    }
+    m_mp3.reset();
     if (FStream) {
         if (!FExternalStream) {
             delete FStream;
@@ -218,8 +205,15 @@ void TWaveIn::ReadBlock(char*& buffer, int& bytes) {
         FBufferNext = 1;
         FBufferLast = 0;
         switch (FWavType) {
-        case wtPCM:
         case wtACM: {
+            const int got = m_mp3 ? m_mp3->Read(m_buffer.data(), BufferSize) : 0;
+            if (got < 0)
+                throw EAuException(QStringLiteral("Cannot read file %1: %2")
+                                       .arg(FFileName, FStream->errorString()));
+            FBufferLast = got;
+            break;
+        }
+        case wtPCM: {
             if (!FStream || frame <= 0)
                 break;
             int64_t want = (BufferSize / frame) * frame;
@@ -272,8 +266,17 @@ bool TWaveIn::SeekSample(int64_t& sample) {
         sample = 0;
     qint64 pos = 0;
     switch (FWavType) {
+    case wtACM: {
+        // MP3 frames depend on the ones before them: decode from the start up to the sample.
+        if (!m_mp3 || !m_mp3->Start(FStream, m_dataStart, m_dataEnd, m_mp3Format))
+            return false;
+        const int64_t reached = m_mp3->Skip(sample);
+        if (reached < 0)
+            return false;
+        sample = reached;
+        return true;
+    }
     case wtPCM:
-    case wtACM: // the converted data is plain PCM in memory
         pos = m_dataStart + sample * (FBitsPerSample / 8) * FChannels;
         break;
     case wtDVIADPCM:

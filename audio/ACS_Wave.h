@@ -4,20 +4,20 @@
 
 #include "audio/ACS_Classes.h"
 #include "audio/ACS_Types.h"
+#include "audio/Mp3DataDecoder.h"
 #include "audio/WaveHeaderReader.h"
 
-#include <QBuffer>
-
+#include <memory>
 #include <vector>
 
 // The user-facing name of a WAV encoding ("PCM", "DVI/IMA ADPCM", ...).
 QString WavTypeName(TWavType type);
 
 // Reads a WAV file and delivers 16-bit interleaved PCM (plain PCM files in their own sample
-// width). ADPCM is decoded block by block; MPEG Layer-3 data is decoded to PCM in memory when
-// the file is opened. Thread use as for every file input: format queries and IsValid on the
-// GUI thread, reading on the worker of the output that pulls from it; both go through the
-// open lock and the data lock.
+// width). ADPCM is decoded block by block; MPEG Layer-3 data frame by frame as it is read (its
+// frames are counted once when the file is opened, without decoding). Thread use as for every file
+// input: format queries and IsValid on the GUI thread, reading on the worker of the output that
+// pulls from it; both go through the open lock and the data lock.
 class TWaveIn : public TAuFileIn {
 public:
     // Bytes of PCM one refill of the block buffer holds (a decoded ADPCM block may need more).
@@ -50,10 +50,9 @@ private:
     int64_t m_dataStart = 0;   // stream position of the first data byte
     int64_t m_dataEnd = -1;    // stream position after the data; -1 when not known
     int m_samplesPerBlock = 0; // ADPCM, per channel
-    // MPEG Layer-3 files: the converted file in memory, and the file's own stream set aside.
-    QBuffer* m_converted = nullptr;
-    QIODevice* m_setAside = nullptr;
-    bool m_setAsideExternal = false;
+    // MPEG Layer-3 data: its decoder while the file is open, and the format the scan found.
+    std::unique_ptr<TMp3DataDecoder> m_mp3;
+    TMp3DataDecoder::TScan m_mp3Format;
 };
 
 // Writes the PCM of its input as a RIFF/WAVE file (44-byte header). Sizes are corrected from

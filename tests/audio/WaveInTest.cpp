@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <memory>
 #include <random>
 
@@ -142,6 +144,11 @@ TEST_P(WaveInFormats, DecodesLikeTheToolThatMadeTheFile) {
     ASSERT_GT(ours.size(), 0);
     ASSERT_GE(theirs.size(), ours.size());
     EXPECT_EQ(ours, theirs.left(ours.size()));
+    if (f.Type == wtACM) {
+        // A run that starts inside the data gives exactly the samples from there on.
+        in.SetStartSample(count / 3 + 5);
+        EXPECT_EQ(ReadAllFrom(in), ours.mid((count / 3 + 5) * frame));
+    }
     if (f.Type == wtDVIADPCM || f.Type == wtMSADPCM) {
         // ...but not more than one block's worth of it.
         QFile raw(file);
@@ -434,4 +441,53 @@ TEST(WaveIn, RandomDamageNeverBreaksTheReader) {
             }
         }
     }
+}
+
+TEST(WaveIn, Mp3DataIsDecodedInBoundedMemory) {
+    // An MP3-inside-WAV whose data chunk runs on for 384 MiB after a second of frames: a hole
+    // (a sparse file, no disk used). The frames decode as in the small file; the rest holds
+    // none. The address space is capped at 256 MiB above what the process has, which a
+    // decoder that holds the chunk (or the bytes after its last frame) whole runs into.
+    QTemporaryDir dir;
+    const QString small = dir.filePath(QStringLiteral("small.wav"));
+    ASSERT_TRUE(RunFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                           QStringLiteral("sine=f=440:d=1"), QStringLiteral("-c:a"),
+                           QStringLiteral("libmp3lame"), QStringLiteral("-f"),
+                           QStringLiteral("wav"), small}));
+    const QByteArray expected = readFile(small);
+    ASSERT_GT(expected.size(), 0);
+    QByteArray bytes = ReadWholeFile(small);
+    const int data = bytes.indexOf("data");
+    ASSERT_GT(data, 0);
+    const uint32_t chunk = 384u << 20;
+    bytes.replace(data + 4, 4, le32(chunk));
+    bytes.replace(4, 4, le32(uint32_t(data + 8 + chunk - 8)));
+    const QString big = dir.filePath(QStringLiteral("big.wav"));
+    WriteWholeFile(big, bytes);
+    ASSERT_TRUE(QFile::resize(big, qint64(data) + 8 + chunk));
+
+#if !defined(__SANITIZE_ADDRESS__)
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    ASSERT_TRUE(statm.open(QIODevice::ReadOnly));
+    const rlim_t pages = statm.readAll().split(' ').value(0).toULongLong();
+    rlimit capped = old;
+    capped.rlim_cur = pages * rlim_t(getpagesize()) + (rlim_t(256) << 20);
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &capped), 0);
+#endif
+    TWaveIn in;
+    in.SetFileName(big);
+    bool valid = false;
+    EXPECT_NO_THROW(valid = in.IsValid());
+    QByteArray got;
+    if (valid) {
+        EXPECT_EQ(in.SampleCount() * in.Channels() * 2, expected.size());
+        got = ReadAllFrom(in);
+    }
+#if !defined(__SANITIZE_ADDRESS__)
+    setrlimit(RLIMIT_AS, &old);
+#endif
+    EXPECT_TRUE(valid);
+    EXPECT_EQ(got, expected);
 }
