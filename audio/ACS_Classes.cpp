@@ -599,9 +599,16 @@ TAuThread::~TAuThread() {
 void TAuThread::Execute() {
     for (;;) {
         {
-            std::unique_lock<std::mutex> lk(m_lock);
+            std::lock_guard<std::mutex> lk(m_lock);
             m_suspended = true;
-            m_changed.notify_all();
+        }
+        m_changed.notify_all();
+        // The dispatcher may be holding this run's done event until the worker has suspended:
+        // tell it now rather than let it find out at its next look.
+        if (TEventHandler* d = TEventHandler::Instance())
+            d->WakeUp();
+        {
+            std::unique_lock<std::mutex> lk(m_lock);
             m_changed.wait(lk, [this] { return m_runRequested || m_terminated; });
             if (m_terminated)
                 return;
@@ -732,6 +739,12 @@ TEventHandler::~TEventHandler() {
     }
     m_shared->Changed.notify_all();
     m_thread.join();
+}
+
+void TEventHandler::WakeUp() {
+    // Taking the lock first means a dispatcher between its check and its wait gets the news.
+    { std::lock_guard<std::mutex> lk(m_shared->Lock); }
+    m_shared->Changed.notify_all();
 }
 
 void TEventHandler::Post(TEventKind kind, TAuOutput* sender, TAuThread* thread) {

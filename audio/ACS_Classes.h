@@ -438,6 +438,8 @@ public:
 
     // Worker thread: queue an event unless its sender is refused.
     void Post(TEventKind kind, TAuOutput* sender, TAuThread* thread);
+    // Any thread: a worker has suspended; a done event waiting for that may go now.
+    void WakeUp();
     // GUI thread: refuse the sender's events and drop the queued and undelivered ones.
     void Refuse(TAuOutput* sender);
     // GUI thread: accept the sender's events again.
