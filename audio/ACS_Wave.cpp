@@ -1,5 +1,6 @@
 #include "ACS_Wave.h"
 
+#include "audio/Helpers.h"
 #include "audio/ImaAdpcmDecoder.h"
 #include "audio/MsAdpcmDecoder.h"
 #include "audio/WaveConverter.h"
@@ -304,7 +305,7 @@ TWaveOut::~TWaveOut() {
 }
 
 void TWaveOut::WriteAll(const char* data, qint64 size) {
-    if (FStream->write(data, size) != size)
+    if (!WriteFully(*FStream, data, size))
         throw EAuException(
             QStringLiteral("Cannot write file %1: %2").arg(FFileName, FStream->errorString()));
 }
@@ -386,7 +387,8 @@ void TWaveOut::FinishOutput() {
             char v[4];
             qToLittleEndian(uint32_t(length - 44), v);
             if (!FStream->seek(40))
-                throw EAuException(QStringLiteral("Cannot write file %1").arg(FFileName));
+                throw EAuException(QStringLiteral("Cannot write file %1: %2")
+                                       .arg(FFileName, FStream->errorString()));
             WriteAll(v, 4);
             qToLittleEndian(uint32_t(length - 8), v);
             FStream->seek(4);
@@ -404,7 +406,7 @@ void TWaveOut::FinishOutput() {
         }
     }
     if (auto* file = qobject_cast<QFileDevice*>(FStream))
-        if (!file->flush())
+        if (!FlushFully(*file))
             throw EAuException(
                 QStringLiteral("Cannot write file %1: %2").arg(FFileName, file->errorString()));
     CloseOwnStream();

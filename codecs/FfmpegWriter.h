@@ -56,6 +56,7 @@ public:
     int64_t SampleTime() const { return m_sampleTime; }
     // The encoder's packet size in bytes (block align); 0 without a profile.
     int BlockAlign() const;
+    // The last failure; one of the file names it ("Cannot write file <path>: <reason>").
     const QString& ErrorText() const { return m_error; }
 
 private:
@@ -81,5 +82,6 @@ private:
     int64_t m_nextPts = 0; // samples at the stream's rate handed to the encoder so far
     int64_t m_sampleTime = 0;
     std::vector<int32_t> m_widened; // 24-bit input widened to 32 bits
+    QString m_fileName;             // the file Create opened, for messages
     QString m_error;
 };
