@@ -154,7 +154,9 @@ int TApeCompressor::start(const char* path, const WAVEFORMATEX* format, int64_t 
         m_storedBytes = 0;
         m_error = ERROR_SUCCESS;
         m_md5.reset();
-        m_md5.update(m_headerData.data(), m_headerData.size());
+        // No empty updates: their pointer may be null, which the hash passes to memcpy.
+        if (!m_headerData.empty())
+            m_md5.update(m_headerData.data(), m_headerData.size());
     } catch (const std::bad_alloc&) {
         return ERROR_INSUFFICIENT_MEMORY;
     }
@@ -401,7 +403,8 @@ int TApeCompressor::finish(const uint8_t* terminatingData, int64_t terminatingBy
     for (uint64_t i = 0; i < entries; ++i)
         put32(table, i < frames ? uint32_t(firstFrame + m_frameOffsets[i]) : 0);
 
-    m_md5.update(terminatingData, size_t(wavTerminatingBytes));
+    if (wavTerminatingBytes > 0)
+        m_md5.update(terminatingData, size_t(wavTerminatingBytes));
     m_md5.update(header.data(), header.size());
     m_md5.update(table.data(), table.size());
     const auto digest = m_md5.finish();
