@@ -97,8 +97,7 @@ void TWMAOut::PrepareOutput() {
     if (m_codecIndex >= 0) {
         // The user's choice. A codec that does not exist, or VBR asked of a codec without
         // VBR formats, would leave the file without a stream: refuse instead of writing a
-        // file that plays nowhere.
-        // The library's own words first, then ours.
+        // file that plays nowhere. The library's own words come first, then the reason.
         if (m_codecIndex >= m_codecs.size())
             throw EAuException(QStringLiteral("Failed to init codec\r\nThere is no WMA codec %1 "
                                               "(0..%2).")
@@ -106,8 +105,7 @@ void TWMAOut::PrepareOutput() {
                                    .arg(m_codecs.size() - 1));
         if (m_vbr || m_lossless)
             throw EAuException(
-                QStringLiteral("Failed to init codec\r\nWMA codec %1 has no %2 "
-                               "formats.")
+                QStringLiteral("Failed to init codec\r\nWMA codec %1 has no %2 formats.")
                     .arg(m_codecIndex)
                     .arg(m_lossless ? QStringLiteral("lossless") : QStringLiteral("VBR")));
         std::vector<TWmaFormat> formats;

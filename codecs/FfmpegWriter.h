@@ -56,7 +56,8 @@ public:
     int64_t SampleTime() const { return m_sampleTime; }
     // The encoder's packet size in bytes (block align); 0 without a profile.
     int BlockAlign() const;
-    // The last failure; one of the file names it ("Cannot write file <path>: <reason>").
+    // The last failure; a failure of the file itself names it ("Cannot write file <path>:
+    // <reason>").
     const QString& ErrorText() const { return m_error; }
 
 private:

@@ -30,12 +30,12 @@ TSettingDef integer(const char* s, const char* k, int O::*f, int min = INT_MIN, 
 TSettingDef oneOf(const char* s, const char* k, int O::*f, std::vector<int> values) {
     return {s, k, K::Integer, nullptr, f, nullptr, INT_MIN, INT_MAX, 1, std::move(values)};
 }
-
-// The bit rates an MPEG-1 Layer III stream has (kbit/s), the ones LAME writes for CD audio.
-const std::vector<int> Mp3Rates = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
 TSettingDef boolean(const char* s, const char* k, bool O::*f) {
     return {s, k, K::Boolean, nullptr, nullptr, f};
 }
+
+// The bit rates an MPEG-1 Layer III stream has (kbit/s), the ones LAME writes for CD audio.
+const std::vector<int> Mp3Rates = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
 
 std::optional<int> parseInt(const QString& text) {
     bool ok = false;
