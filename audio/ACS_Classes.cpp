@@ -119,6 +119,13 @@ void TAuStreamedInput::SetStream(QIODevice* stream) {
 void TAuStreamedInput::ReadData(char*& buffer, int& bytes) {
     std::lock_guard<std::recursive_mutex> lk(m_dataLock);
     const int asked = bytes;
+    // Only whole frames are delivered: a smaller request would get nothing, which reads as the
+    // end of the data.
+    if (asked > 0 && asked < FFrameSize)
+        throw EAuException(
+            QStringLiteral("A read of %1 bytes cannot hold one sample frame of %2 bytes")
+                .arg(asked)
+                .arg(FFrameSize));
     // Reads one block and applies the end conditions. A block that reaches past a known size
     // is cut at it, so an input never delivers more than it announced.
     auto readOne = [&] {
@@ -220,7 +227,7 @@ void TAuFileIn::StartReading() {
     FReadPosition = 0;
     try {
         OpenFile();
-        FFrameSize = uint16_t(FChannels * FBitsPerSample / 8);
+        FFrameSize = FChannels * FBitsPerSample / 8;
         if (!FHeaderValid || FFrameSize == 0 || FSampleRate <= 0)
             throw EAuException(
                 QStringLiteral("The file %1 is not in a format that can be read")

@@ -104,7 +104,7 @@ public:
 protected:
     std::atomic<int64_t> FReadPosition{0}; // bytes delivered since reading started
     std::atomic<int64_t> FDataSize{0};     // -1 = unknown
-    uint16_t FFrameSize = 0;               // channels * bits / 8
+    int FFrameSize = 0;                    // channels * bits / 8
     std::atomic<bool> FInUse{false};       // between StartReading and FinishReading
     int FBufferNext = 1;                   // 1-based next unread byte of the block buffer
     int FBufferLast = 0;                   // 1-based last valid byte; Next > Last = empty
@@ -125,7 +125,8 @@ public:
     // the sample actually reached. False when the input cannot seek.
     virtual bool SeekSample(int64_t& sample) = 0;
     // Stops at the end of the data (or of the sub-range) unless looping; never delivers more
-    // than DataSize bytes when DataSize is known.
+    // than DataSize bytes when DataSize is known. Raises EAuException when asked for fewer
+    // bytes than one frame, which could only be answered with nothing.
     void ReadData(char*& buffer, int& bytes) override;
 
     QIODevice* Stream() const { return FStream; }

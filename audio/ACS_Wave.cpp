@@ -1,11 +1,13 @@
 #include "ACS_Wave.h"
 
+#include "audio/Helpers.h"
 #include "audio/ImaAdpcmDecoder.h"
 #include "audio/MsAdpcmDecoder.h"
 
 #include <QtEndian>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 QString WavTypeName(TWavType type) {
@@ -216,7 +218,11 @@ void TWaveIn::ReadBlock(char*& buffer, int& bytes) {
         case wtPCM: {
             if (!FStream || frame <= 0)
                 break;
-            int64_t want = (BufferSize / frame) * frame;
+            // At least one frame, however wide.
+            const int frames = std::max(1, BufferSize / frame);
+            if (m_buffer.size() < size_t(frames) * frame + 4)
+                m_buffer.resize(size_t(frames) * frame + 4);
+            int64_t want = int64_t(frames) * frame;
             if (m_dataEnd >= 0)
                 want = std::min<int64_t>(want, m_dataEnd - FStream->pos());
             if (want <= 0)
@@ -302,7 +308,7 @@ TWaveOut::~TWaveOut() {
 }
 
 void TWaveOut::WriteAll(const char* data, qint64 size) {
-    if (FStream->write(data, size) != size)
+    if (!WriteFully(*FStream, data, size))
         throw EAuException(
             QStringLiteral("Cannot write file %1: %2").arg(FFileName, FStream->errorString()));
 }
@@ -330,7 +336,18 @@ void TWaveOut::PrepareOutput() {
     if (channels <= 0 || rate <= 0 || bits <= 0 || bits % 8 != 0)
         throw EAuException(QStringLiteral("The input delivers no PCM that can be written"));
     const int64_t size = input->DataSize();
-    const int align = bits * channels / 8;
+    const int64_t align = int64_t(bits) * channels / 8;
+    // The header holds the channels, the frame size and the bits in 16 bits each, the rate
+    // and the bytes per second in 32.
+    if (channels > 0xFFFF || align > 0xFFFF || bits > 0xFFFF ||
+        int64_t(rate) * align > int64_t(UINT32_MAX))
+        throw EAuException(
+            QStringLiteral("Cannot write file %1: a WAV file cannot hold %2 channels of %3 bits "
+                           "at %4 Hz")
+                .arg(FFileName)
+                .arg(channels)
+                .arg(bits)
+                .arg(rate));
     char h[44];
     std::memcpy(h, "RIFF", 4);
     qToLittleEndian(uint32_t(size + 36), h + 4);
@@ -353,7 +370,8 @@ bool TWaveOut::WriteBlock(bool abort) {
     if (abort)
         return false;
     char* buffer = nullptr;
-    int bytes = BlockBytes;
+    // At least one frame, however wide, so the input can deliver anything at all.
+    int bytes = std::max(BlockBytes, Input()->FrameSize());
     Input()->ReadData(buffer, bytes);
     if (bytes <= 0 || !buffer)
         return false;
@@ -372,7 +390,8 @@ void TWaveOut::FinishOutput() {
             char v[4];
             qToLittleEndian(uint32_t(length - 44), v);
             if (!FStream->seek(40))
-                throw EAuException(QStringLiteral("Cannot write file %1").arg(FFileName));
+                throw EAuException(QStringLiteral("Cannot write file %1: %2")
+                                       .arg(FFileName, FStream->errorString()));
             WriteAll(v, 4);
             qToLittleEndian(uint32_t(length - 8), v);
             FStream->seek(4);
@@ -390,7 +409,7 @@ void TWaveOut::FinishOutput() {
         }
     }
     if (auto* file = qobject_cast<QFileDevice*>(FStream))
-        if (!file->flush())
+        if (!FlushFully(*file))
             throw EAuException(
                 QStringLiteral("Cannot write file %1: %2").arg(FFileName, file->errorString()));
     CloseOwnStream();

@@ -20,7 +20,8 @@ QString WavTypeName(TWavType type);
 // pulls from it; both go through the open lock and the data lock.
 class TWaveIn : public TAuFileIn {
 public:
-    // Bytes of PCM one refill of the block buffer holds (a decoded ADPCM block may need more).
+    // Bytes of PCM one refill of the block buffer holds (a decoded ADPCM block or a single frame
+    // wider than this may need more).
     static constexpr int BufferSize = 16384;
 
     explicit TWaveIn(QObject* owner = nullptr);
@@ -57,10 +58,11 @@ private:
 
 // Writes the PCM of its input as a RIFF/WAVE file (44-byte header). Sizes are corrected from
 // the file when the run was stopped or the input's size was unknown; a short input is padded
-// with silence up to the size it announced.
+// with silence up to the size it announced. A format the header cannot hold (more than 65535
+// channels or bytes per frame, more than 2^32-1 bytes per second) fails the run.
 class TWaveOut : public TAuFileOut {
 public:
-    // Bytes asked of the input per block.
+    // Bytes asked of the input per block (one frame when a frame is wider).
     static constexpr int BlockBytes = 16384;
 
     explicit TWaveOut(QObject* owner = nullptr);

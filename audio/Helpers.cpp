@@ -83,3 +83,34 @@ QString RenameOver(const QString& from, const QString& to) {
     return QStringLiteral("Cannot rename %1 to %2: %3")
         .arg(from, to, QString::fromLocal8Bit(std::strerror(errno)));
 }
+
+bool WriteFully(QIODevice& device, const char* data, qint64 size) {
+    auto* file = qobject_cast<QFileDevice*>(&device);
+    while (size > 0) {
+        const qint64 n = device.write(data, size);
+        if (n > 0) {
+            data += n;
+            size -= n;
+            continue;
+        }
+        // A buffered file refuses the write when it could flush only part of its buffer; the
+        // bytes given here were not taken, so they go again once the buffer is out.
+        if (n < 0 && file && FlushFully(*file))
+            continue;
+        return false;
+    }
+    return true;
+}
+
+bool FlushFully(QFileDevice& file) {
+    qint64 left = file.bytesToWrite();
+    while (!file.flush()) {
+        // Without progress the failure is real, and the flush that wrote nothing has left the
+        // system's reason.
+        const qint64 now = file.bytesToWrite();
+        if (now == 0 || now >= left)
+            return false;
+        left = now;
+    }
+    return true;
+}

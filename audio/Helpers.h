@@ -1,7 +1,9 @@
-// Small helpers shared by the disc, rip, conversion and lookup code: number and path formatting
-// and the file-in-use test. Callable from any thread.
+// Small helpers shared by the disc, rip, conversion and lookup code: number and path formatting,
+// the file-in-use test and a complete write. Callable from any thread.
 #pragma once
 
+#include <QFileDevice>
+#include <QIODevice>
 #include <QString>
 
 // n in decimal with a leading "0" when n is 9 or less ("07", "12", "100", "0-3").
@@ -33,3 +35,13 @@ bool SameFile(const QString& a, const QString& b);
 // Renames `from` over `to`, replacing whatever `to` is (a link is replaced, not followed).
 // Returns an empty text, or "Cannot rename <from> to <to>: <reason>".
 QString RenameOver(const QString& from, const QString& to);
+
+// A file that hits a full disk or a size limit takes part of a write without any error; only
+// the next write fails with the system's reason. Qt's buffered files report such a part-written
+// buffer as a failure with "Unknown error". These two write again while bytes go out, so a
+// failure leaves the system's reason ("No space left on device") in errorString().
+//
+// Writes all `size` bytes to `device`; false when not every byte was taken.
+bool WriteFully(QIODevice& device, const char* data, qint64 size);
+// Flushes the buffer of `file`; false when not every byte reached the system.
+bool FlushFully(QFileDevice& file);

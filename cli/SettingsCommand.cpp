@@ -1,5 +1,8 @@
+// sondrel-cli settings [--set Section.Key=Value]...: prints the settings, and sets those given
+// after checking each value against what the outputs can use.
 #include "Commands.h"
 #include "codecs/ACS_MAC.h"
+#include "codecs/WmaFormats.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsStore.h"
 
@@ -12,6 +15,29 @@ const TSettingDef* findSetting(const QString& name) {
             return &def;
     }
     return nullptr;
+}
+
+// The WMA indexes must name a codec and one of the formats the WMA output lists for it (with
+// VBR when that is on); anything else makes every WMA encoding fail. Empty when they do.
+QString wmaChoiceError(const TAppOptions& o) {
+    const int codecs = TWmaFormats::CodecCount();
+    if (o.CodecIndex < 0 || o.CodecIndex >= codecs)
+        return QStringLiteral("setting 'WMAOptions.CodecIndex' takes 0..%1 (the WMA codecs), "
+                              "got '%2'")
+            .arg(codecs - 1)
+            .arg(o.CodecIndex);
+    std::vector<TWmaFormat> formats;
+    TWmaFormats::Enumerate(o.CodecIndex, o.WmaVBR, formats);
+    if (formats.empty())
+        return QStringLiteral("setting 'WMAOptions.VBR' takes 0: WMA codec %1 has no VBR formats")
+            .arg(o.CodecIndex);
+    if (o.FormatIndex < 0 || o.FormatIndex >= int(formats.size()))
+        return QStringLiteral("setting 'WMAOptions.FormatIndex' takes 0..%1 (the formats of WMA "
+                              "codec %2, see wma-formats), got '%3'")
+            .arg(formats.size() - 1)
+            .arg(o.CodecIndex)
+            .arg(o.FormatIndex);
+    return QString();
 }
 
 } // namespace
@@ -32,6 +58,7 @@ int RunSettingsCommand(TCliContext& ctx, const QStringList& args) {
     }
 
     LoadOptions();
+    bool wmaAssigned = false;
     for (const QString& as : assignments) {
         const int eq = as.indexOf(QLatin1Char('='));
         if (eq <= 0)
@@ -41,9 +68,15 @@ int RunSettingsCommand(TCliContext& ctx, const QStringList& args) {
         const TSettingDef* def = findSetting(name);
         if (!def)
             return ctx.usageError(QStringLiteral("unknown setting '%1'").arg(name));
-        if (!def->set(AppOptions, as.mid(eq + 1)))
-            return ctx.usageError(QStringLiteral("setting '%1' takes a whole number, got '%2'")
-                                      .arg(name, as.mid(eq + 1)));
+        const QString value = as.mid(eq + 1);
+        if (!def->set(AppOptions, value))
+            return ctx.usageError(
+                QStringLiteral("setting '%1' takes a whole number, got '%2'").arg(name, value));
+        if (def->Type == TSettingDef::Integer && !def->allows(AppOptions.*def->IntField))
+            return ctx.usageError(QStringLiteral("setting '%1' takes %2, got '%3'")
+                                      .arg(name, def->allowedText(), value));
+        if (QLatin1String(def->Section) == QLatin1String("WMAOptions"))
+            wmaAssigned = true;
         // Stored as given (the settings allow 1000..10000), but the encoder has five levels.
         if (def->IntField == &TAppOptions::ApeCompression &&
             !TMACOut::IsCompressionLevel(AppOptions.ApeCompression))
@@ -53,6 +86,9 @@ int RunSettingsCommand(TCliContext& ctx, const QStringList& args) {
                        "insane)."
                     << Qt::endl;
     }
+    if (wmaAssigned)
+        if (const QString error = wmaChoiceError(AppOptions); !error.isEmpty())
+            return ctx.usageError(error);
     if (!assignments.isEmpty()) {
         try {
             SaveOptions();

@@ -129,7 +129,8 @@ void TMACOut::PrepareOutput() {
                                       FCompressionLevel, nullptr, -1);
     FWritingAllowed = e == 0;
     if (e != 0)
-        throw EAuException(QStringLiteral("Error starting APECompress.\r\n") + MacErrorText(e));
+        throw EAuException(
+            WithSystemReason(QStringLiteral("Error starting APECompress.\r\n") + MacErrorText(e)));
 }
 
 bool TMACOut::WriteBlock(bool abort) {
@@ -165,7 +166,8 @@ bool TMACOut::WriteBlock(bool abort) {
         std::memcpy(p, FBuffer.get() + done, size_t(n));
         const int e = FAPECompress->UnlockBuffer(n, true);
         if (e != 0)
-            throw EAuException(QStringLiteral("APECompress.UnlockBuffer Error: %1").arg(e));
+            throw EAuException(
+                WithSystemReason(QStringLiteral("APECompress.UnlockBuffer Error: %1").arg(e)));
         done += n;
     }
     return true;
@@ -173,11 +175,23 @@ bool TMACOut::WriteBlock(bool abort) {
 
 void TMACOut::FinishOutput() {
     const int e = FAPECompress->Finish(nullptr, 0, 0);
-    FAPECompress.reset();
     // A failure here (a full disk, say) would otherwise pass for a finished file.
+    const QString failure =
+        e != 0
+            ? WithSystemReason(QStringLiteral("Error finishing APECompress.\r\n") + MacErrorText(e))
+            : QString();
+    FAPECompress.reset();
     if (e != 0)
-        throw EAuException(QStringLiteral("Error finishing APECompress.\r\n") + MacErrorText(e));
+        throw EAuException(failure);
     Input()->Close();
+}
+
+QString TMACOut::WithSystemReason(const QString& text) const {
+    const int err = FAPECompress ? FAPECompress->SystemError() : 0;
+    if (err == 0)
+        return text;
+    return text + QStringLiteral("\r\nCannot write file %1: %2")
+                      .arg(FFileName, QString::fromLocal8Bit(std::strerror(err)));
 }
 
 void TMACOut::ReleaseAfterFailure() {

@@ -49,6 +49,9 @@ public:
     int Finish(const unsigned char* terminatingData = nullptr, int64_t terminatingBytes = 0,
                int64_t wavTerminatingBytes = 0);
 
+    // The system's error number behind the last I/O failure of the run; 0 when none.
+    int SystemError() const { return c_APECompress_GetSystemError(FHandle); }
+
     APE_COMPRESS_HANDLE Handle() const { return FHandle; }
     int CreationError() const { return FError; }
 
@@ -87,6 +90,10 @@ protected:
     void ReleaseAfterFailure() override;
 
 private:
+    // `text` (the library's own words) followed, after a line break, by the file and the
+    // system's reason when a file operation of the run failed.
+    QString WithSystemReason(const QString& text) const;
+
     int FCompressionLevel = 2000;
     int FMaxAudioBytes = -1;
 

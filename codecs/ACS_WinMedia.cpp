@@ -106,27 +106,43 @@ void TWMAOut::PrepareOutput() {
     m_chosenCodec = -1;
     m_chosenFormat = TWmaFormat();
     if (!m_writer.Create(FFileName))
-        throw EAuException(QStringLiteral("Cannot create file"));
+        throw EAuException(m_writer.ErrorText()); // "Cannot create file <path>: <reason>"
 
     int codec = -1;
     TWmaFormat format;
     if (m_codecIndex >= 0) {
         // The user's choice. A codec that does not exist, or VBR asked of a codec without
         // VBR formats, would leave the file without a stream: refuse instead of writing a
-        // file that plays nowhere.
-        if (m_codecIndex >= m_codecs.size() || m_vbr || m_lossless)
-            throw EAuException(QStringLiteral("Failed to init codec"));
+        // file that plays nowhere. The library's own words come first, then the reason.
+        if (m_codecIndex >= m_codecs.size())
+            throw EAuException(QStringLiteral("Failed to init codec\r\nThere is no WMA codec %1 "
+                                              "(0..%2).")
+                                   .arg(m_codecIndex)
+                                   .arg(m_codecs.size() - 1));
+        if (m_vbr || m_lossless)
+            throw EAuException(
+                QStringLiteral("Failed to init codec\r\nWMA codec %1 has no %2 formats.")
+                    .arg(m_codecIndex)
+                    .arg(m_lossless ? QStringLiteral("lossless") : QStringLiteral("VBR")));
         std::vector<TWmaFormat> formats;
         TWmaFormats::Enumerate(m_codecIndex, false, formats);
         if (m_formatIndex < 0 || m_formatIndex >= int(formats.size()))
-            throw EAuException(QStringLiteral("fff")); // the format cannot make a stream
+            throw EAuException(QStringLiteral("fff\r\nWMA codec %1 has no format %2 (0..%3).")
+                                   .arg(m_codecIndex)
+                                   .arg(m_formatIndex)
+                                   .arg(formats.size() - 1));
         codec = m_codecIndex;
         format = formats[size_t(m_formatIndex)];
     } else if (!ChooseFormat(channels, bits, rate, codec, format)) {
-        throw EAuException(QStringLiteral("Failed to init codec"));
+        throw EAuException(
+            QStringLiteral("Failed to init codec\r\nNo WMA format suits %1 channels of %2 bits "
+                           "at about %3 bit/s.")
+                .arg(channels)
+                .arg(bits)
+                .arg(m_desiredBitrate));
     }
     if (!m_writer.SetProfile(TWmaFormats::EncoderName(codec), format))
-        throw EAuException(QStringLiteral("fff"));
+        throw EAuException(QStringLiteral("fff\r\n") + m_writer.ErrorText());
     if (!m_writer.SetInput(channels, rate, bits))
         throw EAuException(m_writer.ErrorText());
     m_chosenCodec = codec;

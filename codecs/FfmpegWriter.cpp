@@ -84,6 +84,7 @@ bool TFfmpegWriter::Create(const QString& fileName) {
     m_error.clear();
     m_nextPts = 0;
     m_sampleTime = 0;
+    m_fileName = fileName;
     const QByteArray path = fileName.toUtf8();
     int err = avformat_alloc_output_context2(&m_fmt, nullptr, "asf", path.constData());
     if (err < 0 || !m_fmt)
@@ -93,13 +94,12 @@ bool TFfmpegWriter::Create(const QString& fileName) {
     m_fmt->flags |= AVFMT_FLAG_BITEXACT;
     err = avio_open(&m_fmt->pb, path.constData(), AVIO_FLAG_WRITE);
     if (err < 0) {
-        Fail(QStringLiteral("Cannot create %1").arg(fileName), err);
+        Fail(QStringLiteral("Cannot create file %1").arg(fileName), err);
         avformat_free_context(m_fmt);
         m_fmt = nullptr;
         return false;
     }
     m_created = true;
-    m_fileName = fileName;
     return true;
 }
 
@@ -191,7 +191,7 @@ bool TFfmpegWriter::BeginWriting() {
                 QByteArray(32, '.').constData(), 0);
     const int err = avformat_write_header(m_fmt, nullptr);
     if (err < 0)
-        return Fail(QStringLiteral("Cannot write the file header"), err);
+        return Fail(QStringLiteral("Cannot write file %1").arg(m_fileName), err);
     m_writing = true;
     // FFmpeg's WMA decoder drops the first frame it decodes (it has nothing to overlap it
     // with), so a frame of silence goes first; the audio then decodes complete and in place.
@@ -231,7 +231,7 @@ bool TFfmpegWriter::SendFrame(AVFrame* frame) {
         m_packet->stream_index = m_stream->index;
         err = av_interleaved_write_frame(m_fmt, m_packet);
         if (err < 0)
-            return Fail(QStringLiteral("Cannot write to the file"), err);
+            return Fail(QStringLiteral("Cannot write file %1").arg(m_fileName), err);
     }
 }
 
@@ -321,7 +321,7 @@ bool TFfmpegWriter::EndWriting() {
         ok = EncodeFrames(true) && SendFrame(nullptr);
         const int err = av_write_trailer(m_fmt);
         if (err < 0 && ok)
-            ok = Fail(QStringLiteral("Cannot complete the file"), err);
+            ok = Fail(QStringLiteral("Cannot write file %1").arg(m_fileName), err);
         m_writing = false;
         FreeAll();
         QString error;

@@ -57,6 +57,8 @@ public:
     int64_t SampleTime() const { return m_sampleTime; }
     // The encoder's packet size in bytes (block align); 0 without a profile.
     int BlockAlign() const;
+    // The last failure; a failure of the file itself names it ("Cannot write file <path>:
+    // <reason>").
     const QString& ErrorText() const { return m_error; }
 
 private:
@@ -82,6 +84,6 @@ private:
     int64_t m_nextPts = 0; // samples at the stream's rate handed to the encoder so far
     int64_t m_sampleTime = 0;
     std::vector<int32_t> m_widened; // 24-bit input widened to 32 bits
+    QString m_fileName;             // the file Create opened, for messages
     QString m_error;
-    QString m_fileName; // of the file Create made
 };

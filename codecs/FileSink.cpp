@@ -1,14 +1,17 @@
 #include "FileSink.h"
 
+#include "audio/Helpers.h"
 #include "codecs/CodecError.h"
 
 TFileSink::TFileSink(const QString& path) : File(path) {
     if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw ECodecError(QStringLiteral("Cannot create file %1").arg(path).toStdString());
+        throw ECodecError(QStringLiteral("Cannot create file %1: %2")
+                              .arg(path, File.errorString())
+                              .toStdString());
 }
 
 void TFileSink::Write(const void* data, qint64 count) {
-    if (File.write(static_cast<const char*>(data), count) != count)
+    if (!WriteFully(File, static_cast<const char*>(data), count))
         throw ECodecError(QStringLiteral("Cannot write file %1: %2")
                               .arg(File.fileName(), File.errorString())
                               .toStdString());
@@ -17,9 +20,10 @@ void TFileSink::Write(const void* data, qint64 count) {
 void TFileSink::Close() {
     if (!File.isOpen())
         return;
-    const bool ok = File.flush();
+    const bool ok = FlushFully(File);
+    const QString reason = File.errorString();
     File.close();
     if (!ok)
         throw ECodecError(
-            QStringLiteral("Cannot write file %1").arg(File.fileName()).toStdString());
+            QStringLiteral("Cannot write file %1: %2").arg(File.fileName(), reason).toStdString());
 }

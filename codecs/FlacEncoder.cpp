@@ -5,6 +5,7 @@
 
 #include <QtEndian>
 #include <exception>
+#include <string>
 
 namespace {
 
@@ -69,6 +70,31 @@ QByteArray TFlacEncoder::CommentBlock(const std::vector<QByteArray>& comments, b
     block.append(static_cast<char>(n & 0xFF));
     block.append(body);
     return block;
+}
+
+std::string TFlacEncoder::InitFailureReason(int status, const TFlacSettings& s) const {
+    const auto n = [](int v) { return std::to_string(v); };
+    switch (status) {
+    case FLAC__STREAM_ENCODER_INIT_STATUS_ENCODER_ERROR:
+        return Flac.FLAC__stream_encoder_get_resolved_state_string(Encoder);
+    case FLAC__STREAM_ENCODER_INIT_STATUS_INVALID_NUMBER_OF_CHANNELS:
+        return "FLAC cannot hold " + n(s.Channels) + " channels";
+    case FLAC__STREAM_ENCODER_INIT_STATUS_INVALID_BITS_PER_SAMPLE:
+        return "FLAC cannot hold " + n(s.BitsPerSample) + " bits per sample";
+    case FLAC__STREAM_ENCODER_INIT_STATUS_INVALID_SAMPLE_RATE:
+        return "FLAC cannot hold a sample rate of " + n(s.SampleRate) + " Hz";
+    case FLAC__STREAM_ENCODER_INIT_STATUS_INVALID_BLOCK_SIZE:
+    case FLAC__STREAM_ENCODER_INIT_STATUS_BLOCK_SIZE_TOO_SMALL_FOR_LPC_ORDER:
+        return "block size " + n(s.BlockSize) + " does not suit the settings";
+    case FLAC__STREAM_ENCODER_INIT_STATUS_INVALID_MAX_LPC_ORDER:
+        return "LPC order " + n(s.MaxLpcOrder) + " is out of range";
+    case FLAC__STREAM_ENCODER_INIT_STATUS_INVALID_QLP_COEFF_PRECISION:
+        return "coefficient precision " + n(s.QlpCoeffPrecision) + " is out of range";
+    case FLAC__STREAM_ENCODER_INIT_STATUS_NOT_STREAMABLE:
+        return "the settings give a stream that is not streamable";
+    default:
+        return "libFLAC init status " + n(status);
+    }
 }
 
 void TFlacEncoder::Start(const TFlacSettings& s) {
@@ -137,10 +163,11 @@ void TFlacEncoder::Start(const TFlacSettings& s) {
         e, WriteCallback, Sink.CanSeek() ? SeekCallback : nullptr,
         Sink.CanSeek() ? TellCallback : nullptr, MetadataCallback, this);
     if (status != FLAC__STREAM_ENCODER_INIT_STATUS_OK) {
+        const std::string reason = InitFailureReason(status, s);
         Abandon();
         if (!WriteError.empty())
             throw ECodecError(WriteError);
-        throw ECodecError("Failed to initialize FLAC encoder.");
+        throw ECodecError("Failed to initialize FLAC encoder. (" + reason + ")");
     }
 }
 

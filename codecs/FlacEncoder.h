@@ -55,7 +55,7 @@ public:
     TFlacEncoder& operator=(const TFlacEncoder&) = delete;
 
     // Creates and sets up the encoder and writes the stream's metadata. Throws ECodecError
-    // "Failed to initialize FLAC encoder." when libFLAC refuses.
+    // "Failed to initialize FLAC encoder. (<reason>)" when libFLAC refuses.
     void Start(const TFlacSettings& settings);
     // Encodes `bytes` bytes of interleaved little-endian PCM of the set width (8-bit unsigned,
     // 16- or 24-bit signed). Throws ECodecError "Failed to encode data." when libFLAC refuses.
@@ -78,6 +78,8 @@ public:
 private:
     void RetireUnreachedSeekPoints();
     void FreeMetadata();
+    // What a refusal of FLAC__stream_encoder_init_stream means, in words.
+    std::string InitFailureReason(int status, const TFlacSettings& s) const;
 
     TByteSink& Sink;
     TFrameAligner Aligner; // a frame split between two blocks is kept whole

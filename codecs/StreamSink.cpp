@@ -1,6 +1,7 @@
 #include "StreamSink.h"
 
 #include "audio/ACS_Classes.h"
+#include "audio/Helpers.h"
 
 #include <QFileDevice>
 
@@ -15,7 +16,7 @@ QString StreamName(QIODevice* stream) {
 } // namespace
 
 void TStreamSink::Write(const void* data, qint64 count) {
-    if (!Stream || Stream->write(static_cast<const char*>(data), count) != count)
+    if (!Stream || !WriteFully(*Stream, static_cast<const char*>(data), count))
         throw EAuException(
             QStringLiteral("Cannot write file %1: %2")
                 .arg(StreamName(Stream), Stream ? Stream->errorString() : QString()));
@@ -31,7 +32,7 @@ qint64 TStreamSink::Position() {
 
 void TStreamSink::Flush(QIODevice* stream) {
     auto* f = qobject_cast<QFileDevice*>(stream);
-    if (f && f->isOpen() && !f->flush())
+    if (f && f->isOpen() && !FlushFully(*f))
         throw EAuException(
             QStringLiteral("Cannot write file %1: %2").arg(f->fileName(), f->errorString()));
 }

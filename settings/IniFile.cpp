@@ -5,11 +5,23 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 namespace {
 
 bool sameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// A line that is not valid UTF-8 was written by a program that used the Windows code page:
+// Latin-1 gives its texts back, where UTF-8 would turn them into U+FFFD for good on the next
+// save.
+QString decodeLine(QByteArrayView line) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(line);
+    if (utf8.hasError())
+        return QString::fromLatin1(line);
+    return text;
 }
 
 } // namespace
@@ -23,15 +35,19 @@ TIniFile::TIniFile(const QString& path) : m_path(path) {
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw TSettingsError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-    QString text = QString::fromUtf8(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    m_crlf = text.contains(QLatin1String("\r\n"));
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    m_lines = text.split(QLatin1Char('\n'));
-    // A final line break leaves one empty element that is not a line of its own.
-    if (!m_lines.isEmpty() && m_lines.last().isEmpty())
-        m_lines.removeLast();
+    QByteArrayView rest(bytes);
+    if (rest.startsWith("\xEF\xBB\xBF"))
+        rest = rest.sliced(3);
+    m_crlf = rest.contains("\r\n");
+    // Line by line, so one line in another encoding leaves the others as they are.
+    while (!rest.isEmpty()) {
+        const qsizetype end = rest.indexOf('\n');
+        QByteArrayView line = end < 0 ? rest : rest.first(end);
+        rest = end < 0 ? QByteArrayView() : rest.sliced(end + 1);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        m_lines.append(decodeLine(line));
+    }
 }
 
 std::optional<QString> TIniFile::sectionName(const QString& line) {
@@ -101,9 +117,8 @@ void TIniFile::setValue(const QString& section, const QString& key, const QStrin
     v.replace(QLatin1Char('\r'), QLatin1Char(' '));
     v.replace(QLatin1Char('\n'), QLatin1Char(' '));
     // Written bare, a value would lose outer blanks or a pair of outer quotes when read back.
-    const bool needsQuotes =
-        v != v.trimmed() ||
-        (v.size() >= 2 && v.startsWith(QLatin1Char('"')) && v.endsWith(QLatin1Char('"')));
+    const bool needsQuotes = v != v.trimmed() || (v.size() >= 2 && v.startsWith(QLatin1Char('"')) &&
+                                                  v.endsWith(QLatin1Char('"')));
     if (needsQuotes)
         v = QLatin1Char('"') + v + QLatin1Char('"');
     const QString line = key + QLatin1Char('=') + v;

@@ -9,7 +9,8 @@
 class TIniFile {
 public:
     // Reads `path`. A missing file gives an empty document; an existing file that cannot be
-    // read throws TSettingsError, so a later save can never drop what it held.
+    // read throws TSettingsError, so a later save can never drop what it held. Each line is
+    // read as UTF-8, or as Latin-1 when it is not valid UTF-8; save() writes UTF-8.
     explicit TIniFile(const QString& path);
 
     const QString& path() const { return m_path; }

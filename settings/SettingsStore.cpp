@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QStandardPaths>
+#include <QStringList>
 #include <algorithm>
 #include <optional>
 
@@ -22,12 +23,19 @@ using O = TAppOptions;
 TSettingDef text(const char* s, const char* k, QString O::*f) {
     return {s, k, K::Text, f, nullptr, nullptr};
 }
-TSettingDef integer(const char* s, const char* k, int O::*f) {
-    return {s, k, K::Integer, nullptr, f, nullptr};
+TSettingDef integer(const char* s, const char* k, int O::*f, int min = INT_MIN, int max = INT_MAX,
+                    int step = 1) {
+    return {s, k, K::Integer, nullptr, f, nullptr, min, max, step, {}};
+}
+TSettingDef oneOf(const char* s, const char* k, int O::*f, std::vector<int> values) {
+    return {s, k, K::Integer, nullptr, f, nullptr, INT_MIN, INT_MAX, 1, std::move(values)};
 }
 TSettingDef boolean(const char* s, const char* k, bool O::*f) {
     return {s, k, K::Boolean, nullptr, nullptr, f};
 }
+
+// The bit rates an MPEG-1 Layer III stream has (kbit/s), the ones LAME writes for CD audio.
+const std::vector<int> Mp3Rates = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
 
 std::optional<int> parseInt(const QString& text) {
     bool ok = false;
@@ -92,34 +100,55 @@ bool TSettingDef::set(TAppOptions& o, const QString& value) const {
     return false;
 }
 
+bool TSettingDef::allows(int value) const {
+    if (Type != Integer)
+        return true;
+    if (!Values.empty())
+        return std::find(Values.begin(), Values.end(), value) != Values.end();
+    return value >= Min && value <= Max && (int64_t(value) - Min) % Step == 0;
+}
+
+QString TSettingDef::allowedText() const {
+    if (!Values.empty()) {
+        QStringList list;
+        for (int v : Values)
+            list << QString::number(v);
+        return list.join(QStringLiteral(", "));
+    }
+    QString text = QStringLiteral("%1..%2").arg(Min).arg(Max);
+    if (Step != 1)
+        text += QStringLiteral(" in steps of %1").arg(Step);
+    return text;
+}
+
 const std::vector<TSettingDef>& SettingDefs() {
     static const std::vector<TSettingDef> defs = {
         text("CommonOptions", "OutputFolder", &O::OutputFolder),
-        integer("CommonOptions", "OutputFormat", &O::OutputFormat),
+        integer("CommonOptions", "OutputFormat", &O::OutputFormat, 0, 5),
         boolean("CommonOptions", "IsKeepWav", &O::IsKeepWav),
         boolean("CommonOptions", "IsNormalize", &O::IsNormalize),
-        integer("CommonOptions", "NormalizePercent", &O::NormalizePercent),
+        integer("CommonOptions", "NormalizePercent", &O::NormalizePercent, 1, 100),
         boolean("CommonOptions", "EnableRipTime", &O::EnableRipTime),
         integer("CommonOptions", "RipTime", &O::RipTime),
         boolean("Mp3Options", "IsSelectVBR", &O::IsSelectVBR),
         boolean("Mp3Options", "IsVBRHead", &O::IsVBRHead),
-        integer("Mp3Options", "BitRate", &O::BitRate),
-        integer("Mp3Options", "MaxBitRate", &O::MaxBitRate),
-        integer("Mp3Options", "VBRQuality", &O::VBRQuality),
-        integer("Mp3Options", "StereoMode", &O::StereoMode),
-        integer("Mp3Options", "CPU", &O::Mp3Cpu),
-        integer("Mp3Options", "ConstantBitRate", &O::ConstantBitRate),
+        oneOf("Mp3Options", "BitRate", &O::BitRate, Mp3Rates),
+        oneOf("Mp3Options", "MaxBitRate", &O::MaxBitRate, Mp3Rates),
+        integer("Mp3Options", "VBRQuality", &O::VBRQuality, 0, 9),
+        integer("Mp3Options", "StereoMode", &O::StereoMode, 0, 3),
+        integer("Mp3Options", "CPU", &O::Mp3Cpu, 1, 3),
+        integer("Mp3Options", "ConstantBitRate", &O::ConstantBitRate, 0, 8),
         boolean("OggOptions", "IsUseCompress", &O::IsUseCompress),
-        integer("OggOptions", "CompressPosition", &O::CompressPosition),
-        integer("OggOptions", "MaxBitRate", &O::OggMaxBitRate),
-        integer("OggOptions", "NomalBitRate", &O::OggNomalBitRate),
-        integer("OggOptions", "MinBitRate", &O::OggMinBitRate),
+        integer("OggOptions", "CompressPosition", &O::CompressPosition, 30, 100),
+        integer("OggOptions", "MaxBitRate", &O::OggMaxBitRate, 0, 14),
+        integer("OggOptions", "NomalBitRate", &O::OggNomalBitRate, 0, 14),
+        integer("OggOptions", "MinBitRate", &O::OggMinBitRate, 0, 14),
         integer("WMAOptions", "CodecIndex", &O::CodecIndex),
         integer("WMAOptions", "FormatIndex", &O::FormatIndex),
         boolean("WMAOptions", "VBR", &O::WmaVBR),
-        integer("FLACOptions", "Compression", &O::FlacCompression),
-        integer("APEOptions", "Compression", &O::ApeCompression),
-        integer("APEOptions", "CPU", &O::ApeCpu),
+        integer("FLACOptions", "Compression", &O::FlacCompression, 0, 8),
+        integer("APEOptions", "Compression", &O::ApeCompression, 1000, 10000, 500),
+        integer("APEOptions", "CPU", &O::ApeCpu, 1, 3),
         integer("CDOptions", "Index", &O::DriveIndex),
         boolean("CDOptions", "CDDb", &O::CDDb),
         text("QueryCDDB", "Server", &O::Server),

@@ -6,6 +6,7 @@
 #include "settings/AppOptions.h"
 
 #include <QString>
+#include <climits>
 #include <vector>
 
 // One stored setting: where it lives in options.ini and which field of TAppOptions holds it.
@@ -18,9 +19,21 @@ struct TSettingDef {
     int TAppOptions::*IntField = nullptr;
     bool TAppOptions::*BoolField = nullptr;
 
+    // The whole numbers an Integer setting takes: Min..Max in steps of Step from Min, or only
+    // those in Values when it is not empty. Loading does not check them (the encoders cope with
+    // any stored value); the command line refuses what falls outside.
+    int Min = INT_MIN;
+    int Max = INT_MAX;
+    int Step = 1;
+    std::vector<int> Values = {};
+
     QString get(const TAppOptions& o) const;
     // Parses `text` as this setting's type; false when it is not a valid value.
     bool set(TAppOptions& o, const QString& text) const;
+    // Whether `value` is among the numbers above; always true for the other kinds.
+    bool allows(int value) const;
+    // Those numbers for a message: "0..5", "1000..10000 in steps of 500", "32, 40, ..., 320".
+    QString allowedText() const;
 };
 
 // Settings block then lookup block, in the order they are stored and printed.

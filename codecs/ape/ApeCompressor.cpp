@@ -78,6 +78,11 @@ void TApeCompressor::abandon() {
     m_locked = false;
 }
 
+int TApeCompressor::systemFailure(int code) {
+    m_systemError = errno;
+    return code;
+}
+
 int TApeCompressor::setThreadCount(int threads) {
     if (threads < 0 || m_started)
         return ERROR_BAD_PARAMETER;
@@ -91,6 +96,7 @@ int TApeCompressor::start(const char* path, const WAVEFORMATEX* format, int64_t 
         return ERROR_BAD_PARAMETER;
     if (m_started)
         abandon();
+    m_systemError = 0;
     if (TApeFrameEncoder::blocksPerFrame(level) == 0)
         return ERROR_BAD_PARAMETER;
     if (format->wFormatTag != 1 || format->wBitsPerSample != 16)
@@ -143,12 +149,13 @@ int TApeCompressor::start(const char* path, const WAVEFORMATEX* format, int64_t 
 
     m_tempFd = createBeside(m_path, m_tempPath);
     if (m_tempFd < 0)
-        return ERROR_INVALID_OUTPUT_FILE;
+        return systemFailure(ERROR_INVALID_OUTPUT_FILE);
     std::string scratchPath;
     m_scratchFd = createBeside(m_path, scratchPath);
     if (m_scratchFd < 0) {
+        const int e = systemFailure(ERROR_INVALID_OUTPUT_FILE);
         abandon();
-        return ERROR_INVALID_OUTPUT_FILE;
+        return e;
     }
     ::unlink(scratchPath.c_str());
     m_started = true;
@@ -321,7 +328,7 @@ int TApeCompressor::flushScratch() {
         return m_error;
     hash(m_scratchBuffer.data(), m_scratchBuffer.size());
     if (!WriteAll(m_scratchFd, m_scratchBuffer.data(), m_scratchBuffer.size()))
-        return m_error = ERROR_IO_WRITE;
+        return m_error = systemFailure(ERROR_IO_WRITE);
     m_storedBytes += m_scratchBuffer.size();
     m_scratchBuffer.clear();
     return ERROR_SUCCESS;
@@ -423,9 +430,9 @@ int TApeCompressor::finish(const uint8_t* terminatingData, int64_t terminatingBy
 int TApeCompressor::writeFile(const std::vector<uint8_t>& head, const uint8_t* tail,
                               size_t tailBytes) {
     if (!WriteAll(m_tempFd, head.data(), head.size()))
-        return ERROR_IO_WRITE;
+        return systemFailure(ERROR_IO_WRITE);
     if (::lseek(m_scratchFd, 0, SEEK_SET) != 0)
-        return ERROR_IO_READ;
+        return systemFailure(ERROR_IO_READ);
     std::vector<uint8_t> chunk(1 << 20);
     uint64_t left = m_storedBytes;
     while (left > 0) {
@@ -434,20 +441,21 @@ int TApeCompressor::writeFile(const std::vector<uint8_t>& head, const uint8_t* t
         if (r < 0 && errno == EINTR)
             continue;
         if (r <= 0)
-            return ERROR_IO_READ;
+            return systemFailure(ERROR_IO_READ);
         if (!WriteAll(m_tempFd, chunk.data(), size_t(r)))
-            return ERROR_IO_WRITE;
+            return systemFailure(ERROR_IO_WRITE);
         left -= uint64_t(r);
     }
     if (tailBytes > 0 && !WriteAll(m_tempFd, tail, tailBytes))
-        return ERROR_IO_WRITE;
+        return systemFailure(ERROR_IO_WRITE);
     if (::fsync(m_tempFd) != 0)
-        return ERROR_IO_WRITE;
+        return systemFailure(ERROR_IO_WRITE);
     const int fd = m_tempFd;
     m_tempFd = -1;
     if (::close(fd) != 0 || ::rename(m_tempPath.c_str(), m_path.c_str()) != 0) {
+        const int e = systemFailure(ERROR_IO_WRITE);
         ::unlink(m_tempPath.c_str());
-        return ERROR_IO_WRITE;
+        return e;
     }
     return ERROR_SUCCESS;
 }

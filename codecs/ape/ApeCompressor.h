@@ -34,6 +34,9 @@ public:
     int addData(const uint8_t* data, int64_t bytes);
     int finish(const uint8_t* terminatingData, int64_t terminatingBytes,
                int64_t wavTerminatingBytes);
+    // The system's error number (errno) behind the last ERROR_IO_READ, ERROR_IO_WRITE or
+    // ERROR_INVALID_OUTPUT_FILE of this run; 0 when there was none.
+    int systemError() const { return m_systemError; }
 
 private:
     int compressFullFrames();
@@ -45,6 +48,8 @@ private:
     int writeFile(const std::vector<uint8_t>& head, const uint8_t* tail, size_t tailBytes);
     void abandon();
     void hash(const void* data, size_t bytes); // adds to m_md5
+    // Keeps errno as the run's system error and returns `code`.
+    int systemFailure(int code);
 
     // Run settings.
     bool m_started = false;
@@ -65,6 +70,7 @@ private:
     int m_tempFd = -1;
     int m_scratchFd = -1;        // frame data (as stored), unlinked
     int m_error = ERROR_SUCCESS; // first write or compression failure; sticky
+    int m_systemError = 0;       // errno of the last failed file operation
 
     // Input.
     std::vector<uint8_t> m_buffer; // one frame of PCM

@@ -78,4 +78,8 @@ int c_APECompress_SetThreadCount(APE_COMPRESS_HANDLE handle, int threads) {
     return handle ? compressor(handle)->setThreadCount(threads) : ERROR_BAD_PARAMETER;
 }
 
+int c_APECompress_GetSystemError(APE_COMPRESS_HANDLE handle) {
+    return handle ? compressor(handle)->systemError() : 0;
+}
+
 } // extern "C"

@@ -113,4 +113,8 @@ int c_APECompress_Kill(APE_COMPRESS_HANDLE handle);
 // the calling thread; 0 = one per processor, the default). Call before Start.
 int c_APECompress_SetThreadCount(APE_COMPRESS_HANDLE handle, int threads);
 
+// Our addition: the system's error number (errno) behind the last ERROR_IO_READ, ERROR_IO_WRITE
+// or ERROR_INVALID_OUTPUT_FILE of this handle's run, so a caller can say why; 0 when none.
+int c_APECompress_GetSystemError(APE_COMPRESS_HANDLE handle);
+
 } // extern "C"

@@ -197,3 +197,75 @@ TEST(WaveOut, SubRangeOfTheInputIsWrittenExactly) {
     EXPECT_EQ(in.StartSample(), 0);
     EXPECT_EQ(in.EndSample(), -1);
 }
+
+namespace {
+
+// A PCM WAV file of `frames` frames in the given format, each byte its position * 3.
+QString MakeWav(const QTemporaryDir& dir, const QString& name, int channels, uint32_t rate,
+                int bits, int frames) {
+    const int align = channels * bits / 8;
+    const QByteArray data = [&] {
+        QByteArray d(align * frames, '\0');
+        for (int i = 0; i < d.size(); ++i)
+            d[i] = char(i * 3);
+        return d;
+    }();
+    auto le = [](uint32_t v, int n) {
+        QByteArray b(n, '\0');
+        for (int i = 0; i < n; ++i)
+            b[i] = char(v >> (8 * i));
+        return b;
+    };
+    const QByteArray wav = "RIFF" + le(36 + data.size(), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) +
+                           le(channels, 2) + le(rate, 4) + le(rate * uint32_t(align), 4) +
+                           le(align, 2) + le(bits, 2) + "data" + le(data.size(), 4) + data;
+    const QString file = dir.filePath(name);
+    WriteWholeFile(file, wav);
+    return file;
+}
+
+} // namespace
+
+TEST(WaveOut, FormatsAWavHeaderCannotHoldAreRefused) {
+    QTemporaryDir dir;
+    struct TCase {
+        int Channels;
+        uint32_t Rate;
+        int Bits;
+    };
+    // A byte rate beyond 32 bits, and a frame beyond the header's 16-bit block alignment.
+    for (const TCase c : {TCase{2, 2147483647u, 16}, TCase{65535, 8000, 16}}) {
+        const QString src = MakeWav(dir, QStringLiteral("in.wav"), c.Channels, c.Rate, c.Bits, 1);
+        TWaveIn in;
+        in.SetFileName(src);
+        TWaveOut out;
+        out.SetInput(&in);
+        out.SetFileName(dir.filePath(QStringLiteral("out.wav")));
+        const QString failure = RunToEnd(out);
+        EXPECT_TRUE(failure.contains(QStringLiteral("cannot hold"))) << failure.toStdString();
+        EXPECT_TRUE(failure.contains(dir.filePath(QStringLiteral("out.wav"))))
+            << failure.toStdString();
+    }
+}
+
+TEST(WaveOut, FramesLargerThanABlockAreCopiedWhole) {
+    QTemporaryDir dir;
+    // 8200 channels of 16 bits: one frame is 16400 bytes, more than a block of 16 KiB.
+    const QString src = MakeWav(dir, QStringLiteral("wide.wav"), 8200, 8000, 16, 3);
+    TWaveIn in;
+    in.SetFileName(src);
+    TWaveOut out;
+    out.SetInput(&in);
+    const QString dst = dir.filePath(QStringLiteral("out.wav"));
+    out.SetFileName(dst);
+    ASSERT_EQ(RunToEnd(out), QString());
+    EXPECT_EQ(ReadWholeFile(dst), ReadWholeFile(src));
+
+    // An input asked for less than one frame cannot deliver anything: it fails rather than
+    // report the end of its data.
+    in.Open();
+    char* buffer = nullptr;
+    int bytes = 16384;
+    EXPECT_THROW(in.ReadData(buffer, bytes), EAuException);
+    in.Close();
+}

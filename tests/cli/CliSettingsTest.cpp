@@ -41,19 +41,20 @@ TEST(CliSettings, PrintsDefaultsFromAnEmptyFolder) {
 
 TEST(CliSettings, SetSavesAndTheClampHappensOnLoad) {
     QTemporaryDir dir;
-    WriteWholeFile(dir.filePath("options.ini"), "[Mine]\nKeep=me\n[OggOptions]\nOwn=1\n");
-    auto r = cli({"--config-dir", dir.path(), "settings", "--set",
-                  "OggOptions.CompressPosition=250", "--set", "commonoptions.iskeepwav=1"});
+    WriteWholeFile(dir.filePath("options.ini"),
+                   "[Mine]\nKeep=me\n[OggOptions]\nOwn=1\nCompressPosition=250\n");
+    auto r = cli({"--config-dir", dir.path(), "settings", "--set", "commonoptions.iskeepwav=1",
+                  "--set", "APEOptions.Compression=10000"});
     ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
-    EXPECT_EQ(valueOf(r.Out, "OggOptions.CompressPosition"), "250");
+    EXPECT_EQ(valueOf(r.Out, "OggOptions.CompressPosition"), "100");
     TIniFile saved(dir.filePath("options.ini"));
-    EXPECT_EQ(saved.value("OggOptions", "CompressPosition").value(), "250");
+    EXPECT_EQ(saved.value("OggOptions", "CompressPosition").value(), "100");
+    EXPECT_EQ(saved.value("APEOptions", "Compression").value(), "10000");
     EXPECT_EQ(saved.value("Mine", "Keep").value(), "me");
     EXPECT_EQ(saved.value("OggOptions", "Own").value(), "1");
 
     r = cli({"--config-dir", dir.path(), "settings"});
     ASSERT_EQ(r.ExitCode, 0);
-    EXPECT_EQ(valueOf(r.Out, "OggOptions.CompressPosition"), "100");
     EXPECT_EQ(valueOf(r.Out, "CommonOptions.IsKeepWav"), "1");
 
     // An APE level the encoder lacks is stored, with a note of what will be written.
@@ -65,6 +66,44 @@ TEST(CliSettings, SetSavesAndTheClampHappensOnLoad) {
         << r.Err.toStdString();
     r = cli({"--config-dir", dir.path(), "settings", "--set", "APEOptions.Compression=5000"});
     EXPECT_EQ(r.Err, "");
+}
+
+TEST(CliSettings, ValuesTheOutputsCannotUseAreRefusedWithTheAllowedOnes) {
+    QTemporaryDir dir;
+    struct TCase {
+        const char* Set;
+        const char* Allowed; // part of the message
+    };
+    const TCase cases[] = {
+        {"CommonOptions.OutputFormat=6", "takes 0..5,"},
+        {"CommonOptions.NormalizePercent=0", "takes 1..100,"},
+        {"Mp3Options.BitRate=33", "takes 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, "
+                                  "320,"},
+        {"Mp3Options.MaxBitRate=384", "takes 32, 40,"},
+        {"Mp3Options.VBRQuality=10", "takes 0..9,"},
+        {"Mp3Options.StereoMode=-1", "takes 0..3,"},
+        {"Mp3Options.CPU=0", "takes 1..3,"},
+        {"Mp3Options.ConstantBitRate=9", "takes 0..8,"},
+        {"OggOptions.CompressPosition=250", "takes 30..100,"},
+        {"OggOptions.NomalBitRate=15", "takes 0..14,"},
+        {"FLACOptions.Compression=9", "takes 0..8,"},
+        {"APEOptions.Compression=1250", "takes 1000..10000 in steps of 500,"},
+        {"APEOptions.CPU=4", "takes 1..3,"},
+        {"WMAOptions.CodecIndex=99", "(the WMA codecs), got '99'"},
+        {"WMAOptions.FormatIndex=999", "(the formats of WMA codec 0, see wma-formats), got '999'"},
+        {"WMAOptions.VBR=1", "WMA codec 0 has no VBR formats"},
+    };
+    for (const TCase& c : cases) {
+        const auto r = cli({"--config-dir", dir.path(), "settings", "--set", c.Set});
+        EXPECT_EQ(r.ExitCode, 2) << c.Set;
+        EXPECT_TRUE(r.Err.contains(c.Allowed)) << c.Set << ": " << r.Err.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath("options.ini")));
+
+    // The WMA format is checked against the codec set with it.
+    const auto r = cli({"--config-dir", dir.path(), "settings", "--set", "WMAOptions.CodecIndex=1",
+                        "--set", "WMAOptions.FormatIndex=0"});
+    EXPECT_EQ(r.ExitCode, 0) << r.Err.toStdString();
 }
 
 TEST(CliSettings, UsageErrorsExitWithTwoAndSaveNothing) {

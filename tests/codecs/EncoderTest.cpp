@@ -222,6 +222,19 @@ TEST_F(EncoderTest, VorbisSetUpRefusalsBecomeErrors) {
     EXPECT_TRUE(pipe.Bytes.isEmpty());
 }
 
+TEST_F(EncoderTest, FlacSetUpRefusalNamesTheReason) {
+    TPipeSink pipe;
+    TFlacEncoder enc(pipe);
+    TFlacSettings s;
+    s.Channels = 9; // FLAC holds 1 to 8
+    try {
+        enc.Start(s);
+        FAIL() << "nine channels were accepted";
+    } catch (const ECodecError& e) {
+        EXPECT_STREQ(e.what(), "Failed to initialize FLAC encoder. (FLAC cannot hold 9 channels)");
+    }
+}
+
 TEST_F(EncoderTest, FlacRoundTripsBitExactly) {
     if (!HaveProgram("flac"))
         GTEST_SKIP() << "flac is missing";

@@ -168,8 +168,11 @@ TEST(MacOut, FailuresBecomeTheRunsFailureText) {
 
     EXPECT_EQ(RunToEnd(out), QStringLiteral("File name is not assigned."));
 
-    out.SetFileName(dir.filePath(QStringLiteral("missing/folder/x.ape")));
-    EXPECT_EQ(RunToEnd(out), QStringLiteral("Error starting APECompress.\r\ninvalid output file"));
+    const QString missing = dir.filePath(QStringLiteral("missing/folder/x.ape"));
+    out.SetFileName(missing);
+    EXPECT_EQ(RunToEnd(out), QStringLiteral("Error starting APECompress.\r\ninvalid output file\r\n"
+                                            "Cannot write file %1: No such file or directory")
+                                 .arg(missing));
     EXPECT_FALSE(in.InUse()) << "the input is released after a failed start";
 
     // The next run on a good name works.

@@ -3,12 +3,15 @@
 #include "audio/ACS_Wave.h"
 #include "codecs/ACS_FLAC.h"
 #include "codecs/ACS_LAME.h"
+#include "codecs/ACS_MAC.h"
 #include "codecs/ACS_Vorbis.h"
+#include "codecs/ACS_WinMedia.h"
 #include "codecs/CodecLibraries.h"
 #include "codecs/FlacLibrary.h"
 #include "codecs/LameLibrary.h"
 #include "codecs/OggLibrary.h"
 #include "codecs/VorbisEncLibrary.h"
+#include "tests/common/FileSizeLimit.h"
 #include "tests/common/TestAudio.h"
 #include "tests/common/TestUtil.h"
 
@@ -394,24 +397,6 @@ TEST_F(OutputTest, UnreadableInputIsAFailureNotAnEmptyFile) {
     }
 }
 
-TEST_F(OutputTest, FullDiscIsAFailureNotSuccess) {
-    if (!QFileInfo::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full";
-    UseWav(Rate * 2, 2);
-    TMP3Out mp3;
-    TVorbisOut ogg;
-    TFLACOut flac;
-    flac.SetCompressionLevel(0);
-    for (TAuFileOut* out : std::initializer_list<TAuFileOut*>{&mp3, &ogg, &flac}) {
-        out->SetInput(&in);
-        out->SetFileName("/dev/full");
-        ASSERT_TRUE(RunToDone(*out));
-        EXPECT_TRUE(out->FailureText().startsWith("Cannot write file /dev/full"))
-            << out->FailureText().toStdString();
-        EXPECT_FALSE(in.InUse()) << "the input is released for the next run";
-    }
-}
-
 TEST_F(OutputTest, StoppedRunsLeavePlayableFiles) {
     if (!HaveProgram("ffmpeg"))
         GTEST_SKIP() << "ffmpeg is missing";
@@ -450,3 +435,32 @@ TEST_F(OutputTest, StoppedRunsLeavePlayableFiles) {
 }
 
 } // namespace
+
+TEST_F(OutputTest, AFullDiskNamesTheFileAndTheSystemsReason) {
+    UseWav(Rate * 2, 2);
+    TWaveOut wav;
+    TMP3Out mp3;
+    TVorbisOut ogg;
+    TFLACOut flac;
+    TMACOut ape;
+    TWMAOut wma;
+    wma.SetCodecIndex(0);
+    wma.SetFormatIndex(29); // 128 kbit/s, 44.1 kHz, stereo
+    const std::pair<TAuFileOut*, const char*> outputs[] = {
+        {&wav, "wav"}, {&mp3, "mp3"}, {&ogg, "ogg"}, {&flac, "flac"}, {&ape, "ape"}, {&wma, "wma"}};
+    for (const auto& [out, extension] : outputs) {
+        SCOPED_TRACE(extension);
+        const QString file = path(QStringLiteral("full.") + QLatin1String(extension));
+        out->SetInput(&in);
+        out->SetFileName(file);
+        {
+            // Every output writes well over 8000 bytes of two seconds of CD audio.
+            TFileSizeLimit full(8000);
+            ASSERT_TRUE(RunToDone(*out));
+        }
+        const QString failure = out->FailureText();
+        EXPECT_TRUE(failure.contains(file)) << failure.toStdString();
+        EXPECT_TRUE(failure.contains(QStringLiteral("File too large"))) << failure.toStdString();
+        EXPECT_FALSE(in.InUse()) << "the input is released for the next run";
+    }
+}

@@ -78,6 +78,22 @@ TEST_F(IniFileTest, KeepsWindowsLineEndingsAndReadsUtf8) {
     EXPECT_EQ(read(), QString::fromUtf8("[S]\r\nName=Bj\xC3\xB6rk\r\nOther=1\r\n"));
 }
 
+TEST_F(IniFileTest, LinesThatAreNotUtf8AreReadAsLatin1AndSurviveASave) {
+    // Another disc's section written in Latin-1 next to one in UTF-8.
+    write("[OLD]\nArtist=Bj\xF6rk\nTitle=Caf\xE9 \xC3\n[NEW]\nArtist=Bj\xC3\xB6rk\n");
+    const QString bjork = QString::fromUtf8("Bj\xC3\xB6rk");
+    TIniFile ini(path());
+    EXPECT_EQ(ini.value("OLD", "Artist").value(), bjork);
+    EXPECT_EQ(ini.value("OLD", "Title").value(), QString::fromUtf8("Caf\xC3\xA9 \xC3\x83"));
+    EXPECT_EQ(ini.value("NEW", "Artist").value(), bjork);
+    ini.setValue("NEW", "Year", "1993");
+    ini.save();
+    TIniFile again(path());
+    EXPECT_EQ(again.value("OLD", "Artist").value(), bjork);
+    EXPECT_EQ(again.value("OLD", "Title").value(), QString::fromUtf8("Caf\xC3\xA9 \xC3\x83"));
+    EXPECT_EQ(again.value("NEW", "Artist").value(), bjork);
+}
+
 TEST_F(IniFileTest, MissingFileIsEmptyAndUnwritableFolderThrows) {
     TIniFile missing(dir.filePath("nothing.ini"));
     EXPECT_FALSE(missing.hasSection("A"));
