@@ -108,7 +108,11 @@ void TCDRipThread::rip(int start, int length) {
     const QString path = wavPath();
     const int fd = CreateReplacing(path);
     if (fd < 0) {
-        post(ProcessRipEnded, RipCannotCreate);
+        // The title is a file name here; what stopped the file is the system's to say (a
+        // folder without write permission, a full disk).
+        post(ProcessRipEnded, RipCannotCreate,
+             QStringLiteral("Cannot create %1: %2")
+                 .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
         return;
     }
     uint8_t header[WavHeaderBytes];

@@ -257,8 +257,12 @@ void TRipJob::onRipEnded(const TProcessInfo& info) {
         trackError(QStringLiteral("Error while reading CD information!"));
         break;
     case RipCannotCreate:
-        trackError(m_wavPath + QStringLiteral(" is not a valid file name. Please rename the "
-                                              "Title in the CD tracks list."));
+        // A title that cannot be a file name is the user's to fix; anything else the system
+        // explains.
+        trackError(info.ErrorText.isEmpty()
+                       ? m_wavPath + QStringLiteral(" is not a valid file name. Please rename the "
+                                                    "Title in the CD tracks list.")
+                       : info.ErrorText);
         break;
     default:
         trackError(info.ErrorText.isEmpty() ? QStringLiteral("Cannot write %1").arg(m_wavPath)

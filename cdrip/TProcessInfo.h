@@ -20,7 +20,8 @@ constexpr int EncodeFailed = 7;    // with ProcessEncoded: the output's run fail
 struct TProcessInfo {
     int Value = 0;
     int ErrorCode = RipOk;
-    // For RipWriteFailed: "Cannot write <path>: <system reason>"; for EncodeFailed the output's
+    // For RipWriteFailed: "Cannot write <path>: <system reason>"; for RipCannotCreate of a
+    // usable name "Cannot create <path>: <system reason>"; for EncodeFailed the output's
     // FailureText. Empty otherwise.
     QString ErrorText;
 };

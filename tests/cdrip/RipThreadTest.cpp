@@ -191,6 +191,14 @@ TEST_F(RipThread, ADamagedTableFailsTheTrackWithoutReading) {
     EXPECT_EQ(events.Infos.back().ErrorCode, RipReadFailed);
 }
 
+TEST_F(RipThread, AFileTheSystemRefusesSaysWhy) {
+    TTestDisc disc(dir.path(), {10});
+    rip(disc, 1, QString(300, QLatin1Char('x'))); // a usable title, but too long for a name
+    ASSERT_EQ(events.Infos.back().ErrorCode, RipCannotCreate);
+    EXPECT_TRUE(events.Infos.back().ErrorText.endsWith(": File name too long"))
+        << events.Infos.back().ErrorText.toStdString();
+}
+
 TEST_F(RipThread, ADriveThatRefusesSetUpPosts2125) {
     handle = 0;
     TCDRipThread worker(1, "x", options);
