@@ -1,5 +1,6 @@
 #include "frmCDRip.h"
 
+#include "LabelRows.h"
 #include "MessageBoxes.h"
 #include "encode/OutputFormats.h"
 
@@ -17,12 +18,7 @@ TfrmCDRip::TfrmCDRip(HCDROM handle, const QList<TRipTrack>& tracks, const TAppOp
     setWindowTitle(AppCaption);
     auto* grid = new QGridLayout;
     auto row = [&](int r, const char* caption, const char* name) {
-        auto* value = new QLabel(this);
-        value->setObjectName(QString::fromLatin1(name));
-        value->setTextFormat(Qt::PlainText);
-        grid->addWidget(new QLabel(QString::fromLatin1(caption), this), r, 0);
-        grid->addWidget(value, r, 1);
-        return value;
+        return AddValueRow(*grid, this, r, caption, name);
     };
     lCurrentTrack = row(0, "Current track:", "lCurrentTrack");
     lOutputFormat = row(1, "Output format:", "lOutputFormat");

@@ -1,5 +1,6 @@
 #include "frmEncodeProgress.h"
 
+#include "LabelRows.h"
 #include "MessageBoxes.h"
 
 #include <QDir>
@@ -41,12 +42,7 @@ TfrmEncodeProgress::TfrmEncodeProgress(const QStringList& files, int kind,
     setWindowTitle(AppCaption);
     auto* grid = new QGridLayout;
     auto row = [&](int r, const char* caption, const char* name) {
-        auto* value = new QLabel(this);
-        value->setObjectName(QString::fromLatin1(name));
-        value->setTextFormat(Qt::PlainText);
-        grid->addWidget(new QLabel(QString::fromLatin1(caption), this), r, 0);
-        grid->addWidget(value, r, 1);
-        return value;
+        return AddValueRow(*grid, this, r, caption, name);
     };
     lInputFileName = row(0, "Current Input File:", "lInputFileName");
     lOutputFileName = row(1, "Current Output File:", "lOutputFileName");
