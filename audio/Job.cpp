@@ -1,12 +1,10 @@
 #include "Job.h"
 
-#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QThread>
 #include <QTimer>
-#include <cerrno>
-#include <cstring>
-#include <sys/stat.h>
+#include <filesystem>
 
 TJob::TJob(QObject* parent) : QObject(parent) {}
 
@@ -37,16 +35,13 @@ void TJob::Answer(TJobAnswer answer) {
     m_then = nullptr;
 }
 
-void TJob::dropQuestion() {
-    m_asking = false;
-    m_then = nullptr;
-}
-
 void TJob::finishWith(TJobOutcome outcome, const QString& detail) {
     if (m_finished)
         return;
     m_finished = true;
-    dropQuestion();
+    // A pending question is dropped: nobody answers a finished job.
+    m_asking = false;
+    m_then = nullptr;
     m_outcome = outcome;
     m_detail = detail;
     emit finished(outcome, detail);
@@ -60,15 +55,12 @@ void TJob::withOutputFolder(const QString& folder, std::function<void()> then) {
         TJobButtons::YesNo, [this, folder, then = std::move(then)](TJobAnswer answer) {
             if (answer != TJobAnswer::Yes)
                 return finishWith(TJobOutcome::Cancelled);
-            if (!QDir().mkpath(folder)) {
-                // QDir says nothing of why; one more try at the folder itself tells the system's
-                // reason (a missing parent or a full disk would not have stopped mkpath).
-                const int err =
-                    ::mkdir(QFile::encodeName(folder).constData(), 0777) == 0 ? 0 : errno;
-                const QString text =
-                    QStringLiteral("Cannot create ") + folder +
-                    (err ? QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(err))
-                         : QString());
+            // The folder with its parents; unlike QDir, this says why it could not be made.
+            std::error_code error;
+            std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), error);
+            if (error) {
+                const QString text = QStringLiteral("Cannot create %1: %2")
+                                         .arg(folder, QString::fromStdString(error.message()));
                 emit message(TJobSeverity::Error, text);
                 return finishWith(TJobOutcome::Failed, text);
             }

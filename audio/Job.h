@@ -35,7 +35,6 @@ public:
     void Answer(TJobAnswer answer);
 
     bool IsFinished() const { return m_finished; }
-    bool IsAsking() const { return m_asking; }
     // What the pending question is about; None when nothing is asked.
     TJobQuestion PendingQuestion() const { return m_asking ? m_kind : TJobQuestion::None; }
     TJobOutcome Outcome() const { return m_outcome; }
@@ -67,8 +66,6 @@ protected:
     void withOutputFolder(const QString& folder, std::function<void()> then);
     // Marks the job finished and emits finished once; later calls do nothing.
     void finishWith(TJobOutcome outcome, const QString& detail = QString());
-    // Drops a pending question (the job is stopping).
-    void dropQuestion();
     // Asserts in debug builds that the caller runs on the thread the job lives on.
     void assertOwnThread() const;
 

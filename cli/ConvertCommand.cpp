@@ -103,7 +103,7 @@ private:
         if (m_policy != TOverwritePolicy::Ask) {
             yes = m_policy == TOverwritePolicy::Overwrite;
         } else if (!m_canAsk) {
-            m_declinedQuietly.insert(question.section(QStringLiteral(" has existed"), 0, 0));
+            m_declinedQuietly.insert(m_job.AskedOutput());
         } else {
             endProgressLine();
             m_ctx.Err << question << " [y/N] " << Qt::flush;

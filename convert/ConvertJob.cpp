@@ -118,6 +118,7 @@ void TConvertJob::askNext() {
     const auto [lane, output] = m_questions.front();
     m_questions.pop_front();
     m_asking = true;
+    m_askedOutput = output;
     ask(TJobQuestion::ReplaceFile, output + QStringLiteral(" has existed, overite it?"),
         TJobButtons::YesNo, [this, lane = lane](TJobAnswer answer) {
             m_asking = false;

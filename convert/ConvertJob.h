@@ -68,6 +68,10 @@ public:
     const TAppOptions& Options() const { return m_options; }
     int Pace() const { return m_pace; }
     int LaneCount() const { return int(m_lanes.size()); }
+    // The output the pending overwrite question is about; empty when none is asked.
+    QString AskedOutput() const {
+        return PendingQuestion() == TJobQuestion::ReplaceFile ? m_askedOutput : QString();
+    }
     // Output path of a file: OutputFolder with a trailing separator, then the file's name
     // without its folder and with its extension replaced by the format's.
     QString OutputPathOf(const QString& input) const;
@@ -116,7 +120,8 @@ private:
     QSet<QString> m_busyOutputs;                               // outputs a lane is writing now
     std::deque<std::pair<TConvertLane*, QString>> m_questions; // waiting to be asked
     bool m_asking = false;
-    int m_fileIndex = 0; // position of the next file to take
+    QString m_askedOutput; // of the question asked last
+    int m_fileIndex = 0;   // position of the next file to take
     int m_idleLanes = 0;
     int m_converted = 0;
     int m_skipped = 0;

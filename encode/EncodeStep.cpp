@@ -55,17 +55,16 @@ TFileTexts TextsOf(const TEncodeRequest& r) {
     return t;
 }
 
-// The texts of a ripped track as the WMA output takes them; its track attributes hold the
-// number alone.
-void FillDiscTags(TId3v2Tags& tags, const TEncodeRequest& r) {
-    tags.SetTitle(r.Title);
-    tags.SetArtist(r.Disc.Artist);
-    tags.SetAlbum(r.Disc.Album);
-    tags.SetYear(r.Disc.Year);
-    tags.SetGenre(GenreBoxText(r.Disc.Genre));
-    tags.SetComment(r.Disc.Comment);
-    if (r.Track > 0)
-        tags.SetTrack(QString::number(r.Track));
+// Puts `t` into an ID3v2 or APEv2 tag object (their setters take the same texts).
+template <class Tags> void SetTexts(Tags& tags, const TFileTexts& t) {
+    tags.SetTitle(t.Title);
+    tags.SetArtist(t.Artist);
+    tags.SetAlbum(t.Album);
+    tags.SetYear(t.Year);
+    tags.SetGenre(t.Genre);
+    tags.SetComment(t.Comment);
+    if (!t.Track.isEmpty())
+        tags.SetTrack(t.Track);
 }
 
 } // namespace
@@ -118,8 +117,11 @@ void TEncodeStep::Start(const TEncodeRequest& request) {
         if (request.Format == FormatWma) {
             auto* wma = static_cast<TWMAOut*>(m_output);
             if (request.Texts == TEncodeRequest::DiscTexts) {
+                // A WMA's track attributes hold the number alone.
+                TEncodeRequest numberOnly = request;
+                numberOnly.TrackTotal = 0;
                 TId3v2Tags tags;
-                FillDiscTags(tags, request);
+                SetTexts(tags, TextsOf(numberOnly));
                 wma->SetId3v2Tags(tags);
             } else if (request.Texts == TEncodeRequest::InputTexts)
                 wma->SetId3v2Tags(*static_cast<TWMIn*>(request.Input)->Id3v2Tags());
@@ -183,13 +185,7 @@ void TEncodeStep::TagMp3(const TEncodeRequest& r) {
     // A tag that cannot be written leaves the audio as it is.
     TId3v2Tags full;
     full.SetWrittenFrames(TId3v2Frames::NonEmpty);
-    full.SetTitle(t.Title);
-    full.SetArtist(t.Artist);
-    full.SetAlbum(t.Album);
-    full.SetTrack(t.Track);
-    full.SetYear(t.Year);
-    full.SetGenre(t.Genre);
-    full.SetComment(t.Comment);
+    SetTexts(full, t);
     full.WriteToFile(r.Path, false);
 
     Tid3tag tag;
@@ -205,14 +201,7 @@ void TEncodeStep::TagMp3(const TEncodeRequest& r) {
 }
 
 void TEncodeStep::TagApe(const TEncodeRequest& r) {
-    const TFileTexts t = TextsOf(r);
     TAPEv2Tags tags;
-    tags.SetTitle(t.Title);
-    tags.SetArtist(t.Artist);
-    tags.SetAlbum(t.Album);
-    tags.SetYear(t.Year);
-    tags.SetGenre(t.Genre);
-    tags.SetTrack(t.Track);
-    tags.SetComment(t.Comment);
+    SetTexts(tags, TextsOf(r));
     tags.WriteToFile(r.Path, false); // a tag that cannot be written leaves the audio as it is
 }

@@ -61,7 +61,6 @@ public:
     // Stops the running output and waits for it; finished is not emitted for that file, and
     // what was written stays under PartialPath().
     void Stop();
-    bool IsRunning() const { return m_active; }
     // The name the running (or stopped) file is written under: "<base>.partial<ext>" beside
     // its final name. A stopped file stays there.
     const QString& PartialPath() const { return m_partial; }

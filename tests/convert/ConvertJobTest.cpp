@@ -106,7 +106,7 @@ void Attach(TConvertJob& job, TRecorder& rec) {
                const QString& text) { rec.FileFinished(lane, index, in, out, outcome, text); });
     QObject::connect(&job, &TJob::question, [&job, &rec](const QString& text, TJobButtons) {
         const bool yes = job.PendingQuestion() == TJobQuestion::CreateOutputFolder ||
-                         rec.AskOverwrite(text, text.section(" has existed", 0, 0));
+                         rec.AskOverwrite(text, job.AskedOutput());
         job.Answer(yes ? TJobAnswer::Yes : TJobAnswer::No);
     });
     QObject::connect(&job, &TJob::finished, [&rec](TJobOutcome outcome, const QString&) {
@@ -324,6 +324,28 @@ TEST_F(ConvertJob, Mp3ToWmaHandsItsTagsToTheWma) {
     EXPECT_TRUE(tags.contains("tag:title=song title")) << r.Out.toStdString();
     EXPECT_TRUE(tags.contains("tag:artist=singer")) << r.Out.toStdString();
     EXPECT_TRUE(tags.contains("tag:album=record")) << r.Out.toStdString();
+}
+
+TEST_F(ConvertJob, AnOutputFolderThatCannotBeMadeFailsTheJobSayingWhy) {
+    const QString wav = dir.filePath("in/a.wav");
+    MakeWav(wav, 0.2);
+    WriteWholeFile(dir.filePath("plain"), "a file, not a folder");
+    TAppOptions options = AppOptions;
+    options.OutputFolder = dir.filePath("plain/out");
+    TConvertRoute route;
+    ASSERT_TRUE(RouteOfKind(ckWavToFlac, route));
+    TRecorder rec;
+    TConvertJob job({wav}, route, options, TDiscFields());
+    QStringList messages;
+    QObject::connect(&job, &TJob::message,
+                     [&](TJobSeverity, const QString& text) { messages << text; });
+    Attach(job, rec); // answers the folder question Yes
+    job.Start();
+    rec.wait();
+    EXPECT_EQ(job.Outcome(), TJobOutcome::Failed);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0], "Cannot create " + options.OutputFolder + ": Not a directory");
+    EXPECT_TRUE(rec.Log.isEmpty());
 }
 
 TEST_F(ConvertJob, AFailedFileIsReportedWithItsReasonAndTheJobMovesOn) {
