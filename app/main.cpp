@@ -3,6 +3,7 @@
 #include "app/DialogLaunchers.h"
 #include "app/SingleInstance.h"
 #include "app/frmMain.h"
+#include "audio/ArgvPaths.h"
 #include "cddb/QueryCDDBThread.h"
 #include "codecs/CodecLibraries.h"
 #include "disc/CdAccess.h"
@@ -19,7 +20,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral(SONDREL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("sondrel"));
 
-    const TAppCommandLine args = TAppCommandLine::Parse(QApplication::arguments().mid(1));
+    const TAppCommandLine args = TAppCommandLine::Parse(ArgumentsOf(argc, argv));
     if (!args.Error.isEmpty()) {
         std::fprintf(stderr, "sondrel: %s\n", qPrintable(args.Error));
         return 2;

@@ -1,6 +1,7 @@
 #include "Commands.h"
 #include "DiscOpener.h"
 #include "StopOnSignal.h"
+#include "audio/ArgvPaths.h"
 #include "convert/ConvertJob.h"
 #include "encode/OutputFormats.h"
 #include "settings/AppOptions.h"
@@ -29,7 +30,7 @@ public:
           m_canAsk(::isatty(STDIN_FILENO) == 1 && ::isatty(STDERR_FILENO) == 1) {
         QObject::connect(&job, &TConvertJob::fileStarted,
                          [this](int, int index, const QString& input, const QString& output, int) {
-                             fileStarted(index, input, output);
+                             fileStarted(index, WithDisplayPaths(input), WithDisplayPaths(output));
                          });
         QObject::connect(&job, &TConvertJob::fileProgress, [this](int, int index, int percent) {
             if (m_tty)
@@ -44,7 +45,7 @@ public:
                          [this](const QString& text, TJobButtons) { answer(text); });
         QObject::connect(&job, &TJob::message, [this](TJobSeverity, const QString& text) {
             endProgressLine();
-            m_ctx.Err << "sondrel-cli: " << text << Qt::endl;
+            m_ctx.Err << "sondrel-cli: " << WithDisplayPaths(text) << Qt::endl;
         });
         QObject::connect(&job, &TJob::finished, [this, &loop](TJobOutcome outcome, const QString&) {
             endProgressLine();
@@ -66,9 +67,11 @@ private:
         }
         m_names[index] = QFileInfo(input).fileName();
     }
-    void fileFinished(int index, const QString& input, const QString& output,
-                      TConvertOutcome outcome, const QString& text) {
+    void fileFinished(int index, const QString& rawInput, const QString& rawOutput,
+                      TConvertOutcome outcome, const QString& rawText) {
         endProgressLine();
+        const QString input = WithDisplayPaths(rawInput), output = WithDisplayPaths(rawOutput);
+        const QString text = WithDisplayPaths(rawText);
         QString what;
         switch (outcome) {
         case TConvertOutcome::Converted:
@@ -76,7 +79,7 @@ private:
             m_ctx.Out << output << Qt::endl;
             break;
         case TConvertOutcome::Skipped:
-            what = m_declinedQuietly.remove(output)
+            what = m_declinedQuietly.remove(rawOutput)
                        ? QStringLiteral("skipped (exists; --overwrite replaces it)")
                        : QStringLiteral("skipped (exists)");
             break;
@@ -230,7 +233,8 @@ int RunConvertCommand(TCliContext& ctx, const QStringList& args) {
     if (!QFileInfo(folder).isDir())
         return ExitFailed; // the folder could not be made; the job said why
     ctx.Err << "Converted " << converted << ", skipped " << skipped << ", failed " << failed
-            << " of " << files.size() << " files into " << QDir(folder).absolutePath() << Qt::endl;
+            << " of " << files.size() << " files into " << DisplayPath(QDir(folder).absolutePath())
+            << Qt::endl;
     for (const QString& f : failures)
         ctx.Err << "  failed: " << f << Qt::endl;
     return failed == 0 && converted + skipped == files.size() ? ExitOk : ExitFailed;

@@ -1,5 +1,6 @@
 // sondrel-cli: the rip, conversion and lookup jobs from a terminal.
 #include "CliApp.h"
+#include "audio/ArgvPaths.h"
 #include "codecs/CodecLibraries.h"
 
 #include <QCoreApplication>
@@ -11,7 +12,7 @@ int main(int argc, char** argv) {
     // The Vorbis and FLAC libraries stay loaded for the whole run; a missing one only makes
     // its format refuse to work.
     LoadCodecLibraries();
-    const int code = TCliApp::run(QCoreApplication::arguments().mid(1));
+    const int code = TCliApp::run(ArgumentsOf(argc, argv));
     ReleaseCodecLibraries();
     return code;
 }

@@ -1,5 +1,6 @@
 #include "convert/ConvertJob.h"
 
+#include "audio/ArgvPaths.h"
 #include "audio/Helpers.h"
 #include "convert/ConvertLane.h"
 #include "encode/OutputFormats.h"
@@ -44,8 +45,8 @@ void TConvertJob::SetPace(int ms) {
 }
 
 QString TConvertJob::OutputPathOf(const QString& input) const {
-    return WithTrailingBackslash(m_options.OutputFolder) + QFileInfo(input).completeBaseName() +
-           FormatExtension(m_route.Format);
+    return WithTrailingBackslash(m_options.OutputFolder) +
+           QFileInfo(DisplayPath(input)).completeBaseName() + FormatExtension(m_route.Format);
 }
 
 void TConvertJob::Start() {

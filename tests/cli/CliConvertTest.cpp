@@ -3,9 +3,13 @@
 #include "tests/common/TestUtil.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -75,6 +79,39 @@ TEST_F(CliConvert, FailuresAreListedInTheSummaryAndGiveStatusOne) {
         << r.Err.toStdString();
     EXPECT_TRUE(r.Err.contains("  failed: " + bad.toUtf8() + ": ")) << r.Err.toStdString();
     EXPECT_EQ(files(out), QStringList{"good.ogg"});
+}
+
+// Names in another encoding than UTF-8 reach the program as bytes that no QString holds; the
+// file is still read and the output folder is the one named, not a look-alike made beside it.
+TEST_F(CliConvert, NamesThatAreNotUtf8AreReadAndWrittenInto) {
+    const QByteArray base = QFile::encodeName(dir.path()) + '/';
+    const QByteArray input = base + "bad\xff\xfename.wav", outDir = base + "out\xe9";
+    ASSERT_TRUE(QFile::copy(makeWav("plain.wav", 0.3), dir.filePath("plain2.wav")));
+    ASSERT_EQ(
+        ::rename(QFile::encodeName(dir.filePath("plain2.wav")).constData(), input.constData()), 0);
+    ASSERT_EQ(::mkdir(outDir.constData(), 0755), 0);
+    const QByteArray program = QFile::encodeName(BuiltProgram("cli/sondrel-cli"));
+    const QByteArray config = QFile::encodeName(dir.filePath("config"));
+    const char* argv[] = {program.constData(),
+                          "--config-dir",
+                          config.constData(),
+                          "convert",
+                          "--to",
+                          "flac",
+                          "--out",
+                          outDir.constData(),
+                          input.constData(),
+                          nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(::posix_spawn(&pid, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ), 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    // The output's own name can only carry what a QString holds: U+FFFD for each lost byte.
+    const QByteArray output = outDir + "/bad\xef\xbf\xbd\xef\xbf\xbdname.flac";
+    struct stat st {};
+    EXPECT_EQ(::stat(output.constData(), &st), 0) << "no " << output.constData();
+    EXPECT_FALSE(QFileInfo::exists(QString::fromUtf8(outDir))) << "a look-alike folder was made";
 }
 
 TEST_F(CliConvert, BadArgumentsAreUsageErrors) {
