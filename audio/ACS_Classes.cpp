@@ -3,6 +3,7 @@
 #include <QThread>
 
 #include "audio/GuiCallQueue.h"
+#include "audio/VectorState.h"
 
 #include <algorithm>
 #include <chrono>
@@ -505,6 +506,9 @@ void TAuOutput::RunCycle() {
                     if (TEventHandler* d = TEventHandler::Instance())
                         d->Post(TEventHandler::ekProgress, this, thread);
             }
+            // Whatever ran on this thread before may have left the AVX state in use; the
+            // encoders' SSE code runs at full speed only without it.
+            ClearUpperVectorState();
             more = WriteBlock(thread->StopRequested);
         }
     } catch (const std::exception& e) {
