@@ -127,6 +127,13 @@ void TCdPlayer::Stop() {
     m_carry.clear();
 }
 
+QString TCdPlayer::TimeText(int sectors) {
+    const int seconds = qMax(0, sectors) / CdFramesPerSecond;
+    return QStringLiteral("%1:%2")
+        .arg(seconds / 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
 int TCdPlayer::Position() const {
     if (m_state == TState::Stopped)
         return m_start;

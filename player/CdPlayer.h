@@ -56,6 +56,8 @@ public:
     int EndSector() const { return m_end; }
     // Whole seconds heard of the play so far.
     int ElapsedSeconds() const { return (Position() - m_start) / CdFramesPerSecond; }
+    // "mm:ss" of a number of sectors (minutes beyond 99 show all their digits).
+    static QString TimeText(int sectors);
     // Why the last Play failed or the last play ended in failed().
     QString ErrorText() const { return m_error; }
 
