@@ -2,9 +2,9 @@
 // bytes, pause and resume lose and repeat nothing, the end is signalled once, stop and read
 // failures end a play, and one play goes through the real sound device.
 #include "player/CdPlayer.h"
-#include "RecordingSink.h"
 #include "disc/DiscSession.h"
 #include "player/AudioDeviceSink.h"
+#include "tests/common/RecordingSink.h"
 #include "tests/common/TestDisc.h"
 
 #include <QElapsedTimer>
