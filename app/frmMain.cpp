@@ -868,7 +868,6 @@ void TfrmMain::moveTray(bool open) {
                                 : QStringLiteral("A disc image has no tray to close.");
     if (m_driveIsImage) {
         SetStatusText(noTray);
-        emit trayMoved();
         return;
     }
     stopPlay(); // the disc goes, or another comes
@@ -886,7 +885,6 @@ void TfrmMain::moveTray(bool open) {
                                 : QStringLiteral("Can not close the tray: ")) +
                           result->second);
         updateActions();
-        emit trayMoved();
     });
     m_tray->start();
     updateActions();

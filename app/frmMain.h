@@ -115,8 +115,6 @@ signals:
     void discRead();
     // A rip dialog was opened (for tests and the benchmark).
     void ripStarted(TfrmCDRip* dialog);
-    // A tray command has ended (its text, if any, is in the status bar).
-    void trayMoved();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -6,6 +6,8 @@
 
 namespace {
 
+const QString NoDrive = QStringLiteral("No drive is open.");
+
 QString readFailure(int code, int sector) {
     switch (code) {
     case CdErrBadHandle:
@@ -68,7 +70,7 @@ void TCdPlayer::Close() {
 bool TCdPlayer::PlayTrack(int number) {
     Stop();
     if (m_handle == 0) {
-        m_error = QStringLiteral("No drive is open.");
+        m_error = NoDrive;
         return false;
     }
     const auto span = FindTrackSpan(m_handle, number, m_error);
@@ -81,7 +83,7 @@ bool TCdPlayer::Play(int startSector, int endSector) {
     m_start = startSector;
     m_end = endSector;
     if (m_handle == 0) {
-        m_error = QStringLiteral("No drive is open.");
+        m_error = NoDrive;
         return false;
     }
     if (startSector < 0 || endSector <= startSector) {

@@ -32,7 +32,6 @@ public:
     // Plays from the drive behind `handle` from now on (stopping a play on another). The
     // caller keeps the handle open until Close or the next Open.
     void Open(HCDROM handle);
-    HCDROM Handle() const { return m_handle; }
     // Stops and forgets the handle.
     void Close();
 
@@ -46,7 +45,7 @@ public:
     void Pause();
     // Paused -> Playing, going on exactly where the pause was.
     void Resume();
-    // Ends the play; no signal follows.
+    // Ends the play; no signal follows. Waits for the read in progress (one chunk).
     void Stop();
 
     TState State() const { return m_state; }
@@ -54,8 +53,6 @@ public:
     int Position() const;
     int StartSector() const { return m_start; }
     int EndSector() const { return m_end; }
-    // Whole seconds heard of the play so far.
-    int ElapsedSeconds() const { return (Position() - m_start) / CdFramesPerSecond; }
     // "mm:ss" of a number of sectors (minutes beyond 99 show all their digits).
     static QString TimeText(int sectors);
     // Why the last Play failed or the last play ended in failed().
