@@ -8,6 +8,8 @@
 #include "frmCDRip.h"
 #include "frmEditTrackName.h"
 #include "frmOptions.h"
+#include "player/AudioDeviceSink.h"
+#include "player/CdPlayer.h"
 #include "settings/AppOptions.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsStore.h"
@@ -29,6 +31,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QThread>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 #include <QUrl>
@@ -62,6 +65,8 @@ const TConverterKind ConverterKinds[] = {
 };
 
 const QString MsgCheckOutputFolder = QStringLiteral("Please check the output directory setting.");
+const QString StatusPlay = QStringLiteral("Play ");
+const QString StatusPlayStopped = QStringLiteral("Playback stopped: ");
 
 } // namespace
 
@@ -98,6 +103,14 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     m_status->setObjectName(QStringLiteral("StatusBar1Panel0"));
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     statusBar()->addWidget(m_status, 1);
+    m_elapsed = new QLabel(this);
+    m_elapsed->setObjectName(QStringLiteral("StatusBar1Panel1"));
+    statusBar()->addPermanentWidget(m_elapsed);
+    m_elapsed->hide();
+    m_elapsedTimer = new QTimer(this);
+    m_elapsedTimer->setInterval(250);
+    connect(m_elapsedTimer, &QTimer::timeout, this, &TfrmMain::showElapsed);
+    UsePlayerSink(std::make_unique<TAudioDeviceSink>());
     setMinimumWidth(678);
     resize(760, 520);
 
@@ -113,6 +126,9 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 TfrmMain::~TfrmMain() {
+    // The player and the tray thread use the drive's handle, which closes with the session.
+    m_player->Close();
+    waitForTray();
     dropReader();
     // The list's model shows the session's rows, which go before the widgets do.
     ListView1->setModel(nullptr);
@@ -184,10 +200,6 @@ void TfrmMain::buildActions() {
     ConverterItems[0]->setIcon(themeIcon("media-record", QStyle::SP_ArrowRight));
     hint(ConverterItems[0], "Convert", "Wav to Mp3 Converter");
 
-    // Commands whose engine or dialog is not part of the program yet.
-    for (QAction* a : {aPlay, aPause, aStop, EjectCDRom1, CloseCDROM1})
-        a->setEnabled(false);
-
     connect(aRip, &QAction::triggered, this, &TfrmMain::ripSelected);
     connect(aSelectAll, &QAction::triggered, this, [this] { m_model->SetAllChecked(true); });
     connect(aSelectNone, &QAction::triggered, this, [this] { m_model->SetAllChecked(false); });
@@ -202,6 +214,11 @@ void TfrmMain::buildActions() {
     connect(miJumpoutputfolder, &QAction::triggered, this, &TfrmMain::jumpOutputFolder);
     connect(RefreshCD1, &QAction::triggered, this, &TfrmMain::refreshCd);
     connect(miAbout, &QAction::triggered, this, &TfrmMain::showAbout);
+    connect(aPlay, &QAction::triggered, this, &TfrmMain::playSelected);
+    connect(aPause, &QAction::triggered, this, &TfrmMain::pausePlay);
+    connect(aStop, &QAction::triggered, this, &TfrmMain::stopPlay);
+    connect(EjectCDRom1, &QAction::triggered, this, [this] { moveTray(true); });
+    connect(CloseCDROM1, &QAction::triggered, this, [this] { moveTray(false); });
     connect(miExit, &QAction::triggered, this, &QWidget::close);
 }
 
@@ -373,6 +390,11 @@ void TfrmMain::updateActions() {
     aQueryCDDB->setEnabled(m_lookup && m_model->rowCount() > 0);
     for (QAction* a : ConverterItems)
         a->setEnabled(bool(m_converter));
+    aPlay->setEnabled(selectedRow() >= 0 && !m_rip);
+    aPause->setEnabled(m_playing && !m_paused);
+    aStop->setEnabled(m_playing);
+    EjectCDRom1->setEnabled(!m_tray && !m_rip);
+    CloseCDROM1->setEnabled(!m_tray && !m_rip);
 }
 
 int TfrmMain::selectedRow() const {
@@ -462,6 +484,7 @@ void TfrmMain::StartUp() {
 }
 
 void TfrmMain::ReadDrive(int index) {
+    stopPlay(); // the handle it plays from is replaced
     m_driveIndex = index;
     if (m_reader) {
         m_readAgain = true;
@@ -507,6 +530,7 @@ void TfrmMain::applyRead(TDriveRead& read) {
     m_session.Fields = read.Fields;
     m_session.Key = read.Key;
     m_monitor->Watch(read.Source, read.IsImage);
+    m_driveIsImage = read.IsImage;
     m_model->Reset();
     showFields();
     SetStatusText(m_session.StatusText);
@@ -580,6 +604,10 @@ void TfrmMain::onRemoval() {
         m_discEventWhileRipping = true;
         return;
     }
+    if (m_playing) {
+        stopPlay();
+        SetStatusText(StatusPlayStopped + QStringLiteral("the disc was removed."));
+    }
     rememberTextsOfDiscOnShow();
     m_session.Rows.clear();
     m_model->Reset();
@@ -618,6 +646,7 @@ void TfrmMain::ripSelected() {
     }
     if (m_rip || m_reader)
         return;
+    stopPlay(); // the rip reads the drive
     QList<TRipTrack> tracks;
     for (size_t i = 0; i < m_session.Rows.size(); ++i)
         if (m_session.Rows[i].Checked)
@@ -740,6 +769,135 @@ void TfrmMain::showAbout() {
     box->open();
 }
 
+// ---- Playback and the tray ----
+
+void TfrmMain::UsePlayerSink(std::unique_ptr<TPcmSink> sink) {
+    if (m_player) {
+        stopPlay();
+        delete m_player; // its signals go with it
+    }
+    m_player = new TCdPlayer(std::move(sink), this);
+    connect(m_player, &TCdPlayer::finished, this, [this] { playEnded(QString()); });
+    connect(m_player, &TCdPlayer::failed, this, &TfrmMain::playEnded);
+}
+
+// Plays the selected row's own track number; while paused, resumes the paused track instead.
+void TfrmMain::playSelected() {
+    const int row = selectedRow();
+    if (row < 0 || m_rip)
+        return;
+    if (m_playing && m_paused) {
+        m_player->Resume();
+        m_paused = false;
+        SetStatusText(StatusPlay + m_playTitle); // the track that goes on, not the selected one
+        showElapsed();
+        updateActions();
+        return;
+    }
+    const TTrackRow track = m_session.Rows[size_t(row)];
+    m_player->Open(m_session.Handle); // stops a play of another track
+    if (!m_player->PlayTrack(track.Number)) {
+        const QString why = m_player->ErrorText();
+        stopPlay();
+        SetStatusText(QStringLiteral("Can not play %1: %2").arg(track.Title, why));
+        return;
+    }
+    m_playing = true;
+    m_paused = false;
+    m_playTitle = track.Title;
+    SetStatusText(StatusPlay + track.Title);
+    showElapsed();
+    m_elapsed->show();
+    m_elapsedTimer->start();
+    updateActions();
+}
+
+void TfrmMain::pausePlay() {
+    if (!m_playing || m_paused)
+        return;
+    m_paused = true;
+    m_player->Pause();
+    showElapsed();
+    updateActions();
+}
+
+// Ends a play and restores the idle status text; nothing happens when none runs.
+void TfrmMain::stopPlay() {
+    if (!m_playing)
+        return;
+    m_playing = false;
+    m_paused = false;
+    m_player->Stop();
+    m_elapsedTimer->stop();
+    m_elapsed->hide();
+    SetStatusText(m_idleStatus);
+    updateActions();
+}
+
+// The player's end: the track played out (`failure` empty) or could not go on.
+void TfrmMain::playEnded(const QString& failure) {
+    stopPlay();
+    if (!failure.isEmpty())
+        SetStatusText(StatusPlayStopped + failure);
+}
+
+QString TfrmMain::ElapsedText() const {
+    if (!m_playing)
+        return QString();
+    const int start = m_player->StartSector();
+    QString text = TCdPlayer::TimeText(m_player->Position() - start) + QStringLiteral(" / ") +
+                   TCdPlayer::TimeText(m_player->EndSector() - start);
+    if (m_paused)
+        text += QStringLiteral(" (paused)");
+    return text;
+}
+
+void TfrmMain::showElapsed() {
+    m_elapsed->setText(ElapsedText());
+}
+
+// Opens or closes the drive's tray on a worker thread (it takes seconds); a disc image has none.
+void TfrmMain::moveTray(bool open) {
+    if (m_tray || m_rip)
+        return;
+    if (m_session.Handle == 0) {
+        SetStatusText(StatusNoDevices);
+        return;
+    }
+    const QString noTray = open ? QStringLiteral("A disc image has no tray to open.")
+                                : QStringLiteral("A disc image has no tray to close.");
+    if (m_driveIsImage) {
+        SetStatusText(noTray);
+        return;
+    }
+    stopPlay(); // the disc goes, or another comes
+    auto result = std::make_shared<std::pair<int, QString>>(0, QString());
+    const HCDROM handle = m_session.Handle;
+    m_tray = QThread::create([handle, open, result] {
+        result->first = MoveCDTray(handle, open ? 1 : 0, &result->second);
+    });
+    connect(m_tray, &QThread::finished, this, [this, open, result, noTray] {
+        waitForTray();
+        if (result->first < 0)
+            SetStatusText(noTray);
+        else if (result->first == 0)
+            SetStatusText((open ? QStringLiteral("Can not open the tray: ")
+                                : QStringLiteral("Can not close the tray: ")) +
+                          result->second);
+        updateActions();
+    });
+    m_tray->start();
+    updateActions();
+}
+
+void TfrmMain::waitForTray() {
+    if (!m_tray)
+        return;
+    m_tray->wait();
+    delete m_tray;
+    m_tray = nullptr;
+}
+
 void TfrmMain::BringToFront() {
     show();
     if (isMinimized())
@@ -761,6 +919,9 @@ QStringList TfrmMain::closeDown() {
     QStringList problems;
     if (m_rip)
         delete m_rip; // stops the rip and waits for its worker and encoder
+    stopPlay();
+    m_player->Close();
+    waitForTray();
     dropReader();
     try {
         SaveDiscTexts();

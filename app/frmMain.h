@@ -18,8 +18,11 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QThread;
+class QTimer;
 class QTreeView;
+class TCdPlayer;
 class TDiscMonitor;
+class TPcmSink;
 class TTrackListModel;
 class TfrmCDRip;
 struct TDriveRead;
@@ -46,6 +49,14 @@ public:
     // Saves the texts of the disc on show under the key of the disc they were read from. Throws
     // TSettingsError naming the file when cd.dat cannot be written.
     void SaveDiscTexts();
+
+    // Plays into `sink` from now on instead of the sound output (tests, the benchmark).
+    void UsePlayerSink(std::unique_ptr<TPcmSink> sink);
+    TCdPlayer* Player() const { return m_player; }
+    bool IsPlaying() const { return m_playing; }
+    bool IsPaused() const { return m_paused; }
+    // The elapsed time of the playing track ("01:05 / 03:20"), in the status bar's panel 1.
+    QString ElapsedText() const;
 
     // Shows the session's disc fields and titles again after something else changed them.
     void ShowDiscTexts();
@@ -130,6 +141,13 @@ private:
     void jumpOutputFolder();
     void launchConverter(int tag);
     void showAbout();
+    void playSelected();
+    void pausePlay();
+    void stopPlay();
+    void playEnded(const QString& failure);
+    void showElapsed();
+    void moveTray(bool open);
+    void waitForTray();
     void onRowClicked(const QModelIndex& index);
     int selectedRow() const;
     QStringList closeDown();
@@ -150,6 +168,16 @@ private:
     QPointer<TfrmCDRip> m_rip;
     bool m_discEventWhileRipping = false;
     bool m_closed = false; // the close steps have run
+    // Playback: the player, whether a play was started and not stopped yet and whether it is
+    // paused, and the title of the track it plays (a resumed play shows it again).
+    TCdPlayer* m_player = nullptr;
+    bool m_playing = false;
+    bool m_paused = false;
+    QString m_playTitle;
+    QLabel* m_elapsed;
+    QTimer* m_elapsedTimer;
+    QThread* m_tray = nullptr; // moves the tray; the status text follows when it ends
+    bool m_driveIsImage = false;
     std::function<void(HCDROM, int, int)> m_lookup;
     std::function<void(const QStringList&, int)> m_converter;
 };

@@ -23,6 +23,7 @@ const std::map<QString, Command>& commands() {
         {QStringLiteral("lookup"), {RunLookupCommand}},
         {QStringLiteral("convert"), {RunConvertCommand}},
         {QStringLiteral("wma-formats"), {RunWmaFormatsCommand}},
+        {QStringLiteral("play"), {RunPlayCommand}},
     };
     return table;
 }
@@ -125,6 +126,14 @@ QString TCliApp::helpText() {
         "      with the index that WMAOptions.CodecIndex and WMAOptions.FormatIndex take;\n"
         "      --vbr lists the VBR formats (no codec here has any). Exit status 1 for a\n"
         "      codec that does not exist.\n"
+        "  play [--drive N] --track T\n"
+        "      Plays track T of the disc in drive N (default 0) to its end (the last\n"
+        "      track to the end of the disc) through the default sound output; the\n"
+        "      volume is the desktop mixer's. The track's length and, on a terminal,\n"
+        "      the elapsed time go to stderr. Ctrl+C stops. Exit status 0 when it\n"
+        "      played to the end; 1 when it was stopped or nothing could play (no\n"
+        "      disc, no such track, a data track, no sound output, a read error),\n"
+        "      with the reason on stderr.\n"
         "\n"
         "Exit status: 0 success, 1 the job failed, 2 usage error.\n");
 }

@@ -355,3 +355,25 @@ QString CdDriveDescription(const TCDRec& drive) {
 int TocEntryFrames(const TTOCTrack& entry) {
     return entry.Addr[1] * 4500 + entry.Addr[2] * 75 + entry.Addr[3];
 }
+
+int MoveCDTray(HCDROM handle, int open, QString* reason) {
+    const auto drive = findHandle(handle);
+    if (!drive)
+        return failWith(CdErrBadHandle);
+    std::lock_guard lock(drive->Lock); // no read of the handle runs while the tray moves
+    if (drive->Drive.IsImage)
+        return -1;
+    const QByteArray path = QFile::encodeName(drive->Drive.Source);
+    driver_id_t driver = drive->Drive.Driver;
+    // Both calls open the device themselves; the handle's own CdIo_t stays as it is and
+    // notices the new disc (or none) at its next table of contents.
+    const driver_return_code_t rc = open ? cdio_eject_media_drive(path.constData())
+                                         : cdio_close_tray(path.constData(), &driver);
+    if (rc != DRIVER_OP_SUCCESS) {
+        if (reason)
+            *reason = QString::fromLocal8Bit(cdio_driver_errmsg(rc));
+        return failWith(CdErrOpenFailed);
+    }
+    t_lastError = CdErrNone;
+    return 1;
+}

@@ -137,3 +137,9 @@ int GetAspiLibError();
 QString CdDriveDescription(const TCDRec& drive);
 // Minutes × 4500 + seconds × 75 + frames of a table entry in minute/second/frame form.
 int TocEntryFrames(const TTOCTrack& entry);
+
+// Opens (`open` nonzero) or closes the tray of the drive behind the handle and returns once it
+// has moved: 1 when it moved, -1 for a disc image (it has no tray; nothing happens), 0 when it
+// failed (GetAspiLibError CdErrBadHandle or CdErrOpenFailed; `reason`, when given, gets the
+// system's words). The handle stays open. Blocks for as long as the tray takes.
+int MoveCDTray(HCDROM handle, int open, QString* reason = nullptr);

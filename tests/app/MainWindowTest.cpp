@@ -7,9 +7,11 @@
 #include "app/frmEditTrackName.h"
 #include "app/frmMain.h"
 #include "encode/OutputFormats.h"
+#include "player/CdPlayer.h"
 #include "settings/AppOptions.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsStore.h"
+#include "tests/common/RecordingSink.h"
 #include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
 
@@ -26,6 +28,7 @@
 #include <QTreeView>
 #include <gtest/gtest.h>
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -221,3 +224,99 @@ TEST_F(MainWindow, CtrlRRipsTheCheckedTracksIntoTheOutputFolder) {
 }
 
 } // namespace
+
+TEST_F(MainWindow, PlayPauseAndStopFollowTheStateTableAndPlayTheRowsOwnTrack) {
+    // Tracks numbered 3, 4, 5 of 60, 90 and 50 sectors: the row's own number decides what
+    // plays (row index + 1 would be a track the disc does not have).
+    const QString cue = dir.filePath("late.cue");
+    TTestDisc::WriteSparse(cue, {0, 60, 150}, 200, "AUDIO", 3);
+    auto w = open({cue});
+    auto owned = std::make_unique<TRecordingSink>(4 * CdSectorBytes); // about 2 s a second
+    TRecordingSink* sink = owned.get();
+    w->UsePlayerSink(std::move(owned));
+    const QString idle = w->StatusText();
+    const QString title4 = cell(*w, 1, 1), title5 = cell(*w, 2, 1);
+    auto enabled = [&] {
+        return std::tuple(w->aPlay->isEnabled(), w->aPause->isEnabled(), w->aStop->isEnabled());
+    };
+    EXPECT_EQ(enabled(), std::tuple(false, false, false)); // idle, nothing selected
+
+    w->ListView1->setCurrentIndex(w->Model()->index(1, 1));
+    EXPECT_EQ(enabled(), std::tuple(true, false, false));
+    w->aPlay->trigger();
+    EXPECT_EQ(w->StatusText(), "Play " + title4);
+    EXPECT_EQ(enabled(), std::tuple(true, true, true));
+    EXPECT_EQ(w->Player()->EndSector() - w->Player()->StartSector(), 90);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sink->Recorded.size() > 0; }, 5000));
+    w->aPause->trigger();
+    EXPECT_EQ(enabled(), std::tuple(true, false, true));
+    EXPECT_TRUE(w->ElapsedText().endsWith(" / 00:01 (paused)")) << w->ElapsedText().toStdString();
+
+    // Play while paused resumes the paused track and names it, whichever row is selected.
+    w->ListView1->setCurrentIndex(w->Model()->index(2, 1));
+    w->aPlay->trigger();
+    EXPECT_EQ(w->StatusText(), "Play " + title4);
+    EXPECT_EQ(enabled(), std::tuple(true, true, true));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->IsPlaying(); }, 5000));
+    EXPECT_EQ(sink->Recorded.size(), 90 * CdSectorBytes);
+    EXPECT_EQ(w->StatusText(), idle);
+    EXPECT_EQ(enabled(), std::tuple(true, false, false));
+
+    // Play while playing switches to the selected track; Stop restores the idle text.
+    w->ListView1->setCurrentIndex(w->Model()->index(0, 1));
+    w->aPlay->trigger();
+    w->ListView1->setCurrentIndex(w->Model()->index(2, 1));
+    w->aPlay->trigger();
+    EXPECT_EQ(w->StatusText(), "Play " + title5);
+    EXPECT_EQ(w->Player()->EndSector() - w->Player()->StartSector(), 50);
+    w->aStop->trigger();
+    EXPECT_EQ(w->StatusText(), idle);
+    EXPECT_EQ(enabled(), std::tuple(true, false, false));
+    EXPECT_TRUE(w->ElapsedText().isEmpty());
+
+    // A play that cannot start says why and stays idle.
+    sink->StartError = QStringLiteral("No sound device.");
+    w->aPlay->trigger();
+    EXPECT_EQ(w->StatusText(), "Can not play " + title5 + ": No sound device.");
+    EXPECT_FALSE(w->IsPlaying());
+    EXPECT_EQ(enabled(), std::tuple(true, false, false));
+
+    // An image has no tray.
+    w->EjectCDRom1->trigger();
+    EXPECT_EQ(w->StatusText(), "A disc image has no tray to open.");
+    w->CloseCDROM1->trigger();
+    EXPECT_EQ(w->StatusText(), "A disc image has no tray to close.");
+    EXPECT_EQ(sink->WritesOutOfPlay, 0);
+}
+
+TEST_F(MainWindow, RefreshAReadFailureAndARemovedDiscStopThePlay) {
+    TTestDisc disc(dir.path(), {300, 300});
+    auto w = open({disc.CuePath});
+    w->UsePlayerSink(std::make_unique<TRecordingSink>(CdSectorBytes));
+    w->ListView1->setCurrentIndex(w->Model()->index(0, 1));
+    w->aPlay->trigger();
+    ASSERT_TRUE(w->IsPlaying());
+    QSignalSpy read(w.get(), &TfrmMain::discRead);
+    w->RefreshCD1->trigger();
+    EXPECT_FALSE(w->IsPlaying()); // before the handle it played from is closed
+    ASSERT_TRUE(read.wait(5000));
+
+    // The image's file goes away while a track plays: the read fails and the play stops.
+    w->ListView1->setCurrentIndex(w->Model()->index(1, 1));
+    w->aPlay->trigger();
+    ASSERT_TRUE(w->IsPlaying());
+    disc.TruncateBin(0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->IsPlaying(); }, 10000));
+    EXPECT_TRUE(w->StatusText().startsWith("Playback stopped: Sector "))
+        << w->StatusText().toStdString();
+
+    // The image is written anew (read again), then goes away while a track plays.
+    TTestDisc again(dir.path(), {300, 300});
+    ASSERT_TRUE(read.wait(5000));
+    w->ListView1->setCurrentIndex(w->Model()->index(0, 1));
+    w->aPlay->trigger();
+    ASSERT_TRUE(w->IsPlaying());
+    QFile::remove(again.CuePath);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->IsPlaying(); }, 5000));
+    EXPECT_EQ(w->StatusText(), "Playback stopped: the disc was removed.");
+}
