@@ -73,24 +73,19 @@ TEST_F(CliRipFormats, KeepWavAndTheDefaultFormatFromTheSettings) {
     EXPECT_EQ(d.Out, disc.TrackBytes(0));
 }
 
-TEST_F(CliRipFormats, ATruncatedImageFailsItsTrackAndGivesStatusOne) {
-    // Track 2 ends past the end of the BIN and track 3 lies beyond it: both fail to read.
+TEST_F(CliRipFormats, AnImageCutShortIsRefusedAtOnceNamingTheTrack) {
+    // Track 3 would start past the end of the BIN: the image is no drive at all.
     TTestDisc disc(dir.path(), {30, 30, 30});
     disc.TruncateBin(45);
     const QString out = dir.filePath("out");
     const auto r = cli({"--disc-image", disc.CuePath, "rip", "--format", "flac", "--out", out});
     EXPECT_EQ(r.ExitCode, 1);
-    EXPECT_TRUE(r.Err.contains("sondrel-cli: Error while reading CD information!"))
-        << r.Err.toStdString();
-    EXPECT_EQ(r.Err.count("sondrel-cli: Error while reading CD information!"), 2);
-    EXPECT_TRUE(r.Err.contains("Ripped 1 of 3 tracks")) << r.Err.toStdString();
-    EXPECT_EQ(r.Out, (out + "/Track01.flac\n").toUtf8());
-    // The partial WAV of the failed track stays as one; nothing was encoded from it.
-    const QStringList left = files(out);
-    EXPECT_TRUE(left.contains("Track02.partial.wav"));
-    EXPECT_FALSE(left.contains("Track01.wav"));
-    EXPECT_FALSE(left.contains("Track02.flac"));
-    EXPECT_FALSE(left.contains("Track03.flac"));
+    EXPECT_EQ(QString::fromUtf8(r.Err),
+              "sondrel-cli: Track 3 is cut: " + disc.BinPath +
+                  " ends at 00:00:45, before the track starts at 00:00:60 as " + disc.CuePath +
+                  " says\n");
+    EXPECT_TRUE(r.Out.isEmpty());
+    EXPECT_FALSE(QFile::exists(out));
 }
 
 } // namespace
