@@ -105,7 +105,6 @@ bool isKeyword(const QByteArray& word) {
 struct TDiscTrackLines {
     int Number = 0;
     int File = -1; // FILE lines before it, less one
-    int Line = 0;
     int64_t Pregap = 0;
     int64_t Postgap = 0;
 };
@@ -168,7 +167,7 @@ TSheetScan scanSheet(const QByteArray& text, const QString& path) {
                 return fail(QStringLiteral("track %1 on line %2 comes before any FILE line")
                                 .arg(number)
                                 .arg(lineNo));
-            scan.Tracks.push_back({number, int(scan.FileTypes.size()) - 1, lineNo, 0, 0});
+            scan.Tracks.push_back({number, int(scan.FileTypes.size()) - 1, 0, 0});
         } else if (key == "PREGAP" || key == "POSTGAP" || key == "INDEX") {
             const QByteArray time = words.size() >= 2 ? words.last() : QByteArray();
             const int64_t sectors = parseMsf(time);
@@ -273,7 +272,8 @@ bool TCueImage::Open(const QString& path) {
         text.remove(0, 3);
     if (text.contains('\0'))
         return Fail(QStringLiteral("%1 is not a CUE sheet (it holds binary data)").arg(path));
-    text.replace('\r', '\n');
+    text.replace("\r\n", "\n");
+    text.replace('\r', '\n'); // old Mac line ends
     const TSheetScan scan = scanSheet(text, path);
     if (!scan.Error.isEmpty())
         return Fail(scan.Error);
@@ -337,7 +337,15 @@ bool TCueImage::OpenFile(const QString& name, const QString& type) {
         m_fileNames.push_back(QString());
         return true;
     }
-    const QString full = QDir(QFileInfo(m_path).absolutePath()).filePath(name);
+    const QDir folder(QFileInfo(m_path).absolutePath());
+    QString full = folder.filePath(name);
+    // A sheet written on another system may name its file with a folder there
+    // ("C:\Music\x.wav"); the file is looked for beside the sheet then.
+    QString bare = name;
+    bare.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QString beside = folder.filePath(QFileInfo(bare).fileName());
+    if (!QFileInfo::exists(full) && QFileInfo::exists(beside))
+        full = beside;
     m_fileNames.push_back(full);
     if (!QFileInfo(full).isFile()) {
         QFile probe(full);
@@ -408,10 +416,10 @@ bool TCueImage::Layout(const std::vector<TSheetTrack>& tracks) {
         if (t.File != file) {
             if (file >= 0)
                 Append(sectorsLeft(), file, byte, sectorBytes);
-            for (int f = file + 1; f < t.File; ++f)
-                if (m_files[size_t(f)]) // a FILE without tracks has nothing of the disc
-                    return Fail(
-                        QStringLiteral("%1: %2 has no tracks").arg(m_path, m_fileNames[size_t(f)]));
+            if (t.File > file + 1) // its audio would belong to no track
+                return Fail(QStringLiteral("%1: the FILE line before track %2's has no TRACK lines")
+                                .arg(m_path)
+                                .arg(t.Number));
             file = t.File;
             pos = byte = 0;
             sectorBytes = t.SectorBytes;

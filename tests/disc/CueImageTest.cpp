@@ -81,9 +81,10 @@ TEST_F(CueImage, EveryLayoutOfADiscReadsLikeItsSingleBin) {
     CloseCDHandle(plain);
     const QByteArray bin = ReadWholeFile(disc.BinPath);
 
-    // A BIN named otherwise, with track 2's last 5 sectors as an INDEX 00 pregap.
+    // Track 2 has a pregap: INDEX 00 5 sectors before its INDEX 01.
     WriteWholeFile(path("other.bin"), bin);
-    WriteWholeFile(path("other.cue"), "FILE \"other.bin\" BINARY\n  TRACK 01 AUDIO\n"
+    // A BIN named otherwise, with a folder of the system the sheet was written on.
+    WriteWholeFile(path("other.cue"), "FILE \"C:\\rips\\other.bin\" BINARY\n  TRACK 01 AUDIO\n"
                                       "    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n"
                                       "    INDEX 00 00:00:35\n    INDEX 01 00:00:40\n"
                                       "  TRACK 03 AUDIO\n    INDEX 01 00:00:71\n");
@@ -202,6 +203,8 @@ TEST_F(CueImage, BrokenSheetsAreRefusedWhenRegisteredSayingWhatIsWrong) {
          cue + " is not a CUE sheet that can be used: track 3 on line 4 follows track 1 (tracks "
                "are numbered one after the other)"},
         {file + "  TRACK 01 AUDIO\n    INDEX 00 00:00:00\n", cue + ": track 1 has no INDEX 01"},
+        {"FILE \"disc.bin\" BINARY\n" + file + one,
+         cue + ": the FILE line before track 1's has no TRACK lines"},
         {"hello world\n", cue + " is not a CUE sheet (line 1 begins with \"hello\")"},
         {"", cue + " is not a CUE sheet: it names no tracks"},
         {ReadWholeFile(path("garbage.bin")), cue + " is not a CUE sheet (it holds binary data)"},
