@@ -112,6 +112,7 @@ struct TDiscTrackLines {
 // What the lines of a sheet say before libcue reads it: the types of its files, its track
 // numbers and gaps, checked so that libcue only sees sheets it can take.
 struct TSheetScan {
+    QByteArray Text; // the sheet as libcue gets it: file types and flags it knows
     std::vector<QByteArray> FileTypes;
     std::vector<TDiscTrackLines> Tracks;
     QString Error;
@@ -147,7 +148,18 @@ TSheetScan scanSheet(const QByteArray& text, const QString& path) {
         if (key == "FILE") {
             if (words.size() < 3)
                 return fail(QStringLiteral("line %1 names no file and type").arg(lineNo));
+            if (!scan.FileTypes.empty() &&
+                (scan.Tracks.empty() || scan.Tracks.back().File != int(scan.FileTypes.size()) - 1))
+                return fail(
+                    QStringLiteral("the FILE line before line %1 has no TRACK lines").arg(lineNo));
             scan.FileTypes.push_back(words.last().toUpper());
+            // Some programs write the file's format ("FLAC"); the reader looks at the file's
+            // content anyway, and libcue takes only the standard types.
+            static const QByteArrayList types = {"BINARY", "MOTOROLA", "AIFF", "WAVE", "MP3"};
+            if (!types.contains(scan.FileTypes.back())) {
+                scan.Text += line.left(line.size() - words.last().size()).trimmed() + " WAVE\n";
+                continue;
+            }
         } else if (key == "TRACK") {
             bool ok = false;
             const int number = words.size() >= 3 ? words[1].toInt(&ok) : 0;
@@ -167,7 +179,24 @@ TSheetScan scanSheet(const QByteArray& text, const QString& path) {
                 return fail(QStringLiteral("track %1 on line %2 comes before any FILE line")
                                 .arg(number)
                                 .arg(lineNo));
+            static const QByteArrayList modes = {
+                "AUDIO",      "CDG",        "MODE1/2048", "MODE1/2352", "MODE2/2048",
+                "MODE2/2324", "MODE2/2336", "MODE2/2352", "CDI/2336",   "CDI/2352"};
+            if (!modes.contains(words[2].toUpper()))
+                return fail(QStringLiteral("track %1 on line %2 has an unknown mode \"%3\"")
+                                .arg(number)
+                                .arg(lineNo)
+                                .arg(QString::fromUtf8(words[2].left(40))));
             scan.Tracks.push_back({number, int(scan.FileTypes.size()) - 1, 0, 0});
+        } else if (key == "FLAGS") {
+            // Flags libcue does not know would only be noise on stderr.
+            QByteArray known = "FLAGS";
+            for (const QByteArray& flag : words.mid(1))
+                if (QByteArrayList{"DCP", "4CH", "PRE", "SCMS"}.contains(flag.toUpper()))
+                    known += ' ' + flag.toUpper();
+            if (known.size() > 5)
+                scan.Text += known + '\n';
+            continue;
         } else if (key == "PREGAP" || key == "POSTGAP" || key == "INDEX") {
             const QByteArray time = words.size() >= 2 ? words.last() : QByteArray();
             const int64_t sectors = parseMsf(time);
@@ -182,6 +211,7 @@ TSheetScan scanSheet(const QByteArray& text, const QString& path) {
             else if (key == "POSTGAP")
                 scan.Tracks.back().Postgap = sectors;
         }
+        scan.Text += line + '\n';
     }
     if (scan.Tracks.empty())
         scan.Error = QStringLiteral("%1 is not a CUE sheet: it names no tracks").arg(path);
@@ -282,7 +312,7 @@ bool TCueImage::Open(const QString& path) {
     std::vector<QString> names(scan.FileTypes.size());
     {
         std::lock_guard guard(g_libcueLock);
-        Cd* cd = cue_parse_string(text.constData());
+        Cd* cd = cue_parse_string(scan.Text.constData());
         if (!cd)
             return Fail(QStringLiteral("%1 cannot be read as a CUE sheet").arg(path));
         const int count = cd_get_ntrack(cd);
@@ -416,10 +446,6 @@ bool TCueImage::Layout(const std::vector<TSheetTrack>& tracks) {
         if (t.File != file) {
             if (file >= 0)
                 Append(sectorsLeft(), file, byte, sectorBytes);
-            if (t.File > file + 1) // its audio would belong to no track
-                return Fail(QStringLiteral("%1: the FILE line before track %2's has no TRACK lines")
-                                .arg(m_path)
-                                .arg(t.Number));
             file = t.File;
             pos = byte = 0;
             sectorBytes = t.SectorBytes;

@@ -113,6 +113,8 @@ TEST_F(CueImage, EveryLayoutOfADiscReadsLikeItsSingleBin) {
     WriteWholeFile(path("wav.cue"), "FILE \"whole.wav\" WAVE\n" + tracks);
     WriteWholeFile(path("motorola.cue"), "FILE \"whole.be\" MOTOROLA\n" + tracks);
     const QString flac = disc.WriteFlacSheet(QStringLiteral("flac"));
+    // Some programs name the file's format as its type.
+    WriteWholeFile(flac, ReadWholeFile(flac).replace(" WAVE\n", " FLAC\n"));
 
     for (const QString& cue :
          {path("other.cue"), path("split.cue"), path("wav.cue"), path("motorola.cue"), flac}) {
@@ -204,7 +206,11 @@ TEST_F(CueImage, BrokenSheetsAreRefusedWhenRegisteredSayingWhatIsWrong) {
                "are numbered one after the other)"},
         {file + "  TRACK 01 AUDIO\n    INDEX 00 00:00:00\n", cue + ": track 1 has no INDEX 01"},
         {"FILE \"disc.bin\" BINARY\n" + file + one,
-         cue + ": the FILE line before track 1's has no TRACK lines"},
+         cue + " is not a CUE sheet that can be used: the FILE line before line 2 has no TRACK "
+               "lines"},
+        {file + "  TRACK 01 AUDIO/2352\n    INDEX 01 00:00:00\n",
+         cue + " is not a CUE sheet that can be used: track 1 on line 2 has an unknown mode "
+               "\"AUDIO/2352\""},
         {"hello world\n", cue + " is not a CUE sheet (line 1 begins with \"hello\")"},
         {"", cue + " is not a CUE sheet: it names no tracks"},
         {ReadWholeFile(path("garbage.bin")), cue + " is not a CUE sheet (it holds binary data)"},
@@ -224,13 +230,16 @@ TEST_F(CueImage, BrokenSheetsAreRefusedWhenRegisteredSayingWhatIsWrong) {
         GetCDList(&list);
         EXPECT_TRUE(list.NumCd == 0 || list.Cd[0].Ha != 0) << "the image is listed";
     }
-    // A first track numbered 69 or more (which libcdio's own CUE parser cannot take) is fine.
-    WriteWholeFile(cue, file + "  TRACK 80 AUDIO\n    INDEX 01 00:00:00\n");
+    // A first track numbered 69 or more (which libcdio's own CUE parser cannot take) is fine,
+    // and so is a flag libcue does not know.
+    WriteWholeFile(cue, "FILE \"disc.bin\" BINARY\n  TRACK 80 AUDIO\n    FLAGS DCP BOGUS\n"
+                        "    INDEX 01 00:00:00\n");
     const HCDROM h = openOnly(cue);
     ASSERT_NE(h, 0);
     const TTOC toc = lbaToc(h);
     EXPECT_EQ(toc.FirstTrack, 80);
     EXPECT_EQ(toc.Tracks[0].TrackNumber, 80);
+    EXPECT_EQ(toc.Tracks[0].Adr, 0x12); // copy permitted
     CloseCDHandle(h);
 }
 
