@@ -157,6 +157,17 @@ TEST_F(CueImage, PregapSilenceAndAudioBeforeTrackOneLieWhereADriveHasThem) {
               disc.TrackBytes(0) + QByteArray(10 * CdSectorBytes, '\0')); // track 1 and the gap
     EXPECT_EQ(readSectors(h, 50, 31), disc.TrackBytes(1));
     CloseCDHandle(h);
+    // Track 1's first 2 seconds of PREGAP are the lead-in every disc has; more is silence
+    // before it.
+    for (const int seconds : {2, 3}) {
+        WriteWholeFile(path("first.cue"),
+                       "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    PREGAP 00:0" +
+                           QByteArray::number(seconds) + ":00\n    INDEX 01 00:00:00\n");
+        h = openOnly(path("first.cue"));
+        ASSERT_NE(h, 0);
+        EXPECT_EQ(lbaOf(lbaToc(h), 0), uint32_t(75 * std::max(2, seconds)));
+        CloseCDHandle(h);
+    }
 
     // Track 1's audio before its INDEX 01: a hidden track. The table starts track 1 after it,
     // reads begin at track 1, and the session says how long the hidden audio is.
