@@ -1,5 +1,6 @@
 #include "DecodedFileSource.h"
 
+#include <algorithm>
 #include <cstring>
 
 bool TDecodedFileSource::Open(const QString& path) {

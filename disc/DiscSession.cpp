@@ -63,7 +63,7 @@ QString minutesSeconds(int sectors) {
 }
 
 // True when `texts` hold nothing a user gave: empty disc fields and the default titles.
-bool NothingStored(const TDiscTexts& texts, int count) {
+bool nothingStored(const TDiscTexts& texts, int count) {
     const TDiscFields& f = texts.Fields;
     if (!f.Artist.isEmpty() || !f.Album.isEmpty() || !f.Year.isEmpty() || !f.Comment.isEmpty() ||
         f.Genre > 0)
@@ -101,7 +101,7 @@ void TDiscSession::ReadDisc(const TDiscTexts& texts) {
         return int(std::min<uint32_t>(a, 0x7FFFFFFF));
     };
     TCdText cdText;
-    const bool fromCdText = NothingStored(texts, count) && ReadCDText(Handle, &cdText) == 1;
+    const bool fromCdText = nothingStored(texts, count) && ReadCDText(Handle, &cdText) == 1;
     if ((toc.Tracks[0].Adr & 0x04) == 0)
         HiddenSectors = std::max(0, lba(0) - CdLeadInSectors);
     for (int i = 0; i < count; ++i) {
