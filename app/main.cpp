@@ -36,13 +36,18 @@ int main(int argc, char** argv) {
     if (!args.ConfigDir.isEmpty())
         SetConfigDir(args.ConfigDir);
 
+    // A disc image that cannot serve as a drive is refused before any window opens.
+    if (const QString problem = SetDiscImages(args.DiscImages); !problem.isEmpty()) {
+        std::fprintf(stderr, "sondrel: %s\n", qPrintable(problem));
+        return 1;
+    }
+
     TSingleInstance instance(ConfigDir());
     if (instance.RaiseRunning())
         return 0;
     instance.Listen();
 
     LoadCodecLibraries();
-    SetDiscImages(args.DiscImages);
     LoadOptions();
     int code = 0;
     {

@@ -28,8 +28,14 @@ int ParseDriveNumber(const QString& value, bool missing) {
     return missing || !ok || drive < 0 ? -1 : drive;
 }
 
+int RegisterDiscImages(TCliContext& ctx) {
+    const QString problem = SetDiscImages(ctx.DiscImages);
+    return problem.isEmpty() ? ExitOk : ctx.failure(problem);
+}
+
 int OpenDiscForCommand(TCliContext& ctx, int drive, TDiscSession& session) {
-    SetDiscImages(ctx.DiscImages);
+    if (const int rc = RegisterDiscImages(ctx); rc != ExitOk)
+        return rc;
     LoadOptions();
     if (session.OpenDrive(drive) == 0)
         return ctx.failure(session.StatusText);

@@ -16,6 +16,10 @@ bool TakeOption(const QStringList& args, int& i, const QString& name, QString& v
 // The drive number of a --drive value; -1 when `missing` or not a number of 0 or more.
 int ParseDriveNumber(const QString& value, bool missing);
 
+// Registers the --disc-image files. ExitOk, or ExitFailed after printing why an image cannot
+// serve as a drive (the first such image).
+int RegisterDiscImages(TCliContext& ctx);
+
 // Registers the --disc-image files, loads the settings, opens drive `drive` and reads its disc
 // into `session`. Returns ExitOk, or ExitFailed after printing the status text that says why.
 int OpenDiscForCommand(TCliContext& ctx, int drive, TDiscSession& session);

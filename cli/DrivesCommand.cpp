@@ -1,11 +1,13 @@
 #include "Commands.h"
+#include "DiscOpener.h"
 #include "disc/CdAccess.h"
 #include "disc/DiscSession.h"
 
 int RunDrivesCommand(TCliContext& ctx, const QStringList& args) {
     if (!args.isEmpty())
         return ctx.usageError(QStringLiteral("drives: unknown argument '%1'").arg(args.first()));
-    SetDiscImages(ctx.DiscImages);
+    if (const int rc = RegisterDiscImages(ctx); rc != ExitOk)
+        return rc;
     TCDList list{};
     list.MaxCd = 8;
     GetCDList(&list);

@@ -1,5 +1,6 @@
 #include "Commands.h"
 #include "DiscOpener.h"
+#include "audio/Helpers.h"
 
 int RunTracksCommand(TCliContext& ctx, const QStringList& args) {
     int drive = 0;
@@ -21,6 +22,11 @@ int RunTracksCommand(TCliContext& ctx, const QStringList& args) {
     for (const TTrackRow& row : session.Rows)
         ctx.Out << row.Number << '\t' << row.Title << '\t' << row.StartTime << '\t' << row.Length
                 << (row.IsAudio ? "" : "\tdata") << '\n';
+    if (session.HiddenSectors > 0)
+        ctx.Out << "Hidden track before track " << session.Rows.front().Number << ": "
+                << TwoDigit(session.HiddenSectors / 4500) << ':'
+                << TwoDigit(session.HiddenSectors / 75 % 60) << '.'
+                << TwoDigit(session.HiddenSectors % 75 * 100 / 75) << " (not ripped)\n";
     ctx.Out.flush();
     return ExitOk;
 }

@@ -1,14 +1,16 @@
 #include "CdAccess.h"
 
+#include "CueImage.h"
+
 #include <QFileInfo>
 #include <algorithm>
 #include <cdio/cdio.h>
+#include <cdio/cdtext.h>
 #include <cdio/logging.h>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -30,15 +32,18 @@ void installLogHandler() {
 }
 
 struct TDriveSource {
-    QString Source; // device path or image file
-    driver_id_t Driver;
+    QString Source;     // device path or image file
+    driver_id_t Driver; // DRIVER_UNKNOWN for a CUE sheet, which our own reader serves
     bool IsImage;
     TCDRec Rec;
+
+    bool IsCue() const { return IsImage && Driver == DRIVER_UNKNOWN; }
 };
 
 struct TOpenDrive {
-    std::mutex Lock; // held for each operation on this handle
-    CdIo_t* Cdio = nullptr;
+    std::mutex Lock;                // held for each operation on this handle
+    CdIo_t* Cdio = nullptr;         // null for a CUE sheet
+    std::unique_ptr<TCueImage> Cue; // only for a CUE sheet
     TDriveSource Drive;
     bool Msf = false;
 
@@ -72,15 +77,36 @@ void setVendor(TCDRec& rec, const QString& vendor) {
     copyField(rec.Vendor, sizeof rec.Vendor, vendor.trimmed().leftJustified(8, QLatin1Char(' ')));
 }
 
+// cdrdao TOC files and Nero images go to libcdio; anything else is read as a CUE sheet by our
+// own reader, which checks it first (libcdio's CUE parser crashes on some sheets).
 driver_id_t imageDriver(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("cue"))
-        return DRIVER_BINCUE;
     if (suffix == QLatin1String("toc"))
         return DRIVER_CDRDAO;
     if (suffix == QLatin1String("nrg"))
         return DRIVER_NRG;
     return DRIVER_UNKNOWN;
+}
+
+// Why the image at `path` cannot serve as a drive; empty when it can.
+QString imageProblem(const QString& path) {
+    const driver_id_t driver = imageDriver(path);
+    if (driver == DRIVER_UNKNOWN) {
+        TCueImage image;
+        return image.Open(path) ? QString() : image.ErrorText();
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("The disc image %1 cannot be opened: %2")
+            .arg(path, file.errorString());
+    CdIo_t* p = cdio_open(QFile::encodeName(path).constData(), driver);
+    if (!p)
+        return QStringLiteral("%1 cannot be read as a disc image").arg(path);
+    const track_t count = cdio_get_num_tracks(p);
+    cdio_destroy(p);
+    if (count == CDIO_INVALID_TRACK || count == 0)
+        return QStringLiteral("%1 holds no tracks").arg(path);
+    return QString();
 }
 
 std::vector<TDriveSource> listDrives(const QStringList& images) {
@@ -130,6 +156,7 @@ std::shared_ptr<TOpenDrive> findHandle(HCDROM handle) {
     return it == g_handles.end() ? nullptr : it->second;
 }
 
+// Minutes, seconds and frames of `lsn` (with the lead-in) or its LBA, as the handle is set.
 void putAddress(TTOCTrack& e, lsn_t lsn, bool msf) {
     const uint32_t lba = uint32_t(lsn + CdLeadInSectors);
     if (msf) {
@@ -145,10 +172,21 @@ void putAddress(TTOCTrack& e, lsn_t lsn, bool msf) {
 
 } // namespace
 
-void SetDiscImages(const QStringList& paths) {
+QString SetDiscImages(const QStringList& paths) {
+    installLogHandler();
+    QStringList usable;
+    QString problem;
+    for (const QString& path : paths) {
+        const QString why = imageProblem(path);
+        if (why.isEmpty())
+            usable << path;
+        else if (problem.isEmpty())
+            problem = why;
+    }
     std::lock_guard guard(g_mutex);
-    g_images = paths;
+    g_images = usable;
     g_drives.clear();
+    return problem;
 }
 
 void GetCDList(TCDList* list) {
@@ -193,12 +231,18 @@ HCDROM GetCDHandle(TGetCDHand* request) {
             return failWith(CdErrNoDrive);
         drive = *it;
     }
-    CdIo_t* p = cdio_open(QFile::encodeName(drive.Source).constData(), drive.Driver);
-    if (!p)
-        return failWith(CdErrOpenFailed);
     auto open = std::make_shared<TOpenDrive>();
-    open->Cdio = p;
     open->Drive = drive;
+    if (drive.IsCue()) {
+        // The sheet is read afresh: its files may have changed since it was registered.
+        open->Cue = std::make_unique<TCueImage>();
+        if (!open->Cue->Open(drive.Source))
+            return failWith(CdErrOpenFailed);
+    } else {
+        open->Cdio = cdio_open(QFile::encodeName(drive.Source).constData(), drive.Driver);
+        if (!open->Cdio)
+            return failWith(CdErrOpenFailed);
+    }
     std::lock_guard guard(g_mutex);
     HCDROM handle = 1;
     while (g_handles.count(handle)) // the lowest free number keeps handles small
@@ -241,6 +285,22 @@ int ReadTOC(HCDROM handle, TTOC* toc) {
     if (!toc)
         return failWith(CdErrBadArgument);
     std::lock_guard lock(open->Lock);
+    if (open->Cue) {
+        const auto& tracks = open->Cue->Tracks();
+        std::memset(toc, 0, sizeof *toc);
+        toc->FirstTrack = uint8_t(tracks.front().Number);
+        toc->LastTrack = uint8_t(tracks.back().Number);
+        for (size_t i = 0; i <= tracks.size(); ++i) {
+            const bool leadOut = i == tracks.size();
+            TTOCTrack& e = toc->Tracks[i];
+            e.TrackNumber = leadOut ? CdLeadOutTrack : uint8_t(tracks[i].Number);
+            e.Adr = uint8_t(0x10 | (leadOut ? 0 : tracks[i].Control));
+            putAddress(e, lsn_t(leadOut ? open->Cue->LeadOut() : tracks[i].Start), open->Msf);
+        }
+        toc->TocLen = uint16_t(2 + 8 * (tracks.size() + 1));
+        t_lastError = CdErrNone;
+        return 1;
+    }
     CdIo_t* p = open->Cdio;
     if (!open->Drive.IsImage && cdio_get_media_changed(p) == 1) {
         // A new disc: the device driver keeps the old table until it is opened again.
@@ -300,6 +360,19 @@ int ReadCDAudioLBA(HCDROM handle, TTrackBuf* buffer) {
     if (n == 0 || n > buffer->MaxLen / CdSectorBytes)
         return fail(CdErrBadArgument);
     std::lock_guard lock(open->Lock);
+    uint8_t* out = buffer->data();
+    if (open->Cue) {
+        // Sector 0 is the first track's first sector: audio before it is not offered.
+        const int64_t start = open->Cue->Tracks().front().Start + buffer->StartFrame;
+        if (start + n > open->Cue->LeadOut())
+            return fail(CdErrOutOfRange);
+        if (!open->Cue->ReadSectors(start, n, out))
+            return fail(CdErrReadFailed);
+        buffer->Len = n * CdSectorBytes;
+        buffer->Status = 0;
+        t_lastError = CdErrNone;
+        return 1;
+    }
     CdIo_t* p = open->Cdio;
     const track_t first = cdio_get_first_track_num(p);
     if (first == CDIO_INVALID_TRACK)
@@ -313,18 +386,7 @@ int ReadCDAudioLBA(HCDROM handle, TTrackBuf* buffer) {
     const int64_t start = int64_t(base) + buffer->StartFrame;
     if (start + n > leadOut)
         return fail(CdErrOutOfRange); // a drive cannot read past the lead-out either
-    uint8_t* out = buffer->data();
-    if (open->Drive.Driver == DRIVER_BINCUE) {
-        // The BIN driver reads short without failing when the file ends inside the request
-        // (and fails only when the request starts past its end), so the file's size decides:
-        // sector s lies at byte s × 2352 of the BIN.
-        const char* bin = cdio_get_arg(p, "source");
-        struct stat st {};
-        if (!bin || ::stat(bin, &st) != 0 || (start + n) * CdSectorBytes > st.st_size)
-            return fail(CdErrReadFailed);
-        if (cdio_read_audio_sectors(p, out, lsn_t(start), n) != DRIVER_OP_SUCCESS)
-            return fail(CdErrReadFailed);
-    } else if (open->Drive.IsImage) {
+    if (open->Drive.IsImage) {
         // Other image drivers: sector by sector, so a file cut short fails at its first
         // missing sector.
         std::memset(out, 0, size_t(n) * CdSectorBytes);
@@ -337,6 +399,39 @@ int ReadCDAudioLBA(HCDROM handle, TTrackBuf* buffer) {
     }
     buffer->Len = n * CdSectorBytes;
     buffer->Status = 0;
+    t_lastError = CdErrNone;
+    return 1;
+}
+
+int ReadCDText(HCDROM handle, TCdText* text) {
+    const auto open = findHandle(handle);
+    if (!open)
+        return failWith(CdErrBadHandle);
+    if (!text)
+        return failWith(CdErrBadArgument);
+    std::lock_guard lock(open->Lock);
+    *text = TCdText();
+    if (open->Cue) {
+        *text = open->Cue->CdText();
+    } else if (const cdtext_t* cdtext = cdio_get_cdtext(open->Cdio)) {
+        // libcdio gives the texts of the disc's first language block, converted to UTF-8.
+        auto entry = [&](track_t track, TCdText::TEntry& to) {
+            auto field = [&](cdtext_field_t f) {
+                return QString::fromUtf8(cdtext_get_const(cdtext, f, track)).trimmed();
+            };
+            to.Title = field(CDTEXT_FIELD_TITLE);
+            to.Performer = field(CDTEXT_FIELD_PERFORMER);
+            to.Songwriter = field(CDTEXT_FIELD_SONGWRITER);
+        };
+        entry(0, text->Disc);
+        const track_t first = cdio_get_first_track_num(open->Cdio);
+        const track_t count = cdio_get_num_tracks(open->Cdio);
+        if (first != CDIO_INVALID_TRACK && count != CDIO_INVALID_TRACK)
+            for (int t = first; t < first + count && t <= 99; ++t)
+                entry(track_t(t), text->Tracks[size_t(t)]);
+    }
+    if (text->IsEmpty())
+        return failWith(CdErrNoDisc);
     t_lastError = CdErrNone;
     return 1;
 }

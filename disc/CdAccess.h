@@ -8,6 +8,8 @@
 // handle take turns. GetAspiLibError is per thread.
 #pragma once
 
+#include "CdText.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstddef>
@@ -112,9 +114,13 @@ enum TCdError {
     CdErrUnknownParm = 8, // ModifyCDParms selector not known
 };
 
-// The disc images that come first in the drive list (`--disc-image`), in order. Call before
-// GetCDList; handles already open stay valid.
-void SetDiscImages(const QStringList& paths);
+// The disc images that come first in the drive list (`--disc-image`), in order: CUE sheets
+// (read by our own reader), cdrdao TOC files (.toc) and Nero images (.nrg). Each is checked
+// now; one that cannot serve as a drive (missing, not a disc image, a file it names missing or
+// cut short, ...) is left out of the list, and the text saying why comes back (for the first
+// such image; empty when all are usable). Call before GetCDList; handles already open stay
+// valid.
+QString SetDiscImages(const QStringList& paths);
 
 // Fills NumCd and up to MaxCd (at most 8) entries: the images, then the real drives.
 void GetCDList(TCDList* list);
@@ -130,6 +136,9 @@ int ReadTOC(HCDROM handle, TTOC* toc);
 // Reads NumFrames sectors from StartFrame (counted from the first track's first sector) into
 // the bytes after the header; 1 on success with Len and StartOffset set.
 int ReadCDAudioLBA(HCDROM handle, TTrackBuf* buffer);
+// Fills `text` with the disc's CD-Text (a drive's, or a CUE sheet's TITLE, PERFORMER and
+// SONGWRITER lines). 1 when the disc has any; 0 otherwise (CdErrNoDisc).
+int ReadCDText(HCDROM handle, TCdText* text);
 // The error code of the last failed operation on this thread.
 int GetAspiLibError();
 

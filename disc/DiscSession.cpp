@@ -3,6 +3,9 @@
 #include "DiscKey.h"
 #include "audio/Helpers.h"
 
+#include <algorithm>
+#include <cstring>
+
 TDiscSession::~TDiscSession() {
     CloseDrive();
 }
@@ -52,35 +55,83 @@ QString TDiscSession::CurrentDiscKey() const {
     return Handle == 0 ? QString() : GetDiscKey(Handle);
 }
 
+namespace {
+
+// "mm:ss" of a sector count.
+QString minutesSeconds(int sectors) {
+    return TwoDigit(sectors / 4500) + QLatin1Char(':') + TwoDigit(sectors / 75 % 60);
+}
+
+// True when `texts` hold nothing a user gave: empty disc fields and the default titles.
+bool nothingStored(const TDiscTexts& texts, int count) {
+    const TDiscFields& f = texts.Fields;
+    if (!f.Artist.isEmpty() || !f.Album.isEmpty() || !f.Year.isEmpty() || !f.Comment.isEmpty() ||
+        f.Genre > 0)
+        return false;
+    for (int n = 1; n <= count && n <= 100; ++n) {
+        const QString& title = texts.Titles[size_t(n)];
+        if (!title.isEmpty() && title != QStringLiteral("Track") + TwoDigit(n))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 void TDiscSession::ReadDisc(const TDiscTexts& texts) {
     if (Handle == 0)
         return;
     Rows.clear();
     Fields = TDiscFields();
+    HiddenSectors = 0;
     Key = GetDiscKey(Handle);
-    ModifyCDParms(Handle, CdParmTocMsf, 1);
+    // Block addresses: minutes in the minute/second/frame form stop at 255.
+    ModifyCDParms(Handle, CdParmTocMsf, 0);
     TTOC toc{};
-    if (ReadTOC(Handle, &toc) != 1) {
+    const bool read = ReadTOC(Handle, &toc) == 1;
+    ModifyCDParms(Handle, CdParmTocMsf, 1);
+    if (!read) {
         StatusText = StatusNoToc;
         return;
     }
     const int count = toc.LastTrack - toc.FirstTrack + 1;
+    auto lba = [&](int i) {
+        uint32_t a = 0;
+        std::memcpy(&a, toc.Tracks[i].Addr, 4);
+        return int(std::min<uint32_t>(a, 0x7FFFFFFF));
+    };
+    TCdText cdText;
+    const bool fromCdText = nothingStored(texts, count) && ReadCDText(Handle, &cdText) == 1;
+    if ((toc.Tracks[0].Adr & 0x04) == 0)
+        HiddenSectors = std::max(0, lba(0) - CdLeadInSectors);
     for (int i = 0; i < count; ++i) {
         const TTOCTrack& e = toc.Tracks[i];
-        const TTOCTrack& next = toc.Tracks[i + 1];
-        int minutes = next.Addr[1] - e.Addr[1];
-        int seconds = next.Addr[2] - e.Addr[2];
+        const int start = lba(i), next = lba(i + 1);
+        // Whole seconds of each address, as the start times show them; a table whose next
+        // address lies before this one (a damaged disc) gives no length rather than a negative.
+        int minutes = next / 4500 - start / 4500;
+        int seconds = next / 75 % 60 - start / 75 % 60;
         if (seconds < 0) {
             seconds += 60;
             minutes -= 1;
         }
+        if (minutes < 0)
+            minutes = seconds = 0;
         // Titles belong to row positions, as they are saved back.
-        const QString& stored =
+        QString title =
             size_t(i + 1) < texts.Titles.size() ? texts.Titles[size_t(i + 1)] : QString();
+        if (fromCdText) {
+            const TCdText::TEntry& t = cdText.Tracks[e.TrackNumber <= 99 ? e.TrackNumber : 0];
+            title = t.Title;
+            // A compilation names each track's performer.
+            if (!t.Title.isEmpty() && !t.Performer.isEmpty() &&
+                t.Performer != cdText.Disc.Performer)
+                title = t.Performer + QStringLiteral(" / ") + t.Title;
+        }
         TTrackRow row;
-        row.Number = toc.FirstTrack + i;
-        row.Title = stored.isEmpty() ? QStringLiteral("Track") + TwoDigit(i + 1) : stored;
-        row.StartTime = TwoDigit(e.Addr[1]) + QLatin1Char(':') + TwoDigit(e.Addr[2]);
+        row.Number = e.TrackNumber;
+        row.Title = title.isEmpty() ? QStringLiteral("Track") + TwoDigit(i + 1) : title;
+        row.StartTime = minutesSeconds(start);
         row.Length = TwoDigit(minutes) + QLatin1Char(':') + TwoDigit(seconds);
         // A data track is listed, but ripping it as audio would only make a file of noise.
         row.IsAudio = (e.Adr & 0x04) == 0;
@@ -88,6 +139,10 @@ void TDiscSession::ReadDisc(const TDiscTexts& texts) {
         Rows.push_back(row);
     }
     Fields = texts.Fields;
+    if (fromCdText) {
+        Fields.Artist = cdText.Disc.Performer;
+        Fields.Album = cdText.Disc.Title;
+    }
     StatusText = DriveDescription;
 }
 

@@ -34,8 +34,9 @@ public:
     QString CurrentDiscKey() const;
     // Rebuilds Rows and Fields from the table of contents and `texts` (the disc's cd.dat
     // section; titles by row position, "TrackNN" where empty) and remembers the disc's key in
-    // Key. Rows and Fields are emptied first, so a failed read never shows the previous
-    // disc. Nothing happens without a drive.
+    // Key. When `texts` hold nothing a user gave (empty disc fields, only "TrackNN" titles),
+    // the disc's CD-Text gives the artist, album and titles. Rows and Fields are emptied
+    // first, so a failed read never shows the previous disc. Nothing happens without a drive.
     void ReadDisc(const TDiscTexts& texts);
     // The rows' titles and the fields, as cd.dat keeps them; save them under Key.
     TDiscTexts Texts() const;
@@ -48,4 +49,5 @@ public:
     QString Key;              // the key of the disc Rows and Fields were read from
     std::vector<TTrackRow> Rows;
     TDiscFields Fields;
+    int HiddenSectors = 0; // audio before track 1's start, beyond the 2-second lead-in
 };

@@ -1,7 +1,8 @@
 // make-demo-disc: writes a CUE/BIN audio CD image of about two minutes of generated music
 // (chord progressions, a melody and a bass line, each note with an attack/decay/release
 // envelope) so that the rip can be tried without a drive. Usage: make-demo-disc OUT.cue
-// The BIN is written beside it with the same name and ".bin" (the CUE reader looks for that).
+// The BIN is written beside it with the same name and ".bin". The sheet carries the disc's and
+// the tracks' CD-Text (PERFORMER and TITLE lines), which names the tracks of a rip.
 #include "tools/CueSheet.h"
 
 #include <QFile>

@@ -169,28 +169,6 @@ TEST_F(RipThread, ASymbolicLinkInTheOutputFolderIsReplacedNotFollowed) {
     EXPECT_EQ(ReadWholeFile(wav("Linked")).mid(44), disc.TrackBytes(0));
 }
 
-TEST_F(RipThread, ADamagedTableFailsTheTrackWithoutReading) {
-    TTestDisc disc(dir.path(), {30, 30, 30});
-    disc.TruncateBin(40); // lead-out now lies inside track 2, before track 3
-    handle = OpenTestImage(disc.CuePath);
-    runWorker(3, "Three");
-    ASSERT_EQ(events.Infos.size(), 1u);
-    EXPECT_EQ(events.Infos[0].Value, ProcessRipEnded);
-    EXPECT_EQ(events.Infos[0].ErrorCode, RipReadFailed);
-    EXPECT_FALSE(QFile::exists(wav("Three")));
-    // Track 2 runs past the lead-out: its first chunk reads, the second fails.
-    events.Infos.clear();
-    runWorker(2, "Two");
-    EXPECT_EQ(events.Infos.back().ErrorCode, RipReadFailed);
-    const QByteArray two = ReadWholeFile(wav("Two"));
-    EXPECT_EQ(two.mid(44), disc.TrackBytes(1).left(10 * CdSectorBytes));
-    EXPECT_EQ(Le32(two, 40), 0u);
-    // A position beyond the table.
-    events.Infos.clear();
-    runWorker(4, "Four");
-    EXPECT_EQ(events.Infos.back().ErrorCode, RipReadFailed);
-}
-
 TEST_F(RipThread, AFileTheSystemRefusesSaysWhy) {
     TTestDisc disc(dir.path(), {10});
     rip(disc, 1, QString(300, QLatin1Char('x'))); // a usable title, but too long for a name

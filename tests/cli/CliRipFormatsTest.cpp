@@ -73,24 +73,52 @@ TEST_F(CliRipFormats, KeepWavAndTheDefaultFormatFromTheSettings) {
     EXPECT_EQ(d.Out, disc.TrackBytes(0));
 }
 
-TEST_F(CliRipFormats, ATruncatedImageFailsItsTrackAndGivesStatusOne) {
-    // Track 2 ends past the end of the BIN and track 3 lies beyond it: both fail to read.
+TEST_F(CliRipFormats, SheetsOfOneFlacOrOneBinPerTrackListTheirCdTextAndRipBitExact) {
+    TTestDisc disc(dir.path(), {90, 60, 45});
+    const QByteArray texts = "PERFORMER \"The Band\"\nTITLE \"Live\"\n";
+    for (const QString& cue :
+         {disc.WriteFlacSheet("album", texts), disc.WritePerTrackSheet("split", texts)}) {
+        SCOPED_TRACE(cue.toStdString());
+        QByteArray sheet = ReadWholeFile(cue);
+        sheet.replace("TRACK 01 AUDIO\n", "TRACK 01 AUDIO\n    TITLE \"Alpha\"\n");
+        sheet.replace("TRACK 03 AUDIO\n", "TRACK 03 AUDIO\n    TITLE \"Gamma\"\n");
+        WriteWholeFile(cue, sheet);
+        QFile::remove(dir.filePath("config/cd.dat")); // the discs share their key
+        auto r = cli({"--disc-image", cue, "tracks"});
+        ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+        EXPECT_EQ(r.Out, "No.\tTitle\tStart Time\tLength(min)\n1\tAlpha\t00:02\t00:01\n"
+                         "2\tTrack02\t00:03\t00:01\n3\tGamma\t00:04\t00:00\n");
+        const QString out = dir.filePath(QFileInfo(cue).baseName());
+        r = cli({"--disc-image", cue, "rip", "--format", "flac", "--out", out});
+        ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+        const QStringList names = {"Alpha", "Track02", "Gamma"};
+        for (int t = 0; t < 3; ++t) {
+            const QString file = out + "/" + names[t] + ".flac";
+            const auto d = RunProgram("ffmpeg", {"-v", "error", "-i", file, "-f", "s16le", "-"});
+            EXPECT_EQ(d.Out, disc.TrackBytes(t)) << file.toStdString();
+        }
+        EXPECT_TRUE(ReadWholeFile(dir.filePath("config/cd.dat")).contains("CDArtist=The Band"));
+    }
+    // Audio before track 1 is reported, not offered.
+    TTestDisc hidden(dir.path(), {30, 25}, 150, QStringLiteral("hidden"));
+    const auto r = cli({"--disc-image", hidden.CuePath, "tracks"});
+    EXPECT_TRUE(r.Out.endsWith("\nHidden track before track 1: 00:02.00 (not ripped)\n"))
+        << r.Out.toStdString();
+}
+
+TEST_F(CliRipFormats, AnImageCutShortIsRefusedAtOnceNamingTheTrack) {
+    // Track 3 would start past the end of the BIN: the image is no drive at all.
     TTestDisc disc(dir.path(), {30, 30, 30});
     disc.TruncateBin(45);
     const QString out = dir.filePath("out");
     const auto r = cli({"--disc-image", disc.CuePath, "rip", "--format", "flac", "--out", out});
     EXPECT_EQ(r.ExitCode, 1);
-    EXPECT_TRUE(r.Err.contains("sondrel-cli: Error while reading CD information!"))
-        << r.Err.toStdString();
-    EXPECT_EQ(r.Err.count("sondrel-cli: Error while reading CD information!"), 2);
-    EXPECT_TRUE(r.Err.contains("Ripped 1 of 3 tracks")) << r.Err.toStdString();
-    EXPECT_EQ(r.Out, (out + "/Track01.flac\n").toUtf8());
-    // The partial WAV of the failed track stays as one; nothing was encoded from it.
-    const QStringList left = files(out);
-    EXPECT_TRUE(left.contains("Track02.partial.wav"));
-    EXPECT_FALSE(left.contains("Track01.wav"));
-    EXPECT_FALSE(left.contains("Track02.flac"));
-    EXPECT_FALSE(left.contains("Track03.flac"));
+    EXPECT_EQ(QString::fromUtf8(r.Err),
+              "sondrel-cli: Track 3 is cut: " + disc.BinPath +
+                  " ends at 00:00:45, before the track starts at 00:00:60 as " + disc.CuePath +
+                  " says\n");
+    EXPECT_TRUE(r.Out.isEmpty());
+    EXPECT_FALSE(QFile::exists(out));
 }
 
 } // namespace

@@ -172,9 +172,18 @@ TEST_F(CliDisc, DriveProblemsAreFailuresAndBadArgumentsUsageErrors) {
     auto r = cli({"--disc-image", disc.CuePath, "tracks", "--drive", "3"});
     EXPECT_EQ(r.ExitCode, 1);
     EXPECT_TRUE(r.Err.contains("CD device information error in your configration!"));
-    r = cli({"--disc-image", dir.filePath("missing.cue"), "tracks"});
-    EXPECT_EQ(r.ExitCode, 1);
-    EXPECT_TRUE(r.Err.contains("Can not find CD devices!"));
+    // A missing image is refused naming it, by drives too.
+    for (const char* command : {"tracks", "drives"}) {
+        r = cli({"--disc-image", dir.filePath("missing.cue"), command});
+        EXPECT_EQ(r.ExitCode, 1);
+        EXPECT_TRUE(
+            QString::fromUtf8(r.Err).contains(dir.filePath("missing.cue") +
+                                              ": No such file or directory") ||
+            QString::fromUtf8(r.Err).contains(dir.filePath("missing.cue") +
+                                              " cannot be opened: No such file or directory"))
+            << r.Err.toStdString();
+        EXPECT_TRUE(r.Out.isEmpty());
+    }
 
     const QString image = disc.CuePath;
     const QList<QStringList> bad = {

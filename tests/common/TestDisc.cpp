@@ -1,9 +1,11 @@
 #include "tests/common/TestDisc.h"
 
+#include "tests/common/TestUtil.h"
 #include "tools/CueSheet.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <stdexcept>
 
 namespace {
@@ -23,6 +25,46 @@ void writeSheet(const TCueSheet& sheet, const QString& cuePath) {
 }
 
 } // namespace
+
+QByteArray TTestDisc::Msf(qint64 sectors) {
+    return QByteArray::number(sectors / 4500).rightJustified(2, '0') + ':' +
+           QByteArray::number(sectors / 75 % 60).rightJustified(2, '0') + ':' +
+           QByteArray::number(sectors % 75).rightJustified(2, '0');
+}
+
+QString TTestDisc::WriteFlacSheet(const QString& name, const QByteArray& cdText) const {
+    const QDir dir = QFileInfo(CuePath).dir();
+    const QString flac = dir.filePath(name + QStringLiteral(".flac"));
+    const auto r =
+        RunProgram(QStringLiteral("flac"),
+                   {"--silent", "-f", "--force-raw-format", "--endian=little", "--sign=signed",
+                    "--channels=2", "--bps=16", "--sample-rate=44100", "-o", flac, BinPath});
+    if (r.ExitCode != 0)
+        throw std::runtime_error("flac failed: " + r.Err.toStdString());
+    QByteArray sheet = cdText + "FILE \"" + QFileInfo(flac).fileName().toUtf8() + "\" WAVE\n";
+    for (size_t i = 0; i < Sectors.size(); ++i)
+        sheet += "  TRACK " + QByteArray::number(int(i) + 1).rightJustified(2, '0') +
+                 " AUDIO\n    INDEX 01 " + Msf(StartSector[i]) + "\n";
+    const QString cue = dir.filePath(name + QStringLiteral(".cue"));
+    writeFile(cue, sheet);
+    return cue;
+}
+
+QString TTestDisc::WritePerTrackSheet(const QString& name, const QByteArray& cdText) const {
+    const QDir dir = QFileInfo(CuePath).dir();
+    QByteArray sheet = cdText;
+    for (size_t i = 0; i < Sectors.size(); ++i) {
+        const QByteArray number = QByteArray::number(int(i) + 1).rightJustified(2, '0');
+        const QString bin =
+            name + QLatin1Char('-') + QString::fromLatin1(number) + QStringLiteral(".bin");
+        writeFile(dir.filePath(bin), TrackBytes(int(i)));
+        sheet += "FILE \"" + bin.toUtf8() + "\" BINARY\n  TRACK " + number +
+                 " AUDIO\n    INDEX 01 00:00:00\n";
+    }
+    const QString cue = dir.filePath(name + QStringLiteral(".cue"));
+    writeFile(cue, sheet);
+    return cue;
+}
 
 char TTestDisc::PatternByte(qint64 offset) {
     // Mixes the offset so neighbouring sectors and bytes differ.

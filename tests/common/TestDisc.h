@@ -32,6 +32,16 @@ public:
                                qint64 totalSectors, const char* trackMode = "AUDIO",
                                int firstTrack = 1);
 
+    // The same tracks as sheets of other layouts, written beside this disc's sheet as
+    // `<name>.cue`, their files named after it; `cdText` lines go before the first FILE line.
+    // One FLAC file of the whole disc (made with the flac tool):
+    QString WriteFlacSheet(const QString& name, const QByteArray& cdText = {}) const;
+    // One BIN per track, named `<name>-NN.bin`:
+    QString WritePerTrackSheet(const QString& name, const QByteArray& cdText = {}) const;
+
+    // "mm:ss:ff" of a sector count, as sheets write times.
+    static QByteArray Msf(qint64 sectors);
+
     // The pattern byte of the BIN at absolute byte `offset`.
     static char PatternByte(qint64 offset);
 };

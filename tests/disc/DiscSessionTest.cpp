@@ -93,16 +93,19 @@ TEST_F(DiscSession, RowsShowStartsLengthsAndCachedTitles) {
 
 TEST_F(DiscSession, MinutesOfAHundredOrMoreShowAllTheirDigits) {
     const QString cue = dir.filePath("huge.cue");
-    // Track 2 starts at 101:00:00 (LBA 454500); the disc ends 3 minutes later.
-    TTestDisc::WriteSparse(cue, {0, 454350}, 454350 + 3 * 4500);
+    // Track 2 starts at 101:00:00 (LBA 454500), track 3 at 256:02:00, past where minutes of a
+    // minute/second/frame address stop (255); the disc ends 3 minutes later.
+    TTestDisc::WriteSparse(cue, {0, 454350, 1152000}, 1152000 + 3 * 4500);
     SetDiscImages({cue});
     TDiscSession s;
     ASSERT_NE(s.OpenDrive(0), 0);
     s.ReadDisc(TDiscTexts());
-    ASSERT_EQ(s.Rows.size(), 2u);
+    ASSERT_EQ(s.Rows.size(), 3u);
     EXPECT_EQ(s.Rows[0].Length, "100:58");
     EXPECT_EQ(s.Rows[1].StartTime, "101:00");
-    EXPECT_EQ(s.Rows[1].Length, "03:00");
+    EXPECT_EQ(s.Rows[1].Length, "155:02");
+    EXPECT_EQ(s.Rows[2].StartTime, "256:02");
+    EXPECT_EQ(s.Rows[2].Length, "03:00");
 }
 
 TEST_F(DiscSession, ADataDiscIsNoAudioCdButItsTracksStillList) {

@@ -1,0 +1,57 @@
+#include "DecodedFileSource.h"
+
+#include <algorithm>
+#include <cstring>
+
+bool TDecodedFileSource::Open(const QString& path) {
+    m_path = path;
+    if (!m_reader.Open(path) || !m_reader.AudioFound()) {
+        m_error = QStringLiteral("%1 cannot be decoded: %2").arg(path, m_reader.ErrorText());
+        return false;
+    }
+    const int bits = m_reader.SourceBitsPerSample();
+    if (bits != 16 || m_reader.SampleRate() != 44100 || m_reader.Channels() != 2) {
+        const QString sampleKind =
+            bits > 0 ? QStringLiteral("%1-bit").arg(bits) : QStringLiteral("floating-point");
+        m_error = QStringLiteral("%1 holds %2 audio (%3, %4 Hz, %5 channels), not CD audio: a disc "
+                                 "image needs 16-bit 44100 Hz stereo; convert the file instead")
+                      .arg(path, m_reader.CodecName(), sampleKind)
+                      .arg(m_reader.SampleRate())
+                      .arg(m_reader.Channels());
+        return false;
+    }
+    m_samples = m_reader.TotalSamples();
+    if (m_samples <= 0) {
+        m_error = QStringLiteral("%1 does not say how long it is").arg(path);
+        return false;
+    }
+    m_next = 0;
+    return true;
+}
+
+bool TDecodedFileSource::Read(int64_t offset, int64_t count, uint8_t* out) {
+    const int64_t sample = offset / 4;
+    if (sample != m_next) {
+        if (!m_reader.SeekSample(sample)) {
+            m_error = QStringLiteral("%1 cannot be read from sample %2").arg(m_path).arg(sample);
+            return false;
+        }
+        m_next = sample;
+    }
+    int64_t done = 0;
+    while (done < count) {
+        const uint8_t* data = nullptr;
+        const int n = m_reader.Read(data, int(std::min<int64_t>(count - done, 1 << 20)));
+        if (n <= 0) {
+            m_error = m_reader.ErrorText().isEmpty()
+                          ? QStringLiteral("%1 ends before the disc image does").arg(m_path)
+                          : QStringLiteral("%1: %2").arg(m_path, m_reader.ErrorText());
+            m_next = -1; // the decoder's position is unknown now
+            return false;
+        }
+        std::memcpy(out + done, data, size_t(n));
+        done += n;
+    }
+    m_next += count / 4;
+    return true;
+}

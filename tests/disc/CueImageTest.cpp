@@ -1,0 +1,315 @@
+// CUE sheets as users have them, read by our own image drive through the CD layer: every layout
+// of the same disc gives the same table and the same bytes as the single-BIN image; gaps and
+// audio before track 1 lie where a drive has them; broken sheets are refused when registered,
+// saying what is wrong; CD-Text from sheets and from libcdio.
+#include "disc/CdAccess.h"
+#include "disc/DiscKey.h"
+#include "disc/DiscSession.h"
+#include "settings/SettingsStore.h"
+#include "tests/common/TestDisc.h"
+#include "tests/common/TestUtil.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+// Registers `cue` as the only image and opens it; 0 when it is refused.
+HCDROM openOnly(const QString& cue, QString* problem = nullptr) {
+    const QString why = SetDiscImages({cue});
+    if (problem)
+        *problem = why;
+    TCDList list{};
+    list.MaxCd = 8;
+    GetCDList(&list);
+    if (list.NumCd == 0 || list.Cd[0].Ha != 0)
+        return 0;
+    TGetCDHand req{12, 1, list.Cd[0].Ha, list.Cd[0].Tgt, list.Cd[0].Lun, 0, 0, 0, 0, {}};
+    return GetCDHandle(&req);
+}
+
+TTOC lbaToc(HCDROM h) {
+    TTOC toc{};
+    ModifyCDParms(h, CdParmTocMsf, 0);
+    EXPECT_EQ(ReadTOC(h, &toc), 1);
+    return toc;
+}
+
+uint32_t lbaOf(const TTOC& toc, int entry) {
+    uint32_t lba = 0;
+    std::memcpy(&lba, toc.Tracks[entry].Addr, 4);
+    return lba;
+}
+
+// Sectors [start, start + count) counted from track 1's first sector, read 10 at a time as the
+// rip worker does.
+QByteArray readSectors(HCDROM h, uint32_t start, uint32_t count) {
+    QByteArray all;
+    for (uint32_t at = start; at < start + count; at += 10) {
+        const uint32_t n = std::min<uint32_t>(10, start + count - at);
+        std::unique_ptr<uint8_t[]> raw(new uint8_t[sizeof(TTrackBuf) + n * CdSectorBytes]);
+        auto* b = reinterpret_cast<TTrackBuf*>(raw.get());
+        *b = TTrackBuf{at, n, n * CdSectorBytes, 0, 0, 0};
+        if (ReadCDAudioLBA(h, b) != 1)
+            return all + "<read failed>";
+        all += QByteArray(reinterpret_cast<const char*>(b->data() + b->StartOffset), b->Len);
+    }
+    return all;
+}
+
+class CueImage : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetConfigDir(dir.filePath("config"));
+        LoadOptions();
+    }
+    void TearDown() override { SetDiscImages({}); }
+    QString path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
+    QTemporaryDir dir;
+};
+
+TEST_F(CueImage, EveryLayoutOfADiscReadsLikeItsSingleBin) {
+    // Tracks of 40, 31 and 25 sectors; the plain image is a sheet over disc.bin.
+    TTestDisc disc(dir.path(), {40, 31, 25});
+    const HCDROM plain = openOnly(disc.CuePath);
+    ASSERT_NE(plain, 0);
+    const TTOC expected = lbaToc(plain);
+    const QString expectedKey = GetDiscKey(plain);
+    CloseCDHandle(plain);
+    const QByteArray bin = ReadWholeFile(disc.BinPath);
+
+    // Track 2 has a pregap: INDEX 00 5 sectors before its INDEX 01.
+    WriteWholeFile(path("other.bin"), bin);
+    // A BIN named otherwise, with a folder of the system the sheet was written on.
+    WriteWholeFile(path("other.cue"), "FILE \"C:\\rips\\other.bin\" BINARY\n  TRACK 01 AUDIO\n"
+                                      "    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n"
+                                      "    INDEX 00 00:00:35\n    INDEX 01 00:00:40\n"
+                                      "  TRACK 03 AUDIO\n    INDEX 01 00:00:71\n");
+    // One BIN per track, the pregap at the start of track 2's file.
+    WriteWholeFile(path("split-1.bin"), bin.left(35 * CdSectorBytes));
+    WriteWholeFile(path("split-2.bin"), bin.mid(35 * CdSectorBytes, 36 * CdSectorBytes));
+    WriteWholeFile(path("split-3.bin"), bin.mid(71 * CdSectorBytes));
+    WriteWholeFile(path("split.cue"), "FILE \"split-1.bin\" BINARY\n  TRACK 01 AUDIO\n"
+                                      "    INDEX 01 00:00:00\nFILE \"split-2.bin\" BINARY\n"
+                                      "  TRACK 02 AUDIO\n    INDEX 00 00:00:00\n"
+                                      "    INDEX 01 00:00:05\nFILE \"split-3.bin\" BINARY\n"
+                                      "  TRACK 03 AUDIO\n    INDEX 01 00:00:00\n");
+    // The whole disc as a WAV file, as big-endian raw audio, and as FLAC.
+    // fmt: PCM, 2 channels, 44100 Hz, 176400 bytes/s, 4-byte frames, 16 bits.
+    QByteArray wav = "RIFF" + QByteArray(4, '\0') + "WAVEfmt " +
+                     QByteArray::fromHex("100000000100020044ac000010b102000400100064617461");
+    const quint32 dataSize = quint32(bin.size());
+    wav += QByteArray(reinterpret_cast<const char*>(&dataSize), 4) + bin;
+    WriteWholeFile(path("whole.wav"), wav);
+    QByteArray swapped = bin;
+    for (qsizetype i = 0; i + 1 < swapped.size(); i += 2)
+        std::swap(swapped[i], swapped[i + 1]);
+    WriteWholeFile(path("whole.be"), swapped);
+    const QByteArray tracks = "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n"
+                              "    INDEX 01 00:00:40\n  TRACK 03 AUDIO\n    INDEX 01 00:00:71\n";
+    WriteWholeFile(path("wav.cue"), "FILE \"whole.wav\" WAVE\n" + tracks);
+    WriteWholeFile(path("motorola.cue"), "FILE \"whole.be\" MOTOROLA\n" + tracks);
+    const QString flac = disc.WriteFlacSheet(QStringLiteral("flac"));
+    // Some programs name the file's format as its type.
+    WriteWholeFile(flac, ReadWholeFile(flac).replace(" WAVE\n", " FLAC\n"));
+
+    for (const QString& cue :
+         {path("other.cue"), path("split.cue"), path("wav.cue"), path("motorola.cue"), flac}) {
+        SCOPED_TRACE(cue.toStdString());
+        QString problem;
+        const HCDROM h = openOnly(cue, &problem);
+        ASSERT_NE(h, 0) << problem.toStdString();
+        const TTOC toc = lbaToc(h);
+        EXPECT_EQ(std::memcmp(&toc, &expected, sizeof toc), 0);
+        EXPECT_EQ(GetDiscKey(h), expectedKey);
+        // Last track first, so a decoded file has to seek back.
+        for (int t = 2; t >= 0; --t)
+            EXPECT_EQ(readSectors(h, uint32_t(disc.StartSector[size_t(t)]),
+                                  uint32_t(disc.Sectors[size_t(t)])),
+                      disc.TrackBytes(t))
+                << "track " << t + 1;
+        CloseCDHandle(h);
+    }
+}
+
+TEST_F(CueImage, PregapSilenceAndAudioBeforeTrackOneLieWhereADriveHasThem) {
+    TTestDisc disc(dir.path(), {40, 31, 25});
+    const QByteArray bin = ReadWholeFile(disc.BinPath);
+    // A PREGAP of 10 sectors of silence before track 2, which starts a file of its own.
+    WriteWholeFile(path("one.bin"), bin.left(40 * CdSectorBytes));
+    WriteWholeFile(path("rest.bin"), bin.mid(40 * CdSectorBytes));
+    WriteWholeFile(path("gap.cue"), "FILE \"one.bin\" BINARY\n  TRACK 01 AUDIO\n"
+                                    "    INDEX 01 00:00:00\nFILE \"rest.bin\" BINARY\n"
+                                    "  TRACK 02 AUDIO\n    PREGAP 00:00:10\n"
+                                    "    INDEX 01 00:00:00\n  TRACK 03 AUDIO\n"
+                                    "    INDEX 01 00:00:31\n");
+    HCDROM h = openOnly(path("gap.cue"));
+    ASSERT_NE(h, 0);
+    TTOC toc = lbaToc(h);
+    EXPECT_EQ(lbaOf(toc, 0), 150u);
+    EXPECT_EQ(lbaOf(toc, 1), 150u + 40 + 10);
+    EXPECT_EQ(lbaOf(toc, 2), 150u + 40 + 10 + 31);
+    EXPECT_EQ(lbaOf(toc, 3), 150u + 40 + 10 + 31 + 25);
+    EXPECT_EQ(readSectors(h, 0, 50),
+              disc.TrackBytes(0) + QByteArray(10 * CdSectorBytes, '\0')); // track 1 and the gap
+    EXPECT_EQ(readSectors(h, 50, 31), disc.TrackBytes(1));
+    CloseCDHandle(h);
+    // Track 1's first 2 seconds of PREGAP are the lead-in every disc has; more is silence
+    // before it.
+    for (const int seconds : {2, 3}) {
+        WriteWholeFile(path("first.cue"),
+                       "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    PREGAP 00:0" +
+                           QByteArray::number(seconds) + ":00\n    INDEX 01 00:00:00\n");
+        h = openOnly(path("first.cue"));
+        ASSERT_NE(h, 0);
+        EXPECT_EQ(lbaOf(lbaToc(h), 0), uint32_t(75 * std::max(2, seconds)));
+        CloseCDHandle(h);
+    }
+
+    // Track 1's audio before its INDEX 01: a hidden track. The table starts track 1 after it,
+    // reads begin at track 1, and the session says how long the hidden audio is.
+    WriteWholeFile(path("hidden.cue"), "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n"
+                                       "    INDEX 00 00:00:00\n    INDEX 01 00:00:40\n"
+                                       "  TRACK 02 AUDIO\n    INDEX 01 00:00:71\n");
+    ASSERT_EQ(SetDiscImages({path("hidden.cue")}), "");
+    TDiscSession s;
+    ASSERT_NE(s.OpenDrive(0), 0);
+    s.ReadDisc(TDiscTexts());
+    ASSERT_EQ(s.Rows.size(), 2u);
+    EXPECT_EQ(s.HiddenSectors, 40);
+    toc = lbaToc(s.Handle);
+    EXPECT_EQ(lbaOf(toc, 0), 190u);
+    EXPECT_EQ(readSectors(s.Handle, 0, 31), disc.TrackBytes(1));
+}
+
+TEST_F(CueImage, BrokenSheetsAreRefusedWhenRegisteredSayingWhatIsWrong) {
+    TTestDisc disc(dir.path(), {40, 31});
+    const QString cue = path("bad.cue");
+    const QByteArray file = "FILE \"disc.bin\" BINARY\n";
+    const QByteArray one = "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n";
+    // A 24-bit FLAC and a 48 kHz WAV hold no CD audio.
+    RunProgram("sox",
+               {"-n", "-b", "24", "-r", "44100", "-c", "2", path("deep.flac"), "trim", "0", "0.1"});
+    RunProgram("sox",
+               {"-n", "-b", "16", "-r", "48000", "-c", "2", path("fast.wav"), "trim", "0", "0.1"});
+    WriteWholeFile(path("garbage.bin"), QByteArray("\x01\x02\0\x03", 4));
+    const struct {
+        QByteArray Sheet;
+        QString Expected; // the whole message, or the part after the sheet's path
+    } cases[] = {
+        {"FILE \"gone.bin\" BINARY\n" + one,
+         "The file " + path("gone.bin") + " that " + cue +
+             " names cannot be opened: No such file or directory"},
+        {file + one +
+             "  TRACK 02 AUDIO\n    INDEX 01 00:00:30\n  TRACK 03 AUDIO\n"
+             "    INDEX 01 00:00:20\n",
+         cue + ": track 3 starts at 00:00:20 in " + disc.BinPath +
+             ", not after track 2 (00:00:30): track starts must increase"},
+        {file + "  TRACK 99 AUDIO\n    INDEX 01 00:00:00\n  TRACK 100 AUDIO\n"
+                "    INDEX 01 00:00:20\n",
+         cue + " is not a CUE sheet that can be used: track number 100 on line 4 is outside 1 "
+               "to 99"},
+        {file + one + "  TRACK 03 AUDIO\n    INDEX 01 00:00:20\n",
+         cue + " is not a CUE sheet that can be used: track 3 on line 4 follows track 1 (tracks "
+               "are numbered one after the other)"},
+        {file + "  TRACK 01 AUDIO\n    INDEX 00 00:00:00\n", cue + ": track 1 has no INDEX 01"},
+        {"FILE \"disc.bin\" BINARY\n" + file + one,
+         cue + " is not a CUE sheet that can be used: the FILE line before line 2 has no TRACK "
+               "lines"},
+        {file + "  TRACK 01 AUDIO/2352\n    INDEX 01 00:00:00\n",
+         cue + " is not a CUE sheet that can be used: track 1 on line 2 has an unknown mode "
+               "\"AUDIO/2352\""},
+        {"hello world\n", cue + " is not a CUE sheet (line 1 begins with \"hello\")"},
+        {"", cue + " is not a CUE sheet: it names no tracks"},
+        {ReadWholeFile(path("garbage.bin")), cue + " is not a CUE sheet (it holds binary data)"},
+        {"FILE \"deep.flac\" WAVE\n" + one,
+         path("deep.flac") + " holds flac audio (24-bit, 44100 Hz, 2 channels), not CD audio: a "
+                             "disc image needs 16-bit 44100 Hz stereo; convert the file instead"},
+        {"FILE \"fast.wav\" WAVE\n" + one,
+         path("fast.wav") + " holds 16-bit 48000 Hz 2-channel PCM audio, not CD audio: a disc "
+                            "image needs 16-bit 44100 Hz stereo; convert the file instead"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Sheet.toStdString());
+        WriteWholeFile(cue, c.Sheet);
+        EXPECT_EQ(SetDiscImages({cue}), c.Expected);
+        TCDList list{};
+        list.MaxCd = 8;
+        GetCDList(&list);
+        EXPECT_TRUE(list.NumCd == 0 || list.Cd[0].Ha != 0) << "the image is listed";
+    }
+    // A first track numbered 69 or more (which libcdio's own CUE parser cannot take) is fine,
+    // and so is a flag libcue does not know.
+    WriteWholeFile(cue, "FILE \"disc.bin\" BINARY\n  TRACK 80 AUDIO\n    FLAGS DCP BOGUS\n"
+                        "    INDEX 01 00:00:00\n");
+    const HCDROM h = openOnly(cue);
+    ASSERT_NE(h, 0);
+    const TTOC toc = lbaToc(h);
+    EXPECT_EQ(toc.FirstTrack, 80);
+    EXPECT_EQ(toc.Tracks[0].TrackNumber, 80);
+    EXPECT_EQ(toc.Tracks[0].Adr, 0x12); // copy permitted
+    CloseCDHandle(h);
+}
+
+TEST_F(CueImage, CdTextFillsADiscThatCdDatKnowsNothingOf) {
+    TTestDisc disc(dir.path(), {40, 31, 25});
+    const QString cue = disc.WritePerTrackSheet(QStringLiteral("texts"),
+                                                "PERFORMER \"The Band\"\nTITLE \"Köln Concert\"\n"
+                                                "SONGWRITER \"Someone\"\n");
+    // Track texts go after each TRACK line.
+    QByteArray sheet = ReadWholeFile(cue);
+    sheet.replace("  TRACK 01 AUDIO\n", "  TRACK 01 AUDIO\n    TITLE \"Opening\"\n");
+    sheet.replace("  TRACK 03 AUDIO\n", "  TRACK 03 AUDIO\n    TITLE \"Guest Spot\"\n"
+                                        "    PERFORMER \"A Guest\"\n    SONGWRITER \"Writer\"\n");
+    WriteWholeFile(cue, sheet);
+    ASSERT_EQ(SetDiscImages({cue}), "");
+    TDiscSession s;
+    ASSERT_NE(s.OpenDrive(0), 0);
+    TCdText text;
+    ASSERT_EQ(ReadCDText(s.Handle, &text), 1);
+    EXPECT_EQ(text.Disc.Title, "Köln Concert");
+    EXPECT_EQ(text.Disc.Songwriter, "Someone");
+    EXPECT_EQ(text.Tracks[3].Songwriter, "Writer");
+
+    // No section in cd.dat, and a section holding only the default titles: CD-Text fills in.
+    for (const TDiscTexts& stored : {TDiscTexts(), LoadDiscTexts(s.CurrentDiscKey())}) {
+        s.ReadDisc(stored);
+        EXPECT_EQ(s.Fields.Artist, "The Band");
+        EXPECT_EQ(s.Fields.Album, "Köln Concert");
+        ASSERT_EQ(s.Rows.size(), 3u);
+        EXPECT_EQ(s.Rows[0].Title, "Opening");
+        EXPECT_EQ(s.Rows[1].Title, "Track02");
+        EXPECT_EQ(s.Rows[2].Title, "A Guest / Guest Spot"); // a compilation names performers
+    }
+    // Anything a user gave wins, titles and fields alike.
+    TDiscTexts mine;
+    mine.Fields.Year = "1975";
+    s.ReadDisc(mine);
+    EXPECT_EQ(s.Fields.Artist, "");
+    EXPECT_EQ(s.Rows[0].Title, "Track01");
+
+    // libcdio's CD-Text, as a drive gives it: a cdrdao TOC image with CD_TEXT blocks.
+    const QString toc = path("texts.toc");
+    WriteWholeFile(toc, "CD_DA\nCD_TEXT {\n  LANGUAGE_MAP { 0 : EN }\n  LANGUAGE 0 {\n"
+                        "    TITLE \"Drive Album\"\n    PERFORMER \"Drive Artist\"\n  }\n}\n"
+                        "TRACK AUDIO\nCD_TEXT {\n  LANGUAGE 0 {\n    TITLE \"First Song\"\n"
+                        "    SONGWRITER \"Composer\"\n  }\n}\nFILE \"" +
+                            disc.BinPath.toUtf8() + "\" 0 00:00:40\n");
+    const HCDROM h = openOnly(toc);
+    ASSERT_NE(h, 0);
+    ASSERT_EQ(ReadCDText(h, &text), 1);
+    EXPECT_EQ(text.Disc.Title, "Drive Album");
+    EXPECT_EQ(text.Disc.Performer, "Drive Artist");
+    EXPECT_EQ(text.Tracks[1].Title, "First Song");
+    EXPECT_EQ(text.Tracks[1].Songwriter, "Composer");
+    CloseCDHandle(h);
+    // A disc without CD-Text says so.
+    const HCDROM plain = openOnly(disc.CuePath);
+    EXPECT_EQ(ReadCDText(plain, &text), 0);
+    CloseCDHandle(plain);
+}
+
+} // namespace
