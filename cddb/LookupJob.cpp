@@ -32,6 +32,7 @@ TLookupJob::TLookupJob(HCDROM handle, const TQueryCDDBThread::Settings& settings
 TLookupJob::~TLookupJob() {
     if (m_worker)
         m_worker->Abandon();
+    delete m_get; // before the network manager it uses
 }
 
 void TLookupJob::Start() {
