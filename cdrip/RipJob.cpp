@@ -375,10 +375,12 @@ void TRipJob::trackWritten() {
     if (m_cover.isEmpty() || m_coverSaved)
         return;
     m_coverSaved = true;
-    const QString path =
-        QDir(m_options.OutputFolder).filePath(QStringLiteral("cover.") + m_cover.extension());
-    if (QFileInfo::exists(path))
-        return; // the user's own cover stays
+    const QDir folder(m_options.OutputFolder);
+    // A cover the folder has already, of either kind, stays the folder's only one.
+    if (QFileInfo::exists(folder.filePath(QStringLiteral("cover.jpg"))) ||
+        QFileInfo::exists(folder.filePath(QStringLiteral("cover.png"))))
+        return;
+    const QString path = folder.filePath(QStringLiteral("cover.") + m_cover.extension());
     QString error;
     if (!TAtomicFile::writeWhole(path, m_cover.data(), &error))
         emit message(TJobSeverity::Warning, error);

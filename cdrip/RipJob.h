@@ -49,9 +49,9 @@ public:
     // TRACKTOTAL); 0 (the default) writes the number alone. Set before Start.
     void SetTrackTotal(int total) { m_trackTotal = std::max(0, total); }
     // The disc's front cover: embedded in every FLAC, Ogg, MP3 and APE file, and saved in the
-    // output folder as cover.jpg or cover.png once the first track is written, unless a file
-    // of that name is there already (which is kept). Empty (the default) for none. Set before
-    // Start.
+    // output folder as cover.jpg or cover.png once the first track is written, unless the
+    // folder has a cover.jpg or cover.png already (which is kept). Empty (the default) for
+    // none. Set before Start.
     void SetCover(const TCoverArt& cover) { m_cover = cover; }
 
     // Asks "<folder>,the output folder does not exist.\r\ncreates a new folder?" first when the

@@ -85,7 +85,7 @@ QString TCliApp::helpText() {
         "      the disc's number of tracks (3/12; WMA keeps the number alone).\n"
         "      With Lookup.CoverArt 1 and a cover a lookup --save kept for the disc,\n"
         "      FLAC, OGG, MP3 and APE files carry it as their front cover and it is\n"
-        "      saved in DIR as cover.jpg or cover.png (a file of that name is kept).\n"
+        "      saved in DIR as cover.jpg or cover.png, unless DIR has either already.\n"
         "      Titles and the disc fields (artist, album, year, genre, comment) come\n"
         "      from cd.dat, then from the options; all are saved back to cd.dat\n"
         "      afterwards. --genre takes a genre name, any letter case (\"\" for none).\n"

@@ -240,9 +240,9 @@ TEST_P(RipEachFormat, EncodesEveryTrackTagsItAndDeletesTheWav) {
         // The cover rides along in every format but WMA.
         const QString md5 = QCryptographicHash::hash(Png(), QCryptographicHash::Md5).toHex();
         EXPECT_EQ(MutagenPictures(path),
-                  c.Format == Wma ? QString()
-                                  : (c.Format == Ape ? "3 cover.png " : "3 image/png ") + md5 +
-                                        "\n");
+                  c.Format == Wma
+                      ? QString()
+                      : (c.Format == Ape ? "3 cover.png " : "3 image/png ") + md5 + "\n");
         if (c.Format == Mp3) {
             // The ID3v1 tag after the audio, as the bytes say.
             const QByteArray tag = ReadWholeFile(path).right(128);
@@ -271,15 +271,15 @@ TEST_F(RipEncode, KeptWavsStayBesideTheEncodedFiles) {
     const HCDROM h = OpenTestImage(image.CuePath);
     TRecorder rec;
     TRipJob job(h, TracksOf({"01A", "02B"}), OptionsFor(Flac), disc);
-    // A cover of the user's own stays as it is.
-    WriteWholeFile(out + "/cover.png", "mine");
+    // A cover of the user's own stays as it is, and the only one.
+    WriteWholeFile(out + "/cover.jpg", "mine");
     job.SetCover(TCoverArt::FromBytes(Png()));
     Attach(job, rec);
     job.Start();
     rec.wait();
     CloseCDHandle(h);
-    EXPECT_EQ(files(), (QStringList{"A.flac", "A.wav", "B.flac", "B.wav", "cover.png"}));
-    EXPECT_EQ(ReadWholeFile(out + "/cover.png"), "mine");
+    EXPECT_EQ(files(), (QStringList{"A.flac", "A.wav", "B.flac", "B.wav", "cover.jpg"}));
+    EXPECT_EQ(ReadWholeFile(out + "/cover.jpg"), "mine");
     EXPECT_EQ(ReadWholeFile(out + "/B.wav").mid(44), image.TrackBytes(1));
 }
 
