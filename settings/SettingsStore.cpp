@@ -6,10 +6,9 @@
 #include "audio/AtomicFile.h"
 #include "audio/Helpers.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <QDir>
 #include <QStandardPaths>
 #include <QStringList>
 #include <algorithm>
