@@ -653,6 +653,8 @@ void TfrmMain::ripSelected() {
             tracks << TRipTrack{int(i + 1), m_session.Rows[i].Title};
     auto* dialog = new TfrmCDRip(m_session.Handle, tracks, AppOptions, m_session.Fields, this);
     dialog->Job()->SetTrackTotal(int(m_session.Rows.size()));
+    if (AppOptions.CoverArt)
+        dialog->Job()->SetCover(LoadDiscCover(m_session.Key));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     m_rip = dialog;
     connect(dialog, &QDialog::finished, this, [this] {

@@ -403,8 +403,16 @@ QWidget* TfrmOptions::buildMorePage() {
     label->setBuddy(seConverterJobs);
     auto* form = new QFormLayout(gbConvert);
     form->addRow(label, seConverterJobs);
+    auto* gbCover = new QGroupBox(QStringLiteral("Cover art"), page);
+    ckCoverArt = new QCheckBox(QStringLiteral("Fetch the front co&ver with a MusicBrainz lookup, "
+                                              "embed it and save it beside the files"),
+                               gbCover);
+    ckCoverArt->setObjectName(QStringLiteral("ckCoverArt"));
+    auto* coverLayout = new QVBoxLayout(gbCover);
+    coverLayout->addWidget(ckCoverArt);
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(gbConvert);
+    layout->addWidget(gbCover);
     layout->addStretch(1);
     return page;
 }
@@ -447,6 +455,7 @@ void TfrmOptions::load() {
     lbApeLevelNote->setVisible(!isApeLevel(seAPECompression->value()));
     tbAPECpuUsage->setValue(o.ApeCpu);
     seConverterJobs->setValue(o.ConverterJobs);
+    ckCoverArt->setChecked(o.CoverArt);
 
     m_shownDrive = o.DriveIndex < 0 ? 0 : o.DriveIndex;
     TCDList list{};
@@ -525,6 +534,7 @@ void TfrmOptions::save() {
     o.ApeCompression = seAPECompression->value();
     o.ApeCpu = tbAPECpuUsage->value();
     o.ConverterJobs = seConverterJobs->value();
+    o.CoverArt = ckCoverArt->isChecked();
     o.DriveIndex = cbCDList->currentIndex();
 }
 

@@ -76,6 +76,7 @@ public:
     QSlider* tbAPECpuUsage;
     QSpinBox* seAPECompression;
     QSpinBox* seConverterJobs; // "More" page: files the converter works on at once
+    QCheckBox* ckCoverArt;     // "More" page: fetch, embed and save the front cover
     QLabel* lbApeLevelNote;    // shown when the value is not a level the compressor has
 
 public slots:

@@ -1,5 +1,6 @@
 #include "frmQueryCDDB.h"
 
+#include "cddb/LookupSources.h"
 #include "frmStopQuery.h"
 #include "settings/CddbServers.h"
 
@@ -22,6 +23,17 @@ TfrmQueryCDDB::TfrmQueryCDDB(HCDROM handle, TAppOptions& options, TDiscFieldsMod
         w->setObjectName(QString::fromLatin1(name));
         return w;
     };
+
+    auto* source = new QGroupBox(QStringLiteral("Source"), this);
+    cbSource = new QComboBox(source);
+    named(cbSource, "cbSource");
+    cbSource->addItems({QStringLiteral("CDDB"), QStringLiteral("MusicBrainz"),
+                        QStringLiteral("MusicBrainz, then CDDB when it has no match")});
+    eMusicBrainzServer = new QLineEdit(source);
+    named(eMusicBrainzServer, "eMusicBrainzServer");
+    auto* sourceForm = new QFormLayout(source);
+    sourceForm->addRow(QStringLiteral("&Look up in:"), cbSource);
+    sourceForm->addRow(QStringLiteral("&MusicBrainz Server:"), eMusicBrainzServer);
 
     auto* server = new QGroupBox(QStringLiteral("Server"), this);
     cbServer = new QComboBox(server);
@@ -63,6 +75,7 @@ TfrmQueryCDDB::TfrmQueryCDDB(HCDROM handle, TAppOptions& options, TDiscFieldsMod
     buttons->addWidget(bClose);
 
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(source);
     layout->addWidget(server);
     layout->addWidget(proxy);
     layout->addLayout(buttons);
@@ -80,6 +93,9 @@ TfrmStopQuery* TfrmQueryCDDB::Progress() const {
 }
 
 void TfrmQueryCDDB::showSettings() {
+    const TLookupSources sources = TLookupSources::From(m_options);
+    cbSource->setCurrentIndex(int(sources.Source));
+    eMusicBrainzServer->setText(sources.MusicBrainzServer);
     // A server typed in earlier that is not one of the list is shown as it was, so the next
     // Query goes where the last one went.
     const int entry =
@@ -101,6 +117,8 @@ void TfrmQueryCDDB::proxyClicked() {
 }
 
 void TfrmQueryCDDB::defaults() {
+    cbSource->setCurrentIndex(int(TLookupSources::Cddb));
+    eMusicBrainzServer->setText(TLookupSources::DefaultMusicBrainzServer);
     cbServer->setCurrentIndex(0);
     eScript->setText(DefaultScript);
     cbProxy->setChecked(false);
@@ -114,13 +132,20 @@ void TfrmQueryCDDB::query() {
     m_options.UseProxy = cbProxy->isChecked();
     m_options.ProxyAddress = eAddress->text();
     m_options.Port = ePort->text();
-    auto* progress =
-        new TfrmStopQuery(m_handle, TQueryCDDBThread::Settings::From(m_options), m_model, this);
+    m_options.LookupSource =
+        TLookupSources::OrderText(TLookupSources::Order(cbSource->currentIndex()));
+    if (!eMusicBrainzServer->text().trimmed().isEmpty())
+        m_options.MusicBrainzServer = TLookupSources::ServerUrl(eMusicBrainzServer->text());
+    auto* progress = new TfrmStopQuery(m_handle, TQueryCDDBThread::Settings::From(m_options),
+                                       TLookupSources::From(m_options), m_model, this);
     progress->setAttribute(Qt::WA_DeleteOnClose);
     m_progress = progress;
-    connect(progress, &QDialog::finished, this, [this](int result) {
-        if (result == Accepted)
-            accept();
+    connect(progress, &QDialog::finished, this, [this, progress](int result) {
+        if (result != Accepted)
+            return;
+        if (!progress->Job()->Cover().isEmpty())
+            emit coverFound(progress->Job()->Cover());
+        accept();
     });
     emit queryStarted(progress);
     progress->Start();

@@ -1,8 +1,10 @@
-// The lookup dialog: the CDDB server, query script and proxy a lookup uses, stored into the
-// settings on every Query, which opens the progress dialog over the lookup job. The dialog
-// closes when a lookup has applied the titles. GUI (main) thread only.
+// The lookup dialog: the source (CDDB, MusicBrainz, or MusicBrainz then CDDB), the MusicBrainz
+// server, the CDDB server, query script and proxy a lookup uses, stored into the settings on
+// every Query, which opens the progress dialog over the lookup job. The dialog closes when a
+// lookup has applied the titles. GUI (main) thread only.
 #pragma once
 
+#include "audio/CoverArt.h"
 #include "disc/CdAccess.h"
 #include "settings/TAppOptions.h"
 
@@ -29,6 +31,8 @@ public:
     // The progress dialog of the lookup running now, if any.
     TfrmStopQuery* Progress() const;
 
+    QComboBox* cbSource; // in the order of TLookupSources::Order
+    QLineEdit* eMusicBrainzServer;
     QComboBox* cbServer;
     QLineEdit* eScript;
     QCheckBox* cbProxy;
@@ -41,6 +45,8 @@ public:
 signals:
     // A progress dialog was opened (for tests).
     void queryStarted(TfrmStopQuery* progress);
+    // A lookup applied the titles and fetched the front cover of the release.
+    void coverFound(const TCoverArt& cover);
 
 private:
     void showSettings();

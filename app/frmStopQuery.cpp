@@ -2,14 +2,17 @@
 
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 TfrmStopQuery::TfrmStopQuery(HCDROM handle, const TQueryCDDBThread::Settings& settings,
-                             TDiscFieldsModel* model, QWidget* parent)
+                             const TLookupSources& sources, TDiscFieldsModel* model,
+                             QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_job(new TLookupJob(handle, settings, model, this)) {
+    m_job->SetSources(sources);
     setObjectName(QStringLiteral("frmStopQuery"));
     setWindowTitle(QStringLiteral("Query CDDB..."));
     lHint = new QLabel(QStringLiteral("Query CDDB, please waiting..."), this);
@@ -40,6 +43,7 @@ TfrmStopQuery::TfrmStopQuery(HCDROM handle, const TQueryCDDBThread::Settings& se
     setMinimumWidth(320);
 
     connect(m_job, &TJob::finished, this, &TfrmStopQuery::onFinished);
+    connect(m_job, &TLookupJob::releaseChoice, this, &TfrmStopQuery::chooseRelease);
     connect(bStop, &QPushButton::clicked, this, &TfrmStopQuery::reject);
 }
 
@@ -52,6 +56,25 @@ TfrmStopQuery::~TfrmStopQuery() {
 void TfrmStopQuery::Start() {
     open();
     m_job->Start();
+}
+
+void TfrmStopQuery::chooseRelease(const QStringList& descriptions) {
+    // Opened, not executed: the job goes on in the event loop once the user has chosen.
+    m_choice = new QInputDialog(this);
+    m_choice->setObjectName(QStringLiteral("ReleaseChoice"));
+    m_choice->setAttribute(Qt::WA_DeleteOnClose);
+    m_choice->setWindowTitle(QStringLiteral("MusicBrainz"));
+    m_choice->setLabelText(QStringLiteral("MusicBrainz knows several releases of this disc. "
+                                          "Which one is it?"));
+    m_choice->setComboBoxItems(descriptions);
+    m_choice->setOption(QInputDialog::UseListViewForComboBoxItems);
+    connect(m_choice, &QInputDialog::finished, this, [this, descriptions](int result) {
+        const int index =
+            result == QDialog::Accepted ? int(descriptions.indexOf(m_choice->textValue())) : -1;
+        m_choice = nullptr;
+        m_job->ChooseRelease(index);
+    });
+    m_choice->open();
 }
 
 void TfrmStopQuery::onFinished(TJobOutcome outcome, const QString& detail) {

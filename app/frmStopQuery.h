@@ -1,6 +1,8 @@
-// The lookup's progress dialog: presents a lookup job while it runs, shows why a lookup found
-// nothing (no match, a failed query, records without titles) and stops it. Stop abandons the
-// worker: nothing it finds afterwards reaches the disc fields. GUI (main) thread only.
+// The lookup's progress dialog: presents a lookup job while it runs, lets the user choose among
+// several MusicBrainz releases, shows why a lookup found nothing (no match with the address to
+// add the disc, a failed query, an answer without titles) and stops it. Stop abandons the
+// worker or the HTTP exchange: nothing found afterwards reaches the disc fields. GUI (main)
+// thread only.
 #pragma once
 
 #include "cddb/LookupJob.h"
@@ -8,6 +10,7 @@
 #include <QDialog>
 
 class QFrame;
+class QInputDialog;
 class QLabel;
 class QPushButton;
 
@@ -17,13 +20,16 @@ public:
     // Makes the job (not started yet) for the disc in the drive of `handle`; its results go
     // into `model`, which must outlive the dialog.
     TfrmStopQuery(HCDROM handle, const TQueryCDDBThread::Settings& settings,
-                  TDiscFieldsModel* model, QWidget* parent = nullptr);
+                  const TLookupSources& sources, TDiscFieldsModel* model,
+                  QWidget* parent = nullptr);
     ~TfrmStopQuery() override;
 
     // Shows the dialog window-modal and starts the job. The dialog closes as accepted when
     // the titles were applied; otherwise it stays with the reason until the user closes it.
     void Start();
     TLookupJob* Job() const { return m_job; }
+    // The release choice on show while the job waits for one; null otherwise.
+    QInputDialog* ReleaseChoice() const { return m_choice; }
 
     QLabel* lHint;
     QFrame* Panel1;
@@ -36,6 +42,8 @@ public slots:
 
 private:
     void onFinished(TJobOutcome outcome, const QString& detail);
+    void chooseRelease(const QStringList& descriptions);
 
     TLookupJob* m_job;
+    QInputDialog* m_choice = nullptr;
 };

@@ -647,6 +647,16 @@ QByteArray TId3v2Tags::BuildTag(bool unicode) const {
         frames.append('\0').append('\0');
         frames.append(body);
     }
+    if (!m_picture.isEmpty()) {
+        // Encoding 0, the MIME type, picture type 3 (front cover), an empty description.
+        QByteArray body;
+        body.append('\0').append(m_picture.mimeType().toLatin1()).append('\0');
+        body.append('\3').append('\0').append(m_picture.data());
+        frames.append("APIC", 4);
+        PutBigEndian32(frames, quint32(body.size()));
+        frames.append('\0').append('\0');
+        frames.append(body);
+    }
     const quint32 size = quint32(frames.size());
     QByteArray tag("ID3\x03\x00\x00", 6);
     tag.append(char((size >> 21) & 0x7F))
@@ -769,6 +779,15 @@ QByteArray TAPEv2Tags::BuildTag() const {
         PutLittleEndian32(items, quint32(value.size()));
         PutLittleEndian32(items, 0); // UTF-8 text
         items.append(name.toLatin1()).append('\0').append(value);
+        ++count;
+    }
+    if (!m_picture.isEmpty()) {
+        // A binary item (flags 2): a file name as its description, NUL, then the picture.
+        const QByteArray value =
+            "cover." + m_picture.extension().toLatin1() + '\0' + m_picture.data();
+        PutLittleEndian32(items, quint32(value.size()));
+        PutLittleEndian32(items, 2);
+        items.append("Cover Art (Front)").append('\0').append(value);
         ++count;
     }
     const quint32 size = quint32(items.size() + ApeTagBlockSize);

@@ -12,6 +12,8 @@
 // output's worker thread while that output runs (the GUI thread leaves it alone meanwhile).
 #pragma once
 
+#include "audio/CoverArt.h"
+
 #include <QString>
 #include <QtGlobal>
 #include <vector>
@@ -225,8 +227,12 @@ public:
     bool WriteToFile(int fd, bool unicode) const override;
     bool WriteToFile(const QString& fileName, bool unicode) const override;
 
-    // The tag WriteToFile puts in front of a file: header and frames.
+    // The tag WriteToFile puts in front of a file: header and frames, then an APIC frame
+    // (front cover) when a picture is set.
     QByteArray BuildTag(bool unicode) const;
+
+    // The front cover written with the frames; not copied by Assign.
+    void SetPicture(const TCoverArt& picture) { m_picture = picture; }
 
 private:
     // The length of the tag at the start of the open file of `size` bytes that a write
@@ -235,6 +241,7 @@ private:
 
     bool m_newIds = true;
     TId3v2Frames m_writtenFrames = TId3v2Frames::AllButYearAndComment;
+    TCoverArt m_picture;
 };
 
 // The APEv2 tag's items. Written at the end of a file (see WriteToFile); never read from one.
@@ -255,8 +262,12 @@ public:
     bool WriteToFile(int fd, bool unicode) const override;
     bool WriteToFile(const QString& fileName, bool unicode) const override;
 
-    // The tag WriteToFile writes: header, items, footer.
+    // The tag WriteToFile writes: header, items (the binary "Cover Art (Front)" item last when
+    // a picture is set), footer.
     QByteArray BuildTag() const;
+
+    // The front cover written with the items; not copied by Assign.
+    void SetPicture(const TCoverArt& picture) { m_picture = picture; }
 
 #define SONDREL_APE_TEXT(Prop, Key, Setter)                                                        \
     QString Prop() const {                                                                         \
@@ -291,6 +302,9 @@ public:
     SONDREL_APE_TEXT(SubTitle, "Subtitle", SetWideString)
     SONDREL_APE_TEXT(Comment, "Comment", SetWideString)
 #undef SONDREL_APE_TEXT
+
+private:
+    TCoverArt m_picture;
 };
 
 // The Vorbis comments the Ogg Vorbis and FLAC outputs write, carried in memory only.

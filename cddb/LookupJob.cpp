@@ -1,5 +1,26 @@
 #include "LookupJob.h"
 
+#include "HttpGet.h"
+#include "audio/Helpers.h"
+
+#include <QElapsedTimer>
+#include <QRegularExpression>
+
+namespace {
+
+// When the next request may go to MusicBrainz, in milliseconds of g_clock, for the
+// one-a-second limit. GUI thread only.
+QElapsedTimer g_clock;
+qint64 g_nextMusicBrainzRequest = 0;
+
+QString withoutTrailingSlash(QString url) {
+    while (url.endsWith(u'/'))
+        url.chop(1);
+    return url;
+}
+
+} // namespace
+
 const QString TLookupJob::NoMatchNotice =
     QStringLiteral("No match found,perhaps:\n1.No information in CDDB server\n2.error CDDB "
                    "options\n3.check the network");
@@ -11,6 +32,7 @@ TLookupJob::TLookupJob(HCDROM handle, const TQueryCDDBThread::Settings& settings
 TLookupJob::~TLookupJob() {
     if (m_worker)
         m_worker->Abandon();
+    delete m_get; // before the network manager it uses
 }
 
 void TLookupJob::Start() {
@@ -23,6 +45,14 @@ void TLookupJob::Start() {
     }
     m_first = toc.FirstTrack;
     m_last = toc.LastTrack;
+    if (m_sources.Source == TLookupSources::Cddb)
+        startCddb();
+    else
+        startMusicBrainz(toc);
+}
+
+void TLookupJob::startCddb() {
+    m_sourceName = QStringLiteral("CDDB");
     emit hint(QStringLiteral("Querying %1 ...").arg(m_settings.Server));
     m_worker = TQueryCDDBThread::Start(this, m_model, m_first, m_last, m_handle, m_settings);
 }
@@ -33,7 +63,147 @@ void TLookupJob::Stop() {
         return;
     if (m_worker)
         m_worker->Abandon();
+    if (m_get)
+        m_get->Abort();
+    m_choosing = false;
     finishWith(TJobOutcome::Stopped);
+}
+
+void TLookupJob::startMusicBrainz(const TTOC& toc) {
+    m_sourceName = QStringLiteral("MusicBrainz");
+    m_disc = TMusicBrainzDisc::FromToc(toc);
+    if (!m_disc.isValid()) {
+        m_result = TCddbMessageEvent::QueryFailed;
+        return finishWith(TJobOutcome::Failed,
+                          QStringLiteral("The table of contents gives no MusicBrainz disc id."));
+    }
+    const QString server = withoutTrailingSlash(m_sources.MusicBrainzServer);
+    const QUrl url(server + QStringLiteral("/ws/2/discid/") + m_disc.Id +
+                   QStringLiteral("?inc=artist-credits+recordings+genres&cdstubs=no&fmt=json"));
+    emit hint(QStringLiteral("Querying %1 ...").arg(server));
+    // Requests go out at least a second apart, counted from when the last one went out.
+    if (!g_clock.isValid())
+        g_clock.start();
+    const qint64 now = g_clock.elapsed();
+    const int delay = int(qMax<qint64>(0, g_nextMusicBrainzRequest - now));
+    g_nextMusicBrainzRequest = now + delay + MusicBrainzIntervalMs;
+    m_get = new THttpGet(&m_network, QStringLiteral("MusicBrainz server"), this);
+    connect(m_get, &THttpGet::finished, this, &TLookupJob::onDiscAnswer);
+    m_get->Start(url, "application/json", MaxMusicBrainzAnswer, m_sources.TimeoutSeconds, delay);
+}
+
+void TLookupJob::onDiscAnswer() {
+    const THttpGet::Result answer = m_get->result();
+    m_get->deleteLater();
+    m_get = nullptr;
+    if (IsFinished())
+        return;
+    if (!answer.Ok) {
+        // An unknown disc id is a 404.
+        if (answer.Status == 404)
+            return musicBrainzNoMatch();
+        m_result = TCddbMessageEvent::QueryFailed;
+        return finishWith(TJobOutcome::Failed,
+                          QStringLiteral("The MusicBrainz lookup failed: %1").arg(answer.Error));
+    }
+    QString error;
+    if (!TMusicBrainzRelease::ParseDiscAnswer(answer.Body, m_disc.Id,
+                                              m_disc.LastTrack - m_disc.FirstTrack + 1, &m_releases,
+                                              &error)) {
+        m_result = TCddbMessageEvent::QueryFailed;
+        return finishWith(TJobOutcome::Failed,
+                          QStringLiteral("The MusicBrainz lookup failed: %1").arg(error));
+    }
+    if (m_releases.empty())
+        return musicBrainzNoMatch();
+    if (m_releases.size() == 1 || m_chooseFirst)
+        return applyRelease(0);
+    QStringList descriptions;
+    for (const TMusicBrainzRelease& r : m_releases)
+        descriptions << r.Description();
+    m_choosing = true;
+    emit releaseChoice(descriptions);
+}
+
+void TLookupJob::musicBrainzNoMatch() {
+    const QString text =
+        QStringLiteral("MusicBrainz knows no release with this disc (disc id "
+                       "%1). It can be added at:\n%2")
+            .arg(m_disc.Id, m_disc.SubmitUrl(m_sources.MusicBrainzServer).toString());
+    if (m_sources.Source == TLookupSources::MusicBrainzThenCddb) {
+        emit message(TJobSeverity::Info, text);
+        return startCddb();
+    }
+    m_result = TCddbMessageEvent::NoMatchFound;
+    emit noMatch(0);
+    finishWith(TJobOutcome::Failed, text);
+}
+
+void TLookupJob::ChooseRelease(int index) {
+    assertOwnThread();
+    if (!m_choosing || IsFinished())
+        return;
+    m_choosing = false;
+    if (index < 0 || index >= int(m_releases.size())) {
+        m_result = TCddbMessageEvent::NoTitles;
+        return finishWith(TJobOutcome::Cancelled, QStringLiteral("No release was chosen."));
+    }
+    applyRelease(index);
+}
+
+void TLookupJob::applyRelease(int index) {
+    const TMusicBrainzRelease& r = m_releases[size_t(index)];
+    if (r.Titles.isEmpty()) {
+        m_result = TCddbMessageEvent::NoTitles;
+        return finishWith(TJobOutcome::Failed,
+                          QStringLiteral("The MusicBrainz release holds no track titles for "
+                                         "this disc."));
+    }
+    m_chosen = index;
+    m_model->clearDiscFields();
+    m_model->setArtist(r.Artist);
+    m_model->setAlbum(r.Album);
+    m_model->setYear(r.Year);
+    m_model->setGenre(r.Genre);
+    for (int row = 0; row < r.Titles.size(); ++row)
+        m_model->setTrackTitle(row, r.Titles[row].isEmpty()
+                                        ? QStringLiteral("Track") + TwoDigit(row + 1)
+                                        : r.Titles[row]);
+    m_result = TCddbMessageEvent::TitlesApplied;
+
+    static const QRegularExpression mbid(
+        QStringLiteral("^[0-9a-f]{8}(-[0-9a-f]{4}){3}-[0-9a-f]{12}$"));
+    if (!m_sources.CoverArt || !mbid.match(r.Mbid).hasMatch())
+        return finishWith(TJobOutcome::Done);
+    const QUrl url(withoutTrailingSlash(m_sources.CoverArtServer) + QStringLiteral("/release/") +
+                   r.Mbid + QStringLiteral("/front"));
+    emit hint(QStringLiteral("Fetching the front cover ..."));
+    m_get = new THttpGet(&m_network, QStringLiteral("cover art server"), this);
+    connect(m_get, &THttpGet::finished, this, &TLookupJob::onCoverAnswer);
+    m_get->Start(url, "image/jpeg, image/png", MaxCoverBytes, m_sources.TimeoutSeconds);
+}
+
+void TLookupJob::onCoverAnswer() {
+    const THttpGet::Result answer = m_get->result();
+    m_get->deleteLater();
+    m_get = nullptr;
+    if (IsFinished())
+        return;
+    // The titles are in; a cover that cannot be had only costs the picture.
+    if (answer.Ok) {
+        m_cover = TCoverArt::FromBytes(answer.Body);
+        if (m_cover.isEmpty())
+            emit message(TJobSeverity::Warning,
+                         QStringLiteral("The cover art server sent no JPEG or PNG picture; the "
+                                        "files go without a cover."));
+    } else if (answer.Status == 404) {
+        emit message(TJobSeverity::Info,
+                     QStringLiteral("The cover archive has no front cover for this release."));
+    } else {
+        emit message(TJobSeverity::Warning,
+                     answer.Error + QStringLiteral(" The files go without a cover."));
+    }
+    finishWith(TJobOutcome::Done);
 }
 
 bool TLookupJob::event(QEvent* e) {

@@ -2,6 +2,7 @@
 
 #include "RipEvent.h"
 #include "audio/ACS_Wave.h"
+#include "audio/AtomicFile.h"
 #include "audio/Helpers.h"
 #include "encode/EncodeStep.h"
 #include "encode/OutputFormats.h"
@@ -306,7 +307,7 @@ void TRipJob::onRipEnded(const TProcessInfo& info) {
     }
     // WAV output: the ripped file is the result.
     if (info.ErrorCode == RipOk)
-        ++m_succeeded;
+        trackWritten();
     if (m_completed >= m_tracks.size())
         return finish(false);
     nextTrack(QStringLiteral("Initializing..."));
@@ -323,6 +324,7 @@ void TRipJob::startEncoding() {
     request.Track = EntryNumber(entry);
     request.TrackTotal = m_trackTotal;
     request.Texts = TEncodeRequest::DiscTexts;
+    request.Cover = m_cover;
     emit encodingStarted(request.Track, request.Title, request.Path);
     emit hint(QStringLiteral("Encoding..."));
     emit barCaption(QStringLiteral("Encoding..."));
@@ -346,6 +348,7 @@ void TRipJob::onEncoded(bool ran, const QString& failure) {
         request.Title = EntryTitle(entry);
         request.Track = EntryNumber(entry);
         request.TrackTotal = m_trackTotal;
+        request.Cover = m_cover;
         TEncodeStep::TagMp3(request);
     }
     const bool ok = ran && !encodeFailed;
@@ -367,10 +370,26 @@ void TRipJob::onEncoded(bool ran, const QString& failure) {
     });
 }
 
+void TRipJob::trackWritten() {
+    ++m_succeeded;
+    if (m_cover.isEmpty() || m_coverSaved)
+        return;
+    m_coverSaved = true;
+    const QDir folder(m_options.OutputFolder);
+    // A cover the folder has already, of either kind, stays the folder's only one.
+    if (QFileInfo::exists(folder.filePath(QStringLiteral("cover.jpg"))) ||
+        QFileInfo::exists(folder.filePath(QStringLiteral("cover.png"))))
+        return;
+    const QString path = folder.filePath(QStringLiteral("cover.") + m_cover.extension());
+    QString error;
+    if (!TAtomicFile::writeWhole(path, m_cover.data(), &error))
+        emit message(TJobSeverity::Warning, error);
+}
+
 void TRipJob::finishTrack(bool ok) {
     const QString& entry = m_tracks[m_completed - 1];
     if (ok)
-        ++m_succeeded;
+        trackWritten();
     emit trackFinished(EntryNumber(entry), EntryTitle(entry), encodedPath(m_completed - 1), ok);
     if (m_completed < m_tracks.size())
         return nextTrack(QStringLiteral("Extracting..."));

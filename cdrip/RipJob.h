@@ -11,6 +11,7 @@
 
 #include "CDRipThread.h"
 #include "TProcessInfo.h"
+#include "audio/CoverArt.h"
 #include "audio/DiscFields.h"
 #include "audio/Job.h"
 #include "disc/CdAccess.h"
@@ -47,6 +48,11 @@ public:
     // The disc's number of tracks, written beside each track's number in the tags ("3/12",
     // TRACKTOTAL); 0 (the default) writes the number alone. Set before Start.
     void SetTrackTotal(int total) { m_trackTotal = std::max(0, total); }
+    // The disc's front cover: embedded in every FLAC, Ogg, MP3 and APE file, and saved in the
+    // output folder as cover.jpg or cover.png once the first track is written, unless the
+    // folder has a cover.jpg or cover.png already (which is kept). Empty (the default) for
+    // none. Set before Start.
+    void SetCover(const TCoverArt& cover) { m_cover = cover; }
 
     // Asks "<folder>,the output folder does not exist.\r\ncreates a new folder?" first when the
     // output folder is missing (No cancels the rip). Then, when files the rip would write exist
@@ -122,6 +128,7 @@ private:
     QString encodedPath(int entry) const;
     QString wavPath(int entry) const;
     void keepWav(int entry, const QString& partial);
+    void trackWritten();
 
     HCDROM m_handle;
     QStringList m_tracks; // the entries
@@ -130,6 +137,8 @@ private:
     TDiscFields m_disc;
     int m_pace = 300;
     int m_trackTotal = 0;
+    TCoverArt m_cover;
+    bool m_coverSaved = false; // the cover was saved, or found there, in this rip
     std::unique_ptr<TCDRipThread> m_worker;
     // WaveIn1 feeds the encode step's output. Owned by the job (Qt parent).
     TWaveIn* m_waveIn = nullptr;

@@ -1,10 +1,12 @@
-// sondrel-cli lookup: the CDDB lookup of the disc in a drive, as the lookup dialog's Query
-// button runs it, with the results printed and, on request, saved to cd.dat.
+// sondrel-cli lookup: the lookup of the disc in a drive (CDDB, MusicBrainz or both), as the
+// lookup dialog's Query button runs it, with the results printed and, on request, saved to
+// cd.dat (and the cover beside it).
 #include "Commands.h"
 #include "DiscOpener.h"
 #include "audio/Genres.h"
 #include "cddb/DiscFieldsModel.h"
 #include "cddb/LookupJob.h"
+#include "cddb/LookupSources.h"
 #include "settings/AppOptions.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsStore.h"
@@ -16,8 +18,8 @@ int RunLookupCommand(TCliContext& ctx, const QStringList& args) {
     bool save = false;
     bool noProxy = false;
     int timeout = 0;
-    QString server, script, proxy;
-    bool haveServer = false, haveScript = false, haveProxy = false;
+    QString server, script, proxy, source;
+    bool haveServer = false, haveScript = false, haveProxy = false, haveSource = false;
     for (int i = 0; i < args.size(); ++i) {
         QString value;
         bool missing = false;
@@ -30,6 +32,13 @@ int RunLookupCommand(TCliContext& ctx, const QStringList& args) {
                 return ctx.usageError(QStringLiteral("--server needs a host name"));
             server = value.trimmed();
             haveServer = true;
+        } else if (TakeOption(args, i, QStringLiteral("--source"), value, missing)) {
+            TLookupSources::Order order;
+            if (missing || !TLookupSources::ParseOrder(value, &order))
+                return ctx.usageError(
+                    QStringLiteral("--source needs cddb, musicbrainz or musicbrainz,cddb"));
+            source = TLookupSources::OrderText(order);
+            haveSource = true;
         } else if (TakeOption(args, i, QStringLiteral("--script"), value, missing)) {
             if (missing || value.trimmed().isEmpty())
                 return ctx.usageError(QStringLiteral("--script needs a path"));
@@ -60,8 +69,14 @@ int RunLookupCommand(TCliContext& ctx, const QStringList& args) {
     if (const int rc = OpenDiscForCommand(ctx, drive, session); rc != ExitOk)
         return rc;
 
-    // Stored like the lookup dialog's Query button stores what it shows.
-    if (haveServer)
+    // Stored like the lookup dialog's Query button stores what it shows. --server belongs to
+    // the first source named.
+    if (haveSource)
+        AppOptions.LookupSource = source;
+    TLookupSources sources = TLookupSources::From(AppOptions);
+    if (haveServer && sources.Source != TLookupSources::Cddb)
+        AppOptions.MusicBrainzServer = TLookupSources::ServerUrl(server);
+    else if (haveServer)
         AppOptions.Server = server;
     if (haveScript)
         AppOptions.Script = script;
@@ -79,11 +94,18 @@ int RunLookupCommand(TCliContext& ctx, const QStringList& args) {
         return ctx.failure(e.Message());
     }
 
-    ctx.Err << "Querying " << AppOptions.Server << " ..." << Qt::endl;
     TDiscFieldsModel model(session);
     auto settings = TQueryCDDBThread::Settings::From(AppOptions);
     settings.TimeoutSeconds = timeout;
+    sources = TLookupSources::From(AppOptions);
+    sources.TimeoutSeconds = timeout;
     TLookupJob job(session.Handle, settings, &model);
+    job.SetSources(sources);
+    job.SetChooseFirst(true);
+    QObject::connect(&job, &TJob::hint, &job,
+                     [&ctx](const QString& text) { ctx.Err << text << Qt::endl; });
+    QObject::connect(&job, &TJob::message, &job,
+                     [&ctx](TJobSeverity, const QString& text) { ctx.Err << text << Qt::endl; });
     QEventLoop loop;
     QObject::connect(&job, &TJob::finished, &loop, &QEventLoop::quit);
     job.Start();
@@ -91,13 +113,20 @@ int RunLookupCommand(TCliContext& ctx, const QStringList& args) {
         loop.exec();
 
     if (job.Outcome() == TJobOutcome::Failed && job.Result() == TCddbMessageEvent::NoMatchFound) {
-        ctx.Out << TLookupJob::NoMatchNotice << Qt::endl;
+        ctx.Out << job.Detail() << Qt::endl;
         return ExitFailed;
     }
     if (job.FirstTrack() == 0)
         return ctx.failure(QStringLiteral("Error while reading TOC information!"));
     if (job.Result() == TCddbMessageEvent::QueryFailed)
-        return ctx.failure(QStringLiteral("The CDDB query failed: %1").arg(job.Detail()));
+        return ctx.failure(job.Detail());
+    if (job.Releases().size() > 1 && job.ChosenRelease() == 0) {
+        ctx.Err << "MusicBrainz has " << job.Releases().size()
+                << " releases of this disc; taken: " << job.Releases()[0].Description()
+                << "\nThe others:" << Qt::endl;
+        for (size_t i = 1; i < job.Releases().size(); ++i)
+            ctx.Err << "  " << job.Releases()[i].Description() << Qt::endl;
+    }
 
     const TDiscFields& f = model.fields();
     ctx.Out << "Artist: " << f.Artist << '\n'
@@ -113,11 +142,12 @@ int RunLookupCommand(TCliContext& ctx, const QStringList& args) {
     if (save && job.Result() == TCddbMessageEvent::TitlesApplied) {
         try {
             SaveDiscTexts(session.Key, session.Texts());
+            SaveDiscCover(session.Key, job.Cover());
         } catch (const TSettingsError& e) {
             return ctx.failure(e.Message());
         }
     }
     if (job.Result() != TCddbMessageEvent::TitlesApplied)
-        return ctx.failure(QStringLiteral("The CDDB records hold no track titles for this disc."));
+        return ctx.failure(job.Detail());
     return ExitOk;
 }

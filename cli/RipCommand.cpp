@@ -305,6 +305,8 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
         TRipJob job(session.Handle, selected, options, session.Fields);
         job.SetPace(0); // nobody watches a bar here
         job.SetTrackTotal(int(session.Rows.size()));
+        if (options.CoverArt)
+            job.SetCover(LoadDiscCover(session.Key));
         TCliRipView view(ctx, job, policy, loop);
         // Ctrl+C or a termination request stops the job as the Stop button does, so the
         // current file keeps a header that matches its data.

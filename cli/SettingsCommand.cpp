@@ -1,6 +1,7 @@
 // sondrel-cli settings [--set Section.Key=Value]...: prints the settings, and sets those given
 // after checking each value against what the outputs can use.
 #include "Commands.h"
+#include "cddb/LookupSources.h"
 #include "codecs/ACS_MAC.h"
 #include "codecs/WmaFormats.h"
 #include "settings/SettingsError.h"
@@ -75,6 +76,12 @@ int RunSettingsCommand(TCliContext& ctx, const QStringList& args) {
         if (def->Type == TSettingDef::Integer && !def->allows(AppOptions.*def->IntField))
             return ctx.usageError(QStringLiteral("setting '%1' takes %2, got '%3'")
                                       .arg(name, def->allowedText(), value));
+        TLookupSources::Order order;
+        if (def->TextField == &TAppOptions::LookupSource &&
+            !TLookupSources::ParseOrder(value, &order))
+            return ctx.usageError(QStringLiteral("setting '%1' takes cddb, musicbrainz or "
+                                                 "musicbrainz,cddb, got '%2'")
+                                      .arg(name, value));
         if (QLatin1String(def->Section) == QLatin1String("WMAOptions"))
             wmaAssigned = true;
         // Stored as given (the settings allow 1000..10000), but the encoder has five levels.

@@ -89,6 +89,7 @@ void TFLACOut::PrepareOutput() {
     if (input->DataSize() > 0 && bits >= 8 && channels > 0)
         s.TotalSamplesEstimate = std::llround(double(input->DataSize()) / (bits / 8) / channels);
     s.Comments = CommentsOf(FTags);
+    s.PictureBody = FPicture.flacPictureBody();
     FSink = std::make_unique<TStreamSink>(FStream);
     FEncoder = std::make_unique<TFlacEncoder>(*FSink);
     try {

@@ -52,6 +52,8 @@ public:
     // The comments of the next file.
     TVorbisTags& Tags() { return FTags; }
     void SetTags(const TAuTags& tags) { FTags.Assign(tags); }
+    // The front cover of the next file, a PICTURE block after the comments; empty for none.
+    void SetPicture(const TCoverArt& picture) { FPicture = picture; }
     bool Verify() const { return FVerify; }
     void SetVerify(bool v) { FVerify = v; }
 
@@ -78,6 +80,7 @@ private:
     int FQLPCoeffPrecision = 0;
     bool FQLPCoeffPrecisionSearch = false;
     TVorbisTags FTags;
+    TCoverArt FPicture;
     bool FVerify = false;
 
     // Run state, worker thread only.

@@ -106,6 +106,8 @@ void TVorbisOut::PrepareOutput() {
         const QString name = FComments.NameAt(i);
         s.Comments.emplace_back(name.toUtf8(), FComments.AsWideString(name).toUtf8());
     }
+    if (!FPicture.isEmpty())
+        s.Comments.emplace_back("METADATA_BLOCK_PICTURE", FPicture.flacPictureBody().toBase64());
     FSink = std::make_unique<TStreamSink>(FStream);
     FEncoder = std::make_unique<TVorbisEncoder>(*FSink);
     FEncoder->Start(s);
@@ -142,6 +144,7 @@ void TVorbisOut::FinishOutput() {
         input->Close();
     // Tags belong to one file.
     FComments.Clear();
+    FPicture = TCoverArt();
     FEncoder.reset();
     FSink.reset();
     if (!failure.isEmpty())

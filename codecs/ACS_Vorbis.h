@@ -55,6 +55,9 @@ public:
     // The comments of the next file; cleared after each run, since tags belong to one file.
     TVorbisTags& Comments() { return FComments; }
     void SetComments(const TAuTags& tags) { FComments.Assign(tags); }
+    // The front cover of the next file, written as a METADATA_BLOCK_PICTURE comment; empty
+    // for none. Cleared after each run like the comments.
+    void SetPicture(const TCoverArt& picture) { FPicture = picture; }
 
     // The three rates are kept consistent: minimum <= nominal <= maximum (brAutoSelect as
     // maximum means open).
@@ -84,6 +87,7 @@ protected:
 private:
     float FCompression = 0.2f;
     TVorbisTags FComments;
+    TCoverArt FPicture;
     TVorbisBitRate FDesiredMaximumBitrate = TVorbisBitRate::brAutoSelect;
     TVorbisBitRate FDesiredNominalBitrate = TVorbisBitRate::brAutoSelect;
     TVorbisBitRate FMinimumBitrate = TVorbisBitRate::brAutoSelect;

@@ -62,12 +62,13 @@ QByteArray TFlacEncoder::CommentBlock(const std::vector<QByteArray>& comments, b
         AppendLE32(body, static_cast<quint32>(c.size()));
         body.append(c);
     }
+    return MetadataBlock(4, body, last);
+}
+
+QByteArray TFlacEncoder::MetadataBlock(int type, const QByteArray& body, bool last) {
     QByteArray block;
-    block.append(static_cast<char>(last ? 0x84 : 0x04));
-    const quint32 n = static_cast<quint32>(body.size());
-    block.append(static_cast<char>((n >> 16) & 0xFF));
-    block.append(static_cast<char>((n >> 8) & 0xFF));
-    block.append(static_cast<char>(n & 0xFF));
+    block.append(static_cast<char>(type | (last ? 0x80 : 0)));
+    AppendBE(block, static_cast<quint32>(body.size()), 3);
     block.append(body);
     return block;
 }
@@ -100,6 +101,7 @@ std::string TFlacEncoder::InitFailureReason(int status, const TFlacSettings& s) 
 void TFlacEncoder::Start(const TFlacSettings& s) {
     Abandon();
     Comments = s.Comments;
+    PictureBody = s.PictureBody;
     Channels = s.Channels;
     BitsPerSample = s.BitsPerSample;
     Aligner.Reset(BitsPerSample / 8 * Channels);
@@ -291,7 +293,11 @@ int TFlacEncoder::OnWrite(const unsigned char* bytes, size_t count, unsigned sam
             // The encoder's own Vorbis-comment block: ours goes in its place, keeping its
             // last-metadata-block bit.
             TagsWritten = true;
-            const QByteArray block = CommentBlock(Comments, (bytes[0] & 0x80) != 0);
+            const bool last = (bytes[0] & 0x80) != 0;
+            QByteArray block = CommentBlock(Comments, last && PictureBody.isEmpty());
+            // The picture follows the comments and takes over their last-block bit.
+            if (!PictureBody.isEmpty())
+                block += MetadataBlock(FLAC__METADATA_TYPE_PICTURE, PictureBody, last);
             Sink.Write(block.constData(), block.size());
         } else {
             Sink.Write(bytes, static_cast<qint64>(count));

@@ -42,6 +42,8 @@ struct TFlacSettings {
     int SeekPointSeconds = 10;
     // The comments of the replacement block, each "name=value" in UTF-8, in this order.
     std::vector<QByteArray> Comments;
+    // The body of a PICTURE block written right after the comment block; empty for none.
+    QByteArray PictureBody;
 };
 
 class TFlacEncoder {
@@ -69,6 +71,9 @@ public:
     // The replacement Vorbis-comment block: header byte 0x04 (0x84 when `last`), 24-bit
     // big-endian body length, vendor string, comment count and comments.
     static QByteArray CommentBlock(const std::vector<QByteArray>& comments, bool last);
+    // A metadata block of `type` around `body`: header byte (0x80 added when `last`), 24-bit
+    // big-endian body length, body.
+    static QByteArray MetadataBlock(int type, const QByteArray& body, bool last);
 
     // Callback plumbing, public for the C callbacks only.
     int OnWrite(const unsigned char* bytes, size_t count, unsigned samples);
@@ -87,6 +92,7 @@ private:
     // The blocks handed to the encoder, kept until it is deleted.
     std::vector<FLAC__StreamMetadata*> Metadata;
     std::vector<QByteArray> Comments;
+    QByteArray PictureBody;
     std::vector<int32_t> Samples;
     int Channels = 2;
     int BitsPerSample = 16;

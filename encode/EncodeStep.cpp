@@ -3,6 +3,8 @@
 #include "audio/ACS_Tags.h"
 #include "audio/Genres.h"
 #include "audio/Helpers.h"
+#include "codecs/ACS_FLAC.h"
+#include "codecs/ACS_Vorbis.h"
 #include "codecs/ACS_WinMedia.h"
 #include "encode/EncoderConfig.h"
 #include "encode/OutputFormats.h"
@@ -114,6 +116,10 @@ void TEncodeStep::Start(const TEncodeRequest& request) {
         m_output->SetFileName(m_partial);
         ConfigureFormatOutput(*m_output, request.Format, request.Disc, request.Title, request.Track,
                               request.TrackTotal, m_options);
+        if (request.Format == FormatFlac)
+            static_cast<TFLACOut*>(m_output)->SetPicture(request.Cover);
+        if (request.Format == FormatOgg)
+            static_cast<TVorbisOut*>(m_output)->SetPicture(request.Cover);
         if (request.Format == FormatWma) {
             auto* wma = static_cast<TWMAOut*>(m_output);
             if (request.Texts == TEncodeRequest::DiscTexts) {
@@ -186,6 +192,7 @@ void TEncodeStep::TagMp3(const TEncodeRequest& r) {
     TId3v2Tags full;
     full.SetWrittenFrames(TId3v2Frames::NonEmpty);
     SetTexts(full, t);
+    full.SetPicture(r.Cover);
     full.WriteToFile(r.Path, false);
 
     Tid3tag tag;
@@ -203,5 +210,6 @@ void TEncodeStep::TagMp3(const TEncodeRequest& r) {
 void TEncodeStep::TagApe(const TEncodeRequest& r) {
     TAPEv2Tags tags;
     SetTexts(tags, TextsOf(r));
+    tags.SetPicture(r.Cover);
     tags.WriteToFile(r.Path, false); // a tag that cannot be written leaves the audio as it is
 }

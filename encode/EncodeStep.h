@@ -9,6 +9,7 @@
 // from inside the dispatcher's delivery.
 #pragma once
 
+#include "audio/CoverArt.h"
 #include "audio/DiscFields.h"
 #include "settings/TAppOptions.h"
 
@@ -38,6 +39,9 @@ struct TEncodeRequest {
     int Track = 0;      // its track number, 0 for none
     int TrackTotal = 0; // the disc's number of tracks, 0 when unknown
     TextSource Texts = DiscTexts;
+    // The front cover embedded in FLAC, Ogg, MP3 and APE files (WMA files go without); empty
+    // for none.
+    TCoverArt Cover;
 };
 
 class TEncodeStep : public QObject {

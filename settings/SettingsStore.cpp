@@ -3,9 +3,12 @@
 #include "CddbServers.h"
 #include "IniFile.h"
 #include "SettingsError.h"
+#include "audio/AtomicFile.h"
 #include "audio/Helpers.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QStringList>
 #include <algorithm>
@@ -51,6 +54,9 @@ TAppOptions defaults() {
     o.Server = QString::fromLatin1(CddbServerNames[0]);
     o.Script = QStringLiteral("/~cddb/cddb.cgi");
     o.Port = QStringLiteral("80");
+    o.LookupSource = QStringLiteral("cddb");
+    o.MusicBrainzServer = QStringLiteral("https://musicbrainz.org");
+    o.CoverArtServer = QStringLiteral("https://coverartarchive.org");
     return o;
 }
 
@@ -157,6 +163,10 @@ const std::vector<TSettingDef>& SettingDefs() {
         text("QueryCDDB", "ProxyAddress", &O::ProxyAddress),
         text("QueryCDDB", "Port", &O::Port),
         integer("Converter", "Jobs", &O::ConverterJobs),
+        text("Lookup", "Source", &O::LookupSource),
+        text("Lookup", "MusicBrainzServer", &O::MusicBrainzServer),
+        boolean("Lookup", "CoverArt", &O::CoverArt),
+        text("Lookup", "CoverArtServer", &O::CoverArtServer),
     };
     return defs;
 }
@@ -288,4 +298,35 @@ void SaveDiscInfo(const QString& key, const TDiscFields& fields) {
     texts.TrackNumber = AppOptions.CDTrackNumber;
     texts.Titles = AppOptions.Titles;
     SaveDiscTexts(key, texts);
+}
+
+QString DiscCoverPath(const QString& key, const QString& extension) {
+    return QDir(ConfigDir()).filePath(QStringLiteral("covers/%1.%2").arg(key, extension));
+}
+
+TCoverArt LoadDiscCover(const QString& key) {
+    if (key.isEmpty())
+        return TCoverArt();
+    for (const QString& ext : {QStringLiteral("jpg"), QStringLiteral("png")}) {
+        QFile file(DiscCoverPath(key, ext));
+        if (file.open(QIODevice::ReadOnly))
+            return TCoverArt::FromBytes(file.readAll());
+    }
+    return TCoverArt();
+}
+
+void SaveDiscCover(const QString& key, const TCoverArt& cover) {
+    if (key.isEmpty() || cover.isEmpty())
+        return;
+    const QString path = DiscCoverPath(key, cover.extension());
+    const QString folder = QFileInfo(path).path();
+    if (!QDir().mkpath(folder))
+        throw TSettingsError(QStringLiteral("Cannot create the folder %1").arg(folder));
+    QString error;
+    if (!TAtomicFile::writeWhole(path, cover.data(), &error))
+        throw TSettingsError(error);
+    // One cover per disc: the picture of the other kind, from an earlier lookup, goes.
+    const QString other =
+        cover.kind() == TCoverArt::Kind::Jpeg ? QStringLiteral("png") : QStringLiteral("jpg");
+    QFile::remove(DiscCoverPath(key, other));
 }

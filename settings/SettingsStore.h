@@ -2,6 +2,7 @@
 // table of stored settings that the command line prints and sets. GUI (main) thread only.
 #pragma once
 
+#include "audio/CoverArt.h"
 #include "audio/DiscTexts.h"
 #include "settings/AppOptions.h"
 
@@ -67,3 +68,12 @@ void LoadDiscInfo(const QString& key);
 // Writes the disc fields, AppOptions.CDTrackNumber and that many titles into section `key` of
 // cd.dat; nothing happens for an empty key. Throws TSettingsError on failure.
 void SaveDiscInfo(const QString& key, const TDiscFields& fields);
+
+// Where the front cover found for disc `key` is kept between runs: "covers/<key>.<extension>"
+// beside cd.dat.
+QString DiscCoverPath(const QString& key, const QString& extension);
+// The cover kept for disc `key`; empty when there is none or it cannot be read. Never throws.
+TCoverArt LoadDiscCover(const QString& key);
+// Keeps `cover` for disc `key` in place of an earlier one; nothing happens for an empty key or
+// cover. Throws TSettingsError naming the file when it cannot be written.
+void SaveDiscCover(const QString& key, const TCoverArt& cover);

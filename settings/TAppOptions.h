@@ -55,4 +55,10 @@ struct TAppOptions {
 
     // Converter block (options.ini, section Converter)
     int ConverterJobs = 0; // files the converter works on at once; 0 = one per core
+
+    // Lookup sources block (options.ini, section Lookup)
+    QString LookupSource;      // "cddb", "musicbrainz" or "musicbrainz,cddb" (CDDB on no match)
+    QString MusicBrainzServer; // URL; the public service by default
+    bool CoverArt = true;      // fetch the front cover, embed it and save it beside the files
+    QString CoverArtServer;    // URL of the cover archive
 };

@@ -1,5 +1,6 @@
-// The lookup dialogs against a CDDB server on 127.0.0.1: what a match, no match, a failing
-// server and Stop do to the disc fields and the dialogs, and the main window's lookup command.
+// The lookup dialogs against a CDDB or MusicBrainz server on 127.0.0.1: what a match, no match,
+// a failing server and Stop do to the disc fields and the dialogs, the choice among several
+// releases, and the main window's lookup command.
 #include "app/DialogLaunchers.h"
 #include "app/TrackListModel.h"
 #include "app/frmMain.h"
@@ -13,7 +14,9 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QFrame>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -163,6 +166,56 @@ TEST_F(LookupDialog, MatchFromTheMainWindowFillsItsBoxesAndTitlesAndKeepsTheServ
     ASSERT_TRUE(d);
     EXPECT_EQ(d->cbServer->currentText(), server.address());
     d->bClose->click();
+}
+
+TEST_F(LookupDialog, MusicBrainzAsksWhichReleaseAndTheWindowKeepsItsCover) {
+    const QByteArray cover = QByteArray("\xFF\xD8\xFF\xE0", 4) + QByteArray(100, 'c');
+    auto release = [](const char* mbid, const char* title, const char* prefix) {
+        QByteArray tracks;
+        for (int i = 1; i <= 3; ++i)
+            tracks += QByteArray(i > 1 ? "," : "") + R"({"position":)" + QByteArray::number(i) +
+                      R"(,"title":")" + prefix + QByteArray::number(i) + R"("})";
+        return QByteArray(R"({"id":")") + mbid + R"(","title":")" + title +
+               R"(","date":"2010","artist-credit":[{"name":"Band"}],"media":[{"tracks":[)" +
+               tracks + "]}]}";
+    };
+    const QByteArray answer = R"({"releases":[)" +
+                              release("11111111-2222-3333-4444-555555555555", "One", "a") + "," +
+                              release("aaaaaaaa-bbbb-cccc-dddd-eeeeeeeeeeee", "Two", "b") + "]}";
+    TCddbTestServer server([&](const TCddbTestServer::Request& r) {
+        if (r.Target.startsWith("/ws/2/discid/"))
+            return TCddbTestServer::http(200, "application/json", answer);
+        if (r.Target == "/release/aaaaaaaa-bbbb-cccc-dddd-eeeeeeeeeeee/front")
+            return TCddbTestServer::http(200, "image/jpeg", cover);
+        return TCddbTestServer::http(404, "text/plain", "none");
+    });
+    AppOptions.CoverArtServer = "http://" + server.address();
+    TfrmMain w;
+    InstallDialogLaunchers(w);
+    w.show();
+    QSignalSpy read(&w, &TfrmMain::discRead);
+    w.StartUp();
+    ASSERT_TRUE(read.wait(5000));
+    w.aQueryCDDB->trigger();
+    auto* d = w.findChild<TfrmQueryCDDB*>();
+    ASSERT_TRUE(d);
+    d->cbSource->setCurrentIndex(1);
+    d->eMusicBrainzServer->setText(server.address());
+    d->bQuery->click();
+    QInputDialog* choice = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return d->Progress() && (choice = d->Progress()->ReleaseChoice()); }, 20000));
+    EXPECT_EQ(choice->comboBoxItems(), (QStringList{"Band - One (2010)", "Band - Two (2010)"}));
+    choice->setTextValue("Band - Two (2010)");
+    choice->accept();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.findChild<TfrmQueryCDDB*>(); }, 20000));
+    EXPECT_EQ(w.ID3album->text(), "Two");
+    EXPECT_EQ(w.Model()->index(2, TTrackListModel::ColTitle).data().toString(), "b3");
+    EXPECT_EQ(AppOptions.LookupSource, "musicbrainz");
+    EXPECT_EQ(AppOptions.MusicBrainzServer, "http://" + server.address());
+    QFile kept(DiscCoverPath(w.Session().Key, "jpg"));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), cover);
 }
 
 } // namespace

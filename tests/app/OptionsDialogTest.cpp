@@ -83,6 +83,7 @@ TEST_F(OptionsDialog, OkWithoutChangesStoresTheSameSettingsAndControlsShowThem) 
     options.ApeCompression = 3000;
     options.ApeCpu = 1;
     options.DriveIndex = 1;
+    options.CoverArt = false;
     const auto before = stored(options);
 
     TfrmOptions d(options);
@@ -95,6 +96,7 @@ TEST_F(OptionsDialog, OkWithoutChangesStoresTheSameSettingsAndControlsShowThem) 
     EXPECT_EQ(d.cbOggNomBit->currentText(), "128 kbit/s");
     EXPECT_EQ(d.cbCDList->count(), 2);
     EXPECT_EQ(d.cbCDList->currentIndex(), 1);
+    EXPECT_FALSE(d.ckCoverArt->isChecked());
     d.accept();
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_EQ(stored(options), before);

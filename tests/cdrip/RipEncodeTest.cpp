@@ -9,6 +9,7 @@
 #include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -71,6 +72,43 @@ for field in ["title", "artist", "album", "year", "track", "total", "genre", "co
     const auto r = RunProgram("/usr/bin/python3", {"-c", script, file});
     EXPECT_EQ(r.ExitCode, 0) << r.Err.toStdString();
     return QString::fromUtf8(r.Out);
+}
+
+// The front covers mutagen finds in `file`, one "type mime md5-of-data" line each: FLAC
+// PICTURE blocks, Ogg METADATA_BLOCK_PICTURE comments, ID3v2 APIC frames, the APEv2
+// "Cover Art (Front)" item (type 3, its description a file name).
+QString MutagenPictures(const QString& file) {
+    static const char* script = R"py(
+import sys, base64, hashlib, mutagen
+from mutagen.flac import FLAC, Picture
+from mutagen.id3 import ID3FileType
+from mutagen.apev2 import APEv2File
+f = mutagen.File(sys.argv[1])
+pics = []
+if isinstance(f, FLAC):
+    pics = [(p.type, p.mime, p.data) for p in f.pictures]
+elif isinstance(f, ID3FileType):
+    pics = [(p.type, p.mime, p.data) for p in f.tags.getall("APIC")]
+elif isinstance(f, APEv2File):
+    if "Cover Art (Front)" in f.tags:
+        desc, data = f.tags["Cover Art (Front)"].value.split(b"\0", 1)
+        pics = [(3, desc.decode(), data)]
+elif f.tags is not None and "metadata_block_picture" in f.tags:
+    for v in f.tags["metadata_block_picture"]:
+        p = Picture(base64.b64decode(v))
+        pics.append((p.type, p.mime, p.data))
+for t, m, d in pics:
+    print(int(t), m, hashlib.md5(d).hexdigest())
+)py";
+    const auto r = RunProgram("/usr/bin/python3", {"-c", script, file});
+    EXPECT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    return QString::fromUtf8(r.Out);
+}
+
+// A small PNG: the signature and an IHDR chunk of 16 × 8 pixels, 8-bit RGB.
+QByteArray Png() {
+    QByteArray b("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x10\0\0\0\x08\x08\x02\0\0\0", 29);
+    return b + QByteArray(500, 'p');
 }
 
 class TRecorder {
@@ -161,6 +199,8 @@ TEST_P(RipEachFormat, EncodesEveryTrackTagsItAndDeletesTheWav) {
     const QString names[] = {QString::fromUtf8("Björk Мартин"), "Second Song"};
     TRipJob job(h, TracksOf({"01" + names[0], "02" + names[1]}), OptionsFor(c.Format), disc);
     job.SetTrackTotal(12);
+    const TCoverArt cover = TCoverArt::FromBytes(Png());
+    job.SetCover(cover);
     Attach(job, rec);
     job.Start();
     rec.wait();
@@ -172,7 +212,8 @@ TEST_P(RipEachFormat, EncodesEveryTrackTagsItAndDeletesTheWav) {
     EXPECT_EQ(rec.Log, (QStringList{"start 1", "ripped 1 0", "encode 1 " + names[0] + ext,
                                     "finished 1 ok", "start 2", "ripped 2 0",
                                     "encode 2 Second Song" + ext, "finished 2 ok", "finished"}));
-    EXPECT_EQ(files(), (QStringList{names[0] + ext, "Second Song" + ext}));
+    EXPECT_EQ(files(), (QStringList{names[0] + ext, "Second Song" + ext, "cover.png"}));
+    EXPECT_EQ(ReadWholeFile(out + "/cover.png"), Png());
 
     for (int i = 0; i < 2; ++i) {
         const QString path = out + "/" + names[i] + ext;
@@ -196,6 +237,12 @@ TEST_P(RipEachFormat, EncodesEveryTrackTagsItAndDeletesTheWav) {
             want += "track=" + track + (c.Format == Wma ? "" : "/12") + "\n";
         want += "genre=Rock\ncomment=" + disc.Comment + "\n";
         EXPECT_EQ(MutagenTexts(path).toStdString(), want.toStdString());
+        // The cover rides along in every format but WMA.
+        const QString md5 = QCryptographicHash::hash(Png(), QCryptographicHash::Md5).toHex();
+        EXPECT_EQ(MutagenPictures(path),
+                  c.Format == Wma
+                      ? QString()
+                      : (c.Format == Ape ? "3 cover.png " : "3 image/png ") + md5 + "\n");
         if (c.Format == Mp3) {
             // The ID3v1 tag after the audio, as the bytes say.
             const QByteArray tag = ReadWholeFile(path).right(128);
@@ -224,11 +271,15 @@ TEST_F(RipEncode, KeptWavsStayBesideTheEncodedFiles) {
     const HCDROM h = OpenTestImage(image.CuePath);
     TRecorder rec;
     TRipJob job(h, TracksOf({"01A", "02B"}), OptionsFor(Flac), disc);
+    // A cover of the user's own stays as it is, and the only one.
+    WriteWholeFile(out + "/cover.jpg", "mine");
+    job.SetCover(TCoverArt::FromBytes(Png()));
     Attach(job, rec);
     job.Start();
     rec.wait();
     CloseCDHandle(h);
-    EXPECT_EQ(files(), (QStringList{"A.flac", "A.wav", "B.flac", "B.wav"}));
+    EXPECT_EQ(files(), (QStringList{"A.flac", "A.wav", "B.flac", "B.wav", "cover.jpg"}));
+    EXPECT_EQ(ReadWholeFile(out + "/cover.jpg"), "mine");
     EXPECT_EQ(ReadWholeFile(out + "/B.wav").mid(44), image.TrackBytes(1));
 }
 

@@ -1,9 +1,12 @@
-// sondrel-cli lookup end to end: the program against a CDDB server on 127.0.0.1, a disc image
-// as the drive, cd-info (libcdio-utils) as the oracle for the table of contents sent.
+// sondrel-cli lookup end to end: the program against a CDDB or MusicBrainz server on
+// 127.0.0.1, a disc image as the drive, cd-info (libcdio-utils) as the oracle for the table of
+// contents sent, mutagen for the cover in the files a rip writes after a MusicBrainz lookup.
 #include "tests/common/CddbTestServer.h"
 #include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
 
+#include <QCryptographicHash>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -170,7 +173,82 @@ TEST_F(CliLookup, ProxySettingsAreStoredAndUsed) {
     EXPECT_EQ(proxy.requests().size(), 1);
 
     EXPECT_EQ(cli({QStringLiteral("lookup"), QStringLiteral("--bogus")}).ExitCode, 2);
+    EXPECT_EQ(cli({"lookup", "--source", "cddb,musicbrainz"}).ExitCode, 2);
     EXPECT_EQ(
         cli({QStringLiteral("lookup"), QStringLiteral("--timeout"), QStringLiteral("0")}).ExitCode,
         2);
+}
+
+TEST_F(CliLookup, MusicBrainzFillsCdDatAndTheNextRipCarriesTitlesAndCover) {
+    QByteArray cover("\xFF\xD8\xFF\xE0\x00\x10JFIF", 10);
+    cover.append(QByteArray(3000, 'c')).append("\xFF\xD9", 2);
+    const QByteArray mbid = "11111111-2222-3333-4444-555555555555";
+    auto release = [](const QByteArray& id, const QByteArray& title, const QByteArray& prefix) {
+        QByteArray tracks;
+        for (int i = 1; i <= 4; ++i)
+            tracks += QByteArray(i > 1 ? "," : "") + R"({"position":)" + QByteArray::number(i) +
+                      R"(,"title":")" + prefix + QByteArray::number(i) + R"("})";
+        return R"({"id":")" + id + R"(","title":")" + title +
+               R"(","date":"1977-02","artist-credit":[{"name":"Синий"}],"media":[{"position":1,)"
+               R"("tracks":[)" +
+               tracks + "]}]}";
+    };
+    const QByteArray answer = R"({"releases":[)" + release(mbid, "Sommer", "Лето ") + "," +
+                              release("aaaaaaaa-bbbb-cccc-dddd-eeeeeeeeeeee", "Other", "o") + "]}";
+    bool down = false;
+    TCddbTestServer server([&](const TCddbTestServer::Request& r) {
+        if (down)
+            return TCddbTestServer::http(500, "text/plain", "down");
+        if (r.Target.startsWith("/ws/2/discid/"))
+            return TCddbTestServer::http(200, "application/json", answer);
+        if (r.Target == "/release/" + mbid + "/front")
+            return TCddbTestServer::http(200, "image/jpeg", cover);
+        return TCddbTestServer::http(404, "text/plain", "none");
+    });
+    ASSERT_EQ(
+        cli({"settings", "--set", "Lookup.CoverArtServer=http://" + server.address()}).ExitCode, 0);
+    const TProcessResult r =
+        cli({"lookup", "--source", "musicbrainz", "--server", server.address(), "--save"});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.constData();
+    const QString out = QString::fromUtf8(r.Out);
+    EXPECT_TRUE(out.contains(QString::fromUtf8("Artist: Синий\nAlbum: Sommer\nYear: 1977\n")))
+        << r.Out.constData();
+    EXPECT_TRUE(out.contains(QString::fromUtf8("4\tЛето 4\n")));
+    EXPECT_TRUE(r.Err.contains("The others:\n  Синий - Other (1977)")) << r.Err.constData();
+    // --server went to MusicBrainz as plain HTTP; the CDDB server kept its setting.
+    const QString ini = QString::fromUtf8(ReadWholeFile(Dir.path() + "/cfg/options.ini"));
+    EXPECT_TRUE(ini.contains("MusicBrainzServer=http://" + server.address()));
+    EXPECT_TRUE(ini.contains("Source=musicbrainz\n"));
+    EXPECT_FALSE(ini.contains("Server=" + server.address() + "\n"));
+
+    // A failed lookup with --save leaves cd.dat and the kept cover as they were.
+    const QByteArray cdDat = ReadWholeFile(Dir.path() + "/cfg/cd.dat");
+    down = true;
+    const TProcessResult failed = cli({"lookup", "--source", "musicbrainz", "--save"});
+    EXPECT_EQ(failed.ExitCode, 1);
+    EXPECT_TRUE(failed.Err.contains("HTTP 500")) << failed.Err.constData();
+    EXPECT_EQ(ReadWholeFile(Dir.path() + "/cfg/cd.dat"), cdDat);
+
+    // The rip takes the titles from cd.dat and the cover kept beside it.
+    const QString music = Dir.path() + "/music";
+    const TProcessResult rip = cli({"rip", "--format", "flac", "--out", music, "--tracks", "1,4"});
+    ASSERT_EQ(rip.ExitCode, 0) << rip.Err.constData();
+    EXPECT_EQ(QDir(music).entryList(QDir::Files, QDir::Name),
+              (QStringList{"cover.jpg", QString::fromUtf8("Лето 1.flac"),
+                           QString::fromUtf8("Лето 4.flac")}));
+    EXPECT_EQ(ReadWholeFile(music + "/cover.jpg"), cover);
+    static const char* script = R"(
+import sys, hashlib
+from mutagen.flac import FLAC
+f = FLAC(sys.argv[1])
+for p in f.pictures:
+    print(p.type, p.mime, hashlib.md5(p.data).hexdigest())
+print(f["album"][0], f["title"][0], f["artist"][0])
+)";
+    const TProcessResult read =
+        RunProgram("/usr/bin/python3", {"-c", script, music + QString::fromUtf8("/Лето 4.flac")});
+    ASSERT_EQ(read.ExitCode, 0) << read.Err.constData();
+    EXPECT_EQ(QString::fromUtf8(read.Out),
+              "3 image/jpeg " + QCryptographicHash::hash(cover, QCryptographicHash::Md5).toHex() +
+                  QString::fromUtf8("\nSommer Лето 4 Синий\n"));
 }

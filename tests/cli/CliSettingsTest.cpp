@@ -23,7 +23,7 @@ TEST(CliSettings, PrintsDefaultsFromAnEmptyFolder) {
     const auto r = cli({"--config-dir", dir.path(), "settings"});
     ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
     const QList<QByteArray> lines = r.Out.trimmed().split('\n');
-    ASSERT_EQ(lines.size(), 34);
+    ASSERT_EQ(lines.size(), 38);
     EXPECT_EQ(lines.first(), "CommonOptions.OutputFolder=" +
                                  valueOf(r.Out, "CommonOptions.OutputFolder").toUtf8());
     EXPECT_TRUE(valueOf(r.Out, "CommonOptions.OutputFolder").endsWith("/Sondrel"));
@@ -33,7 +33,11 @@ TEST(CliSettings, PrintsDefaultsFromAnEmptyFolder) {
     EXPECT_EQ(valueOf(r.Out, "WMAOptions.FormatIndex"), "29");
     EXPECT_EQ(valueOf(r.Out, "OggOptions.IsUseCompress"), "1");
     EXPECT_EQ(valueOf(r.Out, "QueryCDDB.Port"), "80");
-    EXPECT_EQ(lines.last(), "Converter.Jobs=0");
+    EXPECT_EQ(valueOf(r.Out, "Converter.Jobs"), "0");
+    EXPECT_EQ(valueOf(r.Out, "Lookup.Source"), "cddb");
+    EXPECT_EQ(valueOf(r.Out, "Lookup.MusicBrainzServer"), "https://musicbrainz.org");
+    EXPECT_EQ(valueOf(r.Out, "Lookup.CoverArt"), "1");
+    EXPECT_EQ(lines.last(), "Lookup.CoverArtServer=https://coverartarchive.org");
     EXPECT_EQ(valueOf(r.Out, "QueryCDDB.Server"), "gnudb.gnudb.org");
     // Printing alone writes nothing.
     EXPECT_FALSE(QFile::exists(dir.filePath("options.ini")));
@@ -92,6 +96,7 @@ TEST(CliSettings, ValuesTheOutputsCannotUseAreRefusedWithTheAllowedOnes) {
         {"WMAOptions.CodecIndex=99", "(the WMA codecs), got '99'"},
         {"WMAOptions.FormatIndex=999", "(the formats of WMA codec 0, see wma-formats), got '999'"},
         {"WMAOptions.VBR=1", "WMA codec 0 has no VBR formats"},
+        {"Lookup.Source=freedb", "takes cddb, musicbrainz or musicbrainz,cddb, got 'freedb'"},
     };
     for (const TCase& c : cases) {
         const auto r = cli({"--config-dir", dir.path(), "settings", "--set", c.Set});

@@ -58,6 +58,8 @@ public:
             const QByteArray line = lines[i].trimmed();
             if (line.toLower().startsWith("host:"))
                 r.Host = line.mid(5).trimmed();
+            if (line.toLower().startsWith("user-agent:"))
+                r.UserAgent = line.mid(11).trimmed();
         }
         const QList<QByteArray> words = r.RequestLine.split(' ');
         r.Target = words.value(1);
@@ -94,6 +96,13 @@ TCddbTestServer::~TCddbTestServer() {
 QList<TCddbTestServer::Request> TCddbTestServer::requests() const {
     QMutexLocker l(&m_worker->Lock);
     return m_worker->Seen;
+}
+
+QByteArray TCddbTestServer::http(int status, const QByteArray& contentType, const QByteArray& body,
+                                 const QByteArray& headers) {
+    return "HTTP/1.0 " + QByteArray::number(status) + " X\r\nContent-Type: " + contentType +
+           "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n" + headers + "\r\n" +
+           body;
 }
 
 QByteArray TCddbTestServer::ok(const QByteArray& body) {

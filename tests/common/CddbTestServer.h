@@ -1,6 +1,7 @@
-// A small HTTP server on 127.0.0.1 for the lookup tests. It runs in a thread of its own (the
-// code under test blocks the test's thread), records every request it receives and answers
-// through a handler given by the test. Handler and recording are safe across threads.
+// A small HTTP server on 127.0.0.1 for the lookup tests (CDDB, MusicBrainz, cover archive). It runs
+// in a thread of its own (the code under test blocks the test's thread), records every request it
+// receives and answers through a handler given by the test. Handler and recording are safe across
+// threads.
 #pragma once
 
 #include <QByteArray>
@@ -15,6 +16,7 @@ public:
     struct Request {
         QByteArray RequestLine;       // "GET /~cddb/cddb.cgi?cmd=... HTTP/1.1"
         QByteArray Host;              // value of the Host header
+        QByteArray UserAgent;         // value of the User-Agent header
         QByteArray Target;            // the request target, absolute URL through a proxy
         QMap<QString, QString> Query; // decoded query parameters, "+" read as a blank
         QString Command() const { return Query.value(QStringLiteral("cmd")); }
@@ -37,6 +39,10 @@ public:
 
     // An HTTP 200 answer carrying `body` as text.
     static QByteArray ok(const QByteArray& body);
+    // An answer of `status` carrying `body` of `contentType`; `headers` ("Name: value\r\n"
+    // lines) are added.
+    static QByteArray http(int status, const QByteArray& contentType, const QByteArray& body,
+                           const QByteArray& headers = QByteArray());
 
     // A CDDB server: answers "cddb query" with `queryAnswer` and "cddb read CAT ID" with
     // reads["CAT ID"] (or 401 when it has none), everything wrapped in HTTP 200.

@@ -1,0 +1,363 @@
+// The MusicBrainz lookup: disc ids against libdiscid's documented examples, the answer reader
+// on answers of several shapes, and the lookup job end to end with a disc image as the drive
+// and one local HTTP server playing MusicBrainz, the cover archive and CDDB.
+#include "audio/Genres.h"
+#include "cddb/DiscFieldsModel.h"
+#include "cddb/LookupJob.h"
+#include "cddb/MusicBrainzDisc.h"
+#include "cddb/MusicBrainzRelease.h"
+#include "settings/SettingsStore.h"
+#include "tests/common/CddbTestServer.h"
+#include "tests/common/TestDisc.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A table entry in minute/second/frame form for `frames` (lead-in included).
+TTOCTrack Entry(int number, int frames, bool data = false) {
+    TTOCTrack t{};
+    t.Adr = data ? 0x14 : 0x10;
+    t.TrackNumber = uint8_t(number);
+    t.Addr[1] = uint8_t(frames / 4500);
+    t.Addr[2] = uint8_t(frames / 75 % 60);
+    t.Addr[3] = uint8_t(frames % 75);
+    return t;
+}
+
+// A fake JPEG: the signature, some bytes, the end marker.
+QByteArray Jpeg(int size = 2000) {
+    QByteArray b("\xFF\xD8\xFF\xE0\x00\x10JFIF", 10);
+    b.append(QByteArray(size, 'j'));
+    return b.append("\xFF\xD9", 2);
+}
+
+// One release as the web service writes it, with its media; `date` and `genres` may be null.
+QByteArray Release(const char* mbid, const char* title, const char* artists, const char* date,
+                   const char* genres, const char* media) {
+    QByteArray r = QByteArray(R"({"id":")") + mbid + R"(","title":")" + title +
+                   R"(","country":"XE","artist-credit":)" + artists;
+    if (date)
+        r += QByteArray(R"(,"date":")") + date + '"';
+    if (genres)
+        r += QByteArray(R"(,"genres":)") + genres;
+    return r + R"(,"media":)" + media + "}";
+}
+
+QByteArray Medium(int position, const QString& discId, const QStringList& titles) {
+    QByteArray tracks;
+    for (int i = 0; i < titles.size(); ++i)
+        tracks += QByteArray(i ? "," : "") + R"({"position":)" + QByteArray::number(i + 1) +
+                  R"(,"title":")" + titles[i].toUtf8() + R"(","recording":{"title":"x"}})";
+    return R"({"position":)" + QByteArray::number(position) + R"(,"format":"CD","discs":[{"id":")" +
+           discId.toUtf8() + R"("}],"tracks":[)" + tracks + "]}";
+}
+
+QByteArray DiscAnswer(const QList<QByteArray>& releases) {
+    return R"({"id":"x","offset-count":3,"releases":[)" + releases.join(',') + "]}";
+}
+
+const char* const MbidA = "11111111-2222-3333-4444-555555555555";
+const char* const MbidB = "aaaaaaaa-bbbb-cccc-dddd-eeeeeeeeeeee";
+
+} // namespace
+
+TEST(MusicBrainzDisc, IdsOfKnownTablesMatchLibdiscidExamples) {
+    // The worked example of the disc id documentation: six tracks.
+    const TMusicBrainzDisc doc =
+        TMusicBrainzDisc::FromFrames(1, {150, 15363, 32314, 46592, 63414, 80489}, 95462);
+    EXPECT_EQ(doc.Id, QStringLiteral("49HHV7Eb8UKF3aQiNmu1GR8vKTY-"));
+    EXPECT_EQ(doc.TocText, QStringLiteral("1+6+95462+150+15363+32314+46592+63414+80489"));
+    EXPECT_EQ(doc.SubmitUrl(QStringLiteral("http://127.0.0.1:8080/")).toString(),
+              QStringLiteral("http://127.0.0.1:8080/cdtoc/attach?id=49HHV7Eb8UKF3aQiNmu1GR8vKTY-"
+                             "&tracks=6&toc=1+6+95462+150+15363+32314+46592+63414+80489"));
+
+    // An enhanced CD read from the drive: seven audio tracks and a data track whose session
+    // starts 11400 frames after the audio's lead-out. The data track stays out of the id.
+    const int starts[] = {150, 14109, 33586, 53077, 65781, 77892, 99174};
+    TTOC toc{};
+    toc.FirstTrack = 1;
+    toc.LastTrack = 8;
+    for (int i = 0; i < 7; ++i)
+        toc.Tracks[i] = Entry(i + 1, starts[i]);
+    toc.Tracks[7] = Entry(8, 114574 + 11400, true);
+    toc.Tracks[8] = Entry(0xAA, 200000, true);
+    const TMusicBrainzDisc extra = TMusicBrainzDisc::FromToc(toc);
+    EXPECT_EQ(extra.Id, QStringLiteral("BPnh1KU.hea1C.KMYWLGZkHJr0w-"));
+    EXPECT_EQ(extra.LastTrack, 7);
+
+    toc.LastTrack = 1;
+    toc.Tracks[0] = Entry(1, 150, true);
+    toc.Tracks[1] = Entry(0xAA, 9000, true);
+    EXPECT_FALSE(TMusicBrainzDisc::FromToc(toc).isValid()); // no audio at all
+}
+
+TEST(MusicBrainzRelease, AnswersOfSeveralShapes) {
+    const QString disc = QStringLiteral("DISC-ID");
+    const QByteArray answer = DiscAnswer(
+        {Release(MbidA, "Kaksi levyä", R"([{"name":"Ääni","joinphrase":" & "},{"name":"伊藤"}])",
+                 "1999-05-01",
+                 R"([{"name":"jazz","count":1},{"name":"hip hop","count":4},)"
+                 R"({"name":"vaporwave","count":9}])",
+                 "[" + Medium(1, QStringLiteral("OTHER"), {"a", "b", "c"}) + "," +
+                     Medium(2, disc, {"Ночь", "", "東京"}) + "]"),
+         Release(MbidB, "Bare", R"([{"name":"Solo"}])", nullptr, R"([{"name":"vaporwave"}])",
+                 "[" + Medium(1, QStringLiteral("OTHER"), {"1", "2"}) + "," +
+                     Medium(2, QStringLiteral("ELSE"), {"x", "y", "z"}) + "]")});
+    std::vector<TMusicBrainzRelease> releases;
+    QString error;
+    ASSERT_TRUE(TMusicBrainzRelease::ParseDiscAnswer(answer, disc, 3, &releases, &error))
+        << error.toStdString();
+    ASSERT_EQ(releases.size(), 2u);
+
+    // Two media: the one that holds the disc id gives the titles; the credit joins its names;
+    // the best-counted genre among the 148 names wins ("hip hop" is Hip-Hop).
+    const TMusicBrainzRelease& a = releases[0];
+    EXPECT_EQ(a.Mbid, QString::fromLatin1(MbidA));
+    EXPECT_EQ(a.Artist, QString::fromUtf8("Ääni & 伊藤"));
+    EXPECT_EQ(a.Album, QString::fromUtf8("Kaksi levyä"));
+    EXPECT_EQ(a.Year, QStringLiteral("1999"));
+    EXPECT_EQ(a.Genre, GenreIndexOf(QStringLiteral("Hip-Hop")) + 1);
+    // A track without a title of its own takes its recording's.
+    EXPECT_EQ(a.Titles, (QStringList{QString::fromUtf8("Ночь"), "x", QString::fromUtf8("東京")}));
+    EXPECT_EQ(a.Description(),
+              QString::fromUtf8("Ääni & 伊藤 - Kaksi levyä (1999, XE, disc 2 of 2)"));
+
+    // No date, no known genre, and no medium with the disc id: the one with the disc's number
+    // of tracks.
+    const TMusicBrainzRelease& b = releases[1];
+    EXPECT_TRUE(b.Year.isEmpty());
+    EXPECT_EQ(b.Genre, -1);
+    EXPECT_EQ(b.MediumPosition, 2);
+    EXPECT_EQ(b.Titles, (QStringList{"x", "y", "z"}));
+
+    EXPECT_TRUE(
+        TMusicBrainzRelease::ParseDiscAnswer(R"({"releases":[]})", disc, 3, &releases, &error));
+    EXPECT_TRUE(releases.empty());
+    EXPECT_FALSE(
+        TMusicBrainzRelease::ParseDiscAnswer("<html>busy</html>", disc, 3, &releases, &error));
+    EXPECT_FALSE(
+        TMusicBrainzRelease::ParseDiscAnswer(R"({"releases":5})", disc, 3, &releases, &error));
+}
+
+namespace {
+
+class MusicBrainzLookup : public ::testing::Test {
+protected:
+    QTemporaryDir Dir;
+    TDiscSession Session;
+    std::unique_ptr<TDiscFieldsModel> Model;
+    QString DiscId;
+
+    void SetUp() override {
+        ASSERT_TRUE(Dir.isValid());
+        SetConfigDir(Dir.path());
+        // Tracks at sectors 0, 300, 600 of 900.
+        const QString cue =
+            TTestDisc::WriteSparse(Dir.filePath(QStringLiteral("disc.cue")), {0, 300, 600}, 900);
+        SetDiscImages({cue});
+        LoadOptions();
+        ASSERT_NE(Session.OpenDrive(0), 0) << Session.StatusText.toStdString();
+        Session.ReadDisc(LoadDiscTexts(Session.CurrentDiscKey()));
+        Session.Fields.Artist = QStringLiteral("old artist");
+        Session.Fields.Comment = QStringLiteral("old comment");
+        Model = std::make_unique<TDiscFieldsModel>(Session);
+        DiscId = TMusicBrainzDisc::FromFrames(1, {150, 450, 750}, 1050).Id;
+    }
+
+    TLookupSources sourcesFor(const TCddbTestServer& server,
+                              TLookupSources::Order order = TLookupSources::MusicBrainz) {
+        TLookupSources s;
+        s.Source = order;
+        s.MusicBrainzServer = TLookupSources::ServerUrl(server.address());
+        s.CoverArt = true;
+        s.CoverArtServer = QStringLiteral("http://%1/caa").arg(server.address());
+        s.TimeoutSeconds = 3;
+        return s;
+    }
+
+    // Runs a lookup to its end (or 20 s); `onChoice` answers a release choice.
+    void run(TLookupJob& job, std::function<void(const QStringList&)> onChoice = {}) {
+        QEventLoop loop;
+        QObject::connect(&job, &TJob::finished, &loop, &QEventLoop::quit);
+        QObject::connect(&job, &TLookupJob::releaseChoice, &job,
+                         [&](const QStringList& list) { onChoice ? onChoice(list) : void(); });
+        QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+        job.Start();
+        if (!job.IsFinished())
+            loop.exec();
+        ASSERT_TRUE(job.IsFinished());
+    }
+
+    TQueryCDDBThread::Settings cddbSettings(const TCddbTestServer& server) {
+        TQueryCDDBThread::Settings s;
+        s.Server = server.address();
+        s.Script = QStringLiteral("/~cddb/cddb.cgi");
+        s.TimeoutSeconds = 3;
+        return s;
+    }
+
+    QStringList titles() const {
+        QStringList t;
+        for (const TTrackRow& r : Session.Rows)
+            t << r.Title;
+        return t;
+    }
+};
+
+} // namespace
+
+TEST_F(MusicBrainzLookup, TheChosenReleaseFillsTheFieldsAndItsCoverFollowsTheRedirect) {
+    const QByteArray answer = DiscAnswer(
+        {Release(MbidA, "First", R"([{"name":"One"}])", "2001", nullptr,
+                 "[" + Medium(1, DiscId, {"a1", "a2", "a3"}) + "]"),
+         Release(MbidB, "Second", R"([{"name":"Two"}])", "2002-10", R"([{"name":"rock"}])",
+                 "[" + Medium(1, DiscId, {"b1", "b2", "b3"}) + "]")});
+    TCddbTestServer server([&](const TCddbTestServer::Request& r) {
+        if (r.Target.startsWith("/ws/2/discid/"))
+            return TCddbTestServer::http(200, "application/json", answer);
+        if (r.Target == QByteArray("/caa/release/") + MbidB + "/front")
+            return TCddbTestServer::http(307, "text/plain", "see there",
+                                         "Location: /images/front.jpg\r\n");
+        if (r.Target == "/images/front.jpg")
+            return TCddbTestServer::http(200, "image/jpeg", Jpeg());
+        return TCddbTestServer::http(404, "text/plain", "none");
+    });
+
+    QStringList offered;
+    TLookupJob job(Session.Handle, cddbSettings(server), Model.get());
+    job.SetSources(sourcesFor(server));
+    QElapsedTimer clock;
+    clock.start();
+    run(job, [&](const QStringList& list) {
+        offered = list;
+        QTimer::singleShot(0, &job, [&job] { job.ChooseRelease(1); });
+    });
+    EXPECT_EQ(job.Outcome(), TJobOutcome::Done) << job.Detail().toStdString();
+    EXPECT_EQ(offered, (QStringList{"One - First (2001, XE)", "Two - Second (2002, XE)"}));
+    EXPECT_EQ(Session.Fields.Artist, QStringLiteral("Two"));
+    EXPECT_EQ(Session.Fields.Album, QStringLiteral("Second"));
+    EXPECT_EQ(Session.Fields.Year, QStringLiteral("2002"));
+    EXPECT_EQ(Session.Fields.Genre, GenreIndexOf(QStringLiteral("Rock")) + 1);
+    EXPECT_TRUE(Session.Fields.Comment.isEmpty());
+    EXPECT_EQ(titles(), (QStringList{"b1", "b2", "b3"}));
+    EXPECT_EQ(job.Cover().kind(), TCoverArt::Kind::Jpeg);
+    EXPECT_EQ(job.Cover().data(), Jpeg());
+
+    const auto seen = server.requests();
+    ASSERT_EQ(seen.size(), 3);
+    EXPECT_EQ(seen[0].Target, "/ws/2/discid/" + DiscId.toLatin1() +
+                                  "?inc=artist-credits+recordings+genres&cdstubs=no&fmt=json");
+    EXPECT_TRUE(seen[0].UserAgent.startsWith("Sondrel/" SONDREL_VERSION))
+        << seen[0].UserAgent.constData();
+
+    // A second lookup right away waits until a second has passed since the first request.
+    TLookupJob again(Session.Handle, cddbSettings(server), Model.get());
+    auto noCover = sourcesFor(server);
+    noCover.CoverArt = false;
+    again.SetSources(noCover);
+    again.SetChooseFirst(true);
+    run(again);
+    EXPECT_EQ(again.Outcome(), TJobOutcome::Done);
+    EXPECT_GE(clock.elapsed(), 1000);
+    EXPECT_EQ(titles(), (QStringList{"a1", "a2", "a3"}));
+    EXPECT_TRUE(again.Cover().isEmpty());
+    EXPECT_EQ(server.requests().size(), 4);
+}
+
+TEST_F(MusicBrainzLookup, NoMatchFailuresStopAndNoChoiceLeaveTheFieldsAsTheyWere) {
+    const QByteArray twoReleases = DiscAnswer(
+        {Release(MbidA, "A", "[]", "2001", nullptr, "[" + Medium(1, DiscId, {"a"}) + "]"),
+         Release(MbidB, "B", "[]", "2002", nullptr, "[" + Medium(1, DiscId, {"b"}) + "]")});
+    struct Case {
+        QByteArray Answer; // empty: the server never answers
+        TJobOutcome Outcome;
+        const char* Detail;
+        bool Stop = false;
+    };
+    const Case cases[] = {
+        {TCddbTestServer::http(404, "application/json", R"({"error":"Not Found"})"),
+         TJobOutcome::Failed, "/cdtoc/attach?id="},
+        {TCddbTestServer::http(200, "application/json", R"({"releases":[]})"), TJobOutcome::Failed,
+         "It can be added at:"},
+        {TCddbTestServer::http(503, "text/plain", "slow down"), TJobOutcome::Failed, "HTTP 503"},
+        {TCddbTestServer::http(200, "application/json", "{\"releases\":[{"), TJobOutcome::Failed,
+         "not JSON"},
+        {TCddbTestServer::http(200, "application/json", twoReleases), TJobOutcome::Cancelled,
+         "No release"},
+        {QByteArray(), TJobOutcome::Stopped, "", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Detail);
+        TCddbTestServer server([&](const TCddbTestServer::Request&) { return c.Answer; });
+        TLookupJob job(Session.Handle, cddbSettings(server), Model.get());
+        job.SetSources(sourcesFor(server));
+        if (c.Stop)
+            QTimer::singleShot(300, &job, [&job] { job.Stop(); });
+        run(job, [&job](const QStringList&) {
+            QTimer::singleShot(0, &job, [&job] { job.ChooseRelease(-1); });
+        });
+        EXPECT_EQ(job.Outcome(), c.Outcome);
+        EXPECT_TRUE(job.Detail().contains(QLatin1String(c.Detail))) << job.Detail().toStdString();
+        EXPECT_EQ(Session.Fields.Artist, QStringLiteral("old artist"));
+        EXPECT_EQ(Session.Fields.Comment, QStringLiteral("old comment"));
+        EXPECT_EQ(titles(), (QStringList{"Track01", "Track02", "Track03"}));
+    }
+
+    // MusicBrainz first, then CDDB when MusicBrainz knows no release; the same server plays
+    // both.
+    const QByteArray record = TCddbTestServer::record(
+        QStringLiteral("09000c03"), QStringLiteral("Cddb Band / Cddb Album"), "1987", "Rock",
+        {"TTITLE0=c1", "TTITLE1=c2", "TTITLE2=c3"});
+    TCddbTestServer both([&](const TCddbTestServer::Request& r) {
+        if (r.Target.startsWith("/ws/2/"))
+            return TCddbTestServer::http(404, "application/json", "{}");
+        if (r.Command().startsWith(QLatin1String("cddb query")))
+            return TCddbTestServer::ok("200 rock 09000c03 Cddb Band / Cddb Album\r\n");
+        return TCddbTestServer::ok(TCddbTestServer::readAnswer("rock", "09000c03", record));
+    });
+    QStringList messages;
+    TLookupJob job(Session.Handle, cddbSettings(both), Model.get());
+    job.SetSources(sourcesFor(both, TLookupSources::MusicBrainzThenCddb));
+    QObject::connect(&job, &TJob::message, &job,
+                     [&](TJobSeverity, const QString& text) { messages << text; });
+    run(job);
+    EXPECT_EQ(job.Outcome(), TJobOutcome::Done) << job.Detail().toStdString();
+    EXPECT_EQ(job.SourceName(), QStringLiteral("CDDB"));
+    EXPECT_EQ(Session.Fields.Album, QStringLiteral("Cddb Album"));
+    EXPECT_EQ(titles(), (QStringList{"c1", "c2", "c3"}));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("/cdtoc/attach?id=") + DiscId));
+}
+
+TEST_F(MusicBrainzLookup, ACoverThatIsNoImageOrTooBigIsRefusedAndTheTitlesStay) {
+    const QByteArray answer =
+        DiscAnswer({Release(MbidA, "Album", R"([{"name":"Band"}])", "2001", nullptr,
+                            "[" + Medium(1, DiscId, {"t1", "t2", "t3"}) + "]")});
+    const QByteArray covers[] = {
+        TCddbTestServer::http(200, "image/jpeg", "<html>not found</html>"),
+        TCddbTestServer::http(200, "image/jpeg", Jpeg(int(TLookupJob::MaxCoverBytes))),
+        TCddbTestServer::http(502, "text/plain", "down"),
+    };
+    for (const QByteArray& cover : covers) {
+        TCddbTestServer server([&](const TCddbTestServer::Request& r) {
+            return r.Target.startsWith("/ws/2/")
+                       ? TCddbTestServer::http(200, "application/json", answer)
+                       : cover;
+        });
+        QStringList warnings;
+        TLookupJob job(Session.Handle, cddbSettings(server), Model.get());
+        job.SetSources(sourcesFor(server));
+        QObject::connect(&job, &TJob::message, &job,
+                         [&](TJobSeverity, const QString& text) { warnings << text; });
+        run(job);
+        EXPECT_EQ(job.Outcome(), TJobOutcome::Done);
+        EXPECT_TRUE(job.Cover().isEmpty());
+        EXPECT_EQ(warnings.size(), 1);
+        EXPECT_EQ(titles(), (QStringList{"t1", "t2", "t3"}));
+    }
+}
