@@ -3,6 +3,7 @@
 #include "FileIo.h"
 #include "Normalize.h"
 #include "RipEvent.h"
+#include "accuraterip/TTrackChecksum.h"
 #include "audio/Helpers.h"
 
 #include <QCoreApplication>
@@ -48,7 +49,8 @@ void makeWavHeader(uint8_t* h, uint32_t dataSize) {
 
 TCDRipThread::TCDRipThread(int trackIndex, const QString& baseName, const TAppOptions& options)
     : TrackIndex(trackIndex), BaseName(baseName), m_outputFolder(options.OutputFolder),
-      m_normalize(options.IsNormalize), m_normalizePercent(options.NormalizePercent) {}
+      m_normalize(options.IsNormalize), m_normalizePercent(options.NormalizePercent),
+      m_secure(options.SecureRip) {}
 
 TCDRipThread::~TCDRipThread() {
     wait();
@@ -67,7 +69,7 @@ bool TCDRipThread::IsUsableFileName(const QString& baseName) {
 void TCDRipThread::post(int value, int errorCode, const QString& text) {
     if (NotifyWindow)
         QCoreApplication::postEvent(NotifyWindow,
-                                    new TRipEvent(TProcessInfo{value, errorCode, text}));
+                                    new TRipEvent(TProcessInfo{value, errorCode, text, {}}));
 }
 
 void TCDRipThread::run() {
@@ -101,10 +103,11 @@ void TCDRipThread::run() {
         post(ProcessRipEnded, RipCannotCreate);
         return;
     }
-    rip(start, length);
+    const int discSectors = TocEntryFrames(toc.Tracks[tracks]) - first;
+    rip(start, length, TrackIndex == 1, TrackIndex == tracks, discSectors);
 }
 
-void TCDRipThread::rip(int start, int length) {
+void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, int discSectors) {
     const QString path = wavPath();
     const int fd = CreateReplacing(path);
     if (fd < 0) {
@@ -133,24 +136,21 @@ void TCDRipThread::rip(int start, int length) {
     uint64_t audioBytes = 0;
     int p = 0;
     int lastPercent = -1;
+    TTrackReader reader(CDHandle, ReadSectors, m_secure, ReadOffset, discSectors);
+    // Summed as read, before any normalisation: what the database knows is the disc's audio.
+    TTrackChecksum sums(int64_t(length) * TTrackChecksum::SamplesPerSector, firstTrack, lastTrack);
     for (;;) {
         const int n = std::min(ChunkSectors, length - p);
-        const size_t capacity = size_t(n) * CdSectorBytes;
-        // A fresh buffer for each request: header then room for n sectors.
-        std::unique_ptr<uint8_t[]> raw(new uint8_t[sizeof(TTrackBuf) + capacity]);
-        auto* buf = reinterpret_cast<TTrackBuf*>(raw.get());
-        std::memset(buf, 0, sizeof(TTrackBuf));
-        buf->StartFrame = uint32_t(start + p);
-        buf->NumFrames = uint32_t(n);
-        buf->MaxLen = uint32_t(capacity);
-        if (ReadCDAudioLBA(CDHandle, buf) == 1 && buf->StartOffset >= 0 &&
-            size_t(buf->StartOffset) + buf->Len <= capacity) {
-            if (pending.size() + buf->Len > WriteBatchBytes)
-                flush();
-            const uint8_t* audio = buf->data() + buf->StartOffset;
-            pending.insert(pending.end(), audio, audio + buf->Len);
-            audioBytes += buf->Len;
+        const size_t bytes = size_t(n) * CdSectorBytes;
+        if (pending.size() + bytes > WriteBatchBytes)
+            flush();
+        const size_t at = pending.size();
+        pending.resize(at + bytes);
+        if (reader.Read(start + p, n, pending.data() + at)) {
+            sums.Add(pending.data() + at, bytes);
+            audioBytes += bytes;
         } else {
+            pending.resize(at);
             readFailed = true;
         }
         p += n;
@@ -186,6 +186,9 @@ void TCDRipThread::rip(int start, int length) {
     }
     if (Aborted.load())
         return;
+    const TProcessInfo ended{ProcessRipEnded, RipOk, QString(),
+                             TTrackCheck{true, sums.Crc32(), sums.ArV1(), sums.ArV2(),
+                                         reader.ReReadSectors(), reader.UnreadableSectors()}};
     if (m_normalize) {
         post(ProcessNormalizing);
         // An I/O error keeps the unscaled WAV, which is still a good rip.
@@ -197,5 +200,6 @@ void TCDRipThread::rip(int start, int length) {
         };
         NormalizeWavFile(path, m_normalizePercent, progress, nullptr);
     }
-    post(ProcessRipEnded, RipOk);
+    if (NotifyWindow)
+        QCoreApplication::postEvent(NotifyWindow, new TRipEvent(ended));
 }

@@ -16,6 +16,7 @@ TAppOptions AppOptions;
 namespace {
 
 QString g_configDir;
+const char* const ReadOffsetsSection = "ReadOffsets";
 
 using K = TSettingDef::Kind;
 using O = TAppOptions;
@@ -51,6 +52,7 @@ TAppOptions defaults() {
     o.Server = QString::fromLatin1(CddbServerNames[0]);
     o.Script = QStringLiteral("/~cddb/cddb.cgi");
     o.Port = QStringLiteral("80");
+    o.AccurateRipServer = QStringLiteral("www.accuraterip.com");
     return o;
 }
 
@@ -157,6 +159,8 @@ const std::vector<TSettingDef>& SettingDefs() {
         text("QueryCDDB", "ProxyAddress", &O::ProxyAddress),
         text("QueryCDDB", "Port", &O::Port),
         integer("Converter", "Jobs", &O::ConverterJobs),
+        boolean("Ripping", "SecureRip", &O::SecureRip),
+        text("AccurateRip", "Server", &O::AccurateRipServer),
     };
     return defs;
 }
@@ -203,6 +207,12 @@ void LoadOptions() {
             def.set(AppOptions, *v);
     }
     AppOptions.CompressPosition = std::clamp(AppOptions.CompressPosition, 30, 100);
+    // Read offsets: one key per drive; a value that is no number is left out.
+    AppOptions.ReadOffsets.clear();
+    for (const QString& drive : ini ? ini->keys(QLatin1String(ReadOffsetsSection)) : QStringList())
+        if (const auto v =
+                parseInt(ini->value(QLatin1String(ReadOffsetsSection), drive).value_or(QString())))
+            AppOptions.ReadOffsets[drive] = *v;
 }
 
 void SaveOptions() {
@@ -213,6 +223,8 @@ void SaveOptions() {
     TIniFile ini(OptionsPath());
     for (const TSettingDef& def : SettingDefs())
         ini.setValue(QLatin1String(def.Section), QLatin1String(def.Key), def.get(AppOptions));
+    for (auto it = AppOptions.ReadOffsets.cbegin(); it != AppOptions.ReadOffsets.cend(); ++it)
+        ini.setValue(QLatin1String(ReadOffsetsSection), it.key(), QString::number(it.value()));
     ini.save();
 }
 

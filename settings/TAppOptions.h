@@ -3,6 +3,7 @@
 // record is declared in AppOptions.h.
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <array>
 
@@ -55,4 +56,11 @@ struct TAppOptions {
 
     // Converter block (options.ini, section Converter)
     int ConverterJobs = 0; // files the converter works on at once; 0 = one per core
+
+    // Secure ripping block (options.ini, sections Ripping, AccurateRip and ReadOffsets)
+    bool SecureRip = false;    // read every chunk until two reads agree
+    QString AccurateRipServer; // "host[:port]" or a URL; empty = no database lookup
+    // Read offset of each drive in samples (stereo pairs), keyed by the drive's description;
+    // a drive without an entry has 0.
+    QMap<QString, int> ReadOffsets;
 };
