@@ -13,3 +13,4 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args);
 int RunLookupCommand(TCliContext& ctx, const QStringList& args);
 int RunConvertCommand(TCliContext& ctx, const QStringList& args);
 int RunWmaFormatsCommand(TCliContext& ctx, const QStringList& args);
+int RunVerifyCommand(TCliContext& ctx, const QStringList& args);
