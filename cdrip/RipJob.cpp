@@ -195,6 +195,7 @@ void TRipJob::startRip(int entry) {
     m_worker = std::make_unique<TCDRipThread>(EntryNumber(e), base, m_options);
     m_worker->CDHandle = m_handle;
     m_worker->ReadOffset = m_log.ReadOffset;
+    m_worker->ReadSectors = m_read;
     m_worker->NotifyWindow = this;
     m_worker->start();
 }

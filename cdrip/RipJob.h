@@ -56,6 +56,9 @@ public:
     // The read offset of drive `index` of the drive list: 0 for a disc image, else the
     // `offsets` entry under the drive's description (0 when it has none). `description` gets
     // the description. GUI thread.
+    // The sector read every worker uses (ReadCDAudioLBA); tests put a stand-in here. Set
+    // before Start.
+    void SetSectorRead(TSectorRead read) { m_read = std::move(read); }
     static int DriveReadOffset(int index, const QMap<QString, int>& offsets, QString* description);
 
     // Asks "<folder>,the output folder does not exist.\r\ncreates a new folder?" first when the
@@ -165,5 +168,6 @@ private:
     bool m_held = false;           // the next track waits for the acknowledgement
     TRipLog m_log;                 // filled as the tracks end; its Tracks parallel m_tracks
     TArLookup* m_lookup = nullptr; // the database lookup at the end, while it runs
-    int m_suspicious = 0;          // tracks with sectors that never read the same twice
+    TSectorRead m_read = ReadCDAudioLBA;
+    int m_suspicious = 0; // tracks with sectors that never read the same twice
 };
