@@ -624,6 +624,9 @@ void TfrmMain::ripSelected() {
             tracks << TRipTrack{int(i + 1), m_session.Rows[i].Title};
     auto* dialog = new TfrmCDRip(m_session.Handle, tracks, AppOptions, m_session.Fields, this);
     dialog->Job()->SetTrackTotal(int(m_session.Rows.size()));
+    QString driveName;
+    const int offset = TRipJob::DriveReadOffset(m_driveIndex, AppOptions.ReadOffsets, &driveName);
+    dialog->Job()->SetReadSource(driveName, offset);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     m_rip = dialog;
     connect(dialog, &QDialog::finished, this, [this] {

@@ -403,8 +403,21 @@ QWidget* TfrmOptions::buildMorePage() {
     label->setBuddy(seConverterJobs);
     auto* form = new QFormLayout(gbConvert);
     form->addRow(label, seConverterJobs);
+    auto* gbSecure = new QGroupBox(QStringLiteral("Secure ripping"), page);
+    ckSecureRip = new QCheckBox(QStringLiteral("Read every sector until two reads &agree (slower)"),
+                                gbSecure);
+    ckSecureRip->setObjectName(QStringLiteral("ckSecureRip"));
+    editAccurateRipServer = new QLineEdit(gbSecure);
+    editAccurateRipServer->setObjectName(QStringLiteral("editAccurateRipServer"));
+    editAccurateRipServer->setPlaceholderText(QStringLiteral("none: no database check"));
+    auto* serverLabel = new QLabel(QStringLiteral("AccurateRip &server:"), gbSecure);
+    serverLabel->setBuddy(editAccurateRipServer);
+    auto* secureForm = new QFormLayout(gbSecure);
+    secureForm->addRow(ckSecureRip);
+    secureForm->addRow(serverLabel, editAccurateRipServer);
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(gbConvert);
+    layout->addWidget(gbSecure);
     layout->addStretch(1);
     return page;
 }
@@ -447,6 +460,8 @@ void TfrmOptions::load() {
     lbApeLevelNote->setVisible(!isApeLevel(seAPECompression->value()));
     tbAPECpuUsage->setValue(o.ApeCpu);
     seConverterJobs->setValue(o.ConverterJobs);
+    ckSecureRip->setChecked(o.SecureRip);
+    editAccurateRipServer->setText(o.AccurateRipServer);
 
     m_shownDrive = o.DriveIndex < 0 ? 0 : o.DriveIndex;
     TCDList list{};
@@ -525,6 +540,8 @@ void TfrmOptions::save() {
     o.ApeCompression = seAPECompression->value();
     o.ApeCpu = tbAPECpuUsage->value();
     o.ConverterJobs = seConverterJobs->value();
+    o.SecureRip = ckSecureRip->isChecked();
+    o.AccurateRipServer = editAccurateRipServer->text().trimmed();
     o.DriveIndex = cbCDList->currentIndex();
 }
 
