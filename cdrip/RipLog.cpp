@@ -71,8 +71,10 @@ QString TRipLog::Text() const {
                "read\n";
     else
         out << "Normalisation: off\n";
-    if (!Artist.isEmpty() || !Album.isEmpty())
-        out << "Disc: " << Artist << " / " << Album << "\n";
+    if (!Artist.isEmpty())
+        out << "Artist: " << Artist << "\n";
+    if (!Album.isEmpty())
+        out << "Album: " << Album << "\n";
     out << "\nTable of contents (frames from the start of the disc, 75 a second)\n";
     for (size_t i = 0; i < Disc.StartFrames.size(); ++i) {
         const int next =

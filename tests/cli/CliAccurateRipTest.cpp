@@ -109,6 +109,17 @@ TEST_F(CliAccurateRip, AnUnreachableDatabaseLeavesTracksNotCheckedAndKeepsEveryL
     EXPECT_TRUE(QFile::exists(QDir(out).filePath("rip.log")));
     EXPECT_TRUE(QFile::exists(QDir(out).filePath("rip (2).log")));
     EXPECT_EQ(cli({"verify", out}).ExitCode, 1);
+
+    // --offset 6 takes each track's audio 6 samples (24 bytes) later on the disc.
+    const QString shifted = dir.filePath("shifted");
+    const auto r = cli({"--disc-image", disc.CuePath, "rip", "--format", "wav", "--out", shifted,
+                        "--offset", "6", "--tracks", "1"});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    const QByteArray wav = ReadWholeFile(QDir(shifted).filePath("Track01.wav"));
+    EXPECT_TRUE(wav.mid(44) == (disc.TrackBytes(0) + disc.TrackBytes(1)).mid(24, 12 * 2352));
+    EXPECT_TRUE(
+        ReadWholeFile(QDir(shifted).filePath("rip.log")).contains("Read offset: +6 samples\n"));
+    EXPECT_EQ(cli({"rip", "--offset", "six"}).ExitCode, 2);
 }
 
 } // namespace
