@@ -80,7 +80,7 @@ TEST_F(CliDisc, RipWritesEachTrackAsAWavAndKeepsTheTitles) {
     }
     EXPECT_EQ(r.Out, expectedOut);
     EXPECT_TRUE(r.Err.contains("Ripped 3 of 3 tracks into " + out.toUtf8()));
-    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 3);
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 4); // the three WAVs and rip.log
 
     // The title was saved to cd.dat and comes back.
     r = cli({"--disc-image", disc.CuePath, "tracks"});
@@ -97,7 +97,7 @@ TEST_F(CliDisc, RipChosenTracksNormalisedIntoTheOutputFolderSetting) {
         cli({"--disc-image", disc.CuePath, "rip", "--tracks", "1,3-4", "--normalize", "50"});
     ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
     EXPECT_EQ(QDir(out).entryList(QDir::Files),
-              (QStringList{"Track01.wav", "Track03.wav", "Track04.wav"}));
+              (QStringList{"Track01.wav", "Track03.wav", "Track04.wav", "rip.log"}));
     const QByteArray file = ReadWholeFile(out + "/Track03.wav");
     const QByteArray raw = disc.TrackBytes(2);
     ASSERT_EQ(file.size(), 44 + raw.size());

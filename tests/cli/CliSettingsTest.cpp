@@ -23,7 +23,7 @@ TEST(CliSettings, PrintsDefaultsFromAnEmptyFolder) {
     const auto r = cli({"--config-dir", dir.path(), "settings"});
     ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
     const QList<QByteArray> lines = r.Out.trimmed().split('\n');
-    ASSERT_EQ(lines.size(), 34);
+    ASSERT_EQ(lines.size(), 36);
     EXPECT_EQ(lines.first(), "CommonOptions.OutputFolder=" +
                                  valueOf(r.Out, "CommonOptions.OutputFolder").toUtf8());
     EXPECT_TRUE(valueOf(r.Out, "CommonOptions.OutputFolder").endsWith("/Sondrel"));
@@ -33,7 +33,9 @@ TEST(CliSettings, PrintsDefaultsFromAnEmptyFolder) {
     EXPECT_EQ(valueOf(r.Out, "WMAOptions.FormatIndex"), "29");
     EXPECT_EQ(valueOf(r.Out, "OggOptions.IsUseCompress"), "1");
     EXPECT_EQ(valueOf(r.Out, "QueryCDDB.Port"), "80");
-    EXPECT_EQ(lines.last(), "Converter.Jobs=0");
+    EXPECT_EQ(valueOf(r.Out, "Converter.Jobs"), "0");
+    EXPECT_EQ(valueOf(r.Out, "Ripping.SecureRip"), "0");
+    EXPECT_EQ(lines.last(), "AccurateRip.Server=www.accuraterip.com");
     EXPECT_EQ(valueOf(r.Out, "QueryCDDB.Server"), "gnudb.gnudb.org");
     // Printing alone writes nothing.
     EXPECT_FALSE(QFile::exists(dir.filePath("options.ini")));
