@@ -21,8 +21,8 @@ public:
     void Add(const uint8_t* data, size_t bytes);
 
     uint32_t Crc32() const { return m_crc; }
-    uint32_t ArV1() const { return m_v1; }
-    uint32_t ArV2() const { return m_v2; }
+    uint32_t ArV1() const { return uint32_t(m_lows); }
+    uint32_t ArV2() const;
     // Sample pairs added so far.
     int64_t Samples() const { return m_index; }
 
@@ -31,6 +31,8 @@ private:
     int64_t m_lastChecked;  // and of the last
     int64_t m_index = 0;    // sample pairs seen
     uint32_t m_crc = 0;
-    uint32_t m_v1 = 0;
-    uint32_t m_v2 = 0;
+    // The AR sums as two 64-bit totals over the products index × sample pair: their sum
+    // (modulo 2^64) and the exact sum of their low 32 bits. v1 is the latter's low half.
+    uint64_t m_products = 0;
+    uint64_t m_lows = 0;
 };
