@@ -120,16 +120,17 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
     }
     uint8_t header[WavHeaderBytes];
     makeWavHeader(header, 0);
-    // Chunks gather in `pending` and go to the file in large writes; small writes into the
+    // Chunks gather in `batch` and go to the file in large writes; small writes into the
     // page cache cost more than the reads. Every write is checked.
-    std::vector<uint8_t> pending;
-    pending.reserve(WriteBatchBytes);
-    pending.insert(pending.end(), header, header + sizeof header);
+    // The chunks are read straight into it; its bytes are never zeroed first.
+    std::unique_ptr<uint8_t[]> batch(new uint8_t[WriteBatchBytes]);
+    size_t pendingBytes = sizeof header;
+    std::memcpy(batch.get(), header, sizeof header);
     int writeError = 0;
     auto flush = [&] {
-        if (!writeError && !pending.empty() && !WriteAll(fd, pending.data(), pending.size()))
+        if (!writeError && pendingBytes > 0 && !WriteAll(fd, batch.get(), pendingBytes))
             writeError = errno;
-        pending.clear();
+        pendingBytes = 0;
     };
 
     bool readFailed = false;
@@ -142,15 +143,14 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
     for (;;) {
         const int n = std::min(ChunkSectors, length - p);
         const size_t bytes = size_t(n) * CdSectorBytes;
-        if (pending.size() + bytes > WriteBatchBytes)
+        if (pendingBytes + bytes > WriteBatchBytes)
             flush();
-        const size_t at = pending.size();
-        pending.resize(at + bytes);
-        if (reader.Read(start + p, n, pending.data() + at)) {
-            sums.Add(pending.data() + at, bytes);
+        uint8_t* at = batch.get() + pendingBytes;
+        if (reader.Read(start + p, n, at)) {
+            sums.Add(at, bytes);
+            pendingBytes += bytes;
             audioBytes += bytes;
         } else {
-            pending.resize(at);
             readFailed = true;
         }
         p += n;
