@@ -8,8 +8,11 @@
 
 #include <QCoreApplication>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -44,6 +47,60 @@ void makeWavHeader(uint8_t* h, uint32_t dataSize) {
     std::memcpy(h + 36, "data", 4);
     put32(h + 40, dataSize);
 }
+
+// Sums the batches on a thread of its own while the worker writes them to the file, so that
+// the checksums cost the rip no time where a second core is free. Made and used by one rip
+// worker; what it shares with its thread is guarded by one mutex.
+class TBackgroundSums {
+public:
+    explicit TBackgroundSums(TTrackChecksum& sums) : m_sums(sums), m_thread([this] { run(); }) {}
+    ~TBackgroundSums() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_quit = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+    // Starts summing `bytes` at `data`, which must stay unchanged until Wait returns.
+    void Start(const uint8_t* data, size_t bytes) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_data = data;
+            m_bytes = bytes;
+            m_busy = true;
+        }
+        m_wake.notify_all();
+    }
+    void Wait() {
+        std::unique_lock lock(m_mutex);
+        m_wake.wait(lock, [this] { return !m_busy; });
+    }
+
+private:
+    void run() {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_busy || m_quit; });
+            if (!m_busy)
+                return;
+            lock.unlock();
+            m_sums.Add(m_data, m_bytes);
+            lock.lock();
+            m_busy = false;
+            m_wake.notify_all();
+        }
+    }
+
+    TTrackChecksum& m_sums;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    const uint8_t* m_data = nullptr;
+    size_t m_bytes = 0;
+    bool m_busy = false;
+    bool m_quit = false;
+    std::thread m_thread; // last: starts once the members above exist
+};
 
 } // namespace
 
@@ -126,11 +183,19 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
     std::unique_ptr<uint8_t[]> batch(new uint8_t[WriteBatchBytes]);
     size_t pendingBytes = sizeof header;
     std::memcpy(batch.get(), header, sizeof header);
+    size_t headerBytes = sizeof header; // of the batch, not audio
+    // Summed as read, before any normalisation: what the database knows is the disc's audio.
+    TTrackChecksum sums(int64_t(length) * TTrackChecksum::SamplesPerSector, firstTrack, lastTrack);
+    TBackgroundSums summer(sums);
     int writeError = 0;
     auto flush = [&] {
+        if (pendingBytes > headerBytes)
+            summer.Start(batch.get() + headerBytes, pendingBytes - headerBytes);
         if (!writeError && pendingBytes > 0 && !WriteAll(fd, batch.get(), pendingBytes))
             writeError = errno;
+        summer.Wait();
         pendingBytes = 0;
+        headerBytes = 0;
     };
 
     bool readFailed = false;
@@ -138,8 +203,6 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
     int p = 0;
     int lastPercent = -1;
     TTrackReader reader(CDHandle, ReadSectors, m_secure, ReadOffset, discSectors);
-    // Summed as read, before any normalisation: what the database knows is the disc's audio.
-    TTrackChecksum sums(int64_t(length) * TTrackChecksum::SamplesPerSector, firstTrack, lastTrack);
     for (;;) {
         const int n = std::min(ChunkSectors, length - p);
         const size_t bytes = size_t(n) * CdSectorBytes;
@@ -147,7 +210,6 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
             flush();
         uint8_t* at = batch.get() + pendingBytes;
         if (reader.Read(start + p, n, at)) {
-            sums.Add(at, bytes);
             pendingBytes += bytes;
             audioBytes += bytes;
         } else {
