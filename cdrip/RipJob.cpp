@@ -223,16 +223,18 @@ void TRipJob::finish(bool stopped) {
         // Stopped while the database was asked: the verdicts stay unknown.
         m_lookup->Abort();
         m_lookup = nullptr;
-        return conclude(nullptr, QStringLiteral("not checked: the rip was stopped"));
+        return conclude(nullptr, TArVerdict::NotChecked,
+                        QStringLiteral("not checked: the rip was stopped"));
     }
     bool anyChecked = false;
     for (const TRipLog::Track& t : m_log.Tracks)
         anyChecked = anyChecked || (t.Ok && t.Check.Valid);
     const TArDiscIds ids = TArDiscIds::FromDisc(m_log.Disc);
     if (stopped || !anyChecked || ids.Tracks == 0 || m_options.AccurateRipServer.isEmpty())
-        return conclude(nullptr, m_options.AccurateRipServer.isEmpty()
-                                     ? QStringLiteral("not checked: no server is set")
-                                     : QString());
+        return conclude(nullptr, TArVerdict::NotChecked,
+                        m_options.AccurateRipServer.isEmpty()
+                            ? QStringLiteral("not checked: no server is set")
+                            : QString());
     emit hint(QStringLiteral("Checking AccurateRip..."));
     m_lookup = new TArLookup(this);
     connect(m_lookup, &TArLookup::finished, this, [this](TArLookup::Status status) {
@@ -242,17 +244,18 @@ void TRipJob::finish(bool stopped) {
         if (IsFinished())
             return;
         if (status == TArLookup::Found)
-            return conclude(&lookup->Response(), QString());
+            return conclude(&lookup->Response(), TArVerdict::NotChecked, QString());
         if (status == TArLookup::NotFound)
-            return conclude(nullptr, QStringLiteral("the disc is not in the database"));
-        conclude(nullptr, QStringLiteral("not checked: %1").arg(lookup->ErrorText()));
+            return conclude(nullptr, TArVerdict::NotInDatabase,
+                            QStringLiteral("the disc is not in the database"));
+        conclude(nullptr, TArVerdict::NotChecked,
+                 QStringLiteral("not checked: %1").arg(lookup->ErrorText()));
     });
     m_lookup->Start(m_options.AccurateRipServer, ids);
 }
 
-void TRipJob::conclude(const TArResponse* response, const QString& note) {
+void TRipJob::conclude(const TArResponse* response, TArVerdict::Kind without, const QString& note) {
     m_log.DatabaseNote = note;
-    const bool notInDatabase = !response && note.startsWith(QLatin1String("the disc is not"));
     for (size_t i = 0; i < m_log.Tracks.size(); ++i) {
         TRipLog::Track& t = m_log.Tracks[i];
         if (!t.Ok || !t.Check.Valid)
@@ -260,7 +263,7 @@ void TRipJob::conclude(const TArResponse* response, const QString& note) {
         if (response)
             t.Verdict = response->Verdict(t.Number - 1, t.Check.ArV1, t.Check.ArV2);
         else
-            t.Verdict.Result = notInDatabase ? TArVerdict::NotInDatabase : TArVerdict::NotChecked;
+            t.Verdict.Result = without;
         QString verdict = t.Verdict.Text();
         if (const QString s = TRipLog::SuspiciousText(t.Check); !s.isEmpty())
             verdict += QStringLiteral(", ") + s;

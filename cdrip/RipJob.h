@@ -140,7 +140,9 @@ private:
     void finishTrack(bool ok);
     void nextTrack(const QString& barCaption);
     void finish(bool stopped);
-    void conclude(const TArResponse* response, const QString& note);
+    // Gives each ripped track its verdict from `response`, or `without` when there is none,
+    // writes the log and finishes.
+    void conclude(const TArResponse* response, TArVerdict::Kind without, const QString& note);
     void fail(const QString& text);
     void trackError(const QString& text);
     void checkExisting();

@@ -83,6 +83,14 @@ TEST_F(CliAccurateRip, SecureRipToFlacIsAccurateAndVerifiesFromItsLog) {
                                            .arg(hex8(sums[1].Crc32))
                                            .toUtf8()))
         << fromImage.Out.toStdString();
+
+    // A disc the database does not know.
+    TTestDisc other(dir.path(), {15, 15}, 0, "other");
+    const auto unknown = cli(
+        {"--disc-image", other.CuePath, "rip", "--format", "wav", "--out", dir.filePath("other")});
+    EXPECT_EQ(unknown.ExitCode, 0) << unknown.Err.toStdString();
+    EXPECT_TRUE(unknown.Err.contains("Track 01: not in database\nTrack 02: not in database\n"))
+        << unknown.Err.toStdString();
 }
 
 TEST_F(CliAccurateRip, AnUnreachableDatabaseLeavesTracksNotCheckedAndKeepsEveryLog) {
