@@ -4,6 +4,14 @@
 // of it agree, up to MaxReads reads). Counts the sectors that needed more reads and those that
 // never read the same twice. The sector read itself is a function, so a test can supply one.
 // Used by one thread at a time (the rip worker's).
+//
+// Secure reads go through the CD layer's ReadCDAudioLBA like plain ones, so they work alike on
+// drives and on every kind of image, and the read offset applies to both. libcdio-paranoia is
+// not used: it reads through a drive handle of its own, beneath the CD layer (so not on our
+// images, nor through a test's stand-in), and its jitter correction serves drives without an
+// accurate audio stream, which drives of the last twenty years have. A drive's cache may
+// answer a re-read with the first read's data; nothing here defeats that yet.
+
 #pragma once
 
 #include "disc/CdAccess.h"
