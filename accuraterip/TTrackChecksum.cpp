@@ -8,6 +8,31 @@
 // The samples are taken from memory as little-endian 32-bit words.
 static_assert(std::endian::native == std::endian::little);
 
+namespace {
+
+// Adds the products index × pair of `count` pairs from `data`, the first with index `first`,
+// to `products` (modulo 2^64) and their low halves to `lows`. Built for AVX2 as well, chosen
+// when the processor has it: the loop is the rip's largest cost after the copying.
+#if defined(__x86_64__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void sumProducts(const uint8_t* data, int64_t first, int64_t count, uint64_t& products,
+                 uint64_t& lows) {
+    uint64_t p = 0;
+    uint64_t l = 0;
+    for (int64_t k = 0; k < count; ++k) {
+        uint32_t v;
+        std::memcpy(&v, data + 4 * k, 4);
+        const uint64_t product = uint64_t(v) * uint64_t(uint32_t(first + k));
+        p += product;
+        l += uint32_t(product);
+    }
+    products += p;
+    lows += l;
+}
+
+} // namespace
+
 TTrackChecksum::TTrackChecksum(int64_t totalSamples, bool first, bool last)
     : m_firstChecked(first ? SkippedSectors * SamplesPerSector : 1),
       m_lastChecked(last ? totalSamples - SkippedSectors * SamplesPerSector : totalSamples) {}
@@ -21,20 +46,11 @@ void TTrackChecksum::Add(const uint8_t* data, size_t bytes) {
     }
     const int64_t pairs = int64_t(bytes / 4);
     // Only the pairs with 1-based index in [m_firstChecked, m_lastChecked] count; the loop
-    // runs over those alone, without a branch, so the compiler can vectorise it.
+    // runs over those alone, without a branch, so that the compiler can vectorise it.
     const int64_t from = std::max<int64_t>(m_index + 1, m_firstChecked);
     const int64_t to = std::min<int64_t>(m_index + pairs, m_lastChecked);
-    uint64_t products = 0;
-    uint64_t lows = 0;
-    for (int64_t i = from; i <= to; ++i) {
-        uint32_t v;
-        std::memcpy(&v, data + 4 * (i - m_index - 1), 4);
-        const uint64_t product = uint64_t(v) * uint64_t(uint32_t(i));
-        products += product;
-        lows += uint32_t(product);
-    }
-    m_products += products;
-    m_lows += lows;
+    if (from <= to)
+        sumProducts(data + 4 * (from - m_index - 1), from, to - from + 1, m_products, m_lows);
     m_index += pairs;
 }
 
