@@ -1,12 +1,16 @@
 #include "RipLog.h"
 
-#include "audio/AtomicFile.h"
 #include "audio/Helpers.h"
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryFile>
 #include <QTextStream>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -117,10 +121,35 @@ QString TRipLog::LogFileName(const QString& album) {
 }
 
 QString TRipLog::Write(const QString& folder, QString* error) const {
-    const QString path = FreeName(QDir(folder).filePath(LogFileName(Album)));
-    if (!TAtomicFile::writeWhole(path, Text().toUtf8(), error))
+    // Complete under a temporary name first, then linked to the first free log name: a link
+    // never replaces a file, so a log that appeared meanwhile only moves this one to the next
+    // name.
+    QTemporaryFile temp(QDir(folder).filePath(QStringLiteral(".rip-log-XXXXXX")));
+    const QByteArray bytes = Text().toUtf8();
+    // Readable as the ripped files are (a temporary file starts readable by its owner only).
+    if (!temp.open() ||
+        !temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                             QFileDevice::ReadGroup | QFileDevice::ReadOther) ||
+        !WriteFully(temp, bytes.constData(), bytes.size()) || !FlushFully(temp) ||
+        ::fsync(temp.handle()) != 0) {
+        *error =
+            QStringLiteral("Cannot write the rip log in %1: %2").arg(folder, temp.errorString());
         return QString();
-    return path;
+    }
+    const QString wanted = QDir(folder).filePath(LogFileName(Album));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString path = FreeName(wanted);
+        if (::link(QFile::encodeName(temp.fileName()).constData(),
+                   QFile::encodeName(path).constData()) == 0)
+            return path; // the temporary name goes with `temp`
+        if (errno != EEXIST) {
+            *error = QStringLiteral("Cannot write %1: %2")
+                         .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+            return QString();
+        }
+    }
+    *error = QStringLiteral("Cannot write the rip log in %1: no free name").arg(folder);
+    return QString();
 }
 
 bool TRipLog::Parse(const QString& text, TCddbDisc* disc, std::vector<Track>* tracks) {

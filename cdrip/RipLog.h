@@ -42,7 +42,8 @@ public:
 
     // "<album>.log" in `folder` (the album made a safe file name; "rip.log" without one); a
     // log of that name that exists already is kept and this one becomes "<album> (2).log" and
-    // so on. Written through a temporary file. Returns the path, or empty with `error` set.
+    // so on. Written complete under a temporary name, then given its own. Returns the path, or
+    // empty with `error` set.
     QString Write(const QString& folder, QString* error) const;
     static QString LogFileName(const QString& album);
 
