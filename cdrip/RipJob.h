@@ -53,12 +53,12 @@ public:
     // The drive's description for the log and its read offset in samples, given to every
     // worker. Set before Start.
     void SetReadSource(const QString& drive, int readOffset);
-    // The read offset of drive `index` of the drive list: 0 for a disc image, else the
-    // `offsets` entry under the drive's description (0 when it has none). `description` gets
-    // the description. GUI thread.
     // The sector read every worker uses (ReadCDAudioLBA); tests put a stand-in here. Set
     // before Start.
     void SetSectorRead(TSectorRead read) { m_read = std::move(read); }
+    // The read offset of drive `index` of the drive list: 0 for a disc image, else the
+    // `offsets` entry under the drive's description (0 when it has none). `description` gets
+    // the description. GUI thread.
     static int DriveReadOffset(int index, const QMap<QString, int>& offsets, QString* description);
 
     // Asks "<folder>,the output folder does not exist.\r\ncreates a new folder?" first when the
