@@ -2,6 +2,7 @@
 
 #include "LabelRows.h"
 #include "MessageBoxes.h"
+#include "audio/Helpers.h"
 #include "encode/OutputFormats.h"
 
 #include <QGridLayout>
@@ -65,6 +66,12 @@ TfrmCDRip::TfrmCDRip(HCDROM handle, const QList<TRipTrack>& tracks, const TAppOp
             [this] { lCompleted->setText(QString::number(m_job->Completed())); });
     connect(m_job, &TJob::message, this, &TfrmCDRip::onMessage);
     connect(m_job, &TJob::question, this, &TfrmCDRip::onQuestion);
+    connect(
+        m_job, &TRipJob::trackVerdict, this,
+        [this](int number, const QString& title, const QString& verdict) {
+            m_verdicts << QStringLiteral("Track %1 (%2): %3").arg(TwoDigit(number), title, verdict);
+        });
+    connect(m_job, &TRipJob::logWritten, this, [this](const QString& path) { m_logPath = path; });
     connect(m_job, &TJob::finished, this, &TfrmCDRip::onFinished);
     connect(bStop, &QPushButton::clicked, this, &TfrmCDRip::reject);
 }
@@ -98,6 +105,13 @@ void TfrmCDRip::onQuestion(const QString& text, TJobButtons buttons) {
 
 void TfrmCDRip::onFinished() {
     bStop->setEnabled(false);
+    if (!m_verdicts.isEmpty() || !m_logPath.isEmpty()) {
+        // The dialog stays until this is read, as with every message.
+        QString text = QStringLiteral("AccurateRip:\n") + m_verdicts.join(QLatin1Char('\n'));
+        if (!m_logPath.isEmpty())
+            text += QStringLiteral("\n\nThe rip log is %1").arg(m_logPath);
+        onMessage(TJobSeverity::Info, text);
+    }
     closeWhenRead();
 }
 

@@ -1,6 +1,7 @@
 // The rip dialog: presents a rip job (the track being ripped, the output format, how many
 // tracks are selected and completed, what is being done, a progress bar with its caption) and
-// its messages and questions, and stops it. The job does the work. GUI (main) thread only.
+// its messages and questions, and stops it; at the end it shows each track's AccurateRip
+// verdict and where the rip log went. The job does the work. GUI (main) thread only.
 #pragma once
 
 #include "cdrip/RipJob.h"
@@ -42,5 +43,7 @@ private:
     void closeWhenRead();
 
     TRipJob* m_job;
+    QStringList m_verdicts; // "Track NN: <verdict>" of each ripped track, shown at the end
+    QString m_logPath;
     int m_openBoxes = 0; // messages not yet dismissed; the dialog waits for them at the end
 };

@@ -655,6 +655,9 @@ void TfrmMain::ripSelected() {
     dialog->Job()->SetTrackTotal(int(m_session.Rows.size()));
     if (AppOptions.CoverArt)
         dialog->Job()->SetCover(LoadDiscCover(m_session.Key));
+    QString driveName;
+    const int offset = TRipJob::DriveReadOffset(m_driveIndex, AppOptions.ReadOffsets, &driveName);
+    dialog->Job()->SetReadSource(driveName, offset);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     m_rip = dialog;
     connect(dialog, &QDialog::finished, this, [this] {

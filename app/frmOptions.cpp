@@ -410,9 +410,22 @@ QWidget* TfrmOptions::buildMorePage() {
     ckCoverArt->setObjectName(QStringLiteral("ckCoverArt"));
     auto* coverLayout = new QVBoxLayout(gbCover);
     coverLayout->addWidget(ckCoverArt);
+    auto* gbSecure = new QGroupBox(QStringLiteral("Secure ripping"), page);
+    ckSecureRip = new QCheckBox(QStringLiteral("Read every sector until two reads &agree (slower)"),
+                                gbSecure);
+    ckSecureRip->setObjectName(QStringLiteral("ckSecureRip"));
+    editAccurateRipServer = new QLineEdit(gbSecure);
+    editAccurateRipServer->setObjectName(QStringLiteral("editAccurateRipServer"));
+    editAccurateRipServer->setPlaceholderText(QStringLiteral("none: no database check"));
+    auto* serverLabel = new QLabel(QStringLiteral("AccurateRip &server:"), gbSecure);
+    serverLabel->setBuddy(editAccurateRipServer);
+    auto* secureForm = new QFormLayout(gbSecure);
+    secureForm->addRow(ckSecureRip);
+    secureForm->addRow(serverLabel, editAccurateRipServer);
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(gbConvert);
     layout->addWidget(gbCover);
+    layout->addWidget(gbSecure);
     layout->addStretch(1);
     return page;
 }
@@ -456,6 +469,8 @@ void TfrmOptions::load() {
     tbAPECpuUsage->setValue(o.ApeCpu);
     seConverterJobs->setValue(o.ConverterJobs);
     ckCoverArt->setChecked(o.CoverArt);
+    ckSecureRip->setChecked(o.SecureRip);
+    editAccurateRipServer->setText(o.AccurateRipServer);
 
     m_shownDrive = o.DriveIndex < 0 ? 0 : o.DriveIndex;
     TCDList list{};
@@ -535,6 +550,8 @@ void TfrmOptions::save() {
     o.ApeCpu = tbAPECpuUsage->value();
     o.ConverterJobs = seConverterJobs->value();
     o.CoverArt = ckCoverArt->isChecked();
+    o.SecureRip = ckSecureRip->isChecked();
+    o.AccurateRipServer = editAccurateRipServer->text().trimmed();
     o.DriveIndex = cbCDList->currentIndex();
 }
 

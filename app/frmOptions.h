@@ -75,9 +75,11 @@ public:
     // APE
     QSlider* tbAPECpuUsage;
     QSpinBox* seAPECompression;
-    QSpinBox* seConverterJobs; // "More" page: files the converter works on at once
-    QCheckBox* ckCoverArt;     // "More" page: fetch, embed and save the front cover
-    QLabel* lbApeLevelNote;    // shown when the value is not a level the compressor has
+    QSpinBox* seConverterJobs;        // "More" page: files the converter works on at once
+    QCheckBox* ckCoverArt;            // "More" page: fetch, embed and save the front cover
+    QCheckBox* ckSecureRip;           // "More" page: SecureRip
+    QLineEdit* editAccurateRipServer; // "More" page: AccurateRip server
+    QLabel* lbApeLevelNote;           // shown when the value is not a level the compressor has
 
 public slots:
     void accept() override;

@@ -3,12 +3,16 @@
 #include "FileIo.h"
 #include "Normalize.h"
 #include "RipEvent.h"
+#include "accuraterip/TTrackChecksum.h"
 #include "audio/Helpers.h"
 
 #include <QCoreApplication>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -44,11 +48,66 @@ void makeWavHeader(uint8_t* h, uint32_t dataSize) {
     put32(h + 40, dataSize);
 }
 
+// Sums the batches on a thread of its own while the worker writes them to the file, so that
+// the checksums cost the rip no time where a second core is free. Made and used by one rip
+// worker; what it shares with its thread is guarded by one mutex.
+class TBackgroundSums {
+public:
+    explicit TBackgroundSums(TTrackChecksum& sums) : m_sums(sums), m_thread([this] { run(); }) {}
+    ~TBackgroundSums() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_quit = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+    // Starts summing `bytes` at `data`, which must stay unchanged until Wait returns.
+    void Start(const uint8_t* data, size_t bytes) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_data = data;
+            m_bytes = bytes;
+            m_busy = true;
+        }
+        m_wake.notify_all();
+    }
+    void Wait() {
+        std::unique_lock lock(m_mutex);
+        m_wake.wait(lock, [this] { return !m_busy; });
+    }
+
+private:
+    void run() {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_busy || m_quit; });
+            if (!m_busy)
+                return;
+            lock.unlock();
+            m_sums.Add(m_data, m_bytes);
+            lock.lock();
+            m_busy = false;
+            m_wake.notify_all();
+        }
+    }
+
+    TTrackChecksum& m_sums;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    const uint8_t* m_data = nullptr;
+    size_t m_bytes = 0;
+    bool m_busy = false;
+    bool m_quit = false;
+    std::thread m_thread; // last: starts once the members above exist
+};
+
 } // namespace
 
 TCDRipThread::TCDRipThread(int trackIndex, const QString& baseName, const TAppOptions& options)
     : TrackIndex(trackIndex), BaseName(baseName), m_outputFolder(options.OutputFolder),
-      m_normalize(options.IsNormalize), m_normalizePercent(options.NormalizePercent) {}
+      m_normalize(options.IsNormalize), m_normalizePercent(options.NormalizePercent),
+      m_secure(options.SecureRip) {}
 
 TCDRipThread::~TCDRipThread() {
     wait();
@@ -67,7 +126,7 @@ bool TCDRipThread::IsUsableFileName(const QString& baseName) {
 void TCDRipThread::post(int value, int errorCode, const QString& text) {
     if (NotifyWindow)
         QCoreApplication::postEvent(NotifyWindow,
-                                    new TRipEvent(TProcessInfo{value, errorCode, text}));
+                                    new TRipEvent(TProcessInfo{value, errorCode, text, {}}));
 }
 
 void TCDRipThread::run() {
@@ -101,10 +160,11 @@ void TCDRipThread::run() {
         post(ProcessRipEnded, RipCannotCreate);
         return;
     }
-    rip(start, length);
+    const int discSectors = TocEntryFrames(toc.Tracks[tracks]) - first;
+    rip(start, length, TrackIndex == 1, TrackIndex == tracks, discSectors);
 }
 
-void TCDRipThread::rip(int start, int length) {
+void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, int discSectors) {
     const QString path = wavPath();
     const int fd = CreateReplacing(path);
     if (fd < 0) {
@@ -117,39 +177,41 @@ void TCDRipThread::rip(int start, int length) {
     }
     uint8_t header[WavHeaderBytes];
     makeWavHeader(header, 0);
-    // Chunks gather in `pending` and go to the file in large writes; small writes into the
+    // Chunks gather in `batch` and go to the file in large writes; small writes into the
     // page cache cost more than the reads. Every write is checked.
-    std::vector<uint8_t> pending;
-    pending.reserve(WriteBatchBytes);
-    pending.insert(pending.end(), header, header + sizeof header);
+    // The chunks are read straight into it; its bytes are never zeroed first.
+    std::unique_ptr<uint8_t[]> batch(new uint8_t[WriteBatchBytes]);
+    size_t pendingBytes = sizeof header;
+    std::memcpy(batch.get(), header, sizeof header);
+    size_t headerBytes = sizeof header; // of the batch, not audio
+    // Summed as read, before any normalisation: what the database knows is the disc's audio.
+    TTrackChecksum sums(int64_t(length) * TTrackChecksum::SamplesPerSector, firstTrack, lastTrack);
+    TBackgroundSums summer(sums);
     int writeError = 0;
     auto flush = [&] {
-        if (!writeError && !pending.empty() && !WriteAll(fd, pending.data(), pending.size()))
+        if (pendingBytes > headerBytes)
+            summer.Start(batch.get() + headerBytes, pendingBytes - headerBytes);
+        if (!writeError && pendingBytes > 0 && !WriteAll(fd, batch.get(), pendingBytes))
             writeError = errno;
-        pending.clear();
+        summer.Wait();
+        pendingBytes = 0;
+        headerBytes = 0;
     };
 
     bool readFailed = false;
     uint64_t audioBytes = 0;
     int p = 0;
     int lastPercent = -1;
+    TTrackReader reader(CDHandle, ReadSectors, m_secure, ReadOffset, discSectors);
     for (;;) {
         const int n = std::min(ChunkSectors, length - p);
-        const size_t capacity = size_t(n) * CdSectorBytes;
-        // A fresh buffer for each request: header then room for n sectors.
-        std::unique_ptr<uint8_t[]> raw(new uint8_t[sizeof(TTrackBuf) + capacity]);
-        auto* buf = reinterpret_cast<TTrackBuf*>(raw.get());
-        std::memset(buf, 0, sizeof(TTrackBuf));
-        buf->StartFrame = uint32_t(start + p);
-        buf->NumFrames = uint32_t(n);
-        buf->MaxLen = uint32_t(capacity);
-        if (ReadCDAudioLBA(CDHandle, buf) == 1 && buf->StartOffset >= 0 &&
-            size_t(buf->StartOffset) + buf->Len <= capacity) {
-            if (pending.size() + buf->Len > WriteBatchBytes)
-                flush();
-            const uint8_t* audio = buf->data() + buf->StartOffset;
-            pending.insert(pending.end(), audio, audio + buf->Len);
-            audioBytes += buf->Len;
+        const size_t bytes = size_t(n) * CdSectorBytes;
+        if (pendingBytes + bytes > WriteBatchBytes)
+            flush();
+        uint8_t* at = batch.get() + pendingBytes;
+        if (reader.Read(start + p, n, at)) {
+            pendingBytes += bytes;
+            audioBytes += bytes;
         } else {
             readFailed = true;
         }
@@ -186,6 +248,9 @@ void TCDRipThread::rip(int start, int length) {
     }
     if (Aborted.load())
         return;
+    const TProcessInfo ended{ProcessRipEnded, RipOk, QString(),
+                             TTrackCheck{true, sums.Crc32(), sums.ArV1(), sums.ArV2(),
+                                         reader.ReReadSectors(), reader.UnreadableSectors()}};
     if (m_normalize) {
         post(ProcessNormalizing);
         // An I/O error keeps the unscaled WAV, which is still a good rip.
@@ -197,5 +262,6 @@ void TCDRipThread::rip(int start, int length) {
         };
         NormalizeWavFile(path, m_normalizePercent, progress, nullptr);
     }
-    post(ProcessRipEnded, RipOk);
+    if (NotifyWindow)
+        QCoreApplication::postEvent(NotifyWindow, new TRipEvent(ended));
 }

@@ -1,9 +1,12 @@
 // The rip worker: copies one audio track from an open drive into "<title>.wav" in the output
 // folder, optionally normalises it, and posts its progress and outcome as TRipEvents (2125,
 // 2126) to a receiver on the GUI thread. One worker per track. Reads go to the drive in
-// requests of 10 sectors; a percentage is posted whenever it changes.
+// requests of 10 sectors (in secure mode each read at least twice); a percentage is posted
+// whenever it changes. The track's CRC32 and AccurateRip sums are computed as it is read and
+// come with the final event.
 #pragma once
 
+#include "TrackReader.h"
 #include "disc/CdAccess.h"
 #include "settings/TAppOptions.h"
 
@@ -15,10 +18,10 @@ class QObject;
 
 class TCDRipThread : public QThread {
 public:
-    // Made on the GUI thread, not yet started. Copies OutputFolder, IsNormalize and
-    // NormalizePercent from `options` here, so the running worker reads no shared settings.
-    // `trackIndex` is the 1-based position of the track in the table of contents; `baseName`
-    // the file name without folder and extension.
+    // Made on the GUI thread, not yet started. Copies OutputFolder, IsNormalize,
+    // NormalizePercent and SecureRip from `options` here, so the running worker reads no shared
+    // settings. `trackIndex` is the 1-based position of the track in the table of contents;
+    // `baseName` the file name without folder and extension.
     TCDRipThread(int trackIndex, const QString& baseName, const TAppOptions& options);
     // Waits until the thread has ended (set Aborted first to make that quick).
     ~TCDRipThread() override;
@@ -27,6 +30,10 @@ public:
     const QString BaseName;
     // Set by the owner before start(); not changed while the thread runs.
     HCDROM CDHandle = 0;
+    // The drive's read offset in samples; 0 for an image. Set before start().
+    int ReadOffset = 0;
+    // The sector read; tests put a stand-in here. Set before start().
+    TSectorRead ReadSectors = ReadCDAudioLBA;
     // Receiver of the events. The owner must keep it alive until this worker is destroyed.
     QObject* NotifyWindow = nullptr;
     // Set by the owner (GUI thread) to stop; the worker looks at it after each chunk.
@@ -43,9 +50,10 @@ protected:
 
 private:
     void post(int value, int errorCode = 0, const QString& text = QString());
-    void rip(int start, int length);
+    void rip(int start, int length, bool firstTrack, bool lastTrack, int discSectors);
 
     QString m_outputFolder;
     bool m_normalize = false;
     int m_normalizePercent = 100;
+    bool m_secure = false;
 };

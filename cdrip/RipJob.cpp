@@ -1,9 +1,11 @@
 #include "RipJob.h"
 
 #include "RipEvent.h"
+#include "accuraterip/TArLookup.h"
 #include "audio/ACS_Wave.h"
 #include "audio/AtomicFile.h"
 #include "audio/Helpers.h"
+#include "cddb/CddbCalls.h"
 #include "encode/EncodeStep.h"
 #include "encode/OutputFormats.h"
 
@@ -33,6 +35,24 @@ TRipJob::~TRipJob() {
     stopRip();
     if (m_step)
         m_step->Stop(); // no handler of this job runs after this
+}
+
+void TRipJob::SetReadSource(const QString& drive, int readOffset) {
+    m_log.Drive = drive;
+    m_log.ReadOffset = readOffset;
+}
+
+int TRipJob::DriveReadOffset(int index, const QMap<QString, int>& offsets, QString* description) {
+    TCDList list{};
+    list.MaxCd = 8;
+    GetCDList(&list);
+    if (index < 0 || index >= list.NumCd)
+        return 0;
+    const TCDRec& rec = list.Cd[index];
+    if (description)
+        *description = CdDriveDescription(rec);
+    // Images hold the audio where it belongs; only a drive reads it shifted.
+    return rec.Ha == 0 ? 0 : offsets.value(CdDriveDescription(rec), 0);
 }
 
 void TRipJob::SetPace(int ms) {
@@ -131,6 +151,16 @@ void TRipJob::checkExisting() {
 }
 
 void TRipJob::begin() {
+    m_log.Secure = m_options.SecureRip;
+    m_log.NormalizePercent = m_options.IsNormalize ? m_options.NormalizePercent : 0;
+    m_log.Album = m_disc.Album;
+    m_log.Artist = m_disc.Artist;
+    m_log.Tracks.clear();
+    for (const QString& e : m_tracks)
+        m_log.Tracks.push_back(TRipLog::Track{EntryNumber(e), QString(), false, {}, {}});
+    TTOC toc{};
+    if (ModifyCDParms(m_handle, CdParmTocMsf, 1) != 0 && ReadTOC(m_handle, &toc) == 1)
+        m_log.Disc = CddbDiscFromToc(toc);
     if (m_tracks.isEmpty())
         return finish(false);
     for (int i = 0; i < m_tracks.size(); ++i)
@@ -165,6 +195,8 @@ void TRipJob::startRip(int entry) {
                              : name;
     m_worker = std::make_unique<TCDRipThread>(EntryNumber(e), base, m_options);
     m_worker->CDHandle = m_handle;
+    m_worker->ReadOffset = m_log.ReadOffset;
+    m_worker->ReadSectors = m_read;
     m_worker->NotifyWindow = this;
     m_worker->start();
 }
@@ -187,9 +219,68 @@ void TRipJob::finish(bool stopped) {
         m_step->Stop();
     if (m_waveIn)
         m_waveIn->SetFileName(QString());
-    const TJobOutcome outcome = stopped         ? TJobOutcome::Stopped
-                                : m_failed == 0 ? TJobOutcome::Done
-                                                : TJobOutcome::Failed;
+    m_log.Stopped = m_log.Stopped || stopped;
+    if (m_lookup) {
+        // Stopped while the database was asked: the verdicts stay unknown.
+        m_lookup->Abort();
+        m_lookup = nullptr;
+        return conclude(nullptr, TArVerdict::NotChecked,
+                        QStringLiteral("not checked: the rip was stopped"));
+    }
+    bool anyChecked = false;
+    for (const TRipLog::Track& t : m_log.Tracks)
+        anyChecked = anyChecked || (t.Ok && t.Check.Valid);
+    const TArDiscIds ids = TArDiscIds::FromDisc(m_log.Disc);
+    if (stopped || !anyChecked || ids.Tracks == 0 || m_options.AccurateRipServer.isEmpty())
+        return conclude(nullptr, TArVerdict::NotChecked,
+                        m_options.AccurateRipServer.isEmpty()
+                            ? QStringLiteral("not checked: no server is set")
+                            : QString());
+    emit hint(QStringLiteral("Checking AccurateRip..."));
+    m_lookup = new TArLookup(this);
+    connect(m_lookup, &TArLookup::finished, this, [this](TArLookup::Status status) {
+        TArLookup* lookup = m_lookup;
+        m_lookup = nullptr;
+        lookup->deleteLater();
+        if (IsFinished())
+            return;
+        if (status == TArLookup::Found)
+            return conclude(&lookup->Response(), TArVerdict::NotChecked, QString());
+        if (status == TArLookup::NotFound)
+            return conclude(nullptr, TArVerdict::NotInDatabase,
+                            QStringLiteral("the disc is not in the database"));
+        conclude(nullptr, TArVerdict::NotChecked,
+                 QStringLiteral("not checked: %1").arg(lookup->ErrorText()));
+    });
+    m_lookup->Start(m_options.AccurateRipServer, ids);
+}
+
+void TRipJob::conclude(const TArResponse* response, TArVerdict::Kind without, const QString& note) {
+    m_log.DatabaseNote = note;
+    for (size_t i = 0; i < m_log.Tracks.size(); ++i) {
+        TRipLog::Track& t = m_log.Tracks[i];
+        if (!t.Ok || !t.Check.Valid)
+            continue;
+        if (response)
+            t.Verdict = response->Verdict(t.Number - 1, t.Check.ArV1, t.Check.ArV2);
+        else
+            t.Verdict.Result = without;
+        QString verdict = t.Verdict.Text();
+        if (const QString s = TRipLog::SuspiciousText(t.Check); !s.isEmpty())
+            verdict += QStringLiteral(", ") + s;
+        emit trackVerdict(t.Number, EntryTitle(m_tracks[int(i)]), verdict);
+    }
+    if (m_completed > 0 && QFileInfo(m_options.OutputFolder).isDir()) {
+        QString error;
+        const QString path = m_log.Write(m_options.OutputFolder, &error);
+        if (path.isEmpty())
+            emit message(TJobSeverity::Warning, error);
+        else
+            emit logWritten(path);
+    }
+    const TJobOutcome outcome = m_log.Stopped                        ? TJobOutcome::Stopped
+                                : m_failed == 0 && m_suspicious == 0 ? TJobOutcome::Done
+                                                                     : TJobOutcome::Failed;
     finishWith(outcome, QStringLiteral("Ripped %1 of %2 tracks").arg(m_succeeded).arg(Total()));
 }
 
@@ -251,6 +342,15 @@ void TRipJob::onRipEnded(const TProcessInfo& info) {
     const QString& entry = m_tracks[index];
     const QString title = EntryTitle(entry);
     m_wavPath = m_worker->wavPath();
+    m_log.Tracks[size_t(index)].Check = info.Check;
+    if (info.ErrorCode == RipOk && info.Check.UnreadableSectors > 0) {
+        // The file is kept: it is the best the disc gave, but no proof of an exact copy.
+        ++m_suspicious;
+        emit message(TJobSeverity::Warning,
+                     QStringLiteral("Track %1 is %2: they never read the same twice")
+                         .arg(EntryNumber(entry))
+                         .arg(TRipLog::SuspiciousText(info.Check)));
+    }
     switch (info.ErrorCode) {
     case RipOk:
         break;
@@ -306,8 +406,11 @@ void TRipJob::onRipEnded(const TProcessInfo& info) {
         return;
     }
     // WAV output: the ripped file is the result.
-    if (info.ErrorCode == RipOk)
+    if (info.ErrorCode == RipOk) {
         trackWritten();
+        m_log.Tracks[size_t(index)].Ok = true;
+        m_log.Tracks[size_t(index)].File = QFileInfo(m_wavPath).fileName();
+    }
     if (m_completed >= m_tracks.size())
         return finish(false);
     nextTrack(QStringLiteral("Initializing..."));
@@ -388,8 +491,12 @@ void TRipJob::trackWritten() {
 
 void TRipJob::finishTrack(bool ok) {
     const QString& entry = m_tracks[m_completed - 1];
-    if (ok)
+    if (ok) {
         trackWritten();
+        m_log.Tracks[size_t(m_completed - 1)].Ok = true;
+        m_log.Tracks[size_t(m_completed - 1)].File =
+            QFileInfo(encodedPath(m_completed - 1)).fileName();
+    }
     emit trackFinished(EntryNumber(entry), EntryTitle(entry), encodedPath(m_completed - 1), ok);
     if (m_completed < m_tracks.size())
         return nextTrack(QStringLiteral("Extracting..."));

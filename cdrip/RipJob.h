@@ -10,6 +10,7 @@
 #pragma once
 
 #include "CDRipThread.h"
+#include "RipLog.h"
 #include "TProcessInfo.h"
 #include "audio/CoverArt.h"
 #include "audio/DiscFields.h"
@@ -23,6 +24,7 @@
 #include <algorithm>
 #include <memory>
 
+class TArLookup;
 class TAuFileOut;
 class TEncodeStep;
 class TWaveIn;
@@ -54,6 +56,17 @@ public:
     // none. Set before Start.
     void SetCover(const TCoverArt& cover) { m_cover = cover; }
 
+    // The drive's description for the log and its read offset in samples, given to every
+    // worker. Set before Start.
+    void SetReadSource(const QString& drive, int readOffset);
+    // The sector read every worker uses (ReadCDAudioLBA); tests put a stand-in here. Set
+    // before Start.
+    void SetSectorRead(TSectorRead read) { m_read = std::move(read); }
+    // The read offset of drive `index` of the drive list: 0 for a disc image, else the
+    // `offsets` entry under the drive's description (0 when it has none). `description` gets
+    // the description. GUI thread.
+    static int DriveReadOffset(int index, const QMap<QString, int>& offsets, QString* description);
+
     // Asks "<folder>,the output folder does not exist.\r\ncreates a new folder?" first when the
     // output folder is missing (No cancels the rip). Then, when files the rip would write exist
     // already, asks once (YesNoCancel) with their list: Yes replaces them, No skips their
@@ -64,6 +77,12 @@ public:
     // a stopped or failed rip read stays under the partial name. Tracks with the same title are
     // written as "<title> (2)" and so on.
     void Start() override;
+    // Once the last track is done, the tracks' checksums are looked up in the AccurateRip
+    // database (the AccurateRipServer setting; none when empty) without blocking, each ripped
+    // track gets its verdict (trackVerdict), and the rip log is written beside the files
+    // (logWritten). A database that cannot be reached gives "not checked", never a failure. A
+    // track with sectors that never read the same twice keeps its file but fails the rip.
+    //
     // Stops the running worker (waiting for it), then the running output (waiting for it), and
     // finishes as Stopped. The files being written stay as they are.
     void Stop() override;
@@ -107,6 +126,11 @@ signals:
     // The drive failed before a track could be read (a message said so); nothing moves on until
     // the job is stopped.
     void halted();
+    // After the rip: a ripped track's verdict, "accurate (confidence N)", "not accurate", "not in
+    // database" or "not checked", followed by ", suspicious, N sectors" when it is.
+    void trackVerdict(int number, const QString& title, const QString& verdict);
+    // The rip log was written to `path`.
+    void logWritten(const QString& path);
 
 protected:
     bool event(QEvent* e) override;
@@ -122,6 +146,9 @@ private:
     void finishTrack(bool ok);
     void nextTrack(const QString& barCaption);
     void finish(bool stopped);
+    // Gives each ripped track its verdict from `response`, or `without` when there is none,
+    // writes the log and finishes.
+    void conclude(const TArResponse* response, TArVerdict::Kind without, const QString& note);
     void fail(const QString& text);
     void trackError(const QString& text);
     void checkExisting();
@@ -148,6 +175,10 @@ private:
     int m_failed = 0;
     int m_succeeded = 0;
     bool m_holdOnError = false;
-    int m_unacknowledged = 0; // error messages not yet acknowledged (with hold on)
-    bool m_held = false;      // the next track waits for the acknowledgement
+    int m_unacknowledged = 0;      // error messages not yet acknowledged (with hold on)
+    bool m_held = false;           // the next track waits for the acknowledgement
+    TRipLog m_log;                 // filled as the tracks end; its Tracks parallel m_tracks
+    TArLookup* m_lookup = nullptr; // the database lookup at the end, while it runs
+    TSectorRead m_read = ReadCDAudioLBA;
+    int m_suspicious = 0; // tracks with sectors that never read the same twice
 };

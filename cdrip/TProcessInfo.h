@@ -2,6 +2,8 @@
 // event: made by the sender, owned by the event that carries it, read on the GUI thread.
 #pragma once
 
+#include "TrackCheck.h"
+
 #include <QString>
 
 // Values of TProcessInfo::Value beside 0..100 percent.
@@ -24,4 +26,6 @@ struct TProcessInfo {
     // usable name "Cannot create <path>: <system reason>"; for EncodeFailed the output's
     // FailureText. Empty otherwise.
     QString ErrorText;
+    // With ProcessRipEnded and RipOk: the track's checksums and read counts.
+    TTrackCheck Check;
 };

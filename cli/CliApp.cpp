@@ -24,6 +24,7 @@ const std::map<QString, Command>& commands() {
         {QStringLiteral("convert"), {RunConvertCommand}},
         {QStringLiteral("wma-formats"), {RunWmaFormatsCommand}},
         {QStringLiteral("play"), {RunPlayCommand}},
+        {QStringLiteral("verify"), {RunVerifyCommand}},
     };
     return table;
 }
@@ -75,7 +76,7 @@ QString TCliApp::helpText() {
         "  rip [--drive N] [--tracks 1,3-5] [--format mp3|wav|ogg|wma|flac|ape]\n"
         "      [--out DIR] [--keep-wav] [--normalize PERCENT] [--title N=TEXT]...\n"
         "      [--artist TEXT] [--album TEXT] [--year TEXT] [--genre NAME]\n"
-        "      [--comment TEXT] [--overwrite | --skip-existing]\n"
+        "      [--comment TEXT] [--overwrite | --skip-existing] [--secure] [--offset N]\n"
         "      Rips the chosen tracks (default all audio tracks; a data track only when\n"
         "      named with --tracks) of the disc in drive N to <title>.wav in DIR\n"
         "      (default the OutputFolder setting; made when missing) and, unless the\n"
@@ -105,6 +106,23 @@ QString TCliApp::helpText() {
         "      stdout. Ctrl+C stops the rip; the file being written keeps a correct\n"
         "      header. Exit status 1 when any track failed or was skipped, or the rip\n"
         "      was stopped or cancelled. A cd.dat that cannot be written is a warning.\n"
+        "      --secure reads every chunk at least twice and re-reads it until two\n"
+        "      reads agree (up to 16 reads a sector; default the Ripping.SecureRip\n"
+        "      setting); a track with sectors that never read the same twice is kept\n"
+        "      but reported \"suspicious, N sectors\" and the exit status is 1.\n"
+        "      --offset N shifts the reading by N samples (the drive's read offset;\n"
+        "      default the drive's entry in the [ReadOffsets] section of options.ini,\n"
+        "      one DESCRIPTION=N line per drive with the description drives prints;\n"
+        "      0 for images and drives without an entry).\n"
+        "      The CRC32 and AccurateRip v1/v2 sums of each track are computed as it\n"
+        "      is read (before normalisation), looked up in the AccurateRip database\n"
+        "      (the AccurateRip.Server setting; empty for none), and each track's\n"
+        "      verdict is printed on stderr as \"Track NN: accurate (confidence N)\",\n"
+        "      \"not accurate\", \"not in database\" or \"not checked\" (database\n"
+        "      unreachable; never a failure). The rip log <album>.log (rip.log\n"
+        "      without an album; an existing log is kept and the new one is named\n"
+        "      <album> (2).log) is written into DIR with the table of contents and\n"
+        "      every track's file, sums, verdict and re-read sector counts.\n"
         "  convert (--kind KIND | --to FORMAT) [--out DIR] [--overwrite |\n"
         "      --skip-existing] [--jobs N] FILE...\n"
         "      Converts each FILE into DIR (default the OutputFolder setting; made when\n"
@@ -145,7 +163,20 @@ QString TCliApp::helpText() {
         "      writes the results to cd.dat, and the cover beside it, where tracks\n"
         "      and rip find them, when track titles were found. A disc's texts are\n"
         "      replaced only once an answer with titles has arrived. Exit status 0\n"
-        "      when track titles were found, 1 otherwise.\n"
+        "      when track titles were found, 1 otherwise.\n" verify[--drive N][--offset N]
+                                                                   [--server HOST[:PORT]]\n
+        "
+        "  verify [--server HOST[:PORT]] DIR\n"
+        "      Checks audio against the AccurateRip database (default server the\n"
+        "      AccurateRip.Server setting). Without DIR it reads every audio track of\n"
+        "      the disc in drive N (default 0; with --disc-image an image), shifted by\n"
+        "      --offset samples (default the drive's ReadOffsets entry, 0 for images).\n"
+        "      With DIR it reads the WAV or FLAC files that DIR's newest rip log lists,\n"
+        "      taking the table of contents from the log. Prints the disc's database\n"
+        "      file (Disc: dBAR-...bin), then \"Track NN: <verdict>\" with the track's\n"
+        "      CRC32 and AccurateRip v1 and v2 sums, one line per track, on stdout.\n"
+        "      Exit status 0 when every track is accurate, 1 otherwise\n"
+        "      (not accurate, not in database, not checked or unreadable).\n"
         "  wma-formats [--vbr] [CODEC]\n"
         "      Lists the WMA codecs and the formats of codec CODEC (default 0), each\n"
         "      with the index that WMAOptions.CodecIndex and WMAOptions.FormatIndex take;\n"

@@ -14,3 +14,4 @@ int RunLookupCommand(TCliContext& ctx, const QStringList& args);
 int RunConvertCommand(TCliContext& ctx, const QStringList& args);
 int RunWmaFormatsCommand(TCliContext& ctx, const QStringList& args);
 int RunPlayCommand(TCliContext& ctx, const QStringList& args);
+int RunVerifyCommand(TCliContext& ctx, const QStringList& args);

@@ -94,6 +94,16 @@ public:
                          });
         // A halted drive stops the rip as the user would.
         QObject::connect(&job, &TRipJob::halted, &job, [&job] { job.Stop(); });
+        QObject::connect(&job, &TRipJob::trackVerdict,
+                         [this](int number, const QString&, const QString& verdict) {
+                             endProgressLine();
+                             m_ctx.Err << "Track " << TwoDigit(number) << ": " << verdict
+                                       << Qt::endl;
+                         });
+        QObject::connect(&job, &TRipJob::logWritten, [this](const QString& path) {
+            endProgressLine();
+            m_ctx.Err << "Log: " << path << Qt::endl;
+        });
         QObject::connect(&job, &TJob::finished, [this, &loop](TJobOutcome outcome, const QString&) {
             endProgressLine();
             if (outcome == TJobOutcome::Stopped)
@@ -161,6 +171,8 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
     std::optional<int> normalize;
     std::map<int, QString> titles;
     bool keepWav = false;
+    bool secure = false;
+    std::optional<int> offset;
     TExistingPolicy policy = TExistingPolicy::Ask;
     std::optional<QString> artist, album, year, comment;
     std::optional<int> genre;
@@ -200,6 +212,17 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
             normalize = p;
         } else if (args[i] == QLatin1String("--keep-wav")) {
             keepWav = true;
+        } else if (args[i] == QLatin1String("--secure")) {
+            secure = true;
+        } else if (opt("--offset")) {
+            bool ok = false;
+            const int n = v.toInt(&ok);
+            // A drive's offset is a few thousand samples at the very most.
+            if (missing || !ok || n < -100000 || n > 100000)
+                return ctx.usageError(
+                    QStringLiteral("--offset needs a number of samples such as 6 or -30, got '%1'")
+                        .arg(v));
+            offset = n;
         } else if (args[i] == QLatin1String("--overwrite") ||
                    args[i] == QLatin1String("--skip-existing")) {
             const auto wanted = args[i] == QLatin1String("--overwrite") ? TExistingPolicy::Overwrite
@@ -256,6 +279,10 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
                 .arg(options.OutputFormat));
     if (keepWav)
         options.IsKeepWav = true;
+    if (secure)
+        options.SecureRip = true;
+    QString driveName;
+    const int readOffset = TRipJob::DriveReadOffset(drive, options.ReadOffsets, &driveName);
     if (outDir)
         options.OutputFolder = *outDir;
     if (normalize) {
@@ -307,6 +334,7 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
         job.SetTrackTotal(int(session.Rows.size()));
         if (options.CoverArt)
             job.SetCover(LoadDiscCover(session.Key));
+        job.SetReadSource(driveName, offset.value_or(readOffset));
         TCliRipView view(ctx, job, policy, loop);
         // Ctrl+C or a termination request stops the job as the Stop button does, so the
         // current file keeps a header that matches its data.

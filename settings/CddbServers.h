@@ -4,7 +4,7 @@
 #include <array>
 
 inline constexpr std::array<const char*, 12> CddbServerNames = {
-    "gnudb.gnudb.org",        "gnudb.org",       "freedb.dbpoweramp.com", "freedb.musicbrainz.org",
-    "freedb.freedb.org",      "us.freedb.org",   "uk.freedb.org",         "de.freedb.org",
-    "at.freedb.org",          "ca.freedb.org",   "ru.freedb.org",         "es.freedb.org",
+    "gnudb.gnudb.org",   "gnudb.org",     "freedb.dbpoweramp.com", "freedb.musicbrainz.org",
+    "freedb.freedb.org", "us.freedb.org", "uk.freedb.org",         "de.freedb.org",
+    "at.freedb.org",     "ca.freedb.org", "ru.freedb.org",         "es.freedb.org",
 };

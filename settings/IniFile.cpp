@@ -111,6 +111,15 @@ bool TIniFile::hasSection(const QString& section) const {
     return locate(section, QString()).sectionHeader >= 0;
 }
 
+QStringList TIniFile::keys(const QString& section) const {
+    QStringList found;
+    const Located at = locate(section, QString());
+    for (int i = at.sectionHeader + 1; at.sectionHeader >= 0 && i < at.sectionEnd; ++i)
+        if (const auto kv = keyValue(m_lines[i]))
+            found << kv->first;
+    return found;
+}
+
 void TIniFile::setValue(const QString& section, const QString& key, const QString& value) {
     QString v = value;
     v.replace(QLatin1String("\r\n"), QLatin1String(" "));

@@ -26,6 +26,8 @@ public:
     void setValue(const QString& section, const QString& key, const QString& value);
 
     bool hasSection(const QString& section) const;
+    // The keys of the first section named `section`, in file order; empty when it is missing.
+    QStringList keys(const QString& section) const;
 
     // Writes the whole document to a temporary file in the same folder and renames it over
     // the old one. Throws TSettingsError with the path and the system's reason on failure; the

@@ -19,6 +19,7 @@ TAppOptions AppOptions;
 namespace {
 
 QString g_configDir;
+const char* const ReadOffsetsSection = "ReadOffsets";
 
 using K = TSettingDef::Kind;
 using O = TAppOptions;
@@ -57,6 +58,7 @@ TAppOptions defaults() {
     o.LookupSource = QStringLiteral("cddb");
     o.MusicBrainzServer = QStringLiteral("https://musicbrainz.org");
     o.CoverArtServer = QStringLiteral("https://coverartarchive.org");
+    o.AccurateRipServer = QStringLiteral("www.accuraterip.com");
     return o;
 }
 
@@ -167,6 +169,8 @@ const std::vector<TSettingDef>& SettingDefs() {
         text("Lookup", "MusicBrainzServer", &O::MusicBrainzServer),
         boolean("Lookup", "CoverArt", &O::CoverArt),
         text("Lookup", "CoverArtServer", &O::CoverArtServer),
+        boolean("Ripping", "SecureRip", &O::SecureRip),
+        text("AccurateRip", "Server", &O::AccurateRipServer),
     };
     return defs;
 }
@@ -213,6 +217,12 @@ void LoadOptions() {
             def.set(AppOptions, *v);
     }
     AppOptions.CompressPosition = std::clamp(AppOptions.CompressPosition, 30, 100);
+    // Read offsets: one key per drive; a value that is no number is left out.
+    AppOptions.ReadOffsets.clear();
+    for (const QString& drive : ini ? ini->keys(QLatin1String(ReadOffsetsSection)) : QStringList())
+        if (const auto v =
+                parseInt(ini->value(QLatin1String(ReadOffsetsSection), drive).value_or(QString())))
+            AppOptions.ReadOffsets[drive] = *v;
 }
 
 void SaveOptions() {
@@ -223,6 +233,8 @@ void SaveOptions() {
     TIniFile ini(OptionsPath());
     for (const TSettingDef& def : SettingDefs())
         ini.setValue(QLatin1String(def.Section), QLatin1String(def.Key), def.get(AppOptions));
+    for (auto it = AppOptions.ReadOffsets.cbegin(); it != AppOptions.ReadOffsets.cend(); ++it)
+        ini.setValue(QLatin1String(ReadOffsetsSection), it.key(), QString::number(it.value()));
     ini.save();
 }
 

@@ -3,6 +3,7 @@
 // record is declared in AppOptions.h.
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <array>
 
@@ -61,4 +62,11 @@ struct TAppOptions {
     QString MusicBrainzServer; // URL; the public service by default
     bool CoverArt = true;      // fetch the front cover, embed it and save it beside the files
     QString CoverArtServer;    // URL of the cover archive
+
+    // Secure ripping block (options.ini, sections Ripping, AccurateRip and ReadOffsets)
+    bool SecureRip = false;    // read every chunk until two reads agree
+    QString AccurateRipServer; // "host[:port]" or a URL; empty = no database lookup
+    // Read offset of each drive in samples (stereo pairs), keyed by the drive's description;
+    // a drive without an entry has 0.
+    QMap<QString, int> ReadOffsets;
 };

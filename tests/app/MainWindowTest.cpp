@@ -196,6 +196,7 @@ TEST_F(MainWindow, CloseSavesTheDiscTextsEvenWhenTheSettingsCannotBeWrittenAndSa
 TEST_F(MainWindow, CtrlRRipsTheCheckedTracksIntoTheOutputFolder) {
     TTestDisc disc(dir.path(), {40, 30, 20});
     AppOptions.OutputFormat = FormatWav;
+    AppOptions.AccurateRipServer.clear(); // no database: the verdicts say "not checked"
     auto w = open({disc.CuePath});
     w->Model()->SetTitle(2, "Third");
     w->Model()->SetChecked(1, false);
@@ -212,10 +213,23 @@ TEST_F(MainWindow, CtrlRRipsTheCheckedTracksIntoTheOutputFolder) {
     question->button(QMessageBox::Yes)->click();
     EXPECT_EQ(dialog->lSelectedTracks->text(), "2");
     EXPECT_EQ(dialog->lOutputFormat->text(), "WAV");
+    // At the end the dialog shows each track's verdict and the log, and closes once read.
+    QMessageBox* verdicts = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            verdicts = dialog.isNull() ? nullptr : openBox(*dialog);
+            return dialog.isNull() || (verdicts && verdicts->text().startsWith("AccurateRip"));
+        },
+        30000));
+    ASSERT_TRUE(verdicts);
+    const QDir out(AppOptions.OutputFolder);
+    EXPECT_EQ(verdicts->text(), "AccurateRip:\nTrack 01 (Track01): not checked\nTrack 03 "
+                                "(Third): not checked\n\nThe rip log is " +
+                                    out.filePath("rip.log"));
+    verdicts->accept();
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }, 30000));
 
-    const QDir out(AppOptions.OutputFolder);
-    EXPECT_EQ(out.entryList(QDir::Files), QStringList({"Third.wav", "Track01.wav"}));
+    EXPECT_EQ(out.entryList(QDir::Files), QStringList({"rip.log", "Third.wav", "Track01.wav"}));
     for (auto [name, track] : {std::pair{"Track01.wav", 0}, std::pair{"Third.wav", 2}}) {
         const QByteArray wav = ReadWholeFile(out.filePath(name));
         EXPECT_EQ(wav.left(4), "RIFF");

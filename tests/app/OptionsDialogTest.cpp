@@ -84,6 +84,8 @@ TEST_F(OptionsDialog, OkWithoutChangesStoresTheSameSettingsAndControlsShowThem) 
     options.ApeCpu = 1;
     options.DriveIndex = 1;
     options.CoverArt = false;
+    options.SecureRip = true;
+    options.AccurateRipServer = "127.0.0.1:8080";
     const auto before = stored(options);
 
     TfrmOptions d(options);
@@ -97,6 +99,8 @@ TEST_F(OptionsDialog, OkWithoutChangesStoresTheSameSettingsAndControlsShowThem) 
     EXPECT_EQ(d.cbCDList->count(), 2);
     EXPECT_EQ(d.cbCDList->currentIndex(), 1);
     EXPECT_FALSE(d.ckCoverArt->isChecked());
+    EXPECT_TRUE(d.ckSecureRip->isChecked());
+    EXPECT_EQ(d.editAccurateRipServer->text(), "127.0.0.1:8080");
     d.accept();
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_EQ(stored(options), before);

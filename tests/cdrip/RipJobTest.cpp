@@ -99,7 +99,7 @@ TEST_F(RipJob, RipsEveryEntryInOrderAndFinishes) {
     EXPECT_EQ(ReadWholeFile(out + "/First.wav").mid(44), disc.TrackBytes(0));
     EXPECT_EQ(ReadWholeFile(out + "/Second.wav").mid(44), disc.TrackBytes(1));
     EXPECT_EQ(ReadWholeFile(out + "/Third.wav").mid(44), disc.TrackBytes(2));
-    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 3);
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 4); // the three WAVs and rip.log
     CloseCDHandle(h);
 }
 
@@ -166,7 +166,7 @@ TEST_F(RipJob, TitlesAreMadeUniqueAndFilesThatExistAreAskedAbout) {
     ASSERT_EQ(rec.Questions.size(), 1);
     EXPECT_TRUE(rec.Questions[0].contains(out + "/Kept.wav"));
     EXPECT_EQ(QDir(out).entryList(QDir::Files, QDir::Name),
-              (QStringList{"Kept.wav", "Same (2).wav", "Same.wav"}));
+              (QStringList{"Kept.wav", "Same (2).wav", "Same.wav", "rip.log"}));
     EXPECT_EQ(ReadWholeFile(out + "/Kept.wav"), "mine");
     EXPECT_EQ(ReadWholeFile(out + "/Same (2).wav").mid(44), disc.TrackBytes(1));
     EXPECT_EQ(job.Succeeded(), 2);

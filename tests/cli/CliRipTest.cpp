@@ -2,6 +2,7 @@
 // drives, tracks and rip, their files, saved titles and exit codes.
 #include "disc/CdAccess.h"
 #include "settings/IniFile.h"
+#include "tests/common/ArOracle.h"
 #include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
 
@@ -16,6 +17,12 @@ namespace {
 
 class CliDisc : public ::testing::Test {
 protected:
+    // No AccurateRip lookup: the tests must not reach for the network.
+    void SetUp() override {
+        QDir().mkpath(dir.filePath("config"));
+        WriteWholeFile(dir.filePath("config/options.ini"), NoLookup);
+    }
+    static constexpr const char* NoLookup = "[AccurateRip]\nServer=\n";
     TProcessResult cli(const QStringList& args) {
         return RunProgram(BuiltProgram("cli/sondrel-cli"),
                           QStringList{"--config-dir", dir.filePath("config")} + args);
@@ -80,7 +87,7 @@ TEST_F(CliDisc, RipWritesEachTrackAsAWavAndKeepsTheTitles) {
     }
     EXPECT_EQ(r.Out, expectedOut);
     EXPECT_TRUE(r.Err.contains("Ripped 3 of 3 tracks into " + out.toUtf8()));
-    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 3);
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 4); // the three WAVs and rip.log
 
     // The title was saved to cd.dat and comes back.
     r = cli({"--disc-image", disc.CuePath, "tracks"});
@@ -92,12 +99,20 @@ TEST_F(CliDisc, RipChosenTracksNormalisedIntoTheOutputFolderSetting) {
     const QString out = dir.filePath("setting-out");
     QDir().mkpath(dir.filePath("config"));
     WriteWholeFile(dir.filePath("config/options.ini"),
-                   "[CommonOptions]\nOutputFolder=" + out.toUtf8() + "\nOutputFormat=1\n");
+                   NoLookup +
+                       ("[CommonOptions]\nOutputFolder=" + out.toUtf8() + "\nOutputFormat=1\n"));
     const auto r =
         cli({"--disc-image", disc.CuePath, "rip", "--tracks", "1,3-4", "--normalize", "50"});
     ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
     EXPECT_EQ(QDir(out).entryList(QDir::Files),
-              (QStringList{"Track01.wav", "Track03.wav", "Track04.wav"}));
+              (QStringList{"rip.log", "Track01.wav", "Track03.wav", "Track04.wav"}));
+    // The log's sums are of the audio as read, before the scaling, and it says so.
+    const QByteArray log = ReadWholeFile(out + "/rip.log");
+    EXPECT_TRUE(log.contains("Normalisation: 50 %; the files differ from the checked data"));
+    const uint32_t crc = OracleSums(disc.TrackBytes(2), false, false).Crc32;
+    const QString hex = QStringLiteral("%1").arg(crc, 8, 16, QLatin1Char('0')).toUpper();
+    EXPECT_TRUE(log.contains(("Track 03\n  File: Track03.wav\n  CRC32: " + hex).toUtf8()))
+        << log.constData();
     const QByteArray file = ReadWholeFile(out + "/Track03.wav");
     const QByteArray raw = disc.TrackBytes(2);
     ASSERT_EQ(file.size(), 44 + raw.size());

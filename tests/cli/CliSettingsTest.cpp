@@ -23,7 +23,7 @@ TEST(CliSettings, PrintsDefaultsFromAnEmptyFolder) {
     const auto r = cli({"--config-dir", dir.path(), "settings"});
     ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
     const QList<QByteArray> lines = r.Out.trimmed().split('\n');
-    ASSERT_EQ(lines.size(), 38);
+    ASSERT_EQ(lines.size(), 40);
     EXPECT_EQ(lines.first(), "CommonOptions.OutputFolder=" +
                                  valueOf(r.Out, "CommonOptions.OutputFolder").toUtf8());
     EXPECT_TRUE(valueOf(r.Out, "CommonOptions.OutputFolder").endsWith("/Sondrel"));
@@ -37,7 +37,9 @@ TEST(CliSettings, PrintsDefaultsFromAnEmptyFolder) {
     EXPECT_EQ(valueOf(r.Out, "Lookup.Source"), "cddb");
     EXPECT_EQ(valueOf(r.Out, "Lookup.MusicBrainzServer"), "https://musicbrainz.org");
     EXPECT_EQ(valueOf(r.Out, "Lookup.CoverArt"), "1");
-    EXPECT_EQ(lines.last(), "Lookup.CoverArtServer=https://coverartarchive.org");
+    EXPECT_EQ(valueOf(r.Out, "Lookup.CoverArtServer"), "https://coverartarchive.org");
+    EXPECT_EQ(valueOf(r.Out, "Ripping.SecureRip"), "0");
+    EXPECT_EQ(lines.last(), "AccurateRip.Server=www.accuraterip.com");
     EXPECT_EQ(valueOf(r.Out, "QueryCDDB.Server"), "gnudb.gnudb.org");
     // Printing alone writes nothing.
     EXPECT_FALSE(QFile::exists(dir.filePath("options.ini")));

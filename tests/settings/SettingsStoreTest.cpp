@@ -86,6 +86,23 @@ TEST_F(SettingsStoreTest, SaveKeepsUnknownKeysAndRoundTrips) {
     EXPECT_EQ(AppOptions.Port, "8080");
 }
 
+TEST_F(SettingsStoreTest, ReadOffsetsAreKeptPerDriveAndRoundTrip) {
+    writeOptions("[ReadOffsets]\nPLEXTOR PX-716A=30\nHL-DT-ST DVDRAM=-6\nBroken=abc\n"
+                 "[Ripping]\nSecureRip=1\n");
+    AppOptions.ReadOffsets["Gone"] = 5; // an entry from before must not survive a load
+    LoadOptions();
+    EXPECT_EQ(AppOptions.ReadOffsets,
+              (QMap<QString, int>{{"PLEXTOR PX-716A", 30}, {"HL-DT-ST DVDRAM", -6}}));
+    EXPECT_TRUE(AppOptions.SecureRip);
+    EXPECT_EQ(AppOptions.AccurateRipServer, "www.accuraterip.com");
+    AppOptions.ReadOffsets["NEW DRIVE"] = 667;
+    SaveOptions();
+    AppOptions = TAppOptions();
+    LoadOptions();
+    EXPECT_EQ(AppOptions.ReadOffsets.value("NEW DRIVE"), 667);
+    EXPECT_EQ(AppOptions.ReadOffsets.value("HL-DT-ST DVDRAM"), -6);
+}
+
 TEST_F(SettingsStoreTest, FailedSaveLeavesTheOldFileIntact) {
     writeOptions("[CommonOptions]\nOutputFormat=3\nUnknown=kept\n");
     const QByteArray before = ReadWholeFile(OptionsPath());

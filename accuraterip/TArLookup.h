@@ -1,0 +1,51 @@
+// Fetches a disc's checksums from the AccurateRip database over HTTP without blocking: a GET
+// of the disc's dBAR file on the server, whose answer (or failure) arrives as `finished`.
+// Lives on the thread that made it (the GUI thread) and needs its event loop.
+#pragma once
+
+#include "TArDiscIds.h"
+#include "TArResponse.h"
+
+#include <QObject>
+#include <QString>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+class TArLookup : public QObject {
+    Q_OBJECT
+public:
+    enum Status {
+        Found,    // the database knows the disc: Response() holds its pressings
+        NotFound, // the server answered that it has no such file
+        Failed,   // no answer: the server is unreachable, timed out or sent rubbish
+    };
+
+    explicit TArLookup(QObject* parent = nullptr);
+    ~TArLookup() override;
+
+    // `server` is "host", "host:port" or a URL ("http://host:port"); the disc's path is
+    // appended. `timeoutMs` bounds the whole request. One lookup at a time; a second Start
+    // abandons the first.
+    void Start(const QString& server, const TArDiscIds& ids, int timeoutMs = 15000);
+    // Abandons the request; finished is not emitted.
+    void Abort();
+
+    // The URL asked for: the server with the disc's path.
+    static QString UrlFor(const QString& server, const TArDiscIds& ids);
+
+    const TArResponse& Response() const { return m_response; }
+    // Why the lookup failed, for the log: the network's reason.
+    const QString& ErrorText() const { return m_error; }
+
+signals:
+    void finished(TArLookup::Status status);
+
+private:
+    void onReply();
+
+    QNetworkAccessManager* m_net;
+    QNetworkReply* m_reply = nullptr;
+    TArResponse m_response;
+    QString m_error;
+};

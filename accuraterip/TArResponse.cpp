@@ -1,0 +1,64 @@
+#include "TArResponse.h"
+
+namespace {
+
+uint32_t le32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+} // namespace
+
+QString TArVerdict::Text() const {
+    switch (Result) {
+    case Accurate:
+        return QStringLiteral("accurate (confidence %1)").arg(Confidence);
+    case NotAccurate:
+        return QStringLiteral("not accurate");
+    case NotInDatabase:
+        return QStringLiteral("not in database");
+    case NotChecked:
+        break;
+    }
+    return QStringLiteral("not checked");
+}
+
+bool TArResponse::Parse(const QByteArray& bytes) {
+    m_pressings.clear();
+    const auto* p = reinterpret_cast<const uint8_t*>(bytes.constData());
+    const size_t size = size_t(bytes.size());
+    std::vector<Pressing> pressings;
+    size_t at = 0;
+    while (at < size) {
+        if (size - at < 13)
+            return false;
+        Pressing pressing;
+        pressing.Tracks = p[at];
+        pressing.Id1 = le32(p + at + 1);
+        pressing.Id2 = le32(p + at + 5);
+        pressing.CddbId = le32(p + at + 9);
+        at += 13;
+        if (pressing.Tracks == 0 || size - at < size_t(pressing.Tracks) * 9)
+            return false;
+        for (int t = 0; t < pressing.Tracks; ++t, at += 9)
+            pressing.Entries.push_back({p[at], le32(p + at + 1), le32(p + at + 5)});
+        pressings.push_back(std::move(pressing));
+    }
+    m_pressings = std::move(pressings);
+    return true;
+}
+
+TArVerdict TArResponse::Verdict(int index, uint32_t v1, uint32_t v2) const {
+    TArVerdict verdict{TArVerdict::NotInDatabase, 0};
+    for (const Pressing& pressing : m_pressings) {
+        if (index < 0 || index >= int(pressing.Entries.size()))
+            continue;
+        const Entry& e = pressing.Entries[size_t(index)];
+        if (verdict.Result == TArVerdict::NotInDatabase)
+            verdict.Result = TArVerdict::NotAccurate;
+        if (e.Crc == v1 || e.Crc == v2) {
+            verdict.Result = TArVerdict::Accurate;
+            verdict.Confidence += e.Confidence;
+        }
+    }
+    return verdict;
+}

@@ -1,0 +1,178 @@
+#include "RipLog.h"
+
+#include "audio/Helpers.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+#include <QTextStream>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+QString hex8(uint32_t v) {
+    return QStringLiteral("%1").arg(v, 8, 16, QLatin1Char('0')).toUpper();
+}
+
+} // namespace
+
+QString TRipLog::SuspiciousText(const TTrackCheck& check) {
+    return check.UnreadableSectors > 0
+               ? QStringLiteral("suspicious, %1 sectors").arg(check.UnreadableSectors)
+               : QString();
+}
+
+QString TRipLog::Summary() const {
+    int ripped = 0, accurate = 0, notAccurate = 0, unknown = 0, suspicious = 0, failed = 0;
+    for (const Track& t : Tracks) {
+        if (!t.Ok) {
+            ++failed;
+            continue;
+        }
+        ++ripped;
+        if (t.Check.UnreadableSectors > 0)
+            ++suspicious;
+        if (t.Verdict.Result == TArVerdict::Accurate)
+            ++accurate;
+        else if (t.Verdict.Result == TArVerdict::NotAccurate)
+            ++notAccurate;
+        else
+            ++unknown;
+    }
+    QString s = QStringLiteral("%1 of %2 tracks ripped: %3 accurate, %4 not accurate, %5 not "
+                               "checked or not in database, %6 suspicious")
+                    .arg(ripped)
+                    .arg(Tracks.size())
+                    .arg(accurate)
+                    .arg(notAccurate)
+                    .arg(unknown)
+                    .arg(suspicious);
+    if (failed)
+        s += QStringLiteral(", %1 failed").arg(failed);
+    if (Stopped)
+        s += QStringLiteral("; the rip was stopped");
+    return s + QLatin1Char('.');
+}
+
+QString TRipLog::Text() const {
+    QString text;
+    QTextStream out(&text);
+    out << "Sondrel " << SONDREL_VERSION << " rip log\n";
+    out << "Date: " << QDateTime::currentDateTimeUtc().toString(Qt::ISODate) << "\n";
+    out << "Drive: " << Drive << "\n";
+    out << "Read offset: " << (ReadOffset > 0 ? "+" : "") << ReadOffset << " samples\n";
+    out << "Read mode: "
+        << (Secure ? "secure (each chunk read until two reads agree)"
+                   : "plain (each chunk read once)")
+        << "\n";
+    if (NormalizePercent > 0)
+        out << "Normalisation: " << NormalizePercent
+            << " %; the files differ from the checked data: the checksums are of the audio as "
+               "read\n";
+    else
+        out << "Normalisation: off\n";
+    if (!Artist.isEmpty())
+        out << "Artist: " << Artist << "\n";
+    if (!Album.isEmpty())
+        out << "Album: " << Album << "\n";
+    out << "\nTable of contents (frames from the start of the disc, 75 a second)\n";
+    for (size_t i = 0; i < Disc.StartFrames.size(); ++i) {
+        const int next =
+            i + 1 < Disc.StartFrames.size() ? Disc.StartFrames[i + 1] : Disc.LeadOutFrame;
+        out << "  Track " << TwoDigit(int(i + 1)) << "  start " << Disc.StartFrames[i]
+            << "  length " << next - Disc.StartFrames[i] << "\n";
+    }
+    out << "  Lead-out  " << Disc.LeadOutFrame << "\n";
+    if (!DatabaseNote.isEmpty())
+        out << "\nAccurateRip database: " << DatabaseNote << "\n";
+    for (const Track& t : Tracks) {
+        out << "\nTrack " << TwoDigit(t.Number) << "\n";
+        out << "  File: " << (t.File.isEmpty() ? QStringLiteral("(none)") : t.File) << "\n";
+        if (!t.Ok || !t.Check.Valid) {
+            out << "  Result: failed\n";
+            continue;
+        }
+        out << "  CRC32: " << hex8(t.Check.Crc32) << "\n";
+        out << "  AccurateRip v1: " << hex8(t.Check.ArV1) << "\n";
+        out << "  AccurateRip v2: " << hex8(t.Check.ArV2) << "\n";
+        out << "  AccurateRip: " << t.Verdict.Text() << "\n";
+        out << "  Re-read sectors: " << t.Check.ReReadSectors << "\n";
+        out << "  Unreadable sectors: " << t.Check.UnreadableSectors << "\n";
+        const QString suspicious = SuspiciousText(t.Check);
+        out << "  Result: " << (suspicious.isEmpty() ? QStringLiteral("ok") : suspicious) << "\n";
+    }
+    out << "\n" << Summary() << "\n";
+    return text;
+}
+
+QString TRipLog::LogFileName(const QString& album) {
+    QString name;
+    for (const QChar c : album.trimmed())
+        name += c == QLatin1Char('/') || c == QLatin1Char('\\') || c.unicode() < 0x20
+                    ? QLatin1Char('_')
+                    : c;
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        name = QStringLiteral("rip");
+    return name.left(200) + QStringLiteral(".log");
+}
+
+QString TRipLog::Write(const QString& folder, QString* error) const {
+    // Complete under a temporary name first, then linked to the first free log name: a link
+    // never replaces a file, so a log that appeared meanwhile only moves this one to the next
+    // name.
+    QTemporaryFile temp(QDir(folder).filePath(QStringLiteral(".rip-log-XXXXXX")));
+    const QByteArray bytes = Text().toUtf8();
+    // Readable as the ripped files are (a temporary file starts readable by its owner only).
+    if (!temp.open() ||
+        !temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                             QFileDevice::ReadGroup | QFileDevice::ReadOther) ||
+        !WriteFully(temp, bytes.constData(), bytes.size()) || !FlushFully(temp) ||
+        ::fsync(temp.handle()) != 0) {
+        *error =
+            QStringLiteral("Cannot write the rip log in %1: %2").arg(folder, temp.errorString());
+        return QString();
+    }
+    const QString wanted = QDir(folder).filePath(LogFileName(Album));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString path = FreeName(wanted);
+        if (::link(QFile::encodeName(temp.fileName()).constData(),
+                   QFile::encodeName(path).constData()) == 0)
+            return path; // the temporary name goes with `temp`
+        if (errno != EEXIST) {
+            *error = QStringLiteral("Cannot write %1: %2")
+                         .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+            return QString();
+        }
+    }
+    *error = QStringLiteral("Cannot write the rip log in %1: no free name").arg(folder);
+    return QString();
+}
+
+bool TRipLog::Parse(const QString& text, TCddbDisc* disc, std::vector<Track>* tracks) {
+    static const QRegularExpression tocLine(
+        QStringLiteral("^  Track (\\d+)  start (\\d+)  length (\\d+)$"));
+    static const QRegularExpression leadOutLine(QStringLiteral("^  Lead-out  (\\d+)$"));
+    static const QRegularExpression trackLine(QStringLiteral("^Track (\\d+)$"));
+    static const QRegularExpression fileLine(QStringLiteral("^  File: (.*)$"));
+    *disc = TCddbDisc();
+    tracks->clear();
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        QRegularExpressionMatch m;
+        if ((m = tocLine.match(line)).hasMatch()) {
+            disc->StartFrames.push_back(m.captured(2).toInt());
+        } else if ((m = leadOutLine.match(line)).hasMatch()) {
+            disc->LeadOutFrame = m.captured(1).toInt();
+        } else if ((m = trackLine.match(line)).hasMatch()) {
+            tracks->push_back(Track{m.captured(1).toInt(), QString(), false, {}, {}});
+        } else if ((m = fileLine.match(line)).hasMatch() && !tracks->empty()) {
+            const QString file = m.captured(1);
+            if (file != QLatin1String("(none)"))
+                tracks->back().File = file;
+        }
+    }
+    return disc->isValid();
+}

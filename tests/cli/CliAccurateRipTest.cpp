@@ -1,0 +1,133 @@
+// Secure rips and verification from the command line against a local AccurateRip database:
+// the FLAC files, the rip log with each track's sums, and the verdicts of rip and verify; and
+// a database that cannot be reached.
+#include "tests/common/ArOracle.h"
+#include "tests/common/CddbTestServer.h"
+#include "tests/common/TestDisc.h"
+#include "tests/common/TestUtil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class CliAccurateRip : public ::testing::Test {
+protected:
+    TProcessResult cli(const QStringList& args) {
+        return RunProgram(BuiltProgram("cli/sondrel-cli"),
+                          QStringList{"--config-dir", dir.filePath("config")} + args);
+    }
+    QTemporaryDir dir;
+};
+
+QString hex8(uint32_t v) {
+    return QStringLiteral("%1").arg(v, 8, 16, QLatin1Char('0')).toUpper();
+}
+
+TEST_F(CliAccurateRip, SecureRipToFlacIsAccurateAndVerifiesFromItsLog) {
+    // Tracks at sectors 0, 20 and 29, lead-out at 43: id1 = 92 (0x5c), id2 = 1 + 20·2 + 29·3
+    // + 43·4 = 300 (0x12c), freedb id 06000003 (digit sums 2+2+2, 0 seconds, 3 tracks).
+    TTestDisc disc(dir.path(), {20, 9, 14});
+    std::vector<TOracleSums> sums;
+    std::vector<std::pair<int, uint32_t>> v1, v2;
+    for (int i = 0; i < 3; ++i) {
+        sums.push_back(OracleSums(disc.TrackBytes(i), i == 0, i == 2));
+        v1.push_back({3, sums.back().V1});
+        v2.push_back({5, sums.back().V2});
+    }
+    const QByteArray answer =
+        DbarPressing(92, 300, 0x06000003, v1) + DbarPressing(92, 300, 0x06000003, v2);
+    TCddbTestServer server([answer](const TCddbTestServer::Request& r) {
+        return r.RequestLine.startsWith(
+                   "GET /accuraterip/c/5/0/dBAR-003-0000005c-0000012c-06000003.bin ")
+                   ? TCddbTestServer::ok(answer)
+                   : QByteArray("HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n");
+    });
+    ASSERT_TRUE(server.isListening());
+    ASSERT_EQ(cli({"settings", "--set", "AccurateRip.Server=" + server.address()}).ExitCode, 0);
+
+    const QString out = dir.filePath("out");
+    const auto r = cli({"--disc-image", disc.CuePath, "rip", "--secure", "--format", "flac",
+                        "--out", out, "--album", "Test: Album"});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    for (int n = 1; n <= 3; ++n) {
+        EXPECT_TRUE(QFile::exists(QDir(out).filePath(QStringLiteral("Track0%1.flac").arg(n))));
+        EXPECT_TRUE(
+            r.Err.contains(QStringLiteral("Track 0%1: accurate (confidence 8)\n").arg(n).toUtf8()))
+            << r.Err.toStdString();
+    }
+    QFile log(QDir(out).filePath("Test: Album.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly)) << r.Err.toStdString();
+    const QString text = QString::fromUtf8(log.readAll());
+    EXPECT_TRUE(text.contains("Read mode: secure")) << text.toStdString();
+    for (int i = 0; i < 3; ++i) {
+        const QString block =
+            QStringLiteral("Track 0%1\n  File: Track0%1.flac\n  CRC32: %2\n  AccurateRip v1: "
+                           "%3\n  AccurateRip v2: %4\n  AccurateRip: accurate (confidence 8)\n"
+                           "  Re-read sectors: 0\n  Unreadable sectors: 0\n")
+                .arg(i + 1)
+                .arg(hex8(sums[size_t(i)].Crc32), hex8(sums[size_t(i)].V1),
+                     hex8(sums[size_t(i)].V2));
+        EXPECT_TRUE(text.contains(block)) << text.toStdString();
+    }
+
+    // The FLAC files decode to the same sums, with the table the log holds.
+    const auto fromFiles = cli({"verify", out});
+    EXPECT_EQ(fromFiles.ExitCode, 0) << fromFiles.Err.toStdString();
+    EXPECT_EQ(fromFiles.Out.count("accurate (confidence 8)"), 3) << fromFiles.Out.toStdString();
+    const auto fromImage = cli({"--disc-image", disc.CuePath, "verify"});
+    EXPECT_EQ(fromImage.ExitCode, 0) << fromImage.Err.toStdString();
+    EXPECT_TRUE(fromImage.Out.contains(QStringLiteral("Track 02: accurate (confidence 8)  CRC32 %1")
+                                           .arg(hex8(sums[1].Crc32))
+                                           .toUtf8()))
+        << fromImage.Out.toStdString();
+
+    // A disc the database does not know.
+    TTestDisc other(dir.path(), {15, 15}, 0, "other");
+    const auto unknown = cli(
+        {"--disc-image", other.CuePath, "rip", "--format", "wav", "--out", dir.filePath("other")});
+    EXPECT_EQ(unknown.ExitCode, 0) << unknown.Err.toStdString();
+    EXPECT_TRUE(unknown.Err.contains("Track 01: not in database\nTrack 02: not in database\n"))
+        << unknown.Err.toStdString();
+}
+
+TEST_F(CliAccurateRip, AnUnreachableDatabaseLeavesTracksNotCheckedAndKeepsEveryLog) {
+    TTestDisc disc(dir.path(), {12, 10});
+    quint16 closedPort = 0;
+    {
+        TCddbTestServer gone([](const TCddbTestServer::Request&) { return QByteArray(); });
+        closedPort = gone.port();
+    }
+    ASSERT_EQ(cli({"settings", "--set",
+                   QStringLiteral("AccurateRip.Server=127.0.0.1:%1").arg(closedPort)})
+                  .ExitCode,
+              0);
+    const QString out = dir.filePath("out");
+    const QStringList rip{"--disc-image", disc.CuePath, "rip", "--format",
+                          "wav",          "--out",      out,   "--overwrite"};
+    const auto first = cli(rip);
+    ASSERT_EQ(first.ExitCode, 0) << first.Err.toStdString();
+    EXPECT_TRUE(first.Err.contains("Track 01: not checked\nTrack 02: not checked\n"))
+        << first.Err.toStdString();
+    const auto second = cli(rip);
+    ASSERT_EQ(second.ExitCode, 0) << second.Err.toStdString();
+    // Without an album the log is rip.log; the second rip's log does not replace the first.
+    EXPECT_TRUE(QFile::exists(QDir(out).filePath("rip.log")));
+    EXPECT_TRUE(QFile::exists(QDir(out).filePath("rip (2).log")));
+    EXPECT_EQ(cli({"verify", out}).ExitCode, 1);
+
+    // --offset 6 takes each track's audio 6 samples (24 bytes) later on the disc.
+    const QString shifted = dir.filePath("shifted");
+    const auto r = cli({"--disc-image", disc.CuePath, "rip", "--format", "wav", "--out", shifted,
+                        "--offset", "6", "--tracks", "1"});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    const QByteArray wav = ReadWholeFile(QDir(shifted).filePath("Track01.wav"));
+    EXPECT_TRUE(wav.mid(44) == (disc.TrackBytes(0) + disc.TrackBytes(1)).mid(24, 12 * 2352));
+    EXPECT_TRUE(
+        ReadWholeFile(QDir(shifted).filePath("rip.log")).contains("Read offset: +6 samples\n"));
+    EXPECT_EQ(cli({"rip", "--offset", "six"}).ExitCode, 2);
+}
+
+} // namespace
