@@ -163,9 +163,8 @@ QString TCliApp::helpText() {
         "      writes the results to cd.dat, and the cover beside it, where tracks\n"
         "      and rip find them, when track titles were found. A disc's texts are\n"
         "      replaced only once an answer with titles has arrived. Exit status 0\n"
-        "      when track titles were found, 1 otherwise.\n" verify[--drive N][--offset N]
-                                                                   [--server HOST[:PORT]]\n
-        "
+        "      when track titles were found, 1 otherwise.\n"
+        "  verify [--drive N] [--offset N] [--server HOST[:PORT]]\n"
         "  verify [--server HOST[:PORT]] DIR\n"
         "      Checks audio against the AccurateRip database (default server the\n"
         "      AccurateRip.Server setting). Without DIR it reads every audio track of\n"
