@@ -495,13 +495,20 @@ void TAuOutput::RunCycle() {
         PrepareOutput();
         FWritingAllowed = true;
         bool more = true;
+        // Each report is a round trip through the dispatcher and the GUI thread; a bar needs
+        // no more than about twenty a second, and more made short files pay for the switches.
+        constexpr auto reportEvery = std::chrono::milliseconds(50);
+        auto lastReport = std::chrono::steady_clock::now();
         while (more && !thread->StopRequested) {
             const int delay = thread->BlockDelay.load();
             if (delay > 5)
                 std::this_thread::sleep_for(std::chrono::milliseconds(delay));
             const int progress = Progress();
-            if (progress != FLastProgress) {
+            const auto now = std::chrono::steady_clock::now();
+            if (progress != FLastProgress &&
+                (FLastProgress == INT_MIN || now - lastReport >= reportEvery)) {
                 FLastProgress = progress;
+                lastReport = now;
                 if (FHasOnProgress)
                     if (TEventHandler* d = TEventHandler::Instance())
                         d->Post(TEventHandler::ekProgress, this, thread);

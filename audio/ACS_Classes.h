@@ -265,6 +265,8 @@ public:
     virtual void SetInput(TAuInput* input);
 
     void SetOnDone(TOutputDoneEvent handler);
+    // The progress event comes when Progress has changed: the first value of a run at once,
+    // then at most one every 50 ms.
     void SetOnProgress(TOutputProgressEvent handler);
     void SetOnThreadException(TThreadExceptionEvent handler);
     const TOutputDoneEvent& OnDone() const { return FOnDone; }
