@@ -28,6 +28,19 @@ int ParseDriveNumber(const QString& value, bool missing) {
     return missing || !ok || drive < 0 ? -1 : drive;
 }
 
+std::optional<int> ParseReadOffset(const QString& value, bool missing) {
+    bool ok = false;
+    const int samples = value.toInt(&ok);
+    if (missing || !ok || samples < -100000 || samples > 100000)
+        return std::nullopt;
+    return samples;
+}
+
+QString ReadOffsetUsage(const QString& value) {
+    return QStringLiteral("--offset needs a number of samples such as 6 or -30, got '%1'")
+        .arg(value);
+}
+
 int RegisterDiscImages(TCliContext& ctx) {
     const QString problem = SetDiscImages(ctx.DiscImages);
     return problem.isEmpty() ? ExitOk : ctx.failure(problem);

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // Takes the value of option `name` at args[i] ("--name VALUE" or "--name=VALUE"), moving i past
 // it. False when args[i] is not that option; `missing` set when it has no value.
@@ -15,6 +16,11 @@ bool TakeOption(const QStringList& args, int& i, const QString& name, QString& v
 
 // The drive number of a --drive value; -1 when `missing` or not a number of 0 or more.
 int ParseDriveNumber(const QString& value, bool missing);
+// The read offset of --offset in samples (a drive's is a few thousand at the very most), or
+// nothing when the value is missing or not such a number.
+std::optional<int> ParseReadOffset(const QString& value, bool missing);
+// The usage error for an --offset value ParseReadOffset refuses.
+QString ReadOffsetUsage(const QString& value);
 
 // Registers the --disc-image files. ExitOk, or ExitFailed after printing why an image cannot
 // serve as a drive (the first such image).

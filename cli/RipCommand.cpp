@@ -215,14 +215,9 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
         } else if (args[i] == QLatin1String("--secure")) {
             secure = true;
         } else if (opt("--offset")) {
-            bool ok = false;
-            const int n = v.toInt(&ok);
-            // A drive's offset is a few thousand samples at the very most.
-            if (missing || !ok || n < -100000 || n > 100000)
-                return ctx.usageError(
-                    QStringLiteral("--offset needs a number of samples such as 6 or -30, got '%1'")
-                        .arg(v));
-            offset = n;
+            offset = ParseReadOffset(v, missing);
+            if (!offset)
+                return ctx.usageError(ReadOffsetUsage(v));
         } else if (args[i] == QLatin1String("--overwrite") ||
                    args[i] == QLatin1String("--skip-existing")) {
             const auto wanted = args[i] == QLatin1String("--overwrite") ? TExistingPolicy::Overwrite

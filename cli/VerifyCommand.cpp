@@ -177,13 +177,9 @@ int RunVerifyCommand(TCliContext& ctx, const QStringList& args) {
                 return ctx.usageError(QStringLiteral("--server needs HOST[:PORT] or a URL"));
             server = v;
         } else if (opt("--offset")) {
-            bool ok = false;
-            const int n = v.toInt(&ok);
-            if (missing || !ok || n < -100000 || n > 100000)
-                return ctx.usageError(
-                    QStringLiteral("--offset needs a number of samples such as 6 or -30, got '%1'")
-                        .arg(v));
-            offset = n;
+            offset = ParseReadOffset(v, missing);
+            if (!offset)
+                return ctx.usageError(ReadOffsetUsage(v));
         } else if (!args[i].startsWith(QLatin1String("--")) && dir.isEmpty()) {
             dir = args[i];
         } else {
