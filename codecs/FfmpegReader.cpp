@@ -69,11 +69,17 @@ TFfmpegReader::~TFfmpegReader() {
 }
 
 void TFfmpegReader::Close() {
-    avcodec_free_context(&m_codec);
+    // Only what was made is freed: a reader that never opened anything calls no FFmpeg
+    // function, so FFmpeg's libraries are not loaded for it.
+    if (m_codec)
+        avcodec_free_context(&m_codec);
     CloseContext();
-    swr_free(&m_swr);
-    av_packet_free(&m_packet);
-    av_frame_free(&m_frame);
+    if (m_swr)
+        swr_free(&m_swr);
+    if (m_packet)
+        av_packet_free(&m_packet);
+    if (m_frame)
+        av_frame_free(&m_frame);
     m_source = TSource();
     m_fileName.clear();
     m_audio = -1;

@@ -61,14 +61,19 @@ void TFfmpegWriter::FreeAll() {
         m_fmt = nullptr;
     }
     m_stream = nullptr;
-    avcodec_free_context(&m_codec);
-    swr_free(&m_swr);
+    // Only what was made is freed, so a writer that never wrote loads no FFmpeg library.
+    if (m_codec)
+        avcodec_free_context(&m_codec);
+    if (m_swr)
+        swr_free(&m_swr);
     if (m_fifo) {
         av_audio_fifo_free(m_fifo);
         m_fifo = nullptr;
     }
-    av_frame_free(&m_frame);
-    av_packet_free(&m_packet);
+    if (m_frame)
+        av_frame_free(&m_frame);
+    if (m_packet)
+        av_packet_free(&m_packet);
     m_created = false;
     m_writing = false;
 }
