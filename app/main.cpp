@@ -7,6 +7,7 @@
 #include "cddb/QueryCDDBThread.h"
 #include "codecs/CodecLibraries.h"
 #include "disc/CdAccess.h"
+#include "player/AudioDeviceSink.h"
 #include "settings/SettingsStore.h"
 
 #include <QApplication>
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
         QTimer::singleShot(0, &window, &TfrmMain::StartUp);
         code = app.exec();
     }
+    TAudioDeviceSink::LetServerRepliesSettle(); // the window and its player are gone
     // A lookup given up at close may still be talking to its server; it no longer reaches
     // anything, but it must end before the drive layer goes.
     TQueryCDDBThread::WaitForAll(5000);

@@ -88,5 +88,7 @@ int RunPlayCommand(TCliContext& ctx, const QStringList& args) {
     QObject::connect(&ticker, &QTimer::timeout, showElapsed);
     ticker.start(250);
     loop.exec();
+    player.Close();
+    TAudioDeviceSink::LetServerRepliesSettle();
     return code;
 }

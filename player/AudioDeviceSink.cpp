@@ -2,9 +2,14 @@
 
 #include <QAudioFormat>
 #include <QAudioSink>
+#include <QEventLoop>
 #include <QMediaDevices>
+#include <QTimer>
+#include <atomic>
 
 namespace {
+
+std::atomic<bool> g_started{false}; // some sink was started in this process
 
 QAudioFormat cdFormat() {
     QAudioFormat f;
@@ -52,6 +57,7 @@ bool TAudioDeviceSink::Start(QString& error) {
                     .arg(m_device.description());
         return false;
     }
+    g_started = true;
     m_sink = std::make_unique<QAudioSink>(m_device, cdFormat());
     m_sink->setBufferSize(44100); // a quarter second: position and pause follow closely
     m_io = m_sink->start();
@@ -107,4 +113,12 @@ void TAudioDeviceSink::Stop() {
 
 QString TAudioDeviceSink::Error() {
     return m_sink ? errorText(m_sink->error()) : QString();
+}
+
+void TAudioDeviceSink::LetServerRepliesSettle() {
+    if (!g_started)
+        return;
+    QEventLoop loop;
+    QTimer::singleShot(300, &loop, &QEventLoop::quit);
+    loop.exec();
 }

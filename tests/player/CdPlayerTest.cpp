@@ -175,6 +175,8 @@ TEST_F(CdPlayerTest, PlaysThroughTheSoundDeviceInRealTime) {
     ASSERT_EQ(failed.size(), 0) << failed.at(0).at(0).toString().toStdString();
     EXPECT_GE(clock.elapsed(), 60 * 1000 / 75 - 50); // played at its speed, not at once
     EXPECT_TRUE(sink->Recorded == m_disc->TrackBytes(0));
+    player.Close();
+    TAudioDeviceSink::LetServerRepliesSettle(); // this process ends soon after
 }
 
 } // namespace
