@@ -3,6 +3,8 @@
 // start of sondrel-cli (even --help) take about 30 ms longer. Each FFmpeg function the program
 // calls is defined here with its own prototype and forwards to the real one, found once with
 // dlsym. Callable from any thread: the libraries open once, each function is looked up once.
+// Nothing links FFmpeg, so a call of a function that has no forwarder here fails to link: add
+// one like the others, with the prototype of FFmpeg's header.
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
