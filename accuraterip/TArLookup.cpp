@@ -1,64 +1,53 @@
 #include "TArLookup.h"
 
+#include "cddb/HttpGet.h"
+#include "cddb/LookupSources.h"
+
 #include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QUrl>
 
-TArLookup::TArLookup(QObject* parent) : QObject(parent), m_net(new QNetworkAccessManager(this)) {}
+TArLookup::TArLookup(QObject* parent)
+    : QObject(parent), m_net(new QNetworkAccessManager(this)),
+      m_get(new THttpGet(m_net, QStringLiteral("AccurateRip database"), this)) {
+    connect(m_get, &THttpGet::finished, this, &TArLookup::onReply);
+}
 
 TArLookup::~TArLookup() {
     Abort();
 }
 
 QString TArLookup::UrlFor(const QString& server, const TArDiscIds& ids) {
-    QString base = server.trimmed();
-    if (!base.contains(QLatin1String("://")))
-        base.prepend(QLatin1String("http://"));
+    QString base = TLookupSources::ServerUrl(server);
     while (base.endsWith(QLatin1Char('/')))
         base.chop(1);
     return base + ids.Path();
 }
 
-void TArLookup::Start(const QString& server, const TArDiscIds& ids, int timeoutMs) {
-    Abort();
+void TArLookup::Start(const QString& server, const TArDiscIds& ids, int timeoutSeconds) {
     m_response = TArResponse();
     m_error.clear();
-    QNetworkRequest request{QUrl(UrlFor(server, ids))};
-    request.setTransferTimeout(timeoutMs);
-    request.setHeader(QNetworkRequest::UserAgentHeader,
-                      QStringLiteral("Sondrel/%1").arg(QLatin1String(SONDREL_VERSION)));
-    m_reply = m_net->get(request);
-    connect(m_reply, &QNetworkReply::finished, this, &TArLookup::onReply);
+    m_get->Start(QUrl(UrlFor(server, ids)), "application/octet-stream", MaxAnswerBytes,
+                 timeoutSeconds);
 }
 
 void TArLookup::Abort() {
-    if (!m_reply)
-        return;
-    QNetworkReply* reply = m_reply;
-    m_reply = nullptr;
-    reply->disconnect(this);
-    reply->abort();
-    reply->deleteLater();
+    m_get->Abort();
 }
 
 void TArLookup::onReply() {
-    QNetworkReply* reply = m_reply;
-    m_reply = nullptr;
-    reply->deleteLater();
-    const int http = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (http == 404) {
+    const THttpGet::Result& r = m_get->result();
+    if (r.Status == 404) {
         emit finished(NotFound);
         return;
     }
-    if (reply->error() != QNetworkReply::NoError) {
-        m_error = reply->errorString();
+    if (!r.Ok) {
+        m_error = r.Error;
         emit finished(Failed);
         return;
     }
-    if (!m_response.Parse(reply->readAll()) || m_response.Pressings().empty()) {
-        m_error = QStringLiteral("the answer of %1 is not a list of checksums")
-                      .arg(reply->url().toString());
+    if (!m_response.Parse(r.Body) || m_response.Pressings().empty()) {
+        m_error = QStringLiteral("the answer of the AccurateRip database is not a list of "
+                                 "checksums");
         emit finished(Failed);
         return;
     }

@@ -1,5 +1,6 @@
 // Fetches a disc's checksums from the AccurateRip database over HTTP without blocking: a GET
-// of the disc's dBAR file on the server, whose answer (or failure) arrives as `finished`.
+// (THttpGet: time and size limits, the program's User-Agent) of the disc's dBAR file on the
+// server, whose answer (or failure) arrives as `finished`.
 // Lives on the thread that made it (the GUI thread) and needs its event loop.
 #pragma once
 
@@ -10,7 +11,7 @@
 #include <QString>
 
 class QNetworkAccessManager;
-class QNetworkReply;
+class THttpGet;
 
 class TArLookup : public QObject {
     Q_OBJECT
@@ -24,10 +25,13 @@ public:
     explicit TArLookup(QObject* parent = nullptr);
     ~TArLookup() override;
 
+    // An answer holds 13 bytes per pressing and 9 per track of each; no disc has this many.
+    static constexpr qint64 MaxAnswerBytes = 1 << 20;
+
     // `server` is "host", "host:port" or a URL ("http://host:port"); the disc's path is
-    // appended. `timeoutMs` bounds the whole request. One lookup at a time; a second Start
-    // abandons the first.
-    void Start(const QString& server, const TArDiscIds& ids, int timeoutMs = 15000);
+    // appended. `timeoutSeconds` bounds the whole request. One lookup at a time; a second
+    // Start abandons the first.
+    void Start(const QString& server, const TArDiscIds& ids, int timeoutSeconds = 15);
     // Abandons the request; finished is not emitted.
     void Abort();
 
@@ -35,7 +39,7 @@ public:
     static QString UrlFor(const QString& server, const TArDiscIds& ids);
 
     const TArResponse& Response() const { return m_response; }
-    // Why the lookup failed, for the log: the network's reason.
+    // Why the lookup failed, for the log: the server and the network's reason.
     const QString& ErrorText() const { return m_error; }
 
 signals:
@@ -45,7 +49,7 @@ private:
     void onReply();
 
     QNetworkAccessManager* m_net;
-    QNetworkReply* m_reply = nullptr;
+    THttpGet* m_get;
     TArResponse m_response;
     QString m_error;
 };
