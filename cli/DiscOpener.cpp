@@ -28,6 +28,10 @@ int ParseDriveNumber(const QString& value, bool missing) {
     return missing || !ok || drive < 0 ? -1 : drive;
 }
 
+QString DriveNumberUsage() {
+    return QStringLiteral("--drive needs a drive number (see drives)");
+}
+
 std::optional<int> ParseReadOffset(const QString& value, bool missing) {
     bool ok = false;
     const int samples = value.toInt(&ok);

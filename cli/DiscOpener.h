@@ -16,6 +16,8 @@ bool TakeOption(const QStringList& args, int& i, const QString& name, QString& v
 
 // The drive number of a --drive value; -1 when `missing` or not a number of 0 or more.
 int ParseDriveNumber(const QString& value, bool missing);
+// The usage error for a --drive value ParseDriveNumber refuses.
+QString DriveNumberUsage();
 // The read offset of --offset in samples (a drive's is a few thousand at the very most), or
 // nothing when the value is missing or not such a number.
 std::optional<int> ParseReadOffset(const QString& value, bool missing);

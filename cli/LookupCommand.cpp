@@ -26,7 +26,7 @@ int RunLookupCommand(TCliContext& ctx, const QStringList& args) {
         if (TakeOption(args, i, QStringLiteral("--drive"), value, missing)) {
             drive = ParseDriveNumber(value, missing);
             if (drive < 0)
-                return ctx.usageError(QStringLiteral("--drive needs a drive number (see drives)"));
+                return ctx.usageError(DriveNumberUsage());
         } else if (TakeOption(args, i, QStringLiteral("--server"), value, missing)) {
             if (missing || value.trimmed().isEmpty())
                 return ctx.usageError(QStringLiteral("--server needs a host name"));

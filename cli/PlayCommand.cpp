@@ -18,7 +18,7 @@ int RunPlayCommand(TCliContext& ctx, const QStringList& args) {
         if (TakeOption(args, i, QStringLiteral("--drive"), value, missing)) {
             drive = ParseDriveNumber(value, missing);
             if (drive < 0)
-                return ctx.usageError(QStringLiteral("--drive needs a drive number (see drives)"));
+                return ctx.usageError(DriveNumberUsage());
         } else if (TakeOption(args, i, QStringLiteral("--track"), value, missing)) {
             bool ok = false;
             track = value.toInt(&ok);

@@ -185,7 +185,7 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
         if (opt("--drive")) {
             drive = ParseDriveNumber(v, missing);
             if (drive < 0)
-                return ctx.usageError(QStringLiteral("--drive needs a drive number (see drives)"));
+                return ctx.usageError(DriveNumberUsage());
         } else if (opt("--tracks")) {
             tracks = missing ? std::nullopt : parseTrackList(v);
             if (!tracks)

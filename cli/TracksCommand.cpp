@@ -10,7 +10,7 @@ int RunTracksCommand(TCliContext& ctx, const QStringList& args) {
         if (TakeOption(args, i, QStringLiteral("--drive"), value, missing)) {
             drive = ParseDriveNumber(value, missing);
             if (drive < 0)
-                return ctx.usageError(QStringLiteral("--drive needs a drive number (see drives)"));
+                return ctx.usageError(DriveNumberUsage());
         } else {
             return ctx.usageError(QStringLiteral("tracks: unknown argument '%1'").arg(args[i]));
         }

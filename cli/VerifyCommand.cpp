@@ -171,7 +171,7 @@ int RunVerifyCommand(TCliContext& ctx, const QStringList& args) {
         if (opt("--drive")) {
             drive = ParseDriveNumber(v, missing);
             if (drive < 0)
-                return ctx.usageError(QStringLiteral("--drive needs a drive number (see drives)"));
+                return ctx.usageError(DriveNumberUsage());
         } else if (opt("--server")) {
             if (missing)
                 return ctx.usageError(QStringLiteral("--server needs HOST[:PORT] or a URL"));
