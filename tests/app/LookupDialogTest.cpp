@@ -86,12 +86,14 @@ protected:
 
 TEST_F(LookupDialog, FailedLookupsShowWhyAndKeepTheLookupDialogAndTheTexts) {
     openDisc();
+    // The no-match server takes its port first: a port freed by the probe may be handed out
+    // again at once, and must not become the no-match server's.
+    TCddbTestServer noMatch(TCddbTestServer::cddb("202 No match found.\r\n", {}));
     quint16 deadPort = 0;
     {
         TCddbTestServer probe([](const TCddbTestServer::Request&) { return QByteArray(); });
         deadPort = probe.port();
     }
-    TCddbTestServer noMatch(TCddbTestServer::cddb("202 No match found.\r\n", {}));
     const struct {
         QString Server;
         QString Expected;
