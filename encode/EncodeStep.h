@@ -35,7 +35,14 @@ struct TEncodeRequest {
     int Format = 0;            // output format index (not WAV: the input would be its output)
     QString Path;              // the file to write
     TDiscFields Disc;
-    QString Title;      // the file's own title
+    QString Title; // the file's own title
+    // The track's own performer, tagged as its artist; empty: the disc artist. The album artist
+    // tag always takes Disc.EffectiveAlbumArtist(), the disc number tags Disc.DiscNumber and
+    // Disc.DiscTotal.
+    QString Artist;
+    // The tracks of the disc have performers of their own: the file is marked as part of a
+    // compilation (TCMP, COMPILATION=1).
+    bool Compilation = false;
     int Track = 0;      // its track number, 0 for none
     int TrackTotal = 0; // the disc's number of tracks, 0 when unknown
     TextSource Texts = DiscTexts;

@@ -16,6 +16,13 @@ struct TAppOptions {
     int NormalizePercent = 95;
     bool EnableRipTime = false;
     int RipTime = 0;
+    // How a rip names its files below OutputFolder: fields in braces ({albumartist}, {album},
+    // {track}, {title}, ...), "/" between folders. "{title}" writes every file into the folder.
+    QString NameTemplate = QStringLiteral("{title}");
+    // Names that FAT, exFAT and NTFS also take: no \:*?"<>|, no trailing dot, no CON, NUL, ...
+    bool FatSafeNames = false;
+    bool WritePlaylist = true; // "<album>.m3u8" beside the rip log
+    bool WriteCueSheet = true; // "<album>.cue" naming the ripped files, beside the rip log
     bool IsSelectVBR = false;
     bool IsVBRHead = false;
     int BitRate = 128;    // MP3 VBR minimum, kbit/s
