@@ -11,9 +11,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TfrmCDRip::TfrmCDRip(HCDROM handle, const QList<TRipTrack>& tracks, const TAppOptions& options,
-                     const TDiscFields& disc, QWidget* parent)
-    : QDialog(parent), m_job(new TRipJob(handle, tracks, options, disc, this)) {
+TfrmCDRip::TfrmCDRip(HCDROM handle, const TRipPlan& plan, const TAppOptions& options,
+                     QWidget* parent)
+    : QDialog(parent), m_job(new TRipJob(handle, plan, options, this)) {
     m_job->SetHoldOnError(true);
     setObjectName(QStringLiteral("frmCDRip"));
     setWindowTitle(AppCaption);
@@ -47,9 +47,9 @@ TfrmCDRip::TfrmCDRip(HCDROM handle, const QList<TRipTrack>& tracks, const TAppOp
     layout->addLayout(buttons);
     setMinimumWidth(420);
 
-    lCurrentTrack->setText(tracks.isEmpty() ? QString() : tracks.first().Title);
-    lOutputFormat->setText(FormatName(options.OutputFormat));
-    lSelectedTracks->setText(QString::number(tracks.size()));
+    lCurrentTrack->setText(plan.Tracks.empty() ? QString() : plan.Tracks.front().Title);
+    lOutputFormat->setText(FormatName(plan.Format));
+    lSelectedTracks->setText(QString::number(plan.Tracks.size()));
     lCompleted->setText(QStringLiteral("0"));
 
     connect(m_job, &TJob::progress, ProgressBar1, &QProgressBar::setValue);

@@ -15,9 +15,9 @@ class QPushButton;
 class TfrmCDRip : public QDialog {
     Q_OBJECT
 public:
-    // Makes the job (not started yet) over copies of `options` and `disc`.
-    TfrmCDRip(HCDROM handle, const QList<TRipTrack>& tracks, const TAppOptions& options,
-              const TDiscFields& disc, QWidget* parent = nullptr);
+    // Makes the job (not started yet) over copies of `plan` and `options`.
+    TfrmCDRip(HCDROM handle, const TRipPlan& plan, const TAppOptions& options,
+              QWidget* parent = nullptr);
     ~TfrmCDRip() override;
 
     // Shows the dialog window-modal and starts the job.

@@ -647,12 +647,18 @@ void TfrmMain::ripSelected() {
     if (m_rip || m_reader)
         return;
     stopPlay(); // the rip reads the drive
-    QList<TRipTrack> tracks;
-    for (size_t i = 0; i < m_session.Rows.size(); ++i)
-        if (m_session.Rows[i].Checked)
-            tracks << TRipTrack{int(i + 1), m_session.Rows[i].Title};
-    auto* dialog = new TfrmCDRip(m_session.Handle, tracks, AppOptions, m_session.Fields, this);
-    dialog->Job()->SetTrackTotal(int(m_session.Rows.size()));
+    // The names are decided here, before the rip starts; a template edited by hand into
+    // options.ini that is none is the user's to fix in Options.
+    TRipPlan plan;
+    QString error;
+    if (!TRipPlan::Build(m_session.Rows, m_session.Fields, AppOptions, &plan, &error)) {
+        ShowMessage(this, QMessageBox::Warning,
+                    QStringLiteral("The file names cannot be made: %1. Please correct the name "
+                                   "template in Options.")
+                        .arg(error));
+        return;
+    }
+    auto* dialog = new TfrmCDRip(m_session.Handle, plan, AppOptions, this);
     if (AppOptions.CoverArt)
         dialog->Job()->SetCover(LoadDiscCover(m_session.Key));
     QString driveName;

@@ -104,23 +104,12 @@ private:
 
 } // namespace
 
-TCDRipThread::TCDRipThread(int trackIndex, const QString& baseName, const TAppOptions& options)
-    : TrackIndex(trackIndex), BaseName(baseName), m_outputFolder(options.OutputFolder),
-      m_normalize(options.IsNormalize), m_normalizePercent(options.NormalizePercent),
-      m_secure(options.SecureRip) {}
+TCDRipThread::TCDRipThread(int trackIndex, const QString& wavPath, const TAppOptions& options)
+    : TrackIndex(trackIndex), WavPath(wavPath), m_normalize(options.IsNormalize),
+      m_normalizePercent(options.NormalizePercent), m_secure(options.SecureRip) {}
 
 TCDRipThread::~TCDRipThread() {
     wait();
-}
-
-QString TCDRipThread::wavPath() const {
-    return WithTrailingBackslash(m_outputFolder) + BaseName + QLatin1String(".wav");
-}
-
-bool TCDRipThread::IsUsableFileName(const QString& baseName) {
-    return !baseName.isEmpty() && baseName != QLatin1String(".") &&
-           baseName != QLatin1String("..") && !baseName.contains(QLatin1Char('/')) &&
-           !baseName.contains(QChar(0));
 }
 
 void TCDRipThread::post(int value, int errorCode, const QString& text) {
@@ -156,20 +145,16 @@ void TCDRipThread::run() {
         post(ProcessRipEnded, RipReadFailed);
         return;
     }
-    if (!IsUsableFileName(BaseName)) {
-        post(ProcessRipEnded, RipCannotCreate);
-        return;
-    }
     const int discSectors = TocEntryFrames(toc.Tracks[tracks]) - first;
     rip(start, length, TrackIndex == 1, TrackIndex == tracks, discSectors);
 }
 
 void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, int discSectors) {
-    const QString path = wavPath();
+    const QString& path = WavPath;
     const int fd = CreateReplacing(path);
     if (fd < 0) {
-        // The title is a file name here; what stopped the file is the system's to say (a
-        // folder without write permission, a full disk).
+        // What stopped the file is the system's to say (a folder without write permission, a
+        // full disk).
         post(ProcessRipEnded, RipCannotCreate,
              QStringLiteral("Cannot create %1: %2")
                  .arg(path, QString::fromLocal8Bit(std::strerror(errno))));

@@ -1,5 +1,5 @@
-// The rip worker: copies one audio track from an open drive into "<title>.wav" in the output
-// folder, optionally normalises it, and posts its progress and outcome as TRipEvents (2125,
+// The rip worker: copies one audio track from an open drive into a WAV file of the name it is
+// given, optionally normalises it, and posts its progress and outcome as TRipEvents (2125,
 // 2126) to a receiver on the GUI thread. One worker per track. Reads go to the drive in
 // requests of 10 sectors (in secure mode each read at least twice); a percentage is posted
 // whenever it changes. The track's CRC32 and AccurateRip sums are computed as it is read and
@@ -18,16 +18,16 @@ class QObject;
 
 class TCDRipThread : public QThread {
 public:
-    // Made on the GUI thread, not yet started. Copies OutputFolder, IsNormalize,
-    // NormalizePercent and SecureRip from `options` here, so the running worker reads no shared
-    // settings. `trackIndex` is the 1-based position of the track in the table of contents;
-    // `baseName` the file name without folder and extension.
-    TCDRipThread(int trackIndex, const QString& baseName, const TAppOptions& options);
+    // Made on the GUI thread, not yet started. Copies IsNormalize, NormalizePercent and
+    // SecureRip from `options` here, so the running worker reads no shared settings.
+    // `trackIndex` is the 1-based position of the track in the table of contents; `wavPath`
+    // the file to write, in a folder that exists.
+    TCDRipThread(int trackIndex, const QString& wavPath, const TAppOptions& options);
     // Waits until the thread has ended (set Aborted first to make that quick).
     ~TCDRipThread() override;
 
     const int TrackIndex;
-    const QString BaseName;
+    const QString WavPath;
     // Set by the owner before start(); not changed while the thread runs.
     HCDROM CDHandle = 0;
     // The drive's read offset in samples; 0 for an image. Set before start().
@@ -39,12 +39,6 @@ public:
     // Set by the owner (GUI thread) to stop; the worker looks at it after each chunk.
     std::atomic<bool> Aborted{false};
 
-    // The WAV this worker writes: OutputFolder + "/" + BaseName + ".wav".
-    QString wavPath() const;
-    // False for a title that would name a path instead of a file in the output folder: empty,
-    // ".", "..", or holding "/" or a NUL.
-    static bool IsUsableFileName(const QString& baseName);
-
 protected:
     void run() override;
 
@@ -52,7 +46,6 @@ private:
     void post(int value, int errorCode = 0, const QString& text = QString());
     void rip(int start, int length, bool firstTrack, bool lastTrack, int discSectors);
 
-    QString m_outputFolder;
     bool m_normalize = false;
     int m_normalizePercent = 100;
     bool m_secure = false;

@@ -1,6 +1,10 @@
 #include "FileIo.h"
 
+#include "audio/Helpers.h"
+
+#include <QDir>
 #include <QFile>
+#include <QTemporaryFile>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -22,4 +26,31 @@ int CreateReplacing(const QString& path) {
 QString WriteErrorText(const QString& path, int err) {
     return QStringLiteral("Cannot write %1: %2")
         .arg(path, QString::fromLocal8Bit(std::strerror(err)));
+}
+
+QString WriteNewFile(const QString& folder, const QString& name, const QByteArray& bytes,
+                     QString* error) {
+    QTemporaryFile temp(QDir(folder).filePath(QStringLiteral(".rip-file-XXXXXX")));
+    // Readable as the ripped files are (a temporary file starts readable by its owner only).
+    if (!temp.open() ||
+        !temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                             QFileDevice::ReadGroup | QFileDevice::ReadOther) ||
+        !WriteFully(temp, bytes.constData(), bytes.size()) || !FlushFully(temp) ||
+        ::fsync(temp.handle()) != 0) {
+        *error = QStringLiteral("Cannot write %1 in %2: %3").arg(name, folder, temp.errorString());
+        return QString();
+    }
+    const QString wanted = QDir(folder).filePath(name);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString path = FreeName(wanted);
+        if (::link(QFile::encodeName(temp.fileName()).constData(),
+                   QFile::encodeName(path).constData()) == 0)
+            return path; // the temporary name goes with `temp`
+        if (errno != EEXIST) {
+            *error = WriteErrorText(path, errno);
+            return QString();
+        }
+    }
+    *error = QStringLiteral("Cannot write %1 in %2: no free name").arg(name, folder);
+    return QString();
 }

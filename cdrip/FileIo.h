@@ -1,5 +1,6 @@
-// Small POSIX file helpers for the rip worker: create a file in place of any old one without
-// following a symbolic link, and say why a write failed. Whole-block reads and writes
+// Small POSIX file helpers for the rip: create a file in place of any old one without
+// following a symbolic link, say why a write failed, and add a file beside the ripped ones
+// without ever replacing one. Whole-block reads and writes
 // (WriteAll, ReadFull) come from audio/FdIo.h. Callable from any thread.
 #pragma once
 
@@ -15,3 +16,11 @@ int CreateReplacing(const QString& path);
 
 // "Cannot write <path>: <strerror(err)>".
 QString WriteErrorText(const QString& path, int err);
+
+// Writes `bytes` as a new file named `name` in `folder`, or "<base> (2)<ext>" and so on when
+// that name is taken: complete under a temporary name first, readable as the ripped files are,
+// then linked to the first free name (a link never replaces a file, so a file that appears
+// meanwhile only moves this one to the next name). Returns the path, or empty with `error`
+// naming the file and the system's reason.
+QString WriteNewFile(const QString& folder, const QString& name, const QByteArray& bytes,
+                     QString* error);

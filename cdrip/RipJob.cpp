@@ -1,6 +1,8 @@
 #include "RipJob.h"
 
+#include "FileIo.h"
 #include "RipEvent.h"
+#include "RipSheets.h"
 #include "accuraterip/TArLookup.h"
 #include "audio/ACS_Wave.h"
 #include "audio/AtomicFile.h"
@@ -13,22 +15,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 #include <QTimer>
+#include <filesystem>
 
-TRipJob::TRipJob(HCDROM handle, const QList<TRipTrack>& tracks, const TAppOptions& options,
-                 const TDiscFields& disc, QObject* parent)
-    : TJob(parent), m_handle(handle), m_options(options), m_disc(disc) {
-    // A title that repeats gets " (2)" and so on, so no track replaces another's file.
-    QSet<QString> taken;
-    for (const TRipTrack& t : tracks) {
-        m_tracks << Entry(t);
-        QString name = t.Title;
-        for (int n = 2; taken.contains(name); ++n)
-            name = QStringLiteral("%1 (%2)").arg(t.Title).arg(n);
-        taken.insert(name);
-        m_names << name;
-    }
+TRipJob::TRipJob(HCDROM handle, const TRipPlan& plan, const TAppOptions& options, QObject* parent)
+    : TJob(parent), m_handle(handle), m_plan(plan), m_options(options) {
+    // The encoders and the checks take the plan's folder and format, whatever the settings say.
+    m_options.OutputFolder = plan.OutputFolder;
+    m_options.OutputFormat = plan.Format;
 }
 
 TRipJob::~TRipJob() {
@@ -63,19 +57,13 @@ void TRipJob::SetPace(int ms) {
 }
 
 TAuFileOut* TRipJob::Output() const {
-    return m_step ? m_step->OutputOf(m_options.OutputFormat) : nullptr;
+    return m_step ? m_step->OutputOf(m_plan.Format) : nullptr;
 }
 
-QString TRipJob::Entry(const TRipTrack& track) {
-    return TwoDigit(track.Number) + track.Title;
-}
-
-int TRipJob::EntryNumber(const QString& entry) {
-    return entry.left(2).toInt();
-}
-
-QString TRipJob::EntryTitle(const QString& entry) {
-    return entry.mid(2);
+int TRipJob::Total() const {
+    return int(std::count_if(m_plan.Tracks.begin(), m_plan.Tracks.end(), [](const auto& t) {
+        return t.State != TRipPlanTrack::TState::Skipped;
+    }));
 }
 
 void TRipJob::fail(const QString& text) {
@@ -85,7 +73,7 @@ void TRipJob::fail(const QString& text) {
 
 void TRipJob::Start() {
     assertOwnThread();
-    const int format = m_options.OutputFormat;
+    const int format = m_plan.Format;
     if (format < FormatMp3 || format > FormatApe)
         return fail(QStringLiteral("Unknown output format %1.").arg(format));
     if (format != FormatWav) {
@@ -106,18 +94,19 @@ void TRipJob::Start() {
         connect(m_step, &TEncodeStep::finished, this,
                 [this](const QString&, const QString& failure) { onEncoded(true, failure); });
     }
-    withOutputFolder(m_options.OutputFolder, [this] { checkExisting(); });
+    withOutputFolder(m_plan.OutputFolder, [this] { checkExisting(); });
 }
 
 void TRipJob::checkExisting() {
     // The files this rip writes for each track, and those of them that exist already.
-    const bool keepsWav = m_options.OutputFormat != FormatWav && m_options.IsKeepWav;
+    const bool keepsWav = m_plan.Format != FormatWav && m_options.IsKeepWav;
     QStringList existing;
     QList<int> tracksWithExisting;
-    for (int i = 0; i < m_tracks.size(); ++i) {
-        QStringList outputs{encodedPath(i)};
+    for (int i = 0; i < int(m_plan.Tracks.size()); ++i) {
+        const TRipPlanTrack& t = m_plan.Tracks[size_t(i)];
+        QStringList outputs{m_plan.Format == FormatWav ? t.WavPath : t.Path};
         if (keepsWav)
-            outputs << wavPath(i);
+            outputs << t.WavPath;
         bool any = false;
         for (const QString& path : outputs)
             if (NameTaken(path)) {
@@ -137,13 +126,13 @@ void TRipJob::checkExisting() {
             if (answer == TJobAnswer::Cancel)
                 return finishWith(TJobOutcome::Cancelled);
             if (answer == TJobAnswer::No) {
-                for (auto it = tracksWithExisting.rbegin(); it != tracksWithExisting.rend(); ++it) {
+                for (int i : tracksWithExisting) {
+                    TRipPlanTrack& t = m_plan.Tracks[size_t(i)];
                     emit message(TJobSeverity::Info,
                                  QStringLiteral("Track %1 is skipped: %2 exists already.")
-                                     .arg(EntryNumber(m_tracks[*it]))
-                                     .arg(encodedPath(*it)));
-                    m_tracks.removeAt(*it);
-                    m_names.removeAt(*it);
+                                     .arg(t.Number)
+                                     .arg(m_plan.Format == FormatWav ? t.WavPath : t.Path));
+                    t.State = TRipPlanTrack::TState::Skipped;
                 }
             }
             begin();
@@ -153,26 +142,25 @@ void TRipJob::checkExisting() {
 void TRipJob::begin() {
     m_log.Secure = m_options.SecureRip;
     m_log.NormalizePercent = m_options.IsNormalize ? m_options.NormalizePercent : 0;
-    m_log.Album = m_disc.Album;
-    m_log.Artist = m_disc.Artist;
-    m_log.Tracks.clear();
-    for (const QString& e : m_tracks)
-        m_log.Tracks.push_back(TRipLog::Track{EntryNumber(e), QString(), false, {}, {}});
+    m_log.Album = m_plan.Disc.Album;
+    m_log.Artist = m_plan.Disc.Artist;
     TTOC toc{};
     if (ModifyCDParms(m_handle, CdParmTocMsf, 1) != 0 && ReadTOC(m_handle, &toc) == 1)
         m_log.Disc = CddbDiscFromToc(toc);
-    if (m_tracks.isEmpty())
+    m_current = -1;
+    m_current = nextIndex();
+    if (m_current < 0)
         return finish(false);
-    for (int i = 0; i < m_tracks.size(); ++i)
-        if (m_names[i] != EntryTitle(m_tracks[i]))
-            emit message(TJobSeverity::Info,
-                         QStringLiteral("Track %1 has the title of an earlier track: it is "
-                                        "written as %2")
-                             .arg(EntryNumber(m_tracks[i]))
-                             .arg(encodedPath(i)));
-    startRip(0);
+    startRip();
     emit hint(QStringLiteral("Extracting..."));
     emit barCaption(QStringLiteral("Initializing..."));
+}
+
+int TRipJob::nextIndex() const {
+    for (int i = m_current + 1; i < int(m_plan.Tracks.size()); ++i)
+        if (m_plan.Tracks[size_t(i)].State != TRipPlanTrack::TState::Skipped)
+            return i;
+    return -1;
 }
 
 void TRipJob::Stop() {
@@ -182,18 +170,35 @@ void TRipJob::Stop() {
     finish(true);
 }
 
-void TRipJob::startRip(int entry) {
-    const QString& e = m_tracks[entry];
+bool TRipJob::makeFolderOf(const QString& path) {
+    // The template's folders below the output folder, made as each track needs them.
+    const QString folder = QFileInfo(path).path();
+    if (QFileInfo(folder).isDir())
+        return true;
+    std::error_code error;
+    std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), error);
+    if (!error)
+        return true;
+    trackError(QStringLiteral("Cannot create %1: %2")
+                   .arg(folder, QString::fromStdString(error.message())));
+    return false;
+}
+
+void TRipJob::startRip() {
+    const TRipPlanTrack& t = current();
     m_worker.reset(); // the previous worker has posted its last event already
-    emit trackStarted(EntryNumber(e), EntryTitle(e), m_completed);
-    emit currentItem(entry + 1, int(m_tracks.size()), EntryTitle(e));
-    // The worker writes under a partial name; a name that cannot be a file goes to it as it is,
-    // so it fails the way it always does.
-    const QString name = m_names[entry];
-    const QString base = TCDRipThread::IsUsableFileName(name)
-                             ? QFileInfo(PartialName(wavPath(entry))).completeBaseName()
-                             : name;
-    m_worker = std::make_unique<TCDRipThread>(EntryNumber(e), base, m_options);
+    emit trackStarted(t.Number, t.Title, m_completed);
+    emit currentItem(m_completed + 1, Total(), t.Title);
+    if (!makeFolderOf(t.WavPath)) {
+        // Nothing can be written for this track: it fails as a write would, as an event of its
+        // own so the presenters hear of the start first.
+        QTimer::singleShot(0, this, [this] {
+            if (!IsFinished())
+                onRipEnded(TProcessInfo{ProcessRipEnded, RipCannotCreate, QStringLiteral(" "), {}});
+        });
+        return;
+    }
+    m_worker = std::make_unique<TCDRipThread>(t.Number, PartialName(t.WavPath), m_options);
     m_worker->CDHandle = m_handle;
     m_worker->ReadOffset = m_log.ReadOffset;
     m_worker->ReadSectors = m_read;
@@ -228,8 +233,8 @@ void TRipJob::finish(bool stopped) {
                         QStringLiteral("not checked: the rip was stopped"));
     }
     bool anyChecked = false;
-    for (const TRipLog::Track& t : m_log.Tracks)
-        anyChecked = anyChecked || (t.Ok && t.Check.Valid);
+    for (const TRipPlanTrack& t : m_plan.Tracks)
+        anyChecked = anyChecked || (t.State == TRipPlanTrack::TState::Done && t.Check.Valid);
     const TArDiscIds ids = TArDiscIds::FromDisc(m_log.Disc);
     if (stopped || !anyChecked || ids.Tracks == 0 || m_options.AccurateRipServer.isEmpty())
         return conclude(nullptr, TArVerdict::NotChecked,
@@ -257,50 +262,71 @@ void TRipJob::finish(bool stopped) {
 
 void TRipJob::conclude(const TArResponse* response, TArVerdict::Kind without, const QString& note) {
     m_log.DatabaseNote = note;
-    for (size_t i = 0; i < m_log.Tracks.size(); ++i) {
-        TRipLog::Track& t = m_log.Tracks[i];
-        if (!t.Ok || !t.Check.Valid)
-            continue;
-        if (response)
-            t.Verdict = response->Verdict(t.Number - 1, t.Check.ArV1, t.Check.ArV2);
-        else
-            t.Verdict.Result = without;
-        QString verdict = t.Verdict.Text();
-        if (const QString s = TRipLog::SuspiciousText(t.Check); !s.isEmpty())
-            verdict += QStringLiteral(", ") + s;
-        emit trackVerdict(t.Number, EntryTitle(m_tracks[int(i)]), verdict);
+    m_log.Tracks.clear();
+    for (TRipPlanTrack& t : m_plan.Tracks) {
+        if (t.State == TRipPlanTrack::TState::Skipped)
+            continue; // its file was there and kept: this rip did not read it
+        const bool ok = t.State == TRipPlanTrack::TState::Done;
+        const QString file = m_plan.Format == FormatWav ? t.WavPath : t.Path;
+        if (ok && t.Check.Valid) {
+            if (response)
+                t.Verdict = response->Verdict(t.Number - 1, t.Check.ArV1, t.Check.ArV2);
+            else
+                t.Verdict.Result = without;
+            t.VerdictText = t.Verdict.Text();
+            if (const QString s = TRipLog::SuspiciousText(t.Check); !s.isEmpty())
+                t.VerdictText += QStringLiteral(", ") + s;
+            emit trackVerdict(t.Number, t.Title, t.VerdictText);
+        }
+        m_log.Tracks.push_back(TRipLog::Track{
+            t.Number, ok ? m_plan.RelativeToFiles(file) : QString(), ok, t.Check, t.Verdict});
     }
-    if (m_completed > 0 && QFileInfo(m_options.OutputFolder).isDir()) {
-        QString error;
-        const QString path = m_log.Write(m_options.OutputFolder, &error);
-        if (path.isEmpty())
-            emit message(TJobSeverity::Warning, error);
-        else
-            emit logWritten(path);
-    }
+    if (m_completed > 0 && QFileInfo(m_plan.FilesFolder).isDir())
+        writeRipFiles();
     const TJobOutcome outcome = m_log.Stopped                        ? TJobOutcome::Stopped
                                 : m_failed == 0 && m_suspicious == 0 ? TJobOutcome::Done
                                                                      : TJobOutcome::Failed;
     finishWith(outcome, QStringLiteral("Ripped %1 of %2 tracks").arg(m_succeeded).arg(Total()));
 }
 
-QString TRipJob::encodedPath(int entry) const {
-    return WithTrailingBackslash(m_options.OutputFolder) + m_names[entry] +
-           FormatExtension(m_options.OutputFormat);
+void TRipJob::writeRipFiles() {
+    QString error;
+    const QString path = m_log.Write(m_plan.FilesFolder, m_options.FatSafeNames, &error);
+    if (path.isEmpty())
+        emit message(TJobSeverity::Warning, error);
+    else
+        emit logWritten(path);
+    // The playlist and the cue sheet name the files that were written, the tracks whose files
+    // existed and were kept among them.
+    const QString base = QFileInfo(path.isEmpty() ? TRipLog::LogFileName(m_plan.Disc.Album) : path)
+                             .completeBaseName();
+    const TRipSheets sheets(m_plan, m_log.Disc, m_pregaps);
+    if (m_options.WritePlaylist && sheets.HasFiles()) {
+        const QString written = WriteNewFile(m_plan.FilesFolder, base + QStringLiteral(".m3u8"),
+                                             sheets.Playlist().toUtf8(), &error);
+        if (written.isEmpty())
+            emit message(TJobSeverity::Warning, error);
+        else
+            emit message(TJobSeverity::Info, QStringLiteral("Playlist: %1").arg(written));
+    }
+    if (m_options.WriteCueSheet && sheets.HasFiles() && m_log.Disc.isValid()) {
+        const QString written = WriteNewFile(m_plan.FilesFolder, base + QStringLiteral(".cue"),
+                                             sheets.CueSheet().toUtf8(), &error);
+        if (written.isEmpty())
+            emit message(TJobSeverity::Warning, error);
+        else
+            emit message(TJobSeverity::Info, QStringLiteral("Cue sheet: %1").arg(written));
+    }
 }
 
-QString TRipJob::wavPath(int entry) const {
-    return WithTrailingBackslash(m_options.OutputFolder) + m_names[entry] + QStringLiteral(".wav");
-}
-
-void TRipJob::keepWav(int entry, const QString& partial) {
+void TRipJob::keepWav(const QString& partial) {
     // A WAV kept takes the track's name unless something else has it (the question covered
     // only the files the rip meant to write).
-    const QString target = wavPath(entry);
+    const QString target = current().WavPath;
     if (!m_options.IsKeepWav && NameTaken(target)) {
-        emit message(TJobSeverity::Info, QStringLiteral("The WAV of track %1 is kept as %2")
-                                             .arg(EntryNumber(m_tracks[entry]))
-                                             .arg(partial));
+        emit message(
+            TJobSeverity::Info,
+            QStringLiteral("The WAV of track %1 is kept as %2").arg(current().Number).arg(partial));
         return;
     }
     if (const QString failure = RenameOver(partial, target); !failure.isEmpty())
@@ -338,17 +364,15 @@ void TRipJob::onProcessInfo(const TProcessInfo& info) {
 }
 
 void TRipJob::onRipEnded(const TProcessInfo& info) {
-    const int index = m_completed;
-    const QString& entry = m_tracks[index];
-    const QString title = EntryTitle(entry);
-    m_wavPath = m_worker->wavPath();
-    m_log.Tracks[size_t(index)].Check = info.Check;
+    TRipPlanTrack& t = current();
+    m_wavPath = m_worker ? m_worker->WavPath : QString();
+    t.Check = info.Check;
     if (info.ErrorCode == RipOk && info.Check.UnreadableSectors > 0) {
         // The file is kept: it is the best the disc gave, but no proof of an exact copy.
         ++m_suspicious;
         emit message(TJobSeverity::Warning,
                      QStringLiteral("Track %1 is %2: they never read the same twice")
-                         .arg(EntryNumber(entry))
+                         .arg(t.Number)
                          .arg(TRipLog::SuspiciousText(info.Check)));
     }
     switch (info.ErrorCode) {
@@ -358,12 +382,9 @@ void TRipJob::onRipEnded(const TProcessInfo& info) {
         trackError(QStringLiteral("Error while reading CD information!"));
         break;
     case RipCannotCreate:
-        // A title that cannot be a file name is the user's to fix; anything else the system
-        // explains.
-        trackError(info.ErrorText.isEmpty()
-                       ? m_wavPath + QStringLiteral(" is not a valid file name. Please rename the "
-                                                    "Title in the CD tracks list.")
-                       : info.ErrorText);
+        // The folder's own failure was reported when it was made (the text is blank then).
+        if (!info.ErrorText.trimmed().isEmpty())
+            trackError(info.ErrorText);
         break;
     default:
         trackError(info.ErrorText.isEmpty() ? QStringLiteral("Cannot write %1").arg(m_wavPath)
@@ -372,27 +393,27 @@ void TRipJob::onRipEnded(const TProcessInfo& info) {
     }
     if (info.ErrorCode != RipOk) {
         ++m_failed;
+        t.State = TRipPlanTrack::TState::Failed;
         if (info.ErrorCode != RipCannotCreate && NameTaken(m_wavPath))
-            emit message(TJobSeverity::Info, QStringLiteral("What was read of track %1 is in %2")
-                                                 .arg(EntryNumber(entry))
-                                                 .arg(m_wavPath));
-    } else if (m_options.OutputFormat == FormatWav) {
+            emit message(
+                TJobSeverity::Info,
+                QStringLiteral("What was read of track %1 is in %2").arg(t.Number).arg(m_wavPath));
+    } else if (m_plan.Format == FormatWav) {
         // The WAV is the result: it takes its name now that it is complete.
-        if (const QString failure = RenameOver(m_wavPath, wavPath(index)); failure.isEmpty()) {
-            m_wavPath = wavPath(index);
+        if (const QString failure = RenameOver(m_wavPath, t.WavPath); failure.isEmpty()) {
+            m_wavPath = t.WavPath;
         } else {
             trackError(failure);
             ++m_failed;
-            emit trackEnded(EntryNumber(entry), title, m_wavPath, RipWriteFailed);
+            t.State = TRipPlanTrack::TState::Failed;
+            emit trackEnded(t.Number, t.Title, m_wavPath, RipWriteFailed);
             ++m_completed;
-            if (m_completed >= m_tracks.size())
-                return finish(false);
-            return nextTrack(QStringLiteral("Initializing..."));
+            return trackDone(false);
         }
     }
-    emit trackEnded(EntryNumber(entry), title, m_wavPath, info.ErrorCode);
+    emit trackEnded(t.Number, t.Title, m_wavPath, info.ErrorCode);
     ++m_completed;
-    if (m_options.OutputFormat != FormatWav) {
+    if (m_plan.Format != FormatWav) {
         if (info.ErrorCode == RipOk) {
             startEncoding();
         } else {
@@ -407,27 +428,30 @@ void TRipJob::onRipEnded(const TProcessInfo& info) {
     }
     // WAV output: the ripped file is the result.
     if (info.ErrorCode == RipOk) {
+        t.State = TRipPlanTrack::TState::Done;
         trackWritten();
-        m_log.Tracks[size_t(index)].Ok = true;
-        m_log.Tracks[size_t(index)].File = QFileInfo(m_wavPath).fileName();
     }
-    if (m_completed >= m_tracks.size())
-        return finish(false);
-    nextTrack(QStringLiteral("Initializing..."));
+    trackDone(info.ErrorCode == RipOk);
+}
+
+TEncodeRequest TRipJob::requestFor(const TRipPlanTrack& t) const {
+    TEncodeRequest request;
+    request.Format = m_plan.Format;
+    request.Path = t.Path;
+    request.Disc = m_plan.Disc;
+    request.Title = t.Title;
+    request.Artist = t.Artist;
+    request.Compilation = m_plan.Compilation;
+    request.Track = t.Number;
+    request.TrackTotal = m_plan.TrackTotal;
+    request.Texts = TEncodeRequest::DiscTexts;
+    request.Cover = m_cover;
+    return request;
 }
 
 void TRipJob::startEncoding() {
-    const QString& entry = m_tracks[m_completed - 1];
-    TEncodeRequest request;
+    TEncodeRequest request = requestFor(current());
     request.Input = m_waveIn;
-    request.Format = m_options.OutputFormat;
-    request.Path = encodedPath(m_completed - 1);
-    request.Disc = m_disc;
-    request.Title = EntryTitle(entry);
-    request.Track = EntryNumber(entry);
-    request.TrackTotal = m_trackTotal;
-    request.Texts = TEncodeRequest::DiscTexts;
-    request.Cover = m_cover;
     emit encodingStarted(request.Track, request.Title, request.Path);
     emit hint(QStringLiteral("Encoding..."));
     emit barCaption(QStringLiteral("Encoding..."));
@@ -436,24 +460,13 @@ void TRipJob::startEncoding() {
 }
 
 void TRipJob::onEncoded(bool ran, const QString& failure) {
-    const QString& entry = m_tracks[m_completed - 1];
     const bool encodeFailed = ran && !failure.isEmpty();
     if (encodeFailed) {
-        trackError(
-            QStringLiteral("Encoding %1 failed: %2").arg(encodedPath(m_completed - 1), failure));
+        trackError(QStringLiteral("Encoding %1 failed: %2").arg(current().Path, failure));
         ++m_failed;
     }
-    if (!ran && m_options.OutputFormat == FormatMp3) {
-        // A track whose rip failed: an MP3 of it from an earlier rip is tagged anew.
-        TEncodeRequest request;
-        request.Path = encodedPath(m_completed - 1);
-        request.Disc = m_disc;
-        request.Title = EntryTitle(entry);
-        request.Track = EntryNumber(entry);
-        request.TrackTotal = m_trackTotal;
-        request.Cover = m_cover;
-        TEncodeStep::TagMp3(request);
-    }
+    if (!ran && m_plan.Format == FormatMp3)
+        TEncodeStep::TagMp3(requestFor(current())); // an MP3 of an earlier rip is tagged anew
     const bool ok = ran && !encodeFailed;
     QTimer::singleShot(m_pace, this, [this, ok, encodeFailed] {
         if (IsFinished())
@@ -462,7 +475,7 @@ void TRipJob::onEncoded(bool ran, const QString& failure) {
         const QString wav = m_waveIn->FileName();
         if (!wav.isEmpty() && QFileInfo::exists(wav) && !IsFileInUse(wav)) {
             if (m_options.IsKeepWav || encodeFailed)
-                keepWav(m_completed - 1, wav);
+                keepWav(wav);
             else
                 QFile::remove(wav);
         }
@@ -478,7 +491,7 @@ void TRipJob::trackWritten() {
     if (m_cover.isEmpty() || m_coverSaved)
         return;
     m_coverSaved = true;
-    const QDir folder(m_options.OutputFolder);
+    const QDir folder(m_plan.FilesFolder);
     // A cover the folder has already, of either kind, stays the folder's only one.
     if (QFileInfo::exists(folder.filePath(QStringLiteral("cover.jpg"))) ||
         QFileInfo::exists(folder.filePath(QStringLiteral("cover.png"))))
@@ -490,15 +503,15 @@ void TRipJob::trackWritten() {
 }
 
 void TRipJob::finishTrack(bool ok) {
-    const QString& entry = m_tracks[m_completed - 1];
+    TRipPlanTrack& t = current();
     if (ok) {
+        t.State = TRipPlanTrack::TState::Done;
         trackWritten();
-        m_log.Tracks[size_t(m_completed - 1)].Ok = true;
-        m_log.Tracks[size_t(m_completed - 1)].File =
-            QFileInfo(encodedPath(m_completed - 1)).fileName();
+    } else {
+        t.State = TRipPlanTrack::TState::Failed;
     }
-    emit trackFinished(EntryNumber(entry), EntryTitle(entry), encodedPath(m_completed - 1), ok);
-    if (m_completed < m_tracks.size())
+    emit trackFinished(t.Number, t.Title, t.Path, ok);
+    if (nextIndex() >= 0)
         return nextTrack(QStringLiteral("Extracting..."));
     stopRip();
     QTimer::singleShot(m_pace, this, [this] {
@@ -507,14 +520,22 @@ void TRipJob::finishTrack(bool ok) {
     });
 }
 
+// The end of a track ripped to WAV, whatever its outcome.
+void TRipJob::trackDone(bool) {
+    if (nextIndex() < 0)
+        return finish(false);
+    nextTrack(QStringLiteral("Initializing..."));
+}
+
 void TRipJob::nextTrack(const QString& caption) {
     emit hint(QStringLiteral("Extracting..."));
     emit barCaption(caption);
+    m_current = nextIndex();
     if (m_unacknowledged > 0) {
         m_held = true; // Acknowledge starts it
         return;
     }
-    startRip(m_completed);
+    startRip();
 }
 
 void TRipJob::SetHoldOnError(bool hold) {
@@ -534,6 +555,6 @@ void TRipJob::Acknowledge() {
         --m_unacknowledged;
     if (m_unacknowledged == 0 && m_held && !IsFinished()) {
         m_held = false;
-        startRip(m_completed);
+        startRip();
     }
 }

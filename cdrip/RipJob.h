@@ -1,7 +1,9 @@
-// The rip job: walks the tracks one by one, a rip worker for each, driven by the events the
-// workers post (2125, 2126); unless the format is WAV it encodes each fresh WAV into the
-// format's output (one encode step, which also tags the file), then deletes the WAV unless it is
-// kept. Headless; the rip dialog and the command line present it through its signals.
+// The rip job: walks the records of a rip plan one by one, a rip worker for each, driven by the
+// events the workers post (2125, 2126); unless the format is WAV it encodes each fresh WAV into
+// the record's file (one encode step, which also tags the file), then deletes the WAV unless it
+// is kept. It fills each record's results (state, sums, verdict), and at the end writes the rip
+// log, the playlist and the cue sheet from them. Headless; the rip dialog and the command line
+// present it through its signals.
 //
 // Lives on the GUI (main) thread and needs its event loop. It is the workers' event receiver:
 // it stops and joins its worker before it is destroyed (and Qt drops events still queued for
@@ -11,50 +13,45 @@
 
 #include "CDRipThread.h"
 #include "RipLog.h"
+#include "RipPlan.h"
 #include "TProcessInfo.h"
 #include "audio/CoverArt.h"
-#include "audio/DiscFields.h"
 #include "audio/Job.h"
 #include "disc/CdAccess.h"
 #include "settings/TAppOptions.h"
 
-#include <QList>
 #include <QString>
-#include <QStringList>
 #include <algorithm>
 #include <memory>
 
 class TArLookup;
+struct TEncodeRequest;
 class TAuFileOut;
 class TEncodeStep;
 class TWaveIn;
 
-// A track to rip: its 1-based row position in the track list and its title.
-struct TRipTrack {
-    int Number = 0;
-    QString Title;
-};
-
 class TRipJob : public TJob {
     Q_OBJECT
 public:
-    // `options` gives the output folder, the format (OutputFormat), IsKeepWav, normalisation and
-    // the encoders' settings; `disc` the texts the files are tagged with. Both are copied.
-    TRipJob(HCDROM handle, const QList<TRipTrack>& tracks, const TAppOptions& options,
-            const TDiscFields& disc, QObject* parent = nullptr);
+    // `plan` names the tracks, their files and the disc's texts (TRipPlan::Build); `options`
+    // gives IsKeepWav, normalisation, the read mode, the AccurateRip server, whether a
+    // playlist and a cue sheet are written, and the encoders' settings. Both are copied; the
+    // output folder and format are the plan's.
+    TRipJob(HCDROM handle, const TRipPlan& plan, const TAppOptions& options,
+            QObject* parent = nullptr);
     ~TRipJob() override;
 
     // Milliseconds of pause after each track's encoding and before the end: 300 by default, so
     // a window's bar shows each track complete; 0 on the command line. Set before Start.
     void SetPace(int ms);
-    // The disc's number of tracks, written beside each track's number in the tags ("3/12",
-    // TRACKTOTAL); 0 (the default) writes the number alone. Set before Start.
-    void SetTrackTotal(int total) { m_trackTotal = std::max(0, total); }
     // The disc's front cover: embedded in every FLAC, Ogg, MP3 and APE file, and saved in the
-    // output folder as cover.jpg or cover.png once the first track is written, unless the
+    // plan's FilesFolder as cover.jpg or cover.png once the first track is written, unless the
     // folder has a cover.jpg or cover.png already (which is kept). Empty (the default) for
     // none. Set before Start.
     void SetCover(const TCoverArt& cover) { m_cover = cover; }
+    // Where the table of contents came from when the source knows its gaps (a CUE image's
+    // INDEX 00 lines): the cue sheet of the rip then carries them. Set before Start.
+    void SetPregaps(const std::vector<int>& pregapFrames) { m_pregaps = pregapFrames; }
 
     // The drive's description for the log and its read offset in samples, given to every
     // worker. Set before Start.
@@ -73,15 +70,16 @@ public:
     // tracks, Cancel ends the rip. Then starts the first track. A format index out of range or
     // an encoder whose codec library is missing fails at once.
     //
-    // Every file is written under "<name>.partial<ext>" and takes its name once complete; what
-    // a stopped or failed rip read stays under the partial name. Tracks with the same title are
-    // written as "<title> (2)" and so on.
+    // The folders a record's path names are made before its track is read. Every file is
+    // written under "<name>.partial<ext>" and takes its name once complete; what a stopped or
+    // failed rip read stays under the partial name.
     void Start() override;
     // Once the last track is done, the tracks' checksums are looked up in the AccurateRip
     // database (the AccurateRipServer setting; none when empty) without blocking, each ripped
-    // track gets its verdict (trackVerdict), and the rip log is written beside the files
-    // (logWritten). A database that cannot be reached gives "not checked", never a failure. A
-    // track with sectors that never read the same twice keeps its file but fails the rip.
+    // track gets its verdict (trackVerdict), and the rip log (logWritten), the playlist and the
+    // cue sheet are written into the plan's FilesFolder. A database that cannot be reached
+    // gives "not checked", never a failure. A track with sectors that never read the same twice
+    // keeps its file but fails the rip.
     //
     // Stops the running worker (waiting for it), then the running output (waiting for it), and
     // finishes as Stopped. The files being written stay as they are.
@@ -93,28 +91,25 @@ public:
     void SetHoldOnError(bool hold);
     void Acknowledge();
 
-    int Total() const { return int(m_tracks.size()); }
+    // The plan with the results filled in so far.
+    const TRipPlan& Plan() const { return m_plan; }
+    // Tracks to rip: the plan's, less those skipped because their files exist.
+    int Total() const;
     // Tracks whose rip has ended, whatever the outcome.
     int Completed() const { return m_completed; }
     // Tracks that ended with an error (rip or encoding), plus one for a halt of the drive.
     int Failed() const { return m_failed; }
     // Tracks whose file was written.
     int Succeeded() const { return m_succeeded; }
-    int Format() const { return m_options.OutputFormat; }
-    const QString& OutputFolder() const { return m_options.OutputFolder; }
+    int Format() const { return m_plan.Format; }
+    const QString& OutputFolder() const { return m_plan.OutputFolder; }
     // The output of the chosen format once Start has made it; null for WAV. For tests.
     TAuFileOut* Output() const;
-
-    // The track entry of a track: TwoDigit(number) followed by the title; and back ("03Intro"
-    // gives 3 and "Intro").
-    static QString Entry(const TRipTrack& track);
-    static int EntryNumber(const QString& entry);
-    static QString EntryTitle(const QString& entry);
 
 signals:
     // The caption of the progress bar: "Initializing...", "Extracting...", "Encoding...".
     void barCaption(const QString& text);
-    // A track starts: its number and title from its entry, and the tracks completed so far.
+    // A track starts: its number and title, and the tracks completed so far.
     void trackStarted(int number, const QString& title, int completed);
     // A track's rip has ended: the WAV's path and the worker's error code (0 = ripped).
     void trackEnded(int number, const QString& title, const QString& wavPath, int errorCode);
@@ -136,48 +131,52 @@ protected:
     bool event(QEvent* e) override;
 
 private:
+    TRipPlanTrack& current() { return m_plan.Tracks[size_t(m_current)]; }
     void begin();
-    void startRip(int entry);
+    // The next record to rip after the current one, or -1.
+    int nextIndex() const;
+    void startRip();
     void stopRip();
     void onProcessInfo(const TProcessInfo& info);
     void onRipEnded(const TProcessInfo& info);
     void startEncoding();
     void onEncoded(bool ran, const QString& failure);
     void finishTrack(bool ok);
+    void trackDone(bool ok);
     void nextTrack(const QString& barCaption);
     void finish(bool stopped);
     // Gives each ripped track its verdict from `response`, or `without` when there is none,
-    // writes the log and finishes.
+    // writes the log, playlist and cue sheet, and finishes.
     void conclude(const TArResponse* response, TArVerdict::Kind without, const QString& note);
+    void writeRipFiles();
     void fail(const QString& text);
     void trackError(const QString& text);
     void checkExisting();
-    QString encodedPath(int entry) const;
-    QString wavPath(int entry) const;
-    void keepWav(int entry, const QString& partial);
+    bool makeFolderOf(const QString& path);
+    void keepWav(const QString& partial);
     void trackWritten();
+    TEncodeRequest requestFor(const TRipPlanTrack& track) const;
 
     HCDROM m_handle;
-    QStringList m_tracks; // the entries
-    QStringList m_names;  // the file name (without extension) of each entry, unique in the rip
+    TRipPlan m_plan;
     TAppOptions m_options;
-    TDiscFields m_disc;
     int m_pace = 300;
-    int m_trackTotal = 0;
     TCoverArt m_cover;
+    std::vector<int> m_pregaps;
     bool m_coverSaved = false; // the cover was saved, or found there, in this rip
     std::unique_ptr<TCDRipThread> m_worker;
     // WaveIn1 feeds the encode step's output. Owned by the job (Qt parent).
     TWaveIn* m_waveIn = nullptr;
     TEncodeStep* m_step = nullptr;
-    QString m_wavPath; // the (partial) WAV of the track being finished
+    QString m_wavPath;  // the (partial) WAV of the track being finished
+    int m_current = -1; // the record being read or finished
     int m_completed = 0;
     int m_failed = 0;
     int m_succeeded = 0;
     bool m_holdOnError = false;
     int m_unacknowledged = 0;      // error messages not yet acknowledged (with hold on)
     bool m_held = false;           // the next track waits for the acknowledgement
-    TRipLog m_log;                 // filled as the tracks end; its Tracks parallel m_tracks
+    TRipLog m_log;                 // the drive, read mode and table; its tracks come from the plan
     TArLookup* m_lookup = nullptr; // the database lookup at the end, while it runs
     TSectorRead m_read = ReadCDAudioLBA;
     int m_suspicious = 0; // tracks with sectors that never read the same twice

@@ -1,16 +1,13 @@
 #include "RipLog.h"
 
+#include "FileIo.h"
 #include "audio/Helpers.h"
+#include "encode/OutputNaming.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
-#include <QTemporaryFile>
 #include <QTextStream>
-#include <cerrno>
-#include <cstring>
-#include <unistd.h>
 
 namespace {
 
@@ -109,47 +106,15 @@ QString TRipLog::Text() const {
     return text;
 }
 
-QString TRipLog::LogFileName(const QString& album) {
-    QString name;
-    for (const QChar c : album.trimmed())
-        name += c == QLatin1Char('/') || c == QLatin1Char('\\') || c.unicode() < 0x20
-                    ? QLatin1Char('_')
-                    : c;
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+QString TRipLog::LogFileName(const QString& album, bool fatSafe) {
+    QString name = SafeNameComponent(album.trimmed(), fatSafe, 200);
+    if (name.isEmpty())
         name = QStringLiteral("rip");
-    return name.left(200) + QStringLiteral(".log");
+    return name + QStringLiteral(".log");
 }
 
-QString TRipLog::Write(const QString& folder, QString* error) const {
-    // Complete under a temporary name first, then linked to the first free log name: a link
-    // never replaces a file, so a log that appeared meanwhile only moves this one to the next
-    // name.
-    QTemporaryFile temp(QDir(folder).filePath(QStringLiteral(".rip-log-XXXXXX")));
-    const QByteArray bytes = Text().toUtf8();
-    // Readable as the ripped files are (a temporary file starts readable by its owner only).
-    if (!temp.open() ||
-        !temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                             QFileDevice::ReadGroup | QFileDevice::ReadOther) ||
-        !WriteFully(temp, bytes.constData(), bytes.size()) || !FlushFully(temp) ||
-        ::fsync(temp.handle()) != 0) {
-        *error =
-            QStringLiteral("Cannot write the rip log in %1: %2").arg(folder, temp.errorString());
-        return QString();
-    }
-    const QString wanted = QDir(folder).filePath(LogFileName(Album));
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString path = FreeName(wanted);
-        if (::link(QFile::encodeName(temp.fileName()).constData(),
-                   QFile::encodeName(path).constData()) == 0)
-            return path; // the temporary name goes with `temp`
-        if (errno != EEXIST) {
-            *error = QStringLiteral("Cannot write %1: %2")
-                         .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
-            return QString();
-        }
-    }
-    *error = QStringLiteral("Cannot write the rip log in %1: no free name").arg(folder);
-    return QString();
+QString TRipLog::Write(const QString& folder, bool fatSafe, QString* error) const {
+    return WriteNewFile(folder, LogFileName(Album, fatSafe), Text().toUtf8(), error);
 }
 
 bool TRipLog::Parse(const QString& text, TCddbDisc* disc, std::vector<Track>* tracks) {

@@ -15,8 +15,8 @@
 class TRipLog {
 public:
     struct Track {
-        int Number = 0;  // on the disc, 1-based
-        QString File;    // the file's name in the log's folder; empty when none was written
+        int Number = 0; // on the disc, 1-based
+        QString File;   // the file's path relative to the log's folder; empty when none was written
         bool Ok = false; // read (and encoded) without error
         TTrackCheck Check;
         TArVerdict Verdict;
@@ -40,12 +40,12 @@ public:
     // "suspicious, N sectors" for a track with unreadable sectors, else empty.
     static QString SuspiciousText(const TTrackCheck& check);
 
-    // "<album>.log" in `folder` (the album made a safe file name; "rip.log" without one); a
-    // log of that name that exists already is kept and this one becomes "<album> (2).log" and
-    // so on. Written complete under a temporary name, then given its own. Returns the path, or
-    // empty with `error` set.
-    QString Write(const QString& folder, QString* error) const;
-    static QString LogFileName(const QString& album);
+    // "<album>.log" in `folder` (the album made a safe file name, FAT-safe with `fatSafe`;
+    // "rip.log" without one); a log of that name that exists already is kept and this one
+    // becomes "<album> (2).log" and so on. Written complete under a temporary name, then given
+    // its own. Returns the path, or empty with `error` set.
+    QString Write(const QString& folder, bool fatSafe, QString* error) const;
+    static QString LogFileName(const QString& album, bool fatSafe = false);
 
     // Reads the table of contents and the tracks' numbers and files back from a log's text.
     // False when the text holds no table.

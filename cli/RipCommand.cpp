@@ -5,6 +5,7 @@
 #include "audio/Helpers.h"
 #include "cdrip/RipJob.h"
 #include "encode/OutputFormats.h"
+#include "encode/OutputNaming.h"
 #include "settings/AppOptions.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsStore.h"
@@ -170,11 +171,14 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
     std::optional<QString> outDir;
     std::optional<int> normalize;
     std::map<int, QString> titles;
+    std::map<int, QString> trackArtists;
+    std::optional<QString> nameTemplate;
+    std::optional<std::pair<int, int>> discNumber;
     bool keepWav = false;
     bool secure = false;
     std::optional<int> offset;
     TExistingPolicy policy = TExistingPolicy::Ask;
-    std::optional<QString> artist, album, year, comment;
+    std::optional<QString> artist, albumArtist, album, year, comment;
     std::optional<int> genre;
     for (int i = 0; i < args.size(); ++i) {
         QString v;
@@ -226,12 +230,32 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
                 return ctx.usageError(
                     QStringLiteral("--overwrite and --skip-existing exclude each other"));
             policy = wanted;
+        } else if (opt("--name-template")) {
+            QString error;
+            if (missing || !TNameTemplate::Parse(v, &error))
+                return ctx.usageError(
+                    QStringLiteral("--name-template: %1")
+                        .arg(missing ? QStringLiteral("needs a template") : error));
+            nameTemplate = v;
+        } else if (opt("--disc")) {
+            const QStringList parts = v.split(QLatin1Char('/'));
+            bool okN = false, okM = true;
+            const int n = parts.value(0).toInt(&okN);
+            const int m = parts.size() == 2 ? parts[1].toInt(&okM) : 0;
+            if (missing || parts.size() > 2 || !okN || !okM || n < 1 || m < 0 || (m > 0 && n > m) ||
+                n > 999 || m > 999)
+                return ctx.usageError(
+                    QStringLiteral("--disc needs a disc number N or N/M, got '%1'").arg(v));
+            discNumber = std::make_pair(n, m);
         } else if (const QString name = args[i].section(QLatin1Char('='), 0, 0);
-                   opt("--artist") || opt("--album") || opt("--year") || opt("--comment")) {
+                   opt("--artist") || opt("--album-artist") || opt("--album") || opt("--year") ||
+                   opt("--comment")) {
             if (missing)
                 return ctx.usageError(QStringLiteral("%1 needs a text").arg(name));
             if (name == QLatin1String("--artist"))
                 artist = v;
+            else if (name == QLatin1String("--album-artist"))
+                albumArtist = v;
             else if (name == QLatin1String("--album"))
                 album = v;
             else if (name == QLatin1String("--year"))
@@ -244,19 +268,15 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
                 return ctx.usageError(
                     QStringLiteral("--genre needs a genre name such as Rock, got '%1'").arg(v));
             genre = g + 1; // box position; 0 is the blank entry
-        } else if (opt("--title")) {
+        } else if (const QString name = args[i].section(QLatin1Char('='), 0, 0);
+                   opt("--title") || opt("--track-artist")) {
+            // N=TEXT; a title may hold "/" (the tags keep it, the file name gets "-").
             const int eq = v.indexOf(QLatin1Char('='));
             bool ok = false;
             const int n = eq > 0 ? v.left(eq).toInt(&ok) : 0;
             if (missing || !ok || n < 1 || n > 99)
-                return ctx.usageError(QStringLiteral("--title needs N=TEXT, got '%1'").arg(v));
-            if (!TCDRipThread::IsUsableFileName(v.mid(eq + 1)))
-                return ctx.usageError(
-                    QStringLiteral("--title %1: '%2' cannot be a file name (no \"/\", not \".\" "
-                                   "or \"..\")")
-                        .arg(n)
-                        .arg(v.mid(eq + 1)));
-            titles[n] = v.mid(eq + 1);
+                return ctx.usageError(QStringLiteral("%1 needs N=TEXT, got '%2'").arg(name, v));
+            (name == QLatin1String("--title") ? titles : trackArtists)[n] = v.mid(eq + 1);
         } else {
             return ctx.usageError(QStringLiteral("rip: unknown argument '%1'").arg(args[i]));
         }
@@ -293,40 +313,53 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
         session.Fields.Year = *year;
     if (comment)
         session.Fields.Comment = *comment;
+    if (albumArtist)
+        session.Fields.AlbumArtist = *albumArtist;
+    if (discNumber) {
+        session.Fields.DiscNumber = discNumber->first;
+        session.Fields.DiscTotal = discNumber->second;
+    }
     if (genre)
         session.Fields.Genre = *genre;
     std::set<int> known;
-    QList<TRipTrack> selected;
-    for (size_t i = 0; i < session.Rows.size(); ++i) {
-        TTrackRow& row = session.Rows[i];
+    for (TTrackRow& row : session.Rows) {
         known.insert(row.Number);
         if (const auto it = titles.find(row.Number); it != titles.end())
             row.Title = it->second;
+        if (const auto it = trackArtists.find(row.Number); it != trackArtists.end())
+            row.Artist = it->second;
         // A data track is ripped only when it is named: as audio it is noise.
         row.Checked = tracks ? tracks->count(row.Number) > 0 : row.IsAudio;
         if (!tracks && !row.IsAudio)
             ctx.Err << "Track " << TwoDigit(row.Number)
                     << " is a data track: skipped (name it with --tracks to rip it anyway)"
                     << Qt::endl;
-        if (row.Checked)
-            selected << TRipTrack{int(i + 1), row.Title};
     }
-    for (const auto& [n, title] : titles)
-        if (!known.count(n))
-            return ctx.usageError(QStringLiteral("--title: the disc has no track %1").arg(n));
+    for (const auto* given : {&titles, &trackArtists})
+        for (const auto& [n, text] : *given)
+            if (!known.count(n))
+                return ctx.usageError(QStringLiteral("%1: the disc has no track %2")
+                                          .arg(given == &titles ? QStringLiteral("--title")
+                                                                : QStringLiteral("--track-artist"))
+                                          .arg(n));
     if (tracks)
         for (int n : *tracks)
             if (!known.count(n))
                 return ctx.usageError(QStringLiteral("--tracks: the disc has no track %1").arg(n));
+    TRipPlan plan;
+    QString planError;
+    if (!TRipPlan::Build(session.Rows, session.Fields, options,
+                         nameTemplate.value_or(options.NameTemplate), &plan, &planError))
+        return ctx.usageError(
+            QStringLiteral("the NameTemplate setting: %1; use --name-template").arg(planError));
 
     QEventLoop loop;
     int ripped = 0;
     bool ok = false;
     QString folder = options.OutputFolder;
     {
-        TRipJob job(session.Handle, selected, options, session.Fields);
+        TRipJob job(session.Handle, plan, options);
         job.SetPace(0); // nobody watches a bar here
-        job.SetTrackTotal(int(session.Rows.size()));
         if (options.CoverArt)
             job.SetCover(LoadDiscCover(session.Key));
         job.SetReadSource(driveName, offset.value_or(readOffset));
@@ -342,7 +375,7 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
     }
     if (!QFileInfo(folder).isDir())
         return ExitFailed; // the folder could not be made; the job said why
-    ctx.Err << "Ripped " << ripped << " of " << selected.size() << " tracks into "
+    ctx.Err << "Ripped " << ripped << " of " << plan.Tracks.size() << " tracks into "
             << QDir(folder).absolutePath() << Qt::endl;
 
     // Keep the titles and disc fields for this disc, as the main window does when it closes.
@@ -352,5 +385,5 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
     } catch (const TSettingsError& e) {
         ctx.Err << "sondrel-cli: warning: " << e.Message() << Qt::endl;
     }
-    return ok && ripped == selected.size() ? ExitOk : ExitFailed;
+    return ok && ripped == int(plan.Tracks.size()) ? ExitOk : ExitFailed;
 }

@@ -202,6 +202,13 @@ int RunVerifyCommand(TCliContext& ctx, const QStringList& args) {
             const int index = t.Number - 1;
             if (index < 0 || index >= int(disc.StartFrames.size()) || t.File.isEmpty())
                 continue;
+            // The files lie in the log's folder or below it; a log that names anything else
+            // (edited, or from elsewhere) would have us read files it has no business with.
+            if (QDir::isAbsolutePath(t.File) ||
+                t.File.split(QLatin1Char('/')).contains(QStringLiteral("..")))
+                return ctx.failure(QStringLiteral("The rip log %1 names %2, which is not in its "
+                                                  "folder: the log is not used")
+                                       .arg(log, t.File));
             tracks.push_back(sumFile(QDir(dir).filePath(t.File), disc, index, t.Number));
         }
         return report(ctx, disc, tracks, useServer);

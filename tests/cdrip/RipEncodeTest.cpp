@@ -202,8 +202,9 @@ TEST_P(RipEachFormat, EncodesEveryTrackTagsItAndDeletesTheWav) {
     ASSERT_NE(h, 0);
     TRecorder rec;
     const QString names[] = {QString::fromUtf8("Björk Мартин"), "Second Song"};
-    TRipJob job(h, TracksOf({"01" + names[0], "02" + names[1]}), OptionsFor(c.Format), disc);
-    job.SetTrackTotal(12);
+    TRipPlan plan = PlanOf({"01" + names[0], "02" + names[1]}, OptionsFor(c.Format), disc);
+    plan.TrackTotal = 12;
+    TRipJob job(h, plan, OptionsFor(c.Format));
     const TCoverArt cover = TCoverArt::FromBytes(Png());
     job.SetCover(cover);
     Attach(job, rec);
@@ -275,7 +276,7 @@ TEST_F(RipEncode, KeptWavsStayBesideTheEncodedFiles) {
     TTestDisc image(dir.path(), {40, 30});
     const HCDROM h = OpenTestImage(image.CuePath);
     TRecorder rec;
-    TRipJob job(h, TracksOf({"01A", "02B"}), OptionsFor(Flac), disc);
+    TRipJob job(h, PlanOf({"01A", "02B"}, OptionsFor(Flac), disc), OptionsFor(Flac));
     // A cover of the user's own stays as it is, and the only one.
     WriteWholeFile(out + "/cover.jpg", "mine");
     job.SetCover(TCoverArt::FromBytes(Png()));
@@ -294,7 +295,7 @@ TEST_F(RipEncode, AFailedReadSkipsEncodingAndTheNextTrackIsStillRipped) {
     ASSERT_NE(h, 0);
     image.TruncateBin(90); // the middle of track 2
     TRecorder rec;
-    TRipJob job(h, TracksOf({"02Broken", "01Fine"}), OptionsFor(Ogg), disc);
+    TRipJob job(h, PlanOf({"02Broken", "01Fine"}, OptionsFor(Ogg), disc), OptionsFor(Ogg));
     Attach(job, rec);
     job.Start();
     rec.wait();
@@ -317,9 +318,15 @@ TEST_F(RipEncode, AFailedEncodingKeepsTheWavSkipsTheTagAndMovesOn) {
     // A folder where the first MP3 should go: the output cannot create its file.
     ASSERT_TRUE(QDir().mkpath(out + "/One.mp3"));
     TRecorder rec;
-    // The second entry's title names no file: its rip fails right after the failed encoding,
-    // and its finishing step must leave the first track's WAV alone.
-    TRipJob job(h, TracksOf({"01One", "02no/way", "02Two"}), OptionsFor(Mp3), disc);
+    // The second record's folder cannot be made: its rip fails right after the failed
+    // encoding, and its finishing step must leave the first track's WAV alone.
+    WriteWholeFile(out + "/blocked", "mine");
+    TRipPlan plan = PlanOf({"01One", "02Two"}, OptionsFor(Mp3), disc);
+    TRipPlanTrack blocked = plan.Tracks[1];
+    blocked.WavPath = out + "/blocked/Two.wav";
+    blocked.Path = out + "/blocked/Two.mp3";
+    plan.Tracks.insert(plan.Tracks.begin() + 1, blocked);
+    TRipJob job(h, plan, OptionsFor(Mp3));
     Attach(job, rec);
     job.Start();
     rec.wait();
@@ -346,7 +353,7 @@ TEST_F(RipEncode, AFailedRipTagsTheMp3OfAnEarlierRipAnew) {
     image.TruncateBin(40); // track 2 cannot be read
     WriteWholeFile(out + "/Earlier.mp3", QByteArray(200, 'x'));
     TRecorder rec;
-    TRipJob job(h, TracksOf({"02Earlier"}), OptionsFor(Mp3), disc);
+    TRipJob job(h, PlanOf({"02Earlier"}, OptionsFor(Mp3), disc), OptionsFor(Mp3));
     Attach(job, rec);
     job.Start();
     rec.wait();
@@ -368,7 +375,7 @@ TEST_P(RipStop, StopDuringEncodingStopsTheOutputFirst) {
     const HCDROM h = OpenTestImage(image.CuePath);
     ASSERT_NE(h, 0);
     TRecorder rec;
-    TRipJob job(h, TracksOf({"01Long"}), OptionsFor(c.Format), disc);
+    TRipJob job(h, PlanOf({"01Long"}, OptionsFor(c.Format), disc), OptionsFor(c.Format));
     Attach(job, rec);
     bool outputIdleAtEnd = false;
     rec.OnProgress = [&](int percent) {
@@ -400,7 +407,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, RipStop,
 
 TEST_F(RipEncode, AFormatOutsideTheListIsRefused) {
     TRecorder rec;
-    TRipJob job(1, TracksOf({"01x"}), OptionsFor(6), disc);
+    TRipJob job(1, PlanOf({"01x"}, OptionsFor(6), disc), OptionsFor(6));
     Attach(job, rec);
     job.Start();
     EXPECT_EQ(rec.Messages, (QStringList{"Unknown output format 6."}));

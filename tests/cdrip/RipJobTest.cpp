@@ -83,8 +83,8 @@ TEST_F(RipJob, RipsEveryEntryInOrderAndFinishes) {
     const HCDROM h = OpenTestImage(disc.CuePath);
     ASSERT_NE(h, 0);
     TRecorder rec;
-    TRipJob job(h, TracksOf({"01First", "03Third", "02Second"}), OptionsFor(FormatWav),
-                TDiscFields());
+    TRipJob job(h, PlanOf({"01First", "03Third", "02Second"}, OptionsFor(FormatWav), TDiscFields()),
+                OptionsFor(FormatWav));
     Attach(job, rec);
     job.Start();
     rec.wait();
@@ -109,17 +109,21 @@ TEST_F(RipJob, AFailedTrackShowsItsMessageAndTheRipMovesOn) {
     ASSERT_NE(h, 0);
     disc.TruncateBin(25); // track 2 fails to read, track 3 cannot be read at all
     TRecorder rec;
-    TRipJob job(h, TracksOf({"01a/b", "02Two", "03Three"}), OptionsFor(FormatWav), TDiscFields());
+    // Track 1's folder cannot be made: a file has its name.
+    WriteWholeFile(out + "/blocked", "mine");
+    TRipPlan plan = PlanOf({"01One", "02Two", "03Three"}, OptionsFor(FormatWav));
+    plan.Tracks[0].WavPath = out + "/blocked/One.wav";
+    TRipJob job(h, plan, OptionsFor(FormatWav));
     Attach(job, rec);
     job.Start();
     rec.wait();
     EXPECT_TRUE(rec.Done);
-    EXPECT_EQ(rec.Messages,
-              (QStringList{out + "/a/b.wav is not a valid file name. Please rename the Title in "
-                                 "the CD tracks list.",
-                           "Error while reading CD information!",
-                           "Error while reading CD information!"}));
-    EXPECT_TRUE(rec.Log.contains("end 1 a/b 5"));
+    ASSERT_EQ(rec.Messages.size(), 3);
+    EXPECT_TRUE(rec.Messages[0].startsWith("Cannot create " + out + "/blocked: "))
+        << rec.Messages[0].toStdString();
+    EXPECT_EQ(rec.Messages.mid(1), (QStringList{"Error while reading CD information!",
+                                                "Error while reading CD information!"}));
+    EXPECT_TRUE(rec.Log.contains("end 1 One 5"));
     EXPECT_TRUE(rec.Log.contains("end 2 Two 3"));
     EXPECT_EQ(job.Completed(), 3);
     EXPECT_EQ(job.Failed(), 3);
@@ -133,7 +137,10 @@ TEST_F(RipJob, WithHoldOnErrorTheNextTrackWaitsUntilTheMessageIsAcknowledged) {
     const HCDROM h = OpenTestImage(disc.CuePath);
     ASSERT_NE(h, 0);
     TRecorder rec;
-    TRipJob job(h, TracksOf({"01a/b", "02Two"}), OptionsFor(FormatWav), TDiscFields());
+    WriteWholeFile(out + "/blocked", "mine");
+    TRipPlan plan = PlanOf({"01One", "02Two"}, OptionsFor(FormatWav));
+    plan.Tracks[0].WavPath = out + "/blocked/One.wav";
+    TRipJob job(h, plan, OptionsFor(FormatWav));
     Attach(job, rec);
     job.SetHoldOnError(true);
     job.Start();
@@ -158,7 +165,8 @@ TEST_F(RipJob, TitlesAreMadeUniqueAndFilesThatExistAreAskedAbout) {
     WriteWholeFile(out + "/Kept.wav", "mine");
     TRecorder rec;
     rec.Reply = TJobAnswer::No; // skip the tracks whose files exist
-    TRipJob job(h, TracksOf({"01Same", "02Same", "03Kept"}), OptionsFor(FormatWav), TDiscFields());
+    TRipJob job(h, PlanOf({"01Same", "02Same", "03Kept"}, OptionsFor(FormatWav), TDiscFields()),
+                OptionsFor(FormatWav));
     Attach(job, rec);
     job.Start();
     rec.wait();
@@ -175,7 +183,8 @@ TEST_F(RipJob, TitlesAreMadeUniqueAndFilesThatExistAreAskedAbout) {
 
 TEST_F(RipJob, ADriveFailureHaltsUntilStopped) {
     TRecorder rec;
-    TRipJob job(4711, TracksOf({"01One", "02Two"}), OptionsFor(FormatWav), TDiscFields());
+    TRipJob job(4711, PlanOf({"01One", "02Two"}, OptionsFor(FormatWav), TDiscFields()),
+                OptionsFor(FormatWav));
     Attach(job, rec);
     job.Start();
     rec.wait();
@@ -193,7 +202,8 @@ TEST_F(RipJob, StopEndsTheJobAndNothingIsReportedAfter) {
     const HCDROM h = OpenTestImage(disc.CuePath);
     TRecorder rec;
     {
-        TRipJob job(h, TracksOf({"01Long", "02Short"}), OptionsFor(FormatWav), TDiscFields());
+        TRipJob job(h, PlanOf({"01Long", "02Short"}, OptionsFor(FormatWav), TDiscFields()),
+                    OptionsFor(FormatWav));
         Attach(job, rec);
         job.Start();
         job.Stop();
@@ -218,7 +228,8 @@ TEST_F(RipJob, DestroyingARunningJobJoinsItsWorker) {
     const HCDROM h = OpenTestImage(disc.CuePath);
     TRecorder rec;
     {
-        TRipJob job(h, TracksOf({"01Long"}), OptionsFor(FormatWav), TDiscFields());
+        TRipJob job(h, PlanOf({"01Long"}, OptionsFor(FormatWav), TDiscFields()),
+                    OptionsFor(FormatWav));
         Attach(job, rec);
         job.Start();
     } // the worker may still be posting; it is stopped and joined here
@@ -233,7 +244,7 @@ TEST_F(RipJob, NormalisingShowsItsHint) {
     AppOptions.NormalizePercent = 100;
     const HCDROM h = OpenTestImage(disc.CuePath);
     TRecorder rec;
-    TRipJob job(h, TracksOf({"01Loud"}), OptionsFor(FormatWav), TDiscFields());
+    TRipJob job(h, PlanOf({"01Loud"}, OptionsFor(FormatWav), TDiscFields()), OptionsFor(FormatWav));
     Attach(job, rec);
     job.Start();
     rec.wait();
@@ -242,12 +253,6 @@ TEST_F(RipJob, NormalisingShowsItsHint) {
     // At 100 % every sample stays as it was.
     EXPECT_EQ(ReadWholeFile(out + "/Loud.wav").mid(44), disc.TrackBytes(0));
     CloseCDHandle(h);
-}
-
-TEST(RipJobEntries, NumberFromTheFirstTwoCharactersTitleFromTheThird) {
-    EXPECT_EQ(TRipJob::EntryNumber("03Intro"), 3);
-    EXPECT_EQ(TRipJob::EntryTitle("03Intro"), "Intro");
-    EXPECT_EQ(TRipJob::EntryTitle("1212 Bars"), "12 Bars");
 }
 
 } // namespace

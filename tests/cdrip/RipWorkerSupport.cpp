@@ -1,5 +1,7 @@
 #include "RipWorkerSupport.h"
 
+#include <gtest/gtest.h>
+
 HCDROM OpenTestImage(const QString& cue) {
     SetDiscImages({cue});
     TCDList list{};
@@ -29,9 +31,24 @@ std::vector<int> TEventCollector::Percents() const {
     return p;
 }
 
-QList<TRipTrack> TracksOf(const QStringList& entries) {
-    QList<TRipTrack> tracks;
+TRipPlan PlanOf(const QStringList& entries, const TAppOptions& options, const TDiscFields& disc) {
+    std::vector<TTrackRow> rows;
+    for (const QString& e : entries) {
+        const size_t n = size_t(e.left(2).toInt());
+        if (rows.size() < n)
+            rows.resize(n, TTrackRow{0, {}, {}, {}, {}, true, false});
+        rows[n - 1].Title = e.mid(2);
+        rows[n - 1].Checked = true;
+    }
+    TRipPlan built;
+    QString error;
+    EXPECT_TRUE(TRipPlan::Build(rows, disc, options, &built, &error)) << error.toStdString();
+    // The job rips in the plan's order; the entries give it.
+    TRipPlan plan = built;
+    plan.Tracks.clear();
     for (const QString& e : entries)
-        tracks << TRipTrack{TRipJob::EntryNumber(e), TRipJob::EntryTitle(e)};
-    return tracks;
+        for (const TRipPlanTrack& t : built.Tracks)
+            if (t.Number == e.left(2).toInt())
+                plan.Tracks.push_back(t);
+    return plan;
 }

@@ -26,8 +26,10 @@ public:
     std::vector<int> Percents() const;
 };
 
-// The tracks of track entries such as "03Intro".
-QList<TRipTrack> TracksOf(const QStringList& entries);
+// The rip plan of track entries such as "03Intro" (number and title), ripped in the order given,
+// named as TRipPlan::Build names them.
+TRipPlan PlanOf(const QStringList& entries, const TAppOptions& options,
+                const TDiscFields& disc = TDiscFields());
 
 // Connects a rip job's signals to the like-named calls of a test's recorder (those it has).
 template <class Recorder> void Attach(TRipJob& job, Recorder& rec) {

@@ -114,7 +114,7 @@ TEST_F(SecureRip, SectorsThatNeverReadTheSameMakeTheTrackSuspiciousAndTheRipFail
     options.AccurateRipServer.clear();
     TDiscFields fields;
     fields.Album = "Noisy";
-    TRipJob job(h, TracksOf({"01One", "02Two"}), options, fields);
+    TRipJob job(h, PlanOf({"01One", "02Two"}, options, fields), options);
     job.SetPace(0);
     job.SetSectorRead(noisy);
     QStringList verdicts, warnings;

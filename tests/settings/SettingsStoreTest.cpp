@@ -172,8 +172,8 @@ TEST_F(SettingsStoreTest, DiscInfoSaveAndReload) {
     AppOptions.CDTrackNumber = 2;
     AppOptions.Titles[1] = "Intro, part one";
     AppOptions.Titles[2] = QString::fromUtf8("Caf\xC3\xA9 = open");
-    SaveDiscInfo("777", TDiscFields{"The Artist", "The Album", "2001", 5, "A comment"});
-    SaveDiscInfo("", TDiscFields{"x", "x", "x", 1, "x"}); // nothing written for an empty key
+    SaveDiscInfo("777", TDiscFields{"The Artist", "The Album", "2001", 5, "A comment", {}, 0, 0});
+    SaveDiscInfo("", TDiscFields{"x", "x", "x", 1, "x", {}, 0, 0}); // nothing written for an empty key
     AppOptions = TAppOptions();
     LoadDiscInfo("777");
     EXPECT_EQ(AppOptions.CDArtist, "The Artist");
