@@ -368,13 +368,19 @@ bool TId3v1Tags::WriteToFile(int fd, bool) const {
 // TId3v2Tags
 
 namespace {
-const char* const Id3v22Ids[12] = {"TT2", "TP1", "TAL", "TRK", "TYE", "TCO",
-                                   "COM", "TCM", "TEN", "TCR", "TLA", "WXX"};
-const char* const Id3v23Ids[12] = {"TIT2", "TPE1", "TALB", "TRCK", "TYER", "TCON",
-                                   "COMM", "TCOM", "TENC", "TCOP", "TLAN", "WXXX"};
+constexpr int PropertyCount = 15;
+const char* const Id3v22Ids[PropertyCount] = {"TT2", "TP1", "TAL", "TRK", "TYE",
+                                              "TCO", "COM", "TCM", "TEN", "TCR",
+                                              "TLA", "WXX", "TP2", "TPA", "TCP"};
+const char* const Id3v23Ids[PropertyCount] = {"TIT2", "TPE1", "TALB", "TRCK", "TYER",
+                                              "TCON", "COMM", "TCOM", "TENC", "TCOP",
+                                              "TLAN", "WXXX", "TPE2", "TPOS", "TCMP"};
 constexpr int YearPosition = 5;
 constexpr int CommentPosition = 7;
 constexpr int LinkPosition = 12;
+// Properties after the Link (album artist, disc, compilation) are neither read from a file nor
+// part of the ten-frame tag.
+constexpr int FilePropertyCount = LinkPosition;
 constexpr int HeaderSize = 10;
 
 quint32 BigEndian(const uchar* p, int bytes) {
@@ -484,7 +490,7 @@ TId3v2Tags::TId3v2Tags() {
 }
 
 QString TId3v2Tags::IdOf(int position) const {
-    if (position < 1 || position > 12)
+    if (position < 1 || position > PropertyCount)
         return QString();
     return QLatin1String(m_newIds ? Id3v23Ids[position - 1] : Id3v22Ids[position - 1]);
 }
@@ -563,7 +569,7 @@ bool TId3v2Tags::ReadFromFile(int fd) {
         if (size == 0)
             continue;
         int position = 0;
-        for (int i = 0; i < 12; ++i) {
+        for (int i = 0; i < FilePropertyCount; ++i) {
             if (id == QLatin1String(ids[i]))
                 position = i + 1;
         }
@@ -626,9 +632,11 @@ QByteArray Id3v2Text(const QString& text, bool wide) {
 QByteArray TId3v2Tags::BuildTag(bool unicode) const {
     const bool nonEmpty = m_writtenFrames == TId3v2Frames::NonEmpty;
     QByteArray frames;
-    for (int position = 1; position <= 12; ++position) {
+    for (int position = 1; position <= PropertyCount; ++position) {
         const QString text = AsWideString(IdOf(position));
-        if (nonEmpty ? text.isEmpty() : (position == YearPosition || position == CommentPosition))
+        if (nonEmpty ? text.isEmpty()
+                     : (position == YearPosition || position == CommentPosition ||
+                        position > FilePropertyCount))
             continue;
         QByteArray body;
         if (position == LinkPosition) {
@@ -759,6 +767,8 @@ TAPEv2Tags::TAPEv2Tags() {
           "Record Date",  "Record Location", "File",     "Related",     "Abstract",
           "Bibliography", "Track",           "Title",    "Subtitle",    "Comment"})
         AddName(QLatin1String(name));
+    for (const char* name : {"Album Artist", "Disc", "Compilation"})
+        AddName(QLatin1String(name));
 }
 
 bool TAPEv2Tags::TagExists(int fd) const {
@@ -818,6 +828,7 @@ bool TAPEv2Tags::WriteToFile(int fd, bool unicode) const {
 
 TVorbisTags::TVorbisTags() {
     for (const char* name :
-         {"album", "artist", "comment", "date", "genre", "title", "tracknumber", "tracktotal"})
+         {"album", "albumartist", "artist", "comment", "compilation", "date", "discnumber",
+          "disctotal", "genre", "title", "tracknumber", "tracktotal"})
         AddName(QLatin1String(name));
 }

@@ -156,9 +156,9 @@ public:
 
 // Which frames TId3v2Tags writes to a file.
 enum class TId3v2Frames {
-    // Ten text frames, every property except Year and Comment, written even when empty.
+    // Ten frames, properties 1 to 12 except Year and Comment, written even when empty.
     AllButYearAndComment,
-    // Only the properties that hold a value, Year (TYER) and Comment (COMM) included.
+    // Only the properties that hold a value, Year (TYER), Comment (COMM) and 13 to 15 included.
     NonEmpty,
 };
 
@@ -176,7 +176,8 @@ public:
     bool NewIds() const { return m_newIds; }
     void SetNewIds(bool v) { m_newIds = v; }
 
-    // The frame id that property `position` (1 Title ... 12 Link) uses now.
+    // The frame id that property `position` (1 Title ... 12 Link, 13 AlbumArtist, 14 Disc,
+    // 15 Compilation) uses now.
     QString IdOf(int position) const;
 
     // Also takes NewIds from another ID3v2 object, so that values it holds under ID3v2.2 ids
@@ -208,6 +209,16 @@ public:
     void SetLanguage(const QString& v) { SetWideString(IdOf(11), v); }
     QString Link() const { return AsWideString(IdOf(12)); }
     void SetLink(const QString& v) { SetWideString(IdOf(12), v); }
+    // The three below are read from no file and written only with NonEmpty frames, so what a
+    // read gives and what the ten-frame tag holds are the same with or without them.
+    QString AlbumArtist() const { return AsWideString(IdOf(13)); } // TPE2
+    void SetAlbumArtist(const QString& v) { SetWideString(IdOf(13), v); }
+    // Which disc of a set: "2" or "2/3" (TPOS).
+    QString Disc() const { return AsWideString(IdOf(14)); }
+    void SetDisc(const QString& v) { SetWideString(IdOf(14), v); }
+    // "1" marks a part of a compilation (TCMP, the frame iTunes introduced).
+    QString Compilation() const { return AsWideString(IdOf(15)); }
+    void SetCompilation(const QString& v) { SetWideString(IdOf(15), v); }
 
     using TAuTags::ReadFromFile;
     using TAuTags::TagExists;
@@ -301,6 +312,11 @@ public:
     SONDREL_APE_TEXT(Title, "Title", SetWideString)
     SONDREL_APE_TEXT(SubTitle, "Subtitle", SetWideString)
     SONDREL_APE_TEXT(Comment, "Comment", SetWideString)
+    SONDREL_APE_TEXT(AlbumArtist, "Album Artist", SetWideString)
+    // "2" or "2/3".
+    SONDREL_APE_TEXT(Disc, "Disc", SetString)
+    // "1" marks a part of a compilation.
+    SONDREL_APE_TEXT(Compilation, "Compilation", SetString)
 #undef SONDREL_APE_TEXT
 
 private:
@@ -330,4 +346,14 @@ public:
     void SetTitle(const QString& v) { SetWideString(QStringLiteral("title"), v); }
     QString Track() const { return AsWideString(QStringLiteral("tracknumber")); }
     void SetTrack(const QString& v) { SetWideString(QStringLiteral("tracknumber"), v); }
+    QString AlbumArtist() const { return AsWideString(QStringLiteral("albumartist")); }
+    void SetAlbumArtist(const QString& v) { SetWideString(QStringLiteral("albumartist"), v); }
+    // Which disc of a set, and the number of discs in it.
+    QString Disc() const { return AsWideString(QStringLiteral("discnumber")); }
+    void SetDisc(const QString& v) { SetWideString(QStringLiteral("discnumber"), v); }
+    QString DiscTotal() const { return AsWideString(QStringLiteral("disctotal")); }
+    void SetDiscTotal(const QString& v) { SetWideString(QStringLiteral("disctotal"), v); }
+    // "1" marks a part of a compilation.
+    QString Compilation() const { return AsWideString(QStringLiteral("compilation")); }
+    void SetCompilation(const QString& v) { SetWideString(QStringLiteral("compilation"), v); }
 };

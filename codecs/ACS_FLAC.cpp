@@ -33,11 +33,18 @@ void TFLACOut::SetEnableLooseMidSideStereo(bool v) {
 }
 
 std::vector<QByteArray> TFLACOut::CommentsOf(const TVorbisTags& tags) {
-    const std::pair<const char*, QString> fields[] = {
-        {"title=", tags.Title()},           {"artist=", tags.Artist()},
-        {"album=", tags.Album()},           {"date=", tags.Date()},
-        {"genre=", tags.Genre()},           {"tracknumber=", tags.Track()},
-        {"tracktotal=", tags.TrackTotal()}, {"comment=", tags.Comment()}};
+    const std::pair<const char*, QString> fields[] = {{"title=", tags.Title()},
+                                                      {"artist=", tags.Artist()},
+                                                      {"album=", tags.Album()},
+                                                      {"albumartist=", tags.AlbumArtist()},
+                                                      {"date=", tags.Date()},
+                                                      {"genre=", tags.Genre()},
+                                                      {"tracknumber=", tags.Track()},
+                                                      {"tracktotal=", tags.TrackTotal()},
+                                                      {"discnumber=", tags.Disc()},
+                                                      {"disctotal=", tags.DiscTotal()},
+                                                      {"compilation=", tags.Compilation()},
+                                                      {"comment=", tags.Comment()}};
     std::vector<QByteArray> out;
     for (const auto& [key, value] : fields) {
         if (!value.isEmpty())

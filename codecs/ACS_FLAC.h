@@ -58,8 +58,8 @@ public:
     void SetVerify(bool v) { FVerify = v; }
 
     // "name=value" texts of the replacement comment block for `tags`, in the fixed order
-    // title, artist, album, date, genre, tracknumber, tracktotal, comment; empty values are
-    // left out.
+    // title, artist, album, albumartist, date, genre, tracknumber, tracktotal, discnumber,
+    // disctotal, compilation, comment; empty values are left out.
     static std::vector<QByteArray> CommentsOf(const TVorbisTags& tags);
 
 protected:

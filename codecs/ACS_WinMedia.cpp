@@ -81,11 +81,20 @@ void TWMAOut::WriteAttributes() {
     // WM/Track counts from 0 by the format's definition, and players read the 1-based
     // WM/TrackNumber: both hold the number, WM/Track as it always has.
     const QString trackNumber = TrackNumberOf(t.Track());
+    // WM/IsCompilation is a BOOL in the format's attribute list; the muxer writes every
+    // attribute as text, so it holds "1", as WM/TrackNumber holds its number as text.
     const std::pair<QString, QString> attributes[] = {
-        {QStringLiteral("Author"), t.Artist()},  {QStringLiteral("WM/AlbumTitle"), t.Album()},
-        {QStringLiteral("WM/Genre"), t.Genre()}, {QStringLiteral("WM/Year"), t.Year()},
-        {QStringLiteral("WM/Track"), t.Track()}, {QStringLiteral("WM/TrackNumber"), trackNumber},
-        {QStringLiteral("Title"), t.Title()},    {QStringLiteral("Copyright"), t.Comment()},
+        {QStringLiteral("Author"), t.Artist()},
+        {QStringLiteral("WM/AlbumTitle"), t.Album()},
+        {QStringLiteral("WM/Genre"), t.Genre()},
+        {QStringLiteral("WM/Year"), t.Year()},
+        {QStringLiteral("WM/Track"), t.Track()},
+        {QStringLiteral("WM/TrackNumber"), trackNumber},
+        {QStringLiteral("Title"), t.Title()},
+        {QStringLiteral("Copyright"), t.Comment()},
+        {QStringLiteral("WM/AlbumArtist"), t.AlbumArtist()},
+        {QStringLiteral("WM/PartOfSet"), t.Disc()},
+        {QStringLiteral("WM/IsCompilation"), t.Compilation()},
     };
     for (const auto& [name, value] : attributes)
         if (!value.isEmpty())

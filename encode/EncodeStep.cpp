@@ -35,29 +35,51 @@ quint8 TrackNumberOf(const QString& text) {
     return ok && n > 0 && n < 256 ? quint8(n) : quint8(0);
 }
 
+// "3", or "3/12" with a known total.
+QString NumberText(int number, int total) {
+    return total > 0 ? QStringLiteral("%1/%2").arg(number).arg(total) : QString::number(number);
+}
+
 // The texts a file is tagged with.
 struct TFileTexts {
     QString Title, Artist, Album, Year, Genre, Comment;
-    QString Track; // "3", or "3/12" with the disc's number of tracks
+    QString Track;       // "3", or "3/12" with the disc's number of tracks
+    QString AlbumArtist; // a ripped track's only, as are the two below
+    QString Disc;        // "2", or "2/3" with the number of discs in the set
+    QString Compilation; // "1" for a part of a compilation
 };
 
 TFileTexts TextsOf(const TEncodeRequest& r) {
     TFileTexts t;
     if (r.Texts == TEncodeRequest::InputTexts) {
         const TId3v2Tags* in = static_cast<TWMIn*>(r.Input)->Id3v2Tags();
-        t = {in->Title(), in->Artist(),  in->Album(), in->Year(),
-             in->Genre(), in->Comment(), in->Track()};
+        t.Title = in->Title();
+        t.Artist = in->Artist();
+        t.Album = in->Album();
+        t.Year = in->Year();
+        t.Genre = in->Genre();
+        t.Comment = in->Comment();
+        t.Track = in->Track();
     } else {
-        t = {r.Title,        r.Disc.Artist, r.Disc.Album, r.Disc.Year, GenreBoxText(r.Disc.Genre),
-             r.Disc.Comment, QString()};
+        t.Title = r.Title;
+        t.Artist = r.Artist.isEmpty() ? r.Disc.Artist : r.Artist;
+        t.Album = r.Disc.Album;
+        t.Year = r.Disc.Year;
+        t.Genre = GenreBoxText(r.Disc.Genre);
+        t.Comment = r.Disc.Comment;
         if (r.Track > 0)
-            t.Track = r.TrackTotal > 0 ? QStringLiteral("%1/%2").arg(r.Track).arg(r.TrackTotal)
-                                       : QString::number(r.Track);
+            t.Track = NumberText(r.Track, r.TrackTotal);
+        t.AlbumArtist = r.Disc.EffectiveAlbumArtist();
+        if (r.Disc.DiscNumber > 0)
+            t.Disc = NumberText(r.Disc.DiscNumber, r.Disc.DiscTotal);
+        if (r.Compilation)
+            t.Compilation = QStringLiteral("1");
     }
     return t;
 }
 
-// Puts `t` into an ID3v2 or APEv2 tag object (their setters take the same texts).
+// Puts `t` into an ID3v2 or APEv2 tag object (their setters take the same texts); empty texts
+// are written by neither.
 template <class Tags> void SetTexts(Tags& tags, const TFileTexts& t) {
     tags.SetTitle(t.Title);
     tags.SetArtist(t.Artist);
@@ -67,6 +89,9 @@ template <class Tags> void SetTexts(Tags& tags, const TFileTexts& t) {
     tags.SetComment(t.Comment);
     if (!t.Track.isEmpty())
         tags.SetTrack(t.Track);
+    tags.SetAlbumArtist(t.AlbumArtist);
+    tags.SetDisc(t.Disc);
+    tags.SetCompilation(t.Compilation);
 }
 
 } // namespace
@@ -114,8 +139,7 @@ void TEncodeStep::Start(const TEncodeRequest& request) {
         m_output = OutputOf(request.Format);
         m_output->SetInput(request.Input);
         m_output->SetFileName(m_partial);
-        ConfigureFormatOutput(*m_output, request.Format, request.Disc, request.Title, request.Track,
-                              request.TrackTotal, m_options);
+        ConfigureFormatOutput(*m_output, request, m_options);
         if (request.Format == FormatFlac)
             static_cast<TFLACOut*>(m_output)->SetPicture(request.Cover);
         if (request.Format == FormatOgg)

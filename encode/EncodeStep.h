@@ -24,10 +24,11 @@ class TAuOutput;
 // What one file is encoded from and into, and which texts it carries.
 struct TEncodeRequest {
     // Where the MP3's and APE file's tags and the WMA's attributes come from. The Ogg and FLAC
-    // comments always come from Disc, Title, Track and TrackTotal.
+    // comments always come from Disc, Title, Track and TrackTotal, and for DiscTexts also from
+    // Artist and Compilation.
     enum TextSource {
         NoTexts,    // MP3 and APE stay untagged, the WMA gets no attributes (a WAV converted)
-        DiscTexts,  // Disc, Title and Track (a ripped track)
+        DiscTexts,  // Disc, Title, Artist, Compilation and Track (a ripped track)
         InputTexts, // the input's own tags (an MP3 or WMA converted; the input is a TWMIn)
     };
 
@@ -38,10 +39,12 @@ struct TEncodeRequest {
     QString Title; // the file's own title
     // The track's own performer, tagged as its artist; empty: the disc artist. The album artist
     // tag always takes Disc.EffectiveAlbumArtist(), the disc number tags Disc.DiscNumber and
-    // Disc.DiscTotal.
+    // Disc.DiscTotal (TPE2 and TPOS in MP3, ALBUMARTIST, DISCNUMBER and DISCTOTAL in Ogg and
+    // FLAC, "Album Artist" and "Disc" in APE, WM/AlbumArtist and WM/PartOfSet in WMA). These
+    // go with DiscTexts only.
     QString Artist;
     // The tracks of the disc have performers of their own: the file is marked as part of a
-    // compilation (TCMP, COMPILATION=1).
+    // compilation (TCMP, COMPILATION=1, APE "Compilation", WM/IsCompilation).
     bool Compilation = false;
     int Track = 0;      // its track number, 0 for none
     int TrackTotal = 0; // the disc's number of tracks, 0 when unknown

@@ -8,6 +8,7 @@
 #include "codecs/ACS_MAC.h"
 #include "codecs/ACS_Vorbis.h"
 #include "codecs/ACS_WinMedia.h"
+#include "encode/EncodeStep.h"
 #include "encode/OutputFormats.h"
 
 namespace {
@@ -35,11 +36,13 @@ template <class T, size_t N> bool Pick(const T (&table)[N], int index, T& out) {
 
 } // namespace
 
-void FillVorbisTags(TVorbisTags& tags, const TDiscFields& disc, const QString& title, int track,
-                    int trackTotal) {
+void FillVorbisTags(TVorbisTags& tags, const TEncodeRequest& r) {
     tags.Clear();
-    if (!disc.Artist.isEmpty())
-        tags.SetArtist(disc.Artist);
+    const TDiscFields& disc = r.Disc;
+    const bool ripped = r.Texts == TEncodeRequest::DiscTexts;
+    const QString& artist = ripped && !r.Artist.isEmpty() ? r.Artist : disc.Artist;
+    if (!artist.isEmpty())
+        tags.SetArtist(artist);
     if (!disc.Album.isEmpty())
         tags.SetAlbum(disc.Album);
     if (!disc.Year.isEmpty())
@@ -47,14 +50,24 @@ void FillVorbisTags(TVorbisTags& tags, const TDiscFields& disc, const QString& t
     const QString genre = GenreBoxText(disc.Genre);
     if (!genre.isEmpty())
         tags.SetGenre(genre);
-    if (!title.isEmpty())
-        tags.SetTitle(title);
-    if (track > 0)
-        tags.SetTrack(QString::number(track));
-    if (track > 0 && trackTotal > 0)
-        tags.SetTrackTotal(QString::number(trackTotal));
+    if (!r.Title.isEmpty())
+        tags.SetTitle(r.Title);
+    if (r.Track > 0)
+        tags.SetTrack(QString::number(r.Track));
+    if (r.Track > 0 && r.TrackTotal > 0)
+        tags.SetTrackTotal(QString::number(r.TrackTotal));
     if (!disc.Comment.isEmpty())
         tags.SetComment(disc.Comment);
+    if (!ripped)
+        return;
+    if (!disc.EffectiveAlbumArtist().isEmpty())
+        tags.SetAlbumArtist(disc.EffectiveAlbumArtist());
+    if (disc.DiscNumber > 0)
+        tags.SetDisc(QString::number(disc.DiscNumber));
+    if (disc.DiscNumber > 0 && disc.DiscTotal > 0)
+        tags.SetDiscTotal(QString::number(disc.DiscTotal));
+    if (r.Compilation)
+        tags.SetCompilation(QStringLiteral("1"));
 }
 
 void ConfigureMp3Out(TMP3Out& out, const TAppOptions& o) {
@@ -73,8 +86,7 @@ void ConfigureMp3Out(TMP3Out& out, const TAppOptions& o) {
         out.SetVBRQuality(static_cast<TMP3Quality>(o.VBRQuality));
 }
 
-void ConfigureVorbisOut(TVorbisOut& out, const TDiscFields& disc, const QString& title, int track,
-                        int trackTotal, const TAppOptions& o) {
+void ConfigureVorbisOut(TVorbisOut& out, const TEncodeRequest& request, const TAppOptions& o) {
     if (o.IsUseCompress) {
         out.SetCompression(float(o.CompressPosition - 10) / 100.0f);
         out.SetDesiredMaximumBitrate(TVorbisBitRate::brAutoSelect);
@@ -92,13 +104,12 @@ void ConfigureVorbisOut(TVorbisOut& out, const TDiscFields& disc, const QString&
             out.SetMinimumBitrate(rate);
         out.SetCompression(0.2f);
     }
-    FillVorbisTags(out.Comments(), disc, title, track, trackTotal);
+    FillVorbisTags(out.Comments(), request);
 }
 
-void ConfigureFlacOut(TFLACOut& out, const TDiscFields& disc, const QString& title, int track,
-                      int trackTotal, const TAppOptions& o) {
+void ConfigureFlacOut(TFLACOut& out, const TEncodeRequest& request, const TAppOptions& o) {
     out.SetCompressionLevel(o.FlacCompression);
-    FillVorbisTags(out.Tags(), disc, title, track, trackTotal);
+    FillVorbisTags(out.Tags(), request);
 }
 
 void ConfigureMacOut(TMACOut& out, const TAppOptions& options) {
@@ -137,21 +148,20 @@ TAuFileOut* CreateFormatOutput(int format, QObject* owner) {
     }
 }
 
-void ConfigureFormatOutput(TAuFileOut& out, int format, const TDiscFields& disc,
-                           const QString& title, int track, int trackTotal,
+void ConfigureFormatOutput(TAuFileOut& out, const TEncodeRequest& request,
                            const TAppOptions& options) {
-    switch (format) {
+    switch (request.Format) {
     case FormatMp3:
         ConfigureMp3Out(static_cast<TMP3Out&>(out), options);
         break;
     case FormatOgg:
-        ConfigureVorbisOut(static_cast<TVorbisOut&>(out), disc, title, track, trackTotal, options);
+        ConfigureVorbisOut(static_cast<TVorbisOut&>(out), request, options);
         break;
     case FormatWma:
         ConfigureWmaOut(static_cast<TWMAOut&>(out), options);
         break;
     case FormatFlac:
-        ConfigureFlacOut(static_cast<TFLACOut&>(out), disc, title, track, trackTotal, options);
+        ConfigureFlacOut(static_cast<TFLACOut&>(out), request, options);
         break;
     case FormatApe:
         ConfigureMacOut(static_cast<TMACOut&>(out), options);

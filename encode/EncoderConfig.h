@@ -1,13 +1,10 @@
 // Copies the user's settings onto an encoder output before it runs, and for the Ogg Vorbis and
-// FLAC outputs fills the comments from the disc fields and the file's own title and number.
+// FLAC outputs fills the comments from the texts of the file's encode request.
 // The rip job calls these for every track and the converter for every file, after setting
 // the output's file name and before Start. GUI (main) thread, while the output is idle.
 #pragma once
 
-#include "audio/DiscFields.h"
 #include "settings/TAppOptions.h"
-
-#include <QString>
 
 class TMP3Out;
 class TVorbisOut;
@@ -17,21 +14,18 @@ class TWMAOut;
 class TVorbisTags;
 class TAuFileOut;
 class QObject;
+struct TEncodeRequest;
 
 // Worker pause, bit rate, VBR, channel mode and VBR limits from the MP3 settings. Values
 // outside the lists the options dialog offers leave the property as it was.
 void ConfigureMp3Out(TMP3Out& out, const TAppOptions& options);
 
-// Quality or managed bit rates from the Ogg settings, then the comments (see FillVorbisTags).
-// `title` is the file's own title (the track title when ripping, the output file's base name
-// when converting); `track` its track number, 0 for none; `trackTotal` the disc's number of
-// tracks, 0 when unknown.
-void ConfigureVorbisOut(TVorbisOut& out, const TDiscFields& disc, const QString& title, int track,
-                        int trackTotal, const TAppOptions& options);
+// Quality or managed bit rates from the Ogg settings, then the comments of `request` (see
+// FillVorbisTags).
+void ConfigureVorbisOut(TVorbisOut& out, const TEncodeRequest& request, const TAppOptions& options);
 
 // Compression level from the FLAC settings, then the comments as for Ogg Vorbis.
-void ConfigureFlacOut(TFLACOut& out, const TDiscFields& disc, const QString& title, int track,
-                      int trackTotal, const TAppOptions& options);
+void ConfigureFlacOut(TFLACOut& out, const TEncodeRequest& request, const TAppOptions& options);
 
 // Worker pause = 16 - 5 * ApeCpu milliseconds and the compression level from the APE settings
 // (the output turns a level it does not know into 2000).
@@ -46,14 +40,17 @@ void ConfigureWmaOut(TWMAOut& out, const TAppOptions& options);
 // library cannot be loaded or the index is not a format.
 TAuFileOut* CreateFormatOutput(int format, QObject* owner);
 
-// Runs the configuration routine of `format` on `out` (an output CreateFormatOutput made for
-// that format); WAV has none. `title`, `track` and `trackTotal` as for ConfigureVorbisOut.
-void ConfigureFormatOutput(TAuFileOut& out, int format, const TDiscFields& disc,
-                           const QString& title, int track, int trackTotal,
+// Runs the configuration routine of request.Format on `out` (an output CreateFormatOutput made
+// for that format); WAV has none.
+void ConfigureFormatOutput(TAuFileOut& out, const TEncodeRequest& request,
                            const TAppOptions& options);
 
-// Clears `tags`, then sets each non-empty text: artist, album, date (the year), genre (the
-// name at the disc's genre box position), title, tracknumber (when `track` > 0), tracktotal
-// (when also `trackTotal` > 0) and comment (the disc comment).
-void FillVorbisTags(TVorbisTags& tags, const TDiscFields& disc, const QString& title, int track,
-                    int trackTotal);
+// Clears `tags`, then sets each non-empty text of `request`: artist (the disc artist), album,
+// date (the year), genre (the name at the disc's genre box position), title (the file's own:
+// the track title when ripping, the output file's base name when converting), tracknumber
+// (when Track > 0), tracktotal (when also TrackTotal > 0) and comment (the disc comment). A
+// ripped track (DiscTexts) also takes its own artist in place of the disc artist when it has
+// one, albumartist (Disc.EffectiveAlbumArtist()), discnumber (when Disc.DiscNumber > 0),
+// disctotal (when also Disc.DiscTotal > 0) and compilation=1 (when Compilation); the converter's
+// files (InputTexts, NoTexts) go without these.
+void FillVorbisTags(TVorbisTags& tags, const TEncodeRequest& request);

@@ -11,14 +11,15 @@
 
 TEST(TagDictionary, NamesAreFixedSortedAndCaseBlind) {
     TVorbisTags tags;
-    ASSERT_EQ(tags.Count(), 8);
+    ASSERT_EQ(tags.Count(), 12);
     QStringList names;
     for (int i = 0; i < tags.Count(); ++i)
         names << tags.NameAt(i);
-    EXPECT_EQ(names, QStringList({"album", "artist", "comment", "date", "genre", "title",
+    EXPECT_EQ(names, QStringList({"album", "albumartist", "artist", "comment", "compilation",
+                                  "date", "discnumber", "disctotal", "genre", "title",
                                   "tracknumber", "tracktotal"}));
     EXPECT_EQ(tags.NameAt(-1), QString());
-    EXPECT_EQ(tags.NameAt(8), QString());
+    EXPECT_EQ(tags.NameAt(12), QString());
 
     tags.SetValue(QStringLiteral("ALBUM"), TTagValue::WideString(QStringLiteral("Blue")));
     EXPECT_EQ(tags.Album(), QStringLiteral("Blue"));
@@ -29,15 +30,15 @@ TEST(TagDictionary, NamesAreFixedSortedAndCaseBlind) {
     EXPECT_TRUE(tags.GetValue(QStringLiteral("composer")).isEmpty());
     tags.AddName(QStringLiteral("Genre"));
     tags.AddName(QString());
-    EXPECT_EQ(tags.Count(), 8);
+    EXPECT_EQ(tags.Count(), 12);
     tags.AddName(QStringLiteral("composer"));
-    EXPECT_EQ(tags.Count(), 9);
-    EXPECT_EQ(tags.NameAt(3), QStringLiteral("composer"));
+    EXPECT_EQ(tags.Count(), 13);
+    EXPECT_EQ(tags.NameAt(5), QStringLiteral("composer"));
 
     TAPEv2Tags ape;
-    EXPECT_EQ(ape.Count(), 25);
+    EXPECT_EQ(ape.Count(), 28);
     TId3v2Tags id3v2;
-    EXPECT_EQ(id3v2.Count(), 24);
+    EXPECT_EQ(id3v2.Count(), 30);
     TId3v1Tags id3v1;
     EXPECT_EQ(id3v1.Count(), 7);
 }
@@ -119,9 +120,9 @@ TEST(TagDictionary, Id3v2PropertiesFollowNewIds) {
     EXPECT_EQ(tags.AsString(QStringLiteral("TT2")), QStringLiteral("Old"));
     EXPECT_EQ(tags.AsString(QStringLiteral("TYE")), QStringLiteral("1987"));
     EXPECT_EQ(tags.AsString(QStringLiteral("TIT2")), QStringLiteral("New"));
-    const QStringList expected{"TT2", "TP1", "TAL", "TRK", "TYE", "TCO",
-                               "COM", "TCM", "TEN", "TCR", "TLA", "WXX"};
-    for (int p = 1; p <= 12; ++p)
+    const QStringList expected{"TT2", "TP1", "TAL", "TRK", "TYE", "TCO", "COM", "TCM",
+                               "TEN", "TCR", "TLA", "WXX", "TP2", "TPA", "TCP"};
+    for (int p = 1; p <= 15; ++p)
         EXPECT_EQ(tags.IdOf(p), expected[p - 1]);
 }
 

@@ -1,11 +1,15 @@
 // The rip job in the encoded formats, end to end over disc images the tests write: the files
 // each format leaves, their audio as ffmpeg decodes it, their tags as mutagen reads them, the
-// WAVs deleted or kept, failed reads and failed encodings, and stop during encoding.
+// WAVs deleted or kept, failed reads and failed encodings, and stop during encoding. Also the
+// encode step's tags of a track of a various-artists disc in every format.
 #include "RipWorkerSupport.h"
 #include "audio/ACS_Classes.h"
+#include "audio/ACS_Wave.h"
 #include "cdrip/RipJob.h"
+#include "encode/EncodeStep.h"
 #include "settings/AppOptions.h"
 #include "settings/SettingsStore.h"
+#include "tests/common/TestAudio.h"
 #include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
 
@@ -38,8 +42,9 @@ QByteArray Decode(const QString& file) {
 }
 
 // What mutagen reads from `file` under the names each kind of file keeps its texts under, one
-// "field=value" line each: title, artist, album, year, track, total, genre, comment (absent
-// fields left out; a name stored twice gives its values joined by "|").
+// "field=value" line each: title, artist, albumartist, album, year, track, total, disc,
+// disctotal, genre, comment, compilation (absent fields left out; a name stored twice gives its
+// values joined by "|").
 QString MutagenTexts(const QString& file) {
     static const char* script = R"(
 import sys, mutagen
@@ -49,19 +54,25 @@ from mutagen.apev2 import APEv2File
 f = mutagen.File(sys.argv[1])
 t = f.tags
 if isinstance(f, ID3FileType):
-    names = {"title": "TIT2", "artist": "TPE1", "album": "TALB", "year": "TDRC",
-             "track": "TRCK", "genre": "TCON", "comment": "COMM::eng"}
+    names = {"title": "TIT2", "artist": "TPE1", "albumartist": "TPE2", "album": "TALB",
+             "year": "TDRC", "track": "TRCK", "disc": "TPOS", "genre": "TCON",
+             "comment": "COMM::eng", "compilation": "TCMP"}
 elif isinstance(f, ASF):
-    names = {"title": "Title", "artist": "Author", "album": "WM/AlbumTitle", "year": "WM/Year",
-             "track": "WM/TrackNumber", "genre": "WM/Genre", "comment": "Copyright"}
+    names = {"title": "Title", "artist": "Author", "albumartist": "WM/AlbumArtist",
+             "album": "WM/AlbumTitle", "year": "WM/Year", "track": "WM/TrackNumber",
+             "disc": "WM/PartOfSet", "genre": "WM/Genre", "comment": "Copyright",
+             "compilation": "WM/IsCompilation"}
 elif isinstance(f, APEv2File):
-    names = {"title": "Title", "artist": "Artist", "album": "Album", "year": "Year",
-             "track": "Track", "genre": "Genre", "comment": "Comment"}
+    names = {"title": "Title", "artist": "Artist", "albumartist": "Album Artist",
+             "album": "Album", "year": "Year", "track": "Track", "disc": "Disc",
+             "genre": "Genre", "comment": "Comment", "compilation": "Compilation"}
 else:
-    names = {"title": "title", "artist": "artist", "album": "album", "year": "date",
-             "track": "tracknumber", "total": "tracktotal", "genre": "genre",
-             "comment": "comment"}
-for field in ["title", "artist", "album", "year", "track", "total", "genre", "comment"]:
+    names = {"title": "title", "artist": "artist", "albumartist": "albumartist",
+             "album": "album", "year": "date", "track": "tracknumber", "total": "tracktotal",
+             "disc": "discnumber", "disctotal": "disctotal", "genre": "genre",
+             "comment": "comment", "compilation": "compilation"}
+for field in ["title", "artist", "albumartist", "album", "year", "track", "total", "disc",
+              "disctotal", "genre", "comment", "compilation"]:
     name = names.get(field)
     if name is not None and name in t:
         v = t[name]
@@ -232,11 +243,13 @@ TEST_P(RipEachFormat, EncodesEveryTrackTagsItAndDeletesTheWav) {
             // two 2048-sample frames); the length stays within 120 ms.
             EXPECT_NEAR(double(pcm.size()), double(expected.size()), 0.12 * 176400) << i;
         }
-        // Every file carries the full texts, as mutagen reads them: the track number with the
-        // disc's number of tracks (WMA keeps the number alone), the disc comment.
+        // Every file carries the full texts, as mutagen reads them: the disc artist as the
+        // album artist too, the track number with the disc's number of tracks (WMA keeps the
+        // number alone), the disc comment.
         const QString track = QString::number(i + 1);
-        QString want =
-            "title=" + names[i] + "\nartist=The Artist\nalbum=" + disc.Album + "\nyear=1999\n";
+        QString want = "title=" + names[i] +
+                       "\nartist=The Artist\nalbumartist=The Artist\nalbum=" + disc.Album +
+                       "\nyear=1999\n";
         if (c.Format == Ogg || c.Format == Flac)
             want += "track=" + track + "\ntotal=12\n";
         else
@@ -365,6 +378,56 @@ TEST_F(RipEncode, AFailedRipTagsTheMp3OfAnEarlierRipAnew) {
     EXPECT_EQ(file.right(328).left(200), QByteArray(200, 'x'));
     EXPECT_EQ(file.right(128).left(3), "TAG");
     EXPECT_EQ(file.right(128).at(126), 2);
+}
+
+// A track of a various-artists disc, the second of three, through the encode step: every
+// format carries the track's own artist, the disc artist as album artist, the disc number and
+// the compilation mark where mutagen looks for them.
+TEST_F(RipEncode, EncodeStepTagsTrackArtistAlbumArtistDiscAndCompilation) {
+    const QString wav = dir.filePath("track.wav");
+    WriteWholeFile(wav, MakeWav(MusicPcm(44100 / 2, 2, 44100, 16), 44100, 2, 16));
+    TWaveIn in;
+    in.SetFileName(wav);
+    TEncodeStep step(AppOptions);
+    step.SetDoneDelay(0);
+    for (const TFormatCase c : {TFormatCase{Mp3, ".mp3", false}, TFormatCase{Ogg, ".ogg", false},
+                                TFormatCase{Wma, ".wma", false}, TFormatCase{Flac, ".flac", true},
+                                TFormatCase{Ape, ".ape", true}}) {
+        SCOPED_TRACE(c.Ext);
+        TEncodeRequest r;
+        r.Input = &in;
+        r.Format = c.Format;
+        r.Path = out + "/Song" + c.Ext;
+        r.Disc = disc;
+        r.Disc.Artist = "Various Artists";
+        r.Disc.DiscNumber = 2;
+        r.Disc.DiscTotal = 3;
+        r.Title = "Song";
+        r.Artist = "Singer";
+        r.Compilation = true;
+        r.Track = 4;
+        r.TrackTotal = 12;
+        QString failure = "no outcome";
+        QEventLoop loop;
+        QObject::connect(&step, &TEncodeStep::finished, &loop,
+                         [&](const QString&, const QString& f) {
+                             failure = f;
+                             loop.quit();
+                         });
+        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+        step.Start(r);
+        loop.exec();
+        ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
+        QString want =
+            "title=Song\nartist=Singer\nalbumartist=Various Artists\nalbum=" + disc.Album +
+            "\nyear=1999\n";
+        if (c.Format == Ogg || c.Format == Flac)
+            want += "track=4\ntotal=12\ndisc=2\ndisctotal=3\n";
+        else
+            want += QString("track=4") + (c.Format == Wma ? "" : "/12") + "\ndisc=2/3\n";
+        want += "genre=Rock\ncomment=" + disc.Comment + "\ncompilation=1\n";
+        EXPECT_EQ(MutagenTexts(r.Path).toStdString(), want.toStdString());
+    }
 }
 
 class RipStop : public RipEncode, public ::testing::WithParamInterface<TFormatCase> {};

@@ -6,6 +6,7 @@
 #include "codecs/ACS_LAME.h"
 #include "codecs/ACS_MAC.h"
 #include "codecs/ACS_Vorbis.h"
+#include "encode/EncodeStep.h"
 #include "encode/OutputFormats.h"
 
 #include <gtest/gtest.h>
@@ -108,7 +109,7 @@ TEST(EncoderConfigTest, OggSettingsMapOntoTheOutput) {
         o.OggMaxBitRate = c.maxChoice;
         o.OggNomalBitRate = c.nominalChoice;
         o.OggMinBitRate = c.minChoice;
-        ConfigureVorbisOut(out, TDiscFields(), QString(), 0, 0, o);
+        ConfigureVorbisOut(out, TEncodeRequest(), o);
         EXPECT_FLOAT_EQ(out.Compression(), c.compression);
         EXPECT_EQ(out.DesiredMaximumBitrate(), c.max);
         EXPECT_EQ(out.DesiredNominalBitrate(), c.nominal);
@@ -120,10 +121,10 @@ TEST(EncoderConfigTest, OggSettingsMapOntoTheOutput) {
     o.IsUseCompress = false;
     o.OggNomalBitRate = 8;
     o.OggMaxBitRate = 14;
-    ConfigureVorbisOut(out, TDiscFields(), QString(), 0, 0, o);
+    ConfigureVorbisOut(out, TEncodeRequest(), o);
     o.IsUseCompress = true;
     o.CompressPosition = 60;
-    ConfigureVorbisOut(out, TDiscFields(), QString(), 0, 0, o);
+    ConfigureVorbisOut(out, TEncodeRequest(), o);
     EXPECT_EQ(out.DesiredNominalBitrate(), R::brAutoSelect);
     EXPECT_EQ(out.DesiredMaximumBitrate(), R::brAutoSelect);
     EXPECT_FLOAT_EQ(out.Compression(), 0.5f);
@@ -137,40 +138,57 @@ TEST(EncoderConfigTest, CommentsComeFromTheDiscFieldsAndTheFilesOwnTitle) {
     full.Genre = 1 + 17; // box position of the 18th name
     full.Comment = "Remastered";
     const QString genre = QString::fromLatin1(GenreNames[17]);
+    // A converted file goes without the ripped track's own artist, album artist, disc number
+    // and compilation mark even when the job's disc fields hold them.
+    TDiscFields set = full;
+    set.AlbumArtist = "Various";
+    set.DiscNumber = 2;
+    set.DiscTotal = 3;
+    auto request = [](const TDiscFields& disc, const QString& title, int track, int trackTotal,
+                      TEncodeRequest::TextSource texts) {
+        TEncodeRequest r;
+        r.Disc = disc;
+        r.Title = title;
+        r.Track = track;
+        r.TrackTotal = trackTotal;
+        r.Texts = texts;
+        r.Artist = QString::fromUtf8("Jónsi");
+        r.Compilation = true;
+        return r;
+    };
     struct Case {
         const char* name;
-        TDiscFields disc;
-        QString title;
-        int track, trackTotal;
-        // expected: artist, album, date, genre, title, tracknumber, tracktotal, comment
+        TEncodeRequest request;
+        // expected: artist, album, date, genre, title, tracknumber, tracktotal, comment,
+        // albumartist, discnumber, disctotal, compilation
         QStringList values;
     };
+    TEncodeRequest plainRip = request(full, "Hoppípolla", 3, 11, TEncodeRequest::DiscTexts);
+    plainRip.Artist.clear();
+    plainRip.Compilation = false;
     const Case cases[] = {
         {"rip",
-         full,
-         "Hoppípolla",
-         3,
-         11,
+         plainRip,
          {QString::fromUtf8("Sigur Rós"), "Takk", "2005", genre, "Hoppípolla", "3", "11",
-          "Remastered"}},
+          "Remastered", QString::fromUtf8("Sigur Rós"), "", "", ""}},
         {"convert",
-         full,
-         "my file",
-         0,
-         11,
-         {QString::fromUtf8("Sigur Rós"), "Takk", "2005", genre, "my file", "", "", "Remastered"}},
-        {"empty fields", TDiscFields(), QString(), 0, 0, {"", "", "", "", "", "", "", ""}},
+         request(set, "my file", 0, 11, TEncodeRequest::InputTexts),
+         {QString::fromUtf8("Sigur Rós"), "Takk", "2005", genre, "my file", "", "", "Remastered",
+          "", "", "", ""}},
+        {"empty fields", TEncodeRequest(), {"", "", "", "", "", "", "", "", "", "", "", ""}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TVorbisOut ogg;
         ogg.Comments().SetTitle("left from the last file");
-        ConfigureVorbisOut(ogg, c.disc, c.title, c.track, c.trackTotal, TAppOptions());
+        ConfigureVorbisOut(ogg, c.request, TAppOptions());
         TFLACOut flac;
-        ConfigureFlacOut(flac, c.disc, c.title, c.track, c.trackTotal, TAppOptions());
+        ConfigureFlacOut(flac, c.request, TAppOptions());
         for (TVorbisTags* t : {&ogg.Comments(), &flac.Tags()}) {
-            const QStringList got = {t->Artist(), t->Album(), t->Date(),       t->Genre(),
-                                     t->Title(),  t->Track(), t->TrackTotal(), t->Comment()};
+            const QStringList got = {t->Artist(),     t->Album(),     t->Date(),
+                                     t->Genre(),      t->Title(),     t->Track(),
+                                     t->TrackTotal(), t->Comment(),   t->AlbumArtist(),
+                                     t->Disc(),       t->DiscTotal(), t->Compilation()};
             EXPECT_EQ(got, c.values);
         }
         if (c.values[0].isEmpty()) {
@@ -190,7 +208,7 @@ TEST(EncoderConfigTest, FlacCompressionLevel) {
         TFLACOut out;
         TAppOptions o;
         o.FlacCompression = stored;
-        ConfigureFlacOut(out, TDiscFields(), QString(), 0, 0, o);
+        ConfigureFlacOut(out, TEncodeRequest(), o);
         EXPECT_EQ(out.CompressionLevel(), expected) << "stored " << stored;
     }
 }
