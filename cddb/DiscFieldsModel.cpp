@@ -1,6 +1,7 @@
 #include "DiscFieldsModel.h"
 
 #include <QThread>
+#include <algorithm>
 
 TDiscFieldsModel::TDiscFieldsModel(TDiscSession& session, QObject* parent)
     : QObject(parent), m_session(session) {}
@@ -18,12 +19,30 @@ void TDiscFieldsModel::clearDiscFields() {
     f.Year.clear();
     f.Comment.clear();
     f.Genre = -1;
+    f.AlbumArtist.clear();
+    f.DiscNumber = 0;
+    f.DiscTotal = 0;
+    for (TTrackRow& row : m_session.Rows)
+        row.Artist.clear();
     emit changed();
 }
 
 void TDiscFieldsModel::setArtist(const QString& text) {
     assertGuiThread();
     m_session.Fields.Artist = text;
+    emit changed();
+}
+
+void TDiscFieldsModel::setAlbumArtist(const QString& text) {
+    assertGuiThread();
+    m_session.Fields.AlbumArtist = text;
+    emit changed();
+}
+
+void TDiscFieldsModel::setDiscNumber(int number, int total) {
+    assertGuiThread();
+    m_session.Fields.DiscNumber = std::max(0, number);
+    m_session.Fields.DiscTotal = std::max(0, total);
     emit changed();
 }
 
@@ -50,5 +69,13 @@ void TDiscFieldsModel::setTrackTitle(int row, const QString& title) {
     if (row < 0 || size_t(row) >= m_session.Rows.size())
         return;
     m_session.Rows[size_t(row)].Title = title;
+    emit changed();
+}
+
+void TDiscFieldsModel::setTrackArtist(int row, const QString& artist) {
+    assertGuiThread();
+    if (row < 0 || size_t(row) >= m_session.Rows.size())
+        return;
+    m_session.Rows[size_t(row)].Artist = artist;
     emit changed();
 }

@@ -165,10 +165,13 @@ void TLookupJob::applyRelease(int index) {
     m_model->setAlbum(r.Album);
     m_model->setYear(r.Year);
     m_model->setGenre(r.Genre);
-    for (int row = 0; row < r.Titles.size(); ++row)
+    m_model->setDiscNumber(r.MediumPosition, r.MediumCount);
+    for (int row = 0; row < r.Titles.size(); ++row) {
         m_model->setTrackTitle(row, r.Titles[row].isEmpty()
                                         ? QStringLiteral("Track") + TwoDigit(row + 1)
                                         : r.Titles[row]);
+        m_model->setTrackArtist(row, r.Artists.value(row));
+    }
     m_result = TCddbMessageEvent::TitlesApplied;
 
     static const QRegularExpression mbid(

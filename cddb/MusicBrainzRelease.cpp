@@ -66,8 +66,16 @@ bool holdsDisc(const QJsonObject& medium, const QString& discId) {
     return false;
 }
 
-QStringList trackTitles(const QJsonObject& medium) {
-    std::vector<std::pair<int, QString>> tracks;
+// The medium's track titles and, where a track's artist credit is not `releaseArtist`, its
+// artist credit; both in track order.
+void readTracks(const QJsonObject& medium, const QString& releaseArtist, QStringList* titles,
+                QStringList* artists) {
+    struct Track {
+        int Position;
+        QString Title;
+        QString Artist;
+    };
+    std::vector<Track> tracks;
     for (const QJsonValue& v : medium.value(QStringLiteral("tracks")).toArray()) {
         const QJsonObject t = v.toObject();
         QString title = t.value(QStringLiteral("title")).toString();
@@ -76,15 +84,20 @@ QStringList trackTitles(const QJsonObject& medium) {
                         .toObject()
                         .value(QStringLiteral("title"))
                         .toString();
-        tracks.emplace_back(t.value(QStringLiteral("position")).toInt(int(tracks.size()) + 1),
-                            oneLine(title));
+        QString artist = creditText(t.value(QStringLiteral("artist-credit")).toArray());
+        if (artist == releaseArtist)
+            artist.clear();
+        tracks.push_back({t.value(QStringLiteral("position")).toInt(int(tracks.size()) + 1),
+                          oneLine(title), artist});
     }
     std::stable_sort(tracks.begin(), tracks.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    QStringList titles;
-    for (const auto& t : tracks)
-        titles << t.second;
-    return titles;
+                     [](const Track& a, const Track& b) { return a.Position < b.Position; });
+    titles->clear();
+    artists->clear();
+    for (const Track& t : tracks) {
+        *titles << t.Title;
+        *artists << t.Artist;
+    }
 }
 
 } // namespace
@@ -146,7 +159,7 @@ bool TMusicBrainzRelease::ParseDiscAnswer(const QByteArray& json, const QString&
         if (chosen >= 0) {
             const QJsonObject medium = media[chosen].toObject();
             release.MediumPosition = medium.value(QStringLiteral("position")).toInt(chosen + 1);
-            release.Titles = trackTitles(medium);
+            readTracks(medium, release.Artist, &release.Titles, &release.Artists);
         }
         releases->push_back(release);
     }

@@ -1,6 +1,7 @@
 // One release of a MusicBrainz disc id answer, reduced to what the disc fields take: the
-// artist credit, the album title, the release year, a genre among the 148 names and the track
-// titles of the medium that holds the disc. Plain value type, any thread.
+// artist credit, the album title, the release year, a genre among the 148 names, which medium
+// of how many holds the disc, and that medium's track titles and track artists. Plain value
+// type, any thread.
 #pragma once
 
 #include <QByteArray>
@@ -18,6 +19,9 @@ struct TMusicBrainzRelease {
     int MediumPosition = 0; // which medium holds the disc (1-based), of MediumCount
     int MediumCount = 0;
     QStringList Titles; // that medium's track titles in track order
+    // The artist credit of each track, as Titles, where it differs from the release's
+    // (Artist); "" where the release's artists perform it.
+    QStringList Artists;
 
     // "Artist - Album (Year, Country, disc 2 of 3)", what a user chooses a release by.
     QString Description() const;

@@ -21,6 +21,25 @@ QMutex g_runningLock;
 QWaitCondition g_runningDone;
 int g_running = 0; // guarded by g_runningLock
 
+// The freedb convention for a compilation: its disc artist is "Various" or "Various Artists"
+// and each track title reads "Artist / Title".
+bool isVariousArtists(const QString& discArtist) {
+    for (const QLatin1String name : {QLatin1String("Various"), QLatin1String("Various Artists")})
+        if (discArtist.compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+// Splits a compilation's "Artist / Title" at the first " / " into `artist` and `title`; a
+// title without it stays whole, with no artist.
+void splitTrackTitle(QString* title, QString* artist) {
+    const qsizetype at = title->indexOf(QLatin1String(" / "));
+    if (at < 0)
+        return;
+    *artist = title->left(at).trimmed();
+    *title = title->mid(at + 3).trimmed();
+}
+
 } // namespace
 
 TQueryCDDBThread::Settings TQueryCDDBThread::Settings::From(const TAppOptions& options) {
@@ -151,6 +170,8 @@ void TQueryCDDBThread::execute() {
     // The disc's texts are emptied only once a record has arrived: a match whose record never
     // comes must not cost the user the texts typed in.
     bool cleared = false;
+    // The disc artist the last record named; it tells whether the titles name track artists.
+    QString discArtist;
 
     std::vector<char> buffer(RecordBufferSize);
     const int count = qMin(query.Count, MatchCapacity);
@@ -174,6 +195,7 @@ void TQueryCDDBThread::execute() {
         if (record.hasDiscTitle()) {
             const QString artist = TCddbRecord::oneLine(record.artist());
             const QString album = TCddbRecord::oneLine(record.album());
+            discArtist = artist;
             postWrite([artist, album](TDiscFieldsModel& m) {
                 m.setArtist(artist);
                 m.setAlbum(album);
@@ -190,14 +212,23 @@ void TQueryCDDBThread::execute() {
         // The titles are keyed from the first track's number less one (TTITLE0 for a disc
         // that starts at track 1); each row takes the title of its own key.
         if (record.hasTrackTitle(m_first - 1)) {
+            // Only a compilation's titles name artists: elsewhere "AC/DC" or "Live / Unplugged"
+            // is the title.
+            const bool compilation = isVariousArtists(discArtist);
             for (int t = m_first; t <= m_last; ++t) {
                 if (!record.hasTrackTitle(t - 1))
                     continue;
                 QString title = TCddbRecord::oneLine(record.trackTitle(t - 1));
+                QString artist;
+                if (compilation)
+                    splitTrackTitle(&title, &artist);
                 if (title.isEmpty())
                     title = QStringLiteral("Track") + TwoDigit(t - m_first + 1);
                 const int row = t - m_first;
-                postWrite([row, title](TDiscFieldsModel& m) { m.setTrackTitle(row, title); });
+                postWrite([row, title, artist](TDiscFieldsModel& m) {
+                    m.setTrackTitle(row, title);
+                    m.setTrackArtist(row, artist);
+                });
             }
             postMessage(TCddbMessageEvent::Finished, 0, TCddbMessageEvent::TitlesApplied);
             return;

@@ -2,6 +2,8 @@
 #include "DiscOpener.h"
 #include "audio/Helpers.h"
 
+#include <algorithm>
+
 int RunTracksCommand(TCliContext& ctx, const QStringList& args) {
     int drive = 0;
     for (int i = 0; i < args.size(); ++i) {
@@ -18,10 +20,18 @@ int RunTracksCommand(TCliContext& ctx, const QStringList& args) {
     TDiscSession session;
     if (const int rc = OpenDiscForCommand(ctx, drive, session); rc != ExitOk)
         return rc;
-    ctx.Out << "No.\tTitle\tStart Time\tLength(min)\n";
-    for (const TTrackRow& row : session.Rows)
-        ctx.Out << row.Number << '\t' << row.Title << '\t' << row.StartTime << '\t' << row.Length
-                << (row.IsAudio ? "" : "\tdata") << '\n';
+    // The Artist column comes last and only for a disc where some track has an artist of its
+    // own, so the columns before it, and the whole list of any other disc, stay as scripts
+    // know them.
+    const bool artists = std::any_of(session.Rows.cbegin(), session.Rows.cend(),
+                                     [](const TTrackRow& row) { return !row.Artist.isEmpty(); });
+    ctx.Out << "No.\tTitle\tStart Time\tLength(min)" << (artists ? "\tArtist" : "") << '\n';
+    for (const TTrackRow& row : session.Rows) {
+        ctx.Out << row.Number << '\t' << row.Title << '\t' << row.StartTime << '\t' << row.Length;
+        if (artists)
+            ctx.Out << '\t' << row.Artist;
+        ctx.Out << (row.IsAudio ? "" : "\tdata") << '\n';
+    }
     if (session.HiddenSectors > 0)
         ctx.Out << "Hidden track before track " << session.Rows.front().Number << ": "
                 << TwoDigit(session.HiddenSectors / 4500) << ':'

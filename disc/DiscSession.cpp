@@ -62,15 +62,18 @@ QString minutesSeconds(int sectors) {
     return TwoDigit(sectors / 4500) + QLatin1Char(':') + TwoDigit(sectors / 75 % 60);
 }
 
-// True when `texts` hold nothing a user gave: empty disc fields and the default titles.
+// True when `texts` hold nothing a user gave: empty disc fields, the default titles and no
+// track artists.
 bool nothingStored(const TDiscTexts& texts, int count) {
     const TDiscFields& f = texts.Fields;
     if (!f.Artist.isEmpty() || !f.Album.isEmpty() || !f.Year.isEmpty() || !f.Comment.isEmpty() ||
-        f.Genre > 0)
+        f.Genre > 0 || !f.AlbumArtist.isEmpty() || f.DiscNumber > 0 || f.DiscTotal > 0)
         return false;
     for (int n = 1; n <= count && n <= 100; ++n) {
         const QString& title = texts.Titles[size_t(n)];
         if (!title.isEmpty() && title != QStringLiteral("Track") + TwoDigit(n))
+            return false;
+        if (!texts.Artists[size_t(n)].isEmpty())
             return false;
     }
     return true;
@@ -117,20 +120,21 @@ void TDiscSession::ReadDisc(const TDiscTexts& texts) {
         }
         if (minutes < 0)
             minutes = seconds = 0;
-        // Titles belong to row positions, as they are saved back.
-        QString title =
-            size_t(i + 1) < texts.Titles.size() ? texts.Titles[size_t(i + 1)] : QString();
+        // Titles and artists belong to row positions, as they are saved back.
+        const size_t position = size_t(i + 1);
+        QString title = position < texts.Titles.size() ? texts.Titles[position] : QString();
+        QString artist = position < texts.Artists.size() ? texts.Artists[position] : QString();
         if (fromCdText) {
             const TCdText::TEntry& t = cdText.Tracks[e.TrackNumber <= 99 ? e.TrackNumber : 0];
             title = t.Title;
-            // A compilation names each track's performer.
-            if (!t.Title.isEmpty() && !t.Performer.isEmpty() &&
-                t.Performer != cdText.Disc.Performer)
-                title = t.Performer + QStringLiteral(" / ") + t.Title;
+            // A compilation names each track's performer; the disc's own performer is the
+            // disc artist, not a track artist.
+            artist = t.Performer != cdText.Disc.Performer ? t.Performer : QString();
         }
         TTrackRow row;
         row.Number = e.TrackNumber;
         row.Title = title.isEmpty() ? QStringLiteral("Track") + TwoDigit(i + 1) : title;
+        row.Artist = artist;
         row.StartTime = minutesSeconds(start);
         row.Length = TwoDigit(minutes) + QLatin1Char(':') + TwoDigit(seconds);
         // A data track is listed, but ripping it as audio would only make a file of noise.
@@ -150,8 +154,10 @@ TDiscTexts TDiscSession::Texts() const {
     TDiscTexts texts;
     texts.Fields = Fields;
     texts.TrackNumber = int(std::min<size_t>(Rows.size(), 100));
-    for (size_t n = 0; n < Rows.size() && n < 100; ++n)
+    for (size_t n = 0; n < Rows.size() && n < 100; ++n) {
         texts.Titles[n + 1] = Rows[n].Title;
+        texts.Artists[n + 1] = Rows[n].Artist;
+    }
     return texts;
 }
 

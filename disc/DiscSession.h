@@ -33,12 +33,14 @@ public:
     // The key of the disc in the open drive (its cd.dat section), or "" without a drive.
     QString CurrentDiscKey() const;
     // Rebuilds Rows and Fields from the table of contents and `texts` (the disc's cd.dat
-    // section; titles by row position, "TrackNN" where empty) and remembers the disc's key in
-    // Key. When `texts` hold nothing a user gave (empty disc fields, only "TrackNN" titles),
-    // the disc's CD-Text gives the artist, album and titles. Rows and Fields are emptied
-    // first, so a failed read never shows the previous disc. Nothing happens without a drive.
+    // section; titles and track artists by row position, "TrackNN" where a title is empty)
+    // and remembers the disc's key in Key. When `texts` hold nothing a user gave (empty disc
+    // fields, only "TrackNN" titles, no track artists), the disc's CD-Text gives the artist,
+    // album, titles and, where a track's performer is not the disc's, the track artists.
+    // Rows and Fields are emptied first, so a failed read never shows the previous disc.
+    // Nothing happens without a drive.
     void ReadDisc(const TDiscTexts& texts);
-    // The rows' titles and the fields, as cd.dat keeps them; save them under Key.
+    // The rows' titles and artists and the fields, as cd.dat keeps them; save them under Key.
     TDiscTexts Texts() const;
     // Closes the drive; true when there was none or it closed.
     bool CloseDrive();

@@ -151,6 +151,12 @@ void TIniFile::setValue(const QString& section, const QString& key, const QStrin
     m_lines.append(line);
 }
 
+void TIniFile::removeKey(const QString& section, const QString& key) {
+    const Located at = locate(section, key);
+    if (at.keyLine >= 0)
+        m_lines.removeAt(at.keyLine);
+}
+
 void TIniFile::save() const {
     const QString eol = m_crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
     QString text;

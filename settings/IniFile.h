@@ -24,6 +24,9 @@ public:
     // section, or adds the section at the end of the document. Line breaks in the value become
     // blanks; a value that would not read back unchanged is written in double quotes.
     void setValue(const QString& section, const QString& key, const QString& value);
+    // Removes the first occurrence of `key` in the first section named `section`; nothing
+    // happens when it is missing. The section stays, even when it is left empty.
+    void removeKey(const QString& section, const QString& key);
 
     bool hasSection(const QString& section) const;
     // The keys of the first section named `section`, in file order; empty when it is missing.

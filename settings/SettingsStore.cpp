@@ -72,6 +72,11 @@ std::optional<TIniFile> readDiscCache() {
     }
 }
 
+// The cd.dat key of row `n`'s own artist, beside the title key "<n>".
+QString trackArtistKey(int n) {
+    return QStringLiteral("Artist") + QString::number(n);
+}
+
 } // namespace
 
 QString TSettingDef::get(const TAppOptions& o) const {
@@ -262,12 +267,20 @@ TDiscTexts LoadDiscTexts(const QString& key) {
     texts.Fields.Year = read("CDYear").value_or(QString());
     texts.Fields.Comment = read("CDComment").value_or(QString());
     texts.Fields.Genre = readInt("CDGenre", -1);
+    // Sections written before these keys existed have none of them: no album artist of its
+    // own, no disc number, no track artists.
+    texts.Fields.AlbumArtist = read("CDAlbumArtist").value_or(QString());
+    texts.Fields.DiscNumber = std::max(0, readInt("CDDiscNumber", 0));
+    texts.Fields.DiscTotal = std::max(0, readInt("CDDiscTotal", 0));
     texts.TrackNumber = readInt("CDTrackNumber", 100);
     const int count = std::clamp(texts.TrackNumber, 0, 100);
+    auto readText = [&](const QString& k) {
+        return ini ? ini->value(key, k).value_or(QString()) : QString();
+    };
     for (int n = 1; n <= count; ++n) {
-        const QString stored =
-            ini ? ini->value(key, QString::number(n)).value_or(QString()) : QString();
+        const QString stored = readText(QString::number(n));
         texts.Titles[size_t(n)] = stored.isEmpty() ? QStringLiteral("Track") + TwoDigit(n) : stored;
+        texts.Artists[size_t(n)] = readText(trackArtistKey(n));
     }
     return texts;
 }
@@ -301,10 +314,24 @@ void SaveDiscTexts(const QString& key, const TDiscTexts& texts) {
     ini.setValue(key, QStringLiteral("CDYear"), fields.Year);
     ini.setValue(key, QStringLiteral("CDGenre"), QString::number(fields.Genre));
     ini.setValue(key, QStringLiteral("CDComment"), fields.Comment);
+    // The keys a disc only has when it is part of a set or a compilation are written only then
+    // and removed once emptied, so the section of any other disc stays as it always was.
+    auto setOrRemove = [&](const QString& k, const QString& v) {
+        if (v.isEmpty())
+            ini.removeKey(key, k);
+        else
+            ini.setValue(key, k, v);
+    };
+    auto number = [](int n) { return n > 0 ? QString::number(n) : QString(); };
+    setOrRemove(QStringLiteral("CDAlbumArtist"), fields.AlbumArtist);
+    setOrRemove(QStringLiteral("CDDiscNumber"), number(fields.DiscNumber));
+    setOrRemove(QStringLiteral("CDDiscTotal"), number(fields.DiscTotal));
     ini.setValue(key, QStringLiteral("CDTrackNumber"), QString::number(texts.TrackNumber));
     const int count = std::clamp(texts.TrackNumber, 0, 100);
-    for (int n = 1; n <= count; ++n)
+    for (int n = 1; n <= count; ++n) {
         ini.setValue(key, QString::number(n), texts.Titles[size_t(n)]);
+        setOrRemove(trackArtistKey(n), texts.Artists[size_t(n)]);
+    }
     ini.save();
 }
 
@@ -313,6 +340,8 @@ void SaveDiscInfo(const QString& key, const TDiscFields& fields) {
     texts.Fields = fields;
     texts.TrackNumber = AppOptions.CDTrackNumber;
     texts.Titles = AppOptions.Titles;
+    // The disc information block has no track artists: the ones stored stay.
+    texts.Artists = LoadDiscTexts(key).Artists;
     SaveDiscTexts(key, texts);
 }
 

@@ -56,17 +56,22 @@ void LoadOptions();
 void SaveOptions();
 
 // The texts section `key` of cd.dat holds: titles missing or empty are "TrackNN" up to its
-// CDTrackNumber; an empty key or an unreadable cache gives empty texts. Never throws.
+// CDTrackNumber, and row n's artist is key "Artist<n>" (empty when missing); CDAlbumArtist,
+// CDDiscNumber and CDDiscTotal give the album artist and disc number (empty or 0 when
+// missing). An empty key or an unreadable cache gives empty texts. Never throws.
 TDiscTexts LoadDiscTexts(const QString& key);
 // Writes `texts` into section `key` of cd.dat, keeping every other section and key; nothing
-// happens for an empty key. Throws TSettingsError naming the file when it cannot be written.
+// happens for an empty key. An empty track artist, album artist or a disc number of 0 is not
+// written, and a key stored for it before is removed. Throws TSettingsError naming the file
+// when it cannot be written.
 void SaveDiscTexts(const QString& key, const TDiscTexts& texts);
 
 // Fills the disc information block from section `key` of cd.dat; nothing happens for an empty
 // key. Never throws: an unreadable cache gives the defaults.
 void LoadDiscInfo(const QString& key);
 // Writes the disc fields, AppOptions.CDTrackNumber and that many titles into section `key` of
-// cd.dat; nothing happens for an empty key. Throws TSettingsError on failure.
+// cd.dat, keeping the track artists stored there; nothing happens for an empty key. Throws
+// TSettingsError on failure.
 void SaveDiscInfo(const QString& key, const TDiscFields& fields);
 
 // Where the front cover found for disc `key` is kept between runs: "covers/<key>.<extension>"

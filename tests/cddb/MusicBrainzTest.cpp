@@ -48,11 +48,18 @@ QByteArray Release(const char* mbid, const char* title, const char* artists, con
     return r + R"(,"media":)" + media + "}";
 }
 
-QByteArray Medium(int position, const QString& discId, const QStringList& titles) {
+// A medium with its tracks; `credits` holds each track's artist credit (JSON), none where
+// it is missing or empty.
+QByteArray Medium(int position, const QString& discId, const QStringList& titles,
+                  const QList<QByteArray>& credits = {}) {
     QByteArray tracks;
-    for (int i = 0; i < titles.size(); ++i)
+    for (int i = 0; i < titles.size(); ++i) {
         tracks += QByteArray(i ? "," : "") + R"({"position":)" + QByteArray::number(i + 1) +
-                  R"(,"title":")" + titles[i].toUtf8() + R"(","recording":{"title":"x"}})";
+                  R"(,"title":")" + titles[i].toUtf8() + R"(","recording":{"title":"x"})";
+        if (!credits.value(i).isEmpty())
+            tracks += R"(,"artist-credit":)" + credits[i];
+        tracks += "}";
+    }
     return R"({"position":)" + QByteArray::number(position) + R"(,"format":"CD","discs":[{"id":")" +
            discId.toUtf8() + R"("}],"tracks":[)" + tracks + "]}";
 }
@@ -104,7 +111,11 @@ TEST(MusicBrainzRelease, AnswersOfSeveralShapes) {
                  R"([{"name":"jazz","count":1},{"name":"hip hop","count":4},)"
                  R"({"name":"vaporwave","count":9}])",
                  "[" + Medium(1, QStringLiteral("OTHER"), {"a", "b", "c"}) + "," +
-                     Medium(2, disc, {"Ночь", "", "東京"}) + "]"),
+                     Medium(2, disc, {"Ночь", "", "東京"},
+                            {R"([{"name":"Guest","joinphrase":" feat. "},)"
+                             R"({"artist":{"name":"Другой"}}])",
+                             R"([{"name":"Ääni","joinphrase":" & "},{"name":"伊藤"}])"}) +
+                     "]"),
          Release(MbidB, "Bare", R"([{"name":"Solo"}])", nullptr, R"([{"name":"vaporwave"}])",
                  "[" + Medium(1, QStringLiteral("OTHER"), {"1", "2"}) + "," +
                      Medium(2, QStringLiteral("ELSE"), {"x", "y", "z"}) + "]")});
@@ -124,6 +135,11 @@ TEST(MusicBrainzRelease, AnswersOfSeveralShapes) {
     EXPECT_EQ(a.Genre, GenreIndexOf(QStringLiteral("Hip-Hop")) + 1);
     // A track without a title of its own takes its recording's.
     EXPECT_EQ(a.Titles, (QStringList{QString::fromUtf8("Ночь"), "x", QString::fromUtf8("東京")}));
+    // A track credited to others than the release names them, joined as the release's credit
+    // is; one credited as the release, or not at all, names nobody.
+    EXPECT_EQ(a.Artists, (QStringList{QString::fromUtf8("Guest feat. Другой"), "", ""}));
+    EXPECT_EQ(a.MediumPosition, 2);
+    EXPECT_EQ(a.MediumCount, 2);
     EXPECT_EQ(a.Description(),
               QString::fromUtf8("Ääni & 伊藤 - Kaksi levyä (1999, XE, disc 2 of 2)"));
 
@@ -216,7 +232,8 @@ TEST_F(MusicBrainzLookup, TheChosenReleaseFillsTheFieldsAndItsCoverFollowsTheRed
         {Release(MbidA, "First", R"([{"name":"One"}])", "2001", nullptr,
                  "[" + Medium(1, DiscId, {"a1", "a2", "a3"}) + "]"),
          Release(MbidB, "Second", R"([{"name":"Two"}])", "2002-10", R"([{"name":"rock"}])",
-                 "[" + Medium(1, DiscId, {"b1", "b2", "b3"}) + "]")});
+                 "[" + Medium(1, DiscId, {"b1", "b2", "b3"}, {"", R"([{"name":"Guest"}])"}) +
+                     "]")});
     TCddbTestServer server([&](const TCddbTestServer::Request& r) {
         if (r.Target.startsWith("/ws/2/discid/"))
             return TCddbTestServer::http(200, "application/json", answer);
@@ -245,6 +262,10 @@ TEST_F(MusicBrainzLookup, TheChosenReleaseFillsTheFieldsAndItsCoverFollowsTheRed
     EXPECT_EQ(Session.Fields.Genre, GenreIndexOf(QStringLiteral("Rock")) + 1);
     EXPECT_TRUE(Session.Fields.Comment.isEmpty());
     EXPECT_EQ(titles(), (QStringList{"b1", "b2", "b3"}));
+    EXPECT_EQ(Session.Rows[1].Artist, QStringLiteral("Guest"));
+    EXPECT_EQ(Session.Rows[2].Artist, QString());
+    EXPECT_EQ(Session.Fields.DiscNumber, 1);
+    EXPECT_EQ(Session.Fields.DiscTotal, 1);
     EXPECT_EQ(job.Cover().kind(), TCoverArt::Kind::Jpeg);
     EXPECT_EQ(job.Cover().data(), Jpeg());
 
@@ -265,6 +286,7 @@ TEST_F(MusicBrainzLookup, TheChosenReleaseFillsTheFieldsAndItsCoverFollowsTheRed
     EXPECT_EQ(again.Outcome(), TJobOutcome::Done);
     EXPECT_GE(clock.elapsed(), 1000);
     EXPECT_EQ(titles(), (QStringList{"a1", "a2", "a3"}));
+    EXPECT_EQ(Session.Rows[1].Artist, QString()); // the other release's artists do not stay
     EXPECT_TRUE(again.Cover().isEmpty());
     EXPECT_EQ(server.requests().size(), 4);
 }

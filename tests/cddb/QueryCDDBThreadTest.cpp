@@ -167,6 +167,43 @@ TEST_F(QueryWorker, SecondMatchSuppliesTheTitles) {
     EXPECT_EQ(seen[2].Command(), QStringLiteral("cddb read misc 09000c03"));
 }
 
+TEST_F(QueryWorker, AVariousArtistsDiscNamesTrackArtistsOthersKeepTheirSlashes) {
+    openDisc();
+    // The freedb convention: disc artist "Various" (in any case), titles "Artist / Title",
+    // split at the first " / ".
+    const QByteArray various = TCddbTestServer::record(
+        QStringLiteral("09000c03"), QStringLiteral("VARIOUS ARTISTS / Summer Hits"),
+        QStringLiteral("2003"), QStringLiteral("Pop"),
+        {QStringLiteral("TTITLE0=First Singer / Sunny Day"), QStringLiteral("TTITLE1=No Artist"),
+         QStringLiteral("TTITLE2=The Band / Live / Unplugged")});
+    TCddbTestServer server(TCddbTestServer::cddb(
+        "200 misc 09000c03 VARIOUS ARTISTS / Summer Hits\r\n",
+        {{QStringLiteral("misc 09000c03"), read("misc", "09000c03", various)}}));
+    lookup(settingsFor(server.address()));
+    EXPECT_EQ(Receiver.Outcomes[0], TCddbMessageEvent::TitlesApplied);
+    EXPECT_EQ(Session.Fields.Artist, QStringLiteral("VARIOUS ARTISTS"));
+    EXPECT_EQ(titles(), (QStringList{"Sunny Day", "No Artist", "Live / Unplugged"}));
+    QStringList artists;
+    for (const TTrackRow& r : Session.Rows)
+        artists << r.Artist;
+    EXPECT_EQ(artists, (QStringList{"First Singer", "", "The Band"}));
+
+    // Any other disc keeps "/" in its titles, and the artists of the disc before are gone.
+    const QByteArray band = TCddbTestServer::record(
+        QStringLiteral("09000c03"), QStringLiteral("Tribute Band / Covers"), QString(), QString(),
+        {QStringLiteral("TTITLE0=AC/DC"), QStringLiteral("TTITLE1=Live / Unplugged"),
+         QStringLiteral("TTITLE2=Third")});
+    TCddbTestServer server2(
+        TCddbTestServer::cddb("200 misc 09000c03 Tribute Band / Covers\r\n",
+                              {{QStringLiteral("misc 09000c03"), read("misc", "09000c03", band)}}));
+    Receiver.WParams.clear();
+    Receiver.Outcomes.clear();
+    lookup(settingsFor(server2.address()));
+    EXPECT_EQ(titles(), (QStringList{"AC/DC", "Live / Unplugged", "Third"}));
+    for (const TTrackRow& r : Session.Rows)
+        EXPECT_EQ(r.Artist, QString()) << r.Number;
+}
+
 TEST_F(QueryWorker, NoMatchChangesNothing) {
     openDisc();
     TCddbTestServer server(TCddbTestServer::cddb("202 No match found.\r\n", {}));

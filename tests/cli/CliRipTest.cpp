@@ -48,6 +48,19 @@ TEST_F(CliDisc, TracksListsTheTrackListRows) {
                      "1\tTrack01\t00:02\t00:22\n"
                      "2\tTrack02\t00:24\t00:26\n"
                      "3\tTrack03\t00:50\t00:01\n");
+
+    // A track performed by someone other than the disc artist adds a last column, Artist.
+    const QString cue = disc.WritePerTrackSheet("guest", "PERFORMER \"The Band\"\n");
+    QByteArray sheet = ReadWholeFile(cue);
+    sheet.replace("TRACK 02 AUDIO\n", "TRACK 02 AUDIO\n    TITLE \"Duet\"\n"
+                                      "    PERFORMER \"A Guest\"\n");
+    WriteWholeFile(cue, sheet);
+    const auto guest = cli({"--disc-image", cue, "tracks"});
+    ASSERT_EQ(guest.ExitCode, 0) << guest.Err.toStdString();
+    EXPECT_EQ(guest.Out, "No.\tTitle\tStart Time\tLength(min)\tArtist\n"
+                         "1\tTrack01\t00:02\t00:22\t\n"
+                         "2\tDuet\t00:24\t00:26\tA Guest\n"
+                         "3\tTrack03\t00:50\t00:01\t\n");
 }
 
 TEST_F(CliDisc, LibcdioWarningsDoNotReachTheTerminal) {

@@ -282,14 +282,23 @@ TEST_F(CueImage, CdTextFillsADiscThatCdDatKnowsNothingOf) {
         ASSERT_EQ(s.Rows.size(), 3u);
         EXPECT_EQ(s.Rows[0].Title, "Opening");
         EXPECT_EQ(s.Rows[1].Title, "Track02");
-        EXPECT_EQ(s.Rows[2].Title, "A Guest / Guest Spot"); // a compilation names performers
+        // A compilation names performers: the title stays the title, the performer who is
+        // not the disc's becomes the track's artist.
+        EXPECT_EQ(s.Rows[2].Title, "Guest Spot");
+        EXPECT_EQ(s.Rows[2].Artist, "A Guest");
+        EXPECT_EQ(s.Rows[0].Artist, "");
     }
-    // Anything a user gave wins, titles and fields alike.
+    // Anything a user gave wins, titles, fields and track artists alike.
     TDiscTexts mine;
     mine.Fields.Year = "1975";
     s.ReadDisc(mine);
     EXPECT_EQ(s.Fields.Artist, "");
     EXPECT_EQ(s.Rows[0].Title, "Track01");
+    TDiscTexts onlyAnArtist;
+    onlyAnArtist.Artists[1] = "Mine";
+    s.ReadDisc(onlyAnArtist);
+    EXPECT_EQ(s.Rows[0].Title, "Track01");
+    EXPECT_EQ(s.Rows[2].Artist, "");
 
     // libcdio's CD-Text, as a drive gives it: a cdrdao TOC image with CD_TEXT blocks.
     const QString toc = path("texts.toc");

@@ -1,5 +1,6 @@
 // The drive and disc logic of the main window without its window: opening drives and their
-// status texts, audio detection, disc keys, the track list rows and saving titles to cd.dat.
+// status texts, audio detection, disc keys, the track list rows and saving titles and track
+// artists to cd.dat.
 #include "disc/DiscSession.h"
 #include "disc/DiscKey.h"
 #include "settings/IniFile.h"
@@ -54,7 +55,8 @@ TEST_F(DiscSession, RowsShowStartsLengthsAndCachedTitles) {
     const QString cue = dir.filePath("long.cue");
     TTestDisc::WriteSparse(cue, {0, 13200, 22575}, 23575);
     WriteWholeFile(dir.filePath("cd.dat"), "[474880]\nCDArtist=Someone\nCDGenre=3\n"
-                                           "CDTrackNumber=3\n1=Intro\n2=\n3=Outro\n");
+                                           "CDTrackNumber=3\n1=Intro\n2=\n3=Outro\n"
+                                           "Artist3=Guest\n");
     SetDiscImages({cue});
     TDiscSession s;
     ASSERT_NE(s.OpenDrive(0), 0);
@@ -72,6 +74,8 @@ TEST_F(DiscSession, RowsShowStartsLengthsAndCachedTitles) {
     EXPECT_EQ(s.Rows[1].StartTime, "02:58");
     EXPECT_EQ(s.Rows[1].Length, "02:05");
     EXPECT_EQ(s.Rows[2].Title, "Outro");
+    EXPECT_EQ(s.Rows[2].Artist, "Guest");
+    EXPECT_EQ(s.Rows[0].Artist, "");
     EXPECT_EQ(s.Rows[2].Length, "00:13");
     for (const TTrackRow& r : s.Rows)
         EXPECT_TRUE(r.Checked);
@@ -81,10 +85,13 @@ TEST_F(DiscSession, RowsShowStartsLengthsAndCachedTitles) {
 
     // Closing saves the rows' titles under the disc's key.
     s.Rows[1].Title = "Middle";
+    s.Rows[1].Artist = "Someone Else";
     s.Fields.Album = "Album";
     SaveDiscTexts(s.Key, s.Texts());
     TIniFile saved(dir.filePath("cd.dat"));
     EXPECT_EQ(saved.value("474880", "2").value(), "Middle");
+    EXPECT_EQ(saved.value("474880", "Artist2").value_or("missing"), "Someone Else");
+    EXPECT_EQ(saved.value("474880", "Artist3").value_or("missing"), "Guest");
     EXPECT_EQ(saved.value("474880", "CDTrackNumber").value(), "3");
     EXPECT_EQ(saved.value("474880", "CDAlbum").value(), "Album");
     EXPECT_TRUE(s.CloseDrive());

@@ -172,8 +172,14 @@ TEST_F(SettingsStoreTest, DiscInfoSaveAndReload) {
     AppOptions.CDTrackNumber = 2;
     AppOptions.Titles[1] = "Intro, part one";
     AppOptions.Titles[2] = QString::fromUtf8("Caf\xC3\xA9 = open");
-    SaveDiscInfo("777", TDiscFields{"The Artist", "The Album", "2001", 5, "A comment", {}, 0, 0});
-    SaveDiscInfo("", TDiscFields{"x", "x", "x", 1, "x", {}, 0, 0}); // nothing written for an empty key
+    TDiscFields fields;
+    fields.Artist = "The Artist";
+    fields.Album = "The Album";
+    fields.Year = "2001";
+    fields.Genre = 5;
+    fields.Comment = "A comment";
+    SaveDiscInfo("777", fields);
+    SaveDiscInfo("", TDiscFields{}); // nothing written for an empty key
     AppOptions = TAppOptions();
     LoadDiscInfo("777");
     EXPECT_EQ(AppOptions.CDArtist, "The Artist");
@@ -184,6 +190,57 @@ TEST_F(SettingsStoreTest, DiscInfoSaveAndReload) {
     TIniFile saved(DiscInfoPath());
     EXPECT_EQ(saved.value("777", "Extra").value(), "kept");
     EXPECT_FALSE(saved.hasSection(""));
+}
+
+TEST_F(SettingsStoreTest, CompilationTextsRoundTripAndOtherSectionsStayAsTheyWere) {
+    // A section written before track artists and disc numbers existed reads with none of them
+    // and is saved back byte for byte.
+    const char* const before = "[555]\nCDArtist=Band\nCDAlbum=Album\nCDYear=1999\nCDGenre=3\n"
+                               "CDComment=\nCDTrackNumber=2\n1=One\n2=Two\n";
+    writeCdDat(before);
+    const TDiscTexts old = LoadDiscTexts("555");
+    EXPECT_EQ(old.Fields.AlbumArtist, "");
+    EXPECT_EQ(old.Fields.DiscNumber, 0);
+    EXPECT_EQ(old.Fields.DiscTotal, 0);
+    EXPECT_EQ(old.Artists[1], "");
+    SaveDiscTexts("555", old);
+    EXPECT_EQ(ReadWholeFile(DiscInfoPath()), QByteArray(before));
+
+    TDiscTexts set;
+    set.Fields.Artist = "Various";
+    set.Fields.AlbumArtist = "The Label";
+    set.Fields.DiscNumber = 2;
+    set.Fields.DiscTotal = 3;
+    set.TrackNumber = 3;
+    set.Titles[1] = "First";
+    set.Titles[2] = "Second";
+    set.Titles[3] = "Third";
+    set.Artists[1] = "Guest One";
+    set.Artists[3] = "Guest Three";
+    SaveDiscTexts("888", set);
+    const TDiscTexts back = LoadDiscTexts("888");
+    EXPECT_EQ(back.Fields.AlbumArtist, "The Label");
+    EXPECT_EQ(back.Fields.DiscNumber, 2);
+    EXPECT_EQ(back.Fields.DiscTotal, 3);
+    EXPECT_EQ(back.Titles[3], "Third");
+    EXPECT_EQ(back.Artists[1], "Guest One");
+    EXPECT_EQ(back.Artists[2], "");
+    EXPECT_EQ(back.Artists[3], "Guest Three");
+    TIniFile written(DiscInfoPath());
+    EXPECT_EQ(written.value("888", "Artist3").value_or("missing"), "Guest Three");
+    EXPECT_FALSE(written.value("888", "Artist2")); // the disc artist's track has no key
+
+    // Emptied, the keys go; the disc information block keeps the track artists it has not.
+    set.Artists[3].clear();
+    set.Fields.AlbumArtist.clear();
+    set.Fields.DiscNumber = set.Fields.DiscTotal = 0;
+    SaveDiscTexts("888", set);
+    AppOptions.CDTrackNumber = 3;
+    SaveDiscInfo("888", set.Fields);
+    TIniFile emptied(DiscInfoPath());
+    EXPECT_EQ(emptied.value("888", "Artist1").value_or("missing"), "Guest One");
+    for (const char* gone : {"Artist3", "CDAlbumArtist", "CDDiscNumber", "CDDiscTotal"})
+        EXPECT_FALSE(emptied.value("888", gone)) << gone;
 }
 
 TEST(HelpersTest, Formatting) {
