@@ -699,6 +699,8 @@ void TfrmMain::showOptions() {
     // Window-modal and shown with open(): no nested event loop while a drive read finishes.
     auto* dialog = new TfrmOptions(AppOptions, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // The file name example shows where this disc's first ticked track would go.
+    dialog->SetExampleDisc(m_session.Rows, m_session.Fields);
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
         if (dialog->DriveChanged()) {
             m_takeIdleStatus = true;
