@@ -327,9 +327,14 @@ void TfrmMain::buildCentralWidget() {
     ListView1->header()->setSectionsMovable(false);
     ListView1->setColumnWidth(TTrackListModel::ColNumber, 90);
     ListView1->setColumnWidth(TTrackListModel::ColTitle, 230);
+    ListView1->setColumnWidth(TTrackListModel::ColArtist, 160);
     ListView1->setColumnWidth(TTrackListModel::ColStart, 100);
     ListView1->setColumnWidth(TTrackListModel::ColLength, 100);
     ListView1->header()->setSectionResizeMode(TTrackListModel::ColTitle, QHeaderView::Stretch);
+    ListView1->setColumnHidden(TTrackListModel::ColArtist, true);
+    // The rows come and change through the model: a new disc, a lookup, an edit.
+    connect(m_model, &QAbstractItemModel::modelReset, this, &TfrmMain::showArtistColumn);
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &TfrmMain::showArtistColumn);
     layout->addWidget(ListView1, 1);
     connect(ListView1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(p)); });
@@ -571,6 +576,11 @@ void TfrmMain::showFields() {
     ID3genre->setCurrentIndex(f.Genre >= 0 && f.Genre <= GenreCount ? f.Genre : -1);
 }
 
+// The "Artist" column only where some track has a performer of its own.
+void TfrmMain::showArtistColumn() {
+    ListView1->setColumnHidden(TTrackListModel::ColArtist, !m_model->HasTrackArtists());
+}
+
 void TfrmMain::ShowDiscTexts() {
     showFields();
     m_model->TitlesChanged();
@@ -674,11 +684,16 @@ void TfrmMain::editTrackName() {
     const int row = selectedRow();
     if (row < 0)
         return;
-    auto* dialog = new TfrmEditTrackName(m_session.Rows[size_t(row)].Title, this);
+    const TTrackRow& track = m_session.Rows[size_t(row)];
+    auto* dialog = new TfrmEditTrackName(track.Title, track.Artist, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, [this, dialog, row] {
-        if (row < int(m_session.Rows.size()))
-            m_model->SetTitle(row, dialog->Title());
+        if (row >= int(m_session.Rows.size()))
+            return;
+        m_model->SetTitle(row, dialog->Title());
+        // The disc artist typed again is no performer of the track's own.
+        const QString artist = dialog->Artist();
+        m_model->SetArtist(row, artist == m_session.Fields.Artist ? QString() : artist);
     });
     dialog->open();
 }

@@ -126,6 +126,7 @@ private:
     void buildCentralWidget();
     void updateActions();
     void showFields();
+    void showArtistColumn();
     void clearFields();
     void rememberTextsOfDiscOnShow();
     void applyRead(TDriveRead& read);
