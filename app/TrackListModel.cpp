@@ -21,6 +21,8 @@ QVariant TTrackListModel::data(const QModelIndex& index, int role) const {
             return QString::number(r.Number);
         case ColTitle:
             return r.Title;
+        case ColArtist:
+            return r.Artist;
         case ColStart:
             return r.StartTime;
         case ColLength:
@@ -53,7 +55,8 @@ QVariant TTrackListModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation != Qt::Horizontal)
         return {};
     if (role == Qt::DisplayRole) {
-        static const char* const captions[] = {"No.", "Title", "Start Time", "Length(min)"};
+        static const char* const captions[] = {"No.", "Title", "Artist", "Start Time",
+                                               "Length(min)"};
         return section >= 0 && section < ColumnCount ? QString::fromLatin1(captions[section])
                                                      : QVariant();
     }
@@ -97,6 +100,21 @@ void TTrackListModel::SetTitle(int row, const QString& title) {
     emit dataChanged(i, i, {Qt::DisplayRole});
 }
 
+void TTrackListModel::SetArtist(int row, const QString& artist) {
+    if (row < 0 || row >= rowCount())
+        return;
+    (*m_rows)[size_t(row)].Artist = artist;
+    const QModelIndex i = index(row, ColArtist);
+    emit dataChanged(i, i, {Qt::DisplayRole});
+}
+
+bool TTrackListModel::HasTrackArtists() const {
+    for (const TTrackRow& r : *m_rows)
+        if (!r.Artist.isEmpty())
+            return true;
+    return false;
+}
+
 int TTrackListModel::CheckedCount() const {
     int n = 0;
     for (const TTrackRow& r : *m_rows)
@@ -106,5 +124,5 @@ int TTrackListModel::CheckedCount() const {
 
 void TTrackListModel::TitlesChanged() {
     if (!m_rows->empty())
-        emit dataChanged(index(0, ColTitle), index(int(m_rows->size()) - 1, ColTitle));
+        emit dataChanged(index(0, ColTitle), index(int(m_rows->size()) - 1, ColArtist));
 }

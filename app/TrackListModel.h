@@ -1,6 +1,7 @@
 // The track list's model: one checkable row per track of the disc session's rows, with the
-// columns "No.", "Title", "Start Time", "Length(min)". It shows and edits the session's rows in
-// place; whoever replaces them calls Reset. GUI (main) thread only.
+// columns "No.", "Title", "Artist", "Start Time", "Length(min)". It shows and edits the session's
+// rows in place; whoever replaces them calls Reset. The columns are fixed: the view hides
+// "Artist" while no row HasTrackArtists. GUI (main) thread only.
 #pragma once
 
 #include "disc/TrackRow.h"
@@ -11,7 +12,7 @@
 class TTrackListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { ColNumber, ColTitle, ColStart, ColLength, ColumnCount };
+    enum Column { ColNumber, ColTitle, ColArtist, ColStart, ColLength, ColumnCount };
 
     // `rows` must outlive the model.
     explicit TTrackListModel(std::vector<TTrackRow>* rows, QObject* parent = nullptr);
@@ -29,9 +30,13 @@ public:
     void SetAllChecked(bool checked);
     void InvertChecks();
     void SetTitle(int row, const QString& title);
-    // The titles were changed in the rows directly (by a lookup).
+    // `artist` is the track's own performer; empty for the disc artist's.
+    void SetArtist(int row, const QString& artist);
+    // The titles and artists were changed in the rows directly (by a lookup).
     void TitlesChanged();
     int CheckedCount() const;
+    // Some row has a performer of its own (a compilation, a guest).
+    bool HasTrackArtists() const;
 
 signals:
     // A row's check changed (by the user or a command).

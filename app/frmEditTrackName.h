@@ -1,5 +1,6 @@
-// The "Edit Track's Title" dialog: one edit box with the title, OK only while it is not empty,
-// and a refusal of what cannot be a file name. GUI (main) thread only.
+// The "Edit Track's Title" dialog: the track's title and its own performer, OK only while the
+// title is not blank. Any text is taken: the tags keep it as typed and the naming function makes
+// the file name from it. GUI (main) thread only.
 #pragma once
 
 #include <QDialog>
@@ -10,13 +11,15 @@ class QPushButton;
 class TfrmEditTrackName : public QDialog {
     Q_OBJECT
 public:
-    TfrmEditTrackName(const QString& title, QWidget* parent = nullptr);
+    // `artist` is the track's own performer, empty when it is the disc artist's.
+    TfrmEditTrackName(const QString& title, const QString& artist, QWidget* parent = nullptr);
 
     QString Title() const;
-    // Why `title` cannot name the track's files, or "" when it can.
-    static QString TitleProblem(const QString& title);
+    // The performer typed, trimmed; empty for the disc artist's.
+    QString Artist() const;
 
     QLineEdit* eName;
+    QLineEdit* eArtist;
     QPushButton* bOK;
     QPushButton* bCancel;
 

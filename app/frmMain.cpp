@@ -28,6 +28,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QStatusBar>
 #include <QStyle>
 #include <QThread>
@@ -36,6 +37,7 @@
 #include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <tuple>
 
 namespace {
 
@@ -65,6 +67,19 @@ const TConverterKind ConverterKinds[] = {
 };
 
 const QString MsgCheckOutputFolder = QStringLiteral("Please check the output directory setting.");
+// The disc box's text, "N", "N/M" or "/M", for a disc number and total (0 unknown); and back.
+QString discText(int number, int total) {
+    QString text = number > 0 ? QString::number(number) : QString();
+    if (total > 0)
+        text += QLatin1Char('/') + QString::number(total);
+    return text;
+}
+
+std::pair<int, int> discNumbers(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char('/'));
+    return {parts.value(0).toInt(), parts.value(1).toInt()}; // "" reads as 0
+}
+
 const QString StatusPlay = QStringLiteral("Play ");
 const QString StatusPlayStopped = QStringLiteral("Playback stopped: ");
 
@@ -294,6 +309,12 @@ void TfrmMain::buildCentralWidget() {
     ID3artist = lineEdit("ID3artist", 30);
     ID3album = lineEdit("ID3album", 30);
     ID3year = lineEdit("ID3year", 4);
+    editDisc = lineEdit("editDisc", 7);
+    editDisc->setToolTip(QStringLiteral("Which disc of a set this is: \"2\", or \"2/3\" for "
+                                        "the second of three"));
+    editDisc->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[1-9][0-9]{0,2}(/[1-9][0-9]{0,2})?|/[1-9][0-9]{0,2}")),
+        editDisc));
     ID3comment = lineEdit("ID3comment", 30);
     ID3genre = new QComboBox(gbID3);
     ID3genre->setObjectName(QStringLiteral("ID3genre"));
@@ -304,10 +325,11 @@ void TfrmMain::buildCentralWidget() {
     ID3genre->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     ID3genre->setMaxVisibleItems(20);
     ID3genre->setCurrentIndex(-1);
-    // The boxes share the width as 100 : 100 : 45 : 109 and the comment the rest.
+    // The boxes share the width as 100 : 100 : 45 : 40 : 109 and the comment the rest.
     addField("A&rtist:", ID3artist, 100);
     addField("A&lbum:", ID3album, 100);
     addField("&Year:", ID3year, 45);
+    addField("&Disc:", editDisc, 40);
     addField("&Genre:", ID3genre, 109);
     addField("Co&mment:", ID3comment, 100);
     layout->addWidget(gbID3);
@@ -327,9 +349,14 @@ void TfrmMain::buildCentralWidget() {
     ListView1->header()->setSectionsMovable(false);
     ListView1->setColumnWidth(TTrackListModel::ColNumber, 90);
     ListView1->setColumnWidth(TTrackListModel::ColTitle, 230);
+    ListView1->setColumnWidth(TTrackListModel::ColArtist, 160);
     ListView1->setColumnWidth(TTrackListModel::ColStart, 100);
     ListView1->setColumnWidth(TTrackListModel::ColLength, 100);
     ListView1->header()->setSectionResizeMode(TTrackListModel::ColTitle, QHeaderView::Stretch);
+    ListView1->setColumnHidden(TTrackListModel::ColArtist, true);
+    // The rows come and change through the model: a new disc, a lookup, an edit.
+    connect(m_model, &QAbstractItemModel::modelReset, this, &TfrmMain::showArtistColumn);
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &TfrmMain::showArtistColumn);
     layout->addWidget(ListView1, 1);
     connect(ListView1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(p)); });
@@ -378,6 +405,9 @@ void TfrmMain::buildCentralWidget() {
             [this](const QString& t) { m_session.Fields.Album = t; });
     connect(ID3year, &QLineEdit::textChanged, this,
             [this](const QString& t) { m_session.Fields.Year = t; });
+    connect(editDisc, &QLineEdit::textChanged, this, [this](const QString& t) {
+        std::tie(m_session.Fields.DiscNumber, m_session.Fields.DiscTotal) = discNumbers(t);
+    });
     connect(ID3comment, &QLineEdit::textChanged, this,
             [this](const QString& t) { m_session.Fields.Comment = t; });
     connect(ID3genre, &QComboBox::currentIndexChanged, this,
@@ -567,8 +597,14 @@ void TfrmMain::showFields() {
     ID3artist->setText(f.Artist);
     ID3album->setText(f.Album);
     ID3year->setText(f.Year);
+    editDisc->setText(discText(f.DiscNumber, f.DiscTotal));
     ID3comment->setText(f.Comment);
     ID3genre->setCurrentIndex(f.Genre >= 0 && f.Genre <= GenreCount ? f.Genre : -1);
+}
+
+// The "Artist" column only where some track has a performer of its own.
+void TfrmMain::showArtistColumn() {
+    ListView1->setColumnHidden(TTrackListModel::ColArtist, !m_model->HasTrackArtists());
 }
 
 void TfrmMain::ShowDiscTexts() {
@@ -680,11 +716,16 @@ void TfrmMain::editTrackName() {
     const int row = selectedRow();
     if (row < 0)
         return;
-    auto* dialog = new TfrmEditTrackName(m_session.Rows[size_t(row)].Title, this);
+    const TTrackRow& track = m_session.Rows[size_t(row)];
+    auto* dialog = new TfrmEditTrackName(track.Title, track.Artist, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, [this, dialog, row] {
-        if (row < int(m_session.Rows.size()))
-            m_model->SetTitle(row, dialog->Title());
+        if (row >= int(m_session.Rows.size()))
+            return;
+        m_model->SetTitle(row, dialog->Title());
+        // The disc artist typed again is no performer of the track's own.
+        const QString artist = dialog->Artist();
+        m_model->SetArtist(row, artist == m_session.Fields.Artist ? QString() : artist);
     });
     dialog->open();
 }
@@ -705,6 +746,8 @@ void TfrmMain::showOptions() {
     // Window-modal and shown with open(): no nested event loop while a drive read finishes.
     auto* dialog = new TfrmOptions(AppOptions, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // The file name example shows where this disc's first ticked track would go.
+    dialog->SetExampleDisc(m_session.Rows, m_session.Fields);
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
         if (dialog->DriveChanged()) {
             m_takeIdleStatus = true;

@@ -103,6 +103,7 @@ public:
     QLineEdit* ID3artist;
     QLineEdit* ID3album;
     QLineEdit* ID3year;
+    QLineEdit* editDisc; // "N" or "N/M": which disc of a set, of how many
     QComboBox* ID3genre;
     QLineEdit* ID3comment;
     QComboBox* cbOutputFormat;
@@ -126,6 +127,7 @@ private:
     void buildCentralWidget();
     void updateActions();
     void showFields();
+    void showArtistColumn();
     void clearFields();
     void rememberTextsOfDiscOnShow();
     void applyRead(TDriveRead& read);

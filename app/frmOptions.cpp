@@ -1,9 +1,11 @@
 #include "frmOptions.h"
 
 #include "MessageBoxes.h"
+#include "cdrip/RipPlan.h"
 #include "codecs/ACS_MAC.h"
 #include "codecs/WmaFormats.h"
 #include "disc/CdAccess.h"
+#include "encode/OutputNaming.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -34,6 +36,14 @@ namespace {
 const int LameDefaultMinIndex = 8;  // 128 kbit/s
 const int LameDefaultMaxIndex = 13; // 320 kbit/s
 const int WmaDefaultFormat = 29;    // 128 kbit/s, 44.1 kHz, stereo of codec 0
+
+// The name templates the preset box offers: caption, template.
+const std::pair<const char*, const char*> NamePresets[] = {
+    {"Title", "{title}"},
+    {"NN Title", "{track} {title}"},
+    {"Album artist/Album/NN Title", "{albumartist}/{album}/{track} {title}"},
+    {"Album artist/Album (Year)/NN Title", "{albumartist}/{album} ({year})/{track} {title}"},
+};
 
 // "128 kbit/s" with the number right-aligned in three characters, as the lists show rates.
 QString rateText(int kbits) {
@@ -94,6 +104,13 @@ QLabel* label(const QString& text, QWidget* buddy) {
     auto* l = new QLabel(text);
     l->setBuddy(buddy);
     return l;
+}
+
+// The fault of a template as a sentence: "The name template has ...".
+QString templateFault(QString error) {
+    if (!error.isEmpty())
+        error[0] = error[0].toUpper();
+    return error + QLatin1Char('.');
 }
 
 QStringList numbers(int from, int to) {
@@ -187,13 +204,73 @@ QWidget* TfrmOptions::buildOutputPage() {
     driveRow->addWidget(label(QStringLiteral("De&vice："), cbCDList));
     driveRow->addWidget(cbCDList, 1);
 
+    auto* gbNames = new QGroupBox(QStringLiteral("File names"), page);
+    editNameTemplate = new QLineEdit(gbNames);
+    editNameTemplate->setObjectName(QStringLiteral("editNameTemplate"));
+    editNameTemplate->setToolTip(
+        QStringLiteral("The path of each file below the output folder: \"/\" between folders "
+                       "and the fields {%1}. The extension is added.")
+            .arg(TNameTemplate::FieldNames().join(QStringLiteral("} {"))));
+    cbNamePreset = new QComboBox(gbNames);
+    cbNamePreset->setObjectName(QStringLiteral("cbNamePreset"));
+    for (const auto& [caption, text] : NamePresets)
+        cbNamePreset->addItem(QString::fromLatin1(caption), QString::fromLatin1(text));
+    cbNamePreset->setPlaceholderText(QStringLiteral("Own template"));
+    lbNameExample = new QLabel(gbNames);
+    lbNameExample->setObjectName(QStringLiteral("lbNameExample"));
+    lbNameExample->setTextFormat(Qt::PlainText); // titles are no markup
+    lbNameExample->setWordWrap(true);
+    lbNameExample->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Long paths and faults wrap instead of widening the dialog.
+    lbNameExample->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    // Room for the longest fault (an unknown field and the list of fields), so the dialog does
+    // not grow and shrink while the user types.
+    lbNameExample->setMinimumHeight(fontMetrics().lineSpacing() * 3);
+    lbNameExample->setAlignment(Qt::AlignLeft | Qt::AlignTop); // level with its caption
+    ckFatSafeNames = new QCheckBox(QStringLiteral("FAT-safe n&ames"), gbNames);
+    ckFatSafeNames->setObjectName(QStringLiteral("ckFatSafeNames"));
+    ckFatSafeNames->setToolTip(QStringLiteral("Names that FAT, exFAT and NTFS drives also take: "
+                                              "no \\ : * ? \" < > |, no trailing dot, no CON, "
+                                              "NUL, ..."));
+    ckWritePlaylist = new QCheckBox(QStringLiteral("Write a pla&ylist"), gbNames);
+    ckWritePlaylist->setObjectName(QStringLiteral("ckWritePlaylist"));
+    ckWritePlaylist->setToolTip(QStringLiteral("\"<album>.m3u8\" beside the rip log"));
+    ckWriteCueSheet = new QCheckBox(QStringLiteral("Write a cue s&heet"), gbNames);
+    ckWriteCueSheet->setObjectName(QStringLiteral("ckWriteCueSheet"));
+    ckWriteCueSheet->setToolTip(
+        QStringLiteral("\"<album>.cue\" naming the ripped files, beside the rip log"));
+    // A grid, not a form: the example's caption stays on its first line however many it has.
+    auto* namesForm = new QGridLayout;
+    namesForm->addWidget(label(QStringLiteral("Te&mplate:"), editNameTemplate), 0, 0);
+    namesForm->addWidget(editNameTemplate, 0, 1);
+    namesForm->addWidget(label(QStringLiteral("Pre&set:"), cbNamePreset), 1, 0);
+    namesForm->addWidget(cbNamePreset, 1, 1);
+    namesForm->addWidget(new QLabel(QStringLiteral("Example:")), 2, 0, Qt::AlignTop);
+    namesForm->addWidget(lbNameExample, 2, 1);
+    namesForm->setColumnStretch(1, 1);
+    auto* namesChecks = new QHBoxLayout;
+    namesChecks->addWidget(ckFatSafeNames);
+    namesChecks->addWidget(ckWritePlaylist);
+    namesChecks->addWidget(ckWriteCueSheet);
+    namesChecks->addStretch(1);
+    auto* namesLayout = new QVBoxLayout(gbNames);
+    namesLayout->addLayout(namesForm);
+    namesLayout->addLayout(namesChecks);
+
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(gbFolder);
     layout->addWidget(gbFormat);
+    layout->addWidget(gbNames);
     layout->addLayout(driveRow);
     layout->addStretch(1);
 
     connect(btBrowser, &QPushButton::clicked, this, &TfrmOptions::browse);
+    connect(cbNamePreset, &QComboBox::activated, this, [this](int index) {
+        editNameTemplate->setText(cbNamePreset->itemData(index).toString());
+    });
+    connect(editNameTemplate, &QLineEdit::textChanged, this, &TfrmOptions::updateNameExample);
+    connect(cbOutputFormat, &QComboBox::currentIndexChanged, this, &TfrmOptions::updateNameExample);
+    connect(ckFatSafeNames, &QCheckBox::toggled, this, &TfrmOptions::updateNameExample);
     connect(ckNormalize, &QCheckBox::toggled, SpinEdit1, &QWidget::setEnabled);
     // Nothing is deleted when the output is the WAV itself; the box keeps its state.
     connect(cbOutputFormat, &QComboBox::currentIndexChanged, this,
@@ -436,6 +513,11 @@ void TfrmOptions::load() {
     cbOutputFormat->setCurrentIndex(o.OutputFormat);
     ckbKeepWav->setEnabled(cbOutputFormat->currentIndex() != 1);
     ckbKeepWav->setChecked(!o.IsKeepWav);
+    ckFatSafeNames->setChecked(o.FatSafeNames);
+    ckWritePlaylist->setChecked(o.WritePlaylist);
+    ckWriteCueSheet->setChecked(o.WriteCueSheet);
+    editNameTemplate->setText(o.NameTemplate);
+    updateNameExample();
     ckNormalize->setChecked(o.IsNormalize);
     SpinEdit1->setEnabled(o.IsNormalize);
     SpinEdit1->setValue(o.NormalizePercent);
@@ -490,6 +572,9 @@ QString TfrmOptions::Problem(QWidget** where) const {
     };
     if (!QFileInfo(editOutputDir->text()).isDir())
         return fail(editOutputDir, MsgNoOutputFolder + QLatin1Char(',') + editOutputDir->text());
+    QString templateError;
+    if (!TNameTemplate::Parse(editNameTemplate->text(), &templateError))
+        return fail(editNameTemplate, templateFault(templateError));
     const std::pair<QComboBox*, const char*> fields[] = {{cbMinBitRate, "Minimum bitrate"},
                                                          {cbMaxBitRate, "Maximum bitrate"}};
     for (const auto& [box, name] : fields) {
@@ -527,6 +612,12 @@ void TfrmOptions::save() {
     o.OutputFolder = editOutputDir->text();
     o.OutputFormat = cbOutputFormat->currentIndex();
     o.IsKeepWav = !ckbKeepWav->isChecked();
+    // An emptied box is the default template, written out so the settings file says so.
+    o.NameTemplate = editNameTemplate->text().trimmed().isEmpty() ? TNameTemplate::DefaultText()
+                                                                  : editNameTemplate->text();
+    o.FatSafeNames = ckFatSafeNames->isChecked();
+    o.WritePlaylist = ckWritePlaylist->isChecked();
+    o.WriteCueSheet = ckWriteCueSheet->isChecked();
     o.IsNormalize = ckNormalize->isChecked();
     o.NormalizePercent = SpinEdit1->value();
     o.IsSelectVBR = rbVBR->isChecked();
@@ -553,6 +644,47 @@ void TfrmOptions::save() {
     o.SecureRip = ckSecureRip->isChecked();
     o.AccurateRipServer = editAccurateRipServer->text().trimmed();
     o.DriveIndex = cbCDList->currentIndex();
+}
+
+void TfrmOptions::SetExampleDisc(const std::vector<TTrackRow>& rows, const TDiscFields& disc) {
+    m_exampleRows = rows;
+    m_exampleDisc = disc;
+    updateNameExample();
+}
+
+// Runs on every key press in the template box: one plan of at most 99 rows, no file access.
+void TfrmOptions::updateNameExample() {
+    // The preset box shows the preset the text is, or its placeholder ("activated" is the
+    // user's choice only, so this does not fill the box again).
+    cbNamePreset->setCurrentIndex(cbNamePreset->findData(editNameTemplate->text()));
+    std::vector<TTrackRow> rows = m_exampleRows;
+    TDiscFields disc = m_exampleDisc;
+    if (rows.empty()) {
+        disc = TDiscFields();
+        disc.Artist = QStringLiteral("Artist");
+        disc.Album = QStringLiteral("Album");
+        disc.Year = QStringLiteral("2024");
+        TTrackRow row;
+        row.Number = 1;
+        row.Title = QStringLiteral("Title");
+        rows.push_back(row);
+    }
+    bool anyTicked = false;
+    for (const TTrackRow& r : rows)
+        anyTicked = anyTicked || r.Checked;
+    if (!anyTicked)
+        rows.front().Checked = true;
+    // No output folder: the plan's paths come out relative to it.
+    TAppOptions o;
+    o.OutputFolder.clear();
+    o.OutputFormat = cbOutputFormat->currentIndex();
+    o.FatSafeNames = ckFatSafeNames->isChecked();
+    TRipPlan plan;
+    QString error;
+    if (!TRipPlan::Build(rows, disc, o, editNameTemplate->text(), &plan, &error))
+        lbNameExample->setText(templateFault(error));
+    else
+        lbNameExample->setText(plan.Tracks.empty() ? QString() : plan.Tracks.front().Path);
 }
 
 void TfrmOptions::browse() {

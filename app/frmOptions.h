@@ -1,11 +1,14 @@
 // The "Options" dialog: edits a settings record (output folder and format, WAV keeping,
-// normalisation, the drive, and the MP3, Ogg, WMA, FLAC and APE encoder settings) and tells
-// whether the drive changed. GUI (main) thread only.
+// normalisation, how a rip names its files, the drive, and the MP3, Ogg, WMA, FLAC and APE
+// encoder settings) and tells whether the drive changed. GUI (main) thread only.
 #pragma once
 
+#include "audio/DiscFields.h"
+#include "disc/TrackRow.h"
 #include "settings/TAppOptions.h"
 
 #include <QDialog>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -30,6 +33,10 @@ public:
     // on opening (-1 counting as 0).
     bool DriveChanged() const { return m_driveChanged; }
 
+    // The disc the file name example is made from: the first ticked row of `rows` (the first
+    // row when none is ticked) with `disc`'s fields. Without rows, a made-up disc stands in.
+    void SetExampleDisc(const std::vector<TTrackRow>& rows, const TDiscFields& disc);
+
     // Why the controls cannot be stored, naming the field, and the control to correct; empty
     // when every control holds a valid value.
     QString Problem(QWidget** where = nullptr) const;
@@ -48,6 +55,12 @@ public:
     QCheckBox* ckNormalize;
     QSpinBox* SpinEdit1;
     QComboBox* cbCDList;
+    QLineEdit* editNameTemplate; // the rip's name template
+    QComboBox* cbNamePreset;     // fills editNameTemplate
+    QLabel* lbNameExample;       // the example disc's first file, or the template's fault
+    QCheckBox* ckFatSafeNames;
+    QCheckBox* ckWritePlaylist;
+    QCheckBox* ckWriteCueSheet;
     // LAME
     QRadioButton* rbCBR;
     QComboBox* cbConstantBitRate;
@@ -95,6 +108,7 @@ private:
     void load();
     void save();
     void browse();
+    void updateNameExample();
     void updateVbrControls();
     void fillFormats();
     void updateWmaVbrBox();
@@ -104,4 +118,6 @@ private:
     TAppOptions& m_options;
     int m_shownDrive = 0; // the drive the settings named on opening, -1 taken as 0
     bool m_driveChanged = false;
+    std::vector<TTrackRow> m_exampleRows; // see SetExampleDisc
+    TDiscFields m_exampleDisc;
 };

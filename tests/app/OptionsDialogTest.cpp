@@ -1,5 +1,6 @@
 // The options dialog over a settings record: what OK stores (and when it stores nothing), the
-// enable rules, the default buttons, the drive-change answer, and the main window's use of it.
+// enable rules, the default buttons, the drive-change answer, the file name example, and the
+// main window's use of it.
 #include "app/TrackListModel.h"
 #include "app/frmMain.h"
 #include "app/frmOptions.h"
@@ -86,6 +87,9 @@ TEST_F(OptionsDialog, OkWithoutChangesStoresTheSameSettingsAndControlsShowThem) 
     options.CoverArt = false;
     options.SecureRip = true;
     options.AccurateRipServer = "127.0.0.1:8080";
+    options.NameTemplate = "{album}/{disc}-{track} {title}";
+    options.FatSafeNames = true;
+    options.WritePlaylist = false; // the two boxes differ, so swapped boxes show
     const auto before = stored(options);
 
     TfrmOptions d(options);
@@ -101,6 +105,10 @@ TEST_F(OptionsDialog, OkWithoutChangesStoresTheSameSettingsAndControlsShowThem) 
     EXPECT_FALSE(d.ckCoverArt->isChecked());
     EXPECT_TRUE(d.ckSecureRip->isChecked());
     EXPECT_EQ(d.editAccurateRipServer->text(), "127.0.0.1:8080");
+    EXPECT_EQ(d.editNameTemplate->text(), "{album}/{disc}-{track} {title}");
+    EXPECT_TRUE(d.ckFatSafeNames->isChecked());
+    EXPECT_FALSE(d.ckWritePlaylist->isChecked());
+    EXPECT_TRUE(d.ckWriteCueSheet->isChecked());
     d.accept();
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_EQ(stored(options), before);
@@ -232,6 +240,65 @@ TEST_F(OptionsDialog, AnInvalidFieldStoresNothingAndKeepsTheDialogOpen) {
     EXPECT_EQ(options.MaxBitRate, 224);
 }
 
+TEST_F(OptionsDialog, TheNameExampleFollowsTypingABadTemplateIsRefusedAndOkStoresTheNames) {
+    options.OutputFormat = FormatFlac;
+    TfrmOptions d(options);
+    d.show();
+    // Without a disc, a made-up one.
+    d.editNameTemplate->setText("{albumartist}/{album}/{track} {title}");
+    EXPECT_EQ(d.lbNameExample->text(), "Artist/Album/01 Title.flac");
+
+    // The window's disc: the first ticked row is the second, whose title has a "/".
+    std::vector<TTrackRow> rows(3);
+    rows[0] = {1, "Intro", "", "00:02", "01:00", true, false};
+    rows[1] = {2, "Song/Part 1", "Guest", "01:02", "03:00", true, true};
+    rows[2] = {3, "Outro", "", "04:02", "01:00", true, true};
+    TDiscFields disc;
+    disc.Artist = "Band";
+    disc.Album = "Live";
+    disc.Year = "1999";
+    d.SetExampleDisc(rows, disc);
+    d.editNameTemplate->clear();
+    QTest::keyClicks(d.editNameTemplate, "{albumartist}/{alb");
+    EXPECT_TRUE(d.lbNameExample->text().contains("without its"))
+        << d.lbNameExample->text().toStdString();
+    QTest::keyClicks(d.editNameTemplate, "um}/{track} {title}");
+    EXPECT_EQ(d.lbNameExample->text(), "Band/Live/02 Song-Part 1.flac");
+    // The preset box shows the template's preset; the next one fills the box.
+    EXPECT_EQ(d.cbNamePreset->currentIndex(), 2);
+    d.cbNamePreset->setFocus();
+    QTest::keyClick(d.cbNamePreset, Qt::Key_Down);
+    EXPECT_EQ(d.editNameTemplate->text(), "{albumartist}/{album} ({year})/{track} {title}");
+    EXPECT_EQ(d.lbNameExample->text(), "Band/Live (1999)/02 Song-Part 1.flac");
+
+    // An unknown field: named in the example and by OK, which stores nothing.
+    const auto before = stored(options);
+    d.editNameTemplate->setText("{albumartist}/{composer} {title}");
+    EXPECT_TRUE(d.lbNameExample->text().contains("{composer}"));
+    QWidget* where = nullptr;
+    EXPECT_TRUE(d.Problem(&where).contains("unknown field {composer}"))
+        << d.Problem().toStdString();
+    EXPECT_EQ(where, d.editNameTemplate);
+    d.ckWriteCueSheet->setChecked(false);
+    d.btOk->click();
+    EXPECT_TRUE(d.isVisible());
+    auto* box = d.findChild<QMessageBox*>();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->text().contains("{composer}")) << box->text().toStdString();
+    box->accept();
+    EXPECT_EQ(stored(options), before);
+
+    d.editNameTemplate->setText("{artist}/{title}");
+    d.ckFatSafeNames->setChecked(true);
+    d.ckWritePlaylist->setChecked(false);
+    d.btOk->click();
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(options.NameTemplate, "{artist}/{title}");
+    EXPECT_TRUE(options.FatSafeNames);
+    EXPECT_FALSE(options.WritePlaylist);
+    EXPECT_FALSE(options.WriteCueSheet);
+}
+
 TEST_F(OptionsDialog, ADriveChangeIsReportedExactlyWhenTheIndexChanged) {
     const struct {
         int stored, chosen;
@@ -305,6 +372,7 @@ TEST_F(OptionsDialog, CtrlOOpensItOkSwitchesTheDriveOnlyWhenItChangedAndTheNextS
     QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
     auto* d = w.findChild<TfrmOptions*>();
     ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->lbNameExample->text(), "Track01.mp3"); // the window's disc, not a made-up one
     d->cbOutputFormat->setCurrentIndex(FormatOgg);
     d->cbConstantBitRate->setCurrentIndex(7);
     d->btOk->click();
