@@ -25,7 +25,11 @@ bool TAtomicFile::fail(int err) {
 }
 
 bool TAtomicFile::open() {
-    m_tempName = QFile::encodeName(m_path) + ".XXXXXX";
+    // A short name of its own in the target's folder: "<name>.XXXXXX" would not fit beside a
+    // name that already takes most of the 255 bytes a name may have.
+    const QByteArray target = QFile::encodeName(m_path);
+    const qsizetype slash = target.lastIndexOf('/');
+    m_tempName = target.left(slash + 1) + ".sondrel-XXXXXX";
     m_fd = ::mkstemp(m_tempName.data());
     if (m_fd < 0) {
         const int err = errno;

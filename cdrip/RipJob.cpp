@@ -147,6 +147,9 @@ void TRipJob::begin() {
     TTOC toc{};
     if (ModifyCDParms(m_handle, CdParmTocMsf, 1) != 0 && ReadTOC(m_handle, &toc) == 1)
         m_log.Disc = CddbDiscFromToc(toc);
+    // A drive does not tell its gaps; the cue sheet then says they were not detected.
+    if (ReadTrackGaps(m_handle, &m_pregaps) != 1)
+        m_pregaps.clear();
     m_current = -1;
     m_current = nextIndex();
     if (m_current < 0)
@@ -307,7 +310,7 @@ void TRipJob::writeRipFiles() {
         if (written.isEmpty())
             emit message(TJobSeverity::Warning, error);
         else
-            emit message(TJobSeverity::Info, QStringLiteral("Playlist: %1").arg(written));
+            emit sheetWritten(QStringLiteral("Playlist"), written);
     }
     if (m_options.WriteCueSheet && sheets.HasFiles() && m_log.Disc.isValid()) {
         const QString written = WriteNewFile(m_plan.FilesFolder, base + QStringLiteral(".cue"),
@@ -315,7 +318,7 @@ void TRipJob::writeRipFiles() {
         if (written.isEmpty())
             emit message(TJobSeverity::Warning, error);
         else
-            emit message(TJobSeverity::Info, QStringLiteral("Cue sheet: %1").arg(written));
+            emit sheetWritten(QStringLiteral("Cue sheet"), written);
     }
 }
 

@@ -49,9 +49,6 @@ public:
     // folder has a cover.jpg or cover.png already (which is kept). Empty (the default) for
     // none. Set before Start.
     void SetCover(const TCoverArt& cover) { m_cover = cover; }
-    // Where the table of contents came from when the source knows its gaps (a CUE image's
-    // INDEX 00 lines): the cue sheet of the rip then carries them. Set before Start.
-    void SetPregaps(const std::vector<int>& pregapFrames) { m_pregaps = pregapFrames; }
 
     // The drive's description for the log and its read offset in samples, given to every
     // worker. Set before Start.
@@ -126,6 +123,8 @@ signals:
     void trackVerdict(int number, const QString& title, const QString& verdict);
     // The rip log was written to `path`.
     void logWritten(const QString& path);
+    // The playlist ("Playlist") or the cue sheet ("Cue sheet") of the rip was written to `path`.
+    void sheetWritten(const QString& kind, const QString& path);
 
 protected:
     bool event(QEvent* e) override;
@@ -162,8 +161,8 @@ private:
     TAppOptions m_options;
     int m_pace = 300;
     TCoverArt m_cover;
-    std::vector<int> m_pregaps;
-    bool m_coverSaved = false; // the cover was saved, or found there, in this rip
+    std::vector<int> m_pregaps; // the tracks' gaps where the source knows them (an image)
+    bool m_coverSaved = false;  // the cover was saved, or found there, in this rip
     std::unique_ptr<TCDRipThread> m_worker;
     // WaveIn1 feeds the encode step's output. Owned by the job (Qt parent).
     TWaveIn* m_waveIn = nullptr;

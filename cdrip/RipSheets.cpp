@@ -57,9 +57,10 @@ QString TRipSheets::Playlist() const {
     QString text = QStringLiteral("#EXTM3U\n");
     for (const TRipPlanTrack* t : m_tracks) {
         const QString artist = t->Artist.isEmpty() ? m_plan.Disc.Artist : t->Artist;
-        const int seconds = (lengthFrames(t->Number) + 37) / 75;
+        // Whole seconds, rounded; -1 is the format's "unknown".
+        const int frames = lengthFrames(t->Number);
         text += QStringLiteral("#EXTINF:%1,%2\n")
-                    .arg(seconds > 0 ? seconds : -1)
+                    .arg(frames > 0 ? (frames + 37) / 75 : -1)
                     .arg(artist.isEmpty() ? t->Title : artist + QStringLiteral(" - ") + t->Title);
         text += m_plan.RelativeToFiles(fileOf(*t)) + QLatin1Char('\n');
     }

@@ -105,6 +105,10 @@ public:
             endProgressLine();
             m_ctx.Err << "Log: " << path << Qt::endl;
         });
+        QObject::connect(&job, &TRipJob::sheetWritten,
+                         [this](const QString& kind, const QString& path) {
+                             m_ctx.Err << kind << ": " << path << Qt::endl;
+                         });
         QObject::connect(&job, &TJob::finished, [this, &loop](TJobOutcome outcome, const QString&) {
             endProgressLine();
             if (outcome == TJobOutcome::Stopped)

@@ -403,6 +403,22 @@ int ReadCDAudioLBA(HCDROM handle, TTrackBuf* buffer) {
     return 1;
 }
 
+int ReadTrackGaps(HCDROM handle, std::vector<int>* gaps) {
+    const auto open = findHandle(handle);
+    if (!open)
+        return failWith(CdErrBadHandle);
+    if (!gaps)
+        return failWith(CdErrBadArgument);
+    std::lock_guard lock(open->Lock);
+    gaps->clear();
+    if (!open->Cue)
+        return failWith(CdErrNoDisc);
+    for (const TCueImage::TTrack& t : open->Cue->Tracks())
+        gaps->push_back(int(std::min<int64_t>(t.Gap, INT32_MAX)));
+    t_lastError = CdErrNone;
+    return 1;
+}
+
 int ReadCDText(HCDROM handle, TCdText* text) {
     const auto open = findHandle(handle);
     if (!open)

@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #pragma pack(push, 1)
 
@@ -139,6 +140,10 @@ int ReadCDAudioLBA(HCDROM handle, TTrackBuf* buffer);
 // Fills `text` with the disc's CD-Text (a drive's, or a CUE sheet's TITLE, PERFORMER and
 // SONGWRITER lines). 1 when the disc has any; 0 otherwise (CdErrNoDisc).
 int ReadCDText(HCDROM handle, TCdText* text);
+// The gap before each track's INDEX 01 in sectors (PREGAP silence and INDEX 00 audio), track 1
+// first, for a source that knows them: a CUE image. 1 with `gaps` filled; 0 for drives and
+// other images, whose gaps are not detected.
+int ReadTrackGaps(HCDROM handle, std::vector<int>* gaps);
 // The error code of the last failed operation on this thread.
 int GetAspiLibError();
 

@@ -472,7 +472,9 @@ bool TCueImage::Layout(const std::vector<TSheetTrack>& tracks) {
         postgap = 0;
         // Track 1's first two seconds of PREGAP are the lead-in every disc has.
         Append(k == 0 ? std::max<int64_t>(0, t.Pregap - kStandardPregap) : t.Pregap);
-        m_tracks.push_back({t.Number, m_leadOut + (t.Index1 - first), t.Control});
+        const int64_t gap = (k == 0 ? std::max<int64_t>(0, t.Pregap - kStandardPregap) : t.Pregap) +
+                            (t.Index1 - first);
+        m_tracks.push_back({t.Number, m_leadOut + (t.Index1 - first), t.Control, gap});
         pos = first;
         byte = firstByte;
         sectorBytes = t.SectorBytes;

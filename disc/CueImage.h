@@ -19,6 +19,7 @@ public:
         int Number = 0;
         int64_t Start = 0;   // sector of INDEX 01; sector 0 is the image's first sector
         uint8_t Control = 0; // 0x04 data, 0x02 copy permitted, 0x01 pre-emphasis
+        int64_t Gap = 0;     // sectors before INDEX 01 that belong to the gap: PREGAP, INDEX 00
     };
 
     TCueImage();

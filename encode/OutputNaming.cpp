@@ -151,9 +151,31 @@ QString TNameTemplate::Expand(const TNameFields& f, const QString& extension, bo
     };
     QStringList out;
     for (qsizetype p = 0; p < m_parts.size(); ++p) {
-        QString text;
-        for (const TPiece& piece : m_parts[p])
-            text += piece.IsField ? value(piece.Text) : piece.Text;
+        const QList<TPiece>& pieces = m_parts[p];
+        QStringList texts;
+        for (const TPiece& piece : pieces)
+            texts << (piece.IsField ? value(piece.Text) : piece.Text);
+        // An empty field in brackets takes its brackets along: "{album} ({year})" without a
+        // year is "Album", not "Album ()".
+        for (qsizetype i = 1; i + 1 < pieces.size(); ++i) {
+            if (!pieces[i].IsField || !texts[i].isEmpty() || pieces[i - 1].IsField ||
+                pieces[i + 1].IsField)
+                continue;
+            QString& before = texts[i - 1];
+            QString& after = texts[i + 1];
+            const bool round =
+                before.endsWith(QLatin1Char('(')) && after.startsWith(QLatin1Char(')'));
+            const bool square =
+                before.endsWith(QLatin1Char('[')) && after.startsWith(QLatin1Char(']'));
+            if (!round && !square)
+                continue;
+            before.chop(1);
+            after.remove(0, 1);
+            if (before.endsWith(QLatin1Char(' ')) &&
+                (after.isEmpty() || after.startsWith(QLatin1Char(' '))))
+                before.chop(1);
+        }
+        const QString text = texts.join(QString());
         const bool last = p == m_parts.size() - 1;
         QString name = SafeNameComponent(text, fatSafe, last ? NameBaseBudget(extension) : 255);
         if (last && name.isEmpty())

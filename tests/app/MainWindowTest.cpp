@@ -243,7 +243,8 @@ TEST_F(MainWindow, CtrlRRipsTheCheckedTracksIntoTheOutputFolder) {
     verdicts->accept();
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }, 30000));
 
-    EXPECT_EQ(out.entryList(QDir::Files), QStringList({"rip.log", "Third.wav", "Track01.wav"}));
+    EXPECT_EQ(out.entryList(QDir::Files),
+              QStringList({"rip.cue", "rip.log", "rip.m3u8", "Third.wav", "Track01.wav"}));
     for (auto [name, track] : {std::pair{"Track01.wav", 0}, std::pair{"Third.wav", 2}}) {
         const QByteArray wav = ReadWholeFile(out.filePath(name));
         EXPECT_EQ(wav.left(4), "RIFF");

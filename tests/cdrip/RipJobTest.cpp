@@ -99,7 +99,8 @@ TEST_F(RipJob, RipsEveryEntryInOrderAndFinishes) {
     EXPECT_EQ(ReadWholeFile(out + "/First.wav").mid(44), disc.TrackBytes(0));
     EXPECT_EQ(ReadWholeFile(out + "/Second.wav").mid(44), disc.TrackBytes(1));
     EXPECT_EQ(ReadWholeFile(out + "/Third.wav").mid(44), disc.TrackBytes(2));
-    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 4); // the three WAVs and rip.log
+    // The three WAVs, rip.log, rip.m3u8 and rip.cue.
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 6);
     CloseCDHandle(h);
 }
 
@@ -173,8 +174,15 @@ TEST_F(RipJob, TitlesAreMadeUniqueAndFilesThatExistAreAskedAbout) {
     CloseCDHandle(h);
     ASSERT_EQ(rec.Questions.size(), 1);
     EXPECT_TRUE(rec.Questions[0].contains(out + "/Kept.wav"));
-    EXPECT_EQ(QDir(out).entryList(QDir::Files, QDir::Name),
-              (QStringList{"Kept.wav", "Same (2).wav", "Same.wav", "rip.log"}));
+    EXPECT_EQ(
+        QDir(out).entryList(QDir::Files, QDir::Name),
+        (QStringList{"Kept.wav", "Same (2).wav", "Same.wav", "rip.cue", "rip.log", "rip.m3u8"}));
+    // The playlist names every file of the disc, the one kept from before too, in disc order;
+    // the log only what this rip read.
+    EXPECT_EQ(ReadWholeFile(out + "/rip.m3u8"),
+              "#EXTM3U\n#EXTINF:0,Same\nSame.wav\n#EXTINF:0,Same\nSame (2).wav\n"
+              "#EXTINF:0,Kept\nKept.wav\n");
+    EXPECT_FALSE(ReadWholeFile(out + "/rip.log").contains("Kept.wav"));
     EXPECT_EQ(ReadWholeFile(out + "/Kept.wav"), "mine");
     EXPECT_EQ(ReadWholeFile(out + "/Same (2).wav").mid(44), disc.TrackBytes(1));
     EXPECT_EQ(job.Succeeded(), 2);

@@ -235,8 +235,8 @@ TEST_F(CliLookup, MusicBrainzFillsCdDatAndTheNextRipCarriesTitlesAndCover) {
     const TProcessResult rip = cli({"rip", "--format", "flac", "--out", music, "--tracks", "1,4"});
     ASSERT_EQ(rip.ExitCode, 0) << rip.Err.constData();
     EXPECT_EQ(QDir(music).entryList(QDir::Files, QDir::Name),
-              (QStringList{"Sommer.log", "cover.jpg", QString::fromUtf8("Лето 1.flac"),
-                           QString::fromUtf8("Лето 4.flac")}));
+              (QStringList{"Sommer.cue", "Sommer.log", "Sommer.m3u8", "cover.jpg",
+                           QString::fromUtf8("Лето 1.flac"), QString::fromUtf8("Лето 4.flac")}));
     EXPECT_EQ(ReadWholeFile(music + "/cover.jpg"), cover);
     static const char* script = R"(
 import sys, hashlib

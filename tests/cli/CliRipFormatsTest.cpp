@@ -27,7 +27,10 @@ protected:
     // The audio files; the rip log beside them has tests of its own.
     QStringList files(const QString& folder) const {
         QStringList audio = QDir(folder).entryList(QDir::Files, QDir::Name);
-        audio.removeIf([](const QString& name) { return name.endsWith(".log"); });
+        // The rip's log, playlist and cue sheet.
+        audio.removeIf([](const QString& name) {
+            return name.endsWith(".log") || name.endsWith(".m3u8") || name.endsWith(".cue");
+        });
         return audio;
     }
     QTemporaryDir dir;

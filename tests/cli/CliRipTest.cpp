@@ -100,7 +100,8 @@ TEST_F(CliDisc, RipWritesEachTrackAsAWavAndKeepsTheTitles) {
     }
     EXPECT_EQ(r.Out, expectedOut);
     EXPECT_TRUE(r.Err.contains("Ripped 3 of 3 tracks into " + out.toUtf8()));
-    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 4); // the three WAVs and rip.log
+    // The three WAVs, rip.log, rip.m3u8 and rip.cue.
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 6);
 
     // The title was saved to cd.dat and comes back.
     r = cli({"--disc-image", disc.CuePath, "tracks"});
@@ -118,7 +119,8 @@ TEST_F(CliDisc, RipChosenTracksNormalisedIntoTheOutputFolderSetting) {
         cli({"--disc-image", disc.CuePath, "rip", "--tracks", "1,3-4", "--normalize", "50"});
     ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
     EXPECT_EQ(QDir(out).entryList(QDir::Files),
-              (QStringList{"rip.log", "Track01.wav", "Track03.wav", "Track04.wav"}));
+              (QStringList{"rip.cue", "rip.log", "rip.m3u8", "Track01.wav", "Track03.wav",
+                           "Track04.wav"}));
     // The log's sums are of the audio as read, before the scaling, and it says so.
     const QByteArray log = ReadWholeFile(out + "/rip.log");
     EXPECT_TRUE(log.contains("Normalisation: 50 %; the files differ from the checked data"));
@@ -152,15 +154,113 @@ TEST_F(CliDisc, FilesThatExistAreSkippedWithoutATerminalAndReplacedOnRequest) {
     EXPECT_EQ(ReadWholeFile(out + "/Track01.wav").mid(44), disc.TrackBytes(0));
 }
 
-TEST_F(CliDisc, ATitleThatCannotBeAFileNameIsRefusedBeforeAnythingIsRippedOrStored) {
-    TTestDisc disc(dir.path(), {10, 10});
-    const QString out = dir.filePath("out");
-    const auto r = cli({"--disc-image", disc.CuePath, "rip", "--format", "wav", "--out", out,
-                        "--title", "1=no/way"});
+// What mutagen reads of a file's artist, album artist and title: "artist|albumartist|title".
+QString MutagenArtists(const QString& path) {
+    const TProcessResult r = RunProgram(
+        "/usr/bin/python3",
+        {"-c",
+         "import sys, mutagen\n"
+         "f = mutagen.File(sys.argv[1], easy=True)\n"
+         "print('|'.join((f.get(k) or [''])[0] for k in ('artist', 'albumartist', 'title')))\n",
+         path});
+    EXPECT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    return QString::fromUtf8(r.Out).trimmed();
+}
+
+TEST_F(CliDisc, ACompilationIsFiledByItsNameTemplateWithTrackArtistsPlaylistAndCueSheet) {
+    TTestDisc disc(dir.path(), {40, 40, 40});
+    // CD-Text names a performer per track; track 2's title has a slash, track 3's is given on
+    // the command line: 100 CJK characters, 300 bytes.
+    const QString cue =
+        disc.WritePerTrackSheet("comp", "PERFORMER \"Various Artists\"\nTITLE \"Hits / Misses\"\n");
+    QByteArray sheet = ReadWholeFile(cue);
+    sheet.replace("TRACK 01 AUDIO\n", "TRACK 01 AUDIO\n    TITLE \"Intro\"\n"
+                                      "    PERFORMER \"Singer A\"\n");
+    // Track 2 starts with a gap of 10 sectors (INDEX 00): the rip puts it at the end of track
+    // 1's file, and the cue sheet says where.
+    sheet.replace("TRACK 02 AUDIO\n    INDEX 01 00:00:00\n",
+                  "TRACK 02 AUDIO\n    TITLE \"AC/DC Cover\"\n    PERFORMER \"Band B\"\n"
+                  "    INDEX 00 00:00:00\n    INDEX 01 00:00:10\n");
+    sheet.replace("TRACK 03 AUDIO\n", "TRACK 03 AUDIO\n    PERFORMER \"Singer A\"\n");
+    WriteWholeFile(cue, sheet);
+    const QString longTitle(100, QChar(0x97F3));
+    const QString tmpl = "{albumartist}/{album}/{track} {title}";
+    // An unknown field is a usage error before anything is read or kept.
+    auto r = cli({"--disc-image", cue, "rip", "--out", dir.filePath("none"), "--name-template",
+                  "{albumartist}/{albm}"});
     EXPECT_EQ(r.ExitCode, 2);
-    EXPECT_TRUE(r.Err.contains("'no/way' cannot be a file name")) << r.Err.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(out));
+    EXPECT_TRUE(r.Err.contains("unknown field {albm}")) << r.Err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("none")));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("config/cd.dat")));
+
+    for (const QString format : {"flac", "mp3"}) {
+        const QString out = dir.filePath("lib-" + format);
+        // The second rip takes the texts the first kept in cd.dat.
+        r = cli({"--disc-image", cue, "rip", "--format", format, "--out", out, "--name-template",
+                 tmpl, "--title", "3=" + longTitle});
+        ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+        const QString album = out + "/Various Artists/Hits - Misses";
+        const QStringList files = QDir(album).entryList(QDir::Files, QDir::Name);
+        ASSERT_EQ(files.size(), 6) << files.join(", ").toStdString();
+        EXPECT_EQ(files.mid(0, 2), (QStringList{"01 Intro." + format, "02 AC-DC Cover." + format}));
+        // "03 " and as many whole characters (3 bytes each) as leave room for " (NN).partial"
+        // and the longest extension within 255 bytes.
+        EXPECT_EQ(files[2], "03 " + longTitle.left(78) + "." + format);
+        EXPECT_EQ(files.mid(3),
+                  (QStringList{"Hits - Misses.cue", "Hits - Misses.log", "Hits - Misses.m3u8"}));
+        EXPECT_EQ(MutagenArtists(album + "/01 Intro." + format), "Singer A|Various Artists|Intro");
+        EXPECT_EQ(MutagenArtists(album + "/02 AC-DC Cover." + format),
+                  "Band B|Various Artists|AC/DC Cover");
+        EXPECT_EQ(MutagenArtists(album + "/" + files[2]), "Singer A|Various Artists|" + longTitle);
+        const QByteArray list = ReadWholeFile(album + "/Hits - Misses.m3u8");
+        EXPECT_TRUE(list.startsWith("#EXTM3U\n#EXTINF:1,Singer A - Intro\n01 Intro." +
+                                    format.toUtf8() + "\n#EXTINF:0,Band B - AC/DC Cover\n"))
+            << list.constData();
+        const QByteArray cueOut = ReadWholeFile(album + "/Hits - Misses.cue");
+        EXPECT_TRUE(cueOut.contains("PERFORMER \"Various Artists\"\nTITLE \"Hits / Misses\"\n"
+                                    "FILE \"01 Intro." +
+                                    format.toUtf8() + (format == "mp3" ? "\" MP3\n" : "\" WAVE\n") +
+                                    "  TRACK 01 AUDIO\n    TITLE \"Intro\"\n"
+                                    "    PERFORMER \"Singer A\"\n    INDEX 01 00:00:00\n"
+                                    "  TRACK 02 AUDIO\n    TITLE \"AC/DC Cover\"\n"
+                                    "    PERFORMER \"Band B\"\n    INDEX 00 00:00:40\n"
+                                    "FILE \"02 AC-DC Cover." +
+                                    format.toUtf8() + (format == "mp3" ? "\" MP3\n" : "\" WAVE\n") +
+                                    "    INDEX 01 00:00:00\n"))
+            << cueOut.constData();
+        // The log names its files relative to its own folder, which verify reads them from.
+        EXPECT_TRUE(ReadWholeFile(album + "/Hits - Misses.log")
+                        .contains("  File: 02 AC-DC Cover." + format.toUtf8() + "\n"));
+    }
+    const auto verify = cli({"verify", dir.filePath("lib-flac/Various Artists/Hits - Misses")});
+    EXPECT_TRUE(verify.Err.contains("0 of 3 tracks accurate")) << verify.Err.toStdString();
+}
+
+TEST_F(CliDisc, TwoDiscsRippedIntoOneFolderLandInTheirOwnAlbumFolders) {
+    TTestDisc one(dir.path(), {10, 10}, 0, "one");
+    TTestDisc two(dir.path(), {10, 10}, 0, "two");
+    const QString out = dir.filePath("out");
+    for (const auto& [disc, album] : {std::pair{&one, "First"}, std::pair{&two, "Second"}}) {
+        const auto r = cli({"--disc-image", disc->CuePath, "rip", "--format", "wav", "--out", out,
+                            "--album", album, "--name-template", "{album}/{track} {title}"});
+        ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    }
+    for (const auto& [disc, album] : {std::pair{&one, "First"}, std::pair{&two, "Second"}}) {
+        EXPECT_EQ(QDir(out + "/" + album).entryList(QDir::Files, QDir::Name),
+                  (QStringList{"01 Track01.wav", "02 Track02.wav", QString(album) + ".cue",
+                               QString(album) + ".log", QString(album) + ".m3u8"}));
+        EXPECT_EQ(ReadWholeFile(out + "/" + album + "/02 Track02.wav").mid(44),
+                  disc->TrackBytes(1));
+    }
+    // A log that names a file outside its folder is not used.
+    const QString log = out + "/First/First.log";
+    QByteArray text = ReadWholeFile(log);
+    text.replace("File: 01 Track01.wav", "File: ../Second/01 Track01.wav");
+    WriteWholeFile(log, text);
+    const auto r = cli({"verify", out + "/First"});
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_TRUE(r.Err.contains("../Second/01 Track01.wav, which is not in its folder"))
+        << r.Err.toStdString();
 }
 
 TEST_F(CliDisc, ATerminationRequestStopsTheRipWithACorrectHeader) {

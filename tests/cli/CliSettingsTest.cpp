@@ -23,12 +23,14 @@ TEST(CliSettings, PrintsDefaultsFromAnEmptyFolder) {
     const auto r = cli({"--config-dir", dir.path(), "settings"});
     ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
     const QList<QByteArray> lines = r.Out.trimmed().split('\n');
-    ASSERT_EQ(lines.size(), 40);
+    ASSERT_EQ(lines.size(), 44);
     EXPECT_EQ(lines.first(), "CommonOptions.OutputFolder=" +
                                  valueOf(r.Out, "CommonOptions.OutputFolder").toUtf8());
     EXPECT_TRUE(valueOf(r.Out, "CommonOptions.OutputFolder").endsWith("/Sondrel"));
     EXPECT_EQ(valueOf(r.Out, "CommonOptions.OutputFormat"), "0");
     EXPECT_EQ(valueOf(r.Out, "CommonOptions.IsKeepWav"), "0");
+    EXPECT_EQ(valueOf(r.Out, "CommonOptions.NameTemplate"), "{title}");
+    EXPECT_EQ(valueOf(r.Out, "CommonOptions.WriteCueSheet"), "1");
     EXPECT_EQ(valueOf(r.Out, "Mp3Options.ConstantBitRate"), "5");
     EXPECT_EQ(valueOf(r.Out, "WMAOptions.FormatIndex"), "29");
     EXPECT_EQ(valueOf(r.Out, "OggOptions.IsUseCompress"), "1");
