@@ -4,6 +4,7 @@
 #include "audio/Helpers.h"
 #include "convert/ConvertLane.h"
 #include "encode/OutputFormats.h"
+#include "encode/OutputNaming.h"
 
 #include <QFileInfo>
 #include <QThread>
@@ -13,15 +14,12 @@ TConvertJob::TConvertJob(const QStringList& files, const TConvertRoute& route,
                          const TAppOptions& options, const TDiscFields& disc, int lanes,
                          QObject* parent)
     : TJob(parent), m_files(files), m_route(route), m_options(options), m_disc(disc) {
+    // A name another file of the batch has already gets " (2)" and so on.
     QSet<QString> taken;
+    const QString extension = FormatExtension(m_route.Format);
     for (const QString& file : m_files) {
         const QString plain = OutputPathOf(file);
-        QString path = plain;
-        const qsizetype dot = plain.lastIndexOf(QLatin1Char('.'));
-        for (int n = 2; taken.contains(path); ++n)
-            path = QStringLiteral("%1 (%2)%3").arg(plain.left(dot)).arg(n).arg(plain.mid(dot));
-        taken.insert(path);
-        m_outputPaths.push_back(path);
+        m_outputPaths.push_back(UniqueInSet(plain.chopped(extension.size()), extension, &taken));
     }
     const int count = std::max(1, lanes);
     for (int i = 0; i < count; ++i)
@@ -45,8 +43,14 @@ void TConvertJob::SetPace(int ms) {
 }
 
 QString TConvertJob::OutputPathOf(const QString& input) const {
-    return WithTrailingBackslash(m_options.OutputFolder) +
-           QFileInfo(DisplayPath(input)).completeBaseName() + FormatExtension(m_route.Format);
+    // The input's name made a name every file system here takes, with room for the partial
+    // suffix (a name near 255 bytes would leave none).
+    const QString extension = FormatExtension(m_route.Format);
+    QString base = SafeNameComponent(QFileInfo(DisplayPath(input)).completeBaseName(),
+                                     m_options.FatSafeNames, NameBaseBudget(extension));
+    if (base.isEmpty())
+        base = QStringLiteral("_");
+    return WithTrailingBackslash(m_options.OutputFolder) + base + extension;
 }
 
 void TConvertJob::Start() {

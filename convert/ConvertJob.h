@@ -73,7 +73,8 @@ public:
         return PendingQuestion() == TJobQuestion::ReplaceFile ? m_askedOutput : QString();
     }
     // Output path of a file: OutputFolder with a trailing separator, then the file's name
-    // without its folder and with its extension replaced by the format's.
+    // without its folder and with its extension replaced by the format's; the name made safe
+    // as a rip's names are (SafeNameComponent, FAT-safe with the FatSafeNames setting).
     QString OutputPathOf(const QString& input) const;
     // Output path of file `index`: OutputPathOf, but a file whose output another file of the
     // batch already takes gets "<base> (2)<ext>" and so on, so no result replaces another.
