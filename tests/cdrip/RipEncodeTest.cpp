@@ -15,8 +15,10 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
@@ -496,6 +498,48 @@ INSTANTIATE_TEST_SUITE_P(Formats, RipStop,
                                            TFormatCase{Flac, ".flac", true},
                                            TFormatCase{Ape, ".ape", true}),
                          [](const auto& info) { return std::string(info.param.Ext + 1); });
+
+TEST_F(RipEncode, AnImageReadsAtTheSpeedAskedAndAStopLeavesUnfinishedTracksUnnamed) {
+    // Three tracks of 2 s; at 2x each reads in 1 s, and track 2 is read while track 1 is
+    // encoded.
+    TTestDisc image(dir.path(), {150, 150, 150});
+    const HCDROM h = OpenTestImage(image.CuePath);
+    ASSERT_NE(h, 0);
+    TAppOptions options = OptionsFor(Flac);
+    options.ReadSpeed = 2;
+    TRecorder rec;
+    TRipJob job(h, PlanOf({"01One", "02Two", "03Three"}, options, disc), options);
+    Attach(job, rec);
+    QElapsedTimer clock;
+    qint64 firstRead = 0;
+    QObject::connect(&job, &TRipJob::trackEnded,
+                     [&](int number, const QString&, const QString&, int) {
+                         if (number == 1)
+                             firstRead = clock.elapsed();
+                     });
+    QObject::connect(&job, &TRipJob::trackFinished,
+                     [&](int number, const QString&, const QString&, bool) {
+                         if (number == 1)
+                             job.Stop();
+                     });
+    clock.start();
+    job.Start();
+    rec.wait();
+    CloseCDHandle(h);
+    EXPECT_EQ(rec.Log.last(), "stopped");
+    // Never faster than a 2x drive; slower only by what a busy machine adds.
+    EXPECT_GE(firstRead, 950);
+    EXPECT_LE(firstRead, 1500);
+    EXPECT_TRUE(rec.Log.contains("start 2"));
+    // Track 1 is whole; track 2 was being read (or encoded) and has no final name; track 3 was
+    // not begun.
+    const QStringList left = files();
+    EXPECT_TRUE(left.contains("One.flac")) << left.join(", ").toStdString();
+    EXPECT_TRUE(left.contains("Two.partial.wav")) << left.join(", ").toStdString();
+    EXPECT_TRUE(left.filter(QRegularExpression("^(Two\\.(flac|wav)|Three.*|One\\.wav)$")).isEmpty())
+        << left.join(", ").toStdString();
+    EXPECT_EQ(Decode(out + "/One.flac"), image.TrackBytes(0));
+}
 
 TEST_F(RipEncode, AFormatOutsideTheListIsRefused) {
     TRecorder rec;
