@@ -76,6 +76,9 @@ TfrmCDRip::TfrmCDRip(HCDROM handle, const TRipPlan& plan, const TAppOptions& opt
     connect(m_job, &TJob::progress, ProgressBar1, &QProgressBar::setValue);
     connect(m_job, &TJob::hint, lProgressHint, &QLabel::setText);
     connect(m_job, &TRipJob::barCaption, this, [this](const QString& caption) {
+        // With an encoder the reading bar names the track it reads (trackStarted).
+        if (!ProgressEncode->isHidden())
+            return;
         ProgressBar1->setFormat(caption);
         ProgressBar1->setValue(0);
     });
@@ -89,10 +92,15 @@ TfrmCDRip::TfrmCDRip(HCDROM handle, const TRipPlan& plan, const TAppOptions& opt
                 ProgressEncode->setValue(0);
             });
     connect(m_job, &TRipJob::overallProgress, ProgressOverall, &QProgressBar::setValue);
-    connect(m_job, &TRipJob::trackStarted, this, [this](int, const QString& title, int completed) {
-        lCurrentTrack->setText(title);
-        lCompleted->setText(QString::number(completed));
-    });
+    connect(m_job, &TRipJob::trackStarted, this,
+            [this](int number, const QString& title, int completed) {
+                if (!ProgressEncode->isHidden()) {
+                    ProgressBar1->setFormat(QStringLiteral("Reading track %1: %p%").arg(number));
+                    ProgressBar1->setValue(0);
+                }
+                lCurrentTrack->setText(title);
+                lCompleted->setText(QString::number(completed));
+            });
     connect(m_job, &TRipJob::trackFinished, this,
             [this] { lCompleted->setText(QString::number(m_job->Completed())); });
     connect(m_job, &TJob::message, this, &TfrmCDRip::onMessage);
@@ -102,7 +110,10 @@ TfrmCDRip::TfrmCDRip(HCDROM handle, const TRipPlan& plan, const TAppOptions& opt
         [this](int number, const QString& title, const QString& verdict) {
             m_verdicts << QStringLiteral("Track %1 (%2): %3").arg(TwoDigit(number), title, verdict);
         });
-    connect(m_job, &TRipJob::logWritten, this, [this](const QString& path) { m_logPath = path; });
+    // One log per format: each is named.
+    connect(m_job, &TRipJob::logWritten, this, [this](const QString& path) {
+        m_logPath += (m_logPath.isEmpty() ? QString() : QStringLiteral("\n")) + path;
+    });
     connect(m_job, &TJob::finished, this, &TfrmCDRip::onFinished);
     connect(bStop, &QPushButton::clicked, this, &TfrmCDRip::reject);
 }
@@ -140,7 +151,9 @@ void TfrmCDRip::onFinished() {
         // The dialog stays until this is read, as with every message.
         QString text = QStringLiteral("AccurateRip:\n") + m_verdicts.join(QLatin1Char('\n'));
         if (!m_logPath.isEmpty())
-            text += QStringLiteral("\n\nThe rip log is %1").arg(m_logPath);
+            text += m_logPath.contains(QLatin1Char('\n'))
+                        ? QStringLiteral("\n\nThe rip logs are\n%1").arg(m_logPath)
+                        : QStringLiteral("\n\nThe rip log is %1").arg(m_logPath);
         onMessage(TJobSeverity::Info, text);
     }
     closeWhenRead();

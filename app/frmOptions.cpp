@@ -289,10 +289,19 @@ QWidget* TfrmOptions::buildOutputPage() {
     // Nothing is deleted when the output is the WAV itself; the box keeps its state.
     connect(cbOutputFormat, &QComboBox::currentIndexChanged, this,
             [this](int index) { ckbKeepWav->setEnabled(index != 1); });
-    // The chosen format is written anyway: its "also" box is not a choice.
+    // The chosen format is written anyway: its "also" box is not a choice. Choosing a format
+    // that was ticked swaps the two, so the rip still writes the same formats.
     connect(cbOutputFormat, &QComboBox::currentIndexChanged, this, [this](int index) {
-        for (size_t f = 0; f < ckAlsoFormats.size(); ++f)
-            ckAlsoFormats[f]->setEnabled(int(f) != index);
+        const size_t now = size_t(index);
+        if (now < ckAlsoFormats.size() && ckAlsoFormats[now]->isChecked() && m_shownFormat >= 0 &&
+            size_t(m_shownFormat) < ckAlsoFormats.size())
+            ckAlsoFormats[size_t(m_shownFormat)]->setChecked(true);
+        for (size_t f = 0; f < ckAlsoFormats.size(); ++f) {
+            ckAlsoFormats[f]->setEnabled(f != now);
+            if (f == now)
+                ckAlsoFormats[f]->setChecked(false);
+        }
+        m_shownFormat = index;
     });
     for (QCheckBox* box : ckAlsoFormats)
         connect(box, &QCheckBox::toggled, this, &TfrmOptions::updateNameExample);
@@ -533,6 +542,7 @@ void TfrmOptions::load() {
     editOutputDir->setText(o.OutputFolder);
     cbOutputFormat->setCurrentIndex(o.OutputFormat);
     ckbKeepWav->setEnabled(cbOutputFormat->currentIndex() != 1);
+    m_shownFormat = o.OutputFormat;
     const std::vector<int> formats = RipFormatsOf(o);
     for (size_t f = 0; f < ckAlsoFormats.size(); ++f) {
         ckAlsoFormats[f]->setChecked(std::find(formats.begin() + 1, formats.end(), int(f)) !=

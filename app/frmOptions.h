@@ -123,6 +123,7 @@ private:
     TAppOptions& m_options;
     int m_shownDrive = 0; // the drive the settings named on opening, -1 taken as 0
     bool m_driveChanged = false;
+    int m_shownFormat = -1; // the format the combo box showed last, for the "also" swap
     std::vector<TTrackRow> m_exampleRows; // see SetExampleDisc
     TDiscFields m_exampleDisc;
 };

@@ -498,8 +498,14 @@ void TRipJob::onRipEnded(const TProcessInfo& info) {
 void TRipJob::advanceReading() {
     m_reading = nextIndex(m_reading);
     m_worker.reset(); // it has posted its last event
-    if (m_reading < 0)
+    if (m_reading < 0) {
+        // Only encoding is left: the rip's bar follows it now.
+        if (m_ahead > 0) {
+            emit hint(QStringLiteral("Encoding..."));
+            emit barCaption(QStringLiteral("Encoding..."));
+        }
         return maybeFinish();
+    }
     if (m_ahead >= MaxTracksAhead) {
         m_readWaits = true; // the encoders let it go on (finishEncodedTrack)
         return;
@@ -577,6 +583,9 @@ void TRipJob::onEncoded(TEncodeLane& lane, const QString& failure) {
     }
     reportOverall();
     kickEncoders();
+    // Every encoder waits for the next read: the last encoding shows as complete meanwhile.
+    if (std::none_of(m_lanes.begin(), m_lanes.end(), [](const auto& l) { return l.Track >= 0; }))
+        emit encodeProgress(track(index).Number, 100);
 }
 
 void TRipJob::finishEncodedTrack(int index) {
