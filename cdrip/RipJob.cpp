@@ -144,9 +144,8 @@ void TRipJob::begin() {
     m_log.NormalizePercent = m_options.IsNormalize ? m_options.NormalizePercent : 0;
     m_log.Album = m_plan.Disc.Album;
     m_log.Artist = m_plan.Disc.Artist;
-    TTOC toc{};
-    if (ModifyCDParms(m_handle, CdParmTocMsf, 1) != 0 && ReadTOC(m_handle, &toc) == 1)
-        m_log.Disc = CddbDiscFromToc(toc);
+    if (ReadTableOfContents(m_handle, &m_log.Disc) != 1)
+        m_log.Disc = TTableOfContents();
     // A drive does not tell its gaps; the cue sheet then says they were not detected.
     if (ReadTrackGaps(m_handle, &m_pregaps) != 1)
         m_pregaps.clear();

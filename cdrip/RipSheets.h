@@ -6,7 +6,7 @@
 #pragma once
 
 #include "RipPlan.h"
-#include "cddb/CddbDisc.h"
+#include "disc/TableOfContents.h"
 
 #include <QString>
 #include <vector>
@@ -16,7 +16,8 @@ public:
     // `toc` is the disc's table of contents (track lengths); `pregapFrames` the frames between
     // each track's INDEX 00 and INDEX 01 by position (track 1 first), empty when the source
     // does not know them (a drive).
-    TRipSheets(const TRipPlan& plan, const TCddbDisc& toc, const std::vector<int>& pregapFrames);
+    TRipSheets(const TRipPlan& plan, const TTableOfContents& toc,
+               const std::vector<int>& pregapFrames);
 
     // Some track's file exists: ripped now, or kept from before.
     bool HasFiles() const { return !m_tracks.empty(); }
@@ -28,7 +29,7 @@ private:
     QString fileOf(const TRipPlanTrack& t) const;
 
     const TRipPlan& m_plan;
-    TCddbDisc m_toc;
+    TTableOfContents m_toc;
     std::vector<int> m_pregaps;
     std::vector<const TRipPlanTrack*> m_tracks; // those with files, in disc order
 };
