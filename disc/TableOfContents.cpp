@@ -36,13 +36,6 @@ bool TTableOfContents::isValid() const {
     return LeadOutFrame > StartFrames.back();
 }
 
-int TTableOfContents::audioTrackCount() const {
-    int n = 0;
-    for (int i = 0; i < trackCount(); ++i)
-        n += isData(i) ? 0 : 1;
-    return n;
-}
-
 int TTableOfContents::firstAudio() const {
     for (int i = 0; i < trackCount(); ++i)
         if (!isData(i))

@@ -34,7 +34,6 @@ struct TTableOfContents {
     bool isData(int index) const {
         return size_t(index) < DataTracks.size() && DataTracks[size_t(index)];
     }
-    int audioTrackCount() const;
     // Indices (0-based) of the first and the last audio track; -1 when there is none.
     int firstAudio() const;
     int lastAudio() const;
