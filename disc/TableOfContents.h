@@ -24,7 +24,8 @@ struct TTableOfContents {
     int LastSessionFrame = 0;
     int FirstTrack = 1; // the number of the first track
 
-    // The table in minute/second/frame form as ReadTOC gives it; the session is not in it.
+    // From a table in minute/second/frame form (ReadTOC after ModifyCDParms(CdParmTocMsf, 1));
+    // it holds no session.
     static TTableOfContents FromToc(const TTOC& toc);
 
     // True when there is at least one track, no more than 99, the starts rise and the lead-out
