@@ -1,8 +1,10 @@
 #include "TArDiscIds.h"
 
+#include <algorithm>
+
 namespace {
 
-constexpr int LeadInFrames = 150;
+constexpr int LeadInFrames = CdLeadInSectors;
 
 QString hex8(uint32_t v) {
     return QStringLiteral("%1").arg(v, 8, 16, QLatin1Char('0'));
@@ -10,20 +12,23 @@ QString hex8(uint32_t v) {
 
 } // namespace
 
-TArDiscIds TArDiscIds::FromDisc(const TCddbDisc& disc) {
+TArDiscIds TArDiscIds::FromDisc(const TTableOfContents& disc) {
     TArDiscIds ids;
-    if (!disc.isValid())
+    const int last = disc.lastAudio();
+    if (!disc.isValid() || last < 0)
         return ids;
-    ids.Tracks = int(disc.StartFrames.size());
-    for (int i = 0; i < ids.Tracks; ++i) {
+    for (int i = 0; i <= last; ++i) {
+        if (disc.isData(i))
+            continue;
         const uint32_t address = uint32_t(disc.StartFrames[size_t(i)] - LeadInFrames);
+        ++ids.Tracks;
         ids.Id1 += address;
         ids.Id2 += std::max<uint32_t>(address, 1) * uint32_t(i + 1);
     }
     const uint32_t leadOut = uint32_t(disc.LeadOutFrame - LeadInFrames);
     ids.Id1 += leadOut;
-    ids.Id2 += leadOut * uint32_t(ids.Tracks + 1);
-    ids.CddbId = disc.discId();
+    ids.Id2 += leadOut * uint32_t(last + 2);
+    ids.CddbId = disc.cddbId();
     return ids;
 }
 

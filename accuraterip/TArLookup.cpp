@@ -25,6 +25,7 @@ QString TArLookup::UrlFor(const QString& server, const TArDiscIds& ids) {
 
 void TArLookup::Start(const QString& server, const TArDiscIds& ids, int timeoutSeconds) {
     m_response = TArResponse();
+    m_tracks = ids.Tracks;
     m_error.clear();
     m_get->Start(QUrl(UrlFor(server, ids)), "application/octet-stream", MaxAnswerBytes,
                  timeoutSeconds);
@@ -45,11 +46,12 @@ void TArLookup::onReply() {
         emit finished(Failed);
         return;
     }
-    if (!m_response.Parse(r.Body) || m_response.Pressings().empty()) {
+    if (!m_response.Parse(r.Body, m_tracks) || m_response.Pressings().empty()) {
         m_error = QStringLiteral("the answer of the AccurateRip database is not a list of "
                                  "checksums");
         emit finished(Failed);
         return;
     }
-    emit finished(Found);
+    // Pressings of other track counts only: the file is another disc's.
+    emit finished(m_response.FittingPressings() > 0 ? Found : NotFound);
 }

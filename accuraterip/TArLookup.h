@@ -18,7 +18,7 @@ class TArLookup : public QObject {
 public:
     enum Status {
         Found,    // the database knows the disc: Response() holds its pressings
-        NotFound, // the server answered that it has no such file
+        NotFound, // the server has no such file, or none of its pressings fits the disc
         Failed,   // no answer: the server is unreachable, timed out or sent rubbish
     };
 
@@ -51,5 +51,6 @@ private:
     QNetworkAccessManager* m_net;
     THttpGet* m_get;
     TArResponse m_response;
+    int m_tracks = 0; // the audio tracks of the disc asked for
     QString m_error;
 };

@@ -1,5 +1,7 @@
 #include "TArResponse.h"
 
+#include <algorithm>
+
 namespace {
 
 uint32_t le32(const uint8_t* p) {
@@ -16,14 +18,21 @@ QString TArVerdict::Text() const {
         return QStringLiteral("not accurate");
     case NotInDatabase:
         return QStringLiteral("not in database");
+    case Silent:
+        return QStringLiteral("silent: cannot be verified");
     case NotChecked:
         break;
     }
     return QStringLiteral("not checked");
 }
 
-bool TArResponse::Parse(const QByteArray& bytes) {
+TArVerdict TArVerdict::Without(Kind without, uint32_t v1, uint32_t v2) {
+    return TArVerdict{IsSilence(v1, v2) ? Silent : without, 0};
+}
+
+bool TArResponse::Parse(const QByteArray& bytes, int discTracks) {
     m_pressings.clear();
+    m_discTracks = discTracks;
     const auto* p = reinterpret_cast<const uint8_t*>(bytes.constData());
     const size_t size = size_t(bytes.size());
     std::vector<Pressing> pressings;
@@ -47,12 +56,24 @@ bool TArResponse::Parse(const QByteArray& bytes) {
     return true;
 }
 
+int TArResponse::FittingPressings() const {
+    return int(std::count_if(m_pressings.begin(), m_pressings.end(),
+                             [this](const Pressing& p) { return p.Tracks == m_discTracks; }));
+}
+
 TArVerdict TArResponse::Verdict(int index, uint32_t v1, uint32_t v2) const {
+    // Silence matches the zero sums some answers hold, and a read that failed into zeros
+    // would match them as well.
+    if (TArVerdict::IsSilence(v1, v2))
+        return TArVerdict{TArVerdict::Silent, 0};
     TArVerdict verdict{TArVerdict::NotInDatabase, 0};
     for (const Pressing& pressing : m_pressings) {
-        if (index < 0 || index >= int(pressing.Entries.size()))
+        // A pressing of another track count belongs to another disc whose ids collide.
+        if (pressing.Tracks != m_discTracks || index < 0 || index >= int(pressing.Entries.size()))
             continue;
         const Entry& e = pressing.Entries[size_t(index)];
+        if (e.Confidence == 0)
+            continue; // no rip stands behind it
         if (verdict.Result == TArVerdict::NotInDatabase)
             verdict.Result = TArVerdict::NotAccurate;
         if (e.Crc == v1 || e.Crc == v2) {

@@ -52,7 +52,7 @@ int CDDBSetOption(int option, const char* text, int number) {
                                                                                                 : 0;
 }
 
-int CDDBQueryDisc(const TCddbDisc& disc, TCddbQuery* query, const std::atomic<bool>* stop) {
+int CDDBQueryDisc(const TTableOfContents& disc, TCddbQuery* query, const std::atomic<bool>* stop) {
     if (!query || !query->Matches || query->Count < 1) {
         if (query)
             query->Count = 0;
@@ -74,20 +74,9 @@ int CDDBQueryDisc(const TCddbDisc& disc, TCddbQuery* query, const std::atomic<bo
     return 1;
 }
 
-TCddbDisc CddbDiscFromToc(const TTOC& toc) {
-    TCddbDisc disc;
-    const int count = int(toc.LastTrack) - int(toc.FirstTrack) + 1;
-    if (count < 1 || count > 99)
-        return disc;
-    for (int i = 0; i < count; ++i)
-        disc.StartFrames.push_back(TocEntryFrames(toc.Tracks[i]));
-    disc.LeadOutFrame = TocEntryFrames(toc.Tracks[count]);
-    return disc;
-}
-
 int CDDBQuery(HCDROM handle, TCddbQuery* query, const std::atomic<bool>* stop) {
-    TTOC toc{};
-    if (ModifyCDParms(handle, CdParmTocMsf, 1) == 0 || ReadTOC(handle, &toc) != 1) {
+    TTableOfContents toc;
+    if (ReadTableOfContents(handle, &toc) != 1) {
         if (query)
             query->Count = 0;
         threadClient().setFailure(TCddbClient::ErrArgument,
@@ -95,7 +84,7 @@ int CDDBQuery(HCDROM handle, TCddbQuery* query, const std::atomic<bool>* stop) {
                                                  "read."));
         return 0;
     }
-    return CDDBQueryDisc(CddbDiscFromToc(toc), query, stop);
+    return CDDBQueryDisc(toc, query, stop);
 }
 
 int CDDBGetDiskInfo(const TCddbMatch* match, char* buffer, int size,

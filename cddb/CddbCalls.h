@@ -6,8 +6,8 @@
 // call early.
 #pragma once
 
-#include "CddbDisc.h"
 #include "disc/CdAccess.h"
+#include "disc/TableOfContents.h"
 
 #include <QString>
 #include <atomic>
@@ -55,18 +55,13 @@ inline constexpr const char* CddbPlaceholderEmail = "sondrel@localhost";
 int CDDBSetOption(int option, const char* text, int number);
 
 // Queries the server for the disc in the drive of `handle`, identified by its table of
-// contents (the handle is set to minute/second/frame addresses). As CDDBQueryDisc otherwise;
-// 0 with ErrArgument when the table cannot be read.
+// contents. As CDDBQueryDisc otherwise; 0 with ErrArgument when the table cannot be read.
 int CDDBQuery(HCDROM handle, TCddbQuery* query, const std::atomic<bool>* stop = nullptr);
-
-// The CDDB view of a table of contents in minute/second/frame form: every entry from the
-// first to the last track, and the lead-out.
-TCddbDisc CddbDiscFromToc(const TTOC& toc);
 
 // Queries the server for `disc`. 1 when the server answered (including "no match"), with
 // query->Count set to the number of matches filled (0 for none); 0 on failure, with
 // query->Count 0.
-int CDDBQueryDisc(const TCddbDisc& disc, TCddbQuery* query,
+int CDDBQueryDisc(const TTableOfContents& disc, TCddbQuery* query,
                   const std::atomic<bool>* stop = nullptr);
 
 // Fetches the record of `match` into `buffer` of `size` bytes as NUL-terminated UTF-8 lines

@@ -290,7 +290,7 @@ bool TCddbClient::get(const QUrl& url, qint64 maxBytes, QByteArray* body,
     return true;
 }
 
-bool TCddbClient::query(const TCddbDisc& disc, int capacity, std::vector<Match>* matches,
+bool TCddbClient::query(const TTableOfContents& disc, int capacity, std::vector<Match>* matches,
                         const std::atomic<bool>* stop) {
     matches->clear();
     m_error = ErrNone;
@@ -299,7 +299,7 @@ bool TCddbClient::query(const TCddbDisc& disc, int capacity, std::vector<Match>*
         return fail(ErrArgument, QStringLiteral("The table of contents cannot be used for a "
                                                 "CDDB query."));
     QByteArray body;
-    const QString command = QStringLiteral("cddb query ") + disc.queryWords().replace('+', ' ');
+    const QString command = QStringLiteral("cddb query ") + disc.cddbQueryWords().replace('+', ' ');
     if (!fetch(command, MaxQueryAnswer, &body, stop))
         return false;
     QString error;

@@ -5,7 +5,7 @@
 // One instance belongs to one thread.
 #pragma once
 
-#include "CddbDisc.h"
+#include "disc/TableOfContents.h"
 
 #include <QString>
 #include <QUrl>
@@ -57,7 +57,7 @@ public:
     // Sends the query for `disc`. True when the server answered it (200 one exact match,
     // 210 exact matches, 211 inexact matches, 202 no match); `matches` then holds at most
     // `capacity` matches in the server's order. `stop` may be null.
-    bool query(const TCddbDisc& disc, int capacity, std::vector<Match>* matches,
+    bool query(const TTableOfContents& disc, int capacity, std::vector<Match>* matches,
                const std::atomic<bool>* stop = nullptr);
 
     // Fetches the record of a match ("cddb read"). True with the record's lines (without the

@@ -5,6 +5,7 @@
 #include "RipEvent.h"
 #include "accuraterip/TTrackChecksum.h"
 #include "audio/Helpers.h"
+#include "disc/TableOfContents.h"
 
 #include <QCoreApplication>
 #include <cerrno>
@@ -124,29 +125,30 @@ void TCDRipThread::run() {
             QCoreApplication::postEvent(NotifyWindow, new TRipEvent(DriveSetupRefused));
         return;
     }
-    TTOC toc{};
-    if (ReadTOC(CDHandle, &toc) != 1) {
+    TTableOfContents toc;
+    if (ReadTableOfContents(CDHandle, &toc) != 1) {
         if (NotifyWindow)
             QCoreApplication::postEvent(NotifyWindow, new TRipEvent(DriveTocUnreadable));
         return;
     }
-    const int tracks = toc.LastTrack - toc.FirstTrack + 1;
-    if (TrackIndex < 1 || TrackIndex > tracks) {
+    const int index = TrackIndex - 1;
+    if (index < 0 || index >= toc.trackCount()) {
         post(ProcessRipEnded, RipReadFailed);
         return;
     }
-    // Sectors counted from the first track's address; the last track ends at the lead-out.
-    const int first = TocEntryFrames(toc.Tracks[0]);
-    const int start = TocEntryFrames(toc.Tracks[TrackIndex - 1]) - first;
-    const int length =
-        TocEntryFrames(toc.Tracks[TrackIndex]) - TocEntryFrames(toc.Tracks[TrackIndex - 1]);
+    // Sectors counted from the first track's address; the last audio track before a data
+    // session ends where its own session's lead-out begins. The AccurateRip sums skip the
+    // edges of the disc's audio, which data tracks do not move.
+    const int first = toc.StartFrames.front();
+    const int start = toc.StartFrames[size_t(index)] - first;
+    const int length = toc.lengthFrames(index);
     if (length <= 0 || start < 0) {
         // A damaged table (addresses that do not increase) gives no sectors to read.
         post(ProcessRipEnded, RipReadFailed);
         return;
     }
-    const int discSectors = TocEntryFrames(toc.Tracks[tracks]) - first;
-    rip(start, length, TrackIndex == 1, TrackIndex == tracks, discSectors);
+    const int discSectors = toc.sessionEndFrame(index) - first;
+    rip(start, length, index == toc.firstAudio(), index == toc.lastAudio(), discSectors);
 }
 
 void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, int discSectors) {

@@ -186,9 +186,8 @@ void TRipJob::begin() {
     m_log.ReadSpeed = m_options.ReadSpeed;
     m_log.Album = m_plan.Disc.Album;
     m_log.Artist = m_plan.Disc.Artist;
-    TTOC toc{};
-    if (ModifyCDParms(m_handle, CdParmTocMsf, 1) != 0 && ReadTOC(m_handle, &toc) == 1)
-        m_log.Disc = CddbDiscFromToc(toc);
+    if (ReadTableOfContents(m_handle, &m_log.Disc) != 1)
+        m_log.Disc = TTableOfContents();
     // A drive does not tell its gaps; the cue sheet then says they were not detected.
     if (ReadTrackGaps(m_handle, &m_pregaps) != 1)
         m_pregaps.clear();
@@ -319,7 +318,7 @@ void TRipJob::conclude(const TArResponse* response, TArVerdict::Kind without, co
         if (response)
             t.Verdict = response->Verdict(t.Number - 1, t.Check.ArV1, t.Check.ArV2);
         else
-            t.Verdict.Result = without;
+            t.Verdict = TArVerdict::Without(without, t.Check.ArV1, t.Check.ArV2);
         t.VerdictText = t.Verdict.Text();
         if (const QString s = TRipLog::SuspiciousText(t.Check); !s.isEmpty())
             t.VerdictText += QStringLiteral(", ") + s;

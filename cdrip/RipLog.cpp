@@ -24,7 +24,8 @@ QString TRipLog::SuspiciousText(const TTrackCheck& check) {
 }
 
 QString TRipLog::Summary() const {
-    int ripped = 0, accurate = 0, notAccurate = 0, unknown = 0, suspicious = 0, failed = 0;
+    int ripped = 0, accurate = 0, notAccurate = 0, silent = 0, unknown = 0, suspicious = 0,
+        failed = 0;
     for (const Track& t : Tracks) {
         if (!t.Ok) {
             ++failed;
@@ -37,6 +38,8 @@ QString TRipLog::Summary() const {
             ++accurate;
         else if (t.Verdict.Result == TArVerdict::NotAccurate)
             ++notAccurate;
+        else if (t.Verdict.Result == TArVerdict::Silent)
+            ++silent;
         else
             ++unknown;
     }
@@ -48,6 +51,8 @@ QString TRipLog::Summary() const {
                     .arg(notAccurate)
                     .arg(unknown)
                     .arg(suspicious);
+    if (silent)
+        s += QStringLiteral(", %1 silent (cannot be verified)").arg(silent);
     if (failed)
         s += QStringLiteral(", %1 failed").arg(failed);
     if (Stopped)
@@ -81,12 +86,12 @@ QString TRipLog::Text() const {
     if (!Album.isEmpty())
         out << "Album: " << Album << "\n";
     out << "\nTable of contents (frames from the start of the disc, 75 a second)\n";
-    for (size_t i = 0; i < Disc.StartFrames.size(); ++i) {
-        const int next =
-            i + 1 < Disc.StartFrames.size() ? Disc.StartFrames[i + 1] : Disc.LeadOutFrame;
-        out << "  Track " << TwoDigit(int(i + 1)) << "  start " << Disc.StartFrames[i]
-            << "  length " << next - Disc.StartFrames[i] << "\n";
-    }
+    // A data track is marked; an audio track before a later session is as long as its audio.
+    for (int i = 0; i < Disc.trackCount(); ++i)
+        out << "  Track " << TwoDigit(i + 1) << "  start " << Disc.StartFrames[size_t(i)]
+            << "  length " << Disc.lengthFrames(i) << (Disc.isData(i) ? "  data" : "") << "\n";
+    if (Disc.LastSessionFrame > 0)
+        out << "  Last session  " << Disc.LastSessionFrame << "\n";
     out << "  Lead-out  " << Disc.LeadOutFrame << "\n";
     if (!DatabaseNote.isEmpty())
         out << "\nAccurateRip database: " << DatabaseNote << "\n";
@@ -121,18 +126,27 @@ QString TRipLog::Write(const QString& folder, bool fatSafe, QString* error) cons
     return WriteNewFile(folder, LogFileName(Album, fatSafe), Text().toUtf8(), error);
 }
 
-bool TRipLog::Parse(const QString& text, TCddbDisc* disc, std::vector<Track>* tracks) {
+bool TRipLog::Parse(const QString& text, TTableOfContents* disc, std::vector<Track>* tracks,
+                    int* normalizePercent) {
     static const QRegularExpression tocLine(
-        QStringLiteral("^  Track (\\d+)  start (\\d+)  length (\\d+)$"));
+        QStringLiteral("^  Track (\\d+)  start (\\d+)  length (\\d+)(  data)?$"));
+    static const QRegularExpression sessionLine(QStringLiteral("^  Last session  (\\d+)$"));
     static const QRegularExpression leadOutLine(QStringLiteral("^  Lead-out  (\\d+)$"));
     static const QRegularExpression trackLine(QStringLiteral("^Track (\\d+)$"));
     static const QRegularExpression fileLine(QStringLiteral("^  File: (.*)$"));
-    *disc = TCddbDisc();
+    static const QRegularExpression crcLine(QStringLiteral("^  CRC32: ([0-9A-Fa-f]{8})$"));
+    static const QRegularExpression normalizeLine(QStringLiteral("^Normalisation: (\\d+) %"));
+    *disc = TTableOfContents();
     tracks->clear();
+    if (normalizePercent)
+        *normalizePercent = 0;
     for (const QString& line : text.split(QLatin1Char('\n'))) {
         QRegularExpressionMatch m;
         if ((m = tocLine.match(line)).hasMatch()) {
             disc->StartFrames.push_back(m.captured(2).toInt());
+            disc->DataTracks.push_back(m.hasCaptured(4));
+        } else if ((m = sessionLine.match(line)).hasMatch()) {
+            disc->LastSessionFrame = m.captured(1).toInt();
         } else if ((m = leadOutLine.match(line)).hasMatch()) {
             disc->LeadOutFrame = m.captured(1).toInt();
         } else if ((m = trackLine.match(line)).hasMatch()) {
@@ -141,6 +155,11 @@ bool TRipLog::Parse(const QString& text, TCddbDisc* disc, std::vector<Track>* tr
             const QString file = m.captured(1);
             if (file != QLatin1String("(none)"))
                 tracks->back().File = file;
+        } else if ((m = crcLine.match(line)).hasMatch() && !tracks->empty()) {
+            tracks->back().Check.Crc32 = m.captured(1).toUInt(nullptr, 16);
+            tracks->back().Check.Valid = true;
+        } else if ((m = normalizeLine.match(line)).hasMatch() && normalizePercent) {
+            *normalizePercent = m.captured(1).toInt();
         }
     }
     return disc->isValid();

@@ -1,13 +1,13 @@
 // The log a rip leaves beside its files: program version, drive and read offset, read mode,
-// table of contents, and per track its file, CRC32, AccurateRip sums, database verdict and
-// re-read and unreadable sector counts, with a closing summary. `verify DIR` reads the table
-// and the file names back from it. Plain value type; Write touches the file system (any
-// thread, one at a time).
+// table of contents (data tracks marked, the last session where there is one), and per track
+// its file, CRC32, AccurateRip sums, database verdict and re-read and unreadable sector
+// counts, with a closing summary. `verify DIR` reads the table, the file names and their CRC32s
+// back from it. Plain value type; Write touches the file system (any thread, one at a time).
 #pragma once
 
 #include "TrackCheck.h"
 #include "accuraterip/TArResponse.h"
-#include "cddb/CddbDisc.h"
+#include "disc/TableOfContents.h"
 
 #include <QString>
 #include <vector>
@@ -29,8 +29,8 @@ public:
     int NormalizePercent = 0; // 0 = off
     QString Album;
     QString Artist;
-    TCddbDisc Disc;       // the table of contents, frames from the start of the disc
-    QString DatabaseNote; // why the verdicts are "not checked", when they are
+    TTableOfContents Disc; // the table of contents, frames from the start of the disc
+    QString DatabaseNote;  // why the verdicts are "not checked", when they are
     bool Stopped = false;
     std::vector<Track> Tracks;
 
@@ -48,7 +48,10 @@ public:
     QString Write(const QString& folder, bool fatSafe, QString* error) const;
     static QString LogFileName(const QString& album, bool fatSafe = false);
 
-    // Reads the table of contents and the tracks' numbers and files back from a log's text.
+    // Reads the table of contents (data tracks and the last session too) and the tracks'
+    // numbers, files and CRC32s (Check.Valid set where the log holds one) back from a log's
+    // text, and the normalisation percentage (0 for off) when `normalizePercent` is given.
     // False when the text holds no table.
-    static bool Parse(const QString& text, TCddbDisc* disc, std::vector<Track>* tracks);
+    static bool Parse(const QString& text, TTableOfContents* disc, std::vector<Track>* tracks,
+                      int* normalizePercent = nullptr);
 };

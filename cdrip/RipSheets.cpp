@@ -27,7 +27,7 @@ QString msf(int frames) {
 
 } // namespace
 
-TRipSheets::TRipSheets(const TRipPlan& plan, size_t format, const TCddbDisc& toc,
+TRipSheets::TRipSheets(const TRipPlan& plan, size_t format, const TTableOfContents& toc,
                        const std::vector<int>& pregapFrames)
     : m_plan(plan), m_format(format), m_toc(toc), m_pregaps(pregapFrames) {
     for (const TRipPlanTrack& t : plan.Tracks) {
@@ -46,11 +46,9 @@ QString TRipSheets::fileOf(const TRipPlanTrack& t) const {
 }
 
 int TRipSheets::lengthFrames(int number) const {
-    const auto& starts = m_toc.StartFrames;
-    if (number < 1 || number > int(starts.size()))
+    if (number < 1 || number > m_toc.trackCount())
         return 0;
-    const int next = number < int(starts.size()) ? starts[size_t(number)] : m_toc.LeadOutFrame;
-    return std::max(0, next - starts[size_t(number - 1)]);
+    return std::max(0, m_toc.lengthFrames(number - 1));
 }
 
 QString TRipSheets::Playlist() const {
@@ -75,7 +73,7 @@ QString TRipSheets::CueSheet() const {
     if (!d.Year.isEmpty())
         text += QStringLiteral("REM DATE %1\n").arg(d.Year);
     if (m_toc.isValid())
-        text += QStringLiteral("REM DISCID %1\n").arg(m_toc.discIdText().toUpper());
+        text += QStringLiteral("REM DISCID %1\n").arg(m_toc.cddbIdText().toUpper());
     text += QStringLiteral("REM COMMENT \"Sondrel %1\"\n").arg(QStringLiteral(SONDREL_VERSION));
     if (m_pregaps.empty())
         text += QStringLiteral("REM gaps not detected\n");

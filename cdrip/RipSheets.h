@@ -6,7 +6,7 @@
 #pragma once
 
 #include "RipPlan.h"
-#include "cddb/CddbDisc.h"
+#include "disc/TableOfContents.h"
 
 #include <QString>
 #include <vector>
@@ -17,7 +17,7 @@ public:
     // each track's INDEX 00 and INDEX 01 by position (track 1 first), empty when the source
     // does not know them (a drive).
     // The sheets name the files of format `format` (an index into the plan's Formats).
-    TRipSheets(const TRipPlan& plan, size_t format, const TCddbDisc& toc,
+    TRipSheets(const TRipPlan& plan, size_t format, const TTableOfContents& toc,
                const std::vector<int>& pregapFrames);
 
     // Some track's file exists: ripped now, or kept from before.
@@ -31,7 +31,7 @@ private:
 
     const TRipPlan& m_plan;
     size_t m_format;
-    TCddbDisc m_toc;
+    TTableOfContents m_toc;
     std::vector<int> m_pregaps;
     std::vector<const TRipPlanTrack*> m_tracks; // those with files, in disc order
 };

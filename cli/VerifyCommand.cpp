@@ -5,11 +5,11 @@
 #include "accuraterip/TArLookup.h"
 #include "accuraterip/TTrackChecksum.h"
 #include "audio/Helpers.h"
-#include "cddb/CddbCalls.h"
 #include "cdrip/RipJob.h"
 #include "cdrip/RipLog.h"
 #include "cdrip/TrackReader.h"
 #include "codecs/FfmpegReader.h"
+#include "disc/TableOfContents.h"
 #include "settings/AppOptions.h"
 #include "settings/SettingsStore.h"
 
@@ -22,24 +22,26 @@
 
 namespace {
 
+QString hex8(uint32_t v) {
+    return QStringLiteral("%1").arg(v, 8, 16, QLatin1Char('0')).toUpper();
+}
+
 struct TVerifyTrack {
     int Number = 0;
     std::optional<TTrackChecksum> Sums; // none when the track could not be read
-    QString Problem;                    // why not, or a remark on the data
+    QString Problem;                    // why not, or a remark on the data (stderr)
+    bool Changed = false;               // a file that is not what the rip wrote (Problem: why)
 };
 
 // Sums of track `index` (0-based) of `disc` read through the CD layer.
-TVerifyTrack sumDiscTrack(HCDROM handle, const TCddbDisc& disc, int index, int offset) {
-    TVerifyTrack track{index + 1, std::nullopt, QString()};
+TVerifyTrack sumDiscTrack(HCDROM handle, const TTableOfContents& disc, int index, int offset) {
+    TVerifyTrack track{index + 1, std::nullopt, QString(), false};
     const int base = disc.StartFrames.front();
     const int start = disc.StartFrames[size_t(index)] - base;
-    const int end = size_t(index) + 1 < disc.StartFrames.size()
-                        ? disc.StartFrames[size_t(index) + 1] - base
-                        : disc.LeadOutFrame - base;
-    const int count = int(disc.StartFrames.size());
-    TTrackReader reader(handle, ReadCDAudioLBA, false, offset, disc.LeadOutFrame - base);
-    TTrackChecksum sums(int64_t(end - start) * TTrackChecksum::SamplesPerSector, index == 0,
-                        index == count - 1);
+    const int end = disc.endFrame(index) - base;
+    TTrackReader reader(handle, ReadCDAudioLBA, false, offset, disc.sessionEndFrame(index) - base);
+    TTrackChecksum sums(int64_t(end - start) * TTrackChecksum::SamplesPerSector,
+                        index == disc.firstAudio(), index == disc.lastAudio());
     std::vector<uint8_t> chunk(size_t(10) * CdSectorBytes);
     for (int p = start; p < end; p += 10) {
         const int n = std::min(10, end - p);
@@ -53,12 +55,17 @@ TVerifyTrack sumDiscTrack(HCDROM handle, const TCddbDisc& disc, int index, int o
     return track;
 }
 
-// Sums of a WAV or FLAC file that holds track `index` of `disc`.
-TVerifyTrack sumFile(const QString& path, const TCddbDisc& disc, int index, int number) {
-    TVerifyTrack track{number, std::nullopt, QString()};
-    const size_t i = size_t(index);
-    const int end = i + 1 < disc.StartFrames.size() ? disc.StartFrames[i + 1] : disc.LeadOutFrame;
-    const int64_t samples = int64_t(end - disc.StartFrames[i]) * TTrackChecksum::SamplesPerSector;
+// Sums of a WAV or FLAC file that holds track `index` of `disc`, as the log recorded it: a
+// file of another length than the table's, or whose CRC32 is not the one the log recorded
+// (`logged`, when valid), has changed since the rip.
+TVerifyTrack sumFile(const QString& path, const TTableOfContents& disc, int index, int number,
+                     const TTrackCheck& logged) {
+    TVerifyTrack track{number, std::nullopt, QString(), false};
+    const int64_t samples = int64_t(disc.lengthFrames(index)) * TTrackChecksum::SamplesPerSector;
+    if (!QFileInfo::exists(path)) {
+        track.Problem = QStringLiteral("%1: No such file").arg(path);
+        return track;
+    }
     TFfmpegReader reader;
     if (!reader.Open(path) || !reader.AudioFound()) {
         track.Problem = QStringLiteral("%1 cannot be read: %2").arg(path, reader.ErrorText());
@@ -68,22 +75,28 @@ TVerifyTrack sumFile(const QString& path, const TCddbDisc& disc, int index, int 
         track.Problem = QStringLiteral("%1 is not 16-bit stereo 44100 Hz audio").arg(path);
         return track;
     }
-    TTrackChecksum sums(samples, index == 0, i + 1 == disc.StartFrames.size());
+    TTrackChecksum sums(samples, index == disc.firstAudio(), index == disc.lastAudio());
     const uint8_t* data = nullptr;
     for (int got; (got = reader.Read(data, 65536)) > 0;)
         sums.Add(data, size_t(got));
-    if (sums.Samples() != samples)
-        track.Problem = QStringLiteral("%1 holds %2 samples, the table says %3")
+    track.Sums = sums;
+    if (sums.Samples() != samples) {
+        track.Changed = true;
+        track.Problem = QStringLiteral("%1 holds %2 samples, the table of contents says %3")
                             .arg(path)
                             .arg(sums.Samples())
                             .arg(samples);
-    track.Sums = sums;
+    } else if (logged.Valid && sums.Crc32() != logged.Crc32) {
+        track.Changed = true;
+        track.Problem = QStringLiteral("%1 has the CRC32 %2, the rip log recorded %3")
+                            .arg(path, hex8(sums.Crc32()), hex8(logged.Crc32));
+    }
     return track;
 }
 
 // The database's answer for `disc`, or nullopt with `note` saying why there is none.
-std::optional<TArResponse> lookUp(const TCddbDisc& disc, const QString& server, QString* note,
-                                  bool* notInDatabase) {
+std::optional<TArResponse> lookUp(const TTableOfContents& disc, const QString& server,
+                                  QString* note, bool* notInDatabase) {
     *notInDatabase = false;
     if (server.isEmpty()) {
         *note = QStringLiteral("no AccurateRip server is set");
@@ -107,12 +120,8 @@ std::optional<TArResponse> lookUp(const TCddbDisc& disc, const QString& server, 
     return std::nullopt;
 }
 
-QString hex8(uint32_t v) {
-    return QStringLiteral("%1").arg(v, 8, 16, QLatin1Char('0')).toUpper();
-}
-
 // Prints one line per track and returns the exit code: 0 when every track is accurate.
-int report(TCliContext& ctx, const TCddbDisc& disc, const std::vector<TVerifyTrack>& tracks,
+int report(TCliContext& ctx, const TTableOfContents& disc, const std::vector<TVerifyTrack>& tracks,
            const QString& server) {
     QString note;
     bool notInDatabase = false;
@@ -129,27 +138,37 @@ int report(TCliContext& ctx, const TCddbDisc& disc, const std::vector<TVerifyTra
             ctx.Out << "Track " << TwoDigit(t.Number) << ": unreadable" << Qt::endl;
             continue;
         }
-        TArVerdict verdict{notInDatabase ? TArVerdict::NotInDatabase : TArVerdict::NotChecked, 0};
-        if (response)
-            verdict = response->Verdict(t.Number - 1, t.Sums->ArV1(), t.Sums->ArV2());
-        if (verdict.Result == TArVerdict::Accurate)
-            ++accurate;
-        ctx.Out << "Track " << TwoDigit(t.Number) << ": " << verdict.Text() << "  CRC32 "
-                << hex8(t.Sums->Crc32()) << "  AR v1 " << hex8(t.Sums->ArV1()) << "  AR v2 "
-                << hex8(t.Sums->ArV2()) << Qt::endl;
+        const uint32_t v1 = t.Sums->ArV1(), v2 = t.Sums->ArV2();
+        QString verdict;
+        if (t.Changed) {
+            verdict = QStringLiteral("changed since the rip");
+        } else {
+            const TArVerdict v = response
+                                     ? response->Verdict(t.Number - 1, v1, v2)
+                                     : TArVerdict::Without(notInDatabase ? TArVerdict::NotInDatabase
+                                                                         : TArVerdict::NotChecked,
+                                                           v1, v2);
+            verdict = v.Text();
+            if (v.Result == TArVerdict::Accurate)
+                ++accurate;
+        }
+        ctx.Out << "Track " << TwoDigit(t.Number) << ": " << verdict << "  CRC32 "
+                << hex8(t.Sums->Crc32()) << "  AR v1 " << hex8(v1) << "  AR v2 " << hex8(v2)
+                << Qt::endl;
     }
     ctx.Err << accurate << " of " << tracks.size() << " tracks accurate" << Qt::endl;
     return accurate == int(tracks.size()) && !tracks.empty() ? ExitOk : ExitFailed;
 }
 
 // The newest log in `dir` that holds a table of contents.
-QString findLog(const QString& dir, TCddbDisc* disc, std::vector<TRipLog::Track>* tracks) {
+QString findLog(const QString& dir, TTableOfContents* disc, std::vector<TRipLog::Track>* tracks,
+                int* normalizePercent) {
     const QFileInfoList logs =
         QDir(dir).entryInfoList({QStringLiteral("*.log")}, QDir::Files, QDir::Time);
     for (const QFileInfo& info : logs) {
         QFile f(info.filePath());
         if (f.open(QIODevice::ReadOnly) &&
-            TRipLog::Parse(QString::fromUtf8(f.readAll()), disc, tracks))
+            TRipLog::Parse(QString::fromUtf8(f.readAll()), disc, tracks, normalizePercent))
             return info.filePath();
     }
     return QString();
@@ -190,17 +209,21 @@ int RunVerifyCommand(TCliContext& ctx, const QStringList& args) {
     if (!dir.isEmpty()) {
         LoadOptions();
         const QString useServer = server.value_or(AppOptions.AccurateRipServer);
-        TCddbDisc disc;
+        TTableOfContents disc;
         std::vector<TRipLog::Track> logged;
-        const QString log = findLog(dir, &disc, &logged);
+        int normalized = 0;
+        const QString log = findLog(dir, &disc, &logged, &normalized);
         if (log.isEmpty())
             return ctx.failure(QStringLiteral("%1 holds no rip log with a table of contents")
                                    .arg(QDir(dir).absolutePath()));
         ctx.Err << "Log: " << log << Qt::endl;
+        if (normalized > 0)
+            ctx.Err << "sondrel-cli: the rip was normalised (" << normalized
+                    << " %): its files differ from the disc's audio and its sums" << Qt::endl;
         std::vector<TVerifyTrack> tracks;
         for (const TRipLog::Track& t : logged) {
             const int index = t.Number - 1;
-            if (index < 0 || index >= int(disc.StartFrames.size()) || t.File.isEmpty())
+            if (index < 0 || index >= disc.trackCount() || disc.isData(index) || t.File.isEmpty())
                 continue;
             // The files lie in the log's folder or below it; a log that names anything else
             // (edited, or from elsewhere) would have us read files it has no business with.
@@ -209,7 +232,7 @@ int RunVerifyCommand(TCliContext& ctx, const QStringList& args) {
                 return ctx.failure(QStringLiteral("The rip log %1 names %2, which is not in its "
                                                   "folder: the log is not used")
                                        .arg(log, t.File));
-            tracks.push_back(sumFile(QDir(dir).filePath(t.File), disc, index, t.Number));
+            tracks.push_back(sumFile(QDir(dir).filePath(t.File), disc, index, t.Number, t.Check));
         }
         return report(ctx, disc, tracks, useServer);
     }
@@ -217,15 +240,14 @@ int RunVerifyCommand(TCliContext& ctx, const QStringList& args) {
     TDiscSession session;
     if (const int rc = OpenDiscForCommand(ctx, drive, session); rc != ExitOk)
         return rc;
-    TTOC toc{};
-    if (ModifyCDParms(session.Handle, CdParmTocMsf, 1) == 0 || ReadTOC(session.Handle, &toc) != 1)
+    TTableOfContents disc;
+    if (ReadTableOfContents(session.Handle, &disc) != 1 || !disc.isValid())
         return ctx.failure(StatusNoToc);
-    const TCddbDisc disc = CddbDiscFromToc(toc);
     const int readOffset =
         offset.value_or(TRipJob::DriveReadOffset(drive, AppOptions.ReadOffsets, nullptr));
     std::vector<TVerifyTrack> tracks;
-    for (size_t i = 0; i < session.Rows.size() && i < disc.StartFrames.size(); ++i)
-        if (session.Rows[i].IsAudio)
-            tracks.push_back(sumDiscTrack(session.Handle, disc, int(i), readOffset));
+    for (int i = 0; i < disc.trackCount(); ++i)
+        if (!disc.isData(i))
+            tracks.push_back(sumDiscTrack(session.Handle, disc, i, readOffset));
     return report(ctx, disc, tracks, server.value_or(AppOptions.AccurateRipServer));
 }

@@ -78,8 +78,8 @@ bool TWMAOut::ChooseFormat(int channels, int bits, int rate, int& codec, TWmaFor
 
 void TWMAOut::WriteAttributes() {
     const TId3v2Tags& t = *FId3v2Tags;
-    // WM/Track counts from 0 by the format's definition, and players read the 1-based
-    // WM/TrackNumber: both hold the number, WM/Track as it always has.
+    // Players and taggers read the 1-based WM/TrackNumber. The older WM/Track counts from 0;
+    // it is left out, so no reader finds two numbers that disagree.
     const QString trackNumber = TrackNumberOf(t.Track());
     // WM/IsCompilation is a BOOL in the format's attribute list; the muxer writes every
     // attribute as text, so it holds "1", as WM/TrackNumber holds its number as text.
@@ -88,7 +88,6 @@ void TWMAOut::WriteAttributes() {
         {QStringLiteral("WM/AlbumTitle"), t.Album()},
         {QStringLiteral("WM/Genre"), t.Genre()},
         {QStringLiteral("WM/Year"), t.Year()},
-        {QStringLiteral("WM/Track"), t.Track()},
         {QStringLiteral("WM/TrackNumber"), trackNumber},
         {QStringLiteral("Title"), t.Title()},
         {QStringLiteral("Copyright"), t.Comment()},

@@ -43,7 +43,7 @@ const char* const* KeysFor(const QString& name) {
     static const char* const album[] = {"album", "WM/AlbumTitle", nullptr};
     static const char* const year[] = {"date", "year", "WM/Year", nullptr};
     static const char* const genre[] = {"genre", "WM/Genre", nullptr};
-    static const char* const track[] = {"track", "WM/TrackNumber", "WM/Track", nullptr};
+    static const char* const track[] = {"track", "WM/TrackNumber", nullptr};
     static const char* const copyright[] = {"copyright", "comment", nullptr};
     if (name == QLatin1String("Title"))
         return title;
@@ -314,7 +314,14 @@ QString TFfmpegReader::Attribute(const QString& name) const {
                 return value;
         }
     }
-    return Tag(name.toUtf8().constData());
+    const QString value = Tag(name.toUtf8().constData());
+    if (name == QLatin1String("WM/Track")) {
+        // The attribute itself counts from 0; the track number is one more.
+        bool ok = false;
+        const int zeroBased = value.trimmed().toInt(&ok);
+        return ok && zeroBased >= 0 ? QString::number(zeroBased + 1) : value;
+    }
+    return value;
 }
 
 bool TFfmpegReader::ConvertFrame(AVFrame* frame) {

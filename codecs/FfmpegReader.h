@@ -61,7 +61,9 @@ public:
 
     // An attribute under its Windows Media name ("Title", "Author", "WM/AlbumTitle", "WM/Year",
     // "WM/Genre", "WM/Track", "Copyright", "Duration"...): FFmpeg reports most tags under its
-    // own generic keys, so these are looked up first. Empty when absent.
+    // own generic keys, so these are looked up first. "WM/Track" gives the 1-based track
+    // number: the track tag or WM/TrackNumber, else the 0-based WM/Track plus one. Empty when
+    // absent.
     QString Attribute(const QString& name) const;
 
     // Next decoded PCM: `data` points into the reader's buffer, valid until the next call;

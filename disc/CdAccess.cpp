@@ -1,6 +1,7 @@
 #include "CdAccess.h"
 
 #include "CueImage.h"
+#include "TableOfContents.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -285,13 +286,11 @@ int ModifyCDParms(HCDROM handle, int selector, int value) {
     return 1;
 }
 
-int ReadTOC(HCDROM handle, TTOC* toc) {
-    const auto open = findHandle(handle);
-    if (!open)
-        return failWith(CdErrBadHandle);
-    if (!toc)
-        return failWith(CdErrBadArgument);
-    std::lock_guard lock(open->Lock);
+namespace {
+
+// Fills `toc` from the drive, addresses in minute/second/frame form with `msf`, else as block
+// addresses. The caller holds the drive's lock.
+int fillToc(TOpenDrive* open, TTOC* toc, bool msf) {
     if (open->Cue) {
         const auto& tracks = open->Cue->Tracks();
         std::memset(toc, 0, sizeof *toc);
@@ -302,7 +301,7 @@ int ReadTOC(HCDROM handle, TTOC* toc) {
             TTOCTrack& e = toc->Tracks[i];
             e.TrackNumber = leadOut ? CdLeadOutTrack : uint8_t(tracks[i].Number);
             e.Adr = uint8_t(0x10 | (leadOut ? 0 : tracks[i].Control));
-            putAddress(e, lsn_t(leadOut ? open->Cue->LeadOut() : tracks[i].Start), open->Msf);
+            putAddress(e, lsn_t(leadOut ? open->Cue->LeadOut() : tracks[i].Start), msf);
         }
         toc->TocLen = uint16_t(2 + 8 * (tracks.size() + 1));
         t_lastError = CdErrNone;
@@ -344,10 +343,51 @@ int ReadTOC(HCDROM handle, TTOC* toc) {
                 control |= 0x01;
         }
         e.Adr = uint8_t(0x10 | control);
-        putAddress(e, lsn, open->Msf);
+        putAddress(e, lsn, msf);
     }
     toc->TocLen = uint16_t(2 + 8 * (count + 1));
     t_lastError = CdErrNone;
+    return 1;
+}
+
+} // namespace
+
+int ReadTOC(HCDROM handle, TTOC* toc) {
+    const auto open = findHandle(handle);
+    if (!open)
+        return failWith(CdErrBadHandle);
+    if (!toc)
+        return failWith(CdErrBadArgument);
+    std::lock_guard lock(open->Lock);
+    return fillToc(open.get(), toc, open->Msf);
+}
+
+int ReadTableOfContents(HCDROM handle, TTableOfContents* toc) {
+    const auto open = findHandle(handle);
+    if (!open)
+        return failWith(CdErrBadHandle);
+    if (!toc)
+        return failWith(CdErrBadArgument);
+    std::lock_guard lock(open->Lock);
+    TTOC raw{};
+    if (fillToc(open.get(), &raw, true) != 1)
+        return 0;
+    *toc = TTableOfContents::FromToc(raw);
+    // TODO images: a CUE sheet's REM SESSION lines are not offered by its reader yet.
+    if (open->Drive.IsImage)
+        return 1;
+    const int last = toc->lastAudio();
+    if (last < 0 || last + 1 == toc->trackCount())
+        return 1; // no data track after the audio: one session as far as the rip is concerned
+    lsn_t session = 0;
+    if (cdio_get_last_session(open->Cdio, &session) == DRIVER_OP_SUCCESS) {
+        // The drive reads the session table: 0 (or the first track) for a disc of one session.
+        if (session + CdLeadInSectors > toc->StartFrames.front())
+            toc->LastSessionFrame = int(session) + CdLeadInSectors;
+    } else {
+        // Audio followed by data: the enhanced CD layout puts the data in a second session.
+        toc->LastSessionFrame = toc->StartFrames[size_t(last) + 1];
+    }
     return 1;
 }
 

@@ -16,6 +16,8 @@
 #include <cstdint>
 #include <vector>
 
+struct TTableOfContents;
+
 #pragma pack(push, 1)
 
 // One drive of the drive list.
@@ -135,6 +137,11 @@ int CloseCDHandle(HCDROM handle);
 int ModifyCDParms(HCDROM handle, int selector, int value);
 // 1 when the table is filled.
 int ReadTOC(HCDROM handle, TTOC* toc);
+// The table as a value, with the data tracks and, for a drive, where its last session starts
+// (libcdio's multisession call; a drive that cannot tell and ends in data tracks is taken to
+// hold them in a second session, as an enhanced CD does). Images give no session yet. 1 when
+// the table is filled.
+int ReadTableOfContents(HCDROM handle, TTableOfContents* toc);
 // Reads NumFrames sectors from StartFrame (counted from the first track's first sector) into
 // the bytes after the header; 1 on success with Len and StartOffset set.
 int ReadCDAudioLBA(HCDROM handle, TTrackBuf* buffer);

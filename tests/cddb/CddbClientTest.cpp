@@ -15,8 +15,8 @@ namespace {
 // Tracks at 00:02:00, 01:12:20, 02:42:00, lead-out 03:22:00. Worked by hand from the published
 // definition: start seconds 2, 72, 162 have digit sums 2 + 9 + 9 = 20 = 0x14; the playing time
 // is 202 - 2 = 200 s = 0x00c8; 3 tracks.
-TCddbDisc threeTracks() {
-    TCddbDisc d;
+TTableOfContents threeTracks() {
+    TTableOfContents d;
     d.StartFrames = {150, 5420, 12150};
     d.LeadOutFrame = 15150;
     return d;
@@ -53,18 +53,18 @@ QByteArray queryLine(const QString& server) {
 
 } // namespace
 
-TEST(CddbDisc, IdAndQueryWords) {
-    const TCddbDisc d = threeTracks();
-    EXPECT_EQ(d.discId(), 0x1400c803u);
-    EXPECT_EQ(d.discIdText(), QStringLiteral("1400c803"));
-    EXPECT_EQ(d.queryWords(), QStringLiteral("1400c803+3+150+5420+12150+202"));
+TEST(CddbId, IdAndQueryWords) {
+    const TTableOfContents d = threeTracks();
+    EXPECT_EQ(d.cddbId(), 0x1400c803u);
+    EXPECT_EQ(d.cddbIdText(), QStringLiteral("1400c803"));
+    EXPECT_EQ(d.cddbQueryWords(), QStringLiteral("1400c803+3+150+5420+12150+202"));
     // A digit sum beyond 255 wraps: 99 tracks of 99 minutes would not fit a disc, so check a
     // single long track instead: start 2 s, lead-out 4599 s -> 0x02, 4597 = 0x11f5, 1 track.
-    TCddbDisc one;
+    TTableOfContents one;
     one.StartFrames = {150};
     one.LeadOutFrame = 4599 * 75;
-    EXPECT_EQ(one.discIdText(), QStringLiteral("0211f501"));
-    TCddbDisc bad;
+    EXPECT_EQ(one.cddbIdText(), QStringLiteral("0211f501"));
+    TTableOfContents bad;
     bad.StartFrames = {150, 100};
     bad.LeadOutFrame = 200;
     EXPECT_FALSE(bad.isValid());
@@ -367,7 +367,7 @@ TEST(CddbCalls, OptionsThatCannotMakeARequest) {
     EXPECT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 0);
     EXPECT_EQ(CDDBGetLastError(), TCddbClient::ErrOptions);
     setOptions(QStringLiteral("127.0.0.1:1"));
-    TCddbDisc empty;
+    TTableOfContents empty;
     t.reset();
     EXPECT_EQ(CDDBQueryDisc(empty, &t.Query), 0);
     EXPECT_EQ(CDDBGetLastError(), TCddbClient::ErrArgument);

@@ -1,4 +1,5 @@
-// The MusicBrainz lookup: disc ids against libdiscid's documented examples, the answer reader
+// The MusicBrainz lookup: disc ids against libdiscid's documented examples and its Python
+// binding (tables with the first track 2, hidden audio, a data session), the answer reader
 // on answers of several shapes, and the lookup job end to end with a disc image as the drive
 // and one local HTTP server playing MusicBrainz, the cover archive and CDDB.
 #include "audio/Genres.h"
@@ -9,6 +10,7 @@
 #include "settings/SettingsStore.h"
 #include "tests/common/CddbTestServer.h"
 #include "tests/common/TestDisc.h"
+#include "tests/common/TestUtil.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -27,6 +29,39 @@ TTOCTrack Entry(int number, int frames, bool data = false) {
     t.Addr[2] = uint8_t(frames / 75 % 60);
     t.Addr[3] = uint8_t(frames % 75);
     return t;
+}
+
+// A table in minute/second/frame form: tracks numbered from `first` at `frames`, the last
+// `dataTracks` of them data, and the lead-out.
+TTOC MsfToc(int first, const std::vector<int>& frames, int dataTracks, int leadOut) {
+    TTOC toc{};
+    toc.FirstTrack = uint8_t(first);
+    toc.LastTrack = uint8_t(first + int(frames.size()) - 1);
+    for (size_t i = 0; i < frames.size(); ++i)
+        toc.Tracks[i] = Entry(first + int(i), frames[i], i + size_t(dataTracks) >= frames.size());
+    toc.Tracks[frames.size()] = Entry(0xAA, leadOut, dataTracks > 0);
+    return toc;
+}
+
+// The id libdiscid's Python binding (a second implementation over the same definition) gives
+// the audio tracks `first`..`last` at `offsets` with the lead-out at `sectors`.
+std::string LibdiscidId(int first, int last, int sectors, const std::vector<int>& offsets) {
+    // The binding takes the offsets from track 1 on: tracks before `first` hold a placeholder.
+    QStringList list;
+    for (int t = 1; t < first; ++t)
+        list << QStringLiteral("0");
+    for (int o : offsets)
+        list << QString::number(o);
+    const TProcessResult r =
+        RunProgram(QStringLiteral("/usr/bin/python3"),
+                   {QStringLiteral("-c"),
+                    QStringLiteral("import libdiscid; print(libdiscid.put(%1, %2, %3, [%4]).id)")
+                        .arg(first)
+                        .arg(last)
+                        .arg(sectors)
+                        .arg(list.join(QLatin1Char(',')))});
+    return r.ExitCode == 0 ? r.Out.trimmed().toStdString()
+                           : "python3-libdiscid failed: " + r.Err.toStdString();
 }
 
 // A fake JPEG: the signature, some bytes, the end marker.
@@ -96,6 +131,22 @@ TEST(MusicBrainzDisc, IdsOfKnownTablesMatchLibdiscidExamples) {
     const TMusicBrainzDisc extra = TMusicBrainzDisc::FromToc(toc);
     EXPECT_EQ(extra.Id, QStringLiteral("BPnh1KU.hea1C.KMYWLGZkHJr0w-"));
     EXPECT_EQ(extra.LastTrack, 7);
+
+    // A disc whose first track is 2; one with 4000 frames of hidden audio before track 1; an
+    // enhanced CD whose data track follows in a second session, the lead-out given to libdiscid
+    // 11400 frames before it, as its documentation says.
+    const TMusicBrainzDisc second =
+        TMusicBrainzDisc::FromToc(MsfToc(2, {150, 20000, 41234}, 0, 60000));
+    EXPECT_EQ(second.Id.toStdString(), LibdiscidId(2, 4, 60000, {150, 20000, 41234}));
+    EXPECT_EQ(second.FirstTrack, 2);
+    const TMusicBrainzDisc hidden =
+        TMusicBrainzDisc::FromToc(MsfToc(1, {4150, 20000, 41234, 52000}, 0, 70001));
+    EXPECT_EQ(hidden.Id.toStdString(), LibdiscidId(1, 4, 70001, {4150, 20000, 41234, 52000}));
+    const TMusicBrainzDisc enhanced =
+        TMusicBrainzDisc::FromToc(MsfToc(1, {150, 30000, 61000, 90000}, 1, 140000));
+    EXPECT_EQ(enhanced.Id.toStdString(), LibdiscidId(1, 3, 90000 - 11400, {150, 30000, 61000}));
+    EXPECT_EQ(enhanced.LastTrack, 3);
+    EXPECT_NE(second.Id, hidden.Id);
 
     toc.LastTrack = 1;
     toc.Tracks[0] = Entry(1, 150, true);

@@ -1,6 +1,7 @@
 // Secure rips and verification from the command line against a local AccurateRip database:
-// the FLAC files, the rip log with each track's sums, and the verdicts of rip and verify; and
-// a database that cannot be reached.
+// the FLAC files, the rip log with each track's sums, and the verdicts of rip and verify; a
+// disc with a data track, a silent track and an answer with pressings that must not count;
+// files changed after the rip; and a database that cannot be reached.
 #include "tests/common/ArOracle.h"
 #include "tests/common/CddbTestServer.h"
 #include "tests/common/TestDisc.h"
@@ -91,6 +92,109 @@ TEST_F(CliAccurateRip, SecureRipToFlacIsAccurateAndVerifiesFromItsLog) {
     EXPECT_EQ(unknown.ExitCode, 0) << unknown.Err.toStdString();
     EXPECT_TRUE(unknown.Err.contains("Track 01: not in database\nTrack 02: not in database\n"))
         << unknown.Err.toStdString();
+}
+
+TEST_F(CliAccurateRip, DataTrackSilenceAndFilesChangedAfterTheRip) {
+    // Audio at sectors 0, 20 and 29, a data track at 43, lead-out at 53; track 2 is silence.
+    TTestDisc disc(dir.path(), {20, 9, 14, 10});
+    QByteArray sheet = ReadWholeFile(disc.CuePath);
+    ASSERT_TRUE(sheet.contains("TRACK 04 AUDIO"));
+    WriteWholeFile(disc.CuePath, sheet.replace("TRACK 04 AUDIO", "TRACK 04 MODE1/2352"));
+    QByteArray bin = ReadWholeFile(disc.BinPath);
+    bin.replace(20 * 2352, 9 * 2352, QByteArray(9 * 2352, '\0'));
+    WriteWholeFile(disc.BinPath, bin);
+    // The name counts the three audio tracks and ends at the disc's lead-out; the freedb id
+    // counts all four. The last audio track is the last one the sums leave the end off.
+    const QString name = OracleArName({0, 20, 29}, 53, OracleCddbId({150, 170, 179, 193}, 203));
+    const QString id1 = name.mid(9, 8);
+    const QByteArray path = QStringLiteral("/accuraterip/%1/%2/%3/%4")
+                                .arg(id1[7])
+                                .arg(id1[6])
+                                .arg(id1[5])
+                                .arg(name)
+                                .toUtf8();
+    const TOracleSums first = OracleSums(disc.TrackBytes(0), true, false);
+    const TOracleSums silent = OracleSums(QByteArray(9 * 2352, '\0'), false, false);
+    const TOracleSums last = OracleSums(disc.TrackBytes(2), false, true);
+    ASSERT_EQ(silent.V1 | silent.V2, 0u);
+    // The v1 pressing holds the zero-confidence zero sum real answers hold for silence; the v2
+    // pressing a zero sum that rips agreed on; a 99-track pressing matches every track.
+    std::vector<std::pair<int, uint32_t>> other(99, {200, 1});
+    other[0] = {200, first.V1};
+    other[1] = {200, 0};
+    other[2] = {200, last.V1};
+    const QByteArray answer = DbarPressing(1, 2, 3, {{3, first.V1}, {0, 0}, {3, last.V1}}) +
+                              DbarPressing(1, 2, 3, {{2, first.V2}, {4, 0}, {2, last.V2}}) +
+                              DbarPressing(1, 2, 3, other);
+    TCddbTestServer server([answer, path](const TCddbTestServer::Request& r) {
+        return r.RequestLine.startsWith("GET " + path + " ")
+                   ? TCddbTestServer::ok(answer)
+                   : QByteArray("HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n");
+    });
+    ASSERT_TRUE(server.isListening());
+    ASSERT_EQ(cli({"settings", "--set", "AccurateRip.Server=" + server.address()}).ExitCode, 0);
+
+    const QString out = dir.filePath("out");
+    const auto r = cli({"--disc-image", disc.CuePath, "rip", "--format", "wav", "--out", out});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    EXPECT_TRUE(r.Err.contains("Track 01: accurate (confidence 5)\nTrack 02: silent: cannot be "
+                               "verified\nTrack 03: accurate (confidence 5)\n"))
+        << r.Err.toStdString();
+    EXPECT_FALSE(QFile::exists(QDir(out).filePath("Track04.wav")));
+    const QByteArray log = ReadWholeFile(QDir(out).filePath("rip.log"));
+    EXPECT_TRUE(log.contains("  Track 03  start 179  length 14\n  Track 04  start 193  length 10"
+                             "  data\n  Lead-out  203\n"))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains("1 silent (cannot be verified)")) << log.toStdString();
+
+    const QByteArray verdicts = "Track 01: accurate (confidence 5)  CRC32 " +
+                                hex8(first.Crc32).toUtf8() + "  AR v1 " + hex8(first.V1).toUtf8();
+    for (const QStringList& verify :
+         {QStringList{"verify", out}, QStringList{"--disc-image", disc.CuePath, "verify"}}) {
+        const auto v = cli(verify);
+        EXPECT_EQ(v.ExitCode, 1) << v.Err.toStdString(); // silence is not accurate
+        EXPECT_TRUE(v.Out.startsWith("Disc: " + name.toUtf8() + "\n")) << v.Out.toStdString();
+        EXPECT_TRUE(v.Out.contains(verdicts)) << v.Out.toStdString();
+        EXPECT_TRUE(v.Out.contains("Track 02: silent: cannot be verified  CRC32 ") &&
+                    v.Out.contains("Track 03: accurate (confidence 5)"))
+            << v.Out.toStdString();
+    }
+
+    // A second of noise after track 1; a byte changed in the last 5 sectors of track 3, which
+    // the AccurateRip sums leave out; track 2 gone.
+    const QString track1 = QDir(out).filePath("Track01.wav");
+    const QString noise = dir.filePath("noise.wav");
+    const QString longer = dir.filePath("longer.wav");
+    ASSERT_EQ(RunProgram("sox", {"-n", "-r", "44100", "-c", "2", "-b", "16", noise, "synth", "1",
+                                 "whitenoise"})
+                  .ExitCode,
+              0);
+    ASSERT_EQ(RunProgram("sox", {track1, noise, longer}).ExitCode, 0);
+    ASSERT_TRUE(QFile::remove(track1) && QFile::rename(longer, track1));
+    const QString track3 = QDir(out).filePath("Track03.wav");
+    QByteArray wav = ReadWholeFile(track3);
+    wav[wav.size() - 1000] = char(wav[wav.size() - 1000] ^ 0x40);
+    WriteWholeFile(track3, wav);
+    ASSERT_TRUE(QFile::remove(QDir(out).filePath("Track02.wav")));
+    const auto changed = cli({"verify", out});
+    EXPECT_EQ(changed.ExitCode, 1);
+    EXPECT_TRUE(changed.Out.contains("Track 01: changed since the rip  CRC32 ") &&
+                changed.Out.contains("Track 02: unreadable\n") &&
+                changed.Out.contains("Track 03: changed since the rip  CRC32 "))
+        << changed.Out.toStdString();
+    EXPECT_TRUE(changed.Err.contains((track1 + " holds " + QString::number(20 * 588 + 44100) +
+                                      " samples, the table of "
+                                      "contents says 11760")
+                                         .toUtf8()))
+        << changed.Err.toStdString();
+    EXPECT_TRUE(
+        changed.Err.contains((QDir(out).filePath("Track02.wav") + ": No such file").toUtf8()))
+        << changed.Err.toStdString();
+    EXPECT_TRUE(changed.Err.contains((track3 + " has the CRC32 " +
+                                      hex8(OracleSums(wav.mid(44), false, true).Crc32) +
+                                      ", the rip log recorded " + hex8(last.Crc32))
+                                         .toUtf8()))
+        << changed.Err.toStdString();
 }
 
 TEST_F(CliAccurateRip, AnUnreachableDatabaseLeavesTracksNotCheckedAndKeepsEveryLog) {
