@@ -37,6 +37,18 @@ TfrmCDRip::TfrmCDRip(HCDROM handle, const TRipPlan& plan, const TAppOptions& opt
     ProgressBar1->setFormat(QStringLiteral("Initializing..."));
     bStop = new QPushButton(QStringLiteral("Stop"), this);
     bStop->setObjectName(QStringLiteral("bStop"));
+    // Track N+1 is read while track N is encoded: each has a bar, and one shows the whole rip.
+    auto bar = [this](const char* name, const QString& format) {
+        auto* b = new QProgressBar(this);
+        b->setObjectName(QLatin1String(name));
+        b->setRange(0, 100);
+        b->setValue(0);
+        b->setAlignment(Qt::AlignCenter);
+        b->setFormat(format);
+        return b;
+    };
+    ProgressEncode = bar("ProgressEncode", QStringLiteral("Encoding: waiting for a track"));
+    ProgressOverall = bar("ProgressOverall", QStringLiteral("Overall: %p%"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(bStop);
@@ -44,11 +56,20 @@ TfrmCDRip::TfrmCDRip(HCDROM handle, const TRipPlan& plan, const TAppOptions& opt
     layout->addLayout(grid);
     layout->addWidget(lProgressHint);
     layout->addWidget(ProgressBar1);
+    layout->addWidget(ProgressEncode);
+    layout->addWidget(ProgressOverall);
     layout->addLayout(buttons);
     setMinimumWidth(420);
 
     lCurrentTrack->setText(plan.Tracks.empty() ? QString() : plan.Tracks.front().Title);
-    lOutputFormat->setText(FormatName(plan.Format));
+    QStringList formats;
+    bool encodes = false;
+    for (int f : plan.Formats.empty() ? std::vector<int>{plan.Format} : plan.Formats) {
+        formats << FormatName(f);
+        encodes = encodes || f != FormatWav;
+    }
+    lOutputFormat->setText(formats.join(QStringLiteral(", ")));
+    ProgressEncode->setVisible(encodes);
     lSelectedTracks->setText(QString::number(plan.Tracks.size()));
     lCompleted->setText(QStringLiteral("0"));
 
@@ -58,6 +79,16 @@ TfrmCDRip::TfrmCDRip(HCDROM handle, const TRipPlan& plan, const TAppOptions& opt
         ProgressBar1->setFormat(caption);
         ProgressBar1->setValue(0);
     });
+    connect(m_job, &TRipJob::encodeProgress, this, [this](int number, int percent) {
+        ProgressEncode->setFormat(QStringLiteral("Encoding track %1: %p%").arg(number));
+        ProgressEncode->setValue(percent);
+    });
+    connect(m_job, &TRipJob::encodingStarted, this,
+            [this](int number, const QString&, const QString&) {
+                ProgressEncode->setFormat(QStringLiteral("Encoding track %1: %p%").arg(number));
+                ProgressEncode->setValue(0);
+            });
+    connect(m_job, &TRipJob::overallProgress, ProgressOverall, &QProgressBar::setValue);
     connect(m_job, &TRipJob::trackStarted, this, [this](int, const QString& title, int completed) {
         lCurrentTrack->setText(title);
         lCompleted->setText(QString::number(completed));

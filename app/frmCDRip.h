@@ -1,5 +1,6 @@
 // The rip dialog: presents a rip job (the track being ripped, the output format, how many
-// tracks are selected and completed, what is being done, a progress bar with its caption) and
+// tracks are selected and completed, what is being done, bars for the reading, the encoding and
+// the whole rip) and
 // its messages and questions, and stops it; at the end it shows each track's AccurateRip
 // verdict and where the rip log went. The job does the work. GUI (main) thread only.
 #pragma once
@@ -29,7 +30,9 @@ public:
     QLabel* lSelectedTracks;
     QLabel* lCompleted;
     QLabel* lProgressHint;
-    QProgressBar* ProgressBar1;
+    QProgressBar* ProgressBar1;    // the track being read
+    QProgressBar* ProgressEncode;  // the track being encoded, while another is read
+    QProgressBar* ProgressOverall; // the whole rip, reading and encoding
     QPushButton* bStop;
 
 public slots:

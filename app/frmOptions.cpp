@@ -5,6 +5,7 @@
 #include "codecs/ACS_MAC.h"
 #include "codecs/WmaFormats.h"
 #include "disc/CdAccess.h"
+#include "encode/OutputFormats.h"
 #include "encode/OutputNaming.h"
 
 #include <QCheckBox>
@@ -26,6 +27,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <optional>
 
 const int TfrmOptions::Mp3BitRates[14] = {32,  40,  48,  56,  64,  80,  96,
@@ -194,8 +196,20 @@ QWidget* TfrmOptions::buildOutputPage() {
     normalizeRow->addWidget(SpinEdit1);
     normalizeRow->addWidget(new QLabel(QStringLiteral("%")));
     normalizeRow->addStretch(1);
+    // Further formats from the same read: a box for each format.
+    auto* alsoRow = new QHBoxLayout;
+    for (int f = 0; f < OutputFormatCount; ++f) {
+        auto* box = new QCheckBox(FormatName(f), gbFormat);
+        box->setObjectName(QStringLiteral("ckAlso") + FormatName(f));
+        ckAlsoFormats.push_back(box);
+    }
+    alsoRow->addWidget(label(QStringLiteral("Also wr&ite:"), ckAlsoFormats.front()));
+    for (QCheckBox* box : ckAlsoFormats)
+        alsoRow->addWidget(box);
+    alsoRow->addStretch(1);
     auto* formatLayout = new QVBoxLayout(gbFormat);
     formatLayout->addLayout(formatRow);
+    formatLayout->addLayout(alsoRow);
     formatLayout->addLayout(normalizeRow);
 
     cbCDList = new QComboBox(page);
@@ -275,6 +289,13 @@ QWidget* TfrmOptions::buildOutputPage() {
     // Nothing is deleted when the output is the WAV itself; the box keeps its state.
     connect(cbOutputFormat, &QComboBox::currentIndexChanged, this,
             [this](int index) { ckbKeepWav->setEnabled(index != 1); });
+    // The chosen format is written anyway: its "also" box is not a choice.
+    connect(cbOutputFormat, &QComboBox::currentIndexChanged, this, [this](int index) {
+        for (size_t f = 0; f < ckAlsoFormats.size(); ++f)
+            ckAlsoFormats[f]->setEnabled(int(f) != index);
+    });
+    for (QCheckBox* box : ckAlsoFormats)
+        connect(box, &QCheckBox::toggled, this, &TfrmOptions::updateNameExample);
     return page;
 }
 
@@ -512,6 +533,12 @@ void TfrmOptions::load() {
     editOutputDir->setText(o.OutputFolder);
     cbOutputFormat->setCurrentIndex(o.OutputFormat);
     ckbKeepWav->setEnabled(cbOutputFormat->currentIndex() != 1);
+    const std::vector<int> formats = RipFormatsOf(o);
+    for (size_t f = 0; f < ckAlsoFormats.size(); ++f) {
+        ckAlsoFormats[f]->setChecked(std::find(formats.begin() + 1, formats.end(), int(f)) !=
+                                     formats.end());
+        ckAlsoFormats[f]->setEnabled(int(f) != o.OutputFormat);
+    }
     ckbKeepWav->setChecked(!o.IsKeepWav);
     ckFatSafeNames->setChecked(o.FatSafeNames);
     ckWritePlaylist->setChecked(o.WritePlaylist);
@@ -611,6 +638,7 @@ void TfrmOptions::save() {
     TAppOptions& o = m_options;
     o.OutputFolder = editOutputDir->text();
     o.OutputFormat = cbOutputFormat->currentIndex();
+    o.OutputFormats = alsoFormatsText();
     o.IsKeepWav = !ckbKeepWav->isChecked();
     // An emptied box is the default template, written out so the settings file says so.
     o.NameTemplate = editNameTemplate->text().trimmed().isEmpty() ? TNameTemplate::DefaultText()
@@ -653,6 +681,14 @@ void TfrmOptions::SetExampleDisc(const std::vector<TTrackRow>& rows, const TDisc
 }
 
 // Runs on every key press in the template box: one plan of at most 99 rows, no file access.
+QString TfrmOptions::alsoFormatsText() const {
+    std::vector<int> formats;
+    for (size_t f = 0; f < ckAlsoFormats.size(); ++f)
+        if (ckAlsoFormats[f]->isChecked() && int(f) != cbOutputFormat->currentIndex())
+            formats.push_back(int(f));
+    return RipFormatsText(formats);
+}
+
 void TfrmOptions::updateNameExample() {
     // The preset box shows the preset the text is, or its placeholder ("activated" is the
     // user's choice only, so this does not fill the box again).
@@ -678,6 +714,7 @@ void TfrmOptions::updateNameExample() {
     TAppOptions o;
     o.OutputFolder.clear();
     o.OutputFormat = cbOutputFormat->currentIndex();
+    o.OutputFormats = alsoFormatsText();
     o.FatSafeNames = ckFatSafeNames->isChecked();
     TRipPlan plan;
     QString error;

@@ -53,6 +53,9 @@ public:
     QCheckBox* ckbKeepWav;
     QComboBox* cbOutputFormat;
     QCheckBox* ckNormalize;
+    // "Also write": one box per format, the formats a rip writes from the same read besides the
+    // one chosen above (whose box is disabled).
+    std::vector<QCheckBox*> ckAlsoFormats;
     QSpinBox* SpinEdit1;
     QComboBox* cbCDList;
     QLineEdit* editNameTemplate; // the rip's name template
@@ -109,6 +112,8 @@ private:
     void save();
     void browse();
     void updateNameExample();
+    // The "Also write" boxes' list of formats, as OutputFormats keeps it.
+    QString alsoFormatsText() const;
     void updateVbrControls();
     void fillFormats();
     void updateWmaVbrBox();

@@ -20,15 +20,28 @@
 
 TRipJob::TRipJob(HCDROM handle, const TRipPlan& plan, const TAppOptions& options, QObject* parent)
     : TJob(parent), m_handle(handle), m_plan(plan), m_options(options) {
+    // A plan made by hand may name one format and one file per track.
+    if (m_plan.Formats.empty())
+        m_plan.Formats = {m_plan.Format};
+    if (m_plan.FilesFolders.empty())
+        m_plan.FilesFolders = {m_plan.FilesFolder};
+    for (TRipPlanTrack& t : m_plan.Tracks)
+        if (t.Paths.empty())
+            t.Paths = {t.Path};
     // The encoders and the checks take the plan's folder and format, whatever the settings say.
-    m_options.OutputFolder = plan.OutputFolder;
-    m_options.OutputFormat = plan.Format;
+    m_options.OutputFolder = m_plan.OutputFolder;
+    m_options.OutputFormat = m_plan.Format;
+    m_coverSaved.assign(m_plan.Formats.size(), false);
+    const size_t n = m_plan.Tracks.size();
+    m_wavOf.assign(n, QString());
+    m_formatsLeft.assign(n, 0);
+    m_encodeFailed.assign(n, false);
 }
 
 TRipJob::~TRipJob() {
     stopRip();
-    if (m_step)
-        m_step->Stop(); // no handler of this job runs after this
+    for (TEncodeLane& lane : m_lanes)
+        lane.Step->Stop(); // no handler of this job runs after this
 }
 
 void TRipJob::SetReadSource(const QString& drive, int readOffset) {
@@ -52,12 +65,14 @@ int TRipJob::DriveReadOffset(int index, const QMap<QString, int>& offsets, QStri
 void TRipJob::SetPace(int ms) {
     assertOwnThread();
     m_pace = std::max(0, ms);
-    if (m_step)
-        m_step->SetDoneDelay(m_pace);
+    for (TEncodeLane& lane : m_lanes)
+        lane.Step->SetDoneDelay(m_pace);
 }
 
 TAuFileOut* TRipJob::Output() const {
-    return m_step ? m_step->OutputOf(m_plan.Format) : nullptr;
+    return m_lanes.empty() || m_lanes.front().Format != 0
+               ? nullptr
+               : m_lanes.front().Step->OutputOf(m_plan.Format);
 }
 
 int TRipJob::Total() const {
@@ -73,39 +88,58 @@ void TRipJob::fail(const QString& text) {
 
 void TRipJob::Start() {
     assertOwnThread();
-    const int format = m_plan.Format;
-    if (format < FormatMp3 || format > FormatApe)
-        return fail(QStringLiteral("Unknown output format %1.").arg(format));
-    if (format != FormatWav) {
-        // The encoder exists for the whole rip; one that cannot load its codec library says so
-        // before any track is read.
-        m_step = new TEncodeStep(m_options, this);
-        m_step->SetDoneDelay(m_pace);
+    for (size_t k = 0; k < m_plan.Formats.size(); ++k) {
+        const int format = m_plan.Formats[k];
+        if (format < FormatMp3 || format > FormatApe)
+            return fail(QStringLiteral("Unknown output format %1.").arg(format));
+        if (format == FormatWav)
+            continue; // the WAV read is that format's file
+        // Each encoder exists for the whole rip; one that cannot load its codec library says
+        // so before any track is read.
+        TEncodeLane lane;
+        lane.Format = k;
+        lane.Step = new TEncodeStep(m_options, this);
+        lane.Step->SetDoneDelay(m_pace);
         try {
-            m_step->OutputOf(format);
+            lane.Step->OutputOf(format);
         } catch (const EAuException& e) {
             return fail(e.Message());
         }
-        m_waveIn = new TWaveIn(this);
-        connect(m_step, &TEncodeStep::progress, this, [this](int percent) {
-            if (percent > 0 && percent <= 100)
+        lane.Input = new TWaveIn(this);
+        m_lanes.push_back(lane);
+    }
+    for (size_t i = 0; i < m_lanes.size(); ++i) {
+        TEncodeStep* step = m_lanes[i].Step;
+        connect(step, &TEncodeStep::progress, this, [this, i](int percent) {
+            TEncodeLane& lane = m_lanes[i];
+            if (percent <= 0 || percent > 100 || lane.Track < 0)
+                return;
+            lane.Percent = percent;
+            if (i == 0 || m_lanes.front().Track < 0)
+                emit encodeProgress(track(lane.Track).Number, percent);
+            // Once reading is over, the bar of the rip follows the encoding.
+            if (m_reading < 0 && i == 0)
                 emit progress(percent);
+            reportOverall();
         });
-        connect(m_step, &TEncodeStep::finished, this,
-                [this](const QString&, const QString& failure) { onEncoded(true, failure); });
+        connect(
+            step, &TEncodeStep::finished, this,
+            [this, i](const QString&, const QString& failure) { onEncoded(m_lanes[i], failure); });
     }
     withOutputFolder(m_plan.OutputFolder, [this] { checkExisting(); });
 }
 
 void TRipJob::checkExisting() {
     // The files this rip writes for each track, and those of them that exist already.
-    const bool keepsWav = m_plan.Format != FormatWav && m_options.IsKeepWav;
+    const bool keepsWav = m_options.IsKeepWav && encodes();
     QStringList existing;
     QList<int> tracksWithExisting;
     for (int i = 0; i < int(m_plan.Tracks.size()); ++i) {
         const TRipPlanTrack& t = m_plan.Tracks[size_t(i)];
-        QStringList outputs{m_plan.Format == FormatWav ? t.WavPath : t.Path};
-        if (keepsWav)
+        QStringList outputs;
+        for (const QString& path : t.Paths)
+            outputs << path;
+        if (keepsWav && !outputs.contains(t.WavPath))
             outputs << t.WavPath;
         bool any = false;
         for (const QString& path : outputs)
@@ -122,16 +156,23 @@ void TRipJob::checkExisting() {
         QStringLiteral("These files exist in the output folder already:\n%1\nReplace them (Yes), "
                        "skip their tracks (No), or cancel the rip (Cancel)?")
             .arg(existing.join(QLatin1Char('\n'))),
-        TJobButtons::YesNoCancel, [this, tracksWithExisting](TJobAnswer answer) {
+        TJobButtons::YesNoCancel, [this, tracksWithExisting, existing](TJobAnswer answer) {
             if (answer == TJobAnswer::Cancel)
                 return finishWith(TJobOutcome::Cancelled);
             if (answer == TJobAnswer::No) {
                 for (int i : tracksWithExisting) {
-                    TRipPlanTrack& t = m_plan.Tracks[size_t(i)];
+                    TRipPlanTrack& t = track(i);
+                    QString which;
+                    for (const QString& path : existing)
+                        if (t.Paths.end() != std::find(t.Paths.begin(), t.Paths.end(), path) ||
+                            path == t.WavPath) {
+                            which = path;
+                            break;
+                        }
                     emit message(TJobSeverity::Info,
                                  QStringLiteral("Track %1 is skipped: %2 exists already.")
                                      .arg(t.Number)
-                                     .arg(m_plan.Format == FormatWav ? t.WavPath : t.Path));
+                                     .arg(which));
                     t.State = TRipPlanTrack::TState::Skipped;
                 }
             }
@@ -142,6 +183,7 @@ void TRipJob::checkExisting() {
 void TRipJob::begin() {
     m_log.Secure = m_options.SecureRip;
     m_log.NormalizePercent = m_options.IsNormalize ? m_options.NormalizePercent : 0;
+    m_log.ReadSpeed = m_options.ReadSpeed;
     m_log.Album = m_plan.Disc.Album;
     m_log.Artist = m_plan.Disc.Artist;
     TTOC toc{};
@@ -150,17 +192,19 @@ void TRipJob::begin() {
     // A drive does not tell its gaps; the cue sheet then says they were not detected.
     if (ReadTrackGaps(m_handle, &m_pregaps) != 1)
         m_pregaps.clear();
-    m_current = -1;
-    m_current = nextIndex();
-    if (m_current < 0)
+    // A drive may ignore the speed asked for; the log says what was asked.
+    if (m_options.ReadSpeed > 0)
+        SetReadSpeed(m_handle, m_options.ReadSpeed);
+    m_reading = nextIndex(-1);
+    if (m_reading < 0)
         return finish(false);
-    startRip();
+    startRead();
     emit hint(QStringLiteral("Extracting..."));
     emit barCaption(QStringLiteral("Initializing..."));
 }
 
-int TRipJob::nextIndex() const {
-    for (int i = m_current + 1; i < int(m_plan.Tracks.size()); ++i)
+int TRipJob::nextIndex(int index) const {
+    for (int i = index + 1; i < int(m_plan.Tracks.size()); ++i)
         if (m_plan.Tracks[size_t(i)].State != TRipPlanTrack::TState::Skipped)
             return i;
     return -1;
@@ -187,12 +231,16 @@ bool TRipJob::makeFolderOf(const QString& path) {
     return false;
 }
 
-void TRipJob::startRip() {
-    const TRipPlanTrack& t = current();
+void TRipJob::startRead() {
+    const TRipPlanTrack& t = track(m_reading);
     m_worker.reset(); // the previous worker has posted its last event already
+    m_readPercent = 0;
     emit trackStarted(t.Number, t.Title, m_completed);
     emit currentItem(m_completed + 1, Total(), t.Title);
-    if (!makeFolderOf(t.WavPath)) {
+    bool folders = true;
+    for (const QString& path : t.Paths)
+        folders = folders && makeFolderOf(path);
+    if (!folders || !makeFolderOf(t.WavPath)) {
         // Nothing can be written for this track: it fails as a write would, as an event of its
         // own so the presenters hear of the start first.
         QTimer::singleShot(0, this, [this] {
@@ -221,12 +269,12 @@ void TRipJob::stopRip() {
 
 void TRipJob::finish(bool stopped) {
     stopRip();
-    // The output stops before the job reports its end, so the encoded file is no longer
-    // being written once the presenter hears of it.
-    if (m_step)
-        m_step->Stop();
-    if (m_waveIn)
-        m_waveIn->SetFileName(QString());
+    // The outputs stop before the job reports its end, so no encoded file is being written
+    // once the presenter hears of it.
+    for (TEncodeLane& lane : m_lanes) {
+        lane.Step->Stop();
+        lane.Input->SetFileName(QString());
+    }
     m_log.Stopped = m_log.Stopped || stopped;
     if (m_lookup) {
         // Stopped while the database was asked: the verdicts stay unknown.
@@ -265,36 +313,42 @@ void TRipJob::finish(bool stopped) {
 
 void TRipJob::conclude(const TArResponse* response, TArVerdict::Kind without, const QString& note) {
     m_log.DatabaseNote = note;
-    m_log.Tracks.clear();
     for (TRipPlanTrack& t : m_plan.Tracks) {
-        if (t.State == TRipPlanTrack::TState::Skipped)
-            continue; // its file was there and kept: this rip did not read it
-        const bool ok = t.State == TRipPlanTrack::TState::Done;
-        const QString file = m_plan.Format == FormatWav ? t.WavPath : t.Path;
-        if (ok && t.Check.Valid) {
-            if (response)
-                t.Verdict = response->Verdict(t.Number - 1, t.Check.ArV1, t.Check.ArV2);
-            else
-                t.Verdict.Result = without;
-            t.VerdictText = t.Verdict.Text();
-            if (const QString s = TRipLog::SuspiciousText(t.Check); !s.isEmpty())
-                t.VerdictText += QStringLiteral(", ") + s;
-            emit trackVerdict(t.Number, t.Title, t.VerdictText);
-        }
-        m_log.Tracks.push_back(TRipLog::Track{
-            t.Number, ok ? m_plan.RelativeToFiles(file) : QString(), ok, t.Check, t.Verdict});
+        if (t.State != TRipPlanTrack::TState::Done || !t.Check.Valid)
+            continue;
+        if (response)
+            t.Verdict = response->Verdict(t.Number - 1, t.Check.ArV1, t.Check.ArV2);
+        else
+            t.Verdict.Result = without;
+        t.VerdictText = t.Verdict.Text();
+        if (const QString s = TRipLog::SuspiciousText(t.Check); !s.isEmpty())
+            t.VerdictText += QStringLiteral(", ") + s;
+        emit trackVerdict(t.Number, t.Title, t.VerdictText);
     }
-    if (m_completed > 0 && QFileInfo(m_plan.FilesFolder).isDir())
-        writeRipFiles();
+    if (m_completed > 0)
+        for (size_t k = 0; k < m_plan.Formats.size(); ++k)
+            if (QFileInfo(m_plan.FilesFolders[k]).isDir())
+                writeRipFiles(k);
     const TJobOutcome outcome = m_log.Stopped                        ? TJobOutcome::Stopped
                                 : m_failed == 0 && m_suspicious == 0 ? TJobOutcome::Done
                                                                      : TJobOutcome::Failed;
     finishWith(outcome, QStringLiteral("Ripped %1 of %2 tracks").arg(m_succeeded).arg(Total()));
 }
 
-void TRipJob::writeRipFiles() {
+void TRipJob::writeRipFiles(size_t format) {
+    // The log of this format's folder names this format's files.
+    m_log.Tracks.clear();
+    for (const TRipPlanTrack& t : m_plan.Tracks) {
+        if (t.State == TRipPlanTrack::TState::Skipped)
+            continue; // its file was there and kept: this rip did not read it
+        const bool ok = t.State == TRipPlanTrack::TState::Done;
+        m_log.Tracks.push_back(TRipLog::Track{
+            t.Number, ok ? m_plan.RelativeToFiles(t.Paths[format], format) : QString(), ok, t.Check,
+            t.Verdict});
+    }
+    const QString folder = m_plan.FilesFolders[format];
     QString error;
-    const QString path = m_log.Write(m_plan.FilesFolder, m_options.FatSafeNames, &error);
+    const QString path = m_log.Write(folder, m_options.FatSafeNames, &error);
     if (path.isEmpty())
         emit message(TJobSeverity::Warning, error);
     else
@@ -303,9 +357,9 @@ void TRipJob::writeRipFiles() {
     // existed and were kept among them.
     const QString base = QFileInfo(path.isEmpty() ? TRipLog::LogFileName(m_plan.Disc.Album) : path)
                              .completeBaseName();
-    const TRipSheets sheets(m_plan, m_log.Disc, m_pregaps);
+    const TRipSheets sheets(m_plan, format, m_log.Disc, m_pregaps);
     if (m_options.WritePlaylist && sheets.HasFiles()) {
-        const QString written = WriteNewFile(m_plan.FilesFolder, base + QStringLiteral(".m3u8"),
+        const QString written = WriteNewFile(folder, base + QStringLiteral(".m3u8"),
                                              sheets.Playlist().toUtf8(), &error);
         if (written.isEmpty())
             emit message(TJobSeverity::Warning, error);
@@ -313,8 +367,8 @@ void TRipJob::writeRipFiles() {
             emit sheetWritten(QStringLiteral("Playlist"), written);
     }
     if (m_options.WriteCueSheet && sheets.HasFiles() && m_log.Disc.isValid()) {
-        const QString written = WriteNewFile(m_plan.FilesFolder, base + QStringLiteral(".cue"),
-                                             sheets.CueSheet().toUtf8(), &error);
+        const QString written =
+            WriteNewFile(folder, base + QStringLiteral(".cue"), sheets.CueSheet().toUtf8(), &error);
         if (written.isEmpty())
             emit message(TJobSeverity::Warning, error);
         else
@@ -322,17 +376,17 @@ void TRipJob::writeRipFiles() {
     }
 }
 
-void TRipJob::keepWav(const QString& partial) {
+void TRipJob::keepWav(int index, const QString& partial) {
     // A WAV kept takes the track's name unless something else has it (the question covered
     // only the files the rip meant to write).
-    const QString target = current().WavPath;
-    if (!m_options.IsKeepWav && NameTaken(target)) {
+    const TRipPlanTrack& t = track(index);
+    if (!m_options.IsKeepWav && NameTaken(t.WavPath)) {
         emit message(
             TJobSeverity::Info,
-            QStringLiteral("The WAV of track %1 is kept as %2").arg(current().Number).arg(partial));
+            QStringLiteral("The WAV of track %1 is kept as %2").arg(t.Number).arg(partial));
         return;
     }
-    if (const QString failure = RenameOver(partial, target); !failure.isEmpty())
+    if (const QString failure = RenameOver(partial, t.WavPath); !failure.isEmpty())
         trackError(failure);
 }
 
@@ -358,25 +412,30 @@ bool TRipJob::event(QEvent* e) {
 }
 
 void TRipJob::onProcessInfo(const TProcessInfo& info) {
-    if (info.Value == ProcessNormalizing)
+    if (info.Value == ProcessNormalizing) {
         emit hint(QStringLiteral("Normalizing..."));
-    else if (info.Value == ProcessRipEnded)
+    } else if (info.Value == ProcessRipEnded) {
         onRipEnded(info);
-    else if (info.Value > 0 && info.Value <= 100)
+    } else if (info.Value > 0 && info.Value <= 100) {
+        m_readPercent = info.Value;
         emit progress(info.Value);
+        emit readProgress(info.Value);
+        reportOverall();
+    }
 }
 
 void TRipJob::onRipEnded(const TProcessInfo& info) {
-    TRipPlanTrack& t = current();
-    m_wavPath = m_worker ? m_worker->WavPath : QString();
+    const int index = m_reading;
+    TRipPlanTrack& t = track(index);
+    QString wav = m_worker ? m_worker->WavPath : QString();
     t.Check = info.Check;
     if (info.ErrorCode == RipOk && info.Check.UnreadableSectors > 0) {
         // The file is kept: it is the best the disc gave, but no proof of an exact copy.
         ++m_suspicious;
-        emit message(TJobSeverity::Warning,
-                     QStringLiteral("Track %1 is %2: they never read the same twice")
-                         .arg(t.Number)
-                         .arg(TRipLog::SuspiciousText(info.Check)));
+        emit message(TJobSeverity::Warning, QStringLiteral("Track %1 is %2: they never read the "
+                                                           "same twice")
+                                                .arg(t.Number)
+                                                .arg(TRipLog::SuspiciousText(info.Check)));
     }
     switch (info.ErrorCode) {
     case RipOk:
@@ -390,57 +449,79 @@ void TRipJob::onRipEnded(const TProcessInfo& info) {
             trackError(info.ErrorText);
         break;
     default:
-        trackError(info.ErrorText.isEmpty() ? QStringLiteral("Cannot write %1").arg(m_wavPath)
+        trackError(info.ErrorText.isEmpty() ? QStringLiteral("Cannot write %1").arg(wav)
                                             : info.ErrorText);
         break;
     }
-    if (info.ErrorCode != RipOk) {
-        ++m_failed;
-        t.State = TRipPlanTrack::TState::Failed;
-        if (info.ErrorCode != RipCannotCreate && NameTaken(m_wavPath))
+    int code = info.ErrorCode;
+    if (code != RipOk) {
+        if (code != RipCannotCreate && NameTaken(wav))
             emit message(
                 TJobSeverity::Info,
-                QStringLiteral("What was read of track %1 is in %2").arg(t.Number).arg(m_wavPath));
-    } else if (m_plan.Format == FormatWav) {
+                QStringLiteral("What was read of track %1 is in %2").arg(t.Number).arg(wav));
+    } else if (!encodes()) {
         // The WAV is the result: it takes its name now that it is complete.
-        if (const QString failure = RenameOver(m_wavPath, t.WavPath); failure.isEmpty()) {
-            m_wavPath = t.WavPath;
+        if (const QString failure = RenameOver(wav, t.WavPath); failure.isEmpty()) {
+            wav = t.WavPath;
         } else {
             trackError(failure);
-            ++m_failed;
-            t.State = TRipPlanTrack::TState::Failed;
-            emit trackEnded(t.Number, t.Title, m_wavPath, RipWriteFailed);
-            ++m_completed;
-            return trackDone(false);
+            code = RipWriteFailed;
         }
     }
-    emit trackEnded(t.Number, t.Title, m_wavPath, info.ErrorCode);
+    emit trackEnded(t.Number, t.Title, wav, code);
     ++m_completed;
-    if (m_plan.Format != FormatWav) {
-        if (info.ErrorCode == RipOk) {
-            startEncoding();
-        } else {
+    if (code != RipOk) {
+        ++m_failed;
+        t.State = TRipPlanTrack::TState::Failed;
+        if (encodes()) {
             // Nothing to encode: the track goes through the finishing steps only, as an event
             // of its own.
-            QTimer::singleShot(0, this, [this] {
+            ++m_endingTracks;
+            QTimer::singleShot(0, this, [this, index] {
                 if (!IsFinished())
-                    onEncoded(false, QString());
+                    finishFailedRead(index);
             });
         }
-        return;
-    }
-    // WAV output: the ripped file is the result.
-    if (info.ErrorCode == RipOk) {
+    } else if (!encodes()) {
         t.State = TRipPlanTrack::TState::Done;
         trackWritten();
+    } else {
+        m_wavOf[size_t(index)] = wav;
+        m_formatsLeft[size_t(index)] = int(m_lanes.size());
+        m_ready.push_back(index);
+        ++m_ahead;
+        kickEncoders();
     }
-    trackDone(info.ErrorCode == RipOk);
+    advanceReading();
 }
 
-TEncodeRequest TRipJob::requestFor(const TRipPlanTrack& t) const {
+void TRipJob::advanceReading() {
+    m_reading = nextIndex(m_reading);
+    m_worker.reset(); // it has posted its last event
+    if (m_reading < 0)
+        return maybeFinish();
+    if (m_ahead >= MaxTracksAhead) {
+        m_readWaits = true; // the encoders let it go on (finishEncodedTrack)
+        return;
+    }
+    resumeReading();
+}
+
+void TRipJob::resumeReading() {
+    emit hint(QStringLiteral("Extracting..."));
+    emit barCaption(encodes() ? QStringLiteral("Extracting...")
+                              : QStringLiteral("Initializing..."));
+    if (m_unacknowledged > 0) {
+        m_held = true; // Acknowledge starts it
+        return;
+    }
+    startRead();
+}
+
+TEncodeRequest TRipJob::requestFor(const TRipPlanTrack& t, size_t format) const {
     TEncodeRequest request;
-    request.Format = m_plan.Format;
-    request.Path = t.Path;
+    request.Format = m_plan.Formats[format];
+    request.Path = t.Paths[format];
     request.Disc = m_plan.Disc;
     request.Title = t.Title;
     request.Artist = t.Artist;
@@ -452,93 +533,144 @@ TEncodeRequest TRipJob::requestFor(const TRipPlanTrack& t) const {
     return request;
 }
 
-void TRipJob::startEncoding() {
-    TEncodeRequest request = requestFor(current());
-    request.Input = m_waveIn;
-    emit encodingStarted(request.Track, request.Title, request.Path);
-    emit hint(QStringLiteral("Encoding..."));
-    emit barCaption(QStringLiteral("Encoding..."));
-    m_waveIn->SetFileName(m_wavPath);
-    m_step->Start(request);
-}
-
-void TRipJob::onEncoded(bool ran, const QString& failure) {
-    const bool encodeFailed = ran && !failure.isEmpty();
-    if (encodeFailed) {
-        trackError(QStringLiteral("Encoding %1 failed: %2").arg(current().Path, failure));
-        ++m_failed;
-    }
-    if (!ran && m_plan.Format == FormatMp3)
-        TEncodeStep::TagMp3(requestFor(current())); // an MP3 of an earlier rip is tagged anew
-    const bool ok = ran && !encodeFailed;
-    QTimer::singleShot(m_pace, this, [this, ok, encodeFailed] {
-        if (IsFinished())
-            return;
-        // A failed encoding keeps the WAV: it may be the only copy of the track's audio.
-        const QString wav = m_waveIn->FileName();
-        if (!wav.isEmpty() && QFileInfo::exists(wav) && !IsFileInUse(wav)) {
-            if (m_options.IsKeepWav || encodeFailed)
-                keepWav(wav);
-            else
-                QFile::remove(wav);
+void TRipJob::kickEncoders() {
+    for (TEncodeLane& lane : m_lanes) {
+        if (lane.Track >= 0 || lane.Next >= m_ready.size())
+            continue;
+        lane.Track = m_ready[lane.Next];
+        lane.Percent = 0;
+        const TRipPlanTrack& t = track(lane.Track);
+        TEncodeRequest request = requestFor(t, lane.Format);
+        request.Input = lane.Input;
+        emit encodingStarted(request.Track, request.Title, request.Path);
+        if (m_reading < 0) {
+            emit hint(QStringLiteral("Encoding..."));
+            emit barCaption(QStringLiteral("Encoding..."));
         }
-        // Each WAV goes through this step once: a later track whose rip fails must not delete
-        // a WAV kept because its encoding failed.
-        m_waveIn->SetFileName(QString());
-        finishTrack(ok);
-    });
-}
-
-void TRipJob::trackWritten() {
-    ++m_succeeded;
-    if (m_cover.isEmpty() || m_coverSaved)
-        return;
-    m_coverSaved = true;
-    const QDir folder(m_plan.FilesFolder);
-    // A cover the folder has already, of either kind, stays the folder's only one.
-    if (QFileInfo::exists(folder.filePath(QStringLiteral("cover.jpg"))) ||
-        QFileInfo::exists(folder.filePath(QStringLiteral("cover.png"))))
-        return;
-    const QString path = folder.filePath(QStringLiteral("cover.") + m_cover.extension());
-    QString error;
-    if (!TAtomicFile::writeWhole(path, m_cover.data(), &error))
-        emit message(TJobSeverity::Warning, error);
-}
-
-void TRipJob::finishTrack(bool ok) {
-    TRipPlanTrack& t = current();
-    if (ok) {
-        t.State = TRipPlanTrack::TState::Done;
-        trackWritten();
-    } else {
-        t.State = TRipPlanTrack::TState::Failed;
+        lane.Input->SetFileName(m_wavOf[size_t(lane.Track)]);
+        lane.Step->Start(request);
     }
+}
+
+void TRipJob::onEncoded(TEncodeLane& lane, const QString& failure) {
+    const int index = lane.Track;
+    if (index < 0)
+        return;
+    if (!failure.isEmpty()) {
+        trackError(
+            QStringLiteral("Encoding %1 failed: %2").arg(track(index).Paths[lane.Format], failure));
+        if (!m_encodeFailed[size_t(index)])
+            ++m_failed;
+        m_encodeFailed[size_t(index)] = true;
+    }
+    // Each WAV input lets go of its file, so the WAV can be renamed or removed.
+    lane.Input->SetFileName(QString());
+    lane.Track = -1;
+    ++lane.Next;
+    ++m_encodingsDone;
+    if (--m_formatsLeft[size_t(index)] == 0) {
+        ++m_endingTracks;
+        QTimer::singleShot(m_pace, this, [this, index] {
+            if (!IsFinished())
+                finishEncodedTrack(index);
+        });
+    }
+    reportOverall();
+    kickEncoders();
+}
+
+void TRipJob::finishEncodedTrack(int index) {
+    --m_endingTracks;
+    TRipPlanTrack& t = track(index);
+    const bool ok = !m_encodeFailed[size_t(index)];
+    // A failed encoding keeps the WAV: it may be the only copy of the track's audio. With WAV
+    // among the formats, it is that format's file.
+    const QString wav = m_wavOf[size_t(index)];
+    const bool wavIsFormat = std::find(m_plan.Formats.begin(), m_plan.Formats.end(),
+                                       int(FormatWav)) != m_plan.Formats.end();
+    if (!wav.isEmpty() && QFileInfo::exists(wav) && !IsFileInUse(wav)) {
+        if (wavIsFormat) {
+            if (const QString failure = RenameOver(wav, t.WavPath); !failure.isEmpty())
+                trackError(failure);
+        } else if (m_options.IsKeepWav || !ok) {
+            keepWav(index, wav);
+        } else {
+            QFile::remove(wav);
+        }
+    }
+    m_wavOf[size_t(index)].clear();
+    t.State = ok ? TRipPlanTrack::TState::Done : TRipPlanTrack::TState::Failed;
+    if (ok)
+        trackWritten();
     emit trackFinished(t.Number, t.Title, t.Path, ok);
-    if (nextIndex() >= 0)
-        return nextTrack(QStringLiteral("Extracting..."));
+    --m_ahead;
+    reportOverall();
+    if (m_readWaits && m_ahead < MaxTracksAhead) {
+        m_readWaits = false;
+        resumeReading();
+    }
+    maybeFinish();
+}
+
+void TRipJob::finishFailedRead(int index) {
+    --m_endingTracks;
+    const TRipPlanTrack& t = track(index);
+    // An MP3 of an earlier rip is tagged anew with the texts of this one.
+    for (size_t k = 0; k < m_plan.Formats.size(); ++k)
+        if (m_plan.Formats[k] == FormatMp3)
+            TEncodeStep::TagMp3(requestFor(t, k));
+    emit trackFinished(t.Number, t.Title, t.Path, false);
+    maybeFinish();
+}
+
+void TRipJob::maybeFinish() {
+    if (m_reading >= 0 || m_ahead > 0 || m_endingTracks > 0 || IsFinished())
+        return;
     stopRip();
+    // With encoders, the last track's pause has passed already.
+    if (!encodes())
+        return finish(false);
     QTimer::singleShot(m_pace, this, [this] {
         if (!IsFinished())
             finish(false);
     });
 }
 
-// The end of a track ripped to WAV, whatever its outcome.
-void TRipJob::trackDone(bool) {
-    if (nextIndex() < 0)
-        return finish(false);
-    nextTrack(QStringLiteral("Initializing..."));
+void TRipJob::reportOverall() {
+    // A track is one part reading and, with encoders, one part encoding.
+    const int total = Total();
+    if (total == 0)
+        return;
+    double done = m_completed + (m_reading >= 0 ? m_readPercent / 100.0 : 0.0);
+    double parts = total;
+    if (encodes()) {
+        double encoded = m_encodingsDone;
+        for (const TEncodeLane& lane : m_lanes)
+            encoded += lane.Track >= 0 ? lane.Percent / 100.0 : 0.0;
+        done += encoded / double(m_lanes.size());
+        parts *= 2;
+    }
+    emit overallProgress(std::clamp(int(done * 100 / parts), 0, 100));
 }
 
-void TRipJob::nextTrack(const QString& caption) {
-    emit hint(QStringLiteral("Extracting..."));
-    emit barCaption(caption);
-    m_current = nextIndex();
-    if (m_unacknowledged > 0) {
-        m_held = true; // Acknowledge starts it
+void TRipJob::trackWritten() {
+    ++m_succeeded;
+    if (m_cover.isEmpty())
         return;
+    for (size_t k = 0; k < m_plan.Formats.size(); ++k) {
+        if (m_coverSaved[k])
+            continue;
+        m_coverSaved[k] = true;
+        const QDir folder(m_plan.FilesFolders[k]);
+        // A cover the folder has already, of either kind, stays the folder's only one.
+        if (QFileInfo::exists(folder.filePath(QStringLiteral("cover.jpg"))) ||
+            QFileInfo::exists(folder.filePath(QStringLiteral("cover.png"))))
+            continue;
+        const QString path = folder.filePath(QStringLiteral("cover.") + m_cover.extension());
+        QString error;
+        if (!TAtomicFile::writeWhole(path, m_cover.data(), &error))
+            emit message(TJobSeverity::Warning, error);
     }
-    startRip();
 }
 
 void TRipJob::SetHoldOnError(bool hold) {
@@ -558,6 +690,6 @@ void TRipJob::Acknowledge() {
         --m_unacknowledged;
     if (m_unacknowledged == 0 && m_held && !IsFinished()) {
         m_held = false;
-        startRip();
+        startRead();
     }
 }

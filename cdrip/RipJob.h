@@ -1,14 +1,18 @@
-// The rip job: walks the records of a rip plan one by one, a rip worker for each, driven by the
-// events the workers post (2125, 2126); unless the format is WAV it encodes each fresh WAV into
-// the record's file (one encode step, which also tags the file), then deletes the WAV unless it
-// is kept. It fills each record's results (state, sums, verdict), and at the end writes the rip
-// log, the playlist and the cue sheet from them. Headless; the rip dialog and the command line
-// present it through its signals.
+// The rip job: walks the records of a rip plan, reading each track into a WAV with a rip worker
+// (driven by the events the workers post, 2125 and 2126) and encoding each WAV into every format
+// of the plan (one encode step per format, which also tags the file) while the next track is
+// read. The WAV is deleted once every format has its file, unless it is kept. It fills each
+// record's results (state, sums, verdict), and at the end writes the rip log, the playlist and
+// the cue sheet of each format from them. Headless; the rip dialog and the command line present
+// it through its signals.
+//
+// Reading runs ahead of encoding by at most MaxTracksAhead tracks (WAVs waiting on disk); then
+// it waits for the encoders.
 //
 // Lives on the GUI (main) thread and needs its event loop. It is the workers' event receiver:
 // it stops and joins its worker before it is destroyed (and Qt drops events still queued for
 // it), so no worker ever posts to a receiver that is gone. The workers share only their Aborted
-// flag (atomic) with it.
+// flag (atomic) with it; the encoders' outputs report through the framework's dispatcher.
 #pragma once
 
 #include "CDRipThread.h"
@@ -23,6 +27,7 @@
 #include <QString>
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 class TArLookup;
 struct TEncodeRequest;
@@ -92,6 +97,9 @@ public:
     const TRipPlan& Plan() const { return m_plan; }
     // Tracks to rip: the plan's, less those skipped because their files exist.
     int Total() const;
+    // Tracks read whole and waiting for their encoders at most, before reading waits.
+    static constexpr int MaxTracksAhead = 3;
+
     // Tracks whose rip has ended, whatever the outcome.
     int Completed() const { return m_completed; }
     // Tracks that ended with an error (rip or encoding), plus one for a halt of the drive.
@@ -100,7 +108,7 @@ public:
     int Succeeded() const { return m_succeeded; }
     int Format() const { return m_plan.Format; }
     const QString& OutputFolder() const { return m_plan.OutputFolder; }
-    // The output of the chosen format once Start has made it; null for WAV. For tests.
+    // The output of the first format once Start has made it; null for WAV. For tests.
     TAuFileOut* Output() const;
 
 signals:
@@ -125,56 +133,85 @@ signals:
     void logWritten(const QString& path);
     // The playlist ("Playlist") or the cue sheet ("Cue sheet") of the rip was written to `path`.
     void sheetWritten(const QString& kind, const QString& path);
+    // Percentages, 0..100: of the track being read, of the track being encoded (the first
+    // encoder's, -1 when none is busy), and of the whole rip, reading and encoding together.
+    void readProgress(int percent);
+    void encodeProgress(int number, int percent);
+    void overallProgress(int percent);
 
 protected:
     bool event(QEvent* e) override;
 
 private:
-    TRipPlanTrack& current() { return m_plan.Tracks[size_t(m_current)]; }
+    // One encoder for one format of the plan: its step, the WAV input feeding it, and where it
+    // is in the list of records read.
+    struct TEncodeLane {
+        size_t Format = 0; // index into the plan's Formats
+        TEncodeStep* Step = nullptr;
+        TWaveIn* Input = nullptr; // owned by the job (Qt parent)
+        int Track = -1;           // the record being encoded, -1 when idle
+        size_t Next = 0;          // position in m_ready of the next record to encode
+        int Percent = 0;
+    };
+
+    TRipPlanTrack& track(int index) { return m_plan.Tracks[size_t(index)]; }
     void begin();
-    // The next record to rip after the current one, or -1.
-    int nextIndex() const;
-    void startRip();
+    // The next record to read after `index`, or -1.
+    int nextIndex(int index) const;
+    void startRead();
     void stopRip();
     void onProcessInfo(const TProcessInfo& info);
     void onRipEnded(const TProcessInfo& info);
-    void startEncoding();
-    void onEncoded(bool ran, const QString& failure);
-    void finishTrack(bool ok);
-    void trackDone(bool ok);
-    void nextTrack(const QString& barCaption);
+    // Reading moves on to the next record, unless the encoders or an unread message hold it.
+    void advanceReading();
+    void resumeReading();
+    void kickEncoders();
+    void onEncoded(TEncodeLane& lane, const QString& failure);
+    // Every format of record `index` has been tried: the WAV is dealt with and the track ends.
+    void finishEncodedTrack(int index);
+    // A record whose read failed ends without encoding.
+    void finishFailedRead(int index);
+    void maybeFinish();
+    void reportOverall();
     void finish(bool stopped);
     // Gives each ripped track its verdict from `response`, or `without` when there is none,
-    // writes the log, playlist and cue sheet, and finishes.
+    // writes the log, playlist and cue sheet of each format, and finishes.
     void conclude(const TArResponse* response, TArVerdict::Kind without, const QString& note);
-    void writeRipFiles();
+    void writeRipFiles(size_t format);
     void fail(const QString& text);
     void trackError(const QString& text);
     void checkExisting();
     bool makeFolderOf(const QString& path);
-    void keepWav(const QString& partial);
+    void keepWav(int index, const QString& partial);
     void trackWritten();
-    TEncodeRequest requestFor(const TRipPlanTrack& track) const;
+    bool encodes() const { return !m_lanes.empty(); }
+    TEncodeRequest requestFor(const TRipPlanTrack& track, size_t format) const;
 
     HCDROM m_handle;
     TRipPlan m_plan;
     TAppOptions m_options;
     int m_pace = 300;
     TCoverArt m_cover;
-    std::vector<int> m_pregaps; // the tracks' gaps where the source knows them (an image)
-    bool m_coverSaved = false;  // the cover was saved, or found there, in this rip
+    std::vector<int> m_pregaps;     // the tracks' gaps where the source knows them (an image)
+    std::vector<bool> m_coverSaved; // per format: the cover was saved, or found there
     std::unique_ptr<TCDRipThread> m_worker;
-    // WaveIn1 feeds the encode step's output. Owned by the job (Qt parent).
-    TWaveIn* m_waveIn = nullptr;
-    TEncodeStep* m_step = nullptr;
-    QString m_wavPath;  // the (partial) WAV of the track being finished
-    int m_current = -1; // the record being read or finished
+    std::vector<TEncodeLane> m_lanes; // one per encoded format, in plan order
+    std::vector<int> m_ready;         // records read whole, in reading order
+    std::vector<QString> m_wavOf;     // per record: its (partial) WAV once read
+    std::vector<int> m_formatsLeft;   // per record: encodings not yet finished
+    std::vector<bool> m_encodeFailed; // per record: an encoding failed
+    int m_reading = -1;               // the record being read, -1 when none
+    int m_readPercent = 0;
+    int m_ahead = 0;          // records read whose encodings have not all finished
+    bool m_readWaits = false; // reading waits for the encoders (MaxTracksAhead reached)
+    int m_endingTracks = 0;   // tracks between their last encoding and their end
+    int m_encodingsDone = 0;  // (record, format) encodings finished
     int m_completed = 0;
     int m_failed = 0;
     int m_succeeded = 0;
     bool m_holdOnError = false;
     int m_unacknowledged = 0;      // error messages not yet acknowledged (with hold on)
-    bool m_held = false;           // the next track waits for the acknowledgement
+    bool m_held = false;           // the next read waits for the acknowledgement
     TRipLog m_log;                 // the drive, read mode and table; its tracks come from the plan
     TArLookup* m_lookup = nullptr; // the database lookup at the end, while it runs
     TSectorRead m_read = ReadCDAudioLBA;

@@ -66,6 +66,10 @@ QString TRipLog::Text() const {
         << (Secure ? "secure (each chunk read until two reads agree)"
                    : "plain (each chunk read once)")
         << "\n";
+    if (ReadSpeed > 0)
+        out << "Read speed: " << ReadSpeed << "x asked (a drive may read at another)\n";
+    else
+        out << "Read speed: the drive's fastest\n";
     if (NormalizePercent > 0)
         out << "Normalisation: " << NormalizePercent
             << " %; the files differ from the checked data: the checksums are of the audio as "

@@ -25,6 +25,7 @@ public:
     QString Drive;
     int ReadOffset = 0; // samples
     bool Secure = false;
+    int ReadSpeed = 0;        // asked of the drive, times 176,400 bytes a second; 0 = fastest
     int NormalizePercent = 0; // 0 = off
     QString Album;
     QString Artist;

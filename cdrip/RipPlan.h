@@ -23,11 +23,14 @@ struct TRipPlanTrack {
         Done,    // its file was written under Path
     };
 
-    int Number = 0;  // the track's 1-based position in the table of contents: what is read
-    QString Title;   // as tagged; may hold "/"
-    QString Artist;  // the track's own performer; empty when the disc artist's
-    QString Path;    // the finished file
-    QString WavPath; // the intermediate WAV's name when it is kept (the file when WAV is ripped)
+    int Number = 0; // the track's 1-based position in the table of contents: what is read
+    QString Title;  // as tagged; may hold "/"
+    QString Artist; // the track's own performer; empty when the disc artist's
+    QString Path;   // the finished file of the first format (Paths[0])
+    std::vector<QString> Paths; // the finished file of each of the plan's formats
+    // The intermediate WAV's name when it is kept; the WAV format's file when WAV is one of the
+    // formats.
+    QString WavPath;
 
     // Filled in by the rip job.
     TState State = TState::Pending;
@@ -40,15 +43,21 @@ struct TRipPlan {
     TDiscFields Disc;
     int TrackTotal = 0;       // the disc's number of tracks, for "3/12" in the tags; 0 unknown
     bool Compilation = false; // the tracks have performers of their own
-    int Format = 0;           // the output format index
+    int Format = 0;           // the first output format index (Formats[0])
+    std::vector<int> Formats; // every format the rip writes from one read, first to last
     QString OutputFolder;     // the folder the template's paths start in
-    QString FilesFolder;      // where the log, playlist, cue sheet and cover go: the first file's
+    // Where the log, playlist, cue sheet and cover go: the folder of the first file, one for
+    // each format (FilesFolder is the first format's).
+    QString FilesFolder;
+    std::vector<QString> FilesFolders;
     std::vector<TRipPlanTrack> Tracks;
 
     // The plan of the ticked rows among `rows` (the whole disc, so track numbers are positions
     // and TrackTotal its size): names from options.NameTemplate (empty: "{title}") below
-    // options.OutputFolder in options.OutputFormat, FatSafeNames applied, repeated names told
-    // apart with " (2)" and so on. False with `error` set when the template is no template.
+    // options.OutputFolder in each format of RipFormatsOf(options), FatSafeNames applied,
+    // repeated names told apart with " (2)" and so on. With several formats and no {format} in
+    // the template, each format's files go below "<format>/". False with `error` set when the
+    // template is no template.
     static bool Build(const std::vector<TTrackRow>& rows, const TDiscFields& disc,
                       const TAppOptions& options, TRipPlan* plan, QString* error);
     // Build with `templateText` instead of options.NameTemplate; for the options dialog's
@@ -57,6 +66,10 @@ struct TRipPlan {
                       const TAppOptions& options, const QString& templateText, TRipPlan* plan,
                       QString* error);
 
-    // `path` relative to FilesFolder, as the log, playlist and cue sheet name files.
-    QString RelativeToFiles(const QString& path) const;
+    // `path` relative to FilesFolders[format], as the log, playlist and cue sheet name files.
+    QString RelativeToFiles(const QString& path, size_t format = 0) const;
+    // The file of `track` in format `format` (an index into Formats).
+    static const QString& FileOf(const TRipPlanTrack& track, size_t format) {
+        return track.Paths[format];
+    }
 };

@@ -27,9 +27,9 @@ QString msf(int frames) {
 
 } // namespace
 
-TRipSheets::TRipSheets(const TRipPlan& plan, const TCddbDisc& toc,
+TRipSheets::TRipSheets(const TRipPlan& plan, size_t format, const TCddbDisc& toc,
                        const std::vector<int>& pregapFrames)
-    : m_plan(plan), m_toc(toc), m_pregaps(pregapFrames) {
+    : m_plan(plan), m_format(format), m_toc(toc), m_pregaps(pregapFrames) {
     for (const TRipPlanTrack& t : plan.Tracks) {
         const bool written =
             t.State == TRipPlanTrack::TState::Done ||
@@ -42,7 +42,7 @@ TRipSheets::TRipSheets(const TRipPlan& plan, const TCddbDisc& toc,
 }
 
 QString TRipSheets::fileOf(const TRipPlanTrack& t) const {
-    return m_plan.Format == FormatWav ? t.WavPath : t.Path;
+    return t.Paths[m_format];
 }
 
 int TRipSheets::lengthFrames(int number) const {
@@ -62,7 +62,7 @@ QString TRipSheets::Playlist() const {
         text += QStringLiteral("#EXTINF:%1,%2\n")
                     .arg(frames > 0 ? (frames + 37) / 75 : -1)
                     .arg(artist.isEmpty() ? t->Title : artist + QStringLiteral(" - ") + t->Title);
-        text += m_plan.RelativeToFiles(fileOf(*t)) + QLatin1Char('\n');
+        text += m_plan.RelativeToFiles(fileOf(*t), m_format) + QLatin1Char('\n');
     }
     return text;
 }
@@ -84,7 +84,7 @@ QString TRipSheets::CueSheet() const {
     if (!d.Album.isEmpty())
         text += QStringLiteral("TITLE %1\n").arg(quoted(d.Album));
     const QString type =
-        m_plan.Format == FormatMp3 ? QStringLiteral("MP3") : QStringLiteral("WAVE");
+        m_plan.Formats[m_format] == FormatMp3 ? QStringLiteral("MP3") : QStringLiteral("WAVE");
     for (size_t i = 0; i < m_tracks.size(); ++i) {
         const TRipPlanTrack& t = *m_tracks[i];
         const size_t position = size_t(t.Number - 1);
@@ -93,8 +93,8 @@ QString TRipSheets::CueSheet() const {
         // that file is the previous track's.
         const bool gapInPrevious = pregap > 0 && i > 0 && m_tracks[i - 1]->Number == t.Number - 1;
         if (!gapInPrevious) {
-            text +=
-                QStringLiteral("FILE %1 %2\n").arg(quoted(m_plan.RelativeToFiles(fileOf(t))), type);
+            text += QStringLiteral("FILE %1 %2\n")
+                        .arg(quoted(m_plan.RelativeToFiles(fileOf(t), m_format)), type);
             text += QStringLiteral("  TRACK %1 AUDIO\n").arg(TwoDigit(t.Number));
         } else {
             text += QStringLiteral("  TRACK %1 AUDIO\n").arg(TwoDigit(t.Number));
@@ -107,8 +107,8 @@ QString TRipSheets::CueSheet() const {
             const int previousLength = lengthFrames(t.Number - 1);
             text +=
                 QStringLiteral("    INDEX 00 %1\n").arg(msf(std::max(0, previousLength - pregap)));
-            text +=
-                QStringLiteral("FILE %1 %2\n").arg(quoted(m_plan.RelativeToFiles(fileOf(t))), type);
+            text += QStringLiteral("FILE %1 %2\n")
+                        .arg(quoted(m_plan.RelativeToFiles(fileOf(t), m_format)), type);
         }
         text += QStringLiteral("    INDEX 01 00:00:00\n");
     }

@@ -16,7 +16,9 @@ public:
     // `toc` is the disc's table of contents (track lengths); `pregapFrames` the frames between
     // each track's INDEX 00 and INDEX 01 by position (track 1 first), empty when the source
     // does not know them (a drive).
-    TRipSheets(const TRipPlan& plan, const TCddbDisc& toc, const std::vector<int>& pregapFrames);
+    // The sheets name the files of format `format` (an index into the plan's Formats).
+    TRipSheets(const TRipPlan& plan, size_t format, const TCddbDisc& toc,
+               const std::vector<int>& pregapFrames);
 
     // Some track's file exists: ripped now, or kept from before.
     bool HasFiles() const { return !m_tracks.empty(); }
@@ -28,6 +30,7 @@ private:
     QString fileOf(const TRipPlanTrack& t) const;
 
     const TRipPlan& m_plan;
+    size_t m_format;
     TCddbDisc m_toc;
     std::vector<int> m_pregaps;
     std::vector<const TRipPlanTrack*> m_tracks; // those with files, in disc order

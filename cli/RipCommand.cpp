@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -53,26 +54,29 @@ public:
                                        << " of " << m_total << "): " << title << Qt::endl;
                              m_hint = QStringLiteral("Extracting...");
                          });
-        QObject::connect(&job, &TRipJob::trackEnded,
-                         [this, encoded](int, const QString&, const QString& wavPath, int code) {
-                             endProgressLine();
-                             if (encoded) {
-                                 // The track's outcome comes with trackFinished, after encoding.
-                                 if (code != 0)
-                                     m_ctx.Err << "  rip failed" << Qt::endl;
-                                 return;
-                             }
-                             trackDone(code == 0, wavPath);
-                         });
+        // Track N+1 is read while track N is encoded: each line after a track's first names it.
+        QObject::connect(
+            &job, &TRipJob::trackEnded,
+            [this, encoded](int number, const QString&, const QString& wavPath, int code) {
+                endProgressLine();
+                if (encoded) {
+                    // The track's outcome comes with trackFinished, after encoding.
+                    if (code != 0)
+                        m_ctx.Err << "Track " << TwoDigit(number) << ": rip failed" << Qt::endl;
+                    return;
+                }
+                trackDone(number, code == 0, wavPath);
+            });
         QObject::connect(&job, &TRipJob::encodingStarted,
-                         [this](int, const QString&, const QString& path) {
+                         [this](int number, const QString&, const QString& path) {
                              endProgressLine();
-                             m_ctx.Err << "  encoding to " << path << Qt::endl;
+                             m_ctx.Err << "Track " << TwoDigit(number) << ": encoding to " << path
+                                       << Qt::endl;
                          });
         QObject::connect(&job, &TRipJob::trackFinished,
-                         [this](int, const QString&, const QString& path, bool ok) {
+                         [this](int number, const QString&, const QString& path, bool ok) {
                              endProgressLine();
-                             trackDone(ok, path);
+                             trackDone(number, ok, path);
                          });
         QObject::connect(&job, &TJob::hint, [this](const QString& text) {
             m_hint = text;
@@ -141,12 +145,12 @@ private:
             return TJobAnswer::Yes;
         return line[0] == 'n' || line[0] == 'N' ? TJobAnswer::No : TJobAnswer::Cancel;
     }
-    void trackDone(bool ok, const QString& path) {
+    void trackDone(int number, bool ok, const QString& path) {
         if (ok) {
-            m_ctx.Err << "  done" << Qt::endl;
+            m_ctx.Err << "Track " << TwoDigit(number) << ": done" << Qt::endl;
             m_ctx.Out << path << Qt::endl;
         } else {
-            m_ctx.Err << "  failed" << Qt::endl;
+            m_ctx.Err << "Track " << TwoDigit(number) << ": failed" << Qt::endl;
         }
     }
     void showProgress(int percent) {
@@ -171,7 +175,8 @@ private:
 int RunRipCommand(TCliContext& ctx, const QStringList& args) {
     int drive = 0;
     std::optional<std::set<int>> tracks;
-    std::optional<int> format;
+    std::optional<std::vector<int>> formats;
+    std::optional<int> speed;
     std::optional<QString> outDir;
     std::optional<int> normalize;
     std::map<int, QString> titles;
@@ -200,12 +205,28 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
                 return ctx.usageError(
                     QStringLiteral("--tracks needs track numbers such as 1,3-5, got '%1'").arg(v));
         } else if (opt("--format")) {
-            const int f = FormatIndexOf(v);
-            if (missing || f < 0)
+            // One format, or several written from one read: "flac,mp3".
+            std::vector<int> list;
+            for (const QString& name : v.split(QLatin1Char(','))) {
+                const int f = FormatIndexOf(name.trimmed());
+                if (missing || f < 0)
+                    return ctx.usageError(QStringLiteral("--format needs mp3, wav, ogg, wma, flac "
+                                                         "or ape, or several such as flac,mp3, "
+                                                         "got '%1'")
+                                              .arg(v));
+                if (std::find(list.begin(), list.end(), f) == list.end())
+                    list.push_back(f);
+            }
+            formats = list;
+        } else if (opt("--speed")) {
+            bool ok = false;
+            const int n = v.toInt(&ok);
+            if (missing || !ok || n < 0 || n > 72)
                 return ctx.usageError(
-                    QStringLiteral("--format needs mp3, wav, ogg, wma, flac or ape, got '%1'")
+                    QStringLiteral("--speed needs a read speed from 0 (the fastest) to 72, got "
+                                   "'%1'")
                         .arg(v));
-            format = f;
+            speed = n;
         } else if (opt("--out")) {
             if (missing || v.isEmpty())
                 return ctx.usageError(QStringLiteral("--out needs a folder"));
@@ -291,7 +312,12 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
         return rc;
     // The job gets the settings as they are stored, with this command's choices on top.
     TAppOptions options = AppOptions;
-    options.OutputFormat = format.value_or(options.OutputFormat);
+    if (formats) {
+        options.OutputFormat = formats->front();
+        options.OutputFormats = RipFormatsText(*formats);
+    }
+    if (speed)
+        options.ReadSpeed = *speed;
     if (FormatName(options.OutputFormat).isEmpty())
         return ctx.usageError(
             QStringLiteral("the OutputFormat setting %1 names no format; use --format")

@@ -7,10 +7,12 @@
 #include <cdio/cdio.h>
 #include <cdio/cdtext.h>
 #include <cdio/logging.h>
+#include <chrono>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -46,6 +48,11 @@ struct TOpenDrive {
     std::unique_ptr<TCueImage> Cue; // only for a CUE sheet
     TDriveSource Drive;
     bool Msf = false;
+    // An image's reading rate, as a drive of that speed would give it (under Lock): bytes a
+    // second (0 = as fast as the files give them), and the bytes read since `Since`.
+    int64_t BytesPerSecond = 0;
+    std::chrono::steady_clock::time_point Since;
+    int64_t BytesSince = 0;
 
     ~TOpenDrive() {
         if (Cdio)
@@ -344,7 +351,70 @@ int ReadTOC(HCDROM handle, TTOC* toc) {
     return 1;
 }
 
+namespace {
+
+int readAudio(HCDROM handle, TTrackBuf* buffer);
+
+// How long the reader must wait after reading `bytes` from an image with a speed set, so the
+// rate is the drive's; 0 without one. A reader that paused (a rip waiting for its encoder)
+// starts a new measure, so it gets no burst to make up for the pause. Under the drive's lock.
+std::chrono::steady_clock::duration throttle(TOpenDrive& open, int64_t bytes) {
+    using namespace std::chrono;
+    if (open.BytesPerSecond <= 0)
+        return {};
+    const auto now = steady_clock::now();
+    auto due = [&] {
+        return open.Since + duration_cast<steady_clock::duration>(
+                                duration<double>(double(open.BytesSince) / open.BytesPerSecond));
+    };
+    if (open.BytesSince == 0 || now - due() > milliseconds(250)) {
+        open.Since = now;
+        open.BytesSince = 0;
+    }
+    open.BytesSince += bytes;
+    const auto wait = due() - now;
+    return wait > steady_clock::duration::zero() ? wait : steady_clock::duration::zero();
+}
+
+} // namespace
+
+int SetReadSpeed(HCDROM handle, int speed) {
+    const auto open = findHandle(handle);
+    if (!open)
+        return failWith(CdErrBadHandle);
+    if (speed < 0)
+        return failWith(CdErrBadArgument);
+    std::lock_guard lock(open->Lock);
+    t_lastError = CdErrNone;
+    if (open->Drive.IsImage) {
+        open->BytesPerSecond = int64_t(speed) * CdBytesPerSecond;
+        open->BytesSince = 0;
+        return 1;
+    }
+    // Many drives take a value above their fastest as their fastest.
+    return cdio_set_speed(open->Cdio, speed == 0 ? 0xFFFF : speed) == DRIVER_OP_SUCCESS
+               ? 1
+               : failWith(CdErrReadFailed);
+}
+
 int ReadCDAudioLBA(HCDROM handle, TTrackBuf* buffer) {
+    const int read = readAudio(handle, buffer);
+    if (read == 1) {
+        // The wait happens outside the lock: the drive's other users are not held up by it.
+        std::chrono::steady_clock::duration wait{};
+        if (const auto open = findHandle(handle)) {
+            std::lock_guard lock(open->Lock);
+            wait = throttle(*open, int64_t(buffer->Len));
+        }
+        if (wait > std::chrono::steady_clock::duration::zero())
+            std::this_thread::sleep_for(wait);
+    }
+    return read;
+}
+
+namespace {
+
+int readAudio(HCDROM handle, TTrackBuf* buffer) {
     const auto open = findHandle(handle);
     if (!open)
         return failWith(CdErrBadHandle);
@@ -402,6 +472,8 @@ int ReadCDAudioLBA(HCDROM handle, TTrackBuf* buffer) {
     t_lastError = CdErrNone;
     return 1;
 }
+
+} // namespace
 
 int ReadTrackGaps(HCDROM handle, std::vector<int>* gaps) {
     const auto open = findHandle(handle);

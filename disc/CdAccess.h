@@ -96,7 +96,8 @@ static_assert(sizeof(TTrackBuf) == 24);
 // An open drive; 0 is no handle.
 using HCDROM = int;
 
-constexpr int CdSectorBytes = 2352; // one sector of 16-bit stereo 44100 Hz PCM
+constexpr int CdSectorBytes = 2352;      // one sector of 16-bit stereo 44100 Hz PCM
+constexpr int CdBytesPerSecond = 176400; // audio at 1x: 75 sectors a second
 constexpr int CdFramesPerSecond = 75;
 constexpr int CdLeadInSectors = 150; // the 2-second lead-in before sector 0
 constexpr uint8_t CdLeadOutTrack = 0xAA;
@@ -140,6 +141,10 @@ int ReadCDAudioLBA(HCDROM handle, TTrackBuf* buffer);
 // Fills `text` with the disc's CD-Text (a drive's, or a CUE sheet's TITLE, PERFORMER and
 // SONGWRITER lines). 1 when the disc has any; 0 otherwise (CdErrNoDisc).
 int ReadCDText(HCDROM handle, TCdText* text);
+// Asks for reading at `speed` times 176,400 bytes a second, 0 for the fastest: a drive through
+// libcdio (many drives ignore it; 1 means only that the request was taken), a disc image by
+// reading no faster than that, waiting on the reading thread after each read. 1 when taken.
+int SetReadSpeed(HCDROM handle, int speed);
 // The gap before each track's INDEX 01 in sectors (PREGAP silence and INDEX 00 audio), track 1
 // first, for a source that knows them: a CUE image. 1 with `gaps` filled; 0 for drives and
 // other images, whose gaps are not detected.

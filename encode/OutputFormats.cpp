@@ -1,5 +1,9 @@
 #include "OutputFormats.h"
 
+#include "settings/TAppOptions.h"
+
+#include <QStringList>
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -36,4 +40,23 @@ int FormatIndexOf(const QString& name) {
         if (name.compare(QLatin1String(Formats[size_t(i)].Name), Qt::CaseInsensitive) == 0)
             return i;
     return -1;
+}
+
+std::vector<int> RipFormatsOf(const TAppOptions& options) {
+    std::vector<int> formats{options.OutputFormat};
+    for (const QString& word : options.OutputFormats.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int f = word.trimmed().toInt(&ok);
+        if (ok && f >= 0 && f < OutputFormatCount &&
+            std::find(formats.begin(), formats.end(), f) == formats.end())
+            formats.push_back(f);
+    }
+    return formats;
+}
+
+QString RipFormatsText(const std::vector<int>& formats) {
+    QStringList words;
+    for (int f : formats)
+        words << QString::number(f);
+    return words.join(QLatin1Char(','));
 }

@@ -4,6 +4,9 @@
 #pragma once
 
 #include <QString>
+#include <vector>
+
+struct TAppOptions;
 
 enum TOutputFormat { FormatMp3 = 0, FormatWav, FormatOgg, FormatWma, FormatFlac, FormatApe };
 constexpr int OutputFormatCount = 6;
@@ -13,3 +16,9 @@ QString FormatName(int index);
 QString FormatExtension(int index);
 // Index of a name such as "mp3" or "FLAC" (case-blind), -1 when unknown.
 int FormatIndexOf(const QString& name);
+// The formats a rip writes, first to last, without repeats: OutputFormat first, then those of
+// the OutputFormats setting (format indexes separated by commas) that differ from it. A file
+// without OutputFormats gives OutputFormat alone, as before that setting existed.
+std::vector<int> RipFormatsOf(const TAppOptions& options);
+// "4,0" of a list of formats, as OutputFormats keeps it.
+QString RipFormatsText(const std::vector<int>& formats);

@@ -6,8 +6,8 @@
 
 namespace {
 
-const char* const Fields[] = {"albumartist", "artist",    "album", "year",       "genre",
-                              "disc",        "disctotal", "track", "tracktotal", "title"};
+const char* const Fields[] = {"albumartist", "artist", "album",      "year",  "genre", "disc",
+                              "disctotal",   "track",  "tracktotal", "title", "format"};
 
 // Room the rip may add to a base name: " (NN)" for a repeated name and ".partial" while the
 // file is written.
@@ -147,6 +147,8 @@ QString TNameTemplate::Expand(const TNameFields& f, const QString& extension, bo
             return TwoDigit(f.Track);
         if (name == QLatin1String("tracktotal"))
             return numberText(f.TrackTotal);
+        if (name == QLatin1String("format"))
+            return f.Format;
         return f.Title.trimmed().isEmpty() ? QStringLiteral("Track") + TwoDigit(f.Track) : f.Title;
     };
     QStringList out;
@@ -184,6 +186,14 @@ QString TNameTemplate::Expand(const TNameFields& f, const QString& extension, bo
             out << name;
     }
     return out.join(QLatin1Char('/'));
+}
+
+bool TNameTemplate::Uses(const QString& name) const {
+    for (const QList<TPiece>& part : m_parts)
+        for (const TPiece& piece : part)
+            if (piece.IsField && piece.Text == name)
+                return true;
+    return false;
 }
 
 QString SafeNameComponent(const QString& text, bool fatSafe, int maxBytes) {

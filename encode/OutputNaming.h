@@ -18,6 +18,7 @@ struct TNameFields {
     QString Year;
     QString Genre; // the genre's name
     QString Title;
+    QString Format; // the format's name in lower case: "flac"
     int Disc = 0;
     int DiscTotal = 0;
     int Track = 0; // the track's number, written with two digits
@@ -25,8 +26,8 @@ struct TNameFields {
 };
 
 // A parsed name template: literal text, "/" between folders, and the fields {albumartist}
-// {artist} {album} {year} {genre} {disc} {disctotal} {track} {tracktotal} {title}; "{{" and "}}"
-// stand for braces.
+// {artist} {album} {year} {genre} {disc} {disctotal} {track} {tracktotal} {title} {format}; "{{"
+// and "}}" stand for braces.
 class TNameTemplate {
 public:
     // The template a rip uses unless told otherwise: every file named after its title.
@@ -46,6 +47,8 @@ public:
 
     // Whether the template makes folders below the output folder.
     bool MakesFolders() const { return m_parts.size() > 1; }
+    // Whether field `name` ("format") appears in it.
+    bool Uses(const QString& name) const;
 
 private:
     struct TPiece {

@@ -138,6 +138,7 @@ const std::vector<TSettingDef>& SettingDefs() {
     static const std::vector<TSettingDef> defs = {
         text("CommonOptions", "OutputFolder", &O::OutputFolder),
         integer("CommonOptions", "OutputFormat", &O::OutputFormat, 0, 5),
+        text("CommonOptions", "OutputFormats", &O::OutputFormats),
         boolean("CommonOptions", "IsKeepWav", &O::IsKeepWav),
         boolean("CommonOptions", "IsNormalize", &O::IsNormalize),
         integer("CommonOptions", "NormalizePercent", &O::NormalizePercent, 1, 100),
@@ -179,6 +180,7 @@ const std::vector<TSettingDef>& SettingDefs() {
         boolean("Lookup", "CoverArt", &O::CoverArt),
         text("Lookup", "CoverArtServer", &O::CoverArtServer),
         boolean("Ripping", "SecureRip", &O::SecureRip),
+        integer("Ripping", "ReadSpeed", &O::ReadSpeed, 0, 72),
         text("AccurateRip", "Server", &O::AccurateRipServer),
     };
     return defs;

@@ -11,6 +11,9 @@ struct TAppOptions {
     // Settings block (options.ini)
     QString OutputFolder;
     int OutputFormat = 0; // output format index: 0 MP3, 1 WAV, 2 OGG, 3 WMA, 4 FLAC, 5 APE
+    // Further formats a rip writes from the same read, after OutputFormat: indexes separated by
+    // commas ("4,0"); empty for OutputFormat alone.
+    QString OutputFormats;
     bool IsKeepWav = false;
     bool IsNormalize = false;
     int NormalizePercent = 95;
@@ -72,6 +75,7 @@ struct TAppOptions {
 
     // Secure ripping block (options.ini, sections Ripping, AccurateRip and ReadOffsets)
     bool SecureRip = false;    // read every chunk until two reads agree
+    int ReadSpeed = 0;         // asked of the drive, times 176,400 bytes a second; 0 = fastest
     QString AccurateRipServer; // "host[:port]" or a URL; empty = no database lookup
     // Read offset of each drive in samples (stereo pairs), keyed by the drive's description;
     // a drive without an entry has 0.

@@ -113,7 +113,8 @@ TEST_F(RipJob, AFailedTrackShowsItsMessageAndTheRipMovesOn) {
     // Track 1's folder cannot be made: a file has its name.
     WriteWholeFile(out + "/blocked", "mine");
     TRipPlan plan = PlanOf({"01One", "02Two", "03Three"}, OptionsFor(FormatWav));
-    plan.Tracks[0].WavPath = out + "/blocked/One.wav";
+    plan.Tracks[0].WavPath = plan.Tracks[0].Path = out + "/blocked/One.wav";
+    plan.Tracks[0].Paths = {plan.Tracks[0].Path};
     TRipJob job(h, plan, OptionsFor(FormatWav));
     Attach(job, rec);
     job.Start();
@@ -140,7 +141,8 @@ TEST_F(RipJob, WithHoldOnErrorTheNextTrackWaitsUntilTheMessageIsAcknowledged) {
     TRecorder rec;
     WriteWholeFile(out + "/blocked", "mine");
     TRipPlan plan = PlanOf({"01One", "02Two"}, OptionsFor(FormatWav));
-    plan.Tracks[0].WavPath = out + "/blocked/One.wav";
+    plan.Tracks[0].WavPath = plan.Tracks[0].Path = out + "/blocked/One.wav";
+    plan.Tracks[0].Paths = {plan.Tracks[0].Path};
     TRipJob job(h, plan, OptionsFor(FormatWav));
     Attach(job, rec);
     job.SetHoldOnError(true);

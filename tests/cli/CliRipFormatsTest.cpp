@@ -1,6 +1,6 @@
 // sondrel-cli rip into the encoded formats as a user runs it: the files, the MP3 tag from the
 // disc fields on the command line, the fields kept in cd.dat for the next rip, --keep-wav, the
-// OutputFormat setting as the default, and a truncated image.
+// OutputFormat setting as the default, a truncated image, and several formats from one read.
 #include "settings/IniFile.h"
 #include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
@@ -132,6 +132,34 @@ TEST_F(CliRipFormats, AnImageCutShortIsRefusedAtOnceNamingTheTrack) {
                   " says\n");
     EXPECT_TRUE(r.Out.isEmpty());
     EXPECT_FALSE(QFile::exists(out));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CliRipFormats, SeveralFormatsFromOneReadEqualSeparateRipsEachInAFolderOfItsOwn) {
+    TTestDisc disc(dir.path(), {90, 60, 45});
+    const QString both = dir.filePath("both");
+    auto r = cli({"--disc-image", disc.CuePath, "rip", "--format", "flac,wav", "--out", both});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    for (const QString format : {"flac", "wav"}) {
+        const QString alone = dir.filePath("alone-" + format);
+        r = cli({"--disc-image", disc.CuePath, "rip", "--format", format, "--out", alone});
+        ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+        // Without {format} in the template each format has its folder, log and playlist.
+        const QString folder = both + "/" + format;
+        EXPECT_EQ(files(folder), files(alone));
+        ASSERT_EQ(files(folder).size(), 3);
+        for (const QString& name : files(alone))
+            EXPECT_EQ(ReadWholeFile(folder + "/" + name), ReadWholeFile(alone + "/" + name))
+                << name.toStdString();
+        EXPECT_TRUE(ReadWholeFile(folder + "/rip.m3u8").contains("Track03." + format.toUtf8()));
+        EXPECT_TRUE(QFileInfo::exists(folder + "/rip.log"));
+    }
+    EXPECT_EQ(QDir(both).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              (QStringList{"flac", "wav"}));
+    EXPECT_EQ(cli({"--disc-image", disc.CuePath, "rip", "--format", "flac,ogv"}).ExitCode, 2);
 }
 
 } // namespace
