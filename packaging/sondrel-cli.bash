@@ -45,7 +45,15 @@ _sondrel_cli() {
         _filedir '@(cue|toc|nrg)'
         return
         ;;
-    --format | --to)
+    --format)
+        # A list of formats: the one after the last comma is completed.
+        local done=""
+        [[ $cur == *,* ]] && done=${cur%,*},
+        COMPREPLY=($(compgen -P "$done" -W 'mp3 wav ogg wma flac ape' -- "${cur##*,}"))
+        compopt -o nospace
+        return
+        ;;
+    --to)
         COMPREPLY=($(compgen -W 'mp3 wav ogg wma flac ape' -- "$cur"))
         return
         ;;
@@ -72,7 +80,8 @@ _sondrel_cli() {
         return
         ;;
     --tracks | --name-template | --normalize | --title | --track-artist | --artist | \
-        --album-artist | --album | --year | --genre | --disc | --comment | --offset | --jobs | \
+        --album-artist | --album | --year | --genre | --disc | --comment | --offset | --speed | \
+        --jobs | \
         --server | --script | --proxy | --timeout | --track)
         return # a value of the user's own
         ;;
@@ -100,7 +109,7 @@ _sondrel_cli() {
     rip)
         options='--drive --tracks --format --out --name-template --keep-wav --normalize --title
             --track-artist --artist --album-artist --album --year --genre --disc --comment
-            --overwrite --skip-existing --secure --offset'
+            --overwrite --skip-existing --secure --offset --speed'
         ;;
     convert) options='--kind --to --out --overwrite --skip-existing --jobs' ;;
     lookup)

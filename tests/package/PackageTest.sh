@@ -151,6 +151,7 @@ complete_line() { # the completions of the words given, the last one being compl
     bash --norc --noprofile -c '
         source /usr/share/bash-completion/bash_completion
         source "$1"
+        compopt() { :; } # it acts only while readline completes; here there is no line to change
         function=$(complete -p sondrel-cli | sed -n "s/.*-F \([^ ]*\).*/\1/p")
         shift
         COMP_WORDS=("$@")
