@@ -4,6 +4,7 @@
 #include "MessageBoxes.h"
 #include "TrackListModel.h"
 #include "audio/Genres.h"
+#include "audio/VersionNotice.h"
 #include "encode/OutputFormats.h"
 #include "frmCDRip.h"
 #include "frmEditTrackName.h"
@@ -815,8 +816,14 @@ void TfrmMain::showAbout() {
     auto* box = new QMessageBox(
         QMessageBox::NoIcon, QStringLiteral("About Free Sondrel"),
         QStringLiteral("<b>Free Sondrel %1</b><p>Copies audio CDs to MP3, WAV, OGG, WMA, FLAC and "
-                       "APE files.</p><p><a href=\"%2\">%2</a></p>")
-            .arg(QStringLiteral(SONDREL_VERSION), HomePageAddress()),
+                       "APE files.</p><p><a href=\"%2\">%2</a></p><p>%3</p>"
+                       "<p>This program is free software under the <a href=\"%4\">GNU General "
+                       "Public License, version 3 or later</a> (%5). It comes with NO "
+                       "WARRANTY, to the extent permitted by law.</p>")
+            .arg(QStringLiteral(SONDREL_VERSION), HomePageAddress(),
+                 QString::fromLatin1(SondrelCopyright)
+                     .replace(QLatin1String("(C)"), QStringLiteral("&copy;")),
+                 QLatin1String(SondrelLicenceUrl), QLatin1String(SondrelLicenceId)),
         QMessageBox::Ok, this);
     box->setIconPixmap(windowIcon().pixmap(64, 64));
     box->setAttribute(Qt::WA_DeleteOnClose);

@@ -4,6 +4,7 @@
 #include "app/SingleInstance.h"
 #include "app/frmMain.h"
 #include "audio/ArgvPaths.h"
+#include "audio/VersionNotice.h"
 #include "cddb/QueryCDDBThread.h"
 #include "codecs/CodecLibraries.h"
 #include "disc/CdAccess.h"
@@ -31,7 +32,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (args.Version) {
-        std::printf("sondrel %s\n", SONDREL_VERSION);
+        std::fputs(qPrintable(VersionNotice(QStringLiteral("sondrel"))), stdout);
         return 0;
     }
     if (!args.ConfigDir.isEmpty())

@@ -2,6 +2,7 @@
 
 #include "CliContext.h"
 #include "Commands.h"
+#include "audio/VersionNotice.h"
 #include "settings/SettingsStore.h"
 
 #include <functional>
@@ -257,7 +258,7 @@ int TCliApp::run(const QStringList& args) {
             ctx.Out << helpText();
             return ExitOk;
         } else if (name == QLatin1String("--version")) {
-            ctx.Out << "sondrel-cli " << SONDREL_VERSION << Qt::endl;
+            ctx.Out << VersionNotice(QStringLiteral("sondrel-cli")) << Qt::flush;
             return ExitOk;
         } else if (name == QLatin1String("--config-dir")) {
             if (!takeValue(value) || value.isEmpty())
