@@ -11,6 +11,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -351,6 +352,22 @@ bool TFfmpegReader::ConvertFrame(AVFrame* frame) {
     const int count = frame->nb_samples - first;
     if (count <= 0)
         return true;
+    const AVSampleFormat format = AVSampleFormat(frame->format);
+    if (m_roundDeep && (format == AV_SAMPLE_FMT_S32 || format == AV_SAMPLE_FMT_S32P)) {
+        // The converter keeps the top 16 bits; half a step added first makes that rounding.
+        if (av_frame_make_writable(frame) < 0) {
+            m_error = QStringLiteral("Cannot convert the decoded audio");
+            return false;
+        }
+        const bool planar = format == AV_SAMPLE_FMT_S32P;
+        const int planes = planar ? frame->ch_layout.nb_channels : 1;
+        const int perPlane = frame->nb_samples * (planar ? 1 : frame->ch_layout.nb_channels);
+        for (int c = 0; c < planes; ++c) {
+            auto* samples = reinterpret_cast<int32_t*>(frame->extended_data[c]);
+            for (int i = 0; i < perPlane; ++i)
+                samples[i] = samples[i] > INT32_MAX - 0x8000 ? INT32_MAX : samples[i] + 0x8000;
+        }
+    }
     const int frameBytes = 2 * m_channels;
     const int outMax = swr_get_out_samples(m_swr, count);
     const size_t oldSize = m_buffer.size();

@@ -64,6 +64,11 @@ public:
     // own generic keys, so these are looked up first. Empty when absent.
     QString Attribute(const QString& name) const;
 
+    // Samples of more than 16 bits are rounded to the nearest 16-bit value (clipped at full
+    // scale) instead of having their low bits cut off; floating-point samples always are.
+    // Off by default. Call before reading.
+    void SetRoundDeepSamples(bool on) { m_roundDeep = on; }
+
     // Next decoded PCM: `data` points into the reader's buffer, valid until the next call;
     // returns the byte count (at most `maxBytes`, whole frames), 0 at the end of the stream.
     int Read(const uint8_t*& data, int maxBytes);
@@ -93,6 +98,7 @@ private:
     AVFrame* m_frame = nullptr;
     int m_audio = -1;
     bool m_protected = false;
+    bool m_roundDeep = false;
     bool m_inputEnded = false;
     bool m_decoderEnded = false;
     int m_channels = 0;

@@ -1,6 +1,8 @@
 #include "CdAccess.h"
 
 #include "CueImage.h"
+#include "TocImage.h"
+#include "audio/ArgvPaths.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -33,17 +35,17 @@ void installLogHandler() {
 
 struct TDriveSource {
     QString Source;     // device path or image file
-    driver_id_t Driver; // DRIVER_UNKNOWN for a CUE sheet, which our own reader serves
+    driver_id_t Driver; // DRIVER_UNKNOWN for an image our own readers serve
     bool IsImage;
     TCDRec Rec;
 
-    bool IsCue() const { return IsImage && Driver == DRIVER_UNKNOWN; }
+    bool IsOwnImage() const { return IsImage && Driver == DRIVER_UNKNOWN; }
 };
 
 struct TOpenDrive {
-    std::mutex Lock;                // held for each operation on this handle
-    CdIo_t* Cdio = nullptr;         // null for a CUE sheet
-    std::unique_ptr<TCueImage> Cue; // only for a CUE sheet
+    std::mutex Lock;                   // held for each operation on this handle
+    CdIo_t* Cdio = nullptr;            // null for an image of our own readers
+    std::unique_ptr<TDiscImage> Image; // only for an image of our own readers
     TDriveSource Drive;
     bool Msf = false;
 
@@ -77,35 +79,53 @@ void setVendor(TCDRec& rec, const QString& vendor) {
     copyField(rec.Vendor, sizeof rec.Vendor, vendor.trimmed().leftJustified(8, QLatin1Char(' ')));
 }
 
-// cdrdao TOC files and Nero images go to libcdio; anything else is read as a CUE sheet by our
-// own reader, which checks it first (libcdio's CUE parser crashes on some sheets).
+// Nero images go to libcdio once their chunks are checked; CUE sheets and cdrdao TOC files
+// are read by our own readers (libcdio's crash on or mislay some). The name's suffix decides,
+// else the content: a TOC file begins with one of its own words.
 driver_id_t imageDriver(const QString& path) {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("toc"))
-        return DRIVER_CDRDAO;
+    const QString suffix = QFileInfo(DisplayPath(path)).suffix().toLower();
     if (suffix == QLatin1String("nrg"))
         return DRIVER_NRG;
     return DRIVER_UNKNOWN;
 }
 
+std::unique_ptr<TDiscImage> newImageReader(const QString& path) {
+    const QString suffix = QFileInfo(DisplayPath(path)).suffix().toLower();
+    bool toc = suffix == QLatin1String("toc");
+    if (!toc && suffix != QLatin1String("cue") && TDiscImage::RegularFileProblem(path).isEmpty()) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : file.read(4096).split('\n')) {
+                const QByteArray word = line.simplified().split(' ').value(0);
+                if (word.isEmpty() || word.startsWith("//"))
+                    continue;
+                toc = QByteArrayList{"CD_DA", "CD_ROM", "CD_ROM_XA", "CD_I", "CD_TEXT", "TRACK"}
+                          .contains(word);
+                break;
+            }
+        }
+    }
+    if (toc)
+        return std::make_unique<TTocImage>();
+    return std::make_unique<TCueImage>();
+}
+
 // Why the image at `path` cannot serve as a drive; empty when it can.
 QString imageProblem(const QString& path) {
+    if (const QString problem = TDiscImage::RegularFileProblem(path); !problem.isEmpty())
+        return problem;
     const driver_id_t driver = imageDriver(path);
     if (driver == DRIVER_UNKNOWN) {
-        TCueImage image;
-        return image.Open(path) ? QString() : image.ErrorText();
+        const std::unique_ptr<TDiscImage> image = newImageReader(path);
+        return image->Open(path) ? QString() : image->ErrorText();
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("The disc image %1 cannot be opened: %2")
-            .arg(path, file.errorString());
     CdIo_t* p = cdio_open(QFile::encodeName(path).constData(), driver);
     if (!p)
-        return QStringLiteral("%1 cannot be read as a disc image").arg(path);
+        return QStringLiteral("%1 cannot be read as a disc image").arg(DisplayPath(path));
     const track_t count = cdio_get_num_tracks(p);
     cdio_destroy(p);
     if (count == CDIO_INVALID_TRACK || count == 0)
-        return QStringLiteral("%1 holds no tracks").arg(path);
+        return QStringLiteral("%1 holds no tracks").arg(DisplayPath(path));
     return QString();
 }
 
@@ -233,10 +253,10 @@ HCDROM GetCDHandle(TGetCDHand* request) {
     }
     auto open = std::make_shared<TOpenDrive>();
     open->Drive = drive;
-    if (drive.IsCue()) {
-        // The sheet is read afresh: its files may have changed since it was registered.
-        open->Cue = std::make_unique<TCueImage>();
-        if (!open->Cue->Open(drive.Source))
+    if (drive.IsOwnImage()) {
+        // The image is read afresh: its files may have changed since it was registered.
+        open->Image = newImageReader(drive.Source);
+        if (!open->Image->Open(drive.Source))
             return failWith(CdErrOpenFailed);
     } else {
         open->Cdio = cdio_open(QFile::encodeName(drive.Source).constData(), drive.Driver);
@@ -285,8 +305,8 @@ int ReadTOC(HCDROM handle, TTOC* toc) {
     if (!toc)
         return failWith(CdErrBadArgument);
     std::lock_guard lock(open->Lock);
-    if (open->Cue) {
-        const auto& tracks = open->Cue->Tracks();
+    if (open->Image) {
+        const auto& tracks = open->Image->Tracks();
         std::memset(toc, 0, sizeof *toc);
         toc->FirstTrack = uint8_t(tracks.front().Number);
         toc->LastTrack = uint8_t(tracks.back().Number);
@@ -295,7 +315,7 @@ int ReadTOC(HCDROM handle, TTOC* toc) {
             TTOCTrack& e = toc->Tracks[i];
             e.TrackNumber = leadOut ? CdLeadOutTrack : uint8_t(tracks[i].Number);
             e.Adr = uint8_t(0x10 | (leadOut ? 0 : tracks[i].Control));
-            putAddress(e, lsn_t(leadOut ? open->Cue->LeadOut() : tracks[i].Start), open->Msf);
+            putAddress(e, lsn_t(leadOut ? open->Image->LeadOut() : tracks[i].Start), open->Msf);
         }
         toc->TocLen = uint16_t(2 + 8 * (tracks.size() + 1));
         t_lastError = CdErrNone;
@@ -361,12 +381,12 @@ int ReadCDAudioLBA(HCDROM handle, TTrackBuf* buffer) {
         return fail(CdErrBadArgument);
     std::lock_guard lock(open->Lock);
     uint8_t* out = buffer->data();
-    if (open->Cue) {
+    if (open->Image) {
         // Sector 0 is the first track's first sector: audio before it is not offered.
-        const int64_t start = open->Cue->Tracks().front().Start + buffer->StartFrame;
-        if (start + n > open->Cue->LeadOut())
+        const int64_t start = open->Image->Tracks().front().Start + buffer->StartFrame;
+        if (start + n > open->Image->LeadOut())
             return fail(CdErrOutOfRange);
-        if (!open->Cue->ReadSectors(start, n, out))
+        if (!open->Image->ReadSectors(start, n, out))
             return fail(CdErrReadFailed);
         buffer->Len = n * CdSectorBytes;
         buffer->Status = 0;
@@ -411,9 +431,9 @@ int ReadTrackGaps(HCDROM handle, std::vector<int>* gaps) {
         return failWith(CdErrBadArgument);
     std::lock_guard lock(open->Lock);
     gaps->clear();
-    if (!open->Cue)
+    if (!open->Image)
         return failWith(CdErrNoDisc);
-    for (const TCueImage::TTrack& t : open->Cue->Tracks())
+    for (const TDiscImage::TTrack& t : open->Image->Tracks())
         gaps->push_back(int(std::min<int64_t>(t.Gap, INT32_MAX)));
     t_lastError = CdErrNone;
     return 1;
@@ -427,8 +447,8 @@ int ReadCDText(HCDROM handle, TCdText* text) {
         return failWith(CdErrBadArgument);
     std::lock_guard lock(open->Lock);
     *text = TCdText();
-    if (open->Cue) {
-        *text = open->Cue->CdText();
+    if (open->Image) {
+        *text = open->Image->CdText();
     } else if (const cdtext_t* cdtext = cdio_get_cdtext(open->Cdio)) {
         // libcdio gives the texts of the disc's first language block, converted to UTF-8.
         auto entry = [&](track_t track, TCdText::TEntry& to) {

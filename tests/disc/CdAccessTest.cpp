@@ -190,24 +190,83 @@ TEST(CdAccess, ReadsPastTheLeadOutOrWithBadBuffersFail) {
 
 TEST(CdAccess, CdrdaoTocImagesAreDrivesToo) {
     QTemporaryDir dir;
-    TTestDisc disc(dir.path(), {150, 60}); // its BIN serves as the TOC's data file
+    TTestDisc disc(dir.path(), {150, 60});
+    // cdrdao's raw audio is big-endian; the file is named relative to the TOC file's folder
+    // (not the working folder).
+    QByteArray swapped = ReadWholeFile(disc.BinPath);
+    for (qsizetype i = 0; i + 1 < swapped.size(); i += 2)
+        std::swap(swapped[i], swapped[i + 1]);
+    WriteWholeFile(dir.filePath("disc.cdr"), swapped);
     const QString toc = dir.filePath("disc.toc");
-    // libcdio looks for a relative data file from the working folder, so the name is absolute.
-    const QByteArray bin = disc.BinPath.toUtf8();
-    WriteWholeFile(toc, "CD_DA\nTRACK AUDIO\nFILE \"" + bin +
-                            "\" 0 00:02:00\nTRACK AUDIO\nFILE \"" + bin + "\" 00:02:00 00:00:60\n");
-    const HCDROM h = openImage(toc);
+    const QByteArray tracks = "CD_DA\n// two tracks\nTRACK AUDIO\nFILE \"disc.cdr\" 0 00:02:00\n"
+                              "TRACK AUDIO\nCOPY\nFILE \"disc.cdr\" 00:02:00 00:00:60\n";
+    WriteWholeFile(toc, tracks);
+    HCDROM h = openImage(toc);
     ASSERT_NE(h, 0);
     ModifyCDParms(h, CdParmTocMsf, 1);
     TTOC t{};
     ASSERT_EQ(ReadTOC(h, &t), 1);
     EXPECT_EQ(t.LastTrack, 2);
     EXPECT_EQ(TocEntryFrames(t.Tracks[1]), 300);
+    EXPECT_EQ(t.Tracks[1].Adr, 0x12); // copy permitted
     EXPECT_EQ(TocEntryFrames(t.Tracks[2]), 360);
     auto raw = readBuffer(150, 10);
     ASSERT_EQ(ReadCDAudioLBA(h, reinterpret_cast<TTrackBuf*>(raw.get())), 1);
     EXPECT_EQ(audioOf(raw.get()), disc.TrackBytes(1).left(10 * CdSectorBytes));
     CloseCDHandle(h);
+
+    // SWAP: the raw file is little-endian; a data track of 2336-byte sectors before the audio;
+    // silence before track 1 puts the audio after it.
+    WriteWholeFile(dir.filePath("data.bin"), QByteArray(20 * 2336, '\x55'));
+    WriteWholeFile(toc, "CD_ROM_XA\nTRACK MODE2\nDATAFILE \"data.bin\"\nTRACK AUDIO\n"
+                        "SILENCE 00:00:30\nSTART\nFILE \"disc.bin\" SWAP 0 00:02:00\n");
+    h = openImage(toc);
+    ASSERT_NE(h, 0);
+    ModifyCDParms(h, CdParmTocMsf, 1);
+    ASSERT_EQ(ReadTOC(h, &t), 1);
+    EXPECT_EQ(t.Tracks[0].Adr & 0x04, 0x04);
+    EXPECT_EQ(TocEntryFrames(t.Tracks[1]), 150 + 20 + 30);
+    EXPECT_EQ(TocEntryFrames(t.Tracks[2]), 150 + 20 + 30 + 150);
+    raw = readBuffer(50, 10);
+    ASSERT_EQ(ReadCDAudioLBA(h, reinterpret_cast<TTrackBuf*>(raw.get())), 1);
+    EXPECT_EQ(audioOf(raw.get()), disc.TrackBytes(0).left(10 * CdSectorBytes));
+    std::vector<int> gaps;
+    ASSERT_EQ(ReadTrackGaps(h, &gaps), 1);
+    EXPECT_EQ(gaps, (std::vector<int>{0, 30}));
+    CloseCDHandle(h);
+
+    // What is wrong is said as for CUE sheets.
+    QByteArray many = "CD_DA\n";
+    for (int i = 0; i < 100; ++i)
+        many += "TRACK AUDIO\nFILE \"disc.cdr\" 0 00:00:01\n";
+    const struct {
+        QByteArray Toc;
+        QString Expected;
+    } cases[] = {
+        {"TRACK AUDIO\nFILE \"gone.cdr\" 0\n",
+         "The file " + dir.filePath("gone.cdr") + " that " + toc +
+             " names cannot be opened: No such file or directory"},
+        {"TRACK AUDIO\nFILE \"disc.cdr\" 0 00:03:00\n",
+         "Track 1 is cut: " + dir.filePath("disc.cdr") +
+             " ends at 00:02:60, before the track's "
+             "data ends at 00:03:00 as " +
+             toc + " says"},
+        {"TRACK AUDIO\nFILE \"disc.cdr\" 00:03:00\n",
+         "Track 1 is cut: " + dir.filePath("disc.cdr") +
+             " ends at 00:02:60, before the track starts at 00:03:00 as " + toc + " says"},
+        {many, toc + " is not a TOC file that can be used: it has more than 99 tracks (line 200)"},
+        {"TRACK AUDIO\nFIFO \"/tmp/pipe\" 00:10:00\n",
+         toc + " is not a TOC file that can be used: line 2 reads track 1 from a FIFO, which an "
+               "image cannot"},
+        {"CD_DA\nTRACK AUDIO\nSTART 00:00:10\nFILE \"disc.cdr\" 0 00:00:10\n",
+         toc + ": track 1 (line 2) has no data after its start"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Toc.left(200).toStdString());
+        WriteWholeFile(toc, c.Toc);
+        EXPECT_EQ(SetDiscImages({toc}), c.Expected);
+    }
+    SetDiscImages({});
 }
 
 TEST(CdAccess, ABinCutShortGivesARealReadFailure) {
