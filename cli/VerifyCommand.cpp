@@ -59,6 +59,13 @@ TVerifyTrack sumFile(const QString& path, const TCddbDisc& disc, int index, int 
     const size_t i = size_t(index);
     const int end = i + 1 < disc.StartFrames.size() ? disc.StartFrames[i + 1] : disc.LeadOutFrame;
     const int64_t samples = int64_t(end - disc.StartFrames[i]) * TTrackChecksum::SamplesPerSector;
+    // Looked at before it is opened: a FIFO or a device the log names would be waited on.
+    if (!QFileInfo(path).isFile()) {
+        track.Problem = QStringLiteral("%1 cannot be read: %2")
+                            .arg(path, QFileInfo::exists(path) ? QStringLiteral("it is not a file")
+                                                               : QStringLiteral("it is missing"));
+        return track;
+    }
     TFfmpegReader reader;
     if (!reader.Open(path) || !reader.AudioFound()) {
         track.Problem = QStringLiteral("%1 cannot be read: %2").arg(path, reader.ErrorText());

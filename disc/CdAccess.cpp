@@ -1,6 +1,7 @@
 #include "CdAccess.h"
 
 #include "CueImage.h"
+#include "NrgImage.h"
 #include "TocImage.h"
 #include "audio/ArgvPaths.h"
 
@@ -35,17 +36,15 @@ void installLogHandler() {
 
 struct TDriveSource {
     QString Source;     // device path or image file
-    driver_id_t Driver; // DRIVER_UNKNOWN for an image our own readers serve
+    driver_id_t Driver; // DRIVER_UNKNOWN for an image, which our own readers serve
     bool IsImage;
     TCDRec Rec;
-
-    bool IsOwnImage() const { return IsImage && Driver == DRIVER_UNKNOWN; }
 };
 
 struct TOpenDrive {
     std::mutex Lock;                   // held for each operation on this handle
-    CdIo_t* Cdio = nullptr;            // null for an image of our own readers
-    std::unique_ptr<TDiscImage> Image; // only for an image of our own readers
+    CdIo_t* Cdio = nullptr;            // a drive's; null for an image
+    std::unique_ptr<TDiscImage> Image; // only for an image
     TDriveSource Drive;
     bool Msf = false;
 
@@ -79,20 +78,18 @@ void setVendor(TCDRec& rec, const QString& vendor) {
     copyField(rec.Vendor, sizeof rec.Vendor, vendor.trimmed().leftJustified(8, QLatin1Char(' ')));
 }
 
-// Nero images go to libcdio once their chunks are checked; CUE sheets and cdrdao TOC files
-// are read by our own readers (libcdio's crash on or mislay some). The name's suffix decides,
-// else the content: a TOC file begins with one of its own words.
-driver_id_t imageDriver(const QString& path) {
-    const QString suffix = QFileInfo(DisplayPath(path)).suffix().toLower();
-    if (suffix == QLatin1String("nrg"))
-        return DRIVER_NRG;
-    return DRIVER_UNKNOWN;
-}
-
+// Every image is read by our own readers (libcdio's crash on or mislay some). The name's
+// suffix decides, else the content: a Nero image ends in its footer, a TOC file begins with one
+// of its own words, anything else is taken for a CUE sheet.
 std::unique_ptr<TDiscImage> newImageReader(const QString& path) {
     const QString suffix = QFileInfo(DisplayPath(path)).suffix().toLower();
+    const bool regular = TDiscImage::RegularFileProblem(path).isEmpty();
+    if (suffix == QLatin1String("nrg") ||
+        (regular && suffix != QLatin1String("cue") && suffix != QLatin1String("toc") &&
+         TNrgImage::HasNeroFooter(path)))
+        return std::make_unique<TNrgImage>();
     bool toc = suffix == QLatin1String("toc");
-    if (!toc && suffix != QLatin1String("cue") && TDiscImage::RegularFileProblem(path).isEmpty()) {
+    if (!toc && suffix != QLatin1String("cue") && regular) {
         QFile file(path);
         if (file.open(QIODevice::ReadOnly)) {
             for (const QByteArray& line : file.read(4096).split('\n')) {
@@ -114,25 +111,14 @@ std::unique_ptr<TDiscImage> newImageReader(const QString& path) {
 QString imageProblem(const QString& path) {
     if (const QString problem = TDiscImage::RegularFileProblem(path); !problem.isEmpty())
         return problem;
-    const driver_id_t driver = imageDriver(path);
-    if (driver == DRIVER_UNKNOWN) {
-        const std::unique_ptr<TDiscImage> image = newImageReader(path);
-        return image->Open(path) ? QString() : image->ErrorText();
-    }
-    CdIo_t* p = cdio_open(QFile::encodeName(path).constData(), driver);
-    if (!p)
-        return QStringLiteral("%1 cannot be read as a disc image").arg(DisplayPath(path));
-    const track_t count = cdio_get_num_tracks(p);
-    cdio_destroy(p);
-    if (count == CDIO_INVALID_TRACK || count == 0)
-        return QStringLiteral("%1 holds no tracks").arg(DisplayPath(path));
-    return QString();
+    const std::unique_ptr<TDiscImage> image = newImageReader(path);
+    return image->Open(path) ? QString() : image->ErrorText();
 }
 
 std::vector<TDriveSource> listDrives(const QStringList& images) {
     std::vector<TDriveSource> drives;
     for (int i = 0; i < images.size() && drives.size() < 8; ++i) {
-        TDriveSource d{images[i], imageDriver(images[i]), true, {}};
+        TDriveSource d{images[i], DRIVER_UNKNOWN, true, {}};
         d.Rec.Ha = 0;
         d.Rec.Tgt = uint8_t(i);
         copyField(d.Rec.Id, sizeof d.Rec.Id, images[i]);
@@ -253,7 +239,7 @@ HCDROM GetCDHandle(TGetCDHand* request) {
     }
     auto open = std::make_shared<TOpenDrive>();
     open->Drive = drive;
-    if (drive.IsOwnImage()) {
+    if (drive.IsImage) {
         // The image is read afresh: its files may have changed since it was registered.
         open->Image = newImageReader(drive.Source);
         if (!open->Image->Open(drive.Source))
@@ -322,7 +308,7 @@ int ReadTOC(HCDROM handle, TTOC* toc) {
         return 1;
     }
     CdIo_t* p = open->Cdio;
-    if (!open->Drive.IsImage && cdio_get_media_changed(p) == 1) {
+    if (cdio_get_media_changed(p) == 1) {
         // A new disc: the device driver keeps the old table until it is opened again.
         CdIo_t* fresh =
             cdio_open(QFile::encodeName(open->Drive.Source).constData(), open->Drive.Driver);
@@ -406,17 +392,8 @@ int ReadCDAudioLBA(HCDROM handle, TTrackBuf* buffer) {
     const int64_t start = int64_t(base) + buffer->StartFrame;
     if (start + n > leadOut)
         return fail(CdErrOutOfRange); // a drive cannot read past the lead-out either
-    if (open->Drive.IsImage) {
-        // Other image drivers: sector by sector, so a file cut short fails at its first
-        // missing sector.
-        std::memset(out, 0, size_t(n) * CdSectorBytes);
-        for (uint32_t i = 0; i < n; ++i)
-            if (cdio_read_audio_sector(p, out + size_t(i) * CdSectorBytes, lsn_t(start + i)) !=
-                DRIVER_OP_SUCCESS)
-                return fail(CdErrReadFailed);
-    } else if (cdio_read_audio_sectors(p, out, lsn_t(start), n) != DRIVER_OP_SUCCESS) {
+    if (cdio_read_audio_sectors(p, out, lsn_t(start), n) != DRIVER_OP_SUCCESS)
         return fail(CdErrReadFailed);
-    }
     buffer->Len = n * CdSectorBytes;
     buffer->Status = 0;
     t_lastError = CdErrNone;

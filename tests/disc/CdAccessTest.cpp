@@ -269,6 +269,98 @@ TEST(CdAccess, CdrdaoTocImagesAreDrivesToo) {
     SetDiscImages({});
 }
 
+// A Nero disc-at-once image of `audio` (the disc's sectors after track 1's 150-sector pregap,
+// which is stored before them): tracks at the given sectors with their INDEX 00 `gaps` earlier,
+// control bits from the cue chunk.
+QByteArray nrgImage(const QByteArray& audio, const std::vector<int>& starts,
+                    const std::vector<int>& gaps, const std::vector<int>& controls) {
+    auto be = [](uint64_t v, int bytes) {
+        QByteArray b;
+        for (int i = bytes - 1; i >= 0; --i)
+            b += char(v >> (8 * i));
+        return b;
+    };
+    auto chunk = [&](const char* id, const QByteArray& body) {
+        return QByteArray(id) + be(uint64_t(body.size()), 4) + body;
+    };
+    auto bcd = [](int n) { return char((n / 10) << 4 | n % 10); };
+    const int count = int(starts.size());
+    const uint64_t sector = CdSectorBytes;
+    const uint64_t sectors = uint64_t(audio.size()) / sector;
+    QByteArray image = QByteArray(150 * CdSectorBytes, '\0') + audio;
+    QByteArray cue = QByteArray("\x01\x00\x00\x00", 4) + be(uint64_t(int64_t(-150)), 4);
+    QByteArray dao = QByteArray(4, '\0') + QByteArray(13, '\0') + QByteArray(3, '\0');
+    dao += char(1);
+    dao += char(count);
+    for (int t = 0; t < count; ++t) {
+        const uint64_t index1 = 150 + uint64_t(starts[size_t(t)]);
+        const uint64_t index0 = index1 - uint64_t(t == 0 ? 150 : gaps[size_t(t)]);
+        const uint64_t end =
+            t + 1 < count ? 150 + uint64_t(starts[size_t(t) + 1]) - uint64_t(gaps[size_t(t) + 1])
+                          : 150 + sectors;
+        const char type = char(controls[size_t(t)] << 4 | 1);
+        cue += QByteArray(1, type) + bcd(t + 1) + char(0) + char(0) + be(index0 - 150, 4);
+        cue += QByteArray(1, type) + bcd(t + 1) + char(1) + char(0) + be(index1 - 150, 4);
+        dao += QByteArray(12, '\0') + be(sector, 2) + char(7) + QByteArray(3, '\0') +
+               be(index0 * sector, 8) + be(index1 * sector, 8) + be(end * sector, 8);
+    }
+    cue += QByteArray("\x01\xAA\x01\x00", 4) + be(sectors, 4);
+    const uint64_t chunksAt = uint64_t(image.size());
+    image += chunk("CUEX", cue) + chunk("DAOX", dao) + chunk("SINF", be(uint64_t(count), 4)) +
+             chunk("MTYP", be(1, 4)) + chunk("END!", {});
+    return image + "NER5" + be(chunksAt, 8);
+}
+
+TEST(CdAccess, NeroImagesAreReadAndBrokenChunksRefused) {
+    QTemporaryDir dir;
+    TTestDisc disc(dir.path(), {40, 31});
+    const QString nrg = dir.filePath("disc.nrg");
+    // Track 2's INDEX 00 lies 5 sectors before its INDEX 01; it may be copied.
+    const QByteArray good = nrgImage(ReadWholeFile(disc.BinPath), {0, 40}, {0, 5}, {0, 2});
+    WriteWholeFile(nrg, good);
+    HCDROM h = openImage(nrg);
+    ASSERT_NE(h, 0);
+    ModifyCDParms(h, CdParmTocMsf, 1);
+    TTOC t{};
+    ASSERT_EQ(ReadTOC(h, &t), 1);
+    EXPECT_EQ(t.LastTrack, 2);
+    EXPECT_EQ(TocEntryFrames(t.Tracks[0]), 150);
+    EXPECT_EQ(TocEntryFrames(t.Tracks[1]), 190);
+    EXPECT_EQ(t.Tracks[1].Adr, 0x12);
+    EXPECT_EQ(TocEntryFrames(t.Tracks[2]), 221);
+    std::vector<int> gaps;
+    ASSERT_EQ(ReadTrackGaps(h, &gaps), 1);
+    EXPECT_EQ(gaps, (std::vector<int>{0, 5}));
+    auto raw = readBuffer(40, 31);
+    ASSERT_EQ(ReadCDAudioLBA(h, reinterpret_cast<TTrackBuf*>(raw.get())), 1);
+    EXPECT_EQ(audioOf(raw.get()), disc.TrackBytes(1));
+    CloseCDHandle(h);
+
+    // Every byte of the chunks and the footer changed in turn (sizes, offsets, counts, modes):
+    // each image is refused naming the file, or read without a fault.
+    const qsizetype chunks = good.size() - 300;
+    for (qsizetype at = chunks; at < good.size(); ++at) {
+        for (const char value : {'\x00', '\x7f', '\xff', char(good[at] ^ 0x01)}) {
+            QByteArray bad = good;
+            bad[at] = value;
+            WriteWholeFile(nrg, bad);
+            const QString problem = SetDiscImages({nrg});
+            if (!problem.isEmpty()) {
+                EXPECT_TRUE(problem.contains(nrg)) << problem.toStdString();
+                continue;
+            }
+            h = openImage(nrg);
+            ASSERT_NE(h, 0);
+            if (ReadTOC(h, &t) == 1) {
+                raw = readBuffer(0, 1);
+                ReadCDAudioLBA(h, reinterpret_cast<TTrackBuf*>(raw.get()));
+            }
+            CloseCDHandle(h);
+        }
+    }
+    SetDiscImages({});
+}
+
 TEST(CdAccess, ABinCutShortGivesARealReadFailure) {
     QTemporaryDir dir;
     TTestDisc disc(dir.path(), {40});

@@ -15,9 +15,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -440,21 +442,42 @@ TEST_F(CueImage, CdTextFillsADiscThatCdDatKnowsNothingOf) {
     EXPECT_EQ(s.Rows[0].Title, "Track01");
     EXPECT_EQ(s.Rows[2].Artist, "");
 
-    // libcdio's CD-Text, as a drive gives it: a cdrdao TOC image with CD_TEXT blocks.
-    const QString toc = path("texts.toc");
-    WriteWholeFile(toc, "CD_DA\nCD_TEXT {\n  LANGUAGE_MAP { 0 : EN }\n  LANGUAGE 0 {\n"
-                        "    TITLE \"Drive Album\"\n    PERFORMER \"Drive Artist\"\n  }\n}\n"
-                        "TRACK AUDIO\nCD_TEXT {\n  LANGUAGE 0 {\n    TITLE \"First Song\"\n"
-                        "    SONGWRITER \"Composer\"\n  }\n}\nFILE \"" +
-                            disc.BinPath.toUtf8() + "\" 0 00:00:40\n");
-    const HCDROM h = openOnly(toc);
+    // A Latin-1 sheet: a text that ends in a letter above 127 keeps it, and a file it names is
+    // found under its UTF-8 name too.
+    WriteWholeFile(path("café.bin"), ReadWholeFile(disc.BinPath));
+    WriteWholeFile(path("latin.cue"), "TITLE \"Caf\xe9\"\nFILE \"caf\xe9.bin\" BINARY\n"
+                                      "  TRACK 01 AUDIO\n    TITLE \"Cr\xe8me br\xfbl\xe9"
+                                      "e\"\n"
+                                      "    INDEX 01 00:00:00\n");
+    HCDROM h = openOnly(path("latin.cue"));
     ASSERT_NE(h, 0);
     ASSERT_EQ(ReadCDText(h, &text), 1);
-    EXPECT_EQ(text.Disc.Title, "Drive Album");
-    EXPECT_EQ(text.Disc.Performer, "Drive Artist");
-    EXPECT_EQ(text.Tracks[1].Title, "First Song");
-    EXPECT_EQ(text.Tracks[1].Songwriter, "Composer");
+    EXPECT_EQ(text.Disc.Title, "Café");
+    EXPECT_EQ(text.Tracks[1].Title, "Crème brûlée");
     CloseCDHandle(h);
+    // A sheet or TOC file whose own name is not UTF-8, handed over as the descriptor the
+    // command line opened it with, finds the files beside it and is read as what it is.
+    const struct {
+        const char* Name;
+        QByteArray Text;
+    } odd[] = {
+        {"/caf\xe9.cue", "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"},
+        {"/caf\xe9.toc", "CD_DA\nTRACK AUDIO\nFILE \"disc.bin\" SWAP 0\n"},
+    };
+    for (const auto& o : odd) {
+        const QByteArray name = QFile::encodeName(dir.path()) + o.Name;
+        const int out = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ASSERT_EQ(::write(out, o.Text.constData(), size_t(o.Text.size())), o.Text.size());
+        ::close(out);
+        const int fd = ::open(name.constData(), O_PATH | O_CLOEXEC);
+        QString problem;
+        h = openOnly(QStringLiteral("/proc/self/fd/%1").arg(fd), &problem);
+        ASSERT_NE(h, 0) << problem.toStdString();
+        EXPECT_EQ(lbaOf(lbaToc(h), 1), 150u + 40 + 31 + 25);
+        CloseCDHandle(h);
+        SetDiscImages({});
+        ::close(fd);
+    }
     // A disc without CD-Text says so.
     const HCDROM plain = openOnly(disc.CuePath);
     EXPECT_EQ(ReadCDText(plain, &text), 0);
