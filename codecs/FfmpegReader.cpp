@@ -274,28 +274,6 @@ QString TFfmpegReader::CodecName() const {
     return m_codec ? QString::fromLatin1(m_codec->codec->name) : QString();
 }
 
-int TFfmpegReader::SourceBitsPerSample() const {
-    if (!m_codec)
-        return 0;
-    if (m_codec->bits_per_raw_sample > 0)
-        return m_codec->bits_per_raw_sample;
-    switch (m_codec->sample_fmt) {
-    case AV_SAMPLE_FMT_U8:
-    case AV_SAMPLE_FMT_U8P:
-        return 8;
-    case AV_SAMPLE_FMT_S16:
-    case AV_SAMPLE_FMT_S16P:
-        return 16;
-    case AV_SAMPLE_FMT_S32:
-    case AV_SAMPLE_FMT_S32P:
-        return m_fmt->streams[m_audio]->codecpar->bits_per_coded_sample > 0
-                   ? m_fmt->streams[m_audio]->codecpar->bits_per_coded_sample
-                   : 32;
-    default:
-        return 0;
-    }
-}
-
 QString TFfmpegReader::Tag(const char* key) const {
     const AVDictionaryEntry* e = av_dict_get(m_fmt->metadata, key, nullptr, 0);
     if (!e && m_audio >= 0)

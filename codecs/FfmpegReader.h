@@ -46,10 +46,6 @@ public:
     int Channels() const { return m_channels; }
     int SampleRate() const { return m_rate; }
     int BitsPerSample() const { return 16; }
-    // Bits per sample the file itself stores (16 for CD-quality FLAC, APE, WavPack, PCM); 0
-    // for decoders that give floating-point samples (MP3, Vorbis, AAC...): those hold no exact
-    // integer samples.
-    int SourceBitsPerSample() const;
     // Length in 100-nanosecond units; 0 when unknown.
     int64_t Duration() const { return m_duration; }
     // Number of sample frames the reader will deliver when the file tells it exactly (MP3,

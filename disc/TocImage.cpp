@@ -126,7 +126,8 @@ bool TTocImage::Open(const QString& path) {
     m_latin1 = !IsUtf8(text);
     const std::vector<TToken> tokens = tokenize(text);
     size_t at = 0;
-    auto peek = [&]() -> const TToken& { return tokens[at]; };
+    // Past the end, the end token stands for every further one.
+    auto peek = [&]() -> const TToken& { return tokens[std::min(at, tokens.size() - 1)]; };
     auto word = [&](const char* w) {
         return peek().Kind == TToken::Word && peek().Text.toUpper() == w;
     };

@@ -1,5 +1,6 @@
 // The CD access layer over real libcdio and images the tests write: drive list, handles,
-// table of contents (checked against cd-info), sector reads and their failures.
+// table of contents (checked against cd-info), sector reads and their failures; cdrdao TOC
+// files and Nero images, and Nero images with every chunk byte changed.
 #include "disc/CdAccess.h"
 #include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"

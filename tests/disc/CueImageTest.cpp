@@ -1,7 +1,8 @@
-// CUE sheets as users have them, read by our own image drive through the CD layer: every layout
-// of the same disc gives the same table and the same bytes as the single-BIN image; gaps and
-// audio before track 1 lie where a drive has them; broken sheets are refused when registered,
-// saying what is wrong; CD-Text from sheets and from libcdio.
+// CUE sheets (and cdrdao TOC files) as rippers write them, read by our own image drive through
+// the CD layer: every layout of the same disc gives the same table, ids (libdiscid's as the
+// oracle), gaps, texts and bytes; gaps and audio before track 1 lie where a drive has them;
+// broken sheets and files that are not files are refused when registered, saying what is
+// wrong; CD-Text from sheets in UTF-8 or Latin-1; names that are not UTF-8.
 #include "disc/CueImage.h"
 #include "disc/CdAccess.h"
 #include "disc/DiscKey.h"
@@ -199,6 +200,15 @@ TEST_F(CueImage, EveryLayoutOfADiscReadsLikeItsSingleBin) {
                 << "track " << t + 1;
         }
         CloseCDHandle(h);
+    }
+    // Cut anywhere (in a word, a string, a block), a sheet or TOC file is refused or read,
+    // never a fault.
+    for (const QString& image : {layouts[1], layouts[4]}) {
+        const QByteArray whole = ReadWholeFile(image);
+        for (qsizetype n = 0; n < whole.size(); n += 3) {
+            WriteWholeFile(image, whole.left(n));
+            SetDiscImages({image});
+        }
     }
 }
 
