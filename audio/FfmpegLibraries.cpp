@@ -138,6 +138,10 @@ void av_frame_unref(AVFrame* frame) {
     FF_CALL(libavutil, av_frame_unref)(frame);
 }
 
+int av_frame_make_writable(AVFrame* frame) {
+    return FF_CALL(libavutil, av_frame_make_writable)(frame);
+}
+
 void av_free(void* ptr) {
     FF_CALL(libavutil, av_free)(ptr);
 }

@@ -66,6 +66,11 @@ TVerifyTrack sumFile(const QString& path, const TTableOfContents& disc, int inde
         track.Problem = QStringLiteral("%1: No such file").arg(path);
         return track;
     }
+    // Looked at before it is opened: a FIFO or a device the log names would be waited on.
+    if (!QFileInfo(path).isFile()) {
+        track.Problem = QStringLiteral("%1 cannot be read: it is not a file").arg(path);
+        return track;
+    }
     TFfmpegReader reader;
     if (!reader.Open(path) || !reader.AudioFound()) {
         track.Problem = QStringLiteral("%1 cannot be read: %2").arg(path, reader.ErrorText());

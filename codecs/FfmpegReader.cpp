@@ -11,6 +11,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -273,28 +274,6 @@ QString TFfmpegReader::CodecName() const {
     return m_codec ? QString::fromLatin1(m_codec->codec->name) : QString();
 }
 
-int TFfmpegReader::SourceBitsPerSample() const {
-    if (!m_codec)
-        return 0;
-    if (m_codec->bits_per_raw_sample > 0)
-        return m_codec->bits_per_raw_sample;
-    switch (m_codec->sample_fmt) {
-    case AV_SAMPLE_FMT_U8:
-    case AV_SAMPLE_FMT_U8P:
-        return 8;
-    case AV_SAMPLE_FMT_S16:
-    case AV_SAMPLE_FMT_S16P:
-        return 16;
-    case AV_SAMPLE_FMT_S32:
-    case AV_SAMPLE_FMT_S32P:
-        return m_fmt->streams[m_audio]->codecpar->bits_per_coded_sample > 0
-                   ? m_fmt->streams[m_audio]->codecpar->bits_per_coded_sample
-                   : 32;
-    default:
-        return 0;
-    }
-}
-
 QString TFfmpegReader::Tag(const char* key) const {
     const AVDictionaryEntry* e = av_dict_get(m_fmt->metadata, key, nullptr, 0);
     if (!e && m_audio >= 0)
@@ -358,6 +337,22 @@ bool TFfmpegReader::ConvertFrame(AVFrame* frame) {
     const int count = frame->nb_samples - first;
     if (count <= 0)
         return true;
+    const AVSampleFormat format = AVSampleFormat(frame->format);
+    if (m_roundDeep && (format == AV_SAMPLE_FMT_S32 || format == AV_SAMPLE_FMT_S32P)) {
+        // The converter keeps the top 16 bits; half a step added first makes that rounding.
+        if (av_frame_make_writable(frame) < 0) {
+            m_error = QStringLiteral("Cannot convert the decoded audio");
+            return false;
+        }
+        const bool planar = format == AV_SAMPLE_FMT_S32P;
+        const int planes = planar ? frame->ch_layout.nb_channels : 1;
+        const int perPlane = frame->nb_samples * (planar ? 1 : frame->ch_layout.nb_channels);
+        for (int c = 0; c < planes; ++c) {
+            auto* samples = reinterpret_cast<int32_t*>(frame->extended_data[c]);
+            for (int i = 0; i < perPlane; ++i)
+                samples[i] = samples[i] > INT32_MAX - 0x8000 ? INT32_MAX : samples[i] + 0x8000;
+        }
+    }
     const int frameBytes = 2 * m_channels;
     const int outMax = swr_get_out_samples(m_swr, count);
     const size_t oldSize = m_buffer.size();

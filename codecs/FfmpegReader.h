@@ -46,10 +46,6 @@ public:
     int Channels() const { return m_channels; }
     int SampleRate() const { return m_rate; }
     int BitsPerSample() const { return 16; }
-    // Bits per sample the file itself stores (16 for CD-quality FLAC, APE, WavPack, PCM); 0
-    // for decoders that give floating-point samples (MP3, Vorbis, AAC...): those hold no exact
-    // integer samples.
-    int SourceBitsPerSample() const;
     // Length in 100-nanosecond units; 0 when unknown.
     int64_t Duration() const { return m_duration; }
     // Number of sample frames the reader will deliver when the file tells it exactly (MP3,
@@ -65,6 +61,11 @@ public:
     // number: the track tag or WM/TrackNumber, else the 0-based WM/Track plus one. Empty when
     // absent.
     QString Attribute(const QString& name) const;
+
+    // Samples of more than 16 bits are rounded to the nearest 16-bit value (clipped at full
+    // scale) instead of having their low bits cut off; floating-point samples always are.
+    // Off by default. Call before reading.
+    void SetRoundDeepSamples(bool on) { m_roundDeep = on; }
 
     // Next decoded PCM: `data` points into the reader's buffer, valid until the next call;
     // returns the byte count (at most `maxBytes`, whole frames), 0 at the end of the stream.
@@ -95,6 +96,7 @@ private:
     AVFrame* m_frame = nullptr;
     int m_audio = -1;
     bool m_protected = false;
+    bool m_roundDeep = false;
     bool m_inputEnded = false;
     bool m_decoderEnded = false;
     int m_channels = 0;

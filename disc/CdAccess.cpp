@@ -1,7 +1,10 @@
 #include "CdAccess.h"
 
 #include "CueImage.h"
+#include "NrgImage.h"
 #include "TableOfContents.h"
+#include "TocImage.h"
+#include "audio/ArgvPaths.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -36,17 +39,15 @@ void installLogHandler() {
 
 struct TDriveSource {
     QString Source;     // device path or image file
-    driver_id_t Driver; // DRIVER_UNKNOWN for a CUE sheet, which our own reader serves
+    driver_id_t Driver; // DRIVER_UNKNOWN for an image, which our own readers serve
     bool IsImage;
     TCDRec Rec;
-
-    bool IsCue() const { return IsImage && Driver == DRIVER_UNKNOWN; }
 };
 
 struct TOpenDrive {
-    std::mutex Lock;                // held for each operation on this handle
-    CdIo_t* Cdio = nullptr;         // null for a CUE sheet
-    std::unique_ptr<TCueImage> Cue; // only for a CUE sheet
+    std::mutex Lock;                   // held for each operation on this handle
+    CdIo_t* Cdio = nullptr;            // a drive's; null for an image
+    std::unique_ptr<TDiscImage> Image; // only for an image
     TDriveSource Drive;
     bool Msf = false;
     // An image's reading rate, as a drive of that speed would give it (under Lock): bytes a
@@ -85,42 +86,47 @@ void setVendor(TCDRec& rec, const QString& vendor) {
     copyField(rec.Vendor, sizeof rec.Vendor, vendor.trimmed().leftJustified(8, QLatin1Char(' ')));
 }
 
-// cdrdao TOC files and Nero images go to libcdio; anything else is read as a CUE sheet by our
-// own reader, which checks it first (libcdio's CUE parser crashes on some sheets).
-driver_id_t imageDriver(const QString& path) {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("toc"))
-        return DRIVER_CDRDAO;
-    if (suffix == QLatin1String("nrg"))
-        return DRIVER_NRG;
-    return DRIVER_UNKNOWN;
+// Every image is read by our own readers (libcdio's crash on or mislay some). The name's
+// suffix decides, else the content: a Nero image ends in its footer, a TOC file begins with one
+// of its own words, anything else is taken for a CUE sheet.
+std::unique_ptr<TDiscImage> newImageReader(const QString& path) {
+    const QString suffix = QFileInfo(DisplayPath(path)).suffix().toLower();
+    const bool regular = TDiscImage::RegularFileProblem(path).isEmpty();
+    if (suffix == QLatin1String("nrg") ||
+        (regular && suffix != QLatin1String("cue") && suffix != QLatin1String("toc") &&
+         TNrgImage::HasNeroFooter(path)))
+        return std::make_unique<TNrgImage>();
+    bool toc = suffix == QLatin1String("toc");
+    if (!toc && suffix != QLatin1String("cue") && regular) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : file.read(4096).split('\n')) {
+                const QByteArray word = line.simplified().split(' ').value(0);
+                if (word.isEmpty() || word.startsWith("//"))
+                    continue;
+                toc = QByteArrayList{"CD_DA", "CD_ROM", "CD_ROM_XA", "CD_I", "CD_TEXT", "TRACK"}
+                          .contains(word);
+                break;
+            }
+        }
+    }
+    if (toc)
+        return std::make_unique<TTocImage>();
+    return std::make_unique<TCueImage>();
 }
 
 // Why the image at `path` cannot serve as a drive; empty when it can.
 QString imageProblem(const QString& path) {
-    const driver_id_t driver = imageDriver(path);
-    if (driver == DRIVER_UNKNOWN) {
-        TCueImage image;
-        return image.Open(path) ? QString() : image.ErrorText();
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("The disc image %1 cannot be opened: %2")
-            .arg(path, file.errorString());
-    CdIo_t* p = cdio_open(QFile::encodeName(path).constData(), driver);
-    if (!p)
-        return QStringLiteral("%1 cannot be read as a disc image").arg(path);
-    const track_t count = cdio_get_num_tracks(p);
-    cdio_destroy(p);
-    if (count == CDIO_INVALID_TRACK || count == 0)
-        return QStringLiteral("%1 holds no tracks").arg(path);
-    return QString();
+    if (const QString problem = TDiscImage::RegularFileProblem(path); !problem.isEmpty())
+        return problem;
+    const std::unique_ptr<TDiscImage> image = newImageReader(path);
+    return image->Open(path) ? QString() : image->ErrorText();
 }
 
 std::vector<TDriveSource> listDrives(const QStringList& images) {
     std::vector<TDriveSource> drives;
     for (int i = 0; i < images.size() && drives.size() < 8; ++i) {
-        TDriveSource d{images[i], imageDriver(images[i]), true, {}};
+        TDriveSource d{images[i], DRIVER_UNKNOWN, true, {}};
         d.Rec.Ha = 0;
         d.Rec.Tgt = uint8_t(i);
         copyField(d.Rec.Id, sizeof d.Rec.Id, images[i]);
@@ -241,10 +247,10 @@ HCDROM GetCDHandle(TGetCDHand* request) {
     }
     auto open = std::make_shared<TOpenDrive>();
     open->Drive = drive;
-    if (drive.IsCue()) {
-        // The sheet is read afresh: its files may have changed since it was registered.
-        open->Cue = std::make_unique<TCueImage>();
-        if (!open->Cue->Open(drive.Source))
+    if (drive.IsImage) {
+        // The image is read afresh: its files may have changed since it was registered.
+        open->Image = newImageReader(drive.Source);
+        if (!open->Image->Open(drive.Source))
             return failWith(CdErrOpenFailed);
     } else {
         open->Cdio = cdio_open(QFile::encodeName(drive.Source).constData(), drive.Driver);
@@ -291,8 +297,8 @@ namespace {
 // Fills `toc` from the drive, addresses in minute/second/frame form with `msf`, else as block
 // addresses. The caller holds the drive's lock.
 int fillToc(TOpenDrive* open, TTOC* toc, bool msf) {
-    if (open->Cue) {
-        const auto& tracks = open->Cue->Tracks();
+    if (open->Image) {
+        const auto& tracks = open->Image->Tracks();
         std::memset(toc, 0, sizeof *toc);
         toc->FirstTrack = uint8_t(tracks.front().Number);
         toc->LastTrack = uint8_t(tracks.back().Number);
@@ -301,14 +307,14 @@ int fillToc(TOpenDrive* open, TTOC* toc, bool msf) {
             TTOCTrack& e = toc->Tracks[i];
             e.TrackNumber = leadOut ? CdLeadOutTrack : uint8_t(tracks[i].Number);
             e.Adr = uint8_t(0x10 | (leadOut ? 0 : tracks[i].Control));
-            putAddress(e, lsn_t(leadOut ? open->Cue->LeadOut() : tracks[i].Start), msf);
+            putAddress(e, lsn_t(leadOut ? open->Image->LeadOut() : tracks[i].Start), msf);
         }
         toc->TocLen = uint16_t(2 + 8 * (tracks.size() + 1));
         t_lastError = CdErrNone;
         return 1;
     }
     CdIo_t* p = open->Cdio;
-    if (!open->Drive.IsImage && cdio_get_media_changed(p) == 1) {
+    if (cdio_get_media_changed(p) == 1) {
         // A new disc: the device driver keeps the old table until it is opened again.
         CdIo_t* fresh =
             cdio_open(QFile::encodeName(open->Drive.Source).constData(), open->Drive.Driver);
@@ -373,9 +379,16 @@ int ReadTableOfContents(HCDROM handle, TTableOfContents* toc) {
     if (fillToc(open.get(), &raw, true) != 1)
         return 0;
     *toc = TTableOfContents::FromToc(raw);
-    // TODO images: a CUE sheet's REM SESSION lines are not offered by its reader yet.
-    if (open->Drive.IsImage)
+    if (open->Image) {
+        // A sheet's REM SESSION lines: the first track of a later session starts it.
+        const auto& tracks = open->Image->Tracks();
+        for (size_t i = 1; i < tracks.size() && i < toc->StartFrames.size(); ++i)
+            if (tracks[i].Session > tracks[0].Session) {
+                toc->LastSessionFrame = toc->StartFrames[i];
+                break;
+            }
         return 1;
+    }
     const int last = toc->lastAudio();
     if (last < 0 || last + 1 == toc->trackCount())
         return 1; // no data track after the audio: one session as far as the rip is concerned
@@ -471,12 +484,12 @@ int readAudio(HCDROM handle, TTrackBuf* buffer) {
         return fail(CdErrBadArgument);
     std::lock_guard lock(open->Lock);
     uint8_t* out = buffer->data();
-    if (open->Cue) {
+    if (open->Image) {
         // Sector 0 is the first track's first sector: audio before it is not offered.
-        const int64_t start = open->Cue->Tracks().front().Start + buffer->StartFrame;
-        if (start + n > open->Cue->LeadOut())
+        const int64_t start = open->Image->Tracks().front().Start + buffer->StartFrame;
+        if (start + n > open->Image->LeadOut())
             return fail(CdErrOutOfRange);
-        if (!open->Cue->ReadSectors(start, n, out))
+        if (!open->Image->ReadSectors(start, n, out))
             return fail(CdErrReadFailed);
         buffer->Len = n * CdSectorBytes;
         buffer->Status = 0;
@@ -496,17 +509,8 @@ int readAudio(HCDROM handle, TTrackBuf* buffer) {
     const int64_t start = int64_t(base) + buffer->StartFrame;
     if (start + n > leadOut)
         return fail(CdErrOutOfRange); // a drive cannot read past the lead-out either
-    if (open->Drive.IsImage) {
-        // Other image drivers: sector by sector, so a file cut short fails at its first
-        // missing sector.
-        std::memset(out, 0, size_t(n) * CdSectorBytes);
-        for (uint32_t i = 0; i < n; ++i)
-            if (cdio_read_audio_sector(p, out + size_t(i) * CdSectorBytes, lsn_t(start + i)) !=
-                DRIVER_OP_SUCCESS)
-                return fail(CdErrReadFailed);
-    } else if (cdio_read_audio_sectors(p, out, lsn_t(start), n) != DRIVER_OP_SUCCESS) {
+    if (cdio_read_audio_sectors(p, out, lsn_t(start), n) != DRIVER_OP_SUCCESS)
         return fail(CdErrReadFailed);
-    }
     buffer->Len = n * CdSectorBytes;
     buffer->Status = 0;
     t_lastError = CdErrNone;
@@ -523,9 +527,9 @@ int ReadTrackGaps(HCDROM handle, std::vector<int>* gaps) {
         return failWith(CdErrBadArgument);
     std::lock_guard lock(open->Lock);
     gaps->clear();
-    if (!open->Cue)
+    if (!open->Image)
         return failWith(CdErrNoDisc);
-    for (const TCueImage::TTrack& t : open->Cue->Tracks())
+    for (const TDiscImage::TTrack& t : open->Image->Tracks())
         gaps->push_back(int(std::min<int64_t>(t.Gap, INT32_MAX)));
     t_lastError = CdErrNone;
     return 1;
@@ -539,8 +543,8 @@ int ReadCDText(HCDROM handle, TCdText* text) {
         return failWith(CdErrBadArgument);
     std::lock_guard lock(open->Lock);
     *text = TCdText();
-    if (open->Cue) {
-        *text = open->Cue->CdText();
+    if (open->Image) {
+        *text = open->Image->CdText();
     } else if (const cdtext_t* cdtext = cdio_get_cdtext(open->Cdio)) {
         // libcdio gives the texts of the disc's first language block, converted to UTF-8.
         auto entry = [&](track_t track, TCdText::TEntry& to) {

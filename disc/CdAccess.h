@@ -118,8 +118,8 @@ enum TCdError {
     CdErrUnknownParm = 8, // ModifyCDParms selector not known
 };
 
-// The disc images that come first in the drive list (`--disc-image`), in order: CUE sheets
-// (read by our own reader), cdrdao TOC files (.toc) and Nero images (.nrg). Each is checked
+// The disc images that come first in the drive list (`--disc-image`), in order: CUE sheets,
+// cdrdao TOC files (.toc) and Nero images (.nrg), all read by our own readers. Each is checked
 // now; one that cannot serve as a drive (missing, not a disc image, a file it names missing or
 // cut short, ...) is left out of the list, and the text saying why comes back (for the first
 // such image; empty when all are usable). Call before GetCDList; handles already open stay
@@ -153,8 +153,8 @@ int ReadCDText(HCDROM handle, TCdText* text);
 // reading no faster than that, waiting on the reading thread after each read. 1 when taken.
 int SetReadSpeed(HCDROM handle, int speed);
 // The gap before each track's INDEX 01 in sectors (PREGAP silence and INDEX 00 audio), track 1
-// first, for a source that knows them: a CUE image. 1 with `gaps` filled; 0 for drives and
-// other images, whose gaps are not detected.
+// first, for a source that knows them: a disc image. 1 with `gaps` filled; 0 for drives, whose
+// gaps are not detected.
 int ReadTrackGaps(HCDROM handle, std::vector<int>* gaps);
 // The error code of the last failed operation on this thread.
 int GetAspiLibError();

@@ -5,19 +5,23 @@
 
 bool TDecodedFileSource::Open(const QString& path) {
     m_path = path;
+    m_reader.SetRoundDeepSamples(true);
     if (!m_reader.Open(path) || !m_reader.AudioFound()) {
         m_error = QStringLiteral("%1 cannot be decoded: %2").arg(path, m_reader.ErrorText());
         return false;
     }
-    const int bits = m_reader.SourceBitsPerSample();
-    if (bits != 16 || m_reader.SampleRate() != 44100 || m_reader.Channels() != 2) {
-        const QString sampleKind =
-            bits > 0 ? QStringLiteral("%1-bit").arg(bits) : QStringLiteral("floating-point");
-        m_error = QStringLiteral("%1 holds %2 audio (%3, %4 Hz, %5 channels), not CD audio: a disc "
-                                 "image needs 16-bit 44100 Hz stereo; convert the file instead")
-                      .arg(path, m_reader.CodecName(), sampleKind)
+    // Any sample format will do: the reader rounds it to 16 bits. Rate and channels cannot be
+    // changed without changing the audio.
+    if (m_reader.SampleRate() != 44100 || m_reader.Channels() != 2) {
+        const int channels = m_reader.Channels();
+        const QString layout = channels == 1   ? QStringLiteral("mono")
+                               : channels == 2 ? QStringLiteral("stereo")
+                                               : QStringLiteral("in %1 channels").arg(channels);
+        m_error = QStringLiteral("%1 holds %2 audio at %3 Hz %4, not CD audio: a disc image needs "
+                                 "44100 Hz stereo; convert the file instead")
+                      .arg(path, m_reader.CodecName())
                       .arg(m_reader.SampleRate())
-                      .arg(m_reader.Channels());
+                      .arg(layout);
         return false;
     }
     m_samples = m_reader.TotalSamples();

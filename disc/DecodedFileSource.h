@@ -1,5 +1,6 @@
-// A data file of a disc image that FFmpeg decodes (FLAC, APE, WavPack, ...), taken only when it
-// holds what a CD holds: 16-bit samples at 44100 Hz in two channels. Reads continue the
+// A data file of a disc image that FFmpeg decodes (FLAC, APE, WavPack, MP3, ...), taken when it
+// holds 44100 Hz stereo audio; samples of other formats (floating-point, 24-bit) are rounded to
+// 16 bits and clipped at full scale. Reads continue the
 // decoding where the last one stopped and seek to the exact sample otherwise. One thread at a
 // time.
 #pragma once
@@ -10,7 +11,7 @@
 class TDecodedFileSource : public TImageSource {
 public:
     // Opens and examines `path`. False with ErrorText naming the file and what is wrong: not
-    // decodable, not CD audio (its format named), or of unknown length.
+    // decodable, not 44100 Hz stereo (its rate and channels named), or of unknown length.
     bool Open(const QString& path);
 
     int64_t Size() const override { return m_samples * 4; }

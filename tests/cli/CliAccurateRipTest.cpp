@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -221,6 +222,14 @@ TEST_F(CliAccurateRip, AnUnreachableDatabaseLeavesTracksNotCheckedAndKeepsEveryL
     EXPECT_TRUE(QFile::exists(QDir(out).filePath("rip.log")));
     EXPECT_TRUE(QFile::exists(QDir(out).filePath("rip (2).log")));
     EXPECT_EQ(cli({"verify", out}).ExitCode, 1);
+    // A file the log names that has become a FIFO is refused, not waited on.
+    const QString fifo = QDir(out).filePath("Track01.wav");
+    QFile::remove(fifo);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const auto refused = cli({"verify", out});
+    EXPECT_EQ(refused.ExitCode, 1);
+    EXPECT_TRUE(refused.Err.contains((fifo + " cannot be read: it is not a file").toUtf8()))
+        << refused.Err.toStdString();
 
     // --offset 6 takes each track's audio 6 samples (24 bytes) later on the disc.
     const QString shifted = dir.filePath("shifted");

@@ -119,6 +119,29 @@ TEST_F(CliRipFormats, SheetsOfOneFlacOrOneBinPerTrackListTheirCdTextAndRipBitExa
         << r.Out.toStdString();
 }
 
+TEST_F(CliRipFormats, EveryLayoutOfADiscListsTheSameTracks) {
+    // Tracks of 72, 31 and 33 sectors; the first 32, 5 and 8 are each track's gap.
+    TTestDisc disc(dir.path(), {72, 31, 33});
+    const QStringList images = disc.WriteGapLayouts(QStringLiteral("gapped"), {32, 5, 8},
+                                                    {"The Band", "Live", "One", "Two", "Three"});
+    ASSERT_EQ(images.size(), 5);
+    QByteArray first;
+    for (const QString& image : images) {
+        SCOPED_TRACE(image.toStdString());
+        QFile::remove(dir.filePath("config/cd.dat")); // the layouts share their key
+        const auto r = cli({"--disc-image", image, "tracks"});
+        ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+        if (first.isEmpty())
+            first = r.Out;
+        EXPECT_EQ(r.Out, first);
+    }
+    // Track 1 starts 32 sectors (0.43 s) after 00:02:00; the titles come from the CD-Text.
+    EXPECT_TRUE(first.startsWith("No.\tTitle\tStart Time\tLength(min)\n1\tOne\t00:02\t"));
+    EXPECT_TRUE(first.contains("\n3\tThree\t"));
+    EXPECT_TRUE(first.endsWith("\nHidden track before track 1: 00:00.42 (not ripped)\n"))
+        << first.toStdString();
+}
+
 TEST_F(CliRipFormats, AnImageCutShortIsRefusedAtOnceNamingTheTrack) {
     // Track 3 would start past the end of the BIN: the image is no drive at all.
     TTestDisc disc(dir.path(), {30, 30, 30});

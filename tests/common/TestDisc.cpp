@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <stdexcept>
 
 namespace {
@@ -64,6 +65,106 @@ QString TTestDisc::WritePerTrackSheet(const QString& name, const QByteArray& cdT
     const QString cue = dir.filePath(name + QStringLiteral(".cue"));
     writeFile(cue, sheet);
     return cue;
+}
+
+QStringList TTestDisc::WriteGapLayouts(const QString& name, const std::vector<int>& gaps,
+                                       const QStringList& texts) const {
+    const QDir dir = QFileInfo(CuePath).dir();
+    QFile in(BinPath);
+    if (!in.open(QIODevice::ReadOnly))
+        throw std::runtime_error("cannot read " + BinPath.toStdString());
+    const QByteArray all = in.readAll();
+    const size_t n = Sectors.size();
+    auto index0 = [&](size_t i) { return qint64(StartSector[i]); };
+    auto index1 = [&](size_t i) { return qint64(StartSector[i]) + gaps[i]; };
+    auto end = [&](size_t i) { return qint64(StartSector[i]) + Sectors[i]; };
+    auto bytes = [&](qint64 from, qint64 to) {
+        return all.mid(from * SectorBytes, (to - from) * SectorBytes);
+    };
+    auto number = [](size_t i) { return QByteArray::number(int(i) + 1).rightJustified(2, '0'); };
+    auto quoted = [](const QString& t) { return "\"" + t.toUtf8() + "\""; };
+    const QByteArray discTexts =
+        "PERFORMER " + quoted(texts.value(0)) + "\nTITLE " + quoted(texts.value(1)) + "\n";
+    auto track = [&](size_t i) {
+        return "  TRACK " + number(i) + " AUDIO\n    TITLE " + quoted(texts.value(int(i) + 2)) +
+               "\n";
+    };
+    auto fileLine = [&](const QString& file) {
+        return "FILE \"" + QFileInfo(file).fileName().toUtf8() + "\" BINARY\n";
+    };
+    auto perTrack = [&](const QString& layout, size_t i) {
+        return dir.filePath(name + QLatin1Char('-') + layout + QLatin1Char('-') +
+                            QString::fromLatin1(number(i)) + QStringLiteral(".bin"));
+    };
+    QStringList sheets;
+    auto sheet = [&](const QString& layout, const QByteArray& text) {
+        sheets << dir.filePath(name + QLatin1Char('-') + layout + QStringLiteral(".cue"));
+        writeFile(sheets.back(), text);
+    };
+
+    QByteArray single = discTexts + fileLine(BinPath);
+    for (size_t i = 0; i < n; ++i)
+        single +=
+            track(i) + "    INDEX 00 " + Msf(index0(i)) + "\n    INDEX 01 " + Msf(index1(i)) + "\n";
+    sheet(QStringLiteral("single"), single);
+
+    // Each file runs from one INDEX 01 to the next; the next track's INDEX 00 lies in it.
+    QByteArray previous = discTexts;
+    for (size_t i = 0; i < n; ++i) {
+        const QString file = perTrack(QStringLiteral("previous"), i);
+        const qint64 from = i == 0 ? 0 : index1(i);
+        writeFile(file, bytes(from, i + 1 < n ? index1(i + 1) : end(i)));
+        previous += fileLine(file);
+        if (i == 0)
+            previous += track(0) + "    INDEX 00 00:00:00\n";
+        previous += "    INDEX 01 " + Msf(index1(i) - from) + "\n";
+        if (i + 1 < n)
+            previous += track(i + 1) + "    INDEX 00 " + Msf(index0(i + 1) - from) + "\n";
+    }
+    sheet(QStringLiteral("previous"), previous);
+
+    QByteArray current = discTexts;
+    for (size_t i = 0; i < n; ++i) {
+        const QString file = perTrack(QStringLiteral("current"), i);
+        writeFile(file, bytes(index0(i), end(i)));
+        current += fileLine(file) + track(i) + "    INDEX 00 00:00:00\n    INDEX 01 " +
+                   Msf(gaps[i]) + "\n";
+    }
+    sheet(QStringLiteral("current"), current);
+
+    QByteArray leftOut = discTexts;
+    for (size_t i = 0; i < n; ++i) {
+        const QString file = perTrack(QStringLiteral("noGaps"), i);
+        writeFile(file, bytes(index1(i), end(i)));
+        leftOut += fileLine(file) + track(i);
+        if (gaps[i] > 0)
+            leftOut += "    PREGAP " + Msf(gaps[i]) + "\n";
+        leftOut += "    INDEX 01 00:00:00\n";
+    }
+    sheet(QStringLiteral("noGaps"), leftOut);
+
+    // cdrdao keeps raw audio big-endian.
+    QByteArray swapped = all;
+    for (qsizetype i = 0; i + 1 < swapped.size(); i += 2)
+        std::swap(swapped[i], swapped[i + 1]);
+    const QString cdr = dir.filePath(name + QStringLiteral(".cdr"));
+    writeFile(cdr, swapped);
+    QByteArray toc = "CD_DA\n\nCD_TEXT {\n  LANGUAGE_MAP { 0 : EN }\n  LANGUAGE 0 {\n    TITLE " +
+                     quoted(texts.value(1)) + "\n    PERFORMER " + quoted(texts.value(0)) +
+                     "\n  }\n}\n";
+    for (size_t i = 0; i < n; ++i) {
+        toc += "\n// Track " + number(i) +
+               "\nTRACK AUDIO\nNO COPY\nCD_TEXT {\n  LANGUAGE 0 {\n"
+               "    TITLE " +
+               quoted(texts.value(int(i) + 2)) + "\n  }\n}\nFILE \"" +
+               QFileInfo(cdr).fileName().toUtf8() + "\" " + Msf(index0(i)) + " " +
+               Msf(end(i) - index0(i)) + "\n";
+        if (gaps[i] > 0)
+            toc += "START " + Msf(gaps[i]) + "\n";
+    }
+    sheets << dir.filePath(name + QStringLiteral(".toc"));
+    writeFile(sheets.back(), toc);
+    return sheets;
 }
 
 char TTestDisc::PatternByte(qint64 offset) {

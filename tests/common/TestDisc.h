@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 class TTestDisc {
@@ -38,6 +39,17 @@ public:
     QString WriteFlacSheet(const QString& name, const QByteArray& cdText = {}) const;
     // One BIN per track, named `<name>-NN.bin`:
     QString WritePerTrackSheet(const QString& name, const QByteArray& cdText = {}) const;
+
+    // The disc as other rippers write it, beside this disc's sheet, its files named after
+    // `name`; every one describes the same table. The first `gaps[i]` sectors of track i are its
+    // gap before INDEX 01 (track 1's: audio before it, a hidden track). `texts` holds the disc's
+    // performer and title, then each track's title. Returns, in order: one BIN with INDEX 00
+    // lines; one BIN per track with each gap at the end of the previous track's file (no TRACK
+    // line in the file of its INDEX 01); with each gap at the start of its own track's file;
+    // without the gaps' audio, PREGAP lines instead; and a cdrdao TOC file with CD_TEXT blocks
+    // over a raw big-endian file (".cdr").
+    QStringList WriteGapLayouts(const QString& name, const std::vector<int>& gaps,
+                                const QStringList& texts) const;
 
     // "mm:ss:ff" of a sector count, as sheets write times.
     static QByteArray Msf(qint64 sectors);

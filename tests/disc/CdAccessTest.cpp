@@ -1,5 +1,6 @@
 // The CD access layer over real libcdio and images the tests write: drive list, handles,
-// table of contents (checked against cd-info), sector reads and their failures.
+// table of contents (checked against cd-info), sector reads and their failures; cdrdao TOC
+// files and Nero images, and Nero images with every chunk byte changed.
 #include "disc/CdAccess.h"
 #include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
@@ -190,24 +191,175 @@ TEST(CdAccess, ReadsPastTheLeadOutOrWithBadBuffersFail) {
 
 TEST(CdAccess, CdrdaoTocImagesAreDrivesToo) {
     QTemporaryDir dir;
-    TTestDisc disc(dir.path(), {150, 60}); // its BIN serves as the TOC's data file
+    TTestDisc disc(dir.path(), {150, 60});
+    // cdrdao's raw audio is big-endian; the file is named relative to the TOC file's folder
+    // (not the working folder).
+    QByteArray swapped = ReadWholeFile(disc.BinPath);
+    for (qsizetype i = 0; i + 1 < swapped.size(); i += 2)
+        std::swap(swapped[i], swapped[i + 1]);
+    WriteWholeFile(dir.filePath("disc.cdr"), swapped);
     const QString toc = dir.filePath("disc.toc");
-    // libcdio looks for a relative data file from the working folder, so the name is absolute.
-    const QByteArray bin = disc.BinPath.toUtf8();
-    WriteWholeFile(toc, "CD_DA\nTRACK AUDIO\nFILE \"" + bin +
-                            "\" 0 00:02:00\nTRACK AUDIO\nFILE \"" + bin + "\" 00:02:00 00:00:60\n");
-    const HCDROM h = openImage(toc);
+    const QByteArray tracks = "CD_DA\n// two tracks\nTRACK AUDIO\nFILE \"disc.cdr\" 0 00:02:00\n"
+                              "TRACK AUDIO\nCOPY\nFILE \"disc.cdr\" 00:02:00 00:00:60\n";
+    WriteWholeFile(toc, tracks);
+    HCDROM h = openImage(toc);
     ASSERT_NE(h, 0);
     ModifyCDParms(h, CdParmTocMsf, 1);
     TTOC t{};
     ASSERT_EQ(ReadTOC(h, &t), 1);
     EXPECT_EQ(t.LastTrack, 2);
     EXPECT_EQ(TocEntryFrames(t.Tracks[1]), 300);
+    EXPECT_EQ(t.Tracks[1].Adr, 0x12); // copy permitted
     EXPECT_EQ(TocEntryFrames(t.Tracks[2]), 360);
     auto raw = readBuffer(150, 10);
     ASSERT_EQ(ReadCDAudioLBA(h, reinterpret_cast<TTrackBuf*>(raw.get())), 1);
     EXPECT_EQ(audioOf(raw.get()), disc.TrackBytes(1).left(10 * CdSectorBytes));
     CloseCDHandle(h);
+
+    // SWAP: the raw file is little-endian; a data track of 2336-byte sectors before the audio;
+    // silence before track 1 puts the audio after it.
+    WriteWholeFile(dir.filePath("data.bin"), QByteArray(20 * 2336, '\x55'));
+    WriteWholeFile(toc, "CD_ROM_XA\nTRACK MODE2\nDATAFILE \"data.bin\"\nTRACK AUDIO\n"
+                        "SILENCE 00:00:30\nSTART\nFILE \"disc.bin\" SWAP 0 00:02:00\n");
+    h = openImage(toc);
+    ASSERT_NE(h, 0);
+    ModifyCDParms(h, CdParmTocMsf, 1);
+    ASSERT_EQ(ReadTOC(h, &t), 1);
+    EXPECT_EQ(t.Tracks[0].Adr & 0x04, 0x04);
+    EXPECT_EQ(TocEntryFrames(t.Tracks[1]), 150 + 20 + 30);
+    EXPECT_EQ(TocEntryFrames(t.Tracks[2]), 150 + 20 + 30 + 150);
+    raw = readBuffer(50, 10);
+    ASSERT_EQ(ReadCDAudioLBA(h, reinterpret_cast<TTrackBuf*>(raw.get())), 1);
+    EXPECT_EQ(audioOf(raw.get()), disc.TrackBytes(0).left(10 * CdSectorBytes));
+    std::vector<int> gaps;
+    ASSERT_EQ(ReadTrackGaps(h, &gaps), 1);
+    EXPECT_EQ(gaps, (std::vector<int>{0, 30}));
+    CloseCDHandle(h);
+
+    // What is wrong is said as for CUE sheets.
+    QByteArray many = "CD_DA\n";
+    for (int i = 0; i < 100; ++i)
+        many += "TRACK AUDIO\nFILE \"disc.cdr\" 0 00:00:01\n";
+    const struct {
+        QByteArray Toc;
+        QString Expected;
+    } cases[] = {
+        {"TRACK AUDIO\nFILE \"gone.cdr\" 0\n",
+         "The file " + dir.filePath("gone.cdr") + " that " + toc +
+             " names cannot be opened: No such file or directory"},
+        {"TRACK AUDIO\nFILE \"disc.cdr\" 0 00:03:00\n",
+         "Track 1 is cut: " + dir.filePath("disc.cdr") +
+             " ends at 00:02:60, before the track's "
+             "data ends at 00:03:00 as " +
+             toc + " says"},
+        {"TRACK AUDIO\nFILE \"disc.cdr\" 00:03:00\n",
+         "Track 1 is cut: " + dir.filePath("disc.cdr") +
+             " ends at 00:02:60, before the track starts at 00:03:00 as " + toc + " says"},
+        {many, toc + " is not a TOC file that can be used: it has more than 99 tracks (line 200)"},
+        {"TRACK AUDIO\nFIFO \"/tmp/pipe\" 00:10:00\n",
+         toc + " is not a TOC file that can be used: line 2 reads track 1 from a FIFO, which an "
+               "image cannot"},
+        {"CD_DA\nTRACK AUDIO\nSTART 00:00:10\nFILE \"disc.cdr\" 0 00:00:10\n",
+         toc + ": track 1 (line 2) has no data after its start"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Toc.left(200).toStdString());
+        WriteWholeFile(toc, c.Toc);
+        EXPECT_EQ(SetDiscImages({toc}), c.Expected);
+    }
+    SetDiscImages({});
+}
+
+// A Nero disc-at-once image of `audio` (the disc's sectors after track 1's 150-sector pregap,
+// which is stored before them): tracks at the given sectors with their INDEX 00 `gaps` earlier,
+// control bits from the cue chunk.
+QByteArray nrgImage(const QByteArray& audio, const std::vector<int>& starts,
+                    const std::vector<int>& gaps, const std::vector<int>& controls) {
+    auto be = [](uint64_t v, int bytes) {
+        QByteArray b;
+        for (int i = bytes - 1; i >= 0; --i)
+            b += char(v >> (8 * i));
+        return b;
+    };
+    auto chunk = [&](const char* id, const QByteArray& body) {
+        return QByteArray(id) + be(uint64_t(body.size()), 4) + body;
+    };
+    auto bcd = [](int n) { return char((n / 10) << 4 | n % 10); };
+    const int count = int(starts.size());
+    const uint64_t sector = CdSectorBytes;
+    const uint64_t sectors = uint64_t(audio.size()) / sector;
+    QByteArray image = QByteArray(150 * CdSectorBytes, '\0') + audio;
+    QByteArray cue = QByteArray("\x01\x00\x00\x00", 4) + be(uint64_t(int64_t(-150)), 4);
+    QByteArray dao = QByteArray(4, '\0') + QByteArray(13, '\0') + QByteArray(3, '\0');
+    dao += char(1);
+    dao += char(count);
+    for (int t = 0; t < count; ++t) {
+        const uint64_t index1 = 150 + uint64_t(starts[size_t(t)]);
+        const uint64_t index0 = index1 - uint64_t(t == 0 ? 150 : gaps[size_t(t)]);
+        const uint64_t end =
+            t + 1 < count ? 150 + uint64_t(starts[size_t(t) + 1]) - uint64_t(gaps[size_t(t) + 1])
+                          : 150 + sectors;
+        const char type = char(controls[size_t(t)] << 4 | 1);
+        cue += QByteArray(1, type) + bcd(t + 1) + char(0) + char(0) + be(index0 - 150, 4);
+        cue += QByteArray(1, type) + bcd(t + 1) + char(1) + char(0) + be(index1 - 150, 4);
+        dao += QByteArray(12, '\0') + be(sector, 2) + char(7) + QByteArray(3, '\0') +
+               be(index0 * sector, 8) + be(index1 * sector, 8) + be(end * sector, 8);
+    }
+    cue += QByteArray("\x01\xAA\x01\x00", 4) + be(sectors, 4);
+    const uint64_t chunksAt = uint64_t(image.size());
+    image += chunk("CUEX", cue) + chunk("DAOX", dao) + chunk("SINF", be(uint64_t(count), 4)) +
+             chunk("MTYP", be(1, 4)) + chunk("END!", {});
+    return image + "NER5" + be(chunksAt, 8);
+}
+
+TEST(CdAccess, NeroImagesAreReadAndBrokenChunksRefused) {
+    QTemporaryDir dir;
+    TTestDisc disc(dir.path(), {40, 31});
+    const QString nrg = dir.filePath("disc.nrg");
+    // Track 2's INDEX 00 lies 5 sectors before its INDEX 01; it may be copied.
+    const QByteArray good = nrgImage(ReadWholeFile(disc.BinPath), {0, 40}, {0, 5}, {0, 2});
+    WriteWholeFile(nrg, good);
+    HCDROM h = openImage(nrg);
+    ASSERT_NE(h, 0);
+    ModifyCDParms(h, CdParmTocMsf, 1);
+    TTOC t{};
+    ASSERT_EQ(ReadTOC(h, &t), 1);
+    EXPECT_EQ(t.LastTrack, 2);
+    EXPECT_EQ(TocEntryFrames(t.Tracks[0]), 150);
+    EXPECT_EQ(TocEntryFrames(t.Tracks[1]), 190);
+    EXPECT_EQ(t.Tracks[1].Adr, 0x12);
+    EXPECT_EQ(TocEntryFrames(t.Tracks[2]), 221);
+    std::vector<int> gaps;
+    ASSERT_EQ(ReadTrackGaps(h, &gaps), 1);
+    EXPECT_EQ(gaps, (std::vector<int>{0, 5}));
+    auto raw = readBuffer(40, 31);
+    ASSERT_EQ(ReadCDAudioLBA(h, reinterpret_cast<TTrackBuf*>(raw.get())), 1);
+    EXPECT_EQ(audioOf(raw.get()), disc.TrackBytes(1));
+    CloseCDHandle(h);
+
+    // Every byte of the chunks and the footer changed in turn (sizes, offsets, counts, modes):
+    // each image is refused naming the file, or read without a fault.
+    const qsizetype chunks = good.size() - 300;
+    for (qsizetype at = chunks; at < good.size(); ++at) {
+        for (const char value : {'\x00', '\x7f', '\xff', char(good[at] ^ 0x01)}) {
+            QByteArray bad = good;
+            bad[at] = value;
+            WriteWholeFile(nrg, bad);
+            const QString problem = SetDiscImages({nrg});
+            if (!problem.isEmpty()) {
+                EXPECT_TRUE(problem.contains(nrg)) << problem.toStdString();
+                continue;
+            }
+            h = openImage(nrg);
+            ASSERT_NE(h, 0);
+            if (ReadTOC(h, &t) == 1) {
+                raw = readBuffer(0, 1);
+                ReadCDAudioLBA(h, reinterpret_cast<TTrackBuf*>(raw.get()));
+            }
+            CloseCDHandle(h);
+        }
+    }
+    SetDiscImages({});
 }
 
 TEST(CdAccess, ABinCutShortGivesARealReadFailure) {
