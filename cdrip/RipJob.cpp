@@ -74,7 +74,7 @@ void TRipJob::fail(const QString& text) {
 void TRipJob::Start() {
     assertOwnThread();
     const int format = m_plan.Format;
-    if (format < FormatMp3 || format > FormatApe)
+    if (format < 0 || format >= OutputFormatCount)
         return fail(QStringLiteral("Unknown output format %1.").arg(format));
     if (format != FormatWav) {
         // The encoder exists for the whole rip; one that cannot load its codec library says so

@@ -203,8 +203,7 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
             const int f = FormatIndexOf(v);
             if (missing || f < 0)
                 return ctx.usageError(
-                    QStringLiteral("--format needs mp3, wav, ogg, wma, flac or ape, got '%1'")
-                        .arg(v));
+                    QStringLiteral("--format needs %1, got '%2'").arg(FormatNamesText(), v));
             format = f;
         } else if (opt("--out")) {
             if (missing || v.isEmpty())
