@@ -251,6 +251,10 @@ bool TFfmpegWriter::AddCoverStream() {
     m_coverStream->codecpar->codec_type = AVMEDIA_TYPE_VIDEO;
     m_coverStream->codecpar->codec_id =
         m_cover.kind() == TCoverArt::Kind::Png ? AV_CODEC_ID_PNG : AV_CODEC_ID_MJPEG;
+    // The muxer wants a size for every picture stream, though the item stores none: one the
+    // header does not tell must not cost the file.
+    m_coverStream->codecpar->width = std::max(m_cover.width(), 1);
+    m_coverStream->codecpar->height = std::max(m_cover.height(), 1);
     return true;
 }
 
