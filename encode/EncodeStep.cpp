@@ -106,7 +106,6 @@ TEncodeStep::~TEncodeStep() {
 }
 
 TAuFileOut* TEncodeStep::OutputOf(int format) {
-    static_assert(std::tuple_size_v<decltype(m_outputs)> == OutputFormatCount);
     if (format < 0 || format >= OutputFormatCount)
         throw EAuException(QStringLiteral("Unknown output format %1").arg(format));
     TAuFileOut*& out = m_outputs[size_t(format)];

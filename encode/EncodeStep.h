@@ -11,6 +11,7 @@
 
 #include "audio/CoverArt.h"
 #include "audio/DiscFields.h"
+#include "encode/OutputFormats.h"
 #include "settings/TAppOptions.h"
 
 #include <QObject>
@@ -102,7 +103,7 @@ private:
     void postOutcome(const QString& failure);
 
     const TAppOptions m_options;
-    std::array<TAuFileOut*, 9> m_outputs{}; // by format index, OutputFormatCount of them
+    std::array<TAuFileOut*, OutputFormatCount> m_outputs{}; // by format index
     int m_doneDelay = 300;
     TEncodeRequest m_request;
     TAuFileOut* m_output = nullptr; // the output of the file being encoded
