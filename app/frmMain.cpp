@@ -372,10 +372,12 @@ void TfrmMain::buildCentralWidget() {
     gbFormat->setObjectName(QStringLiteral("gbOutputFormat"));
     cbOutputFormat = new QComboBox(gbFormat);
     cbOutputFormat->setObjectName(QStringLiteral("cbOutputFormat"));
-    cbOutputFormat->addItems({QStringLiteral("MP3 file(*.MP3)"), QStringLiteral("WAV file(*.WAV)"),
-                              QStringLiteral("OGG file(*.OGG)"), QStringLiteral("WMA file(*.WMA)"),
-                              QStringLiteral("FLAC file(*.FLAC)"),
-                              QStringLiteral("APE FILE(*.APE)")});
+    cbOutputFormat->addItems(
+        {QStringLiteral("MP3 file(*.MP3)"), QStringLiteral("WAV file(*.WAV)"),
+         QStringLiteral("OGG file(*.OGG)"), QStringLiteral("WMA file(*.WMA)"),
+         QStringLiteral("FLAC file(*.FLAC)"), QStringLiteral("APE FILE(*.APE)"),
+         QStringLiteral("Opus file(*.opus)"), QStringLiteral("AAC file(*.m4a)"),
+         QStringLiteral("Apple Lossless file(*.m4a)")});
     (new QHBoxLayout(gbFormat))->addWidget(cbOutputFormat);
     bottom->addWidget(gbFormat);
     auto* gbFolder = new QGroupBox(QStringLiteral("Output folder"), central);

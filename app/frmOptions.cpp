@@ -136,6 +136,10 @@ TfrmOptions::TfrmOptions(TAppOptions& options, QWidget* parent)
     PageControl1->addTab(buildWmaPage(), QStringLiteral("&WMA"));
     PageControl1->addTab(buildFlacPage(), QStringLiteral("&FLAC"));
     PageControl1->addTab(buildApePage(), QStringLiteral("A&PE"));
+    // Every letter of "Opus" and "AAC" is a mnemonic of a tab or of the Output page already,
+    // as for "More": Ctrl+Tab reaches these pages.
+    PageControl1->addTab(buildOpusPage(), QStringLiteral("Opus"));
+    PageControl1->addTab(buildAacPage(), QStringLiteral("AAC"));
     // Every letter of "More" is another control's mnemonic already; Ctrl+Tab reaches the page.
     PageControl1->addTab(buildMorePage(), QStringLiteral("More"));
 
@@ -179,7 +183,9 @@ QWidget* TfrmOptions::buildOutputPage() {
         dropDown(gbFormat, "cbOutputFormat",
                  {QStringLiteral("MP3 file(*.MP3)"), QStringLiteral("WAV file(*.WAV)"),
                   QStringLiteral("OGG file(*.OGG)"), QStringLiteral("WMA file(*.WMA)"),
-                  QStringLiteral("FLAC file(*.FLAC)"), QStringLiteral("APE FILE(*.APE)")});
+                  QStringLiteral("FLAC file(*.FLAC)"), QStringLiteral("APE FILE(*.APE)"),
+                  QStringLiteral("Opus file(*.opus)"), QStringLiteral("AAC file(*.m4a)"),
+                  QStringLiteral("Apple Lossless file(*.m4a)")});
     ckNormalize = new QCheckBox(QStringLiteral("&Normalize"), gbFormat);
     ckNormalize->setObjectName(QStringLiteral("ckNormalize"));
     SpinEdit1 = new QSpinBox(gbFormat);
@@ -497,6 +503,63 @@ QWidget* TfrmOptions::buildApePage() {
     return page;
 }
 
+QWidget* TfrmOptions::buildOpusPage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheetOpus"));
+    // The group's mnemonic moves the focus to the spin box, as the FLAC page's does.
+    auto* gbRate = new QGroupBox(QStringLiteral("&Bit rate"), page);
+    seOpusBitrate = new QSpinBox(gbRate);
+    seOpusBitrate->setObjectName(QStringLiteral("seOpusBitrate"));
+    seOpusBitrate->setRange(6, 256);
+    seOpusBitrate->setSingleStep(8);
+    seOpusBitrate->setSuffix(QStringLiteral(" kbit/s"));
+    seOpusBitrate->setValue(128);
+    seOpusBitrate->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    auto* rateNote = new QLabel(QStringLiteral("Variable bit rate: the encoder aims at this "
+                                               "average. 128 kbit/s suits stereo music."),
+                                gbRate);
+    rateNote->setWordWrap(true);
+    auto* rateRow = new QHBoxLayout(gbRate);
+    rateRow->addWidget(seOpusBitrate);
+    rateRow->addWidget(rateNote, 1);
+
+    auto* gbComplexity = new QGroupBox(QStringLiteral("Co&mplexity"), page);
+    tbOpusComplexity = trackBar(gbComplexity, "tbOpusComplexity", 0, 10);
+    tbOpusComplexity->setValue(10);
+    (new QVBoxLayout(gbComplexity))->addLayout(lessMore(tbOpusComplexity));
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(gbRate);
+    layout->addWidget(gbComplexity);
+    layout->addStretch(1);
+    return page;
+}
+
+QWidget* TfrmOptions::buildAacPage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheetAac"));
+    auto* gbRate = new QGroupBox(QStringLiteral("&Bit rate"), page);
+    seAacBitrate = new QSpinBox(gbRate);
+    seAacBitrate->setObjectName(QStringLiteral("seAacBitrate"));
+    seAacBitrate->setRange(32, 320);
+    seAacBitrate->setSingleStep(16);
+    seAacBitrate->setSuffix(QStringLiteral(" kbit/s"));
+    seAacBitrate->setValue(192);
+    seAacBitrate->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    auto* rateNote = new QLabel(QStringLiteral("Constant bit rate, AAC-LC. Apple Lossless files "
+                                               "have no settings."),
+                                gbRate);
+    rateNote->setWordWrap(true);
+    auto* rateRow = new QHBoxLayout(gbRate);
+    rateRow->addWidget(seAacBitrate);
+    rateRow->addWidget(rateNote, 1);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(gbRate);
+    layout->addStretch(1);
+    return page;
+}
+
 // Settings beyond the classic six pages.
 QWidget* TfrmOptions::buildMorePage() {
     auto* page = new QWidget;
@@ -586,6 +649,9 @@ void TfrmOptions::load() {
     seAPECompression->setValue(o.ApeCompression);
     lbApeLevelNote->setVisible(!isApeLevel(seAPECompression->value()));
     tbAPECpuUsage->setValue(o.ApeCpu);
+    seOpusBitrate->setValue(o.OpusBitrate);
+    tbOpusComplexity->setValue(o.OpusComplexity);
+    seAacBitrate->setValue(o.AacBitrate);
     seConverterJobs->setValue(o.ConverterJobs);
     ckCoverArt->setChecked(o.CoverArt);
     ckSecureRip->setChecked(o.SecureRip);
@@ -677,6 +743,9 @@ void TfrmOptions::save() {
     o.FlacCompression = cbFlacCompression->currentIndex();
     o.ApeCompression = seAPECompression->value();
     o.ApeCpu = tbAPECpuUsage->value();
+    o.OpusBitrate = seOpusBitrate->value();
+    o.OpusComplexity = tbOpusComplexity->value();
+    o.AacBitrate = seAacBitrate->value();
     o.ConverterJobs = seConverterJobs->value();
     o.CoverArt = ckCoverArt->isChecked();
     o.SecureRip = ckSecureRip->isChecked();

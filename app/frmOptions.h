@@ -1,6 +1,6 @@
 // The "Options" dialog: edits a settings record (output folder and format, WAV keeping,
-// normalisation, how a rip names its files, the drive, and the MP3, Ogg, WMA, FLAC and APE
-// encoder settings) and tells whether the drive changed. GUI (main) thread only.
+// normalisation, how a rip names its files, the drive, and the MP3, Ogg, WMA, FLAC, APE, Opus
+// and AAC encoder settings) and tells whether the drive changed. GUI (main) thread only.
 #pragma once
 
 #include "audio/DiscFields.h"
@@ -91,6 +91,11 @@ public:
     // APE
     QSlider* tbAPECpuUsage;
     QSpinBox* seAPECompression;
+    // Opus
+    QSpinBox* seOpusBitrate; // kbit/s
+    QSlider* tbOpusComplexity;
+    // AAC
+    QSpinBox* seAacBitrate;           // kbit/s
     QSpinBox* seConverterJobs;        // "More" page: files the converter works on at once
     QCheckBox* ckCoverArt;            // "More" page: fetch, embed and save the front cover
     QCheckBox* ckSecureRip;           // "More" page: SecureRip
@@ -107,6 +112,8 @@ private:
     QWidget* buildWmaPage();
     QWidget* buildFlacPage();
     QWidget* buildApePage();
+    QWidget* buildOpusPage();
+    QWidget* buildAacPage();
     QWidget* buildMorePage();
     void load();
     void save();

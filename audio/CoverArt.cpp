@@ -52,6 +52,18 @@ TImageSize jpegSize(const QByteArray& d) {
     return s;
 }
 
+TImageSize imageSize(TCoverArt::Kind kind, const QByteArray& d) {
+    switch (kind) {
+    case TCoverArt::Kind::Png:
+        return pngSize(d);
+    case TCoverArt::Kind::Jpeg:
+        return jpegSize(d);
+    case TCoverArt::Kind::None:
+        break;
+    }
+    return TImageSize();
+}
+
 } // namespace
 
 TCoverArt::Kind TCoverArt::KindOf(const QByteArray& b) {
@@ -94,10 +106,18 @@ QString TCoverArt::extension() const {
     return QString();
 }
 
+int TCoverArt::width() const {
+    return int(imageSize(m_kind, m_data).Width);
+}
+
+int TCoverArt::height() const {
+    return int(imageSize(m_kind, m_data).Height);
+}
+
 QByteArray TCoverArt::flacPictureBody() const {
     if (isEmpty())
         return QByteArray();
-    const TImageSize size = m_kind == Kind::Png ? pngSize(m_data) : jpegSize(m_data);
+    const TImageSize size = imageSize(m_kind, m_data);
     const QByteArray mime = mimeType().toLatin1();
     QByteArray out;
     putBE32(out, 3); // front cover

@@ -23,6 +23,9 @@ public:
     QString mimeType() const;
     // "jpg" or "png"; "" when empty.
     QString extension() const;
+    // The picture's width and height in pixels as its header says; 0 when it does not say.
+    int width() const;
+    int height() const;
 
     // The body of a FLAC PICTURE metadata block (also the decoded value of the Ogg comment
     // METADATA_BLOCK_PICTURE): picture type 3 (front cover), MIME type, empty description,

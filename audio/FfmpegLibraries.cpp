@@ -174,6 +174,10 @@ int av_opt_set_int(void* obj, const char* name, int64_t val, int search_flags) {
     return FF_CALL(libavutil, av_opt_set_int)(obj, name, val, search_flags);
 }
 
+int av_new_packet(AVPacket* pkt, int size) {
+    return FF_CALL(libavcodec, av_new_packet)(pkt, size);
+}
+
 AVPacket* av_packet_alloc(void) {
     return FF_CALL(libavcodec, av_packet_alloc)();
 }

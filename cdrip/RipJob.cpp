@@ -90,7 +90,7 @@ void TRipJob::Start() {
     assertOwnThread();
     for (size_t k = 0; k < m_plan.Formats.size(); ++k) {
         const int format = m_plan.Formats[k];
-        if (format < FormatMp3 || format > FormatApe)
+        if (format < 0 || format >= OutputFormatCount)
             return fail(QStringLiteral("Unknown output format %1.").arg(format));
         if (format == FormatWav)
             continue; // the WAV read is that format's file

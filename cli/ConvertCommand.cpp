@@ -166,7 +166,7 @@ int RunConvertCommand(TCliContext& ctx, const QStringList& args) {
             const int f = FormatIndexOf(v);
             if (missing || f < 0)
                 return ctx.usageError(
-                    QStringLiteral("--to needs mp3, wav, ogg, wma, flac or ape, got '%1'").arg(v));
+                    QStringLiteral("--to needs %1, got '%2'").arg(FormatNamesText(), v));
             if (route)
                 return ctx.usageError(QStringLiteral("give one --kind or --to"));
             route = TConvertRoute{TConvertInput::ByFileName, f};

@@ -210,10 +210,9 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
             for (const QString& name : v.split(QLatin1Char(','))) {
                 const int f = FormatIndexOf(name.trimmed());
                 if (missing || f < 0)
-                    return ctx.usageError(QStringLiteral("--format needs mp3, wav, ogg, wma, flac "
-                                                         "or ape, or several such as flac,mp3, "
-                                                         "got '%1'")
-                                              .arg(v));
+                    return ctx.usageError(
+                        QStringLiteral("--format needs %1, or several such as flac,mp3, got '%2'")
+                            .arg(FormatNamesText(), v));
                 if (std::find(list.begin(), list.end(), f) == list.end())
                     list.push_back(f);
             }

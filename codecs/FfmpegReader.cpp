@@ -246,7 +246,7 @@ bool TFfmpegReader::CountSamples() {
         return true;
     if (m_source.Seek && m_source.Seek(0, TSource::Size) < 0)
         return true;
-    int64_t total = 0;
+    int64_t total = 0, delay = 0, padding = 0;
     bool exact = true;
     while (av_read_frame(m_fmt, m_packet) >= 0) {
         if (m_packet->stream_index == m_audio) {
@@ -256,13 +256,26 @@ bool TFfmpegReader::CountSamples() {
             size_t size = 0;
             const uint8_t* skip =
                 av_packet_get_side_data(m_packet, AV_PKT_DATA_SKIP_SAMPLES, &size);
-            if (skip && size >= 8)
-                total -= int64_t(AV_RL32(skip)) + int64_t(AV_RL32(skip + 4));
+            if (skip && size >= 8) {
+                delay += AV_RL32(skip);
+                padding += AV_RL32(skip + 4);
+            }
         }
         av_packet_unref(m_packet);
     }
     if (!Rewind())
         return false; // the error text is set
+    if (std::strcmp(m_fmt->iformat->name, "ogg") == 0) {
+        // Ogg's demuxer cuts the last packet to the last granule position and flags the cut
+        // samples as well (counting both would drop them twice), and for Vorbis it may report
+        // that packet's length wrapped around 2^32. The stream's length comes from that granule
+        // position and is exact; it still holds Opus's pre-skip.
+        exact = st->duration != AV_NOPTS_VALUE && st->duration > 0;
+        if (exact)
+            total = av_rescale_q(st->duration, st->time_base, AVRational{1, m_rate}) - delay;
+    } else {
+        total -= delay + padding;
+    }
     if (exact && total > 0) {
         m_totalSamples = total;
         m_duration = av_rescale(total, 10000000, m_rate);

@@ -33,6 +33,23 @@ int PacketSizeFor(int blockAlign) {
     return std::min(blocks * unit + perPacket, 65535);
 }
 
+// The sample format the encoder takes that holds `bits` best: the smallest integer format of at
+// least that many bits (ALAC: 16-bit planar for CD audio), else the encoder's first.
+AVSampleFormat StreamFormat(const AVCodec* codec, int bits) {
+    if (!codec->sample_fmts)
+        return AV_SAMPLE_FMT_FLTP;
+    AVSampleFormat best = AV_SAMPLE_FMT_NONE;
+    for (const AVSampleFormat* f = codec->sample_fmts; *f != AV_SAMPLE_FMT_NONE; ++f) {
+        const bool integer = *f != AV_SAMPLE_FMT_FLT && *f != AV_SAMPLE_FMT_FLTP &&
+                             *f != AV_SAMPLE_FMT_DBL && *f != AV_SAMPLE_FMT_DBLP;
+        const int size = av_get_bytes_per_sample(*f) * 8;
+        if (integer && size >= bits &&
+            (best == AV_SAMPLE_FMT_NONE || size < av_get_bytes_per_sample(best) * 8))
+            best = *f;
+    }
+    return best != AV_SAMPLE_FMT_NONE ? best : codec->sample_fmts[0];
+}
+
 AVSampleFormat InputFormat(int bits) {
     switch (bits) {
     case 8:
@@ -61,6 +78,7 @@ void TFfmpegWriter::FreeAll() {
         m_fmt = nullptr;
     }
     m_stream = nullptr;
+    m_coverStream = nullptr;
     // Only what was made is freed, so a writer that never wrote loads no FFmpeg library.
     if (m_codec)
         avcodec_free_context(&m_codec);
@@ -83,19 +101,26 @@ bool TFfmpegWriter::Fail(const QString& what, int err) {
     return false;
 }
 
-bool TFfmpegWriter::Create(const QString& fileName) {
+bool TFfmpegWriter::Create(const QString& fileName, TFfmpegContainer container) {
     QuietFfmpegLog();
     FreeAll();
     m_error.clear();
     m_nextPts = 0;
     m_sampleTime = 0;
     m_fileName = fileName;
+    m_container = container;
+    m_cover = TCoverArt();
     const QByteArray path = fileName.toUtf8();
-    int err = avformat_alloc_output_context2(&m_fmt, nullptr, "asf", path.constData());
+    // The "ipod" flavour of the MP4 muxer marks the file as M4A audio and takes AAC and ALAC.
+    const char* muxer = container == TFfmpegContainer::Mp4 ? "ipod" : "asf";
+    int err = avformat_alloc_output_context2(&m_fmt, nullptr, muxer, path.constData());
     if (err < 0 || !m_fmt)
-        return Fail(QStringLiteral("The ASF muxer is not available"), err);
-    // Deterministic output: among other things the muxer then adds no WM/EncodingSettings
-    // attribute naming itself.
+        return Fail(QStringLiteral("The %1 muxer is not available")
+                        .arg(container == TFfmpegContainer::Mp4 ? QStringLiteral("MP4")
+                                                                : QStringLiteral("ASF")),
+                    err);
+    // Deterministic output: among other things the muxers then add no attribute or tag naming
+    // themselves (WM/EncodingSettings, the MP4 encoder tag) and no creation time.
     m_fmt->flags |= AVFMT_FLAG_BITEXACT;
     err = avio_open(&m_fmt->pb, path.constData(), AVIO_FLAG_WRITE);
     if (err < 0) {
@@ -109,6 +134,21 @@ bool TFfmpegWriter::Create(const QString& fileName) {
 }
 
 bool TFfmpegWriter::SetProfile(const QString& encoderName, const TWmaFormat& format) {
+    return OpenStream(encoderName, int(format.SampleRate), format.Channels, format.Bitrate,
+                      format.BitsPerSample, TWmaFormats::Describe(format));
+}
+
+bool TFfmpegWriter::SetStream(const QString& encoderName, int sampleRate, int channels,
+                              int64_t bitrate, int bitsPerSample) {
+    return OpenStream(encoderName, sampleRate, channels, bitrate, bitsPerSample,
+                      QStringLiteral("%1 channels at %2 Hz and %3 bit/s")
+                          .arg(channels)
+                          .arg(sampleRate)
+                          .arg(bitrate));
+}
+
+bool TFfmpegWriter::OpenStream(const QString& encoderName, int sampleRate, int channels,
+                               int64_t bitrate, int bitsPerSample, const QString& description) {
     if (!m_created)
         return Fail(QStringLiteral("The file is not created"), 0);
     if (m_codec)
@@ -119,18 +159,19 @@ bool TFfmpegWriter::SetProfile(const QString& encoderName, const TWmaFormat& for
     AVCodecContext* ctx = avcodec_alloc_context3(codec);
     if (!ctx)
         return Fail(QStringLiteral("Out of memory"), AVERROR(ENOMEM));
-    ctx->sample_rate = int(format.SampleRate);
-    av_channel_layout_default(&ctx->ch_layout, format.Channels);
-    ctx->bit_rate = format.Bitrate;
-    ctx->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
+    ctx->sample_rate = sampleRate;
+    av_channel_layout_default(&ctx->ch_layout, channels);
+    ctx->bit_rate = bitrate;
+    ctx->sample_fmt = StreamFormat(codec, bitsPerSample);
+    if (av_get_bytes_per_sample(ctx->sample_fmt) * 8 > bitsPerSample && bitsPerSample > 0)
+        ctx->bits_per_raw_sample = bitsPerSample; // 24-bit audio in 32-bit samples
     ctx->time_base = AVRational{1, ctx->sample_rate};
     if (m_fmt->oformat->flags & AVFMT_GLOBALHEADER)
         ctx->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     int err = avcodec_open2(ctx, codec, nullptr);
     if (err < 0) {
         avcodec_free_context(&ctx);
-        return Fail(QStringLiteral("The encoder refuses %1").arg(TWmaFormats::Describe(format)),
-                    err);
+        return Fail(QStringLiteral("The encoder refuses %1").arg(description), err);
     }
     AVStream* st = avformat_new_stream(m_fmt, nullptr);
     if (!st || avcodec_parameters_from_context(st->codecpar, ctx) < 0) {
@@ -138,7 +179,14 @@ bool TFfmpegWriter::SetProfile(const QString& encoderName, const TWmaFormat& for
         return Fail(QStringLiteral("Cannot add the audio stream"), 0);
     }
     st->time_base = ctx->time_base;
-    av_opt_set_int(m_fmt->priv_data, "packet_size", PacketSizeFor(ctx->block_align), 0);
+    if (m_container == TFfmpegContainer::Asf) {
+        av_opt_set_int(m_fmt->priv_data, "packet_size", PacketSizeFor(ctx->block_align), 0);
+    } else {
+        // The movie's clock counts samples, so the edit list that drops the encoder's delay
+        // and the padding of the last frame gives the length to the sample (the default of
+        // milliseconds would round it).
+        av_opt_set_int(m_fmt->priv_data, "movie_timescale", sampleRate, 0);
+    }
     m_codec = ctx;
     m_stream = st;
     return true;
@@ -188,16 +236,62 @@ void TFfmpegWriter::SetAttribute(const QString& name, const QString& value) {
     av_dict_set(&m_fmt->metadata, name.toUtf8().constData(), value.toUtf8().constData(), 0);
 }
 
+void TFfmpegWriter::SetCover(const TCoverArt& cover) {
+    m_cover = cover;
+}
+
+// The cover rides as a stream of one picture, which the MP4 muxer turns into the "covr" item.
+bool TFfmpegWriter::AddCoverStream() {
+    if (m_container != TFfmpegContainer::Mp4 || m_cover.isEmpty())
+        return true;
+    m_coverStream = avformat_new_stream(m_fmt, nullptr);
+    if (!m_coverStream)
+        return Fail(QStringLiteral("Out of memory"), AVERROR(ENOMEM));
+    m_coverStream->disposition = AV_DISPOSITION_ATTACHED_PIC;
+    m_coverStream->codecpar->codec_type = AVMEDIA_TYPE_VIDEO;
+    m_coverStream->codecpar->codec_id =
+        m_cover.kind() == TCoverArt::Kind::Png ? AV_CODEC_ID_PNG : AV_CODEC_ID_MJPEG;
+    // The muxer wants a size for every picture stream, though the item stores none: one the
+    // header does not tell must not cost the file.
+    m_coverStream->codecpar->width = std::max(m_cover.width(), 1);
+    m_coverStream->codecpar->height = std::max(m_cover.height(), 1);
+    return true;
+}
+
+bool TFfmpegWriter::WriteCover() {
+    if (!m_coverStream)
+        return true;
+    AVPacket* pkt = av_packet_alloc();
+    if (!pkt || av_new_packet(pkt, int(m_cover.data().size())) < 0) {
+        av_packet_free(&pkt);
+        return Fail(QStringLiteral("Out of memory"), AVERROR(ENOMEM));
+    }
+    std::memcpy(pkt->data, m_cover.data().constData(), size_t(m_cover.data().size()));
+    pkt->stream_index = m_coverStream->index;
+    pkt->flags |= AV_PKT_FLAG_KEY;
+    pkt->pts = pkt->dts = 0;
+    const int err = av_interleaved_write_frame(m_fmt, pkt);
+    av_packet_free(&pkt);
+    return err >= 0 || Fail(QStringLiteral("Cannot write file %1").arg(m_fileName), err);
+}
+
 bool TFfmpegWriter::BeginWriting() {
     if (!m_created || !m_codec || !m_swr)
-        return Fail(QStringLiteral("The WMA stream is not set up"), 0);
-    // Room for the padding that replaces the attributes the muxer writes twice (EndWriting).
-    av_dict_set(&m_fmt->metadata, AsfRoomAttribute.toUtf8().constData(),
-                QByteArray(32, '.').constData(), 0);
+        return Fail(QStringLiteral("The audio stream is not set up"), 0);
+    if (m_container == TFfmpegContainer::Asf) {
+        // Room for the padding that replaces the attributes the muxer writes twice
+        // (EndWriting).
+        av_dict_set(&m_fmt->metadata, AsfRoomAttribute.toUtf8().constData(),
+                    QByteArray(32, '.').constData(), 0);
+    }
+    if (!AddCoverStream())
+        return false;
     const int err = avformat_write_header(m_fmt, nullptr);
     if (err < 0)
         return Fail(QStringLiteral("Cannot write file %1").arg(m_fileName), err);
     m_writing = true;
+    if (m_container == TFfmpegContainer::Mp4)
+        return WriteCover();
     // FFmpeg's WMA decoder drops the first frame it decodes (it has nothing to overlap it
     // with), so a frame of silence goes first; the audio then decodes complete and in place.
     return AddSilence(m_codec->frame_size > 0 ? m_codec->frame_size : 2048);
@@ -223,15 +317,16 @@ int TFfmpegWriter::BlockAlign() const {
 }
 
 bool TFfmpegWriter::SendFrame(AVFrame* frame) {
+    const QString failed = QStringLiteral("The %1 encoder failed").arg(m_codec->codec->name);
     int err = avcodec_send_frame(m_codec, frame);
     if (err < 0 && err != AVERROR_EOF)
-        return Fail(QStringLiteral("The WMA encoder failed"), err);
+        return Fail(failed, err);
     for (;;) {
         err = avcodec_receive_packet(m_codec, m_packet);
         if (err == AVERROR(EAGAIN) || err == AVERROR_EOF)
             return true;
         if (err < 0)
-            return Fail(QStringLiteral("The WMA encoder failed"), err);
+            return Fail(failed, err);
         av_packet_rescale_ts(m_packet, m_codec->time_base, m_stream->time_base);
         m_packet->stream_index = m_stream->index;
         err = av_interleaved_write_frame(m_fmt, m_packet);
@@ -241,27 +336,30 @@ bool TFfmpegWriter::SendFrame(AVFrame* frame) {
 }
 
 // Hands whole encoder frames from the FIFO to the encoder; with `flush` the last partial frame
-// too, padded with silence since these encoders take full frames only.
+// too: as it is to an MP4 stream (AAC and ALAC take a short last frame and note its length),
+// padded with silence to a WMA encoder, which takes full frames only.
 bool TFfmpegWriter::EncodeFrames(bool flush) {
     const int frameSize = m_codec->frame_size > 0 ? m_codec->frame_size : 2048;
+    const bool shortLast = m_container == TFfmpegContainer::Mp4 &&
+                           (m_codec->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME);
     while (av_audio_fifo_size(m_fifo) >= frameSize || (flush && av_audio_fifo_size(m_fifo) > 0)) {
         const int available = std::min(av_audio_fifo_size(m_fifo), frameSize);
         av_frame_unref(m_frame);
-        m_frame->nb_samples = frameSize;
+        m_frame->nb_samples = shortLast ? available : frameSize;
         m_frame->format = m_codec->sample_fmt;
         m_frame->sample_rate = m_codec->sample_rate;
         av_channel_layout_copy(&m_frame->ch_layout, &m_codec->ch_layout);
         int err = av_frame_get_buffer(m_frame, 0);
         if (err < 0)
             return Fail(QStringLiteral("Out of memory"), err);
-        if (available < frameSize)
-            av_samples_set_silence(m_frame->extended_data, 0, frameSize,
+        if (available < m_frame->nb_samples)
+            av_samples_set_silence(m_frame->extended_data, 0, m_frame->nb_samples,
                                    m_codec->ch_layout.nb_channels, m_codec->sample_fmt);
         if (av_audio_fifo_read(m_fifo, reinterpret_cast<void**>(m_frame->extended_data),
                                available) < available)
             return Fail(QStringLiteral("Internal buffer failure"), 0);
         m_frame->pts = m_nextPts;
-        m_nextPts += frameSize;
+        m_nextPts += m_frame->nb_samples;
         if (!SendFrame(m_frame))
             return false;
     }
@@ -306,8 +404,9 @@ bool TFfmpegWriter::WriteSample(const void* data, int64_t bytes, int64_t endTime
 bool TFfmpegWriter::EndWriting() {
     bool ok = true;
     if (m_writing) {
-        // What the resampler still holds, then silence to the end of the frame and one frame
-        // more: the decoder's output lags a frame behind, so the last audio needs a successor.
+        // What the resampler still holds; for WMA then silence to the end of the frame and one
+        // frame more: its decoder's output lags a frame behind, so the last audio needs a
+        // successor.
         const int outMax = swr_get_out_samples(m_swr, 0);
         if (outMax > 0) {
             uint8_t** out = nullptr;
@@ -320,17 +419,20 @@ bool TFfmpegWriter::EndWriting() {
                 av_freep(&out);
             }
         }
-        const int frameSize = m_codec->frame_size > 0 ? m_codec->frame_size : 2048;
-        const int partial = av_audio_fifo_size(m_fifo) % frameSize;
-        AddSilence((partial ? frameSize - partial : 0) + frameSize);
+        if (m_container == TFfmpegContainer::Asf) {
+            const int frameSize = m_codec->frame_size > 0 ? m_codec->frame_size : 2048;
+            const int partial = av_audio_fifo_size(m_fifo) % frameSize;
+            AddSilence((partial ? frameSize - partial : 0) + frameSize);
+        }
         ok = EncodeFrames(true) && SendFrame(nullptr);
         const int err = av_write_trailer(m_fmt);
         if (err < 0 && ok)
             ok = Fail(QStringLiteral("Cannot write file %1").arg(m_fileName), err);
         m_writing = false;
+        const bool asf = m_container == TFfmpegContainer::Asf;
         FreeAll();
         QString error;
-        if (ok && !DropDuplicateAsfAttributes(m_fileName, &error))
+        if (ok && asf && !DropDuplicateAsfAttributes(m_fileName, &error))
             ok = Fail(QStringLiteral("Cannot complete the file ") + error, 0);
     }
     FreeAll();

@@ -1,9 +1,11 @@
-// Writes one WMA file: an ASF container with one audio stream from an FFmpeg WMA encoder, fed
-// with interleaved integer PCM of any rate and channel count (resampled to the chosen format).
-// Stands where the platform's media writer stood for the WMA output. Not thread-safe: one
-// thread (the output's worker) makes every call from Create to EndWriting.
+// Writes one audio file with an FFmpeg encoder: a WMA file (an ASF container, where it stands
+// for the platform's media writer) or an .m4a file (an MP4 container for AAC or ALAC), with one
+// audio stream fed with interleaved integer PCM of any rate and channel count (converted to
+// what the stream takes). Not thread-safe: one thread (the output's worker) makes every call
+// from Create to EndWriting.
 #pragma once
 
+#include "audio/CoverArt.h"
 #include "codecs/WmaFormat.h"
 
 #include <QString>
@@ -18,6 +20,11 @@ struct AVAudioFifo;
 struct AVFrame;
 struct AVPacket;
 
+enum class TFfmpegContainer {
+    Asf, // WMA: a frame of silence leads the audio and the end is padded to whole frames
+    Mp4, // .m4a (brand "M4A "): the encoder's delay and the end are trimmed by an edit list
+};
+
 class TFfmpegWriter {
 public:
     TFfmpegWriter() = default;
@@ -26,12 +33,17 @@ public:
     TFfmpegWriter& operator=(const TFfmpegWriter&) = delete;
 
     // Creates (or truncates) the file. False when it cannot be created.
-    bool Create(const QString& fileName);
+    bool Create(const QString& fileName, TFfmpegContainer container = TFfmpegContainer::Asf);
     bool Created() const { return m_created; }
 
     // The stream: encoder ("wmav2", "wmav1") and format. False, with ErrorText(), when the
     // encoder refuses it; the file then gets no stream and BeginWriting fails.
     bool SetProfile(const QString& encoderName, const TWmaFormat& format);
+    // The same for any encoder ("aac", "alac"): its sample rate (Hz) and channels, the bit rate
+    // (bit/s; 0 for a lossless encoder) and the bits per sample the stream keeps where the
+    // encoder has integer sample formats (ALAC: 16 or 24).
+    bool SetStream(const QString& encoderName, int sampleRate, int channels, int64_t bitrate,
+                   int bitsPerSample);
     bool HasProfile() const { return m_codec != nullptr; }
 
     // The PCM the caller will hand in: interleaved, 8-bit unsigned or 16/24/32-bit signed
@@ -40,8 +52,14 @@ public:
     // Bytes per second of the input PCM; 0 before SetInput succeeded.
     int64_t InputBytesPerSecond() const { return m_inBytesPerSecond; }
 
-    // A text attribute stored under `name` in the file's header, as given. Before BeginWriting.
+    // A text attribute stored under `name` in the file's header, as given: the ASF attribute
+    // name, or FFmpeg's key of an MP4 tag ("title", "artist", "album_artist", "album", "date",
+    // "genre", "track" as "3/12", "disc" as "1/2", "comment", "compilation" as "1"). Before
+    // BeginWriting.
     void SetAttribute(const QString& name, const QString& value);
+    // The front cover, stored in an MP4 file's "covr" item (an ASF file goes without). Before
+    // BeginWriting.
+    void SetCover(const TCoverArt& cover);
 
     bool BeginWriting();
     // Encodes `bytes` of input PCM (whole frames). `endTime` is the end of this block in
@@ -62,15 +80,22 @@ public:
     const QString& ErrorText() const { return m_error; }
 
 private:
+    bool OpenStream(const QString& encoderName, int sampleRate, int channels, int64_t bitrate,
+                    int bitsPerSample, const QString& description);
     bool Fail(const QString& what, int err);
     bool EncodeFrames(bool flush);
     bool SendFrame(AVFrame* frame);
     bool AddSilence(int samples);
+    bool AddCoverStream();
+    bool WriteCover();
     void FreeAll();
 
     AVFormatContext* m_fmt = nullptr;
     AVCodecContext* m_codec = nullptr;
     AVStream* m_stream = nullptr;
+    AVStream* m_coverStream = nullptr;
+    TFfmpegContainer m_container = TFfmpegContainer::Asf;
+    TCoverArt m_cover;
     SwrContext* m_swr = nullptr;
     AVAudioFifo* m_fifo = nullptr;
     AVFrame* m_frame = nullptr;

@@ -4,6 +4,8 @@
 #include "audio/Genres.h"
 #include "audio/Helpers.h"
 #include "codecs/ACS_FLAC.h"
+#include "codecs/ACS_M4A.h"
+#include "codecs/ACS_Opus.h"
 #include "codecs/ACS_Vorbis.h"
 #include "codecs/ACS_WinMedia.h"
 #include "encode/EncoderConfig.h"
@@ -104,7 +106,7 @@ TEncodeStep::~TEncodeStep() {
 }
 
 TAuFileOut* TEncodeStep::OutputOf(int format) {
-    if (format < FormatMp3 || format > FormatApe)
+    if (format < 0 || format >= OutputFormatCount)
         throw EAuException(QStringLiteral("Unknown output format %1").arg(format));
     TAuFileOut*& out = m_outputs[size_t(format)];
     if (out)
@@ -144,6 +146,16 @@ void TEncodeStep::Start(const TEncodeRequest& request) {
             static_cast<TFLACOut*>(m_output)->SetPicture(request.Cover);
         if (request.Format == FormatOgg)
             static_cast<TVorbisOut*>(m_output)->SetPicture(request.Cover);
+        if (request.Format == FormatOpus)
+            static_cast<TOpusOut*>(m_output)->SetPicture(request.Cover);
+        if (request.Format == FormatAac || request.Format == FormatAlac) {
+            auto* m4a = static_cast<TM4AOut*>(m_output);
+            TId3v2Tags tags;
+            if (request.Texts != TEncodeRequest::NoTexts)
+                SetTexts(tags, TextsOf(request));
+            m4a->SetId3v2Tags(tags);
+            m4a->SetPicture(request.Cover);
+        }
         if (request.Format == FormatWma) {
             auto* wma = static_cast<TWMAOut*>(m_output);
             if (request.Texts == TEncodeRequest::DiscTexts) {

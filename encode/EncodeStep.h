@@ -1,8 +1,8 @@
 // Encodes one file into one output format and finishes it: configures the format's output from
-// the settings and the file's texts, runs it, tags an MP3 (ID3v2.3 ahead of the audio, ID3v1
-// after it) or an APE file (APEv2) once it is written, removes what a failed run wrote, and
-// reports the outcome. The rip job runs one step per track, each
-// lane of the converter one per file.
+// the settings and the file's texts (written by the output itself in Ogg, FLAC, Opus, WMA and
+// .m4a files), runs it, tags an MP3 (ID3v2.3 ahead of the audio, ID3v1 after it) or an APE file
+// (APEv2) once it is written, removes what a failed run wrote, and reports the outcome. The rip job
+// runs one step per track, each lane of the converter one per file.
 //
 // GUI (main) thread only. The output's done and progress events arrive through the framework's
 // dispatcher, so the event loop must run; the outcome is reported as an event of its own, never
@@ -11,6 +11,7 @@
 
 #include "audio/CoverArt.h"
 #include "audio/DiscFields.h"
+#include "encode/OutputFormats.h"
 #include "settings/TAppOptions.h"
 
 #include <QObject>
@@ -23,11 +24,11 @@ class TAuOutput;
 
 // What one file is encoded from and into, and which texts it carries.
 struct TEncodeRequest {
-    // Where the MP3's and APE file's tags and the WMA's attributes come from. The Ogg and FLAC
-    // comments always come from Disc, Title, Track and TrackTotal, and for DiscTexts also from
-    // Artist and Compilation.
+    // Where the MP3's, APE file's and .m4a file's tags and the WMA's attributes come from. The
+    // Ogg, FLAC and Opus comments always come from Disc, Title, Track and TrackTotal, and for
+    // DiscTexts also from Artist and Compilation.
     enum TextSource {
-        NoTexts,    // MP3 and APE stay untagged, the WMA gets no attributes (a WAV converted)
+        NoTexts,    // MP3, APE and .m4a stay untagged, the WMA gets no attributes (a WAV converted)
         DiscTexts,  // Disc, Title, Artist, Compilation and Track (a ripped track)
         InputTexts, // the input's own tags (an MP3 or WMA converted; the input is a TWMIn)
     };
@@ -39,18 +40,18 @@ struct TEncodeRequest {
     QString Title; // the file's own title
     // The track's own performer, tagged as its artist; empty: the disc artist. The album artist
     // tag always takes Disc.EffectiveAlbumArtist(), the disc number tags Disc.DiscNumber and
-    // Disc.DiscTotal (TPE2 and TPOS in MP3, ALBUMARTIST, DISCNUMBER and DISCTOTAL in Ogg and
-    // FLAC, "Album Artist" and "Disc" in APE, WM/AlbumArtist and WM/PartOfSet in WMA). These
-    // go with DiscTexts only.
+    // Disc.DiscTotal (TPE2 and TPOS in MP3, ALBUMARTIST, DISCNUMBER and DISCTOTAL in Ogg, FLAC
+    // and Opus, "Album Artist" and "Disc" in APE, WM/AlbumArtist and WM/PartOfSet in WMA, aART
+    // and disk in .m4a). These go with DiscTexts only.
     QString Artist;
     // The tracks of the disc have performers of their own: the file is marked as part of a
-    // compilation (TCMP, COMPILATION=1, APE "Compilation", WM/IsCompilation).
+    // compilation (TCMP, COMPILATION=1, APE "Compilation", WM/IsCompilation, cpil).
     bool Compilation = false;
     int Track = 0;      // its track number, 0 for none
     int TrackTotal = 0; // the disc's number of tracks, 0 when unknown
     TextSource Texts = DiscTexts;
-    // The front cover embedded in FLAC, Ogg, MP3 and APE files (WMA files go without); empty
-    // for none.
+    // The front cover embedded in FLAC, Ogg, Opus, MP3, APE and .m4a files (WMA files go
+    // without); empty for none.
     TCoverArt Cover;
 };
 
@@ -102,7 +103,7 @@ private:
     void postOutcome(const QString& failure);
 
     const TAppOptions m_options;
-    std::array<TAuFileOut*, 6> m_outputs{};
+    std::array<TAuFileOut*, OutputFormatCount> m_outputs{}; // by format index
     int m_doneDelay = 300;
     TEncodeRequest m_request;
     TAuFileOut* m_output = nullptr; // the output of the file being encoded

@@ -5,7 +5,9 @@
 #include "audio/Genres.h"
 #include "codecs/ACS_FLAC.h"
 #include "codecs/ACS_LAME.h"
+#include "codecs/ACS_M4A.h"
 #include "codecs/ACS_MAC.h"
+#include "codecs/ACS_Opus.h"
 #include "codecs/ACS_Vorbis.h"
 #include "codecs/ACS_WinMedia.h"
 #include "encode/EncodeStep.h"
@@ -124,6 +126,16 @@ void ConfigureWmaOut(TWMAOut& out, const TAppOptions& options) {
     out.SetFormatIndex(options.FormatIndex);
 }
 
+void ConfigureOpusOut(TOpusOut& out, const TEncodeRequest& request, const TAppOptions& o) {
+    out.SetBitrate(o.OpusBitrate);
+    out.SetComplexity(o.OpusComplexity);
+    FillVorbisTags(out.Comments(), request);
+}
+
+void ConfigureAacOut(TM4AOut& out, const TAppOptions& o) {
+    out.SetBitrate(o.AacBitrate);
+}
+
 TAuFileOut* CreateFormatOutput(int format, QObject* owner) {
     switch (format) {
     case FormatMp3:
@@ -143,6 +155,12 @@ TAuFileOut* CreateFormatOutput(int format, QObject* owner) {
         return new TFLACOut(owner);
     case FormatApe:
         return new TMACOut(owner);
+    case FormatOpus:
+        return new TOpusOut(owner);
+    case FormatAac:
+        return new TM4AOut(TM4ACodec::Aac, owner);
+    case FormatAlac:
+        return new TM4AOut(TM4ACodec::Alac, owner);
     default:
         throw EAuException(QStringLiteral("Unknown output format %1").arg(format));
     }
@@ -165,6 +183,12 @@ void ConfigureFormatOutput(TAuFileOut& out, const TEncodeRequest& request,
         break;
     case FormatApe:
         ConfigureMacOut(static_cast<TMACOut&>(out), options);
+        break;
+    case FormatOpus:
+        ConfigureOpusOut(static_cast<TOpusOut&>(out), request, options);
+        break;
+    case FormatAac:
+        ConfigureAacOut(static_cast<TM4AOut&>(out), options);
         break;
     default:
         break;

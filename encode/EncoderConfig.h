@@ -1,5 +1,5 @@
-// Copies the user's settings onto an encoder output before it runs, and for the Ogg Vorbis and
-// FLAC outputs fills the comments from the texts of the file's encode request.
+// Copies the user's settings onto an encoder output before it runs, and for the Ogg Vorbis,
+// FLAC and Opus outputs fills the comments from the texts of the file's encode request.
 // The rip job calls these for every track and the converter for every file, after setting
 // the output's file name and before Start. GUI (main) thread, while the output is idle.
 #pragma once
@@ -11,6 +11,8 @@ class TVorbisOut;
 class TFLACOut;
 class TMACOut;
 class TWMAOut;
+class TOpusOut;
+class TM4AOut;
 class TVorbisTags;
 class TAuFileOut;
 class QObject;
@@ -35,17 +37,25 @@ void ConfigureMacOut(TMACOut& out, const TAppOptions& options);
 // the output's codec list and the chosen codec's format list). Nothing else is set.
 void ConfigureWmaOut(TWMAOut& out, const TAppOptions& options);
 
-// A new output component for output format `format` (FormatMp3 .. FormatApe), owned by `owner`;
+// Bit rate and complexity from the Opus settings (each brought into its range), then the
+// comments as for Ogg Vorbis.
+void ConfigureOpusOut(TOpusOut& out, const TEncodeRequest& request, const TAppOptions& options);
+
+// The bit rate from the AAC settings (brought into 32..320 kbit/s); ALAC has no settings.
+void ConfigureAacOut(TM4AOut& out, const TAppOptions& options);
+
+// A new output component for output format `format` (FormatMp3 .. FormatAlac), owned by `owner`;
 // for WAV a PCM TWaveOut that rewrites its file. Raises EAuException when the format's codec
 // library cannot be loaded or the index is not a format.
 TAuFileOut* CreateFormatOutput(int format, QObject* owner);
 
 // Runs the configuration routine of request.Format on `out` (an output CreateFormatOutput made
-// for that format); WAV has none.
+// for that format); WAV and ALAC have none.
 void ConfigureFormatOutput(TAuFileOut& out, const TEncodeRequest& request,
                            const TAppOptions& options);
 
-// Clears `tags`, then sets each non-empty text of `request`: artist (the disc artist), album,
+// Clears `tags` (the comments of an Ogg Vorbis, FLAC or Opus file), then sets each non-empty
+// text of `request`: artist (the disc artist), album,
 // date (the year), genre (the name at the disc's genre box position), title (the file's own:
 // the track title when ripping, the output file's base name when converting), tracknumber
 // (when Track > 0), tracktotal (when also TrackTotal > 0) and comment (the disc comment). A

@@ -19,6 +19,9 @@ constexpr std::array<FormatRow, OutputFormatCount> Formats = {{
     {"WMA", ".wma"},
     {"FLAC", ".flac"},
     {"APE", ".ape"},
+    {"Opus", ".opus"},
+    {"AAC", ".m4a"},
+    {"ALAC", ".m4a"},
 }};
 
 } // namespace
@@ -39,6 +42,9 @@ int FormatIndexOf(const QString& name) {
     for (int i = 0; i < OutputFormatCount; ++i)
         if (name.compare(QLatin1String(Formats[size_t(i)].Name), Qt::CaseInsensitive) == 0)
             return i;
+    // The container's name, as users call AAC files.
+    if (name.compare(QLatin1String("m4a"), Qt::CaseInsensitive) == 0)
+        return FormatAac;
     return -1;
 }
 
@@ -59,4 +65,8 @@ QString RipFormatsText(const std::vector<int>& formats) {
     for (int f : formats)
         words << QString::number(f);
     return words.join(QLatin1Char(','));
+}
+
+QString FormatNamesText() {
+    return QStringLiteral("mp3, wav, ogg, wma, flac, ape, opus, aac (or m4a) or alac");
 }

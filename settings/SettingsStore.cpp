@@ -137,7 +137,7 @@ QString TSettingDef::allowedText() const {
 const std::vector<TSettingDef>& SettingDefs() {
     static const std::vector<TSettingDef> defs = {
         text("CommonOptions", "OutputFolder", &O::OutputFolder),
-        integer("CommonOptions", "OutputFormat", &O::OutputFormat, 0, 5),
+        integer("CommonOptions", "OutputFormat", &O::OutputFormat, 0, 8),
         text("CommonOptions", "OutputFormats", &O::OutputFormats),
         boolean("CommonOptions", "IsKeepWav", &O::IsKeepWav),
         boolean("CommonOptions", "IsNormalize", &O::IsNormalize),
@@ -167,6 +167,9 @@ const std::vector<TSettingDef>& SettingDefs() {
         integer("FLACOptions", "Compression", &O::FlacCompression, 0, 8),
         integer("APEOptions", "Compression", &O::ApeCompression, 1000, 10000, 500),
         integer("APEOptions", "CPU", &O::ApeCpu, 1, 3),
+        integer("OpusOptions", "Bitrate", &O::OpusBitrate, 6, 256),
+        integer("OpusOptions", "Complexity", &O::OpusComplexity, 0, 10),
+        integer("AacOptions", "Bitrate", &O::AacBitrate, 32, 320),
         integer("CDOptions", "Index", &O::DriveIndex),
         boolean("CDOptions", "CDDb", &O::CDDb),
         text("QueryCDDB", "Server", &O::Server),

@@ -10,7 +10,8 @@
 struct TAppOptions {
     // Settings block (options.ini)
     QString OutputFolder;
-    int OutputFormat = 0; // output format index: 0 MP3, 1 WAV, 2 OGG, 3 WMA, 4 FLAC, 5 APE
+    // Output format index: 0 MP3, 1 WAV, 2 OGG, 3 WMA, 4 FLAC, 5 APE, 6 Opus, 7 AAC, 8 ALAC.
+    int OutputFormat = 0;
     // Further formats a rip writes from the same read, after OutputFormat: indexes separated by
     // commas ("4,0"); empty for OutputFormat alone.
     QString OutputFormats;
@@ -45,6 +46,9 @@ struct TAppOptions {
     int FlacCompression = 2;
     int ApeCompression = 2000;
     int ApeCpu = 3;
+    int OpusBitrate = 128;   // kbit/s of the whole stream, 6..256 (VBR aims at it)
+    int OpusComplexity = 10; // the encoder's effort, 0 (fastest) .. 10 (best)
+    int AacBitrate = 192;    // kbit/s of the whole stream, 32..320
     int DriveIndex = -1;
     bool CDDb = false;
 

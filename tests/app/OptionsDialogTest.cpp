@@ -83,6 +83,9 @@ TEST_F(OptionsDialog, OkWithoutChangesStoresTheSameSettingsAndControlsShowThem) 
     options.FlacCompression = 6;
     options.ApeCompression = 3000;
     options.ApeCpu = 1;
+    options.OpusBitrate = 96;
+    options.OpusComplexity = 4;
+    options.AacBitrate = 256;
     options.DriveIndex = 1;
     options.CoverArt = false;
     options.SecureRip = true;
@@ -100,6 +103,9 @@ TEST_F(OptionsDialog, OkWithoutChangesStoresTheSameSettingsAndControlsShowThem) 
     EXPECT_EQ(d.cbMinBitRate->currentText(), "64 kbit/s");
     EXPECT_EQ(d.cbConstantBitRate->currentText(), "320");
     EXPECT_EQ(d.cbOggNomBit->currentText(), "128 kbit/s");
+    EXPECT_EQ(d.seOpusBitrate->text(), "96 kbit/s");
+    EXPECT_EQ(d.tbOpusComplexity->value(), 4);
+    EXPECT_EQ(d.seAacBitrate->value(), 256);
     EXPECT_EQ(d.cbCDList->count(), 2);
     EXPECT_EQ(d.cbCDList->currentIndex(), 1);
     EXPECT_FALSE(d.ckCoverArt->isChecked());

@@ -1,12 +1,14 @@
 // The rip job in the encoded formats, end to end over disc images the tests write: the files
-// each format leaves, their audio as ffmpeg decodes it, their tags as mutagen reads them, the
-// WAVs deleted or kept, failed reads and failed encodings, and stop during encoding. Also the
-// encode step's tags of a track of a various-artists disc in every format.
+// each format leaves, their audio as ffmpeg decodes it (bit-exact for FLAC, APE and ALAC), their
+// tags and covers as mutagen reads them, the WAVs deleted or kept, failed reads and failed
+// encodings, and stop during encoding. Also the encode step's tags of a track of a
+// various-artists disc in every format.
 #include "RipWorkerSupport.h"
 #include "audio/ACS_Classes.h"
 #include "audio/ACS_Wave.h"
 #include "cdrip/RipJob.h"
 #include "encode/EncodeStep.h"
+#include "encode/OutputFormats.h"
 #include "settings/AppOptions.h"
 #include "settings/SettingsStore.h"
 #include "tests/common/TestAudio.h"
@@ -33,7 +35,7 @@ TAppOptions OptionsFor(int format) {
     return o;
 }
 
-enum { Mp3 = 0, Wav = 1, Ogg = 2, Wma = 3, Flac = 4, Ape = 5 };
+enum { Mp3 = 0, Wav = 1, Ogg = 2, Wma = 3, Flac = 4, Ape = 5, Opus = 6, Aac = 7, Alac = 8 };
 
 // Signed 16-bit stereo 44.1 kHz PCM as ffmpeg decodes `file`.
 QByteArray Decode(const QString& file) {
@@ -46,16 +48,27 @@ QByteArray Decode(const QString& file) {
 // What mutagen reads from `file` under the names each kind of file keeps its texts under, one
 // "field=value" line each: title, artist, albumartist, album, year, track, total, disc,
 // disctotal, genre, comment, compilation (absent fields left out; a name stored twice gives its
-// values joined by "|").
+// values joined by "|"; MP4's number pairs as "n/total", its flags as 1).
 QString MutagenTexts(const QString& file) {
     static const char* script = R"(
 import sys, mutagen
 from mutagen.id3 import ID3FileType
 from mutagen.asf import ASF
 from mutagen.apev2 import APEv2File
+from mutagen.mp4 import MP4
 f = mutagen.File(sys.argv[1])
 t = f.tags
-if isinstance(f, ID3FileType):
+def text(x):
+    if isinstance(x, bool):
+        return str(int(x))
+    if isinstance(x, tuple):
+        return "%d/%d" % x if x[1] else str(x[0])
+    return str(x)
+if isinstance(f, MP4):
+    names = {"title": "\xa9nam", "artist": "\xa9ART", "albumartist": "aART",
+             "album": "\xa9alb", "year": "\xa9day", "track": "trkn", "disc": "disk",
+             "genre": "\xa9gen", "comment": "\xa9cmt", "compilation": "cpil"}
+elif isinstance(f, ID3FileType):
     names = {"title": "TIT2", "artist": "TPE1", "albumartist": "TPE2", "album": "TALB",
              "year": "TDRC", "track": "TRCK", "disc": "TPOS", "genre": "TCON",
              "comment": "COMM::eng", "compilation": "TCMP"}
@@ -80,7 +93,7 @@ for field in ["title", "artist", "albumartist", "album", "year", "track", "total
         v = t[name]
         v = v.text if hasattr(v, "text") else v
         v = v if isinstance(v, list) else [v]
-        print("%s=%s" % (field, "|".join(str(x) for x in v)))
+        print("%s=%s" % (field, "|".join(text(x) for x in v)))
 )";
     const auto r = RunProgram("/usr/bin/python3", {"-c", script, file});
     EXPECT_EQ(r.ExitCode, 0) << r.Err.toStdString();
@@ -89,16 +102,21 @@ for field in ["title", "artist", "albumartist", "album", "year", "track", "total
 
 // The front covers mutagen finds in `file`, one "type mime md5-of-data" line each: FLAC
 // PICTURE blocks, Ogg METADATA_BLOCK_PICTURE comments, ID3v2 APIC frames, the APEv2
-// "Cover Art (Front)" item (type 3, its description a file name).
+// "Cover Art (Front)" item (type 3, its description a file name), MP4 covr items (type 3, the
+// MIME type of their image format).
 QString MutagenPictures(const QString& file) {
     static const char* script = R"py(
 import sys, base64, hashlib, mutagen
 from mutagen.flac import FLAC, Picture
 from mutagen.id3 import ID3FileType
 from mutagen.apev2 import APEv2File
+from mutagen.mp4 import MP4, MP4Cover
 f = mutagen.File(sys.argv[1])
 pics = []
-if isinstance(f, FLAC):
+if isinstance(f, MP4):
+    mime = {MP4Cover.FORMAT_JPEG: "image/jpeg", MP4Cover.FORMAT_PNG: "image/png"}
+    pics = [(3, mime.get(c.imageformat, "?"), bytes(c)) for c in f.tags.get("covr", [])]
+elif isinstance(f, FLAC):
     pics = [(p.type, p.mime, p.data) for p in f.pictures]
 elif isinstance(f, ID3FileType):
     pics = [(p.type, p.mime, p.data) for p in f.tags.getall("APIC")]
@@ -274,7 +292,7 @@ TEST_P(RipEachFormat, EncodesEveryTrackTagsItAndDeletesTheWav) {
         QString want = "title=" + names[i] +
                        "\nartist=The Artist\nalbumartist=The Artist\nalbum=" + disc.Album +
                        "\nyear=1999\n";
-        if (c.Format == Ogg || c.Format == Flac)
+        if (c.Format == Ogg || c.Format == Flac || c.Format == Opus)
             want += "track=" + track + "\ntotal=12\n";
         else
             want += "track=" + track + (c.Format == Wma ? "" : "/12") + "\n";
@@ -300,13 +318,13 @@ TEST_P(RipEachFormat, EncodesEveryTrackTagsItAndDeletesTheWav) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, RipEachFormat,
-                         ::testing::Values(TFormatCase{Mp3, ".mp3", false},
-                                           TFormatCase{Ogg, ".ogg", false},
-                                           TFormatCase{Wma, ".wma", false},
-                                           TFormatCase{Flac, ".flac", true},
-                                           TFormatCase{Ape, ".ape", true}),
-                         [](const auto& info) { return std::string(info.param.Ext + 1); });
+INSTANTIATE_TEST_SUITE_P(
+    Formats, RipEachFormat,
+    ::testing::Values(TFormatCase{Mp3, ".mp3", false}, TFormatCase{Ogg, ".ogg", false},
+                      TFormatCase{Wma, ".wma", false}, TFormatCase{Flac, ".flac", true},
+                      TFormatCase{Ape, ".ape", true}, TFormatCase{Opus, ".opus", false},
+                      TFormatCase{Aac, ".m4a", false}, TFormatCase{Alac, ".m4a", true}),
+    [](const auto& info) { return FormatName(info.param.Format).toLower().toStdString(); });
 
 TEST_F(RipEncode, KeptWavsStayBesideTheEncodedFiles) {
     AppOptions.IsKeepWav = true;
@@ -423,7 +441,8 @@ TEST_F(RipEncode, EncodeStepTagsTrackArtistAlbumArtistDiscAndCompilation) {
     step.SetDoneDelay(0);
     for (const TFormatCase c : {TFormatCase{Mp3, ".mp3", false}, TFormatCase{Ogg, ".ogg", false},
                                 TFormatCase{Wma, ".wma", false}, TFormatCase{Flac, ".flac", true},
-                                TFormatCase{Ape, ".ape", true}}) {
+                                TFormatCase{Ape, ".ape", true}, TFormatCase{Opus, ".opus", false},
+                                TFormatCase{Aac, ".m4a", false}, TFormatCase{Alac, ".m4a", true}}) {
         SCOPED_TRACE(c.Ext);
         TEncodeRequest r;
         r.Input = &in;
@@ -452,7 +471,7 @@ TEST_F(RipEncode, EncodeStepTagsTrackArtistAlbumArtistDiscAndCompilation) {
         QString want =
             "title=Song\nartist=Singer\nalbumartist=Various Artists\nalbum=" + disc.Album +
             "\nyear=1999\n";
-        if (c.Format == Ogg || c.Format == Flac)
+        if (c.Format == Ogg || c.Format == Flac || c.Format == Opus)
             want += "track=4\ntotal=12\ndisc=2\ndisctotal=3\n";
         else
             want += QString("track=4") + (c.Format == Wma ? "" : "/12") + "\ndisc=2/3\n";
@@ -492,12 +511,12 @@ TEST_P(RipStop, StopDuringEncodingStopsTheOutputFirst) {
     EXPECT_FALSE(QFileInfo::exists(out + "/Long" + QString(c.Ext)));
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, RipStop,
-                         ::testing::Values(TFormatCase{Ogg, ".ogg", false},
-                                           TFormatCase{Wma, ".wma", false},
-                                           TFormatCase{Flac, ".flac", true},
-                                           TFormatCase{Ape, ".ape", true}),
-                         [](const auto& info) { return std::string(info.param.Ext + 1); });
+INSTANTIATE_TEST_SUITE_P(
+    Formats, RipStop,
+    ::testing::Values(TFormatCase{Ogg, ".ogg", false}, TFormatCase{Wma, ".wma", false},
+                      TFormatCase{Flac, ".flac", true}, TFormatCase{Ape, ".ape", true},
+                      TFormatCase{Aac, ".m4a", false}),
+    [](const auto& info) { return FormatName(info.param.Format).toLower().toStdString(); });
 
 TEST_F(RipEncode, AnImageReadsAtTheSpeedAskedAndAStopLeavesUnfinishedTracksUnnamed) {
     // Three tracks of 2 s; at 2x each reads in 1 s, and track 2 is read while track 1 is
@@ -543,10 +562,10 @@ TEST_F(RipEncode, AnImageReadsAtTheSpeedAskedAndAStopLeavesUnfinishedTracksUnnam
 
 TEST_F(RipEncode, AFormatOutsideTheListIsRefused) {
     TRecorder rec;
-    TRipJob job(1, PlanOf({"01x"}, OptionsFor(6), disc), OptionsFor(6));
+    TRipJob job(1, PlanOf({"01x"}, OptionsFor(9), disc), OptionsFor(9));
     Attach(job, rec);
     job.Start();
-    EXPECT_EQ(rec.Messages, (QStringList{"Unknown output format 6."}));
+    EXPECT_EQ(rec.Messages, (QStringList{"Unknown output format 9."}));
     EXPECT_TRUE(job.IsFinished());
     EXPECT_EQ(job.Outcome(), TJobOutcome::Failed);
 }

@@ -1,5 +1,7 @@
-// sondrel-cli convert as a user runs it: kinds and --to, the output folder, existing outputs
-// without a terminal, --overwrite and --skip-existing, failures in the summary, exit codes.
+// sondrel-cli convert as a user runs it: kinds and --to (Opus, AAC and ALAC both ways), the
+// output folder, existing outputs without a terminal, --overwrite and --skip-existing, failures
+// in the summary, exit codes.
+#include "tests/common/FileSizeLimit.h"
 #include "tests/common/TestUtil.h"
 
 #include <QDir>
@@ -49,6 +51,40 @@ TEST_F(CliConvert, KindsConvertIntoTheOutFolderAndPrintThePaths) {
     r = cli({"convert", "--to", "wav", "--out", back, out + "/a.flac"});
     ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
     EXPECT_EQ(ReadWholeFile(back + "/a.wav").mid(44), ReadWholeFile(a).mid(44));
+}
+
+// Opus, AAC and ALAC files are written with --to and read back as inputs: ALAC gives the samples
+// back exactly, AAC the sample count (its encoder's delay and padding dropped), Opus its 48 kHz
+// length. So does an oggenc file, whose last packet FFmpeg reports with a wrapped length.
+TEST_F(CliConvert, OpusAacAlacAndOggAreReadBackToTheirLength) {
+    const QString a = makeWav("in/a.wav", 1.0001); // 44105 frames
+    const QByteArray pcm = ReadWholeFile(a).mid(44);
+    ASSERT_EQ(pcm.size(), 44105 * 4);
+    // A length misread as gigabytes is padded out with silence: this stops it early.
+    const TFileSizeLimit limit(16 << 20);
+    const auto readBack = [&](const QString& file, const QString& back) {
+        const auto r = cli({"convert", "--to", "wav", "--out", back, file});
+        EXPECT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+        return ReadWholeFile(back + "/a.wav");
+    };
+    for (const QString format : {"alac", "m4a", "opus"}) {
+        SCOPED_TRACE(format.toStdString());
+        const QString out = dir.filePath(format);
+        const auto r = cli({"convert", "--to", format, "--out", out, a});
+        ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+        const QString written = QString::fromUtf8(r.Out.trimmed());
+        EXPECT_EQ(written, out + (format == "opus" ? "/a.opus" : "/a.m4a"));
+        const QByteArray wav = readBack(written, out + "-back");
+        if (format == "alac")
+            EXPECT_TRUE(wav.mid(44) == pcm) << "not bit-exact";
+        else if (format == "m4a")
+            EXPECT_EQ(wav.size() - 44, pcm.size());
+        else
+            EXPECT_EQ(wav.size() - 44, (44105 * 48000 + 22050) / 44100 * 4);
+    }
+    const QString ogg = dir.filePath("a.ogg");
+    ASSERT_EQ(RunProgram("oggenc", {"-Q", "-q", "2", "-o", ogg, a}).ExitCode, 0);
+    EXPECT_EQ(readBack(ogg, dir.filePath("ogg-back")).size() - 44, pcm.size());
 }
 
 TEST_F(CliConvert, ExistingOutputsAreSkippedWithoutATerminalOrReplacedOnRequest) {

@@ -1,6 +1,7 @@
 // sondrel-cli rip into the encoded formats as a user runs it: the files, the MP3 tag from the
-// disc fields on the command line, the fields kept in cd.dat for the next rip, --keep-wav, the
-// OutputFormat setting as the default, a truncated image, and several formats from one read.
+// disc fields on the command line, the fields kept in cd.dat for the next rip, Opus, AAC and
+// ALAC with their tags, --keep-wav, the OutputFormat setting as the default, a truncated image,
+// and several formats from one read.
 #include "settings/IniFile.h"
 #include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
@@ -69,6 +70,50 @@ TEST_F(CliRipFormats, Mp3TaggedFromTheCommandLineAndTheFieldsAreKeptForTheNextRi
     EXPECT_TRUE(tags.contains("tag:artist=night band")) << probe.Out.toStdString();
     EXPECT_TRUE(tags.contains("tag:genre=hip-hop")) << probe.Out.toStdString();
     EXPECT_TRUE(tags.contains("tag:title=encore")) << probe.Out.toStdString();
+}
+
+// Opus, AAC (also called m4a) and ALAC from the command line: the files, their codecs and tags
+// as ffprobe reads them, ALAC's samples exact.
+TEST_F(CliRipFormats, OpusAacAndAlacAreRippedAndTagged) {
+    TTestDisc disc(dir.path(), {90, 60});
+    const std::pair<const char*, const char*> formats[] = {
+        {"opus", "opus"}, {"m4a", "aac"}, {"alac", "alac"}};
+    for (const auto& [format, codec] : formats) {
+        SCOPED_TRACE(format);
+        const QString out = dir.filePath(format);
+        const QString ext = codec == QString("opus") ? ".opus" : ".m4a";
+        const auto r = cli({"--disc-image", disc.CuePath, "rip", "--format", format, "--out", out,
+                            "--artist", "Sigur Rós", "--album", "Ágætis byrjun", "--title",
+                            "2=Svefn-g-englar", "--disc", "1/2"});
+        ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+        EXPECT_EQ(files(out), (QStringList{"Svefn-g-englar" + ext, "Track01" + ext}));
+        const QString file = out + "/Svefn-g-englar" + ext;
+        const auto probe = RunProgram(
+            "ffprobe", {"-v", "error", "-select_streams", "a", "-show_entries",
+                        "stream=codec_name:format_tags:stream_tags", "-of", "default=nw=1", file});
+        const QString tags = QString::fromUtf8(probe.Out).toLower();
+        EXPECT_TRUE(tags.contains(QString("codec_name=") + codec)) << probe.Out.toStdString();
+        for (const char* tag : {"title=svefn-g-englar", "artist=sigur rós", "album=ágætis byrjun",
+                                "track=2/2", "disc=1/2"}) {
+            // Vorbis comments keep the numbers and the totals apart.
+            QString want = QString::fromUtf8(tag);
+            if (codec == QString("opus"))
+                want.replace("track=2/2", "track=2").replace("disc=1/2", "disc=1");
+            EXPECT_TRUE(tags.contains("tag:" + want)) << tag << "\n" << probe.Out.toStdString();
+        }
+        if (codec == QString("alac")) {
+            for (int t = 0; t < 2; ++t) {
+                const QString f = out + (t ? "/Svefn-g-englar.m4a" : "/Track01.m4a");
+                const auto d = RunProgram("ffmpeg", {"-v", "error", "-i", f, "-f", "s16le", "-"});
+                EXPECT_TRUE(d.Out == disc.TrackBytes(t)) << f.toStdString() << " not bit-exact";
+            }
+        }
+    }
+    const auto r = cli({"--disc-image", disc.CuePath, "rip", "--format", "mp4"});
+    EXPECT_EQ(r.ExitCode, 2);
+    EXPECT_TRUE(r.Err.contains("--format needs mp3, wav, ogg, wma, flac, ape, opus, aac (or m4a) "
+                               "or alac, got 'mp4'"))
+        << r.Err.toStdString();
 }
 
 TEST_F(CliRipFormats, KeepWavAndTheDefaultFormatFromTheSettings) {

@@ -23,7 +23,7 @@ TEST(CliSettings, PrintsDefaultsFromAnEmptyFolder) {
     const auto r = cli({"--config-dir", dir.path(), "settings"});
     ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
     const QList<QByteArray> lines = r.Out.trimmed().split('\n');
-    ASSERT_EQ(lines.size(), 46);
+    ASSERT_EQ(lines.size(), 49);
     EXPECT_EQ(lines.first(), "CommonOptions.OutputFolder=" +
                                  valueOf(r.Out, "CommonOptions.OutputFolder").toUtf8());
     EXPECT_TRUE(valueOf(r.Out, "CommonOptions.OutputFolder").endsWith("/Sondrel"));
@@ -34,6 +34,9 @@ TEST(CliSettings, PrintsDefaultsFromAnEmptyFolder) {
     EXPECT_EQ(valueOf(r.Out, "Mp3Options.ConstantBitRate"), "5");
     EXPECT_EQ(valueOf(r.Out, "WMAOptions.FormatIndex"), "29");
     EXPECT_EQ(valueOf(r.Out, "OggOptions.IsUseCompress"), "1");
+    EXPECT_EQ(valueOf(r.Out, "OpusOptions.Bitrate"), "128");
+    EXPECT_EQ(valueOf(r.Out, "OpusOptions.Complexity"), "10");
+    EXPECT_EQ(valueOf(r.Out, "AacOptions.Bitrate"), "192");
     EXPECT_EQ(valueOf(r.Out, "QueryCDDB.Port"), "80");
     EXPECT_EQ(valueOf(r.Out, "Converter.Jobs"), "0");
     EXPECT_EQ(valueOf(r.Out, "Lookup.Source"), "cddb");
@@ -83,7 +86,7 @@ TEST(CliSettings, ValuesTheOutputsCannotUseAreRefusedWithTheAllowedOnes) {
         const char* Allowed; // part of the message
     };
     const TCase cases[] = {
-        {"CommonOptions.OutputFormat=6", "takes 0..5,"},
+        {"CommonOptions.OutputFormat=9", "takes 0..8,"},
         {"CommonOptions.NormalizePercent=0", "takes 1..100,"},
         {"Mp3Options.BitRate=33", "takes 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, "
                                   "320,"},
@@ -97,6 +100,9 @@ TEST(CliSettings, ValuesTheOutputsCannotUseAreRefusedWithTheAllowedOnes) {
         {"FLACOptions.Compression=9", "takes 0..8,"},
         {"APEOptions.Compression=1250", "takes 1000..10000 in steps of 500,"},
         {"APEOptions.CPU=4", "takes 1..3,"},
+        {"OpusOptions.Bitrate=5", "takes 6..256,"},
+        {"OpusOptions.Complexity=11", "takes 0..10,"},
+        {"AacOptions.Bitrate=384", "takes 32..320,"},
         {"WMAOptions.CodecIndex=99", "(the WMA codecs), got '99'"},
         {"WMAOptions.FormatIndex=999", "(the formats of WMA codec 0, see wma-formats), got '999'"},
         {"WMAOptions.VBR=1", "WMA codec 0 has no VBR formats"},

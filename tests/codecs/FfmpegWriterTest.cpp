@@ -184,6 +184,57 @@ TEST_F(FfmpegWriterTest, ConvertsOtherInputsToTheChosenFormat) {
     }
 }
 
+// .m4a files: the edit list drops the AAC encoder's delay and gives the length to the sample,
+// so the decoded audio over that length is the input's, in place; ALAC keeps 24-bit input
+// exactly.
+TEST_F(FfmpegWriterTest, M4aHoldsTheInputsLengthAndAudio) {
+    const int frames = 44100 * 2 + 123; // not a whole number of AAC frames
+    const QByteArray pcm = MakeSweep(frames, 44100, 2);
+    const QString aac = Path("sweep.m4a");
+    TFfmpegWriter w;
+    ASSERT_TRUE(w.Create(aac, TFfmpegContainer::Mp4));
+    ASSERT_TRUE(w.SetStream("aac", 44100, 2, 192000, 16)) << w.ErrorText().toStdString();
+    ASSERT_TRUE(w.SetInput(2, 44100, 16));
+    w.SetAttribute("title", "Tïtle");
+    ASSERT_TRUE(w.BeginWriting()) << w.ErrorText().toStdString();
+    ASSERT_TRUE(WritePcm(w, pcm, 44100, 2, 16)) << w.ErrorText().toStdString();
+    ASSERT_TRUE(w.EndWriting()) << w.ErrorText().toStdString();
+    const QJsonObject probe = Probe(aac);
+    const QJsonObject stream = probe["streams"].toArray()[0].toObject();
+    EXPECT_EQ(stream["codec_name"].toString(), "aac");
+    EXPECT_EQ(stream["profile"].toString(), "LC");
+    EXPECT_EQ(stream["time_base"].toString(), "1/44100");
+    EXPECT_EQ(stream["duration_ts"].toInt(), frames);
+    EXPECT_EQ(probe["format"].toObject()["tags"].toObject()["major_brand"].toString(), "M4A ");
+    EXPECT_EQ(probe["format"].toObject()["tags"].toObject()["title"].toString(), "Tïtle");
+    // ffmpeg decodes the last frame whole; the container's length is what counts.
+    const std::vector<int16_t> want = Samples(pcm), got = Samples(FfmpegDecode(aac));
+    ASSERT_GE(int64_t(got.size()) / 2, frames);
+    EXPECT_GT(SnrDb(want, got, 2, 0, frames, 0), 20.0);
+    EXPECT_GT(SnrDb(want, got, 2, frames - 1024, 1024, 0), 20.0);
+    EXPECT_LT(SnrDb(want, got, 2, 0, frames, 1024), 3.0); // the delay left in would show
+
+    // 24-bit samples: the low byte of each differs from the high ones.
+    QByteArray pcm24;
+    for (int16_t v : want)
+        pcm24.append(char(v * 7 & 0xff)).append(char(v & 0xff)).append(char(v >> 8));
+    const QString alac = Path("deep.m4a");
+    ASSERT_TRUE(w.Create(alac, TFfmpegContainer::Mp4));
+    ASSERT_TRUE(w.SetStream("alac", 44100, 2, 0, 24)) << w.ErrorText().toStdString();
+    ASSERT_TRUE(w.SetInput(2, 44100, 24));
+    ASSERT_TRUE(w.BeginWriting());
+    ASSERT_TRUE(WritePcm(w, pcm24, 44100, 2, 24));
+    ASSERT_TRUE(w.EndWriting());
+    const TProcessResult d = RunProgram("ffmpeg", {"-v", "error", "-i", alac, "-f", "s32le", "-"});
+    ASSERT_EQ(d.Out.size(), int64_t(frames) * 2 * 4);
+    QByteArray top24;
+    for (qsizetype i = 0; i < d.Out.size(); i += 4)
+        top24.append(d.Out.mid(i + 1, 3));
+    EXPECT_TRUE(top24 == pcm24) << "24-bit ALAC is not bit-exact";
+    EXPECT_EQ(Probe(alac)["streams"].toArray()[0].toObject()["bits_per_raw_sample"].toString(),
+              "24");
+}
+
 TEST_F(FfmpegWriterTest, FailuresAreReported) {
     TFfmpegWriter w;
     EXPECT_FALSE(w.Create(Path("no/such/folder/x.wma")));

@@ -1,15 +1,18 @@
-// The MP3, Ogg Vorbis and FLAC outputs run by their worker threads from a WAV input, as the
-// rip and the converter run them; files are checked with ffmpeg, flac, ogginfo and mutagen.
+// The MP3, Ogg Vorbis, FLAC and Opus outputs run by their worker threads from a WAV input, as
+// the rip and the converter run them; files are checked with ffmpeg, flac, ogginfo, opusinfo,
+// opusdec and mutagen.
 #include "audio/ACS_Wave.h"
 #include "codecs/ACS_FLAC.h"
 #include "codecs/ACS_LAME.h"
 #include "codecs/ACS_MAC.h"
+#include "codecs/ACS_Opus.h"
 #include "codecs/ACS_Vorbis.h"
 #include "codecs/ACS_WinMedia.h"
 #include "codecs/CodecLibraries.h"
 #include "codecs/FlacLibrary.h"
 #include "codecs/LameLibrary.h"
 #include "codecs/OggLibrary.h"
+#include "codecs/OpusEncLibrary.h"
 #include "codecs/VorbisEncLibrary.h"
 #include "tests/common/FileSizeLimit.h"
 #include "tests/common/TestAudio.h"
@@ -164,6 +167,17 @@ TEST_F(OutputTest, MissingLibrariesRefuseConstructionNamingTheFile) {
     FlacLibrary().RestoreFileNames();
     EXPECT_EQ(message([] { TVorbisOut o; }), "constructed");
     EXPECT_EQ(message([] { TFLACOut o; }), "constructed");
+
+    // libopusenc is held while an Opus output exists, as LAME is.
+    OpusEncLibrary().SetFileNames({"libopusenc-missing.so.0"});
+    EXPECT_EQ(message([] { TOpusOut o; }), "libopusenc-missing.so.0 library could not be loaded.");
+    EXPECT_EQ(OpusEncLibrary().Users(), 0);
+    OpusEncLibrary().RestoreFileNames();
+    {
+        TOpusOut one;
+        EXPECT_TRUE(OpusEncLibrary().IsLoaded());
+    }
+    EXPECT_FALSE(OpusEncLibrary().IsLoaded()) << "released with the last Opus output";
 }
 
 TEST_F(OutputTest, Mp3EncodingErrorStillFinishesAPlayableFileAndFailsTheRun) {
@@ -221,6 +235,43 @@ TEST_F(OutputTest, VorbisFileDecodesAndCarriesTheComments) {
     ASSERT_EQ(tags.size(), 2);
     // Written in the tag set's (alphabetical) order.
     EXPECT_EQ(tags[1].toStdString(), "artist=Björk;title=Jóga;tracknumber=4");
+}
+
+// Opus plays at 48 kHz: the pre-skip puts the first sample in place and the last page's
+// granule position ends the audio after round(N x 48000 / 44100) samples, as opusdec and ffmpeg
+// decode it. 88201 frames make 96001.09 samples, which libopusenc alone would round up.
+TEST_F(OutputTest, OpusFileHasTheRoundedLengthAndStartsInPlace) {
+    if (!HaveProgram("opusinfo"))
+        GTEST_SKIP() << "opus-tools are missing";
+    const int frames = 88201;
+    UseWav(frames, 2);
+    TOpusOut out;
+    out.SetInput(&in);
+    out.SetFileName(path("out.opus"));
+    out.SetBitrate(96);
+    out.Comments().SetTitle(QString::fromUtf8("Jóga"));
+    ASSERT_TRUE(RunToDone(out));
+    EXPECT_EQ(out.FailureText(), "");
+    const TProcessResult info = RunProgram("opusinfo", {path("out.opus")});
+    EXPECT_EQ(info.ExitCode, 0) << info.Err.toStdString();
+    EXPECT_FALSE(info.Out.contains("WARNING") || info.Out.contains("ERROR") ||
+                 !info.Err.trimmed().isEmpty())
+        << info.Out.toStdString() << info.Err.toStdString();
+    EXPECT_TRUE(info.Out.contains("title=Jóga")) << info.Out.toStdString();
+    EXPECT_TRUE(info.Out.contains("Original sample rate: 44100 Hz"));
+    const int64_t samples48k = (int64_t(frames) * 48000 + 22050) / 44100;
+    ASSERT_EQ(samples48k, 96001);
+    const TProcessResult opusdec =
+        RunProgram("opusdec", {"--quiet", "--rate", "48000", path("out.opus"), path("out.raw")});
+    ASSERT_EQ(opusdec.ExitCode, 0) << opusdec.Err.toStdString();
+    EXPECT_EQ(QFileInfo(path("out.raw")).size(), samples48k * 4);
+    EXPECT_EQ(int64_t(DecodeWithFfmpeg(path("out.opus")).size()), samples48k * 2);
+    // ffmpeg's resampler brings the decoded audio back to 44.1 kHz: it lines up with the input.
+    const TProcessResult back = RunProgram(
+        "ffmpeg", {"-v", "error", "-i", path("out.opus"), "-ar", "44100", "-f", "s16le", "-"});
+    int lag = 99;
+    EXPECT_GT(SnrDb(ToSamples(pcm), ToSamples(back.Out), 2, 400, &lag), MinLossySnrDb);
+    EXPECT_LE(std::abs(lag), 1);
 }
 
 TEST_F(OutputTest, VorbisBitRateRulesAndManagedMode) {

@@ -4,7 +4,9 @@
 #include "audio/Genres.h"
 #include "codecs/ACS_FLAC.h"
 #include "codecs/ACS_LAME.h"
+#include "codecs/ACS_M4A.h"
 #include "codecs/ACS_MAC.h"
+#include "codecs/ACS_Opus.h"
 #include "codecs/ACS_Vorbis.h"
 #include "encode/EncodeStep.h"
 #include "encode/OutputFormats.h"
@@ -245,15 +247,45 @@ TEST(EncoderConfigMacTest, LevelsTheOutputDoesNotKnowBecomeNormal) {
     }
 }
 
+// Opus and AAC take their settings, brought into what the encoders take: a settings file may
+// hold any number.
+TEST(EncoderConfigTest, OpusAndAacSettingsReachTheOutputsWithinTheirRanges) {
+    TEncodeRequest request;
+    request.Title = "Song";
+    for (const auto& [bitrate, complexity, wantRate, wantComplexity] :
+         {std::tuple{96, 5, 96, 5}, {6, 0, 6, 0}, {999, 11, 256, 10}, {0, -1, 6, 0}}) {
+        TOpusOut out;
+        TAppOptions o;
+        o.OpusBitrate = bitrate;
+        o.OpusComplexity = complexity;
+        ConfigureOpusOut(out, request, o);
+        EXPECT_EQ(out.Bitrate(), wantRate) << bitrate;
+        EXPECT_EQ(out.Complexity(), wantComplexity) << complexity;
+        EXPECT_EQ(out.Comments().Title(), "Song");
+    }
+    for (const auto& [bitrate, want] : {std::pair{128, 128}, {320, 320}, {1000, 320}, {8, 32}}) {
+        TM4AOut out(TM4ACodec::Aac);
+        TAppOptions o;
+        o.AacBitrate = bitrate;
+        ConfigureAacOut(out, o);
+        EXPECT_EQ(out.Bitrate(), want) << bitrate;
+    }
+}
+
 TEST(OutputFormatsTest, NamesAndExtensions) {
-    const char* names[] = {"MP3", "WAV", "OGG", "WMA", "FLAC", "APE"};
+    // The first six keep the numbers stored settings have always used.
+    const char* names[] = {"MP3", "WAV", "OGG", "WMA", "FLAC", "APE", "Opus", "AAC", "ALAC"};
+    const char* extensions[] = {".mp3", ".wav",  ".ogg", ".wma", ".flac",
+                                ".ape", ".opus", ".m4a", ".m4a"};
+    ASSERT_EQ(OutputFormatCount, 9);
     for (int i = 0; i < OutputFormatCount; ++i) {
         EXPECT_EQ(FormatName(i), names[i]);
         EXPECT_EQ(FormatIndexOf(QString(names[i]).toLower()), i);
-        EXPECT_EQ(FormatExtension(i), "." + QString(names[i]).toLower());
+        EXPECT_EQ(FormatExtension(i), extensions[i]);
     }
-    EXPECT_EQ(FormatName(6), "");
-    EXPECT_EQ(FormatIndexOf("aac"), -1);
+    EXPECT_EQ(FormatIndexOf("M4A"), FormatAac);
+    EXPECT_EQ(FormatName(9), "");
+    EXPECT_EQ(FormatIndexOf("mp4"), -1);
 }
 
 } // namespace
