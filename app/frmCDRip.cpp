@@ -73,7 +73,16 @@ TfrmCDRip::TfrmCDRip(HCDROM handle, const TRipPlan& plan, const TAppOptions& opt
     lSelectedTracks->setText(QString::number(plan.Tracks.size()));
     lCompleted->setText(QStringLiteral("0"));
 
-    connect(m_job, &TJob::progress, ProgressBar1, &QProgressBar::setValue);
+    // With an encoder the reading bar follows the reading only; without one the rip's bar is
+    // the one bar there is.
+    connect(m_job, &TJob::progress, this, [this](int percent) {
+        if (ProgressEncode->isHidden())
+            ProgressBar1->setValue(percent);
+    });
+    connect(m_job, &TRipJob::readProgress, this, [this](int percent) {
+        if (!ProgressEncode->isHidden())
+            ProgressBar1->setValue(percent);
+    });
     connect(m_job, &TJob::hint, lProgressHint, &QLabel::setText);
     connect(m_job, &TRipJob::barCaption, this, [this](const QString& caption) {
         // With an encoder the reading bar names the track it reads (trackStarted).
@@ -152,7 +161,7 @@ void TfrmCDRip::onFinished() {
         QString text = QStringLiteral("AccurateRip:\n") + m_verdicts.join(QLatin1Char('\n'));
         if (!m_logPath.isEmpty())
             text += m_logPath.contains(QLatin1Char('\n'))
-                        ? QStringLiteral("\n\nThe rip logs are\n%1").arg(m_logPath)
+                        ? QStringLiteral("\n\nThe rip logs are:\n%1").arg(m_logPath)
                         : QStringLiteral("\n\nThe rip log is %1").arg(m_logPath);
         onMessage(TJobSeverity::Info, text);
     }

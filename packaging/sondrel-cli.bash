@@ -49,12 +49,12 @@ _sondrel_cli() {
         # A list of formats: the one after the last comma is completed.
         local done=""
         [[ $cur == *,* ]] && done=${cur%,*},
-        COMPREPLY=($(compgen -P "$done" -W 'mp3 wav ogg wma flac ape' -- "${cur##*,}"))
+        COMPREPLY=($(compgen -P "$done" -W 'mp3 wav ogg wma flac ape opus aac m4a alac' -- "${cur##*,}"))
         compopt -o nospace
         return
         ;;
     --to)
-        COMPREPLY=($(compgen -W 'mp3 wav ogg wma flac ape' -- "$cur"))
+        COMPREPLY=($(compgen -W 'mp3 wav ogg wma flac ape opus aac m4a alac' -- "$cur"))
         return
         ;;
     --kind)
