@@ -263,16 +263,20 @@ bool TFfmpegReader::CountSamples() {
         }
         av_packet_unref(m_packet);
     }
+    // Rewinding opens the file anew: what is wanted of this context is taken before.
+    const int64_t streamDuration = st->duration;
+    const AVRational timeBase = st->time_base;
+    const bool ogg = std::strcmp(m_fmt->iformat->name, "ogg") == 0;
     if (!Rewind())
         return false; // the error text is set
-    if (std::strcmp(m_fmt->iformat->name, "ogg") == 0) {
+    if (ogg) {
         // Ogg's demuxer cuts the last packet to the last granule position and flags the cut
         // samples as well (counting both would drop them twice), and for Vorbis it may report
         // that packet's length wrapped around 2^32. The stream's length comes from that granule
         // position and is exact; it still holds Opus's pre-skip.
-        exact = st->duration != AV_NOPTS_VALUE && st->duration > 0;
+        exact = streamDuration != AV_NOPTS_VALUE && streamDuration > 0;
         if (exact)
-            total = av_rescale_q(st->duration, st->time_base, AVRational{1, m_rate}) - delay;
+            total = av_rescale_q(streamDuration, timeBase, AVRational{1, m_rate}) - delay;
     } else {
         total -= delay + padding;
     }
