@@ -68,8 +68,4 @@ struct TRipPlan {
 
     // `path` relative to FilesFolders[format], as the log, playlist and cue sheet name files.
     QString RelativeToFiles(const QString& path, size_t format = 0) const;
-    // The file of `track` in format `format` (an index into Formats).
-    static const QString& FileOf(const TRipPlanTrack& track, size_t format) {
-        return track.Paths[format];
-    }
 };

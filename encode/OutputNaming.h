@@ -45,8 +45,6 @@ public:
     // `extension` (".flac") and the " (NN).partial" the rip may add.
     QString Expand(const TNameFields& fields, const QString& extension, bool fatSafe) const;
 
-    // Whether the template makes folders below the output folder.
-    bool MakesFolders() const { return m_parts.size() > 1; }
     // Whether field `name` ("format") appears in it.
     bool Uses(const QString& name) const;
 
