@@ -34,24 +34,6 @@ bool isKeyword(const QByteArray& word) {
                        [&](const char* k) { return word == k; });
 }
 
-// "mm:ss:ff" in sectors; -1 when it is no such time.
-int64_t parseMsf(const QByteArray& text) {
-    const QList<QByteArray> parts = text.split(':');
-    if (parts.size() != 3)
-        return -1;
-    int64_t v[3];
-    for (int i = 0; i < 3; ++i) {
-        if (parts[i].isEmpty() || parts[i].size() > 6 ||
-            !std::all_of(parts[i].begin(), parts[i].end(),
-                         [](char c) { return std::isdigit(uchar(c)); }))
-            return -1;
-        v[i] = parts[i].toLongLong();
-    }
-    if (v[1] >= 60 || v[2] >= 75)
-        return -1;
-    return (v[0] * 60 + v[1]) * 75 + v[2];
-}
-
 // The value of a text line after its keyword: a quoted string without its quotes (up to the
 // last quote, so quotes inside survive), or the rest of the line.
 QByteArray lineValue(const QByteArray& rest) {
@@ -219,7 +201,7 @@ bool TCueImage::Open(const QString& path) {
             }
         } else if (key == "PREGAP" || key == "POSTGAP" || key == "INDEX") {
             const QByteArray time = words.size() >= 2 ? words.last() : QByteArray();
-            const int64_t sectors = parseMsf(time);
+            const int64_t sectors = TDiscImage::ParseMsf(time);
             bool numbered = true;
             const int number = key == "INDEX" && words.size() == 3 ? words[1].toInt(&numbered) : 0;
             if (sectors < 0 || words.size() != (key == "INDEX" ? 3 : 2) || !numbered ||

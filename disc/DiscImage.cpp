@@ -9,6 +9,7 @@
 #include <QStringDecoder>
 #include <QtEndian>
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -293,4 +294,21 @@ bool TDiscImage::ReadSectors(int64_t sector, int64_t count, uint8_t* out) {
         count -= n;
     }
     return true;
+}
+
+int64_t TDiscImage::ParseMsf(const QByteArray& text) {
+    const QList<QByteArray> parts = text.split(':');
+    if (parts.size() != 3)
+        return -1;
+    int64_t v[3];
+    for (int i = 0; i < 3; ++i) {
+        if (parts[i].isEmpty() || parts[i].size() > 6 ||
+            !std::all_of(parts[i].begin(), parts[i].end(),
+                         [](char c) { return std::isdigit(uchar(c)); }))
+            return -1;
+        v[i] = parts[i].toLongLong();
+    }
+    if (v[1] >= 60 || v[2] >= 75)
+        return -1;
+    return (v[0] * 60 + v[1]) * 75 + v[2];
 }

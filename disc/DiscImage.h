@@ -92,6 +92,9 @@ protected:
     static bool IsUtf8(const QByteArray& bytes);
     // "mm:ss:ff" of a sector count.
     static QString Msf(int64_t sectors);
+    // "mm:ss:ff" as CUE sheets and TOC files write times, in sectors; -1 when it is no such
+    // time.
+    static int64_t ParseMsf(const QByteArray& text);
 
     QString m_path;        // the image as it is shown in messages
     QByteArray m_folder;   // the folder of the image file, as the system spells it

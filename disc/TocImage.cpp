@@ -83,24 +83,6 @@ const TMode kModes[] = {
     {"MODE2_FORM2", 2324, false}, {"MODE2_FORM_MIX", 2336, false}, {"MODE2_RAW", 2352, false},
 };
 
-// "mm:ss:ff" in sectors; -1 when it is no such time.
-int64_t parseMsf(const QByteArray& text) {
-    const QList<QByteArray> parts = text.split(':');
-    if (parts.size() != 3)
-        return -1;
-    int64_t v[3];
-    for (int i = 0; i < 3; ++i) {
-        if (parts[i].isEmpty() || parts[i].size() > 6 ||
-            !std::all_of(parts[i].begin(), parts[i].end(),
-                         [](char c) { return std::isdigit(uchar(c)); }))
-            return -1;
-        v[i] = parts[i].toLongLong();
-    }
-    if (v[1] >= 60 || v[2] >= 75)
-        return -1;
-    return (v[0] * 60 + v[1]) * 75 + v[2];
-}
-
 // A plain count (samples, bytes); -1 when the word is none.
 int64_t parseCount(const QByteArray& text) {
     if (text.isEmpty() || text.size() > 12 ||
@@ -282,7 +264,7 @@ bool TTocImage::Open(const QString& path) {
         };
         // A length: "mm:ss:ff" in sectors, or a count of samples (audio) or bytes (data).
         auto lengthBytes = [&](const QByteArray& w) -> int64_t {
-            const int64_t sectors = parseMsf(w);
+            const int64_t sectors = TDiscImage::ParseMsf(w);
             if (sectors >= 0)
                 return sectors * (audio ? kSectorBytes : stride);
             const int64_t count = parseCount(w);
@@ -351,7 +333,7 @@ bool TTocImage::Open(const QString& path) {
                     return false;
                 add(-1, 0, bytes);
             } else if (key == "PREGAP") {
-                const int64_t sectors = parseMsf(peek().Text);
+                const int64_t sectors = TDiscImage::ParseMsf(peek().Text);
                 if (peek().Kind != TToken::Word || sectors < 0)
                     return failAt(t.Line, QStringLiteral("has no time mm:ss:ff after PREGAP"));
                 ++at;
@@ -363,8 +345,8 @@ bool TTocImage::Open(const QString& path) {
                 start = sectors;
             } else if (key == "START") {
                 int64_t sectors = length;
-                if (peek().Kind == TToken::Word && parseMsf(peek().Text) >= 0) {
-                    sectors = parseMsf(peek().Text);
+                if (peek().Kind == TToken::Word && TDiscImage::ParseMsf(peek().Text) >= 0) {
+                    sectors = TDiscImage::ParseMsf(peek().Text);
                     ++at;
                 }
                 if (start >= 0)
@@ -372,7 +354,7 @@ bool TTocImage::Open(const QString& path) {
                                   QStringLiteral("gives track %1 a second START").arg(number));
                 start = sectors;
             } else if (key == "INDEX") {
-                if (parseMsf(peek().Text) < 0)
+                if (TDiscImage::ParseMsf(peek().Text) < 0)
                     return failAt(t.Line, QStringLiteral("has no time mm:ss:ff after INDEX"));
                 ++at;
             } else if (key == "FILE" || key == "AUDIOFILE" || key == "DATAFILE") {
@@ -397,7 +379,7 @@ bool TTocImage::Open(const QString& path) {
                 }
                 int64_t from = 0; // bytes into the file's audio
                 if (!dataFile) {
-                    const int64_t sectors = parseMsf(peek().Text);
+                    const int64_t sectors = TDiscImage::ParseMsf(peek().Text);
                     const int64_t samples = parseCount(peek().Text);
                     if (peek().Kind != TToken::Word || (sectors < 0 && samples < 0))
                         return failAt(t.Line, QStringLiteral("has no start position after the "
