@@ -1,7 +1,7 @@
 #include "TArLookup.h"
 
-#include "cddb/HttpGet.h"
-#include "cddb/LookupSources.h"
+#include "lookup/HttpGet.h"
+#include "lookup/LookupSources.h"
 
 #include <QNetworkAccessManager>
 #include <QUrl>

@@ -1,7 +1,7 @@
 #include "DialogLaunchers.h"
 
 #include "MessageBoxes.h"
-#include "cddb/DiscFieldsModel.h"
+#include "lookup/DiscFieldsModel.h"
 #include "frmEncodeProgress.h"
 #include "frmMain.h"
 #include "frmQueryCDDB.h"

@@ -1,6 +1,6 @@
 #include "frmQueryCDDB.h"
 
-#include "cddb/LookupSources.h"
+#include "lookup/LookupSources.h"
 #include "frmStopQuery.h"
 #include "settings/CddbServers.h"
 

@@ -5,7 +5,7 @@
 // thread only.
 #pragma once
 
-#include "cddb/LookupJob.h"
+#include "lookup/LookupJob.h"
 
 #include <QDialog>
 

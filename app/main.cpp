@@ -5,7 +5,7 @@
 #include "app/frmMain.h"
 #include "audio/ArgvPaths.h"
 #include "audio/VersionNotice.h"
-#include "cddb/QueryCDDBThread.h"
+#include "lookup/QueryCDDBThread.h"
 #include "codecs/CodecLibraries.h"
 #include "disc/CdAccess.h"
 #include "player/AudioDeviceSink.h"

@@ -7,7 +7,7 @@
 #include "audio/ACS_Wave.h"
 #include "audio/AtomicFile.h"
 #include "audio/Helpers.h"
-#include "cddb/CddbCalls.h"
+#include "lookup/CddbCalls.h"
 #include "encode/EncodeStep.h"
 #include "encode/OutputFormats.h"
 

@@ -1,7 +1,7 @@
 // sondrel-cli settings [--set Section.Key=Value]...: prints the settings, and sets those given
 // after checking each value against what the outputs can use.
 #include "Commands.h"
-#include "cddb/LookupSources.h"
+#include "lookup/LookupSources.h"
 #include "codecs/ACS_MAC.h"
 #include "codecs/WmaFormats.h"
 #include "settings/SettingsError.h"

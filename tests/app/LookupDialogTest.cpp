@@ -6,7 +6,7 @@
 #include "app/frmMain.h"
 #include "app/frmQueryCDDB.h"
 #include "app/frmStopQuery.h"
-#include "cddb/DiscFieldsModel.h"
+#include "lookup/DiscFieldsModel.h"
 #include "settings/AppOptions.h"
 #include "settings/SettingsStore.h"
 #include "tests/common/CddbTestServer.h"

@@ -1,8 +1,8 @@
 // libFuzzer target: whatever a CDDB server sends must parse without crashing, and the texts
 // that reach the caller's fixed buffers must stay inside them and be NUL-terminated.
-#include "cddb/CddbCalls.h"
-#include "cddb/CddbClient.h"
-#include "cddb/CddbRecord.h"
+#include "lookup/CddbCalls.h"
+#include "lookup/CddbClient.h"
+#include "lookup/CddbRecord.h"
 
 #include <cstring>
 #include <vector>

@@ -1,7 +1,7 @@
 // The CDDB calls against a real HTTP server on 127.0.0.1: the requests they send, the answers
 // they understand, and how they end when the server is dead, silent or hostile.
-#include "cddb/CddbClient.h"
-#include "cddb/CddbCalls.h"
+#include "lookup/CddbClient.h"
+#include "lookup/CddbCalls.h"
 #include "tests/common/CddbTestServer.h"
 
 #include <QElapsedTimer>

@@ -13,7 +13,7 @@
 #include "QueryCDDBThread.h"
 #include "audio/CoverArt.h"
 #include "audio/Job.h"
-#include "cddb/CddbMessageEvent.h"
+#include "lookup/CddbMessageEvent.h"
 
 #include <QNetworkAccessManager>
 #include <QPointer>

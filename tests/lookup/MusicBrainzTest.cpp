@@ -3,10 +3,10 @@
 // on answers of several shapes, and the lookup job end to end with a disc image as the drive
 // and one local HTTP server playing MusicBrainz, the cover archive and CDDB.
 #include "audio/Genres.h"
-#include "cddb/DiscFieldsModel.h"
-#include "cddb/LookupJob.h"
-#include "cddb/MusicBrainzDisc.h"
-#include "cddb/MusicBrainzRelease.h"
+#include "lookup/DiscFieldsModel.h"
+#include "lookup/LookupJob.h"
+#include "lookup/MusicBrainzDisc.h"
+#include "lookup/MusicBrainzRelease.h"
 #include "settings/SettingsStore.h"
 #include "tests/common/CddbTestServer.h"
 #include "tests/common/TestDisc.h"

@@ -1,8 +1,8 @@
 // The lookup worker end to end: a disc image as the drive, a CDDB server on 127.0.0.1, and the
 // disc fields and titles that arrive on the main thread.
-#include "cddb/QueryCDDBThread.h"
+#include "lookup/QueryCDDBThread.h"
 #include "audio/Genres.h"
-#include "cddb/CddbMessageEvent.h"
+#include "lookup/CddbMessageEvent.h"
 #include "settings/SettingsStore.h"
 #include "tests/common/CddbTestServer.h"
 #include "tests/common/TestDisc.h"

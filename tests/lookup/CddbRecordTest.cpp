@@ -1,5 +1,5 @@
 // Reading CDDB records: keys, continued values, escapes and the disc title split.
-#include "cddb/CddbRecord.h"
+#include "lookup/CddbRecord.h"
 
 #include <gtest/gtest.h>
 
