@@ -7,6 +7,7 @@
 #include "disc/CdAccess.h"
 #include "encode/OutputFormats.h"
 #include "encode/OutputNaming.h"
+#include "settings/ReadMode.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -580,17 +581,30 @@ QWidget* TfrmOptions::buildMorePage() {
     ckCoverArt->setObjectName(QStringLiteral("ckCoverArt"));
     auto* coverLayout = new QVBoxLayout(gbCover);
     coverLayout->addWidget(ckCoverArt);
-    auto* gbSecure = new QGroupBox(QStringLiteral("Secure ripping"), page);
-    ckSecureRip = new QCheckBox(QStringLiteral("Read every sector until two reads &agree (slower)"),
-                                gbSecure);
-    ckSecureRip->setObjectName(QStringLiteral("ckSecureRip"));
+    auto* gbSecure = new QGroupBox(QStringLiteral("Reading and verification"), page);
+    // One line each on what the mode costs in reading time.
+    rbReadPlain = new QRadioButton(
+        QStringLiteral("Pl&ain: each sector read once at full speed; nothing proves the copy"),
+        gbSecure);
+    rbReadPlain->setObjectName(QStringLiteral("rbReadPlain"));
+    rbReadSecure = new QRadioButton(
+        QStringLiteral("S&ecure: each sector read until two reads agree; twice the reading time"),
+        gbSecure);
+    rbReadSecure->setObjectName(QStringLiteral("rbReadSecure"));
+    rbReadVerifyFirst =
+        new QRadioButton(QStringLiteral("Ver&ify first: read once; tracks the database does not "
+                                        "confirm are read again securely"),
+                         gbSecure);
+    rbReadVerifyFirst->setObjectName(QStringLiteral("rbReadVerifyFirst"));
     editAccurateRipServer = new QLineEdit(gbSecure);
     editAccurateRipServer->setObjectName(QStringLiteral("editAccurateRipServer"));
     editAccurateRipServer->setPlaceholderText(QStringLiteral("none: no database check"));
     auto* serverLabel = new QLabel(QStringLiteral("AccurateRip &server:"), gbSecure);
     serverLabel->setBuddy(editAccurateRipServer);
     auto* secureForm = new QFormLayout(gbSecure);
-    secureForm->addRow(ckSecureRip);
+    secureForm->addRow(rbReadPlain);
+    secureForm->addRow(rbReadSecure);
+    secureForm->addRow(rbReadVerifyFirst);
     secureForm->addRow(serverLabel, editAccurateRipServer);
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(gbConvert);
@@ -654,7 +668,10 @@ void TfrmOptions::load() {
     seAacBitrate->setValue(o.AacBitrate);
     seConverterJobs->setValue(o.ConverterJobs);
     ckCoverArt->setChecked(o.CoverArt);
-    ckSecureRip->setChecked(o.SecureRip);
+    const TReadMode mode = ReadModeOf(o.ReadMode);
+    rbReadPlain->setChecked(mode == TReadMode::Plain);
+    rbReadSecure->setChecked(mode == TReadMode::Secure);
+    rbReadVerifyFirst->setChecked(mode == TReadMode::VerifyFirst);
     editAccurateRipServer->setText(o.AccurateRipServer);
 
     m_shownDrive = o.DriveIndex < 0 ? 0 : o.DriveIndex;
@@ -748,7 +765,9 @@ void TfrmOptions::save() {
     o.AacBitrate = seAacBitrate->value();
     o.ConverterJobs = seConverterJobs->value();
     o.CoverArt = ckCoverArt->isChecked();
-    o.SecureRip = ckSecureRip->isChecked();
+    o.ReadMode = ReadModeName(rbReadSecure->isChecked()        ? TReadMode::Secure
+                              : rbReadVerifyFirst->isChecked() ? TReadMode::VerifyFirst
+                                                               : TReadMode::Plain);
     o.AccurateRipServer = editAccurateRipServer->text().trimmed();
     o.DriveIndex = cbCDList->currentIndex();
 }

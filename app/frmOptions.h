@@ -98,7 +98,9 @@ public:
     QSpinBox* seAacBitrate;           // kbit/s
     QSpinBox* seConverterJobs;        // "More" page: files the converter works on at once
     QCheckBox* ckCoverArt;            // "More" page: fetch, embed and save the front cover
-    QCheckBox* ckSecureRip;           // "More" page: SecureRip
+    QRadioButton* rbReadPlain;        // "More" page: ReadMode plain
+    QRadioButton* rbReadSecure;       // "More" page: ReadMode secure
+    QRadioButton* rbReadVerifyFirst;  // "More" page: ReadMode verify-first
     QLineEdit* editAccurateRipServer; // "More" page: AccurateRip server
     QLabel* lbApeLevelNote;           // shown when the value is not a level the compressor has
 

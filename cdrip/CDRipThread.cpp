@@ -6,8 +6,10 @@
 #include "accuraterip/TTrackChecksum.h"
 #include "audio/Helpers.h"
 #include "disc/TableOfContents.h"
+#include "settings/ReadMode.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
@@ -106,8 +108,9 @@ private:
 } // namespace
 
 TCDRipThread::TCDRipThread(int trackIndex, const QString& wavPath, const TAppOptions& options)
-    : TrackIndex(trackIndex), WavPath(wavPath), m_normalize(options.IsNormalize),
-      m_normalizePercent(options.NormalizePercent), m_secure(options.SecureRip) {}
+    : TrackIndex(trackIndex), WavPath(wavPath),
+      Secure(ReadModeOf(options.ReadMode) == TReadMode::Secure), m_normalize(options.IsNormalize),
+      m_normalizePercent(options.NormalizePercent) {}
 
 TCDRipThread::~TCDRipThread() {
     wait();
@@ -189,7 +192,9 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
     uint64_t audioBytes = 0;
     int p = 0;
     int lastPercent = -1;
-    TTrackReader reader(CDHandle, ReadSectors, m_secure, ReadOffset, discSectors);
+    TTrackReader reader(CDHandle, ReadSectors, Secure, ReadOffset, discSectors);
+    QElapsedTimer clock;
+    clock.start();
     for (;;) {
         const int n = std::min(ChunkSectors, length - p);
         const size_t bytes = size_t(n) * CdSectorBytes;
@@ -237,7 +242,8 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
         return;
     const TProcessInfo ended{ProcessRipEnded, RipOk, QString(),
                              TTrackCheck{true, sums.Crc32(), sums.ArV1(), sums.ArV2(),
-                                         reader.ReReadSectors(), reader.UnreadableSectors()}};
+                                         reader.ReReadSectors(), reader.UnreadableSectors(), Secure,
+                                         int(clock.elapsed())}};
     if (m_normalize) {
         post(ProcessNormalizing);
         // An I/O error keeps the unscaled WAV, which is still a good rip.

@@ -18,8 +18,9 @@ class QObject;
 
 class TCDRipThread : public QThread {
 public:
-    // Made on the GUI thread, not yet started. Copies IsNormalize, NormalizePercent and
-    // SecureRip from `options` here, so the running worker reads no shared settings.
+    // Made on the GUI thread, not yet started. Copies IsNormalize and NormalizePercent from
+    // `options` here, so the running worker reads no shared settings; Secure starts as the
+    // ReadMode setting says ("secure" only).
     // `trackIndex` is the 1-based position of the track in the table of contents; `wavPath`
     // the file to write, in a folder that exists.
     TCDRipThread(int trackIndex, const QString& wavPath, const TAppOptions& options);
@@ -32,6 +33,8 @@ public:
     HCDROM CDHandle = 0;
     // The drive's read offset in samples; 0 for an image. Set before start().
     int ReadOffset = 0;
+    // Every chunk read until two reads agree. Set before start().
+    bool Secure = false;
     // The sector read; tests put a stand-in here. Set before start().
     TSectorRead ReadSectors = ReadCDAudioLBA;
     // Receiver of the events. The owner must keep it alive until this worker is destroyed.
@@ -48,5 +51,4 @@ private:
 
     bool m_normalize = false;
     int m_normalizePercent = 100;
-    bool m_secure = false;
 };

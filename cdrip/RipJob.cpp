@@ -7,9 +7,10 @@
 #include "audio/ACS_Wave.h"
 #include "audio/AtomicFile.h"
 #include "audio/Helpers.h"
-#include "lookup/CddbCalls.h"
 #include "encode/EncodeStep.h"
 #include "encode/OutputFormats.h"
+#include "lookup/CddbCalls.h"
+#include "settings/ReadMode.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -181,7 +182,7 @@ void TRipJob::checkExisting() {
 }
 
 void TRipJob::begin() {
-    m_log.Secure = m_options.SecureRip;
+    m_log.Mode = ReadModeOf(m_options.ReadMode);
     m_log.NormalizePercent = m_options.IsNormalize ? m_options.NormalizePercent : 0;
     m_log.ReadSpeed = m_options.ReadSpeed;
     m_log.Album = m_plan.Disc.Album;
@@ -197,9 +198,59 @@ void TRipJob::begin() {
     m_reading = nextIndex(-1);
     if (m_reading < 0)
         return finish(false);
+    if (m_log.Mode == TReadMode::VerifyFirst)
+        return askAhead();
+    startFirstRead();
+}
+
+void TRipJob::startFirstRead() {
     startRead();
     emit hint(QStringLiteral("Extracting..."));
     emit barCaption(QStringLiteral("Initializing..."));
+}
+
+void TRipJob::askAhead() {
+    const TArDiscIds ids = TArDiscIds::FromDisc(m_log.Disc);
+    if (m_options.AccurateRipServer.isEmpty())
+        return fallBack(QStringLiteral("no AccurateRip server is set"), TArVerdict::NotChecked,
+                        QStringLiteral("not checked: no server is set"));
+    if (ids.Tracks == 0)
+        return fallBack(QStringLiteral("the disc has no audio tracks the database knows"),
+                        TArVerdict::NotChecked, QString());
+    emit hint(QStringLiteral("Checking AccurateRip..."));
+    m_lookup = new TArLookup(this);
+    connect(m_lookup, &TArLookup::finished, this, [this](TArLookup::Status status) {
+        TArLookup* lookup = m_lookup;
+        m_lookup = nullptr;
+        lookup->deleteLater();
+        if (IsFinished())
+            return;
+        m_asked = true;
+        if (status == TArLookup::Found) {
+            m_answer = lookup->Response();
+            m_verifying = true;
+            return startFirstRead();
+        }
+        if (status == TArLookup::NotFound)
+            return fallBack(QStringLiteral("the disc is not in the AccurateRip database"),
+                            TArVerdict::NotInDatabase,
+                            QStringLiteral("the disc is not in the database"));
+        fallBack(
+            QStringLiteral("the AccurateRip database gave no answer (%1)").arg(lookup->ErrorText()),
+            TArVerdict::NotChecked, QStringLiteral("not checked: %1").arg(lookup->ErrorText()));
+    });
+    m_lookup->Start(m_options.AccurateRipServer, ids);
+}
+
+void TRipJob::fallBack(const QString& reason, TArVerdict::Kind without, const QString& note) {
+    m_asked = true;
+    m_without = without;
+    m_databaseNote = note;
+    m_log.FallbackNote = reason;
+    emit message(
+        TJobSeverity::Warning,
+        QStringLiteral("Verify first: %1, so every track is read in secure mode.").arg(reason));
+    startFirstRead();
 }
 
 int TRipJob::nextIndex(int index) const {
@@ -234,8 +285,10 @@ void TRipJob::startRead() {
     const TRipPlanTrack& t = track(m_reading);
     m_worker.reset(); // the previous worker has posted its last event already
     m_readPercent = 0;
-    emit trackStarted(t.Number, t.Title, m_completed);
-    emit currentItem(m_completed + 1, Total(), t.Title);
+    if (!m_reReading) {
+        emit trackStarted(t.Number, t.Title, m_completed);
+        emit currentItem(m_completed + 1, Total(), t.Title);
+    }
     bool folders = true;
     for (const QString& path : t.Paths)
         folders = folders && makeFolderOf(path);
@@ -252,6 +305,9 @@ void TRipJob::startRead() {
     m_worker->CDHandle = m_handle;
     m_worker->ReadOffset = m_log.ReadOffset;
     m_worker->ReadSectors = m_read;
+    // Verify-first reads securely where the database cannot vouch for a single read.
+    m_worker->Secure = m_log.Mode == TReadMode::Secure ||
+                       (m_log.Mode == TReadMode::VerifyFirst && (!m_verifying || m_reReading));
     m_worker->NotifyWindow = this;
     m_worker->start();
 }
@@ -282,6 +338,10 @@ void TRipJob::finish(bool stopped) {
         return conclude(nullptr, TArVerdict::NotChecked,
                         QStringLiteral("not checked: the rip was stopped"));
     }
+    if (m_asked)
+        // Verify-first asked the database before the first track; it is not asked again.
+        return m_verifying ? conclude(&m_answer, TArVerdict::NotChecked, QString())
+                           : conclude(nullptr, m_without, m_databaseNote);
     bool anyChecked = false;
     for (const TRipPlanTrack& t : m_plan.Tracks)
         anyChecked = anyChecked || (t.State == TRipPlanTrack::TState::Done && t.Check.Valid);
@@ -343,7 +403,7 @@ void TRipJob::writeRipFiles(size_t format) {
         const bool ok = t.State == TRipPlanTrack::TState::Done;
         m_log.Tracks.push_back(TRipLog::Track{
             t.Number, ok ? m_plan.RelativeToFiles(t.Paths[format], format) : QString(), ok, t.Check,
-            t.Verdict});
+            t.Verdict, t.ReadTwice, t.FirstRead, t.FirstVerdict});
     }
     const QString folder = m_plan.FilesFolders[format];
     QString error;
@@ -423,7 +483,37 @@ void TRipJob::onProcessInfo(const TProcessInfo& info) {
     }
 }
 
+bool TRipJob::confirmed(const TProcessInfo& info) const {
+    if (info.ErrorCode == RipCannotCreate || info.ErrorCode == RipWriteFailed)
+        return true; // nothing a second read would mend: the failure stands
+    if (info.ErrorCode != RipOk)
+        return false; // a failed request may succeed when retried, as secure reads do
+    const TRipPlanTrack& t = m_plan.Tracks[size_t(m_reading)];
+    const TArVerdict verdict = m_answer.Verdict(t.Number - 1, info.Check.ArV1, info.Check.ArV2);
+    return verdict.Result == TArVerdict::Accurate && verdict.Confidence >= 1;
+}
+
+void TRipJob::readAgain(const TProcessInfo& info) {
+    TRipPlanTrack& t = track(m_reading);
+    t.ReadTwice = true;
+    t.FirstRead = info.ErrorCode == RipOk ? info.Check : TTrackCheck();
+    t.FirstVerdict = info.ErrorCode == RipOk
+                         ? m_answer.Verdict(t.Number - 1, info.Check.ArV1, info.Check.ArV2)
+                         : TArVerdict();
+    // No encoder has seen the first read: its file goes, and the secure read's takes its place
+    // before any encoder starts on the track.
+    if (m_worker)
+        QFile::remove(m_worker->WavPath);
+    m_reReading = true;
+    emit hint(QStringLiteral("Track %1 is not confirmed: reading it again in secure mode...")
+                  .arg(t.Number));
+    startRead();
+}
+
 void TRipJob::onRipEnded(const TProcessInfo& info) {
+    if (m_verifying && !m_reReading && !confirmed(info))
+        return readAgain(info);
+    m_reReading = false;
     const int index = m_reading;
     TRipPlanTrack& t = track(index);
     QString wav = m_worker ? m_worker->WavPath : QString();

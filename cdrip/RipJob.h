@@ -76,6 +76,11 @@ public:
     // written under "<name>.partial<ext>" and takes its name once complete; what a stopped or
     // failed rip read stays under the partial name.
     void Start() override;
+    // In the verify-first read mode the database is asked before the first track instead: a
+    // track whose first read its answer confirms is done; any other is read again in secure
+    // mode before an encoder sees it, and that read is kept. Without an answer every track is
+    // read in secure mode, which a warning says at the start.
+    //
     // Once the last track is done, the tracks' checksums are looked up in the AccurateRip
     // database (the AccurateRipServer setting; none when empty) without blocking, each ripped
     // track gets its verdict (trackVerdict), and the rip log (logWritten), the playlist and the
@@ -156,6 +161,16 @@ private:
 
     TRipPlanTrack& track(int index) { return m_plan.Tracks[size_t(index)]; }
     void begin();
+    void startFirstRead();
+    // Verify-first: asks the AccurateRip database before the first track is read.
+    void askAhead();
+    // Verify-first without an answer: says why once and reads every track in secure mode.
+    void fallBack(const QString& reason, TArVerdict::Kind without, const QString& note);
+    // Verify-first: whether the first read of the record being read stands (its sums match a
+    // pressing the database answered with, confidence 1 or more).
+    bool confirmed(const TProcessInfo& info) const;
+    // Reads the record being read again, in secure mode.
+    void readAgain(const TProcessInfo& info);
     // The next record to read after `index`, or -1.
     int nextIndex(int index) const;
     void startRead();
@@ -213,7 +228,16 @@ private:
     int m_unacknowledged = 0;      // error messages not yet acknowledged (with hold on)
     bool m_held = false;           // the next read waits for the acknowledgement
     TRipLog m_log;                 // the drive, read mode and table; its tracks come from the plan
-    TArLookup* m_lookup = nullptr; // the database lookup at the end, while it runs
+    TArLookup* m_lookup = nullptr; // the database lookup (at the end or, verify-first, ahead)
+    // Verify-first: the database was asked before the first track (m_asked); with an answer
+    // (m_verifying, in m_answer) each first read is checked as it ends, without one m_without
+    // and m_databaseNote give the verdicts at the end.
+    bool m_asked = false;
+    bool m_verifying = false;
+    TArResponse m_answer;
+    TArVerdict::Kind m_without = TArVerdict::NotChecked;
+    QString m_databaseNote;
+    bool m_reReading = false; // the record being read is read a second time, in secure mode
     TSectorRead m_read = ReadCDAudioLBA;
     int m_suspicious = 0; // tracks with sectors that never read the same twice
 };

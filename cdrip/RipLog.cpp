@@ -15,7 +15,35 @@ QString hex8(uint32_t v) {
     return QStringLiteral("%1").arg(v, 8, 16, QLatin1Char('0')).toUpper();
 }
 
+QString seconds(int64_t ms) {
+    return QStringLiteral("%1 s").arg(double(ms) / 1000.0, 0, 'f', 1);
+}
+
+QString sectorCounts(const TTrackCheck& check) {
+    return QStringLiteral("%1 sectors re-read, %2 unreadable")
+        .arg(check.ReReadSectors)
+        .arg(check.UnreadableSectors);
+}
+
 } // namespace
+
+QString TRipLog::readText(const Track& t) const {
+    if (t.ReadTwice) {
+        const QString first = t.FirstRead.Valid
+                                  ? QStringLiteral("not confirmed (%1)").arg(t.FirstVerdict.Text())
+                                  : QStringLiteral("failed");
+        return QStringLiteral("once, %1; secure re-read: %2; %3 + %4 reading")
+            .arg(first, sectorCounts(t.Check), seconds(t.FirstRead.ReadMs),
+                 seconds(t.Check.ReadMs));
+    }
+    if (t.Check.Secure)
+        return QStringLiteral("secure: %1; %2 reading")
+            .arg(sectorCounts(t.Check), seconds(t.Check.ReadMs));
+    if (Mode == TReadMode::VerifyFirst)
+        return QStringLiteral("once, %1; %2 reading")
+            .arg(t.Verdict.Text(), seconds(t.Check.ReadMs));
+    return QStringLiteral("once; %1 reading").arg(seconds(t.Check.ReadMs));
+}
 
 QString TRipLog::SuspiciousText(const TTrackCheck& check) {
     return check.UnreadableSectors > 0
@@ -67,10 +95,16 @@ QString TRipLog::Text() const {
     out << "Date: " << QDateTime::currentDateTimeUtc().toString(Qt::ISODate) << "\n";
     out << "Drive: " << Drive << "\n";
     out << "Read offset: " << (ReadOffset > 0 ? "+" : "") << ReadOffset << " samples\n";
-    out << "Read mode: "
-        << (Secure ? "secure (each chunk read until two reads agree)"
-                   : "plain (each chunk read once)")
-        << "\n";
+    out << "Read mode: ";
+    if (Mode == TReadMode::Secure)
+        out << "secure (each chunk read until two reads agree)\n";
+    else if (Mode == TReadMode::Plain)
+        out << "plain (each chunk read once)\n";
+    else if (FallbackNote.isEmpty())
+        out << "verify first (each track read once; a track the AccurateRip database does not "
+               "confirm is read again in secure mode)\n";
+    else
+        out << "verify first, secure for the whole disc: " << FallbackNote << "\n";
     if (ReadSpeed > 0)
         out << "Read speed: " << ReadSpeed << "x asked (a drive may read at another)\n";
     else
@@ -95,6 +129,7 @@ QString TRipLog::Text() const {
     out << "  Lead-out  " << Disc.LeadOutFrame << "\n";
     if (!DatabaseNote.isEmpty())
         out << "\nAccurateRip database: " << DatabaseNote << "\n";
+    int64_t readMs = 0;
     for (const Track& t : Tracks) {
         out << "\nTrack " << TwoDigit(t.Number) << "\n";
         out << "  File: " << (t.File.isEmpty() ? QStringLiteral("(none)") : t.File) << "\n";
@@ -110,7 +145,10 @@ QString TRipLog::Text() const {
         out << "  Unreadable sectors: " << t.Check.UnreadableSectors << "\n";
         const QString suspicious = SuspiciousText(t.Check);
         out << "  Result: " << (suspicious.isEmpty() ? QStringLiteral("ok") : suspicious) << "\n";
+        out << "  Read: " << readText(t) << "\n";
+        readMs += t.Check.ReadMs + (t.ReadTwice ? t.FirstRead.ReadMs : 0);
     }
+    out << "\nTime spent reading: " << seconds(readMs) << "\n";
     out << "\n" << Summary() << "\n";
     return text;
 }

@@ -1,13 +1,15 @@
 // The log a rip leaves beside its files: program version, drive and read offset, read mode,
 // table of contents (data tracks marked, the last session where there is one), and per track
-// its file, CRC32, AccurateRip sums, database verdict and re-read and unreadable sector
-// counts, with a closing summary. `verify DIR` reads the table, the file names and their CRC32s
-// back from it. Plain value type; Write touches the file system (any thread, one at a time).
+// its file, CRC32, AccurateRip sums, database verdict, re-read and unreadable sector counts,
+// and how it was read and how long that took, with a closing summary. `verify DIR` reads the table,
+// the file names and their CRC32s back from it. Plain value type; Write touches the file system
+// (any thread, one at a time).
 #pragma once
 
 #include "TrackCheck.h"
 #include "accuraterip/TArResponse.h"
 #include "disc/TableOfContents.h"
+#include "settings/ReadMode.h"
 
 #include <QString>
 #include <vector>
@@ -20,11 +22,18 @@ public:
         bool Ok = false; // read (and encoded) without error
         TTrackCheck Check;
         TArVerdict Verdict;
+        // Verify-first: the track was read again in secure mode after its first read (whose
+        // check, invalid when that read failed, and verdict follow); Check is the second's.
+        bool ReadTwice = false;
+        TTrackCheck FirstRead = {};
+        TArVerdict FirstVerdict = {};
     };
 
     QString Drive;
     int ReadOffset = 0; // samples
-    bool Secure = false;
+    TReadMode Mode = TReadMode::Plain;
+    // Verify-first without a database answer: why every track was read in secure mode.
+    QString FallbackNote;
     int ReadSpeed = 0;        // asked of the drive, times 176,400 bytes a second; 0 = fastest
     int NormalizePercent = 0; // 0 = off
     QString Album;
@@ -54,4 +63,10 @@ public:
     // False when the text holds no table.
     static bool Parse(const QString& text, TTableOfContents* disc, std::vector<Track>* tracks,
                       int* normalizePercent = nullptr);
+
+private:
+    // How track `t` was read: "once, accurate (confidence 12); 3.1 s reading", "once, not
+    // confirmed (not accurate); secure re-read: 2 sectors re-read, 0 unreadable; ..." and the
+    // like.
+    QString readText(const Track& t) const;
 };

@@ -34,7 +34,12 @@ struct TRipPlanTrack {
 
     // Filled in by the rip job.
     TState State = TState::Pending;
-    TTrackCheck Check; // the sums of what was read
+    TTrackCheck Check; // the sums of what was read (and kept)
+    // Verify-first: the first read was not confirmed and the track was read again in secure
+    // mode; FirstRead and FirstVerdict are the first read's (Valid false when it failed).
+    bool ReadTwice = false;
+    TTrackCheck FirstRead;
+    TArVerdict FirstVerdict;
     TArVerdict Verdict;
     QString VerdictText; // the verdict as reported, "" until the database was asked
 };

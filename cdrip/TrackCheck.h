@@ -1,6 +1,6 @@
 // What the rip worker learned of one track while reading it: the checksums of the audio as
-// read (before normalisation) and how many sectors needed re-reads or never read the same
-// twice. Plain value type, carried to the GUI thread inside a TProcessInfo.
+// read (before normalisation), how many sectors needed re-reads or never read the same twice,
+// and how long the reading took. Plain value type, carried to the GUI thread inside a TProcessInfo.
 #pragma once
 
 #include <cstdint>
@@ -12,4 +12,6 @@ struct TTrackCheck {
     uint32_t ArV2 = 0;
     int ReReadSectors = 0;
     int UnreadableSectors = 0; // non-zero makes the track suspicious
+    bool Secure = false;       // read in secure mode
+    int ReadMs = 0;            // milliseconds from the first request to the last sector summed
 };

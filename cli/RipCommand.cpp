@@ -7,6 +7,7 @@
 #include "encode/OutputFormats.h"
 #include "encode/OutputNaming.h"
 #include "settings/AppOptions.h"
+#include "settings/ReadMode.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsStore.h"
 
@@ -184,7 +185,7 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
     std::optional<QString> nameTemplate;
     std::optional<std::pair<int, int>> discNumber;
     bool keepWav = false;
-    bool secure = false;
+    std::optional<TReadMode> readMode;
     std::optional<int> offset;
     TExistingPolicy policy = TExistingPolicy::Ask;
     std::optional<QString> artist, albumArtist, album, year, comment;
@@ -240,8 +241,14 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
             normalize = p;
         } else if (args[i] == QLatin1String("--keep-wav")) {
             keepWav = true;
-        } else if (args[i] == QLatin1String("--secure")) {
-            secure = true;
+        } else if (args[i] == QLatin1String("--secure") ||
+                   args[i] == QLatin1String("--verify-first")) {
+            const TReadMode mode =
+                args[i] == QLatin1String("--secure") ? TReadMode::Secure : TReadMode::VerifyFirst;
+            if (readMode && *readMode != mode)
+                return ctx.usageError(
+                    QStringLiteral("--secure and --verify-first cannot be given together"));
+            readMode = mode;
         } else if (opt("--offset")) {
             offset = ParseReadOffset(v, missing);
             if (!offset)
@@ -323,8 +330,8 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
                 .arg(options.OutputFormat));
     if (keepWav)
         options.IsKeepWav = true;
-    if (secure)
-        options.SecureRip = true;
+    if (readMode)
+        options.ReadMode = ReadModeName(*readMode);
     QString driveName;
     const int readOffset = TRipJob::DriveReadOffset(drive, options.ReadOffsets, &driveName);
     if (outDir)

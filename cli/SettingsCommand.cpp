@@ -1,9 +1,10 @@
 // sondrel-cli settings [--set Section.Key=Value]...: prints the settings, and sets those given
 // after checking each value against what the outputs can use.
 #include "Commands.h"
-#include "lookup/LookupSources.h"
 #include "codecs/ACS_MAC.h"
 #include "codecs/WmaFormats.h"
+#include "lookup/LookupSources.h"
+#include "settings/ReadMode.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsStore.h"
 
@@ -82,6 +83,14 @@ int RunSettingsCommand(TCliContext& ctx, const QStringList& args) {
             return ctx.usageError(QStringLiteral("setting '%1' takes cddb, musicbrainz or "
                                                  "musicbrainz,cddb, got '%2'")
                                       .arg(name, value));
+        if (def->TextField == &TAppOptions::ReadMode) {
+            const auto mode = ParseReadMode(value);
+            if (!mode)
+                return ctx.usageError(
+                    QStringLiteral("setting '%1' takes plain, secure or verify-first, got '%2'")
+                        .arg(name, value));
+            AppOptions.ReadMode = ReadModeName(*mode);
+        }
         if (QLatin1String(def->Section) == QLatin1String("WMAOptions"))
             wmaAssigned = true;
         // Stored as given (the settings allow 1000..10000), but the encoder has five levels.

@@ -2,6 +2,7 @@
 
 #include "CddbServers.h"
 #include "IniFile.h"
+#include "ReadMode.h"
 #include "SettingsError.h"
 #include "audio/AtomicFile.h"
 #include "audio/Helpers.h"
@@ -182,7 +183,7 @@ const std::vector<TSettingDef>& SettingDefs() {
         text("Lookup", "MusicBrainzServer", &O::MusicBrainzServer),
         boolean("Lookup", "CoverArt", &O::CoverArt),
         text("Lookup", "CoverArtServer", &O::CoverArtServer),
-        boolean("Ripping", "SecureRip", &O::SecureRip),
+        text("Ripping", "ReadMode", &O::ReadMode),
         integer("Ripping", "ReadSpeed", &O::ReadSpeed, 0, 72),
         text("AccurateRip", "Server", &O::AccurateRipServer),
     };
@@ -231,6 +232,13 @@ void LoadOptions() {
             def.set(AppOptions, *v);
     }
     AppOptions.CompressPosition = std::clamp(AppOptions.CompressPosition, 30, 100);
+    AppOptions.ReadMode = ReadModeName(ReadModeOf(AppOptions.ReadMode));
+    // Files written before the read modes existed have only the secure switch.
+    if (ini && !ini->value(QLatin1String("Ripping"), QLatin1String("ReadMode")))
+        if (const auto v = parseInt(ini->value(QLatin1String("Ripping"), QLatin1String("SecureRip"))
+                                        .value_or(QString()));
+            v && *v != 0)
+            AppOptions.ReadMode = ReadModeName(TReadMode::Secure);
     // Read offsets: one key per drive; a value that is no number is left out.
     AppOptions.ReadOffsets.clear();
     for (const QString& drive : ini ? ini->keys(QLatin1String(ReadOffsetsSection)) : QStringList())
@@ -249,6 +257,8 @@ void SaveOptions() {
         ini.setValue(QLatin1String(def.Section), QLatin1String(def.Key), def.get(AppOptions));
     for (auto it = AppOptions.ReadOffsets.cbegin(); it != AppOptions.ReadOffsets.cend(); ++it)
         ini.setValue(QLatin1String(ReadOffsetsSection), it.key(), QString::number(it.value()));
+    // ReadMode says what the older switch said; a stale one must not outlive a change of mode.
+    ini.removeKey(QStringLiteral("Ripping"), QStringLiteral("SecureRip"));
     ini.save();
 }
 

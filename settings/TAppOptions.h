@@ -78,7 +78,9 @@ struct TAppOptions {
     QString CoverArtServer;    // URL of the cover archive
 
     // Secure ripping block (options.ini, sections Ripping, AccurateRip and ReadOffsets)
-    bool SecureRip = false;    // read every chunk until two reads agree
+    // "plain", "secure" or "verify-first" (ReadMode.h); options.ini files that have only the
+    // older SecureRip switch read as "secure" when it is on.
+    QString ReadMode = QStringLiteral("plain");
     int ReadSpeed = 0;         // asked of the drive, times 176,400 bytes a second; 0 = fastest
     QString AccurateRipServer; // "host[:port]" or a URL; empty = no database lookup
     // Read offset of each drive in samples (stereo pairs), keyed by the drive's description;

@@ -88,7 +88,7 @@ TEST_F(OptionsDialog, OkWithoutChangesStoresTheSameSettingsAndControlsShowThem) 
     options.AacBitrate = 256;
     options.DriveIndex = 1;
     options.CoverArt = false;
-    options.SecureRip = true;
+    options.ReadMode = "verify-first";
     options.AccurateRipServer = "127.0.0.1:8080";
     options.NameTemplate = "{album}/{disc}-{track} {title}";
     options.FatSafeNames = true;
@@ -109,7 +109,8 @@ TEST_F(OptionsDialog, OkWithoutChangesStoresTheSameSettingsAndControlsShowThem) 
     EXPECT_EQ(d.cbCDList->count(), 2);
     EXPECT_EQ(d.cbCDList->currentIndex(), 1);
     EXPECT_FALSE(d.ckCoverArt->isChecked());
-    EXPECT_TRUE(d.ckSecureRip->isChecked());
+    EXPECT_TRUE(d.rbReadVerifyFirst->isChecked());
+    EXPECT_FALSE(d.rbReadSecure->isChecked() || d.rbReadPlain->isChecked());
     EXPECT_EQ(d.editAccurateRipServer->text(), "127.0.0.1:8080");
     EXPECT_EQ(d.editNameTemplate->text(), "{album}/{disc}-{track} {title}");
     EXPECT_TRUE(d.ckFatSafeNames->isChecked());

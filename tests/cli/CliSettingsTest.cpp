@@ -43,7 +43,7 @@ TEST(CliSettings, PrintsDefaultsFromAnEmptyFolder) {
     EXPECT_EQ(valueOf(r.Out, "Lookup.MusicBrainzServer"), "https://musicbrainz.org");
     EXPECT_EQ(valueOf(r.Out, "Lookup.CoverArt"), "1");
     EXPECT_EQ(valueOf(r.Out, "Lookup.CoverArtServer"), "https://coverartarchive.org");
-    EXPECT_EQ(valueOf(r.Out, "Ripping.SecureRip"), "0");
+    EXPECT_EQ(valueOf(r.Out, "Ripping.ReadMode"), "plain");
     EXPECT_EQ(lines.last(), "AccurateRip.Server=www.accuraterip.com");
     EXPECT_EQ(valueOf(r.Out, "QueryCDDB.Server"), "gnudb.gnudb.org");
     // Printing alone writes nothing.

@@ -93,7 +93,7 @@ TEST_F(SettingsStoreTest, ReadOffsetsAreKeptPerDriveAndRoundTrip) {
     LoadOptions();
     EXPECT_EQ(AppOptions.ReadOffsets,
               (QMap<QString, int>{{"PLEXTOR PX-716A", 30}, {"HL-DT-ST DVDRAM", -6}}));
-    EXPECT_TRUE(AppOptions.SecureRip);
+    EXPECT_EQ(AppOptions.ReadMode, "secure"); // the older switch reads as the secure mode
     EXPECT_EQ(AppOptions.AccurateRipServer, "www.accuraterip.com");
     AppOptions.ReadOffsets["NEW DRIVE"] = 667;
     SaveOptions();
@@ -101,6 +101,11 @@ TEST_F(SettingsStoreTest, ReadOffsetsAreKeptPerDriveAndRoundTrip) {
     LoadOptions();
     EXPECT_EQ(AppOptions.ReadOffsets.value("NEW DRIVE"), 667);
     EXPECT_EQ(AppOptions.ReadOffsets.value("HL-DT-ST DVDRAM"), -6);
+    // Saved as the mode; the older switch is gone, so it cannot contradict a later change.
+    EXPECT_EQ(AppOptions.ReadMode, "secure");
+    const QByteArray saved = ReadWholeFile(OptionsPath());
+    EXPECT_TRUE(saved.contains("ReadMode=secure\n") && !saved.contains("SecureRip"))
+        << saved.constData();
 }
 
 TEST_F(SettingsStoreTest, FailedSaveLeavesTheOldFileIntact) {
