@@ -109,7 +109,7 @@ _sondrel_cli() {
     rip)
         options='--drive --tracks --format --out --name-template --keep-wav --normalize --title
             --track-artist --artist --album-artist --album --year --genre --disc --comment
-            --overwrite --skip-existing --secure --offset --speed'
+            --overwrite --skip-existing --secure --verify-first --offset --speed'
         ;;
     convert) options='--kind --to --out --overwrite --skip-existing --jobs' ;;
     lookup)

@@ -86,6 +86,17 @@ TEST_F(CliAccurateRip, SecureRipToFlacIsAccurateAndVerifiesFromItsLog) {
                                            .toUtf8()))
         << fromImage.Out.toStdString();
 
+    // Verify-first: every track is confirmed by its one read; the two modes exclude each other.
+    const QString once = dir.filePath("once");
+    const auto v = cli({"--disc-image", disc.CuePath, "rip", "--speed", "16", "--verify-first",
+                        "--format", "flac", "--out", once, "--album", "Once"});
+    ASSERT_EQ(v.ExitCode, 0) << v.Err.toStdString();
+    EXPECT_EQ(v.Err.count(": accurate (confidence 8)\n"), 3) << v.Err.toStdString();
+    const QByteArray onceLog = ReadWholeFile(QDir(once).filePath("Once.log"));
+    EXPECT_TRUE(onceLog.contains("Read mode: verify first (")) << onceLog.constData();
+    EXPECT_EQ(onceLog.count("  Read: once, accurate (confidence 8); "), 3) << onceLog.constData();
+    EXPECT_EQ(cli({"rip", "--secure", "--verify-first"}).ExitCode, 2);
+
     // A disc the database does not know.
     TTestDisc other(dir.path(), {15, 15}, 0, "other");
     const auto unknown = cli(

@@ -107,6 +107,7 @@ TEST(CliSettings, ValuesTheOutputsCannotUseAreRefusedWithTheAllowedOnes) {
         {"WMAOptions.FormatIndex=999", "(the formats of WMA codec 0, see wma-formats), got '999'"},
         {"WMAOptions.VBR=1", "WMA codec 0 has no VBR formats"},
         {"Lookup.Source=freedb", "takes cddb, musicbrainz or musicbrainz,cddb, got 'freedb'"},
+        {"Ripping.ReadMode=paranoid", "takes plain, secure or verify-first, got 'paranoid'"},
     };
     for (const TCase& c : cases) {
         const auto r = cli({"--config-dir", dir.path(), "settings", "--set", c.Set});
