@@ -222,8 +222,11 @@ bool TLookupJob::event(QEvent* e) {
     } else if (m->How == TCddbMessageEvent::QueryFailed) {
         finishWith(TJobOutcome::Failed, QStringLiteral("The CDDB query failed: %1").arg(m->Detail));
     } else if (m->How == TCddbMessageEvent::NoTitles) {
+        // A record that could not be read says why; the titles may well be in it.
         finishWith(TJobOutcome::Failed,
-                   QStringLiteral("The CDDB records hold no track titles for this disc."));
+                   m->Detail.isEmpty()
+                       ? QStringLiteral("The CDDB records hold no track titles for this disc.")
+                       : QStringLiteral("The CDDB record could not be read: %1").arg(m->Detail));
     } else {
         finishWith(TJobOutcome::Done);
     }

@@ -34,6 +34,7 @@ public:
         QString ProxyAddress;
         QString Port;           // text, as stored; not a number means 80
         int TimeoutSeconds = 0; // one request's time limit; 0 = the client's default
+        QString Email;          // the user's address for the hello; "" = none given
         // The lookup block of `options`.
         static Settings From(const TAppOptions& options);
     };
