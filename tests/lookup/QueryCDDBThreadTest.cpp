@@ -242,6 +242,52 @@ TEST_F(QueryWorker, RecordsWithoutTitlesChangeNothing) {
     EXPECT_EQ(titles(), (QStringList{"Track01", "Track02", "Track03"}));
 }
 
+TEST_F(QueryWorker, ALongRecordIsReadWholeAndAnUnreadableOneSaysWhy) {
+    openDisc();
+    // 40 kB of comment lines before the titles: the last title lies far past 32,000 bytes.
+    QStringList lines;
+    for (int i = 0; i < 200; ++i)
+        lines << QStringLiteral("# ") + QString(200, QLatin1Char('c'));
+    lines << QStringLiteral("TTITLE0=One") << QStringLiteral("TTITLE1=Two")
+          << QStringLiteral("TTITLE2=Three");
+    const QByteArray rec = TCddbTestServer::record(
+        QStringLiteral("09000c03"), QStringLiteral("A / B"), QString(), QString(), lines);
+    ASSERT_GT(rec.size(), 40000);
+    {
+        TCddbTestServer server(TCddbTestServer::cddb(
+            "200 rock 09000c03 A / B\r\n",
+            {{QStringLiteral("rock 09000c03"), read("rock", "09000c03", rec)}}));
+        lookup(settingsFor(server.address()));
+        EXPECT_EQ(Receiver.Outcomes[0], TCddbMessageEvent::TitlesApplied);
+        EXPECT_EQ(titles(), (QStringList{"One", "Two", "Three"}));
+    }
+    // A record that cannot be had gives the client's reason, and nothing changes.
+    const QByteArray whole = TCddbTestServer::ok(read("rock", "09000c03", rec));
+    const struct {
+        QByteArray Answer;
+        const char* Reason;
+    } cases[] = {
+        {TCddbTestServer::http(500, "text/plain", "oops"), "HTTP 500"},
+        {whole.left(whole.size() - 100), "cut short"},
+    };
+    for (const auto& c : cases) {
+        Session.Fields.Artist = QStringLiteral("old artist");
+        TCddbTestServer server([&c](const TCddbTestServer::Request& r) {
+            if (r.Command().startsWith(QStringLiteral("cddb query")))
+                return TCddbTestServer::ok("200 rock 09000c03 A / B\r\n");
+            return c.Answer;
+        });
+        Receiver.WParams.clear();
+        Receiver.Outcomes.clear();
+        Receiver.Details.clear();
+        lookup(settingsFor(server.address()));
+        EXPECT_EQ(Receiver.Outcomes[0], TCddbMessageEvent::NoTitles);
+        EXPECT_TRUE(Receiver.Details[0].contains(QLatin1String(c.Reason)))
+            << Receiver.Details[0].toStdString();
+        EXPECT_EQ(Session.Fields.Artist, QStringLiteral("old artist"));
+    }
+}
+
 TEST_F(QueryWorker, DiscStartingAtTrackTwo) {
     openDisc(2);
     // The first row takes TTITLE1, the key of (first track - 1).
