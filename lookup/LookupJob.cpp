@@ -1,17 +1,12 @@
 #include "LookupJob.h"
 
 #include "HttpGet.h"
+#include "RequestPacer.h"
 #include "audio/Helpers.h"
 
-#include <QElapsedTimer>
 #include <QRegularExpression>
 
 namespace {
-
-// When the next request may go to MusicBrainz, in milliseconds of g_clock, for the
-// one-a-second limit. GUI thread only.
-QElapsedTimer g_clock;
-qint64 g_nextMusicBrainzRequest = 0;
 
 QString withoutTrailingSlash(QString url) {
     while (url.endsWith(u'/'))
@@ -81,13 +76,13 @@ void TLookupJob::startMusicBrainz(const TTOC& toc) {
     const QUrl url(server + QStringLiteral("/ws/2/discid/") + m_disc.Id +
                    QStringLiteral("?inc=artist-credits+recordings+genres&cdstubs=no&fmt=json"));
     emit hint(QStringLiteral("Querying %1 ...").arg(server));
-    // Requests go out at least a second apart, counted from when the last one went out.
-    if (!g_clock.isValid())
-        g_clock.start();
-    const qint64 now = g_clock.elapsed();
-    const int delay = int(qMax<qint64>(0, g_nextMusicBrainzRequest - now));
-    g_nextMusicBrainzRequest = now + delay + MusicBrainzIntervalMs;
+    // Requests go out at least a second apart across every Sondrel process, whatever the
+    // server.
+    const int delay =
+        TRequestPacer::Reserve(QStringLiteral("musicbrainz"), MusicBrainzIntervalMs);
     m_get = new THttpGet(&m_network, QStringLiteral("MusicBrainz server"), this);
+    m_get->SetPeer(server);
+    m_get->SetContact(m_settings.Email);
     connect(m_get, &THttpGet::finished, this, &TLookupJob::onDiscAnswer);
     m_get->Start(url, "application/json", MaxMusicBrainzAnswer, m_sources.TimeoutSeconds, delay);
 }
@@ -182,6 +177,7 @@ void TLookupJob::applyRelease(int index) {
                    r.Mbid + QStringLiteral("/front"));
     emit hint(QStringLiteral("Fetching the front cover ..."));
     m_get = new THttpGet(&m_network, QStringLiteral("cover art server"), this);
+    m_get->SetContact(m_settings.Email);
     connect(m_get, &THttpGet::finished, this, &TLookupJob::onCoverAnswer);
     m_get->Start(url, "image/jpeg, image/png", MaxCoverBytes, m_sources.TimeoutSeconds);
 }

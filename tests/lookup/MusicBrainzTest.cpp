@@ -12,8 +12,10 @@
 #include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -213,6 +215,9 @@ TEST(MusicBrainzRelease, AnswersOfSeveralShapes) {
 
 namespace {
 
+// Set for the second process of TwoProcessesAskASecondApart: the address of its server.
+const char* const SecondProcessVariable = "SONDREL_TEST_SECOND_LOOKUP";
+
 class MusicBrainzLookup : public ::testing::Test {
 protected:
     QTemporaryDir Dir;
@@ -223,6 +228,10 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(Dir.isValid());
         SetConfigDir(Dir.path());
+        // The pacing file of the MusicBrainz requests lives in the runtime folder: one of our
+        // own, shared only with a second process this test starts.
+        if (qEnvironmentVariableIsEmpty(SecondProcessVariable))
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(Dir.path()));
         // Tracks at sectors 0, 300, 600 of 900.
         const QString cue =
             TTestDisc::WriteSparse(Dir.filePath(QStringLiteral("disc.cue")), {0, 300, 600}, 900);
@@ -265,6 +274,7 @@ protected:
         s.Server = server.address();
         s.Script = QStringLiteral("/~cddb/cddb.cgi");
         s.TimeoutSeconds = 3;
+        s.Email = QStringLiteral("tests@example.org");
         return s;
     }
 
@@ -324,8 +334,8 @@ TEST_F(MusicBrainzLookup, TheChosenReleaseFillsTheFieldsAndItsCoverFollowsTheRed
     ASSERT_EQ(seen.size(), 3);
     EXPECT_EQ(seen[0].Target, "/ws/2/discid/" + DiscId.toLatin1() +
                                   "?inc=artist-credits+recordings+genres&cdstubs=no&fmt=json");
-    EXPECT_TRUE(seen[0].UserAgent.startsWith("Sondrel/" SONDREL_VERSION))
-        << seen[0].UserAgent.constData();
+    // The User-Agent names a contact, as MusicBrainz asks.
+    EXPECT_EQ(seen[0].UserAgent, "Sondrel/" SONDREL_VERSION " ( tests@example.org )");
 
     // A second lookup right away waits until a second has passed since the first request.
     TLookupJob again(Session.Handle, cddbSettings(server), Model.get());
@@ -433,4 +443,53 @@ TEST_F(MusicBrainzLookup, ACoverThatIsNoImageOrTooBigIsRefusedAndTheTitlesStay) 
         EXPECT_EQ(warnings.size(), 1);
         EXPECT_EQ(titles(), (QStringList{"t1", "t2", "t3"}));
     }
+}
+
+// The lookup of the second process below; skipped when run on its own.
+TEST_F(MusicBrainzLookup, SecondProcessLookup) {
+    const QString address = qEnvironmentVariable(SecondProcessVariable);
+    if (address.isEmpty())
+        GTEST_SKIP() << "the second process of TwoProcessesAskASecondApart";
+    TCddbTestServer unused([](const TCddbTestServer::Request&) { return QByteArray(); });
+    TLookupSources sources = sourcesFor(unused);
+    sources.MusicBrainzServer = TLookupSources::ServerUrl(address);
+    sources.CoverArt = false;
+    TLookupJob job(Session.Handle, cddbSettings(unused), Model.get());
+    job.SetSources(sources);
+    run(job);
+    EXPECT_EQ(job.Outcome(), TJobOutcome::Failed) << job.Detail().toStdString();
+}
+
+TEST_F(MusicBrainzLookup, TwoProcessesAskASecondApart) {
+    TCddbTestServer server([](const TCddbTestServer::Request&) {
+        return TCddbTestServer::http(404, "application/json", R"({"error":"Not Found"})");
+    });
+    // Three lookups started together, two in this process and one in another: every request
+    // reaches the server at least a second after the one before.
+    QProcess second;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QString::fromLatin1(SecondProcessVariable), server.address());
+    second.setProcessEnvironment(env);
+    second.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--gtest_filter=MusicBrainzLookup.SecondProcessLookup")});
+    ASSERT_TRUE(second.waitForStarted(10000));
+    for (int i = 0; i < 2; ++i) {
+        TLookupJob job(Session.Handle, cddbSettings(server), Model.get());
+        job.SetSources(sourcesFor(server));
+        run(job);
+        EXPECT_EQ(job.Outcome(), TJobOutcome::Failed);
+    }
+    if (second.state() != QProcess::NotRunning) {
+        ASSERT_TRUE(second.waitForFinished(30000));
+    }
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0) << second.readAll().constData();
+    const auto seen = server.requests();
+    ASSERT_EQ(seen.size(), 3);
+    QList<qint64> times;
+    for (const auto& r : seen)
+        times << r.ReceivedMs;
+    std::sort(times.begin(), times.end());
+    EXPECT_GE(times[1] - times[0], 1000);
+    EXPECT_GE(times[2] - times[1], 1000);
 }
