@@ -98,6 +98,7 @@ public:
     QSpinBox* seAacBitrate;           // kbit/s
     QSpinBox* seConverterJobs;        // "More" page: files the converter works on at once
     QCheckBox* ckCoverArt;            // "More" page: fetch, embed and save the front cover
+    QLineEdit* editEmail;             // "More" page: QueryCDDB.Email
     QCheckBox* ckSecureRip;           // "More" page: SecureRip
     QLineEdit* editAccurateRipServer; // "More" page: AccurateRip server
     QLabel* lbApeLevelNote;           // shown when the value is not a level the compressor has

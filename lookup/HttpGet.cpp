@@ -148,12 +148,14 @@ void THttpGet::complete() {
                                      "not followed.")
                           .arg(m_what, this->peer(m_url)));
     else if (status != 0 && status != 200)
-        fail(HttpError, QStringLiteral("The %1 %2 answered HTTP %3.").arg(m_what, peer).arg(status));
+        fail(HttpError,
+             QStringLiteral("The %1 %2 answered HTTP %3.").arg(m_what, peer).arg(status));
     else if ((error == QNetworkReply::RemoteHostClosedError && status == 200) || cutShort)
         fail(Network, QStringLiteral("The answer of the %1 %2 was cut short.").arg(m_what, peer));
     else if (error == QNetworkReply::RemoteHostClosedError)
-        fail(Network, QStringLiteral("The %1 %2 closed the connection without an answer.")
-                          .arg(m_what, peer));
+        fail(
+            Network,
+            QStringLiteral("The %1 %2 closed the connection without an answer.").arg(m_what, peer));
     else if (error != QNetworkReply::NoError)
         fail(Network,
              QStringLiteral("Cannot reach the %1 %2: %3.").arg(m_what, peer, reply->errorString()));

@@ -24,10 +24,10 @@ public:
     // Why an exchange failed.
     enum Failure {
         NoFailure,
-        Address,  // the URL cannot be asked (no host, an invalid port)
-        Network,  // no connection, no answer in time, an answer cut short, a redirect loop
+        Address,   // the URL cannot be asked (no host, an invalid port)
+        Network,   // no connection, no answer in time, an answer cut short, a redirect loop
         HttpError, // the server answered with a status other than 200
-        TooLarge, // the body passed the size limit
+        TooLarge,  // the body passed the size limit
     };
 
     // What the exchange gave, once finished.

@@ -48,6 +48,17 @@ void TLookupJob::Start() {
 
 void TLookupJob::startCddb() {
     m_sourceName = QStringLiteral("CDDB");
+    // CDDB servers ask each client for a real address and may shut out those that send none;
+    // said once a run.
+    static bool emailNoticeGiven = false;
+    if (m_settings.Email.trimmed().isEmpty() && !emailNoticeGiven) {
+        emailNoticeGiven = true;
+        emit message(TJobSeverity::Info,
+                     QStringLiteral("The CDDB server asks for your e-mail address and may refuse "
+                                    "programs that send none. Enter it in the lookup dialog or "
+                                    "the options, or: sondrel-cli settings --set "
+                                    "QueryCDDB.Email=you@example.org"));
+    }
     emit hint(QStringLiteral("Querying %1 ...").arg(m_settings.Server));
     m_worker = TQueryCDDBThread::Start(this, m_model, m_first, m_last, m_handle, m_settings);
 }
@@ -78,8 +89,7 @@ void TLookupJob::startMusicBrainz(const TTOC& toc) {
     emit hint(QStringLiteral("Querying %1 ...").arg(server));
     // Requests go out at least a second apart across every Sondrel process, whatever the
     // server.
-    const int delay =
-        TRequestPacer::Reserve(QStringLiteral("musicbrainz"), MusicBrainzIntervalMs);
+    const int delay = TRequestPacer::Reserve(QStringLiteral("musicbrainz"), MusicBrainzIntervalMs);
     m_get = new THttpGet(&m_network, QStringLiteral("MusicBrainz server"), this);
     m_get->SetPeer(server);
     m_get->SetContact(m_settings.Email);

@@ -206,7 +206,8 @@ void TQueryCDDBThread::execute() {
         }
         if (record.hasGenre()) {
             const int index = GenreIndexOf(TCddbRecord::oneLine(record.genre()));
-            writes.push_back([index](TDiscFieldsModel& m) { m.setGenre(index >= 0 ? index + 1 : -1); });
+            writes.push_back(
+                [index](TDiscFieldsModel& m) { m.setGenre(index >= 0 ? index + 1 : -1); });
         }
         // The titles are keyed from the first track's number less one (TTITLE0 for a disc
         // that starts at track 1); each row takes the title of its own key.
