@@ -1,5 +1,6 @@
 #include "LookupJob.h"
 
+#include "CoverCheck.h"
 #include "HttpGet.h"
 #include "RequestPacer.h"
 #include "audio/Helpers.h"
@@ -200,11 +201,15 @@ void TLookupJob::onCoverAnswer() {
         return;
     // The titles are in; a cover that cannot be had only costs the picture.
     if (answer.Ok) {
-        m_cover = TCoverArt::FromBytes(answer.Body);
-        if (m_cover.isEmpty())
+        // Embedded in every file and saved beside them: only a whole picture will do.
+        QString reason;
+        if (TCoverCheck::IsWholePicture(answer.Body, &reason))
+            m_cover = TCoverArt::FromBytes(answer.Body);
+        else
             emit message(TJobSeverity::Warning,
-                         QStringLiteral("The cover art server sent no JPEG or PNG picture; the "
-                                        "files go without a cover."));
+                         QStringLiteral("The cover art server sent no usable picture (%1); the "
+                                        "files go without a cover.")
+                             .arg(reason));
     } else if (answer.Status == 404) {
         emit message(TJobSeverity::Info,
                      QStringLiteral("The cover archive has no front cover for this release."));

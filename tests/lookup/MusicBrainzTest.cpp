@@ -67,6 +67,20 @@ std::string LibdiscidId(int first, int last, int sectors, const std::vector<int>
 }
 
 // A fake JPEG: the signature, some bytes, the end marker.
+// A real picture of `size` ("320x240") that FFmpeg encodes with `codec` ("mjpeg", "png").
+QByteArray Picture(const char* codec, const char* size = "320x240") {
+    const TProcessResult r = RunProgram(
+        QStringLiteral("ffmpeg"),
+        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"),
+         QStringLiteral("lavfi"), QStringLiteral("-i"),
+         QStringLiteral("testsrc=size=%1").arg(QLatin1String(size)), QStringLiteral("-frames:v"),
+         QStringLiteral("1"), QStringLiteral("-c:v"), QString::fromLatin1(codec),
+         QStringLiteral("-f"), QStringLiteral("image2pipe"), QStringLiteral("-")});
+    EXPECT_EQ(r.ExitCode, 0) << r.Err.constData();
+    return r.Out;
+}
+
+// Bytes that look like a JPEG to a sniffer and to a size limit, and are no picture.
 QByteArray Jpeg(int size = 2000) {
     QByteArray b("\xFF\xD8\xFF\xE0\x00\x10JFIF", 10);
     b.append(QByteArray(size, 'j'));
@@ -295,6 +309,7 @@ TEST_F(MusicBrainzLookup, TheChosenReleaseFillsTheFieldsAndItsCoverFollowsTheRed
          Release(MbidB, "Second", R"([{"name":"Two"}])", "2002-10", R"([{"name":"rock"}])",
                  "[" + Medium(1, DiscId, {"b1", "b2", "b3"}, {"", R"([{"name":"Guest"}])"}) +
                      "]")});
+    const QByteArray cover = Picture("mjpeg");
     TCddbTestServer server([&](const TCddbTestServer::Request& r) {
         if (r.Target.startsWith("/ws/2/discid/"))
             return TCddbTestServer::http(200, "application/json", answer);
@@ -302,7 +317,7 @@ TEST_F(MusicBrainzLookup, TheChosenReleaseFillsTheFieldsAndItsCoverFollowsTheRed
             return TCddbTestServer::http(307, "text/plain", "see there",
                                          "Location: /images/front.jpg\r\n");
         if (r.Target == "/images/front.jpg")
-            return TCddbTestServer::http(200, "image/jpeg", Jpeg());
+            return TCddbTestServer::http(200, "image/jpeg", cover);
         return TCddbTestServer::http(404, "text/plain", "none");
     });
 
@@ -328,7 +343,7 @@ TEST_F(MusicBrainzLookup, TheChosenReleaseFillsTheFieldsAndItsCoverFollowsTheRed
     EXPECT_EQ(Session.Fields.DiscNumber, 1);
     EXPECT_EQ(Session.Fields.DiscTotal, 1);
     EXPECT_EQ(job.Cover().kind(), TCoverArt::Kind::Jpeg);
-    EXPECT_EQ(job.Cover().data(), Jpeg());
+    EXPECT_EQ(job.Cover().data(), cover);
 
     const auto seen = server.requests();
     ASSERT_EQ(seen.size(), 3);
@@ -417,20 +432,37 @@ TEST_F(MusicBrainzLookup, NoMatchFailuresStopAndNoChoiceLeaveTheFieldsAsTheyWere
     EXPECT_TRUE(messages[0].contains(QStringLiteral("/cdtoc/attach?id=") + DiscId));
 }
 
-TEST_F(MusicBrainzLookup, ACoverThatIsNoImageOrTooBigIsRefusedAndTheTitlesStay) {
+TEST_F(MusicBrainzLookup, ACoverThatIsNoWholePictureIsRefusedAndTheTitlesStay) {
     const QByteArray answer =
         DiscAnswer({Release(MbidA, "Album", R"([{"name":"Band"}])", "2001", nullptr,
                             "[" + Medium(1, DiscId, {"t1", "t2", "t3"}) + "]")});
-    const QByteArray covers[] = {
-        TCddbTestServer::http(200, "image/jpeg", "<html>not found</html>"),
-        TCddbTestServer::http(200, "image/jpeg", Jpeg(int(TLookupJob::MaxCoverBytes))),
-        TCddbTestServer::http(502, "text/plain", "down"),
+    const QByteArray jpeg = Picture("mjpeg", "640x480");
+    ASSERT_GT(jpeg.size(), 8000);
+    QByteArray png = Picture("png");
+    ASSERT_GT(png.size(), 1000);
+    QByteArray damagedPng = png;
+    damagedPng[png.size() / 2] = char(damagedPng[png.size() / 2] ^ 0x40);
+    struct Case {
+        QByteArray Answer;
+        const char* Reason; // in the warning
     };
-    for (const QByteArray& cover : covers) {
+    const Case cases[] = {
+        {TCddbTestServer::http(200, "image/jpeg", "<html>not found</html>"), "no JPEG or PNG"},
+        {TCddbTestServer::http(200, "image/jpeg", Jpeg(int(TLookupJob::MaxCoverBytes))),
+         "larger than"},
+        {TCddbTestServer::http(502, "text/plain", "down"), "HTTP 502"},
+        // The first 4,000 bytes, sent without a length: Qt alone would decode them.
+        {"HTTP/1.0 200 OK\r\nContent-Type: image/jpeg\r\n\r\n" + jpeg.left(4000), "EOI"},
+        {TCddbTestServer::http(200, "image/png", png.left(png.size() - 20)), "cut short"},
+        {TCddbTestServer::http(200, "image/png", damagedPng), "CRC"},
+        {TCddbTestServer::http(200, "image/png", Picture("png", "4100x16")), "4100 x 16"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Reason);
         TCddbTestServer server([&](const TCddbTestServer::Request& r) {
             return r.Target.startsWith("/ws/2/")
                        ? TCddbTestServer::http(200, "application/json", answer)
-                       : cover;
+                       : c.Answer;
         });
         QStringList warnings;
         TLookupJob job(Session.Handle, cddbSettings(server), Model.get());
@@ -440,9 +472,19 @@ TEST_F(MusicBrainzLookup, ACoverThatIsNoImageOrTooBigIsRefusedAndTheTitlesStay) 
         run(job);
         EXPECT_EQ(job.Outcome(), TJobOutcome::Done);
         EXPECT_TRUE(job.Cover().isEmpty());
-        EXPECT_EQ(warnings.size(), 1);
+        ASSERT_EQ(warnings.size(), 1);
+        EXPECT_TRUE(warnings[0].contains(QLatin1String(c.Reason))) << warnings[0].toStdString();
         EXPECT_EQ(titles(), (QStringList{"t1", "t2", "t3"}));
     }
+    // A whole PNG is taken.
+    TCddbTestServer server([&](const TCddbTestServer::Request& r) {
+        return TCddbTestServer::http(200, "application/json",
+                                     r.Target.startsWith("/ws/2/") ? answer : png);
+    });
+    TLookupJob job(Session.Handle, cddbSettings(server), Model.get());
+    job.SetSources(sourcesFor(server));
+    run(job);
+    EXPECT_EQ(job.Cover().kind(), TCoverArt::Kind::Png);
 }
 
 // The lookup of the second process below; skipped when run on its own.
