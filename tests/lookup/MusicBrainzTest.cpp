@@ -535,3 +535,59 @@ TEST_F(MusicBrainzLookup, TwoProcessesAskASecondApart) {
     EXPECT_GE(times[1] - times[0], 1000);
     EXPECT_GE(times[2] - times[1], 1000);
 }
+
+namespace {
+
+// The Qt warnings printed while it lives.
+class TWarningCatcher {
+public:
+    TWarningCatcher() {
+        s_caught.clear();
+        m_previous = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext&, const QString& text) {
+                if (type != QtDebugMsg && type != QtInfoMsg)
+                    s_caught << text;
+            });
+    }
+    ~TWarningCatcher() { qInstallMessageHandler(m_previous); }
+    const QStringList& caught() const { return s_caught; }
+
+private:
+    static inline QStringList s_caught;
+    QtMessageHandler m_previous;
+};
+
+} // namespace
+
+TEST_F(MusicBrainzLookup, FailuresNameTheServerAndTheReason) {
+    const struct {
+        QString Server;     // as the user gives it; empty: the local server
+        QByteArray Answer;  // empty: the server never answers
+        const char* Detail; // in the job's detail
+    } cases[] = {
+        {QStringLiteral("127.0.0.1:99999"), {}, "'http://127.0.0.1:99999'"},
+        {QStringLiteral("[::1"), {}, "'http://[::1'"},
+        {{}, "HTTP/1.0 200 OK\r\nContent-Length: 1000\r\n\r\n{\"releases\":", "was cut short"},
+        {{},
+         TCddbTestServer::http(307, "text/plain", "again", "Location: /ws/2/discid/x\r\n"),
+         "redirect loop"},
+        {{}, {}, "did not answer within 1 seconds"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Detail);
+        TCddbTestServer server([&](const TCddbTestServer::Request&) { return c.Answer; });
+        TLookupSources sources = sourcesFor(server);
+        if (!c.Server.isEmpty())
+            sources.MusicBrainzServer = TLookupSources::ServerUrl(c.Server);
+        sources.TimeoutSeconds = 1;
+        TLookupJob job(Session.Handle, cddbSettings(server), Model.get());
+        job.SetSources(sources);
+        TWarningCatcher warnings;
+        run(job);
+        EXPECT_EQ(job.Outcome(), TJobOutcome::Failed);
+        EXPECT_TRUE(job.Detail().contains(QLatin1String(c.Detail))) << job.Detail().toStdString();
+        // Nothing but the job's own report: no stray Qt warning.
+        EXPECT_TRUE(warnings.caught().isEmpty()) << warnings.caught().join(u'\n').toStdString();
+        EXPECT_EQ(Session.Fields.Artist, QStringLiteral("old artist"));
+    }
+}
