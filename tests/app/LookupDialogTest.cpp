@@ -11,6 +11,7 @@
 #include "settings/SettingsStore.h"
 #include "tests/common/CddbTestServer.h"
 #include "tests/common/TestDisc.h"
+#include "tests/common/TestUtil.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -171,7 +172,16 @@ TEST_F(LookupDialog, MatchFromTheMainWindowFillsItsBoxesAndTitlesAndKeepsTheServ
 }
 
 TEST_F(LookupDialog, MusicBrainzAsksWhichReleaseAndTheWindowKeepsItsCover) {
-    const QByteArray cover = QByteArray("\xFF\xD8\xFF\xE0", 4) + QByteArray(100, 'c');
+    // A whole picture: the lookup keeps nothing less.
+    const TProcessResult made =
+        RunProgram(QStringLiteral("ffmpeg"),
+                   {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"),
+                    QStringLiteral("lavfi"), QStringLiteral("-i"),
+                    QStringLiteral("testsrc=size=64x48"), QStringLiteral("-frames:v"),
+                    QStringLiteral("1"), QStringLiteral("-c:v"), QStringLiteral("mjpeg"),
+                    QStringLiteral("-f"), QStringLiteral("image2pipe"), QStringLiteral("-")});
+    ASSERT_EQ(made.ExitCode, 0) << made.Err.constData();
+    const QByteArray cover = made.Out;
     auto release = [](const char* mbid, const char* title, const char* prefix) {
         QByteArray tracks;
         for (int i = 1; i <= 3; ++i)
