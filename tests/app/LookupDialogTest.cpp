@@ -153,6 +153,7 @@ TEST_F(LookupDialog, MatchFromTheMainWindowFillsItsBoxesAndTitlesAndKeepsTheServ
     EXPECT_EQ(d->windowTitle(), "Query CDDB");
     EXPECT_EQ(d->cbServer->count(), 12);
     d->cbServer->setEditText(server.address());
+    d->eEmail->setText(QStringLiteral("fan@example.org"));
     d->bQuery->click();
     // Both dialogs close once the titles are in.
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.findChild<TfrmQueryCDDB*>(); }, 20000));
@@ -162,12 +163,18 @@ TEST_F(LookupDialog, MatchFromTheMainWindowFillsItsBoxesAndTitlesAndKeepsTheServ
     EXPECT_EQ(w.ID3genre->currentText(), "Rock");
     EXPECT_EQ(w.Model()->index(2, TTrackListModel::ColTitle).data().toString(), "Closing");
     EXPECT_EQ(AppOptions.Server, server.address());
+    // The address goes into the hello and stays for the next lookup.
+    EXPECT_EQ(AppOptions.QueryCDDBEmail, "fan@example.org");
+    ASSERT_FALSE(server.requests().isEmpty());
+    EXPECT_EQ(server.requests()[0].Query.value(QStringLiteral("hello")),
+              QStringLiteral("fan example.org sondrel " SONDREL_VERSION));
 
     // A server that is not one of the list is offered again, not the list's first.
     w.aQueryCDDB->trigger();
     d = w.findChild<TfrmQueryCDDB*>();
     ASSERT_TRUE(d);
     EXPECT_EQ(d->cbServer->currentText(), server.address());
+    EXPECT_EQ(d->eEmail->text(), "fan@example.org");
     d->bClose->click();
 }
 
