@@ -7,7 +7,6 @@
 #include "audio/ACS_Wave.h"
 #include "audio/AtomicFile.h"
 #include "audio/Helpers.h"
-#include "lookup/CddbCalls.h"
 #include "encode/EncodeStep.h"
 #include "encode/OutputFormats.h"
 

@@ -14,7 +14,7 @@
 
 class TCddbClient {
 public:
-    // Option numbers of CDDBSetOption, see CddbCalls.h.
+    // Option numbers of setOption.
     enum Option {
         OptServer = 0,    // text: HOST or HOST:PORT (port 80 when none is given)
         OptProxy = 1,     // text: proxy host
