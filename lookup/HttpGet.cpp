@@ -22,7 +22,10 @@ THttpGet::~THttpGet() {
 }
 
 QString THttpGet::UserAgent(const QString& contact) {
-    const QString c = contact.trimmed();
+    // Typed by the user: nothing in it may end the header line.
+    QString c = contact;
+    c.removeIf([](QChar ch) { return ch.unicode() < 0x20 || ch.unicode() == 0x7f; });
+    c = c.trimmed();
     return QStringLiteral("Sondrel/" SONDREL_VERSION " ( %1 )")
         .arg(c.isEmpty() ? QStringLiteral(SONDREL_HOME_PAGE) : c);
 }
@@ -47,8 +50,12 @@ void THttpGet::Start(const QUrl& url, const QByteArray& accept, qint64 maxBytes,
         // Reported from the event loop, as every other outcome, never from inside Start.
         fail(Address, QStringLiteral("The %1 address '%2' is not valid.")
                           .arg(m_what, m_peer.isEmpty() ? url.toString() : m_peer));
-        m_done = true;
-        QTimer::singleShot(0, this, &THttpGet::finished);
+        QTimer::singleShot(0, this, [this] {
+            if (m_done)
+                return; // aborted meanwhile
+            m_done = true;
+            emit finished();
+        });
         return;
     }
     if (delayMs > 0)

@@ -1,7 +1,10 @@
-// One HTTP GET without blocking: sent after an optional delay, redirects followed (never from
-// HTTPS to HTTP), the body read as it comes and refused once it passes a size limit, the whole
-// exchange ended by a time limit or by Abort. Reports once through finished. Lives on the
-// thread that made it (the GUI thread for the lookup job) and needs its event loop.
+// One HTTP GET without blocking, the one HTTP client of the lookups (CDDB, MusicBrainz, the
+// cover archive) and of AccurateRip: sent after an optional delay, redirects followed (never
+// from HTTPS to HTTP), the body read as it comes and refused once it passes a size limit, the
+// whole exchange ended by a time limit or by Abort. Reports once through finished, with a text
+// that names the server and the reason (cut short, HTTP status, too large, redirect loop, no
+// answer in time). Lives on the thread that made it and needs its event loop: the GUI thread
+// for the lookup job, a local event loop of the CDDB worker thread for TCddbClient.
 #pragma once
 
 #include <QByteArray>
