@@ -3,6 +3,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QRegularExpression>
 
 THttpGet::THttpGet(QNetworkAccessManager* manager, const QString& what, QObject* parent)
     : QObject(parent), m_manager(manager), m_what(what) {
@@ -48,8 +49,16 @@ void THttpGet::Start(const QUrl& url, const QByteArray& accept, qint64 maxBytes,
     m_done = false;
     if (!url.isValid() || url.host().isEmpty()) {
         // Reported from the event loop, as every other outcome, never from inside Start.
-        fail(Address, QStringLiteral("The %1 address '%2' is not valid.")
-                          .arg(m_what, m_peer.isEmpty() ? url.toString() : m_peer));
+        // An invalid QUrl prints as ""; its error text still holds what was given.
+        const QString error = url.errorString();
+        static const QRegularExpression source(QStringLiteral("source was \"([^\"]*)\""));
+        QString given = m_peer;
+        if (given.isEmpty())
+            given = url.isValid() ? url.toString() : source.match(error).captured(1);
+        const QString why =
+            url.isValid() ? QStringLiteral("it names no host") : error.section(u';', 0, 0);
+        fail(Address,
+             QStringLiteral("The %1 address '%2' is not valid: %3.").arg(m_what, given, why));
         QTimer::singleShot(0, this, [this] {
             if (m_done)
                 return; // aborted meanwhile
