@@ -574,13 +574,23 @@ QWidget* TfrmOptions::buildMorePage() {
     label->setBuddy(seConverterJobs);
     auto* form = new QFormLayout(gbConvert);
     form->addRow(label, seConverterJobs);
-    auto* gbCover = new QGroupBox(QStringLiteral("Cover art"), page);
+    auto* gbCover = new QGroupBox(QStringLiteral("Lookups"), page);
     ckCoverArt = new QCheckBox(QStringLiteral("Fetch the front co&ver with a MusicBrainz lookup, "
                                               "embed it and save it beside the files"),
                                gbCover);
     ckCoverArt->setObjectName(QStringLiteral("ckCoverArt"));
     auto* coverLayout = new QVBoxLayout(gbCover);
     coverLayout->addWidget(ckCoverArt);
+    // The CDDB hello and the MusicBrainz User-Agent carry it, as those databases ask.
+    editEmail = new QLineEdit(gbCover);
+    editEmail->setObjectName(QStringLiteral("editEmail"));
+    editEmail->setPlaceholderText(
+        QStringLiteral("you@example.org (CDDB and MusicBrainz ask for it)"));
+    auto* emailLabel = new QLabel(QStringLiteral("Your e-mail for the "Your &e-mail for the lookups:"lookups:"), gbCover);
+    emailLabel->setBuddy(editEmail);
+    auto* emailForm = new QFormLayout;
+    emailForm->addRow(emailLabel, editEmail);
+    coverLayout->addLayout(emailForm);
     auto* gbSecure = new QGroupBox(QStringLiteral("Reading and verification"), page);
     // One line each on what the mode costs in reading time.
     rbReadPlain = new QRadioButton(
@@ -668,6 +678,7 @@ void TfrmOptions::load() {
     seAacBitrate->setValue(o.AacBitrate);
     seConverterJobs->setValue(o.ConverterJobs);
     ckCoverArt->setChecked(o.CoverArt);
+    editEmail->setText(o.QueryCDDBEmail);
     const TReadMode mode = ReadModeOf(o.ReadMode);
     rbReadPlain->setChecked(mode == TReadMode::Plain);
     rbReadSecure->setChecked(mode == TReadMode::Secure);
@@ -765,6 +776,7 @@ void TfrmOptions::save() {
     o.AacBitrate = seAacBitrate->value();
     o.ConverterJobs = seConverterJobs->value();
     o.CoverArt = ckCoverArt->isChecked();
+    o.QueryCDDBEmail = editEmail->text().trimmed();
     o.ReadMode = ReadModeName(rbReadSecure->isChecked()        ? TReadMode::Secure
                               : rbReadVerifyFirst->isChecked() ? TReadMode::VerifyFirst
                                                                : TReadMode::Plain);

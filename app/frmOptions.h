@@ -98,6 +98,7 @@ public:
     QSpinBox* seAacBitrate;           // kbit/s
     QSpinBox* seConverterJobs;        // "More" page: files the converter works on at once
     QCheckBox* ckCoverArt;            // "More" page: fetch, embed and save the front cover
+    QLineEdit* editEmail;             // "More" page: QueryCDDB.Email
     QRadioButton* rbReadPlain;        // "More" page: ReadMode plain
     QRadioButton* rbReadSecure;       // "More" page: ReadMode secure
     QRadioButton* rbReadVerifyFirst;  // "More" page: ReadMode verify-first

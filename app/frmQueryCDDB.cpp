@@ -1,7 +1,7 @@
 #include "frmQueryCDDB.h"
 
-#include "lookup/LookupSources.h"
 #include "frmStopQuery.h"
+#include "lookup/LookupSources.h"
 #include "settings/CddbServers.h"
 
 #include <QCheckBox>
@@ -44,9 +44,14 @@ TfrmQueryCDDB::TfrmQueryCDDB(HCDROM handle, TAppOptions& options, TDiscFieldsMod
         cbServer->addItem(QString::fromLatin1(name));
     eScript = new QLineEdit(server);
     named(eScript, "eScript");
+    eEmail = new QLineEdit(server);
+    named(eEmail, "eEmail");
+    // The databases ask each user's address and may shut out programs that send none.
+    eEmail->setPlaceholderText(QStringLiteral("you@example.org (the servers ask for it)"));
     auto* serverForm = new QFormLayout(server);
     serverForm->addRow(QStringLiteral("&Freedb Server:"), cbServer);
     serverForm->addRow(QStringLiteral("Query &Script:"), eScript);
+    serverForm->addRow(QStringLiteral("Your &e-mail:"), eEmail);
 
     auto* proxy = new QGroupBox(QStringLiteral("Proxy server"), this);
     cbProxy = new QCheckBox(QStringLiteral("&Use a proxy server"), proxy);
@@ -105,6 +110,7 @@ void TfrmQueryCDDB::showSettings() {
     else
         cbServer->setEditText(m_options.Server);
     eScript->setText(m_options.Script);
+    eEmail->setText(m_options.QueryCDDBEmail);
     cbProxy->setChecked(m_options.UseProxy);
     eAddress->setText(m_options.ProxyAddress);
     ePort->setText(m_options.Port);
@@ -129,6 +135,7 @@ void TfrmQueryCDDB::query() {
         return;
     m_options.Server = cbServer->currentText().trimmed();
     m_options.Script = eScript->text();
+    m_options.QueryCDDBEmail = eEmail->text().trimmed();
     m_options.UseProxy = cbProxy->isChecked();
     m_options.ProxyAddress = eAddress->text();
     m_options.Port = ePort->text();

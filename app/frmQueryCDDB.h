@@ -35,6 +35,7 @@ public:
     QLineEdit* eMusicBrainzServer;
     QComboBox* cbServer;
     QLineEdit* eScript;
+    QLineEdit* eEmail; // QueryCDDB.Email
     QCheckBox* cbProxy;
     QLineEdit* eAddress;
     QLineEdit* ePort;

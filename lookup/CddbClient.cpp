@@ -1,13 +1,13 @@
 #include "CddbClient.h"
 
+#include "HttpGet.h"
+
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
-#include <QNetworkReply>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QUrl>
-#include <memory>
 
 namespace {
 
@@ -192,102 +192,53 @@ bool TCddbClient::fetch(const QString& command, qint64 maxBytes, QByteArray* bod
     if (!url.isValid())
         return fail(ErrOptions,
                     QStringLiteral("The CDDB server '%1' is not a valid host name.").arg(m_server));
-    return get(url, maxBytes, body, stop);
-}
-
-bool TCddbClient::get(const QUrl& url, qint64 maxBytes, QByteArray* body,
-                      const std::atomic<bool>* stop) {
-    const QString peerHost = m_useProxy ? m_proxy : url.host();
-    const int peerPort = m_useProxy ? m_proxyPort : url.port(80);
-    const QString peer = (peerHost.contains(QLatin1Char(':')) ? u'[' + peerHost + u']' : peerHost) +
-                         u':' + QString::number(peerPort);
-    const QString what = m_useProxy ? QStringLiteral("proxy") : QStringLiteral("CDDB server");
-
+    // The texts name the server (or proxy) as the user gave it.
+    const QString peer = m_useProxy ? m_proxy + u':' + QString::number(m_proxyPort) : m_server;
     QNetworkAccessManager manager;
     manager.setProxy(m_useProxy
                          ? QNetworkProxy(QNetworkProxy::HttpProxy, m_proxy, quint16(m_proxyPort))
                          : QNetworkProxy(QNetworkProxy::NoProxy));
-    QNetworkRequest request(url);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Sondrel/" SONDREL_VERSION));
-    request.setRawHeader("Accept", "text/plain");
-    request.setMaximumRedirectsAllowed(MaxRedirects);
-    const std::unique_ptr<QNetworkReply> reply(manager.get(request));
-    // Bounds what the network thread buffers ahead of us; the body limit is checked as it comes.
-    reply->setReadBufferSize(64 * 1024);
+    THttpGet get(&manager, m_useProxy ? QStringLiteral("proxy") : QStringLiteral("CDDB server"));
+    get.SetPeer(peer);
+    get.SetContact(m_email);
 
-    QByteArray data;
-    bool tooLarge = false;
-    bool timedOut = false;
-    bool stopped = false;
-    auto takeData = [&] {
-        if (tooLarge || !reply->isReadable())
-            return;
-        data += reply->readAll();
-        const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
-        if (data.size() > maxBytes || announced > maxBytes) {
-            tooLarge = true;
-            reply->abort();
-        }
-    };
     // Everything below runs on this thread, in the local event loop.
     QEventLoop loop;
-    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, takeData);
-    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, takeData);
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
-        timedOut = true;
-        reply->abort();
+    bool done = false;
+    bool stopped = false;
+    QObject::connect(&get, &THttpGet::finished, &loop, [&] {
+        done = true;
+        loop.quit();
     });
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
         if (stop && stop->load()) {
             stopped = true;
-            reply->abort();
+            get.Abort();
+            loop.quit();
         }
     });
-    deadline.start(m_timeoutSeconds * 1000);
     poll.start(StopPollMs);
-    if (!reply->isFinished())
+    get.Start(url, "text/plain", maxBytes, m_timeoutSeconds);
+    if (!done)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
-    takeData();
-
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (stopped)
         return fail(ErrStopped, QStringLiteral("The lookup was stopped."));
-    if (tooLarge)
-        return fail(ErrProtocol, QStringLiteral("The answer of the %1 %2 is larger than %3 KiB.")
-                                     .arg(what, peer)
-                                     .arg(maxBytes / 1024));
-    if (timedOut)
-        return fail(ErrNetwork, QStringLiteral("The %1 %2 did not answer within %3 seconds.")
-                                    .arg(what, peer)
-                                    .arg(m_timeoutSeconds));
-    if (status != 0 && status != 200)
-        return fail(ErrHttp,
-                    QStringLiteral("The %1 %2 answered HTTP %3.").arg(what, peer).arg(status));
-    // An answer that ends before the length it announced was cut, whatever Qt made of it.
-    const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
-    const bool cutShort = status == 200 && announced.isValid() &&
-                          !reply->hasRawHeader("Content-Encoding") &&
-                          data.size() < announced.toLongLong();
-    if ((reply->error() == QNetworkReply::RemoteHostClosedError && status == 200) || cutShort)
-        return fail(ErrNetwork,
-                    QStringLiteral("The answer of the %1 %2 was cut short.").arg(what, peer));
-    if (reply->error() == QNetworkReply::RemoteHostClosedError && status == 0)
-        return fail(
-            ErrNetwork,
-            QStringLiteral("The %1 %2 closed the connection without an answer.").arg(what, peer));
-    if (reply->error() != QNetworkReply::NoError)
-        return fail(
-            ErrNetwork,
-            QStringLiteral("Cannot reach the %1 %2: %3.").arg(what, peer, reply->errorString()));
-    if (status != 200)
-        return fail(ErrNetwork,
-                    QStringLiteral("The %1 %2 sent an invalid HTTP answer.").arg(what, peer));
-    *body = data;
-    return true;
+    const THttpGet::Result& r = get.result();
+    switch (r.Why) {
+    case THttpGet::NoFailure:
+        *body = r.Body;
+        return true;
+    case THttpGet::Address:
+        return fail(ErrOptions, r.Error);
+    case THttpGet::HttpError:
+        return fail(ErrHttp, r.Error);
+    case THttpGet::TooLarge:
+        return fail(ErrProtocol, r.Error);
+    case THttpGet::Network:
+        break;
+    }
+    return fail(ErrNetwork, r.Error);
 }
 
 bool TCddbClient::query(const TTableOfContents& disc, int capacity, std::vector<Match>* matches,

@@ -14,13 +14,13 @@
 
 class TCddbClient {
 public:
-    // Option numbers of CDDBSetOption, see CddbCalls.h.
+    // Option numbers of setOption.
     enum Option {
         OptServer = 0,    // text: HOST or HOST:PORT (port 80 when none is given)
         OptProxy = 1,     // text: proxy host
         OptUseProxy = 2,  // number: nonzero = go through the proxy
         OptProgram = 3,   // text: "NAME VERSION" of the client, for hello=
-        OptEmail = 4,     // text: "USER@HOST" of the user, for hello=
+        OptEmail = 4,     // text: "USER@HOST" of the user, for hello= and the User-Agent
         OptProxyPort = 5, // number: proxy port (80 when not in 1..65535)
         OptScript = 6,    // text: path of the CDDB script on the server
         OptTimeout = 7,   // number: seconds one request may take (default 30)
@@ -49,7 +49,6 @@ public:
     static constexpr qint64 MaxRecordAnswer = 512 * 1024;
     static constexpr int DefaultTimeoutSeconds = 30;
     static constexpr int StopPollMs = 100; // how often a waiting call looks at the stop flag
-    static constexpr int MaxRedirects = 5;
 
     // False for an unknown option number.
     bool setOption(int option, const QString& text, int number);
@@ -86,14 +85,14 @@ public:
 
 private:
     bool fail(Error code, const QString& text);
+    // Sends `command` as one HTTP GET (THttpGet, in a local event loop of this thread); true
+    // with the body of a complete status-200 answer.
     bool fetch(const QString& command, qint64 maxBytes, QByteArray* body,
                const std::atomic<bool>* stop);
-    // One HTTP GET of `url`; true with the body of a complete status-200 answer.
-    bool get(const QUrl& url, qint64 maxBytes, QByteArray* body, const std::atomic<bool>* stop);
 
     QString m_server;
     QString m_script = QStringLiteral("/~cddb/cddb.cgi");
-    QString m_email = QStringLiteral("sondrel@localhost");
+    QString m_email; // "" = none given: the hello says sondrel@localhost
     QString m_program = QStringLiteral("sondrel " SONDREL_VERSION);
     bool m_useProxy = false;
     QString m_proxy;

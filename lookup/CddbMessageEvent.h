@@ -14,7 +14,8 @@ public:
     // How a finished lookup ended, beyond the message itself (the command line reports it).
     enum Outcome {
         TitlesApplied, // a record held the track titles; they are in the disc fields
-        NoTitles,      // records were walked but none held the track titles
+        NoTitles,      // records were walked but none held the track titles; Detail says why
+                       // the last record that could not be read failed, "" when all came
         QueryFailed,   // the query call failed; Detail says why
         NoMatchFound,  // with WParam 6
     };

@@ -3,6 +3,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QRegularExpression>
 
 THttpGet::THttpGet(QNetworkAccessManager* manager, const QString& what, QObject* parent)
     : QObject(parent), m_manager(manager), m_what(what) {
@@ -21,8 +22,21 @@ THttpGet::~THttpGet() {
     Abort();
 }
 
-QString THttpGet::UserAgent() {
-    return QStringLiteral("Sondrel/" SONDREL_VERSION " ( Linux CD ripper )");
+QString THttpGet::UserAgent(const QString& contact) {
+    // Typed by the user: nothing in it may end the header line.
+    QString c = contact;
+    c.removeIf([](QChar ch) { return ch.unicode() < 0x20 || ch.unicode() == 0x7f; });
+    c = c.trimmed();
+    return QStringLiteral("Sondrel/" SONDREL_VERSION " ( %1 )")
+        .arg(c.isEmpty() ? QStringLiteral(SONDREL_HOME_PAGE) : c);
+}
+
+QString THttpGet::peer(const QUrl& url) const {
+    if (!m_peer.isEmpty())
+        return m_peer;
+    const QString host = url.host();
+    const QString shown = host.contains(u':') ? u'[' + host + u']' : host;
+    return shown + (url.port() > 0 ? u':' + QString::number(url.port()) : QString());
 }
 
 void THttpGet::Start(const QUrl& url, const QByteArray& accept, qint64 maxBytes, int timeoutSeconds,
@@ -33,6 +47,26 @@ void THttpGet::Start(const QUrl& url, const QByteArray& accept, qint64 maxBytes,
     m_timeoutSeconds = timeoutSeconds > 0 ? timeoutSeconds : DefaultTimeoutSeconds;
     m_result = Result();
     m_done = false;
+    if (!url.isValid() || url.host().isEmpty()) {
+        // Reported from the event loop, as every other outcome, never from inside Start.
+        // An invalid QUrl prints as ""; its error text still holds what was given.
+        const QString error = url.errorString();
+        static const QRegularExpression source(QStringLiteral("source was \"([^\"]*)\""));
+        QString given = m_peer;
+        if (given.isEmpty())
+            given = url.isValid() ? url.toString() : source.match(error).captured(1);
+        const QString why =
+            url.isValid() ? QStringLiteral("it names no host") : error.section(u';', 0, 0);
+        fail(Address,
+             QStringLiteral("The %1 address '%2' is not valid: %3.").arg(m_what, given, why));
+        QTimer::singleShot(0, this, [this] {
+            if (m_done)
+                return; // aborted meanwhile
+            m_done = true;
+            emit finished();
+        });
+        return;
+    }
     if (delayMs > 0)
         m_delay.start(delayMs);
     else
@@ -55,7 +89,7 @@ void THttpGet::send() {
     if (m_done)
         return;
     QNetworkRequest request(m_url);
-    request.setHeader(QNetworkRequest::UserAgentHeader, UserAgent());
+    request.setHeader(QNetworkRequest::UserAgentHeader, UserAgent(m_contact));
     request.setRawHeader("Accept", m_accept);
     // Qt follows redirects except from HTTPS to HTTP.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
@@ -73,7 +107,8 @@ void THttpGet::send() {
 }
 
 void THttpGet::takeData() {
-    if (!m_reply || m_tooLarge)
+    // An aborted reply is no longer readable; reading it would only make Qt warn.
+    if (!m_reply || m_tooLarge || !m_reply->isReadable())
         return;
     const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status >= 300 && status < 400)
@@ -86,8 +121,9 @@ void THttpGet::takeData() {
     }
 }
 
-void THttpGet::fail(const QString& text) {
+void THttpGet::fail(Failure why, const QString& text) {
     m_result.Ok = false;
+    m_result.Why = why;
     m_result.Body.clear();
     m_result.Error = text;
 }
@@ -102,25 +138,45 @@ void THttpGet::complete() {
     reply->deleteLater();
     m_done = true;
 
-    const QUrl url = reply->url(); // after redirects
-    const QString peer =
-        url.host() + (url.port() > 0 ? u':' + QString::number(url.port()) : QString());
+    const QString peer = this->peer(reply->url().isEmpty() ? m_url : reply->url());
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QNetworkReply::NetworkError error = reply->error();
+    // An answer that ends before the length it announced was cut, whatever Qt made of it.
+    const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+    const bool cutShort = status == 200 && announced.isValid() &&
+                          !reply->hasRawHeader("Content-Encoding") &&
+                          m_result.Body.size() < announced.toLongLong();
     m_result.Status = status;
     if (m_tooLarge)
-        fail(QStringLiteral("The answer of the %1 %2 is larger than %3 KiB.")
-                 .arg(m_what, peer)
-                 .arg(m_maxBytes / 1024));
+        fail(TooLarge, QStringLiteral("The answer of the %1 %2 is larger than %3 KiB.")
+                           .arg(m_what, peer)
+                           .arg(m_maxBytes / 1024));
     else if (m_timedOut)
-        fail(QStringLiteral("The %1 %2 did not answer within %3 seconds.")
-                 .arg(m_what, peer)
-                 .arg(m_timeoutSeconds));
+        fail(Network, QStringLiteral("The %1 %2 did not answer within %3 seconds.")
+                          .arg(m_what, peer)
+                          .arg(m_timeoutSeconds));
+    else if (error == QNetworkReply::TooManyRedirectsError)
+        fail(Network, QStringLiteral("The %1 %2 redirected more than %3 times (a redirect loop).")
+                          .arg(m_what, this->peer(m_url))
+                          .arg(MaxRedirects));
+    else if (error == QNetworkReply::InsecureRedirectError)
+        fail(Network, QStringLiteral("The %1 %2 redirected from HTTPS to plain HTTP, which is "
+                                     "not followed.")
+                          .arg(m_what, this->peer(m_url)));
     else if (status != 0 && status != 200)
-        fail(QStringLiteral("The %1 %2 answered HTTP %3.").arg(m_what, peer).arg(status));
-    else if (reply->error() != QNetworkReply::NoError)
-        fail(QStringLiteral("Cannot reach the %1 %2: %3.").arg(m_what, peer, reply->errorString()));
+        fail(HttpError,
+             QStringLiteral("The %1 %2 answered HTTP %3.").arg(m_what, peer).arg(status));
+    else if ((error == QNetworkReply::RemoteHostClosedError && status == 200) || cutShort)
+        fail(Network, QStringLiteral("The answer of the %1 %2 was cut short.").arg(m_what, peer));
+    else if (error == QNetworkReply::RemoteHostClosedError)
+        fail(
+            Network,
+            QStringLiteral("The %1 %2 closed the connection without an answer.").arg(m_what, peer));
+    else if (error != QNetworkReply::NoError)
+        fail(Network,
+             QStringLiteral("Cannot reach the %1 %2: %3.").arg(m_what, peer, reply->errorString()));
     else if (status != 200)
-        fail(QStringLiteral("The %1 %2 sent an invalid HTTP answer.").arg(m_what, peer));
+        fail(Network, QStringLiteral("The %1 %2 sent an invalid HTTP answer.").arg(m_what, peer));
     else
         m_result.Ok = true;
     emit finished();

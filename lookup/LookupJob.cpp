@@ -1,17 +1,13 @@
 #include "LookupJob.h"
 
+#include "CoverCheck.h"
 #include "HttpGet.h"
+#include "RequestPacer.h"
 #include "audio/Helpers.h"
 
-#include <QElapsedTimer>
 #include <QRegularExpression>
 
 namespace {
-
-// When the next request may go to MusicBrainz, in milliseconds of g_clock, for the
-// one-a-second limit. GUI thread only.
-QElapsedTimer g_clock;
-qint64 g_nextMusicBrainzRequest = 0;
 
 QString withoutTrailingSlash(QString url) {
     while (url.endsWith(u'/'))
@@ -53,6 +49,17 @@ void TLookupJob::Start() {
 
 void TLookupJob::startCddb() {
     m_sourceName = QStringLiteral("CDDB");
+    // CDDB servers ask each client for a real address and may shut out those that send none;
+    // said once a run.
+    static bool emailNoticeGiven = false;
+    if (m_settings.Email.trimmed().isEmpty() && !emailNoticeGiven) {
+        emailNoticeGiven = true;
+        emit message(TJobSeverity::Info,
+                     QStringLiteral("The CDDB server asks for your e-mail address and may refuse "
+                                    "programs that send none. Enter it in the lookup dialog or "
+                                    "the options, or: sondrel-cli settings --set "
+                                    "QueryCDDB.Email=you@example.org"));
+    }
     emit hint(QStringLiteral("Querying %1 ...").arg(m_settings.Server));
     m_worker = TQueryCDDBThread::Start(this, m_model, m_first, m_last, m_handle, m_settings);
 }
@@ -81,13 +88,12 @@ void TLookupJob::startMusicBrainz(const TTOC& toc) {
     const QUrl url(server + QStringLiteral("/ws/2/discid/") + m_disc.Id +
                    QStringLiteral("?inc=artist-credits+recordings+genres&cdstubs=no&fmt=json"));
     emit hint(QStringLiteral("Querying %1 ...").arg(server));
-    // Requests go out at least a second apart, counted from when the last one went out.
-    if (!g_clock.isValid())
-        g_clock.start();
-    const qint64 now = g_clock.elapsed();
-    const int delay = int(qMax<qint64>(0, g_nextMusicBrainzRequest - now));
-    g_nextMusicBrainzRequest = now + delay + MusicBrainzIntervalMs;
+    // Requests go out at least a second apart across every Sondrel process, whatever the
+    // server.
+    const int delay = TRequestPacer::Reserve(QStringLiteral("musicbrainz"), MusicBrainzIntervalMs);
     m_get = new THttpGet(&m_network, QStringLiteral("MusicBrainz server"), this);
+    m_get->SetPeer(server);
+    m_get->SetContact(m_settings.Email);
     connect(m_get, &THttpGet::finished, this, &TLookupJob::onDiscAnswer);
     m_get->Start(url, "application/json", MaxMusicBrainzAnswer, m_sources.TimeoutSeconds, delay);
 }
@@ -182,6 +188,7 @@ void TLookupJob::applyRelease(int index) {
                    r.Mbid + QStringLiteral("/front"));
     emit hint(QStringLiteral("Fetching the front cover ..."));
     m_get = new THttpGet(&m_network, QStringLiteral("cover art server"), this);
+    m_get->SetContact(m_settings.Email);
     connect(m_get, &THttpGet::finished, this, &TLookupJob::onCoverAnswer);
     m_get->Start(url, "image/jpeg, image/png", MaxCoverBytes, m_sources.TimeoutSeconds);
 }
@@ -194,11 +201,15 @@ void TLookupJob::onCoverAnswer() {
         return;
     // The titles are in; a cover that cannot be had only costs the picture.
     if (answer.Ok) {
-        m_cover = TCoverArt::FromBytes(answer.Body);
-        if (m_cover.isEmpty())
+        // Embedded in every file and saved beside them: only a whole picture will do.
+        QString reason;
+        if (TCoverCheck::IsWholePicture(answer.Body, &reason))
+            m_cover = TCoverArt::FromBytes(answer.Body);
+        else
             emit message(TJobSeverity::Warning,
-                         QStringLiteral("The cover art server sent no JPEG or PNG picture; the "
-                                        "files go without a cover."));
+                         QStringLiteral("The cover art server sent no usable picture (%1); the "
+                                        "files go without a cover.")
+                             .arg(reason));
     } else if (answer.Status == 404) {
         emit message(TJobSeverity::Info,
                      QStringLiteral("The cover archive has no front cover for this release."));
@@ -222,8 +233,11 @@ bool TLookupJob::event(QEvent* e) {
     } else if (m->How == TCddbMessageEvent::QueryFailed) {
         finishWith(TJobOutcome::Failed, QStringLiteral("The CDDB query failed: %1").arg(m->Detail));
     } else if (m->How == TCddbMessageEvent::NoTitles) {
+        // A record that could not be read says why; the titles may well be in it.
         finishWith(TJobOutcome::Failed,
-                   QStringLiteral("The CDDB records hold no track titles for this disc."));
+                   m->Detail.isEmpty()
+                       ? QStringLiteral("The CDDB records hold no track titles for this disc.")
+                       : QStringLiteral("The CDDB record could not be read: %1").arg(m->Detail));
     } else {
         finishWith(TJobOutcome::Done);
     }

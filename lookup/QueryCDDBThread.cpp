@@ -1,6 +1,5 @@
 #include "QueryCDDBThread.h"
 
-#include "CddbCalls.h"
 #include "CddbClient.h"
 #include "CddbMessageEvent.h"
 #include "CddbRecord.h"
@@ -14,7 +13,6 @@
 namespace {
 
 constexpr int MatchCapacity = 10;
-constexpr int RecordBufferSize = 32000;
 
 // Workers that have not yet ended, for WaitForAll.
 QMutex g_runningLock;
@@ -49,6 +47,7 @@ TQueryCDDBThread::Settings TQueryCDDBThread::Settings::From(const TAppOptions& o
     s.UseProxy = options.UseProxy;
     s.ProxyAddress = options.ProxyAddress;
     s.Port = options.Port;
+    s.Email = options.QueryCDDBEmail;
     return s;
 }
 
@@ -136,78 +135,79 @@ void TQueryCDDBThread::postWrite(std::function<void(TDiscFieldsModel&)> write) {
 }
 
 void TQueryCDDBThread::execute() {
-    std::vector<TCddbMatch> matches(MatchCapacity);
-    TCddbQuery query{MatchCapacity, matches.data()};
-
-    // The options, in the order the CDDB layer expects them.
-    CDDBSetOption(CDDB_OPT_SERVER, m_settings.Server.toUtf8().constData(), 0);
-    CDDBSetOption(CDDB_OPT_CGI, m_settings.Script.toUtf8().constData(), 0);
-    CDDBSetOption(CDDB_OPT_USER, CddbPlaceholderEmail, 0);
-    CDDBSetOption(CDDB_OPT_AGENT, "program 1.0", 0);
-    CDDBSetOption(CDDB_OPT_RESERVED, "", 0);
-    CDDBSetOption(CDDB_OPT_USEPROXY, nullptr, m_settings.UseProxy ? 1 : 0);
+    TCddbClient client;
+    client.setOption(TCddbClient::OptServer, m_settings.Server, 0);
+    client.setOption(TCddbClient::OptScript, m_settings.Script, 0);
+    client.setOption(TCddbClient::OptEmail, m_settings.Email, 0);
+    client.setOption(TCddbClient::OptUseProxy, QString(), m_settings.UseProxy ? 1 : 0);
     if (m_settings.UseProxy) {
         bool ok = false;
         int port = m_settings.Port.trimmed().toInt(&ok);
         if (!ok)
             port = 80;
-        CDDBSetOption(CDDB_OPT_PROXYPORT, nullptr, port);
-        CDDBSetOption(CDDB_OPT_PROXY, m_settings.ProxyAddress.toUtf8().constData(), 0);
+        client.setOption(TCddbClient::OptProxyPort, QString(), port);
+        client.setOption(TCddbClient::OptProxy, m_settings.ProxyAddress, 0);
     }
-    CDDBSetOption(CDDB_OPT_TIMEOUT, nullptr, m_settings.TimeoutSeconds);
+    client.setOption(TCddbClient::OptTimeout, QString(), m_settings.TimeoutSeconds);
 
-    if (CDDBQuery(m_handle, &query, &m_link->Stop) != 1) {
+    TTableOfContents toc;
+    if (ReadTableOfContents(m_handle, &toc) != 1)
+        client.setFailure(TCddbClient::ErrArgument,
+                          QStringLiteral("The table of contents of the disc cannot be read."));
+    std::vector<TCddbClient::Match> matches;
+    if (client.lastError() != TCddbClient::ErrNone ||
+        !client.query(toc, MatchCapacity, &matches, &m_link->Stop)) {
         postMessage(TCddbMessageEvent::Finished, 0, TCddbMessageEvent::QueryFailed,
-                    CDDBFailureText());
+                    client.FailureText());
         return;
     }
-    if (query.Count < 1) {
-        postMessage(TCddbMessageEvent::NoMatch, CDDBGetLastError(),
+    if (matches.empty()) {
+        postMessage(TCddbMessageEvent::NoMatch, client.lastError(),
                     TCddbMessageEvent::NoMatchFound);
         return;
     }
 
-    // The disc's texts are emptied only once a record has arrived: a match whose record never
-    // comes must not cost the user the texts typed in.
-    bool cleared = false;
+    // The changes wait until a record holds the track titles: a lookup that ends without them
+    // changes nothing, and the texts typed in stay.
+    std::vector<std::function<void(TDiscFieldsModel&)>> writes;
+    writes.push_back([](TDiscFieldsModel& m) { m.clearDiscFields(); });
     // The disc artist the last record named; it tells whether the titles name track artists.
     QString discArtist;
+    // Why the last record could not be had; said when no record gave titles.
+    QString readFailure;
 
-    std::vector<char> buffer(RecordBufferSize);
-    const int count = qMin(query.Count, MatchCapacity);
-    for (int i = 0; i < count; ++i) {
+    for (const TCddbClient::Match& match : matches) {
         if (m_link->Stop)
             return;
-        if (CDDBGetDiskInfo(&matches[size_t(i)], buffer.data(), RecordBufferSize, &m_link->Stop) !=
-            1) {
+        QString text;
+        if (!client.read(match.Category, match.DiscId, &text, &m_link->Stop)) {
+            readFailure = client.FailureText();
             // A record the server cannot give is skipped; a server that no longer answers
             // would only make every further fetch wait out its time limit.
-            if (CDDBGetLastError() == TCddbClient::ErrNetwork)
+            if (client.lastError() == TCddbClient::ErrNetwork ||
+                client.lastError() == TCddbClient::ErrStopped)
                 break;
             continue;
         }
-        const TCddbRecord record = TCddbRecord::parse(QString::fromUtf8(buffer.data()));
-        if (!cleared) {
-            postWrite([](TDiscFieldsModel& m) { m.clearDiscFields(); });
-            cleared = true;
-        }
+        const TCddbRecord record = TCddbRecord::parse(text);
 
         if (record.hasDiscTitle()) {
             const QString artist = TCddbRecord::oneLine(record.artist());
             const QString album = TCddbRecord::oneLine(record.album());
             discArtist = artist;
-            postWrite([artist, album](TDiscFieldsModel& m) {
+            writes.push_back([artist, album](TDiscFieldsModel& m) {
                 m.setArtist(artist);
                 m.setAlbum(album);
             });
         }
         if (record.hasYear()) {
             const QString year = TCddbRecord::oneLine(record.year());
-            postWrite([year](TDiscFieldsModel& m) { m.setYear(year); });
+            writes.push_back([year](TDiscFieldsModel& m) { m.setYear(year); });
         }
         if (record.hasGenre()) {
             const int index = GenreIndexOf(TCddbRecord::oneLine(record.genre()));
-            postWrite([index](TDiscFieldsModel& m) { m.setGenre(index >= 0 ? index + 1 : -1); });
+            writes.push_back(
+                [index](TDiscFieldsModel& m) { m.setGenre(index >= 0 ? index + 1 : -1); });
         }
         // The titles are keyed from the first track's number less one (TTITLE0 for a disc
         // that starts at track 1); each row takes the title of its own key.
@@ -225,14 +225,16 @@ void TQueryCDDBThread::execute() {
                 if (title.isEmpty())
                     title = QStringLiteral("Track") + TwoDigit(t - m_first + 1);
                 const int row = t - m_first;
-                postWrite([row, title, artist](TDiscFieldsModel& m) {
+                writes.push_back([row, title, artist](TDiscFieldsModel& m) {
                     m.setTrackTitle(row, title);
                     m.setTrackArtist(row, artist);
                 });
             }
+            for (auto& write : writes)
+                postWrite(std::move(write));
             postMessage(TCddbMessageEvent::Finished, 0, TCddbMessageEvent::TitlesApplied);
             return;
         }
     }
-    postMessage(TCddbMessageEvent::Finished, 0, TCddbMessageEvent::NoTitles);
+    postMessage(TCddbMessageEvent::Finished, 0, TCddbMessageEvent::NoTitles, readFailure);
 }

@@ -1,8 +1,10 @@
 // The lookup worker: sets the CDDB options from the lookup settings, queries the server for
 // the disc in the drive, walks the records of the matches and puts the artist, album, year,
 // genre and track titles it finds into a TDiscFieldsModel; on a "Various" disc the titles
-// "Artist / Title" give the track artists. It reports to a receiver with
-// message 2129 (TCddbMessageEvent). Started with Start(); frees itself when it ends.
+// "Artist / Title" give the track artists. Nothing reaches the model unless a record holds the
+// track titles: a lookup that fails changes nothing. It reports to a receiver with
+// message 2129 (TCddbMessageEvent), whose detail says why a record could not be read. Started
+// with Start(); frees itself when it ends.
 //
 // Threads: the constructor, Start, Abandon and WaitForAll run on the GUI thread; run() on the
 // worker. The model's changes are queued calls that execute on the GUI thread. Abandon takes
@@ -34,6 +36,7 @@ public:
         QString ProxyAddress;
         QString Port;           // text, as stored; not a number means 80
         int TimeoutSeconds = 0; // one request's time limit; 0 = the client's default
+        QString Email;          // the user's address for the hello; "" = none given
         // The lookup block of `options`.
         static Settings From(const TAppOptions& options);
     };

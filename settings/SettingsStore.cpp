@@ -178,6 +178,7 @@ const std::vector<TSettingDef>& SettingDefs() {
         boolean("QueryCDDB", "UseProxy", &O::UseProxy),
         text("QueryCDDB", "ProxyAddress", &O::ProxyAddress),
         text("QueryCDDB", "Port", &O::Port),
+        text("QueryCDDB", "Email", &O::QueryCDDBEmail),
         integer("Converter", "Jobs", &O::ConverterJobs),
         text("Lookup", "Source", &O::LookupSource),
         text("Lookup", "MusicBrainzServer", &O::MusicBrainzServer),

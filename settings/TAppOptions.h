@@ -67,6 +67,9 @@ struct TAppOptions {
     bool UseProxy = false;
     QString ProxyAddress;
     QString Port;
+    // The user's e-mail address, sent in the CDDB hello and the MusicBrainz User-Agent as the
+    // databases ask; "" = none given (the hello then says sondrel@localhost).
+    QString QueryCDDBEmail;
 
     // Converter block (options.ini, section Converter)
     int ConverterJobs = 0; // files the converter works on at once; 0 = one per core

@@ -11,6 +11,7 @@
 #include "settings/SettingsStore.h"
 #include "tests/common/CddbTestServer.h"
 #include "tests/common/TestDisc.h"
+#include "tests/common/TestUtil.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -152,6 +153,7 @@ TEST_F(LookupDialog, MatchFromTheMainWindowFillsItsBoxesAndTitlesAndKeepsTheServ
     EXPECT_EQ(d->windowTitle(), "Query CDDB");
     EXPECT_EQ(d->cbServer->count(), 12);
     d->cbServer->setEditText(server.address());
+    d->eEmail->setText(QStringLiteral("fan@example.org"));
     d->bQuery->click();
     // Both dialogs close once the titles are in.
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.findChild<TfrmQueryCDDB*>(); }, 20000));
@@ -161,17 +163,32 @@ TEST_F(LookupDialog, MatchFromTheMainWindowFillsItsBoxesAndTitlesAndKeepsTheServ
     EXPECT_EQ(w.ID3genre->currentText(), "Rock");
     EXPECT_EQ(w.Model()->index(2, TTrackListModel::ColTitle).data().toString(), "Closing");
     EXPECT_EQ(AppOptions.Server, server.address());
+    // The address goes into the hello and stays for the next lookup.
+    EXPECT_EQ(AppOptions.QueryCDDBEmail, "fan@example.org");
+    ASSERT_FALSE(server.requests().isEmpty());
+    EXPECT_EQ(server.requests()[0].Query.value(QStringLiteral("hello")),
+              QStringLiteral("fan example.org sondrel " SONDREL_VERSION));
 
     // A server that is not one of the list is offered again, not the list's first.
     w.aQueryCDDB->trigger();
     d = w.findChild<TfrmQueryCDDB*>();
     ASSERT_TRUE(d);
     EXPECT_EQ(d->cbServer->currentText(), server.address());
+    EXPECT_EQ(d->eEmail->text(), "fan@example.org");
     d->bClose->click();
 }
 
 TEST_F(LookupDialog, MusicBrainzAsksWhichReleaseAndTheWindowKeepsItsCover) {
-    const QByteArray cover = QByteArray("\xFF\xD8\xFF\xE0", 4) + QByteArray(100, 'c');
+    // A whole picture: the lookup keeps nothing less.
+    const TProcessResult made =
+        RunProgram(QStringLiteral("ffmpeg"),
+                   {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"),
+                    QStringLiteral("lavfi"), QStringLiteral("-i"),
+                    QStringLiteral("testsrc=size=64x48"), QStringLiteral("-frames:v"),
+                    QStringLiteral("1"), QStringLiteral("-c:v"), QStringLiteral("mjpeg"),
+                    QStringLiteral("-f"), QStringLiteral("image2pipe"), QStringLiteral("-")});
+    ASSERT_EQ(made.ExitCode, 0) << made.Err.constData();
+    const QByteArray cover = made.Out;
     auto release = [](const char* mbid, const char* title, const char* prefix) {
         QByteArray tracks;
         for (int i = 1; i <= 3; ++i)

@@ -90,6 +90,7 @@ TEST_F(OptionsDialog, OkWithoutChangesStoresTheSameSettingsAndControlsShowThem) 
     options.CoverArt = false;
     options.ReadMode = "verify-first";
     options.AccurateRipServer = "127.0.0.1:8080";
+    options.QueryCDDBEmail = "fan@example.org";
     options.NameTemplate = "{album}/{disc}-{track} {title}";
     options.FatSafeNames = true;
     options.WritePlaylist = false; // the two boxes differ, so swapped boxes show
@@ -112,6 +113,7 @@ TEST_F(OptionsDialog, OkWithoutChangesStoresTheSameSettingsAndControlsShowThem) 
     EXPECT_TRUE(d.rbReadVerifyFirst->isChecked());
     EXPECT_FALSE(d.rbReadSecure->isChecked() || d.rbReadPlain->isChecked());
     EXPECT_EQ(d.editAccurateRipServer->text(), "127.0.0.1:8080");
+    EXPECT_EQ(d.editEmail->text(), "fan@example.org");
     EXPECT_EQ(d.editNameTemplate->text(), "{album}/{disc}-{track} {title}");
     EXPECT_TRUE(d.ckFatSafeNames->isChecked());
     EXPECT_FALSE(d.ckWritePlaylist->isChecked());

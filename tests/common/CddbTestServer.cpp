@@ -1,5 +1,6 @@
 #include "tests/common/CddbTestServer.h"
 
+#include <QDateTime>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUrl>
@@ -33,6 +34,7 @@ public:
             if (end < 0)
                 return;
             Request r = parse(buffer->left(end));
+            r.ReceivedMs = QDateTime::currentMSecsSinceEpoch();
             {
                 QMutexLocker l(&Lock);
                 Seen << r;

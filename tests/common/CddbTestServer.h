@@ -19,6 +19,7 @@ public:
         QByteArray UserAgent;         // value of the User-Agent header
         QByteArray Target;            // the request target, absolute URL through a proxy
         QMap<QString, QString> Query; // decoded query parameters, "+" read as a blank
+        qint64 ReceivedMs = 0;        // when its head was complete, ms since the epoch
         QString Command() const { return Query.value(QStringLiteral("cmd")); }
     };
     // Returns the bytes to send back (the whole HTTP answer); an empty answer means the

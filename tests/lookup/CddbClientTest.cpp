@@ -1,12 +1,10 @@
-// The CDDB calls against a real HTTP server on 127.0.0.1: the requests they send, the answers
-// they understand, and how they end when the server is dead, silent or hostile.
+// The CDDB client against a real HTTP server on 127.0.0.1: the requests it sends, the answers
+// it understands, and how its calls end when the server is dead, silent or hostile.
 #include "lookup/CddbClient.h"
-#include "lookup/CddbCalls.h"
 #include "tests/common/CddbTestServer.h"
 
 #include <QElapsedTimer>
 #include <QTcpServer>
-#include <cstring>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -22,28 +20,17 @@ TTableOfContents threeTracks() {
     return d;
 }
 
-struct TQueryTable {
-    TCddbMatch Entries[10];
-    TCddbQuery Query;
-    TQueryTable() { reset(); }
-    TQueryTable(const TQueryTable&) = delete;
-    void reset() {
-        std::memset(Entries, 0, sizeof Entries);
-        Query.Count = 10;
-        Query.Matches = Entries;
-    }
-};
-
-// Sets the options the lookup sets, against `server`, with a short time limit.
-void setOptions(const QString& server, int timeoutSeconds = 5) {
-    CDDBSetOption(CDDB_OPT_SERVER, server.toUtf8().constData(), 0);
-    CDDBSetOption(CDDB_OPT_CGI, "/~cddb/cddb.cgi", 0);
-    CDDBSetOption(CDDB_OPT_USER, CddbPlaceholderEmail, 0);
-    CDDBSetOption(CDDB_OPT_AGENT, "program 1.0", 0);
-    CDDBSetOption(CDDB_OPT_RESERVED, "", 0);
-    CDDBSetOption(CDDB_OPT_USEPROXY, nullptr, 0);
-    CDDBSetOption(CDDB_OPT_TIMEOUT, nullptr, timeoutSeconds);
+// A client against `server` with a short time limit, naming itself "program 1.0".
+TCddbClient clientFor(const QString& server, int timeoutSeconds = 5) {
+    TCddbClient c;
+    c.setOption(TCddbClient::OptServer, server, 0);
+    c.setOption(TCddbClient::OptScript, QStringLiteral("/~cddb/cddb.cgi"), 0);
+    c.setOption(TCddbClient::OptProgram, QStringLiteral("program 1.0"), 0);
+    c.setOption(TCddbClient::OptTimeout, QString(), timeoutSeconds);
+    return c;
 }
+
+using TMatches = std::vector<TCddbClient::Match>;
 
 QByteArray queryLine(const QString& server) {
     Q_UNUSED(server);
@@ -70,7 +57,7 @@ TEST(CddbId, IdAndQueryWords) {
     EXPECT_FALSE(bad.isValid());
 }
 
-TEST(CddbCalls, ExactMatchAndRecordOverHttp) {
+TEST(CddbClient, ExactMatchAndRecordOverHttp) {
     const QByteArray rec =
         TCddbTestServer::record(QStringLiteral("1400c803"), QStringLiteral("Ärtist / Album"),
                                 QStringLiteral("2001"), QStringLiteral("Rock"),
@@ -81,18 +68,19 @@ TEST(CddbCalls, ExactMatchAndRecordOverHttp) {
         {{QStringLiteral("rock 1400c803"),
           TCddbTestServer::readAnswer(QStringLiteral("rock"), QStringLiteral("1400c803"), rec)}}));
     ASSERT_TRUE(server.isListening());
-    setOptions(server.address());
+    TCddbClient client = clientFor(server.address());
 
-    TQueryTable t;
-    ASSERT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1) << CDDBFailureText().toStdString();
-    ASSERT_EQ(t.Query.Count, 1);
-    EXPECT_STREQ(t.Entries[0].Category, "rock");
-    EXPECT_STREQ(t.Entries[0].DiscId, "1400c803");
-    EXPECT_STREQ(t.Entries[0].Title, "\xc3\x84rtist / Album");
+    TMatches t;
+    ASSERT_TRUE(client.query(threeTracks(), 10, &t)) << client.FailureText().toStdString();
+    ASSERT_EQ(int(t.size()), 1);
+    EXPECT_EQ(t[0].Category, "rock");
+    EXPECT_EQ(t[0].DiscId, "1400c803");
+    EXPECT_EQ(t[0].Title, "\xc3\x84rtist / Album");
 
-    std::vector<char> buffer(32000, 'x');
-    ASSERT_EQ(CDDBGetDiskInfo(&t.Entries[0], buffer.data(), 32000), 1);
-    const QString text = QString::fromUtf8(buffer.data());
+    QString text;
+    ASSERT_TRUE(client.read(t[0].Category, t[0].DiscId, &text))
+        << client.FailureText().toStdString();
+    text += u'\n';
     EXPECT_TRUE(text.contains(QStringLiteral("DTITLE=Ärtist / Album\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("TTITLE2=Three\n")));
     EXPECT_FALSE(text.contains(QLatin1Char('\r')));
@@ -109,7 +97,7 @@ TEST(CddbCalls, ExactMatchAndRecordOverHttp) {
               QStringLiteral("sondrel localhost program 1.0"));
 }
 
-TEST(CddbCalls, MatchListsAndNoMatch) {
+TEST(CddbClient, MatchListsAndNoMatch) {
     // 210 and 211 lists; lines that a request could be built from dangerously are dropped, and
     // no more entries are filled than the caller offers.
     QByteArray list = "211 Found inexact matches, list follows (until terminating `.')\r\n"
@@ -122,130 +110,85 @@ TEST(CddbCalls, MatchListsAndNoMatch) {
     list += ".\r\n";
     {
         TCddbTestServer server(TCddbTestServer::cddb(list, {}));
-        setOptions(server.address());
-        TQueryTable t;
-        ASSERT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1);
-        ASSERT_EQ(t.Query.Count, 10);
-        EXPECT_STREQ(t.Entries[0].Category, "misc");
-        EXPECT_STREQ(t.Entries[1].Category, "jazz");
-        EXPECT_STREQ(t.Entries[1].DiscId, "1400c804");
-        EXPECT_STREQ(t.Entries[1].Title, "Second / Two");
-        EXPECT_STREQ(t.Entries[9].Category, "blues");
+        TCddbClient client = clientFor(server.address());
+        TMatches t;
+        ASSERT_TRUE(client.query(threeTracks(), 10, &t));
+        ASSERT_EQ(int(t.size()), 10);
+        EXPECT_EQ(t[0].Category, "misc");
+        EXPECT_EQ(t[1].Category, "jazz");
+        EXPECT_EQ(t[1].DiscId, "1400c804");
+        EXPECT_EQ(t[1].Title, "Second / Two");
+        EXPECT_EQ(t[9].Category, "blues");
 
-        TQueryTable small;
-        small.Query.Count = 2;
-        ASSERT_EQ(CDDBQueryDisc(threeTracks(), &small.Query), 1);
-        EXPECT_EQ(small.Query.Count, 2);
-        EXPECT_EQ(small.Entries[2].Category[0], '\0');
+        ASSERT_TRUE(client.query(threeTracks(), 2, &t));
+        EXPECT_EQ(t.size(), 2u);
     }
     {
         TCddbTestServer server(
             TCddbTestServer::cddb("210 Found exact matches, list follows (until terminating `.')\n"
                                   "rock 1400c803 A / B\nsoundtrack 1400c803 C / D\n.\n",
                                   {}));
-        setOptions(server.address());
-        TQueryTable t;
-        ASSERT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1);
-        ASSERT_EQ(t.Query.Count, 2);
-        EXPECT_STREQ(t.Entries[1].Category, "soundtrack");
+        TCddbClient client = clientFor(server.address());
+        TMatches t;
+        ASSERT_TRUE(client.query(threeTracks(), 10, &t));
+        ASSERT_EQ(int(t.size()), 2);
+        EXPECT_EQ(t[1].Category, "soundtrack");
     }
     {
         TCddbTestServer server(TCddbTestServer::cddb("202 No match found.\r\n", {}));
-        setOptions(server.address());
-        TQueryTable t;
-        EXPECT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1);
-        EXPECT_EQ(t.Query.Count, 0);
+        TCddbClient client = clientFor(server.address());
+        TMatches t;
+        EXPECT_TRUE(client.query(threeTracks(), 10, &t));
+        EXPECT_EQ(int(t.size()), 0);
     }
     {
         TCddbTestServer server(TCddbTestServer::cddb("403 Database entry is corrupt.\r\n", {}));
-        setOptions(server.address());
-        TQueryTable t;
-        EXPECT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 0);
-        EXPECT_EQ(t.Query.Count, 0);
-        EXPECT_EQ(CDDBGetLastError(), TCddbClient::ErrProtocol);
-        EXPECT_TRUE(CDDBFailureText().contains(QStringLiteral("403")));
-        // A read of an entry the server does not have fails and leaves an empty buffer.
-        TCddbMatch m{};
-        std::strcpy(m.Category, "rock");
-        std::strcpy(m.DiscId, "12345678");
-        char buffer[64];
-        EXPECT_EQ(CDDBGetDiskInfo(&m, buffer, sizeof buffer), 0);
-        EXPECT_STREQ(buffer, "");
+        TCddbClient client = clientFor(server.address());
+        TMatches t;
+        EXPECT_FALSE(client.query(threeTracks(), 10, &t));
+        EXPECT_EQ(int(t.size()), 0);
+        EXPECT_EQ(client.lastError(), TCddbClient::ErrProtocol);
+        EXPECT_TRUE(client.FailureText().contains(QStringLiteral("403")));
+        // A read of an entry the server does not have fails and gives no text.
+        QString record = QStringLiteral("old");
+        EXPECT_FALSE(client.read(QStringLiteral("rock"), QStringLiteral("12345678"), &record));
+        EXPECT_EQ(client.lastError(), TCddbClient::ErrProtocol);
+        EXPECT_EQ(record, QString());
     }
 }
 
-TEST(CddbCalls, RecordIsCutToTheBufferAtALineEnd) {
-    QStringList titles;
-    for (int i = 0; i < 99; ++i)
-        titles << QStringLiteral("TTITLE%1=%2").arg(i).arg(QString(400, QChar(0x00e9)));
-    const QByteArray rec =
-        TCddbTestServer::record(QStringLiteral("1400c803"), QStringLiteral("A / B"),
-                                QStringLiteral("1"), QStringLiteral("Rock"), titles);
-    ASSERT_GT(rec.size(), 32000);
-    TCddbTestServer server(TCddbTestServer::cddb(
-        "200 rock 1400c803 A / B\r\n",
-        {{QStringLiteral("rock 1400c803"),
-          TCddbTestServer::readAnswer(QStringLiteral("rock"), QStringLiteral("1400c803"), rec)}}));
-    setOptions(server.address());
-    TQueryTable t;
-    ASSERT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1);
-    std::vector<char> buffer(32000 + 16, 'x');
-    ASSERT_EQ(CDDBGetDiskInfo(&t.Entries[0], buffer.data(), 32000), 1);
-    const size_t len = strnlen(buffer.data(), 32000);
-    ASSERT_LT(len, 32000u);
-    EXPECT_EQ(buffer[len - 1], '\n'); // whole lines only
-    EXPECT_EQ(buffer[32000], 'x');    // nothing written past the buffer
-    const QByteArray text(buffer.data(), qsizetype(len));
-    EXPECT_EQ(QString::fromUtf8(text).toUtf8(), text); // valid UTF-8
-    EXPECT_TRUE(text.startsWith("# xmcd"));
-}
-
-TEST(CddbCalls, BufferCopyKeepsCharactersWhole) {
-    char out[8];
-    CopyTextToBuffer("ab\xc3\xa9\xc3\xa9\xc3\xa9", out, 7, false); // room for 6 bytes
-    EXPECT_STREQ(out, "ab\xc3\xa9\xc3\xa9");
-    CopyTextToBuffer("abc\xe2\x82\xac", out, 6, false); // the euro sign does not fit
-    EXPECT_STREQ(out, "abc");
-    CopyTextToBuffer("a=1\nb=2\nc=3\n", out, 8, true);
-    EXPECT_STREQ(out, "a=1\n");
-    CopyTextToBuffer("x", out, 1, true);
-    EXPECT_STREQ(out, "");
-}
-
-TEST(CddbCalls, ProxyGetsTheAbsoluteUrl) {
+TEST(CddbClient, ProxyGetsTheAbsoluteUrl) {
     TCddbTestServer proxy(TCddbTestServer::cddb("202 No match found.\r\n", {}));
-    setOptions(QStringLiteral("cddb.example.org"));
-    CDDBSetOption(CDDB_OPT_USEPROXY, nullptr, 1);
-    CDDBSetOption(CDDB_OPT_PROXYPORT, nullptr, proxy.port());
-    CDDBSetOption(CDDB_OPT_PROXY, "127.0.0.1", 0);
-    TQueryTable t;
-    ASSERT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1) << CDDBFailureText().toStdString();
+    TCddbClient client = clientFor(QStringLiteral("cddb.example.org"));
+    client.setOption(TCddbClient::OptUseProxy, QString(), 1);
+    client.setOption(TCddbClient::OptProxyPort, QString(), proxy.port());
+    client.setOption(TCddbClient::OptProxy, QStringLiteral("127.0.0.1"), 0);
+    TMatches t;
+    ASSERT_TRUE(client.query(threeTracks(), 10, &t)) << client.FailureText().toStdString();
     const auto seen = proxy.requests();
     ASSERT_EQ(seen.size(), 1);
     EXPECT_EQ(seen[0].RequestLine,
               "GET http://cddb.example.org/~cddb/cddb.cgi?cmd=cddb+query+1400c803+3+150+5420+"
               "12150+202&hello=sondrel+localhost+program+1.0&proto=6 HTTP/1.1");
     EXPECT_EQ(seen[0].Host, "cddb.example.org");
-    CDDBSetOption(CDDB_OPT_USEPROXY, nullptr, 0);
 }
 
-TEST(CddbCalls, ProxyPortOutOfRangeMeansPort80) {
+TEST(CddbClient, ProxyPortOutOfRangeMeansPort80) {
     TCddbTestServer proxy(TCddbTestServer::cddb("202 No match found.\r\n", {}), 80);
     if (!proxy.isListening())
         GTEST_SKIP() << "port 80 on 127.0.0.1 is not available to this test";
-    setOptions(QStringLiteral("cddb.example.org:8880"));
-    CDDBSetOption(CDDB_OPT_USEPROXY, nullptr, 1);
-    CDDBSetOption(CDDB_OPT_PROXYPORT, nullptr, 0);
-    CDDBSetOption(CDDB_OPT_PROXY, "127.0.0.1", 0);
-    TQueryTable t;
-    ASSERT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1) << CDDBFailureText().toStdString();
+    TCddbClient client = clientFor(QStringLiteral("cddb.example.org:8880"));
+    client.setOption(TCddbClient::OptUseProxy, QString(), 1);
+    client.setOption(TCddbClient::OptProxyPort, QString(), 0);
+    client.setOption(TCddbClient::OptProxy, QStringLiteral("127.0.0.1"), 0);
+    TMatches t;
+    ASSERT_TRUE(client.query(threeTracks(), 10, &t)) << client.FailureText().toStdString();
     const auto seen = proxy.requests();
     ASSERT_EQ(seen.size(), 1);
     EXPECT_TRUE(seen[0].Target.startsWith("http://cddb.example.org:8880/~cddb/cddb.cgi?"));
-    CDDBSetOption(CDDB_OPT_USEPROXY, nullptr, 0);
 }
 
-TEST(CddbCalls, DeadSilentAndStoppedServersEndTheCall) {
+TEST(CddbClient, DeadSilentAndStoppedServersEndTheCall) {
     // Nothing listens on the port: refused at once.
     quint16 deadPort = 0;
     {
@@ -253,39 +196,39 @@ TEST(CddbCalls, DeadSilentAndStoppedServersEndTheCall) {
         ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
         deadPort = probe.serverPort();
     }
-    setOptions(QStringLiteral("127.0.0.1:%1").arg(deadPort));
-    TQueryTable t;
-    EXPECT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 0);
-    EXPECT_EQ(CDDBGetLastError(), TCddbClient::ErrNetwork);
-    EXPECT_TRUE(CDDBFailureText().contains(QStringLiteral("Cannot reach")));
+    TCddbClient client = clientFor(QStringLiteral("127.0.0.1:%1").arg(deadPort));
+    TMatches t;
+    EXPECT_FALSE(client.query(threeTracks(), 10, &t));
+    EXPECT_EQ(client.lastError(), TCddbClient::ErrNetwork);
+    EXPECT_TRUE(client.FailureText().contains(QStringLiteral("Cannot reach")));
 
     // A server that accepts and never answers: the time limit ends the call.
     TCddbTestServer silent([](const TCddbTestServer::Request&) { return QByteArray(); });
-    setOptions(silent.address(), 1);
+    client = clientFor(silent.address(), 1);
     QElapsedTimer clock;
     clock.start();
-    t.reset();
-    EXPECT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 0);
-    EXPECT_EQ(CDDBGetLastError(), TCddbClient::ErrNetwork);
-    EXPECT_TRUE(CDDBFailureText().contains(QStringLiteral("did not answer")));
+    t.clear();
+    EXPECT_FALSE(client.query(threeTracks(), 10, &t));
+    EXPECT_EQ(client.lastError(), TCddbClient::ErrNetwork);
+    EXPECT_TRUE(client.FailureText().contains(QStringLiteral("did not answer")));
     EXPECT_LT(clock.elapsed(), 10000);
 
     // The same server with a long limit: the stop flag ends the call.
-    setOptions(silent.address(), 60);
+    client = clientFor(silent.address(), 60);
     std::atomic<bool> stop{false};
     std::thread raiser([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         stop = true;
     });
     clock.restart();
-    t.reset();
-    EXPECT_EQ(CDDBQueryDisc(threeTracks(), &t.Query, &stop), 0);
+    t.clear();
+    EXPECT_FALSE(client.query(threeTracks(), 10, &t, &stop));
     raiser.join();
-    EXPECT_EQ(CDDBGetLastError(), TCddbClient::ErrStopped);
+    EXPECT_EQ(client.lastError(), TCddbClient::ErrStopped);
     EXPECT_LT(clock.elapsed(), 10000);
 }
 
-TEST(CddbCalls, HostileAnswersFailCleanly) {
+TEST(CddbClient, HostileAnswersFailCleanly) {
     struct Case {
         const char* Name;
         QByteArray Reply;
@@ -311,16 +254,16 @@ TEST(CddbCalls, HostileAnswersFailCleanly) {
     };
     for (const Case& c : cases) {
         TCddbTestServer server([&c](const TCddbTestServer::Request&) { return c.Reply; });
-        setOptions(server.address());
-        TQueryTable t;
-        EXPECT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 0) << c.Name;
-        EXPECT_EQ(t.Query.Count, 0) << c.Name;
-        EXPECT_EQ(CDDBGetLastError(), c.Error) << c.Name;
-        EXPECT_FALSE(CDDBFailureText().isEmpty()) << c.Name;
+        TCddbClient client = clientFor(server.address());
+        TMatches t;
+        EXPECT_FALSE(client.query(threeTracks(), 10, &t)) << c.Name;
+        EXPECT_EQ(int(t.size()), 0) << c.Name;
+        EXPECT_EQ(client.lastError(), c.Error) << c.Name;
+        EXPECT_FALSE(client.FailureText().isEmpty()) << c.Name;
     }
 }
 
-TEST(CddbCalls, DamagedButReadableAnswers) {
+TEST(CddbClient, DamagedButReadableAnswers) {
     // Binary bytes and lines without "=" in a record, and a chunked answer: what can be read is
     // kept, control bytes never reach the caller.
     const QByteArray record = QByteArray("DTITLE=Art\x01ist / Al") + '\0' +
@@ -337,67 +280,59 @@ TEST(CddbCalls, DamagedButReadableAnswers) {
             return "HTTP/1.0 200 OK\r\n\r\n" + read.chopped(3); // closed before the "."
         return chunked;
     });
-    setOptions(server.address());
-    TQueryTable t;
-    ASSERT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1) << CDDBFailureText().toStdString();
-    ASSERT_EQ(t.Query.Count, 1);
-    EXPECT_STREQ(t.Entries[0].Title, "Chunked / Ok");
-    char buffer[32000];
-    ASSERT_EQ(CDDBGetDiskInfo(&t.Entries[0], buffer, sizeof buffer), 1);
-    EXPECT_STREQ(buffer, "DTITLE=Artist / Album\nno equals sign\nTTITLE0=Ti\xef\xbf\xbdtle");
+    TCddbClient client = clientFor(server.address());
+    TMatches t;
+    ASSERT_TRUE(client.query(threeTracks(), 10, &t)) << client.FailureText().toStdString();
+    ASSERT_EQ(int(t.size()), 1);
+    EXPECT_EQ(t[0].Title, "Chunked / Ok");
+    QString text;
+    ASSERT_TRUE(client.read(t[0].Category, t[0].DiscId, &text));
+    EXPECT_EQ(text, QString::fromUtf8(
+                        "DTITLE=Artist / Album\nno equals sign\nTTITLE0=Ti\xef\xbf\xbdtle"));
 
-    // A record that ends before its final "." was cut short: no text, a failed fetch.
-    TCddbMatch cut = t.Entries[0];
-    std::strcpy(cut.Category, "jazz");
-    EXPECT_EQ(CDDBGetDiskInfo(&cut, buffer, sizeof buffer), 0);
-    EXPECT_EQ(CDDBGetLastError(), TCddbClient::ErrProtocol);
-    EXPECT_STREQ(buffer, "");
+    // A text that ends before its final "." was cut short: no text, a failed fetch.
+    EXPECT_FALSE(client.read(QStringLiteral("jazz"), t[0].DiscId, &text));
+    EXPECT_EQ(client.lastError(), TCddbClient::ErrProtocol);
+    EXPECT_EQ(text, QString());
 }
 
-TEST(CddbCalls, OptionsThatCannotMakeARequest) {
-    TQueryTable t;
+TEST(CddbClient, OptionsThatCannotMakeARequest) {
+    TMatches t;
     for (const char* server : {"127.0.0.1:99999", "127.0.0.1:0", "host:http", "a b"}) {
-        setOptions(QString::fromLatin1(server));
-        t.reset();
-        EXPECT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 0) << server;
-        EXPECT_EQ(CDDBGetLastError(), TCddbClient::ErrOptions) << server;
+        TCddbClient client = clientFor(QString::fromLatin1(server));
+        t.clear();
+        EXPECT_FALSE(client.query(threeTracks(), 10, &t)) << server;
+        EXPECT_EQ(client.lastError(), TCddbClient::ErrOptions) << server;
     }
-    setOptions(QString());
-    t.reset();
-    EXPECT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 0);
-    EXPECT_EQ(CDDBGetLastError(), TCddbClient::ErrOptions);
-    setOptions(QStringLiteral("127.0.0.1:1"));
+    TCddbClient client = clientFor(QString());
+    t.clear();
+    EXPECT_FALSE(client.query(threeTracks(), 10, &t));
+    EXPECT_EQ(client.lastError(), TCddbClient::ErrOptions);
+    client = clientFor(QStringLiteral("127.0.0.1:1"));
     TTableOfContents empty;
-    t.reset();
-    EXPECT_EQ(CDDBQueryDisc(empty, &t.Query), 0);
-    EXPECT_EQ(CDDBGetLastError(), TCddbClient::ErrArgument);
-    EXPECT_EQ(CDDBSetOption(42, "", 0), 0);
-    // No open drive behind the handle: nothing to identify the disc by.
-    t.reset();
-    EXPECT_EQ(CDDBQuery(0, &t.Query), 0);
-    EXPECT_EQ(t.Query.Count, 0);
-    EXPECT_EQ(CDDBGetLastError(), TCddbClient::ErrArgument);
-    TCddbQuery none{0, t.Entries};
-    EXPECT_EQ(CDDBQueryDisc(threeTracks(), &none), 0);
+    t.clear();
+    EXPECT_FALSE(client.query(empty, 10, &t));
+    EXPECT_EQ(client.lastError(), TCddbClient::ErrArgument);
+    EXPECT_FALSE(client.setOption(42, QString(), 0));
 }
 
-TEST(CddbCalls, HostNamesAreLookedUp) {
+TEST(CddbClient, HostNamesAreLookedUp) {
     TCddbTestServer server(TCddbTestServer::cddb("202 No match found.\r\n", {}));
-    setOptions(QStringLiteral("localhost:%1").arg(server.port()));
-    TQueryTable t;
-    ASSERT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1) << CDDBFailureText().toStdString();
+    TCddbClient client = clientFor(QStringLiteral("localhost:%1").arg(server.port()));
+    TMatches t;
+    ASSERT_TRUE(client.query(threeTracks(), 10, &t)) << client.FailureText().toStdString();
     const auto seen = server.requests();
     ASSERT_EQ(seen.size(), 1);
     EXPECT_EQ(seen[0].Host, QStringLiteral("localhost:%1").arg(server.port()).toUtf8());
 
-    setOptions(QStringLiteral("no-such-host.invalid"));
-    t.reset();
-    EXPECT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 0);
-    EXPECT_EQ(CDDBGetLastError(), TCddbClient::ErrNetwork);
-    EXPECT_TRUE(CDDBFailureText().contains(QStringLiteral("no-such-host.invalid")));
+    client = clientFor(QStringLiteral("no-such-host.invalid"));
+    t.clear();
+    EXPECT_FALSE(client.query(threeTracks(), 10, &t));
+    EXPECT_EQ(client.lastError(), TCddbClient::ErrNetwork);
+    EXPECT_TRUE(client.FailureText().contains(QStringLiteral("no-such-host.invalid")));
 }
 
-TEST(CddbCalls, AnswersEndWithoutTheServerClosing) {
+TEST(CddbClient, AnswersEndWithoutTheServerClosing) {
     // A server that keeps the connection open after a complete answer (Content-Length or the
     // last chunk) must not make the call wait for the time limit.
     const QByteArray chunked = QByteArray(TCddbTestServer::KeepOpen) +
@@ -407,12 +342,12 @@ TEST(CddbCalls, AnswersEndWithoutTheServerClosing) {
         QByteArray(TCddbTestServer::KeepOpen) + TCddbTestServer::ok("200 jazz 1400c803 C / D\r\n");
     for (const QByteArray& reply : {chunked, sized}) {
         TCddbTestServer server([&](const TCddbTestServer::Request&) { return reply; });
-        setOptions(server.address(), 60);
-        TQueryTable t;
+        TCddbClient client = clientFor(server.address(), 60);
+        TMatches t;
         QElapsedTimer clock;
         clock.start();
-        ASSERT_EQ(CDDBQueryDisc(threeTracks(), &t.Query), 1) << CDDBFailureText().toStdString();
-        EXPECT_EQ(t.Query.Count, 1);
+        ASSERT_TRUE(client.query(threeTracks(), 10, &t)) << client.FailureText().toStdString();
+        EXPECT_EQ(int(t.size()), 1);
         EXPECT_LT(clock.elapsed(), 5000);
     }
 }

@@ -12,8 +12,10 @@
 #include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -65,6 +67,20 @@ std::string LibdiscidId(int first, int last, int sectors, const std::vector<int>
 }
 
 // A fake JPEG: the signature, some bytes, the end marker.
+// A real picture of `size` ("320x240") that FFmpeg encodes with `codec` ("mjpeg", "png").
+QByteArray Picture(const char* codec, const char* size = "320x240") {
+    const TProcessResult r = RunProgram(
+        QStringLiteral("ffmpeg"),
+        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"),
+         QStringLiteral("lavfi"), QStringLiteral("-i"),
+         QStringLiteral("testsrc=size=%1").arg(QLatin1String(size)), QStringLiteral("-frames:v"),
+         QStringLiteral("1"), QStringLiteral("-c:v"), QString::fromLatin1(codec),
+         QStringLiteral("-f"), QStringLiteral("image2pipe"), QStringLiteral("-")});
+    EXPECT_EQ(r.ExitCode, 0) << r.Err.constData();
+    return r.Out;
+}
+
+// Bytes that look like a JPEG to a sniffer and to a size limit, and are no picture.
 QByteArray Jpeg(int size = 2000) {
     QByteArray b("\xFF\xD8\xFF\xE0\x00\x10JFIF", 10);
     b.append(QByteArray(size, 'j'));
@@ -213,6 +229,9 @@ TEST(MusicBrainzRelease, AnswersOfSeveralShapes) {
 
 namespace {
 
+// Set for the second process of TwoProcessesAskASecondApart: the address of its server.
+const char* const SecondProcessVariable = "SONDREL_TEST_SECOND_LOOKUP";
+
 class MusicBrainzLookup : public ::testing::Test {
 protected:
     QTemporaryDir Dir;
@@ -223,6 +242,10 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(Dir.isValid());
         SetConfigDir(Dir.path());
+        // The pacing file of the MusicBrainz requests lives in the runtime folder: one of our
+        // own, shared only with a second process this test starts.
+        if (qEnvironmentVariableIsEmpty(SecondProcessVariable))
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(Dir.path()));
         // Tracks at sectors 0, 300, 600 of 900.
         const QString cue =
             TTestDisc::WriteSparse(Dir.filePath(QStringLiteral("disc.cue")), {0, 300, 600}, 900);
@@ -265,6 +288,7 @@ protected:
         s.Server = server.address();
         s.Script = QStringLiteral("/~cddb/cddb.cgi");
         s.TimeoutSeconds = 3;
+        s.Email = QStringLiteral("tests@example.org");
         return s;
     }
 
@@ -285,6 +309,7 @@ TEST_F(MusicBrainzLookup, TheChosenReleaseFillsTheFieldsAndItsCoverFollowsTheRed
          Release(MbidB, "Second", R"([{"name":"Two"}])", "2002-10", R"([{"name":"rock"}])",
                  "[" + Medium(1, DiscId, {"b1", "b2", "b3"}, {"", R"([{"name":"Guest"}])"}) +
                      "]")});
+    const QByteArray cover = Picture("mjpeg");
     TCddbTestServer server([&](const TCddbTestServer::Request& r) {
         if (r.Target.startsWith("/ws/2/discid/"))
             return TCddbTestServer::http(200, "application/json", answer);
@@ -292,7 +317,7 @@ TEST_F(MusicBrainzLookup, TheChosenReleaseFillsTheFieldsAndItsCoverFollowsTheRed
             return TCddbTestServer::http(307, "text/plain", "see there",
                                          "Location: /images/front.jpg\r\n");
         if (r.Target == "/images/front.jpg")
-            return TCddbTestServer::http(200, "image/jpeg", Jpeg());
+            return TCddbTestServer::http(200, "image/jpeg", cover);
         return TCddbTestServer::http(404, "text/plain", "none");
     });
 
@@ -318,14 +343,14 @@ TEST_F(MusicBrainzLookup, TheChosenReleaseFillsTheFieldsAndItsCoverFollowsTheRed
     EXPECT_EQ(Session.Fields.DiscNumber, 1);
     EXPECT_EQ(Session.Fields.DiscTotal, 1);
     EXPECT_EQ(job.Cover().kind(), TCoverArt::Kind::Jpeg);
-    EXPECT_EQ(job.Cover().data(), Jpeg());
+    EXPECT_EQ(job.Cover().data(), cover);
 
     const auto seen = server.requests();
     ASSERT_EQ(seen.size(), 3);
     EXPECT_EQ(seen[0].Target, "/ws/2/discid/" + DiscId.toLatin1() +
                                   "?inc=artist-credits+recordings+genres&cdstubs=no&fmt=json");
-    EXPECT_TRUE(seen[0].UserAgent.startsWith("Sondrel/" SONDREL_VERSION))
-        << seen[0].UserAgent.constData();
+    // The User-Agent names a contact, as MusicBrainz asks.
+    EXPECT_EQ(seen[0].UserAgent, "Sondrel/" SONDREL_VERSION " ( tests@example.org )");
 
     // A second lookup right away waits until a second has passed since the first request.
     TLookupJob again(Session.Handle, cddbSettings(server), Model.get());
@@ -407,20 +432,37 @@ TEST_F(MusicBrainzLookup, NoMatchFailuresStopAndNoChoiceLeaveTheFieldsAsTheyWere
     EXPECT_TRUE(messages[0].contains(QStringLiteral("/cdtoc/attach?id=") + DiscId));
 }
 
-TEST_F(MusicBrainzLookup, ACoverThatIsNoImageOrTooBigIsRefusedAndTheTitlesStay) {
+TEST_F(MusicBrainzLookup, ACoverThatIsNoWholePictureIsRefusedAndTheTitlesStay) {
     const QByteArray answer =
         DiscAnswer({Release(MbidA, "Album", R"([{"name":"Band"}])", "2001", nullptr,
                             "[" + Medium(1, DiscId, {"t1", "t2", "t3"}) + "]")});
-    const QByteArray covers[] = {
-        TCddbTestServer::http(200, "image/jpeg", "<html>not found</html>"),
-        TCddbTestServer::http(200, "image/jpeg", Jpeg(int(TLookupJob::MaxCoverBytes))),
-        TCddbTestServer::http(502, "text/plain", "down"),
+    const QByteArray jpeg = Picture("mjpeg", "640x480");
+    ASSERT_GT(jpeg.size(), 8000);
+    QByteArray png = Picture("png");
+    ASSERT_GT(png.size(), 1000);
+    QByteArray damagedPng = png;
+    damagedPng[png.size() / 2] = char(damagedPng[png.size() / 2] ^ 0x40);
+    struct Case {
+        QByteArray Answer;
+        const char* Reason; // in the warning
     };
-    for (const QByteArray& cover : covers) {
+    const Case cases[] = {
+        {TCddbTestServer::http(200, "image/jpeg", "<html>not found</html>"), "no JPEG or PNG"},
+        {TCddbTestServer::http(200, "image/jpeg", Jpeg(int(TLookupJob::MaxCoverBytes))),
+         "larger than"},
+        {TCddbTestServer::http(502, "text/plain", "down"), "HTTP 502"},
+        // The first 4,000 bytes, sent without a length: Qt alone would decode them.
+        {"HTTP/1.0 200 OK\r\nContent-Type: image/jpeg\r\n\r\n" + jpeg.left(4000), "EOI"},
+        {TCddbTestServer::http(200, "image/png", png.left(png.size() - 20)), "cut short"},
+        {TCddbTestServer::http(200, "image/png", damagedPng), "CRC"},
+        {TCddbTestServer::http(200, "image/png", Picture("png", "4100x16")), "4100 x 16"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Reason);
         TCddbTestServer server([&](const TCddbTestServer::Request& r) {
             return r.Target.startsWith("/ws/2/")
                        ? TCddbTestServer::http(200, "application/json", answer)
-                       : cover;
+                       : c.Answer;
         });
         QStringList warnings;
         TLookupJob job(Session.Handle, cddbSettings(server), Model.get());
@@ -430,7 +472,122 @@ TEST_F(MusicBrainzLookup, ACoverThatIsNoImageOrTooBigIsRefusedAndTheTitlesStay) 
         run(job);
         EXPECT_EQ(job.Outcome(), TJobOutcome::Done);
         EXPECT_TRUE(job.Cover().isEmpty());
-        EXPECT_EQ(warnings.size(), 1);
+        ASSERT_EQ(warnings.size(), 1);
+        EXPECT_TRUE(warnings[0].contains(QLatin1String(c.Reason))) << warnings[0].toStdString();
         EXPECT_EQ(titles(), (QStringList{"t1", "t2", "t3"}));
+    }
+    // A whole PNG is taken.
+    TCddbTestServer server([&](const TCddbTestServer::Request& r) {
+        return TCddbTestServer::http(200, "application/json",
+                                     r.Target.startsWith("/ws/2/") ? answer : png);
+    });
+    TLookupJob job(Session.Handle, cddbSettings(server), Model.get());
+    job.SetSources(sourcesFor(server));
+    run(job);
+    EXPECT_EQ(job.Cover().kind(), TCoverArt::Kind::Png);
+}
+
+// The lookup of the second process below; skipped when run on its own.
+TEST_F(MusicBrainzLookup, SecondProcessLookup) {
+    const QString address = qEnvironmentVariable(SecondProcessVariable);
+    if (address.isEmpty())
+        GTEST_SKIP() << "the second process of TwoProcessesAskASecondApart";
+    TCddbTestServer unused([](const TCddbTestServer::Request&) { return QByteArray(); });
+    TLookupSources sources = sourcesFor(unused);
+    sources.MusicBrainzServer = TLookupSources::ServerUrl(address);
+    sources.CoverArt = false;
+    TLookupJob job(Session.Handle, cddbSettings(unused), Model.get());
+    job.SetSources(sources);
+    run(job);
+    EXPECT_EQ(job.Outcome(), TJobOutcome::Failed) << job.Detail().toStdString();
+}
+
+TEST_F(MusicBrainzLookup, TwoProcessesAskASecondApart) {
+    TCddbTestServer server([](const TCddbTestServer::Request&) {
+        return TCddbTestServer::http(404, "application/json", R"({"error":"Not Found"})");
+    });
+    // Three lookups started together, two in this process and one in another: every request
+    // reaches the server at least a second after the one before.
+    QProcess second;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QString::fromLatin1(SecondProcessVariable), server.address());
+    second.setProcessEnvironment(env);
+    second.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--gtest_filter=MusicBrainzLookup.SecondProcessLookup")});
+    ASSERT_TRUE(second.waitForStarted(10000));
+    for (int i = 0; i < 2; ++i) {
+        TLookupJob job(Session.Handle, cddbSettings(server), Model.get());
+        job.SetSources(sourcesFor(server));
+        run(job);
+        EXPECT_EQ(job.Outcome(), TJobOutcome::Failed);
+    }
+    if (second.state() != QProcess::NotRunning) {
+        ASSERT_TRUE(second.waitForFinished(30000));
+    }
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0) << second.readAll().constData();
+    const auto seen = server.requests();
+    ASSERT_EQ(seen.size(), 3);
+    QList<qint64> times;
+    for (const auto& r : seen)
+        times << r.ReceivedMs;
+    std::sort(times.begin(), times.end());
+    EXPECT_GE(times[1] - times[0], 1000);
+    EXPECT_GE(times[2] - times[1], 1000);
+}
+
+namespace {
+
+// The Qt warnings printed while it lives.
+class TWarningCatcher {
+public:
+    TWarningCatcher() {
+        s_caught.clear();
+        m_previous = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext&, const QString& text) {
+                if (type != QtDebugMsg && type != QtInfoMsg)
+                    s_caught << text;
+            });
+    }
+    ~TWarningCatcher() { qInstallMessageHandler(m_previous); }
+    const QStringList& caught() const { return s_caught; }
+
+private:
+    static inline QStringList s_caught;
+    QtMessageHandler m_previous;
+};
+
+} // namespace
+
+TEST_F(MusicBrainzLookup, FailuresNameTheServerAndTheReason) {
+    const struct {
+        QString Server;     // as the user gives it; empty: the local server
+        QByteArray Answer;  // empty: the server never answers
+        const char* Detail; // in the job's detail
+    } cases[] = {
+        {QStringLiteral("127.0.0.1:99999"), {}, "'http://127.0.0.1:99999'"},
+        {QStringLiteral("[::1"), {}, "'http://[::1'"},
+        {{}, "HTTP/1.0 200 OK\r\nContent-Length: 1000\r\n\r\n{\"releases\":", "was cut short"},
+        {{},
+         TCddbTestServer::http(307, "text/plain", "again", "Location: /ws/2/discid/x\r\n"),
+         "redirect loop"},
+        {{}, {}, "did not answer within 1 seconds"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Detail);
+        TCddbTestServer server([&](const TCddbTestServer::Request&) { return c.Answer; });
+        TLookupSources sources = sourcesFor(server);
+        if (!c.Server.isEmpty())
+            sources.MusicBrainzServer = TLookupSources::ServerUrl(c.Server);
+        sources.TimeoutSeconds = 1;
+        TLookupJob job(Session.Handle, cddbSettings(server), Model.get());
+        job.SetSources(sources);
+        TWarningCatcher warnings;
+        run(job);
+        EXPECT_EQ(job.Outcome(), TJobOutcome::Failed);
+        EXPECT_TRUE(job.Detail().contains(QLatin1String(c.Detail))) << job.Detail().toStdString();
+        // Nothing but the job's own report: no stray Qt warning.
+        EXPECT_TRUE(warnings.caught().isEmpty()) << warnings.caught().join(u'\n').toStdString();
+        EXPECT_EQ(Session.Fields.Artist, QStringLiteral("old artist"));
     }
 }

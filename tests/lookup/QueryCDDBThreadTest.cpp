@@ -113,7 +113,9 @@ TEST_F(QueryWorker, ExactMatchFillsFieldsAndTitles) {
     TCddbTestServer server(
         TCddbTestServer::cddb("200 rock 09000c03 The Band / First Album\r\n",
                               {{QStringLiteral("rock 09000c03"), read("rock", "09000c03", rec)}}));
-    lookup(settingsFor(server.address()));
+    auto s = settingsFor(server.address());
+    s.Email = QStringLiteral("listener@example.org");
+    lookup(s);
 
     EXPECT_EQ(Receiver.WParams[0], TCddbMessageEvent::Finished);
     EXPECT_EQ(Receiver.Outcomes[0], TCddbMessageEvent::TitlesApplied);
@@ -127,8 +129,10 @@ TEST_F(QueryWorker, ExactMatchFillsFieldsAndTitles) {
     const auto seen = server.requests();
     ASSERT_EQ(seen.size(), 2);
     EXPECT_EQ(seen[0].Command(), QString::fromLatin1(ThreeTrackQuery));
+    // The hello and the User-Agent carry the user's address.
     EXPECT_EQ(seen[0].Query.value(QStringLiteral("hello")),
-              QStringLiteral("sondrel localhost program 1.0"));
+              QStringLiteral("listener example.org sondrel " SONDREL_VERSION));
+    EXPECT_EQ(seen[1].UserAgent, "Sondrel/" SONDREL_VERSION " ( listener@example.org )");
     EXPECT_EQ(seen[0].Query.value(QStringLiteral("proto")), QStringLiteral("6"));
     EXPECT_TRUE(seen[0].RequestLine.startsWith("GET /~cddb/cddb.cgi?cmd=cddb+query+09000c03+3+"));
     EXPECT_EQ(seen[1].Command(), QStringLiteral("cddb read rock 09000c03"));
@@ -198,6 +202,7 @@ TEST_F(QueryWorker, AVariousArtistsDiscNamesTrackArtistsOthersKeepTheirSlashes) 
                               {{QStringLiteral("misc 09000c03"), read("misc", "09000c03", band)}}));
     Receiver.WParams.clear();
     Receiver.Outcomes.clear();
+    Receiver.Details.clear();
     lookup(settingsFor(server2.address()));
     EXPECT_EQ(titles(), (QStringList{"AC/DC", "Live / Unplugged", "Third"}));
     for (const TTrackRow& r : Session.Rows)
@@ -209,12 +214,16 @@ TEST_F(QueryWorker, NoMatchChangesNothing) {
     TCddbTestServer server(TCddbTestServer::cddb("202 No match found.\r\n", {}));
     lookup(settingsFor(server.address()));
     EXPECT_EQ(Receiver.WParams[0], TCddbMessageEvent::NoMatch);
+    // Without an address the hello names no one.
+    ASSERT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(server.requests()[0].Query.value(QStringLiteral("hello")),
+              QStringLiteral("sondrel localhost sondrel " SONDREL_VERSION));
     EXPECT_EQ(Session.Fields.Artist, QStringLiteral("old artist"));
     EXPECT_EQ(Session.Fields.Comment, QStringLiteral("old comment"));
     EXPECT_EQ(titles(), (QStringList{"Track01", "Track02", "Track03"}));
 }
 
-TEST_F(QueryWorker, RecordsWithoutTitlesKeepTheDiscTexts) {
+TEST_F(QueryWorker, RecordsWithoutTitlesChangeNothing) {
     openDisc();
     const QByteArray rec =
         TCddbTestServer::record(QStringLiteral("09000c03"), QStringLiteral("Only One Name"),
@@ -225,11 +234,58 @@ TEST_F(QueryWorker, RecordsWithoutTitlesKeepTheDiscTexts) {
     lookup(settingsFor(server.address()));
     EXPECT_EQ(Receiver.WParams[0], TCddbMessageEvent::Finished);
     EXPECT_EQ(Receiver.Outcomes[0], TCddbMessageEvent::NoTitles);
-    // A disc title without "/" is both artist and album; an unknown genre selects nothing.
-    EXPECT_EQ(Session.Fields.Artist, QStringLiteral("Only One Name"));
-    EXPECT_EQ(Session.Fields.Album, QStringLiteral("Only One Name"));
-    EXPECT_EQ(Session.Fields.Genre, -1);
+    EXPECT_EQ(Receiver.Details[0], QString()); // the record came; it lacks the titles
+    // The lookup failed: the disc's texts stay as they were.
+    EXPECT_EQ(Session.Fields.Artist, QStringLiteral("old artist"));
+    EXPECT_EQ(Session.Fields.Comment, QStringLiteral("old comment"));
+    EXPECT_EQ(Session.Fields.Album, QString());
     EXPECT_EQ(titles(), (QStringList{"Track01", "Track02", "Track03"}));
+}
+
+TEST_F(QueryWorker, ALongRecordIsReadWholeAndAnUnreadableOneSaysWhy) {
+    openDisc();
+    // 40 kB of comment lines before the titles: the last title lies far past 32,000 bytes.
+    QStringList lines;
+    for (int i = 0; i < 200; ++i)
+        lines << QStringLiteral("# ") + QString(200, QLatin1Char('c'));
+    lines << QStringLiteral("TTITLE0=One") << QStringLiteral("TTITLE1=Two")
+          << QStringLiteral("TTITLE2=Three");
+    const QByteArray rec = TCddbTestServer::record(
+        QStringLiteral("09000c03"), QStringLiteral("A / B"), QString(), QString(), lines);
+    ASSERT_GT(rec.size(), 40000);
+    {
+        TCddbTestServer server(TCddbTestServer::cddb(
+            "200 rock 09000c03 A / B\r\n",
+            {{QStringLiteral("rock 09000c03"), read("rock", "09000c03", rec)}}));
+        lookup(settingsFor(server.address()));
+        EXPECT_EQ(Receiver.Outcomes[0], TCddbMessageEvent::TitlesApplied);
+        EXPECT_EQ(titles(), (QStringList{"One", "Two", "Three"}));
+    }
+    // A record that cannot be had gives the client's reason, and nothing changes.
+    const QByteArray whole = TCddbTestServer::ok(read("rock", "09000c03", rec));
+    const struct {
+        QByteArray Answer;
+        const char* Reason;
+    } cases[] = {
+        {TCddbTestServer::http(500, "text/plain", "oops"), "HTTP 500"},
+        {whole.left(whole.size() - 100), "cut short"},
+    };
+    for (const auto& c : cases) {
+        Session.Fields.Artist = QStringLiteral("old artist");
+        TCddbTestServer server([&c](const TCddbTestServer::Request& r) {
+            if (r.Command().startsWith(QStringLiteral("cddb query")))
+                return TCddbTestServer::ok("200 rock 09000c03 A / B\r\n");
+            return c.Answer;
+        });
+        Receiver.WParams.clear();
+        Receiver.Outcomes.clear();
+        Receiver.Details.clear();
+        lookup(settingsFor(server.address()));
+        EXPECT_EQ(Receiver.Outcomes[0], TCddbMessageEvent::NoTitles);
+        EXPECT_TRUE(Receiver.Details[0].contains(QLatin1String(c.Reason)))
+            << Receiver.Details[0].toStdString();
+        EXPECT_EQ(Session.Fields.Artist, QStringLiteral("old artist"));
+    }
 }
 
 TEST_F(QueryWorker, DiscStartingAtTrackTwo) {
@@ -256,6 +312,7 @@ TEST_F(QueryWorker, DiscStartingAtTrackTwo) {
         {{QStringLiteral("misc 09000c03"), read("misc", "09000c03", noKey)}}));
     Receiver.WParams.clear();
     Receiver.Outcomes.clear();
+    Receiver.Details.clear();
     lookup(settingsFor(server2.address()));
     EXPECT_EQ(Receiver.Outcomes[0], TCddbMessageEvent::NoTitles);
 }
@@ -343,6 +400,7 @@ TEST_F(QueryWorker, DeadSilentAndHostileServersEndTheLookup) {
         s.TimeoutSeconds = 1;
         Receiver.WParams.clear();
         Receiver.Outcomes.clear();
+        Receiver.Details.clear();
         QElapsedTimer clock;
         clock.start();
         lookup(s);
@@ -351,7 +409,7 @@ TEST_F(QueryWorker, DeadSilentAndHostileServersEndTheLookup) {
     }
     {
         // The match list is fine, every record is hostile: a megabyte line, binary bytes and
-        // no "=". The lookup ends and keeps what is readable.
+        // no "=". The lookup ends without titles and changes nothing.
         const QByteArray huge = "210 rock 09000c03 x\r\nTTITLE0=" + QByteArray(1024 * 1024, 'x');
         const QByteArray binary = QByteArray("210 misc 09000c03 x\r\nDTITLE=Bin\x01") + '\0' +
                                   "ary / Bytes\xff\r\nno equals\r\n.\r\n";
@@ -361,11 +419,13 @@ TEST_F(QueryWorker, DeadSilentAndHostileServersEndTheLookup) {
             {{QStringLiteral("rock 09000c03"), huge}, {QStringLiteral("misc 09000c03"), binary}}));
         Receiver.WParams.clear();
         Receiver.Outcomes.clear();
+        Receiver.Details.clear();
         lookup(settingsFor(server.address()));
         EXPECT_EQ(Receiver.WParams[0], TCddbMessageEvent::Finished);
         EXPECT_EQ(Receiver.Outcomes[0], TCddbMessageEvent::NoTitles);
-        EXPECT_EQ(Session.Fields.Artist, QStringLiteral("Binary"));
-        EXPECT_EQ(Session.Fields.Album, QStringLiteral("Bytes\uFFFD"));
+        EXPECT_TRUE(Receiver.Details[0].contains(QStringLiteral("larger than")))
+            << Receiver.Details[0].toStdString();
+        EXPECT_EQ(Session.Fields.Artist, QStringLiteral("old artist"));
         EXPECT_EQ(titles(), (QStringList{"Track01", "Track02", "Track03"}));
     }
 }

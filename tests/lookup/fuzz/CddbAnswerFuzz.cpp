@@ -1,10 +1,8 @@
-// libFuzzer target: whatever a CDDB server sends must parse without crashing, and the texts
-// that reach the caller's fixed buffers must stay inside them and be NUL-terminated.
-#include "lookup/CddbCalls.h"
+// libFuzzer target: whatever a CDDB server sends must parse without crashing, and the matches
+// it gives must be usable in the next request.
 #include "lookup/CddbClient.h"
 #include "lookup/CddbRecord.h"
 
-#include <cstring>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -26,12 +24,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (int n = 0; n < 100; ++n)
             (void)TCddbRecord::oneLine(r.trackTitle(n));
     }
-
-    // Cut into a small buffer with a guard byte behind it.
-    const int room = int(size % 64) + 1;
-    std::vector<char> out(size_t(room) + 1, '\x5a');
-    CopyTextToBuffer(bytes, out.data(), room, (size & 1) != 0);
-    if (out[size_t(room)] != '\x5a' || std::memchr(out.data(), 0, size_t(room)) == nullptr)
-        __builtin_trap();
     return 0;
 }
