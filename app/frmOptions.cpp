@@ -586,7 +586,7 @@ QWidget* TfrmOptions::buildMorePage() {
     editEmail->setObjectName(QStringLiteral("editEmail"));
     editEmail->setPlaceholderText(
         QStringLiteral("you@example.org (CDDB and MusicBrainz ask for it)"));
-    auto* emailLabel = new QLabel(QStringLiteral("Your e-mail for the "Your &e-mail for the lookups:"lookups:"), gbCover);
+    auto* emailLabel = new QLabel(QStringLiteral("Your e-&mail for the lookups:"), gbCover);
     emailLabel->setBuddy(editEmail);
     auto* emailForm = new QFormLayout;
     emailForm->addRow(emailLabel, editEmail);

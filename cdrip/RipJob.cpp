@@ -9,7 +9,6 @@
 #include "audio/Helpers.h"
 #include "encode/EncodeStep.h"
 #include "encode/OutputFormats.h"
-#include "lookup/CddbCalls.h"
 #include "settings/ReadMode.h"
 
 #include <QCoreApplication>
