@@ -10,6 +10,7 @@
 #include "codecs/ACS_WinMedia.h"
 #include "encode/EncoderConfig.h"
 #include "encode/OutputFormats.h"
+#include "encode/ReplayGainTagger.h"
 #include "encode/Tid3tag.h"
 
 #include <QCoreApplication>
@@ -214,7 +215,9 @@ void TEncodeStep::complete(QString failure) {
             TagMp3(written);
         if (m_request.Format == FormatApe && m_request.Texts != TEncodeRequest::NoTexts)
             TagApe(written);
-        failure = RenameOver(m_partial, m_request.Path);
+        failure = TReplayGainTagger::WriteInPlace(m_partial, m_request.Format, m_request.Gain);
+        if (failure.isEmpty())
+            failure = RenameOver(m_partial, m_request.Path);
     }
     if (!failure.isEmpty() && m_ran)
         QFile::remove(m_partial); // what a failed run wrote is no file of the user's

@@ -11,6 +11,7 @@
 
 #include "audio/CoverArt.h"
 #include "audio/DiscFields.h"
+#include "audio/ReplayGain.h"
 #include "encode/OutputFormats.h"
 #include "settings/TAppOptions.h"
 
@@ -53,6 +54,9 @@ struct TEncodeRequest {
     // The front cover embedded in FLAC, Ogg, Opus, MP3, APE and .m4a files (WMA files go
     // without); empty for none.
     TCoverArt Cover;
+    // ReplayGain values tagged into the file once it is written, before it takes its name;
+    // empty for none.
+    TReplayGain Gain;
 };
 
 class TEncodeStep : public QObject {
