@@ -9,6 +9,7 @@
 #include "TrackCheck.h"
 #include "accuraterip/TArResponse.h"
 #include "audio/DiscFields.h"
+#include "audio/ReplayGain.h"
 #include "disc/TrackRow.h"
 #include "settings/TAppOptions.h"
 
@@ -37,6 +38,7 @@ struct TRipPlanTrack {
     TTrackCheck Check; // the sums of what was read
     TArVerdict Verdict;
     QString VerdictText; // the verdict as reported, "" until the database was asked
+    TReplayGain Gain;    // with ReplayGain on: the track's values once read, the album's at the end
 };
 
 struct TRipPlan {

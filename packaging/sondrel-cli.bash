@@ -66,6 +66,10 @@ _sondrel_cli() {
         COMPREPLY=($(compgen -W 'cddb musicbrainz musicbrainz,cddb' -- "$cur"))
         return
         ;;
+    --replaygain)
+        COMPREPLY=($(compgen -W 'off track album' -- "$cur"))
+        return
+        ;;
     --drive)
         local drives
         drives=$("$program" "${global[@]}" drives 2>/dev/null | cut -f1)
@@ -109,7 +113,7 @@ _sondrel_cli() {
     rip)
         options='--drive --tracks --format --out --name-template --keep-wav --normalize --title
             --track-artist --artist --album-artist --album --year --genre --disc --comment
-            --overwrite --skip-existing --secure --offset --speed'
+            --overwrite --skip-existing --secure --offset --speed --replaygain'
         ;;
     convert) options='--kind --to --out --overwrite --skip-existing --jobs' ;;
     lookup)

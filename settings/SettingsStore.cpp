@@ -185,6 +185,7 @@ const std::vector<TSettingDef>& SettingDefs() {
         boolean("Ripping", "SecureRip", &O::SecureRip),
         integer("Ripping", "ReadSpeed", &O::ReadSpeed, 0, 72),
         text("AccurateRip", "Server", &O::AccurateRipServer),
+        text("ReplayGain", "Mode", &O::ReplayGainMode),
     };
     return defs;
 }
