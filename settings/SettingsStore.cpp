@@ -184,8 +184,8 @@ const std::vector<TSettingDef>& SettingDefs() {
         text("Lookup", "CoverArtServer", &O::CoverArtServer),
         boolean("Ripping", "SecureRip", &O::SecureRip),
         integer("Ripping", "ReadSpeed", &O::ReadSpeed, 0, 72),
-        text("AccurateRip", "Server", &O::AccurateRipServer),
         text("ReplayGain", "Mode", &O::ReplayGainMode),
+        text("AccurateRip", "Server", &O::AccurateRipServer),
     };
     return defs;
 }

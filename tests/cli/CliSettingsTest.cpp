@@ -38,6 +38,7 @@ TEST(CliSettings, PrintsDefaultsFromAnEmptyFolder) {
     EXPECT_EQ(valueOf(r.Out, "OpusOptions.Complexity"), "10");
     EXPECT_EQ(valueOf(r.Out, "AacOptions.Bitrate"), "192");
     EXPECT_EQ(valueOf(r.Out, "QueryCDDB.Port"), "80");
+    EXPECT_EQ(valueOf(r.Out, "ReplayGain.Mode"), "off");
     EXPECT_EQ(valueOf(r.Out, "Converter.Jobs"), "0");
     EXPECT_EQ(valueOf(r.Out, "Lookup.Source"), "cddb");
     EXPECT_EQ(valueOf(r.Out, "Lookup.MusicBrainzServer"), "https://musicbrainz.org");
