@@ -137,6 +137,8 @@ QString write(const QString& path, int format, const TReplayGain& g) {
         }
         break;
     }
+    case FormatWav:
+        return QString(); // our WAV files carry no tags
     default:
         return QStringLiteral("Cannot write ReplayGain tags into %1: its format has none")
             .arg(path);
@@ -159,7 +161,7 @@ QString TReplayGainTagger::WriteInPlace(const QString& path, int format, const T
 }
 
 QString TReplayGainTagger::WriteByCopy(const QString& path, int format, const TReplayGain& gain) {
-    if (gain.isEmpty())
+    if (gain.isEmpty() || format == FormatWav)
         return QString();
     const QString copy = PartialName(path);
     QFile source(path);

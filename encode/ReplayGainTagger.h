@@ -3,7 +3,8 @@
 // Vorbis, items in APEv2, ID3v2.3 TXXX frames in MP3, attributes in WMA, iTunes freeform atoms
 // (----:com.apple.iTunes:replaygain_*) in .m4a, and R128_TRACK_GAIN/R128_ALBUM_GAIN in Opus.
 // TagLib makes room for the tag (padding, or the Ogg comment pages laid out anew). Values
-// absent from the TReplayGain are left as the file has them. Any thread; one file at a time.
+// absent from the TReplayGain are left as the file has them; a WAV file, which carries no
+// tags, is left as it is. Any thread; one file at a time.
 #pragma once
 
 #include "audio/ReplayGain.h"

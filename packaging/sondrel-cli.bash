@@ -115,7 +115,7 @@ _sondrel_cli() {
             --track-artist --artist --album-artist --album --year --genre --disc --comment
             --overwrite --skip-existing --secure --offset --speed --replaygain'
         ;;
-    convert) options='--kind --to --out --overwrite --skip-existing --jobs' ;;
+    convert) options='--kind --to --out --overwrite --skip-existing --jobs --replaygain' ;;
     lookup)
         options='--drive --source --server --script --proxy --no-proxy --timeout --save'
         ;;
