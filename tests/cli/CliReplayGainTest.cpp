@@ -1,6 +1,7 @@
 // sondrel-cli rip --replaygain as a user runs it, over a disc whose tracks differ in loudness:
 // the gains and peaks of every format read back with mutagen and checked against loudgain and
-// the samples themselves, and a stopped rip whose files keep their track values only.
+// the samples themselves, and a stopped rip whose files keep their track values only; then
+// convert --replaygain, whose albums are the input folders.
 #include "tests/common/TestUtil.h"
 
 #include <QDir>
@@ -90,6 +91,19 @@ print(json.dumps(out))
     const auto r = RunProgram("/usr/bin/python3", QStringList{"-c", script} + paths);
     EXPECT_EQ(r.ExitCode, 0) << r.Err.toStdString();
     return QJsonDocument::fromJson(r.Out).object();
+}
+
+// The loudness loudgain measures in `files` taken as one album, LUFS: each file's, then the
+// album's.
+QList<double> LoudgainLufs(const QStringList& files) {
+    const auto lg = RunProgram("loudgain", QStringList{"-a", "-O", "-q"} + files);
+    EXPECT_EQ(lg.ExitCode, 0) << lg.Err.toStdString();
+    QList<double> lufs;
+    for (const QByteArray& line : lg.Out.split('\n'))
+        if (line.contains(" LUFS") && !line.startsWith("File"))
+            lufs << line.split('\t')[1].split(' ')[0].toDouble();
+    EXPECT_EQ(lufs.size(), files.size() + 1) << lg.Out.toStdString();
+    return lufs;
 }
 
 // "-3.21 dB" as a number.
@@ -206,6 +220,48 @@ TEST_F(CliReplayGain, AStoppedRipKeepsTrackGainsWithoutAlbumValues) {
     EXPECT_TRUE(ReadWholeFile(out + "/flac/rip.log")
                     .contains("ReplayGain: track gain and peak "
                               "only: the rip was stopped"));
+}
+
+TEST_F(CliReplayGain, ConvertTakesEachInputFolderAsAnAlbum) {
+    // Two albums: a quiet and a loud file, and one 24-bit mono file at 48 kHz alone.
+    QDir().mkpath(dir.filePath("a"));
+    QDir().mkpath(dir.filePath("b"));
+    const QStringList inputs = {dir.filePath("a/quiet.wav"), dir.filePath("a/loud.wav"),
+                                dir.filePath("b/other.wav")};
+    const QStringList synth[] = {
+        {"-c", "2", "-b", "16", "-r", "44100", inputs[0], "synth", "6", "sine", "1000", "vol",
+         "0.05"},
+        {"-c", "2", "-b", "16", "-r", "44100", inputs[1], "synth", "4", "pinknoise", "vol", "0.5"},
+        {"-c", "1", "-b", "24", "-r", "48000", inputs[2], "synth", "5", "sine", "300", "vol",
+         "0.3"}};
+    for (const QStringList& args : synth)
+        ASSERT_EQ(RunProgram("sox", QStringList{"-n"} + args).ExitCode, 0);
+    const QString out = dir.filePath("out");
+    const auto r = RunProgram(BuiltProgram("cli/sondrel-cli"),
+                              QStringList{"--config-dir", dir.filePath("config"), "convert", "--to",
+                                          "flac", "--replaygain", "album", "--out", out} +
+                                  inputs);
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    const QStringList files = {out + "/quiet.flac", out + "/loud.flac", out + "/other.flac"};
+    const QList<double> a = LoudgainLufs({files[0], files[1]});
+    const QList<double> b = LoudgainLufs({files[2]});
+    ASSERT_EQ(a.size(), 3);
+    ASSERT_EQ(b.size(), 2);
+    const double track[] = {a[0], a[1], b[0]};
+    const double album[] = {a[2], a[2], b[1]};
+    const QJsonObject read = GainTags(files);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(files[i].toStdString());
+        const QJsonObject tags = read[files[i]].toObject();
+        EXPECT_NEAR(Db(tags, "REPLAYGAIN_TRACK_GAIN"), -18 - track[i], 0.1);
+        EXPECT_NEAR(Db(tags, "REPLAYGAIN_ALBUM_GAIN"), -18 - album[i], 0.1);
+    }
+    // sox's sines reach their amplitude; the loud file's peak is the album's.
+    const QJsonObject quiet = read[files[0]].toObject();
+    EXPECT_NEAR(quiet["REPLAYGAIN_TRACK_PEAK"].toString().toDouble(), 0.05, 1e-3);
+    EXPECT_EQ(quiet["REPLAYGAIN_ALBUM_PEAK"], read[files[1]].toObject()["REPLAYGAIN_TRACK_PEAK"]);
+    EXPECT_NEAR(read[files[2]].toObject()["REPLAYGAIN_TRACK_PEAK"].toString().toDouble(), 0.3,
+                1e-3);
 }
 
 } // namespace
