@@ -112,6 +112,11 @@ void TRipJob::Start() {
         lane.Input = new TWaveIn(this);
         m_lanes.push_back(lane);
     }
+    if (m_lanes.empty()) {
+        // WAV files carry no tags: nothing to measure for.
+        m_gainMode = TReplayGain::TMode::Off;
+        m_options.ReplayGainMode = TReplayGain::ModeName(m_gainMode);
+    }
     for (size_t i = 0; i < m_lanes.size(); ++i) {
         TEncodeStep* step = m_lanes[i].Step;
         connect(step, &TEncodeStep::progress, this, [this, i](int percent) {
