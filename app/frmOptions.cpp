@@ -1,6 +1,7 @@
 #include "frmOptions.h"
 
 #include "MessageBoxes.h"
+#include "audio/ReplayGain.h"
 #include "cdrip/RipPlan.h"
 #include "codecs/ACS_MAC.h"
 #include "codecs/WmaFormats.h"
@@ -202,6 +203,13 @@ QWidget* TfrmOptions::buildOutputPage() {
     normalizeRow->addWidget(ckNormalize);
     normalizeRow->addWidget(SpinEdit1);
     normalizeRow->addWidget(new QLabel(QStringLiteral("%")));
+    // The ReplayGain tags of rips and conversions, in the order of TReplayGain::TMode.
+    cbReplayGain = dropDown(gbFormat, "cbReplayGain",
+                            {QStringLiteral("Off"), QStringLiteral("Track gain"),
+                             QStringLiteral("Track and album gain")});
+    normalizeRow->addSpacing(16);
+    normalizeRow->addWidget(label(QStringLiteral("R&eplayGain:"), cbReplayGain));
+    normalizeRow->addWidget(cbReplayGain);
     normalizeRow->addStretch(1);
     // Further formats from the same read: a box for each format.
     auto* alsoRow = new QHBoxLayout;
@@ -645,6 +653,9 @@ void TfrmOptions::load() {
     ckNormalize->setChecked(o.IsNormalize);
     SpinEdit1->setEnabled(o.IsNormalize);
     SpinEdit1->setValue(o.NormalizePercent);
+    TReplayGain::TMode gainMode = TReplayGain::TMode::Off;
+    TReplayGain::ParseMode(o.ReplayGainMode, &gainMode);
+    cbReplayGain->setCurrentIndex(int(gainMode));
     (o.IsSelectVBR ? rbVBR : rbCBR)->setChecked(true);
     ckbVBRHead->setChecked(o.IsVBRHead);
     cbMinBitRate->setEditText(QStringLiteral("%1 kbit/s").arg(o.BitRate));
@@ -752,6 +763,7 @@ void TfrmOptions::save() {
     o.WriteCueSheet = ckWriteCueSheet->isChecked();
     o.IsNormalize = ckNormalize->isChecked();
     o.NormalizePercent = SpinEdit1->value();
+    o.ReplayGainMode = TReplayGain::ModeName(TReplayGain::TMode(cbReplayGain->currentIndex()));
     o.IsSelectVBR = rbVBR->isChecked();
     o.IsVBRHead = ckbVBRHead->isChecked();
     o.BitRate = *parseRate(cbMinBitRate->currentText());

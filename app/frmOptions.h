@@ -57,6 +57,7 @@ public:
     // one chosen above (whose box is disabled).
     std::vector<QCheckBox*> ckAlsoFormats;
     QSpinBox* SpinEdit1;
+    QComboBox* cbReplayGain; // ReplayGain.Mode: Off, Track, Album
     QComboBox* cbCDList;
     QLineEdit* editNameTemplate; // the rip's name template
     QComboBox* cbNamePreset;     // fills editNameTemplate

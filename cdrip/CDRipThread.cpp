@@ -5,6 +5,7 @@
 #include "RipEvent.h"
 #include "accuraterip/TTrackChecksum.h"
 #include "audio/Helpers.h"
+#include "audio/ReplayGain.h"
 #include "disc/TableOfContents.h"
 #include "settings/ReadMode.h"
 
@@ -52,11 +53,13 @@ void makeWavHeader(uint8_t* h, uint32_t dataSize) {
 }
 
 // Sums the batches on a thread of its own while the worker writes them to the file, so that
-// the checksums cost the rip no time where a second core is free. Made and used by one rip
-// worker; what it shares with its thread is guarded by one mutex.
+// the checksums (and the loudness, when `meter` is given) cost the rip no time where a second
+// core is free. Made and used by one rip worker; what it shares with its thread is guarded by
+// one mutex.
 class TBackgroundSums {
 public:
-    explicit TBackgroundSums(TTrackChecksum& sums) : m_sums(sums), m_thread([this] { run(); }) {}
+    TBackgroundSums(TTrackChecksum& sums, TLoudnessMeter* meter)
+        : m_sums(sums), m_meter(meter), m_thread([this] { run(); }) {}
     ~TBackgroundSums() {
         {
             std::lock_guard lock(m_mutex);
@@ -89,6 +92,8 @@ private:
                 return;
             lock.unlock();
             m_sums.Add(m_data, m_bytes);
+            if (m_meter)
+                m_meter->AddPcm16(m_data, m_bytes / 4);
             lock.lock();
             m_busy = false;
             m_wake.notify_all();
@@ -96,6 +101,7 @@ private:
     }
 
     TTrackChecksum& m_sums;
+    TLoudnessMeter* m_meter;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     const uint8_t* m_data = nullptr;
@@ -110,7 +116,11 @@ private:
 TCDRipThread::TCDRipThread(int trackIndex, const QString& wavPath, const TAppOptions& options)
     : TrackIndex(trackIndex), WavPath(wavPath),
       Secure(ReadModeOf(options.ReadMode) == TReadMode::Secure), m_normalize(options.IsNormalize),
-      m_normalizePercent(options.NormalizePercent) {}
+      m_normalizePercent(options.NormalizePercent) {
+    TReplayGain::TMode mode = TReplayGain::TMode::Off;
+    m_measure =
+        TReplayGain::ParseMode(options.ReplayGainMode, &mode) && mode != TReplayGain::TMode::Off;
+}
 
 TCDRipThread::~TCDRipThread() {
     wait();
@@ -176,7 +186,12 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
     size_t headerBytes = sizeof header; // of the batch, not audio
     // Summed as read, before any normalisation: what the database knows is the disc's audio.
     TTrackChecksum sums(int64_t(length) * TTrackChecksum::SamplesPerSector, firstTrack, lastTrack);
-    TBackgroundSums summer(sums);
+    // The loudness is that of what the encoders are given: measured as read, or anew in the
+    // normalisation pass.
+    std::shared_ptr<TLoudnessMeter> loudness;
+    if (m_measure)
+        loudness = std::make_shared<TLoudnessMeter>();
+    TBackgroundSums summer(sums, loudness.get());
     int writeError = 0;
     auto flush = [&] {
         if (pendingBytes > headerBytes)
@@ -240,10 +255,11 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
     }
     if (Aborted.load())
         return;
-    const TProcessInfo ended{ProcessRipEnded, RipOk, QString(),
-                             TTrackCheck{true, sums.Crc32(), sums.ArV1(), sums.ArV2(),
-                                         reader.ReReadSectors(), reader.UnreadableSectors(), Secure,
-                                         int(clock.elapsed())}};
+    TProcessInfo ended{ProcessRipEnded, RipOk, QString(),
+                       TTrackCheck{true, sums.Crc32(), sums.ArV1(), sums.ArV2(),
+                                   reader.ReReadSectors(), reader.UnreadableSectors(), Secure,
+                                   int(clock.elapsed())},
+                       loudness};
     if (m_normalize) {
         post(ProcessNormalizing);
         // An I/O error keeps the unscaled WAV, which is still a good rip.
@@ -253,7 +269,11 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
                 post(percent);
             lastNormalized = percent;
         };
-        NormalizeWavFile(path, m_normalizePercent, progress, nullptr);
+        std::shared_ptr<TLoudnessMeter> scaled;
+        if (loudness)
+            scaled = std::make_shared<TLoudnessMeter>();
+        if (NormalizeWavFile(path, m_normalizePercent, progress, nullptr, scaled.get()))
+            ended.Loudness = scaled;
     }
     if (NotifyWindow)
         QCoreApplication::postEvent(NotifyWindow, new TRipEvent(ended));

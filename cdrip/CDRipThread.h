@@ -18,11 +18,10 @@ class QObject;
 
 class TCDRipThread : public QThread {
 public:
-    // Made on the GUI thread, not yet started. Copies IsNormalize and NormalizePercent from
-    // `options` here, so the running worker reads no shared settings; Secure starts as the
-    // ReadMode setting says ("secure" only).
-    // `trackIndex` is the 1-based position of the track in the table of contents; `wavPath`
-    // the file to write, in a folder that exists.
+    // Made on the GUI thread, not yet started. Copies IsNormalize, NormalizePercent and whether
+    // ReplayGain is on from `options` here, so the running worker reads no shared settings; Secure
+    // starts as the ReadMode setting says ("secure" only). `trackIndex` is the 1-based position of
+    // the track in the table of contents; `wavPath` the file to write, in a folder that exists.
     TCDRipThread(int trackIndex, const QString& wavPath, const TAppOptions& options);
     // Waits until the thread has ended (set Aborted first to make that quick).
     ~TCDRipThread() override;
@@ -51,4 +50,5 @@ private:
 
     bool m_normalize = false;
     int m_normalizePercent = 100;
+    bool m_measure = false; // the loudness of the track is measured for ReplayGain
 };

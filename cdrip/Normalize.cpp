@@ -1,6 +1,7 @@
 #include "Normalize.h"
 
 #include "FileIo.h"
+#include "audio/LoudnessMeter.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -55,7 +56,7 @@ QString NormalizedTempPath(const QString& wavPath) {
 }
 
 bool NormalizeWavFile(const QString& wavPath, int percent, const std::function<void(int)>& progress,
-                      QString* error) {
+                      QString* error, TLoudnessMeter* meter) {
     const float gain = float(percent) / 100.0f;
     const QString norPath = NormalizedTempPath(wavPath);
     const QByteArray wavNative = QFile::encodeName(wavPath);
@@ -79,7 +80,7 @@ bool NormalizeWavFile(const QString& wavPath, int percent, const std::function<v
         }
         norCreated = true;
         const long long size = st.st_size;
-        char block[BlockBytes];
+        alignas(4) char block[BlockBytes];
         const long header = ReadFull(in.Fd, block, HeaderBytes);
         if (header != HeaderBytes) {
             reason = header < 0 ? readErrorText(wavPath, errno)
@@ -107,6 +108,8 @@ bool NormalizeWavFile(const QString& wavPath, int percent, const std::function<v
                 block[i] = char(y & 0xFF);
                 block[i + 1] = char(y >> 8);
             }
+            if (meter)
+                meter->AddPcm16(reinterpret_cast<const uint8_t*>(block), size_t(n) / 4);
             if (!WriteAll(out.Fd, block, size_t(n))) {
                 reason = WriteErrorText(norPath, errno);
                 return false;

@@ -9,6 +9,7 @@
 #include "audio/Helpers.h"
 #include "encode/EncodeStep.h"
 #include "encode/OutputFormats.h"
+#include "encode/ReplayGainTagger.h"
 #include "settings/ReadMode.h"
 
 #include <QCoreApplication>
@@ -36,6 +37,9 @@ TRipJob::TRipJob(HCDROM handle, const TRipPlan& plan, const TAppOptions& options
     m_wavOf.assign(n, QString());
     m_formatsLeft.assign(n, 0);
     m_encodeFailed.assign(n, false);
+    m_loudness.assign(n, nullptr);
+    if (!TReplayGain::ParseMode(m_options.ReplayGainMode, &m_gainMode))
+        m_gainMode = TReplayGain::TMode::Off;
 }
 
 TRipJob::~TRipJob() {
@@ -107,6 +111,11 @@ void TRipJob::Start() {
         }
         lane.Input = new TWaveIn(this);
         m_lanes.push_back(lane);
+    }
+    if (m_lanes.empty()) {
+        // WAV files carry no tags: nothing to measure for.
+        m_gainMode = TReplayGain::TMode::Off;
+        m_options.ReplayGainMode = TReplayGain::ModeName(m_gainMode);
     }
     for (size_t i = 0; i < m_lanes.size(); ++i) {
         TEncodeStep* step = m_lanes[i].Step;
@@ -330,6 +339,7 @@ void TRipJob::finish(bool stopped) {
         lane.Input->SetFileName(QString());
     }
     m_log.Stopped = m_log.Stopped || stopped;
+    writeAlbumGain();
     if (m_lookup) {
         // Stopped while the database was asked: the verdicts stay unknown.
         m_lookup->Abort();
@@ -517,6 +527,11 @@ void TRipJob::onRipEnded(const TProcessInfo& info) {
     TRipPlanTrack& t = track(index);
     QString wav = m_worker ? m_worker->WavPath : QString();
     t.Check = info.Check;
+    if (info.ErrorCode == RipOk && info.Loudness) {
+        m_loudness[size_t(index)] = info.Loudness;
+        t.Gain.HasTrack = TReplayGain::GainOf(info.Loudness->Loudness(), &t.Gain.TrackGain);
+        t.Gain.TrackPeak = info.Loudness->Peak();
+    }
     if (info.ErrorCode == RipOk && info.Check.UnreadableSectors > 0) {
         // The file is kept: it is the best the disc gave, but no proof of an exact copy.
         ++m_suspicious;
@@ -624,7 +639,64 @@ TEncodeRequest TRipJob::requestFor(const TRipPlanTrack& t, size_t format) const 
     request.TrackTotal = m_plan.TrackTotal;
     request.Texts = TEncodeRequest::DiscTexts;
     request.Cover = m_cover;
+    request.Gain = t.Gain;
     return request;
+}
+
+void TRipJob::writeAlbumGain() {
+    // A stop during the database lookup finishes a second time: the note says it was done.
+    if (m_gainMode == TReplayGain::TMode::Off || !m_log.GainNote.isEmpty())
+        return;
+    std::vector<const TLoudnessMeter*> meters;
+    for (size_t i = 0; i < m_plan.Tracks.size(); ++i)
+        if (m_plan.Tracks[i].State == TRipPlanTrack::TState::Done && m_loudness[i])
+            meters.push_back(m_loudness[i].get());
+    if (m_gainMode == TReplayGain::TMode::Track || meters.empty()) {
+        m_log.GainNote = QStringLiteral("track gain and peak");
+        return;
+    }
+    if (m_log.Stopped) {
+        // The album's loudness needs every track; the files keep their track values.
+        m_log.GainNote = QStringLiteral("track gain and peak only: the rip was stopped before "
+                                        "the album gain could be measured");
+        emit message(TJobSeverity::Warning,
+                     QStringLiteral("The rip was stopped: its files have no album gain."));
+        return;
+    }
+    TReplayGain album;
+    album.HasAlbum = TReplayGain::GainOf(TLoudnessMeter::AlbumLoudness(meters), &album.AlbumGain);
+    for (const TLoudnessMeter* m : meters)
+        album.AlbumPeak = std::max(album.AlbumPeak, m->Peak());
+    if (!album.HasAlbum) {
+        m_log.GainNote = QStringLiteral("track gain and peak; the album is silent");
+        return;
+    }
+    int failures = 0;
+    for (size_t i = 0; i < m_plan.Tracks.size(); ++i) {
+        TRipPlanTrack& t = m_plan.Tracks[i];
+        if (t.State != TRipPlanTrack::TState::Done || !m_loudness[i])
+            continue;
+        t.Gain.HasAlbum = true;
+        t.Gain.AlbumGain = album.AlbumGain;
+        t.Gain.AlbumPeak = album.AlbumPeak;
+        for (size_t k = 0; k < m_plan.Formats.size(); ++k) {
+            if (m_plan.Formats[k] == FormatWav)
+                continue; // a WAV has no tags
+            const QString failure =
+                TReplayGainTagger::WriteByCopy(t.Paths[k], m_plan.Formats[k], t.Gain);
+            if (!failure.isEmpty()) {
+                ++failures;
+                emit message(TJobSeverity::Warning, failure);
+            }
+        }
+    }
+    m_log.GainNote =
+        QStringLiteral("track and album gain and peak; album gain %1 and peak %2 "
+                       "over %3 tracks")
+            .arg(TReplayGain::GainText(album.AlbumGain), TReplayGain::PeakText(album.AlbumPeak))
+            .arg(meters.size());
+    if (failures > 0)
+        m_log.GainNote += QStringLiteral(" (%1 files could not be tagged)").arg(failures);
 }
 
 void TRipJob::kickEncoders() {

@@ -21,6 +21,8 @@
 #include "TProcessInfo.h"
 #include "audio/CoverArt.h"
 #include "audio/Job.h"
+#include "audio/LoudnessMeter.h"
+#include "audio/ReplayGain.h"
 #include "disc/CdAccess.h"
 #include "settings/TAppOptions.h"
 
@@ -201,6 +203,8 @@ private:
     void trackWritten();
     bool encodes() const { return !m_lanes.empty(); }
     TEncodeRequest requestFor(const TRipPlanTrack& track, size_t format) const;
+    // Album mode: the album's values go into every file of the rip, unless it was stopped.
+    void writeAlbumGain();
 
     HCDROM m_handle;
     TRipPlan m_plan;
@@ -240,4 +244,6 @@ private:
     bool m_reReading = false; // the record being read is read a second time, in secure mode
     TSectorRead m_read = ReadCDAudioLBA;
     int m_suspicious = 0; // tracks with sectors that never read the same twice
+    TReplayGain::TMode m_gainMode = TReplayGain::TMode::Off;
+    std::vector<std::shared_ptr<const TLoudnessMeter>> m_loudness; // per record, once read
 };

@@ -115,6 +115,8 @@ QString TRipLog::Text() const {
                "read\n";
     else
         out << "Normalisation: off\n";
+    if (!GainNote.isEmpty())
+        out << "ReplayGain: " << GainNote << "\n";
     if (!Artist.isEmpty())
         out << "Artist: " << Artist << "\n";
     if (!Album.isEmpty())

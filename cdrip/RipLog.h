@@ -36,6 +36,7 @@ public:
     QString FallbackNote;
     int ReadSpeed = 0;        // asked of the drive, times 176,400 bytes a second; 0 = fastest
     int NormalizePercent = 0; // 0 = off
+    QString GainNote;         // what ReplayGain tags the files got; empty when it is off
     QString Album;
     QString Artist;
     TTableOfContents Disc; // the table of contents, frames from the start of the disc

@@ -9,6 +9,7 @@
 #include "TrackCheck.h"
 #include "accuraterip/TArResponse.h"
 #include "audio/DiscFields.h"
+#include "audio/ReplayGain.h"
 #include "disc/TrackRow.h"
 #include "settings/TAppOptions.h"
 
@@ -42,6 +43,7 @@ struct TRipPlanTrack {
     TArVerdict FirstVerdict;
     TArVerdict Verdict;
     QString VerdictText; // the verdict as reported, "" until the database was asked
+    TReplayGain Gain;    // with ReplayGain on: the track's values once read, the album's at the end
 };
 
 struct TRipPlan {

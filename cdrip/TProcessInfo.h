@@ -3,8 +3,10 @@
 #pragma once
 
 #include "TrackCheck.h"
+#include "audio/LoudnessMeter.h"
 
 #include <QString>
+#include <memory>
 
 // Values of TProcessInfo::Value beside 0..100 percent.
 constexpr int ProcessNormalizing = 999; // the normalisation pass starts
@@ -28,4 +30,7 @@ struct TProcessInfo {
     QString ErrorText;
     // With ProcessRipEnded and RipOk: the track's checksums and read counts.
     TTrackCheck Check;
+    // With ProcessRipEnded and RipOk, when ReplayGain is on: the loudness of the samples the
+    // WAV holds (after normalisation), which the encoders are given.
+    std::shared_ptr<const TLoudnessMeter> Loudness = nullptr;
 };

@@ -2,6 +2,7 @@
 #include "DiscOpener.h"
 #include "StopOnSignal.h"
 #include "audio/ArgvPaths.h"
+#include "audio/ReplayGain.h"
 #include "convert/ConvertJob.h"
 #include "encode/OutputFormats.h"
 #include "settings/AppOptions.h"
@@ -145,6 +146,7 @@ int RunConvertCommand(TCliContext& ctx, const QStringList& args) {
     std::optional<QString> outDir;
     TOverwritePolicy policy = TOverwritePolicy::Ask;
     std::optional<int> jobs;
+    std::optional<QString> replayGain;
     QStringList files;
     for (int i = 0; i < args.size(); ++i) {
         QString v;
@@ -174,6 +176,12 @@ int RunConvertCommand(TCliContext& ctx, const QStringList& args) {
             if (missing || v.isEmpty())
                 return ctx.usageError(QStringLiteral("--out needs a folder"));
             outDir = v;
+        } else if (opt("--replaygain")) {
+            TReplayGain::TMode mode;
+            if (missing || !TReplayGain::ParseMode(v, &mode))
+                return ctx.usageError(
+                    QStringLiteral("--replaygain needs off, track or album, got '%1'").arg(v));
+            replayGain = TReplayGain::ModeName(mode);
         } else if (opt("--jobs")) {
             bool ok = false;
             jobs = v.toInt(&ok);
@@ -206,6 +214,8 @@ int RunConvertCommand(TCliContext& ctx, const QStringList& args) {
 
     LoadOptions();
     TAppOptions options = AppOptions;
+    if (replayGain)
+        options.ReplayGainMode = *replayGain;
     const int lanes = jobs ? *jobs : TConvertJob::LaneCountFor(options.ConverterJobs);
     if (outDir)
         options.OutputFolder = *outDir;

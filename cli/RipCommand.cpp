@@ -3,6 +3,7 @@
 #include "StopOnSignal.h"
 #include "audio/Genres.h"
 #include "audio/Helpers.h"
+#include "audio/ReplayGain.h"
 #include "cdrip/RipJob.h"
 #include "encode/OutputFormats.h"
 #include "encode/OutputNaming.h"
@@ -180,6 +181,7 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
     std::optional<int> speed;
     std::optional<QString> outDir;
     std::optional<int> normalize;
+    std::optional<QString> replayGain;
     std::map<int, QString> titles;
     std::map<int, QString> trackArtists;
     std::optional<QString> nameTemplate;
@@ -239,6 +241,12 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
                     QStringLiteral("--normalize needs a percentage from 1 to 1000, got '%1'")
                         .arg(v));
             normalize = p;
+        } else if (opt("--replaygain")) {
+            TReplayGain::TMode mode;
+            if (missing || !TReplayGain::ParseMode(v, &mode))
+                return ctx.usageError(
+                    QStringLiteral("--replaygain needs off, track or album, got '%1'").arg(v));
+            replayGain = TReplayGain::ModeName(mode);
         } else if (args[i] == QLatin1String("--keep-wav")) {
             keepWav = true;
         } else if (args[i] == QLatin1String("--secure") ||
@@ -340,6 +348,8 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
         options.IsNormalize = true;
         options.NormalizePercent = *normalize;
     }
+    if (replayGain)
+        options.ReplayGainMode = *replayGain;
     // The disc fields start from cd.dat; the command line overrides them.
     if (artist)
         session.Fields.Artist = *artist;

@@ -5,10 +5,12 @@
 #include "convert/ConvertLane.h"
 #include "encode/OutputFormats.h"
 #include "encode/OutputNaming.h"
+#include "encode/ReplayGainTagger.h"
 
 #include <QFileInfo>
 #include <QThread>
 #include <algorithm>
+#include <map>
 
 TConvertJob::TConvertJob(const QStringList& files, const TConvertRoute& route,
                          const TAppOptions& options, const TDiscFields& disc, int lanes,
@@ -21,6 +23,9 @@ TConvertJob::TConvertJob(const QStringList& files, const TConvertRoute& route,
         const QString plain = OutputPathOf(file);
         m_outputPaths.push_back(UniqueInSet(plain.chopped(extension.size()), extension, &taken));
     }
+    m_loudness.assign(size_t(m_files.size()), nullptr);
+    if (!TReplayGain::ParseMode(m_options.ReplayGainMode, &m_gainMode))
+        m_gainMode = TReplayGain::TMode::Off;
     const int count = std::max(1, lanes);
     for (int i = 0; i < count; ++i)
         m_lanes.push_back(std::make_unique<TConvertLane>(this, i));
@@ -157,6 +162,7 @@ void TConvertJob::laneIdle() {
 void TConvertJob::finish(bool stopped) {
     if (IsFinished())
         return;
+    writeAlbumGain(stopped);
     const TJobOutcome outcome = stopped         ? TJobOutcome::Stopped
                                 : m_failed == 0 ? TJobOutcome::Done
                                                 : TJobOutcome::Failed;
@@ -165,4 +171,43 @@ void TConvertJob::finish(bool stopped) {
                             .arg(m_skipped)
                             .arg(m_failed)
                             .arg(m_files.size()));
+}
+
+void TConvertJob::writeAlbumGain(bool stopped) {
+    if (m_gainMode != TReplayGain::TMode::Album)
+        return;
+    // The album of a file is the folder it came from.
+    std::map<QString, std::vector<int>> albums;
+    for (int i = 0; i < int(m_files.size()); ++i)
+        if (m_loudness[size_t(i)])
+            albums[QFileInfo(m_files[i]).absolutePath()].push_back(i);
+    if (albums.empty())
+        return;
+    if (stopped) {
+        emit message(TJobSeverity::Warning,
+                     QStringLiteral("The conversion was stopped: its files have no album gain."));
+        return;
+    }
+    for (const auto& [folder, indexes] : albums) {
+        std::vector<const TLoudnessMeter*> meters;
+        TReplayGain album;
+        for (int i : indexes) {
+            meters.push_back(m_loudness[size_t(i)].get());
+            album.AlbumPeak = std::max(album.AlbumPeak, m_loudness[size_t(i)]->Peak());
+        }
+        album.HasAlbum =
+            TReplayGain::GainOf(TLoudnessMeter::AlbumLoudness(meters), &album.AlbumGain);
+        if (!album.HasAlbum)
+            continue; // a silent album has no gain
+        for (int i : indexes) {
+            TReplayGain gain = album;
+            const TLoudnessMeter& track = *m_loudness[size_t(i)];
+            gain.HasTrack = TReplayGain::GainOf(track.Loudness(), &gain.TrackGain);
+            gain.TrackPeak = track.Peak();
+            const QString failure =
+                TReplayGainTagger::WriteByCopy(m_outputPaths[size_t(i)], m_route.Format, gain);
+            if (!failure.isEmpty())
+                emit message(TJobSeverity::Warning, failure);
+        }
+    }
 }

@@ -11,6 +11,8 @@
 
 #include "audio/DiscFields.h"
 #include "audio/Job.h"
+#include "audio/LoudnessMeter.h"
+#include "audio/ReplayGain.h"
 #include "convert/ConvertKinds.h"
 #include "settings/TAppOptions.h"
 
@@ -110,6 +112,8 @@ private:
     void laneIdle();
     void finish(bool stopped);
     void begin();
+    // Album mode: each folder's files that were converted get the album values of that folder.
+    void writeAlbumGain(bool stopped);
 
     QStringList m_files;
     std::vector<QString> m_outputPaths; // by file index
@@ -128,4 +132,6 @@ private:
     int m_skipped = 0;
     int m_failed = 0;
     bool m_started = false;
+    TReplayGain::TMode m_gainMode = TReplayGain::TMode::Off;
+    std::vector<std::shared_ptr<const TLoudnessMeter>> m_loudness; // by file index, once written
 };

@@ -39,6 +39,8 @@ TConvertLane::TConvertLane(TConvertJob* job, int number) : m_job(job), m_number(
     });
     QObject::connect(
         m_step, &TEncodeStep::finished, this, [this](const QString&, const QString& failure) {
+            if (failure.isEmpty() && m_current >= 0)
+                m_job->m_loudness[size_t(m_current)] = m_step->LastLoudness();
             post(1, int(failure.isEmpty() ? TConvertOutcome::Converted : TConvertOutcome::Failed),
                  failure);
         });
@@ -178,5 +180,6 @@ void TConvertLane::startCurrent() {
     request.Track = 0;
     // An MP3 or WMA (anything FFmpeg reads) hands its texts on; a WAV has none.
     request.Texts = in == m_waveIn ? TEncodeRequest::NoTexts : TEncodeRequest::InputTexts;
+    request.MeasureGain = m_job->m_gainMode != TReplayGain::TMode::Off;
     m_step->Start(request);
 }

@@ -9,7 +9,9 @@
 #include "codecs/ACS_Vorbis.h"
 #include "codecs/ACS_WinMedia.h"
 #include "encode/EncoderConfig.h"
+#include "encode/LoudnessTap.h"
 #include "encode/OutputFormats.h"
+#include "encode/ReplayGainTagger.h"
 #include "encode/Tid3tag.h"
 
 #include <QCoreApplication>
@@ -134,12 +136,20 @@ void TEncodeStep::Start(const TEncodeRequest& request) {
     m_active = true;
     m_ran = false;
     m_output = nullptr;
+    m_lastLoudness.reset();
     // The file is written under a name of its own and takes its final name only once complete,
     // so a failed or stopped run never replaces what was there, nor passes for a whole file.
     m_partial = PartialName(request.Path);
     try {
         m_output = OutputOf(request.Format);
-        m_output->SetInput(request.Input);
+        if (request.MeasureGain) {
+            if (!m_tap)
+                m_tap = new TLoudnessTap(this);
+            m_tap->SetSource(request.Input);
+            m_output->SetInput(m_tap);
+        } else {
+            m_output->SetInput(request.Input);
+        }
         m_output->SetFileName(m_partial);
         ConfigureFormatOutput(*m_output, request, m_options);
         if (request.Format == FormatFlac)
@@ -214,7 +224,15 @@ void TEncodeStep::complete(QString failure) {
             TagMp3(written);
         if (m_request.Format == FormatApe && m_request.Texts != TEncodeRequest::NoTexts)
             TagApe(written);
-        failure = RenameOver(m_partial, m_request.Path);
+        TReplayGain gain = m_request.Gain;
+        if (m_request.MeasureGain && m_tap->Meter()) {
+            m_lastLoudness = m_tap->Meter();
+            gain.HasTrack = TReplayGain::GainOf(m_lastLoudness->Loudness(), &gain.TrackGain);
+            gain.TrackPeak = m_lastLoudness->Peak();
+        }
+        failure = TReplayGainTagger::WriteInPlace(m_partial, m_request.Format, gain);
+        if (failure.isEmpty())
+            failure = RenameOver(m_partial, m_request.Path);
     }
     if (!failure.isEmpty() && m_ran)
         QFile::remove(m_partial); // what a failed run wrote is no file of the user's

@@ -11,16 +11,20 @@
 
 #include "audio/CoverArt.h"
 #include "audio/DiscFields.h"
+#include "audio/ReplayGain.h"
 #include "encode/OutputFormats.h"
 #include "settings/TAppOptions.h"
 
 #include <QObject>
 #include <QString>
 #include <array>
+#include <memory>
 
 class TAuFileOut;
 class TAuInput;
 class TAuOutput;
+class TLoudnessMeter;
+class TLoudnessTap;
 
 // What one file is encoded from and into, and which texts it carries.
 struct TEncodeRequest {
@@ -53,6 +57,12 @@ struct TEncodeRequest {
     // The front cover embedded in FLAC, Ogg, Opus, MP3, APE and .m4a files (WMA files go
     // without); empty for none.
     TCoverArt Cover;
+    // ReplayGain values tagged into the file once it is written, before it takes its name;
+    // empty for none.
+    TReplayGain Gain;
+    // The loudness of what is encoded is measured on the way, and the file gets its track
+    // gain and peak from it (a conversion, which has not measured its input before).
+    bool MeasureGain = false;
 };
 
 class TEncodeStep : public QObject {
@@ -79,6 +89,8 @@ public:
     // The name the running (or stopped) file is written under: "<base>.partial<ext>" beside
     // its final name. A stopped file stays there.
     const QString& PartialPath() const { return m_partial; }
+    // With MeasureGain: the loudness of the file finished last (null when it was not measured).
+    std::shared_ptr<const TLoudnessMeter> LastLoudness() const { return m_lastLoudness; }
 
     // Tags the MP3 request.Path with the texts of `request` (as TextSource says): an ID3v2.3
     // tag of the full texts ahead of the audio (in place of one there), then the ID3v1 tag. A
@@ -110,4 +122,6 @@ private:
     QString m_partial;              // the name it is written under until complete
     bool m_active = false;          // a file is being encoded (started, not yet reported)
     bool m_ran = false;             // its output was started
+    TLoudnessTap* m_tap = nullptr;  // between input and output when measuring, made on first use
+    std::shared_ptr<const TLoudnessMeter> m_lastLoudness;
 };

@@ -66,6 +66,10 @@ _sondrel_cli() {
         COMPREPLY=($(compgen -W 'cddb musicbrainz musicbrainz,cddb' -- "$cur"))
         return
         ;;
+    --replaygain)
+        COMPREPLY=($(compgen -W 'off track album' -- "$cur"))
+        return
+        ;;
     --drive)
         local drives
         drives=$("$program" "${global[@]}" drives 2>/dev/null | cut -f1)
@@ -109,9 +113,10 @@ _sondrel_cli() {
     rip)
         options='--drive --tracks --format --out --name-template --keep-wav --normalize --title
             --track-artist --artist --album-artist --album --year --genre --disc --comment
-            --overwrite --skip-existing --secure --verify-first --offset --speed'
+            --overwrite --skip-existing --secure --verify-first --offset --speed
+            --replaygain'
         ;;
-    convert) options='--kind --to --out --overwrite --skip-existing --jobs' ;;
+    convert) options='--kind --to --out --overwrite --skip-existing --jobs --replaygain' ;;
     lookup)
         options='--drive --source --server --script --proxy --no-proxy --timeout --save'
         ;;

@@ -186,6 +186,7 @@ const std::vector<TSettingDef>& SettingDefs() {
         text("Lookup", "CoverArtServer", &O::CoverArtServer),
         text("Ripping", "ReadMode", &O::ReadMode),
         integer("Ripping", "ReadSpeed", &O::ReadSpeed, 0, 72),
+        text("ReplayGain", "Mode", &O::ReplayGainMode),
         text("AccurateRip", "Server", &O::AccurateRipServer),
     };
     return defs;

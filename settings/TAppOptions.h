@@ -18,6 +18,8 @@ struct TAppOptions {
     bool IsKeepWav = false;
     bool IsNormalize = false;
     int NormalizePercent = 95;
+    // ReplayGain tags of rips and conversions: "off", "track" or "album".
+    QString ReplayGainMode = QStringLiteral("off");
     bool EnableRipTime = false;
     int RipTime = 0;
     // How a rip names its files below OutputFolder: fields in braces ({albumartist}, {album},

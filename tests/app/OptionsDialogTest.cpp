@@ -94,6 +94,7 @@ TEST_F(OptionsDialog, OkWithoutChangesStoresTheSameSettingsAndControlsShowThem) 
     options.NameTemplate = "{album}/{disc}-{track} {title}";
     options.FatSafeNames = true;
     options.WritePlaylist = false; // the two boxes differ, so swapped boxes show
+    options.ReplayGainMode = "album";
     const auto before = stored(options);
 
     TfrmOptions d(options);
@@ -118,6 +119,7 @@ TEST_F(OptionsDialog, OkWithoutChangesStoresTheSameSettingsAndControlsShowThem) 
     EXPECT_TRUE(d.ckFatSafeNames->isChecked());
     EXPECT_FALSE(d.ckWritePlaylist->isChecked());
     EXPECT_TRUE(d.ckWriteCueSheet->isChecked());
+    EXPECT_EQ(d.cbReplayGain->currentText(), "Track and album gain");
     d.accept();
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_EQ(stored(options), before);

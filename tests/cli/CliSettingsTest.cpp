@@ -23,7 +23,7 @@ TEST(CliSettings, PrintsDefaultsFromAnEmptyFolder) {
     const auto r = cli({"--config-dir", dir.path(), "settings"});
     ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
     const QList<QByteArray> lines = r.Out.trimmed().split('\n');
-    ASSERT_EQ(lines.size(), 50);
+    ASSERT_EQ(lines.size(), 51);
     EXPECT_EQ(lines.first(), "CommonOptions.OutputFolder=" +
                                  valueOf(r.Out, "CommonOptions.OutputFolder").toUtf8());
     EXPECT_TRUE(valueOf(r.Out, "CommonOptions.OutputFolder").endsWith("/Sondrel"));
@@ -38,6 +38,7 @@ TEST(CliSettings, PrintsDefaultsFromAnEmptyFolder) {
     EXPECT_EQ(valueOf(r.Out, "OpusOptions.Complexity"), "10");
     EXPECT_EQ(valueOf(r.Out, "AacOptions.Bitrate"), "192");
     EXPECT_EQ(valueOf(r.Out, "QueryCDDB.Port"), "80");
+    EXPECT_EQ(valueOf(r.Out, "ReplayGain.Mode"), "off");
     EXPECT_EQ(valueOf(r.Out, "Converter.Jobs"), "0");
     EXPECT_EQ(valueOf(r.Out, "Lookup.Source"), "cddb");
     EXPECT_EQ(valueOf(r.Out, "Lookup.MusicBrainzServer"), "https://musicbrainz.org");

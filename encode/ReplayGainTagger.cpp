@@ -1,0 +1,178 @@
+#include "ReplayGainTagger.h"
+
+#include "audio/Helpers.h"
+#include "encode/OutputFormats.h"
+
+#include <QFile>
+#include <functional>
+#include <taglib/apefile.h>
+#include <taglib/apetag.h>
+#include <taglib/asffile.h>
+#include <taglib/flacfile.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mp4file.h>
+#include <taglib/mpegfile.h>
+#include <taglib/opusfile.h>
+#include <taglib/textidentificationframe.h>
+#include <taglib/vorbisfile.h>
+#include <taglib/xiphcomment.h>
+
+namespace {
+
+using TagLib::String;
+
+String text(const QString& s) {
+    return String(s.toUtf8().constData(), String::UTF8);
+}
+
+// Calls `put(name, value)` for each value present, with the upper-case tag names.
+void eachValue(const TReplayGain& g, const std::function<void(const char*, const QString&)>& put) {
+    if (g.HasTrack) {
+        put("REPLAYGAIN_TRACK_GAIN", TReplayGain::GainText(g.TrackGain));
+        put("REPLAYGAIN_TRACK_PEAK", TReplayGain::PeakText(g.TrackPeak));
+    }
+    if (g.HasAlbum) {
+        put("REPLAYGAIN_ALBUM_GAIN", TReplayGain::GainText(g.AlbumGain));
+        put("REPLAYGAIN_ALBUM_PEAK", TReplayGain::PeakText(g.AlbumPeak));
+    }
+}
+
+void putXiph(TagLib::Ogg::XiphComment* c, const TReplayGain& g) {
+    eachValue(
+        g, [c](const char* name, const QString& value) { c->addField(name, text(value), true); });
+}
+
+void putOpus(TagLib::Ogg::XiphComment* c, const TReplayGain& g) {
+    // Opus players apply the R128 gains on top of the header's output gain, which we leave 0.
+    if (g.HasTrack)
+        c->addField("R128_TRACK_GAIN", String::number(TReplayGain::R128Of(g.TrackGain)), true);
+    if (g.HasAlbum)
+        c->addField("R128_ALBUM_GAIN", String::number(TReplayGain::R128Of(g.AlbumGain)), true);
+}
+
+void putId3v2(TagLib::ID3v2::Tag* tag, const TReplayGain& g) {
+    eachValue(g, [tag](const char* name, const QString& value) {
+        while (auto* old = TagLib::ID3v2::UserTextIdentificationFrame::find(tag, name))
+            tag->removeFrame(old);
+        auto* frame = new TagLib::ID3v2::UserTextIdentificationFrame(String::Latin1);
+        frame->setDescription(name);
+        frame->setText(text(value));
+        tag->addFrame(frame);
+    });
+}
+
+// Opens `path` as `format` and saves it with the values; "" or the reason.
+QString write(const QString& path, int format, const TReplayGain& g) {
+    const QByteArray name = QFile::encodeName(path);
+    bool opened = false;
+    bool saved = false;
+    switch (format) {
+    case FormatFlac: {
+        TagLib::FLAC::File f(name.constData(), false);
+        if ((opened = f.isValid())) {
+            putXiph(f.xiphComment(true), g);
+            saved = f.save();
+        }
+        break;
+    }
+    case FormatOgg: {
+        TagLib::Ogg::Vorbis::File f(name.constData(), false);
+        if ((opened = f.isValid())) {
+            putXiph(f.tag(), g);
+            saved = f.save();
+        }
+        break;
+    }
+    case FormatOpus: {
+        TagLib::Ogg::Opus::File f(name.constData(), false);
+        if ((opened = f.isValid())) {
+            putOpus(f.tag(), g);
+            saved = f.save();
+        }
+        break;
+    }
+    case FormatMp3: {
+        TagLib::MPEG::File f(name.constData(), false);
+        if ((opened = f.isValid())) {
+            putId3v2(f.ID3v2Tag(true), g);
+            // Our own tags are ID3v2.3; the ID3v1 tag after the audio stays as it is.
+            saved = f.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v3,
+                           TagLib::File::DoNotDuplicate);
+        }
+        break;
+    }
+    case FormatApe: {
+        TagLib::APE::File f(name.constData(), false);
+        if ((opened = f.isValid())) {
+            TagLib::APE::Tag* tag = f.APETag(true);
+            eachValue(g, [tag](const char* key, const QString& value) {
+                tag->addValue(key, text(value), true);
+            });
+            saved = f.save();
+        }
+        break;
+    }
+    case FormatWma: {
+        TagLib::ASF::File f(name.constData(), false);
+        if ((opened = f.isValid())) {
+            TagLib::ASF::Tag* tag = f.tag();
+            eachValue(g, [tag](const char* key, const QString& value) {
+                tag->setAttribute(key, TagLib::ASF::Attribute(text(value)));
+            });
+            saved = f.save();
+        }
+        break;
+    }
+    case FormatAac:
+    case FormatAlac: {
+        TagLib::MP4::File f(name.constData(), false);
+        if ((opened = f.isValid())) {
+            TagLib::MP4::Tag* tag = f.tag();
+            eachValue(g, [tag](const char* key, const QString& value) {
+                const QString atom =
+                    QStringLiteral("----:com.apple.iTunes:") + QString::fromLatin1(key).toLower();
+                tag->setItem(text(atom), TagLib::MP4::Item(TagLib::StringList(text(value))));
+            });
+            saved = f.save();
+        }
+        break;
+    }
+    case FormatWav:
+        return QString(); // our WAV files carry no tags
+    default:
+        return QStringLiteral("Cannot write ReplayGain tags into %1: its format has none")
+            .arg(path);
+    }
+    if (!opened)
+        return QStringLiteral("Cannot write ReplayGain tags into %1: it cannot be read as %2")
+            .arg(path, FormatName(format));
+    if (!saved)
+        return QStringLiteral("Cannot write ReplayGain tags into %1: the tags cannot be saved")
+            .arg(path);
+    return QString();
+}
+
+} // namespace
+
+QString TReplayGainTagger::WriteInPlace(const QString& path, int format, const TReplayGain& gain) {
+    if (gain.isEmpty())
+        return QString();
+    return write(path, format, gain);
+}
+
+QString TReplayGainTagger::WriteByCopy(const QString& path, int format, const TReplayGain& gain) {
+    if (gain.isEmpty() || format == FormatWav)
+        return QString();
+    const QString copy = PartialName(path);
+    QFile source(path);
+    if (!source.copy(copy)) {
+        QFile::remove(copy);
+        return QStringLiteral("Cannot copy %1 to %2: %3").arg(path, copy, source.errorString());
+    }
+    QString failure = write(copy, format, gain);
+    if (failure.isEmpty())
+        failure = RenameOver(copy, path);
+    if (!failure.isEmpty())
+        QFile::remove(copy);
+    return failure;
+}
