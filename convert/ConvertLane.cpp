@@ -38,7 +38,9 @@ TConvertLane::TConvertLane(TConvertJob* job, int number) : m_job(job), m_number(
         }
     });
     QObject::connect(
-        m_step, &TEncodeStep::finished, this, [this](const QString&, const QString& failure) {
+        m_step, &TEncodeStep::finished, this, [this](const QString& path, const QString& failure) {
+            // Another job may have taken the name meanwhile: the file has the next free one.
+            m_writtenPath = path;
             post(1, int(failure.isEmpty() ? TConvertOutcome::Converted : TConvertOutcome::Failed),
                  failure);
         });
@@ -109,9 +111,10 @@ void TConvertLane::finishCurrent(int outcome, const QString& text) {
     const int index = m_current;
     const QString input = m_job->m_files[index];
     const QString output = m_outputPath;
+    const QString written = m_writtenPath.isEmpty() ? output : m_writtenPath;
     m_current = -1;
     m_job->releaseOutput(output);
-    m_job->fileFinishedOnLane(m_number, index, input, output, TConvertOutcome(outcome), text);
+    m_job->fileFinishedOnLane(m_number, index, input, written, TConvertOutcome(outcome), text);
 }
 
 void TConvertLane::beginFile(int index) {
@@ -124,6 +127,8 @@ void TConvertLane::beginFile(int index) {
     }
     m_current = index;
     m_outputPath = output;
+    m_writtenPath.clear();
+    m_mayReplace = false;
     m_job->fileBegun(m_number, index, input, output);
     // Replacing the file being read (by its own name, a hard link or a symbolic link) would
     // destroy it.
@@ -142,6 +147,7 @@ void TConvertLane::beginFile(int index) {
 void TConvertLane::OverwriteAnswered(bool overwrite) {
     if (m_stopped || m_current < 0)
         return;
+    m_mayReplace = overwrite;
     if (overwrite)
         startCurrent();
     else
@@ -173,6 +179,7 @@ void TConvertLane::startCurrent() {
     request.Input = in;
     request.Format = route.Format;
     request.Path = m_outputPath;
+    request.MayReplace = m_mayReplace;
     request.Disc = m_job->DiscFields();
     request.Title = QFileInfo(m_outputPath).completeBaseName();
     request.Track = 0;

@@ -36,6 +36,10 @@ struct TEncodeRequest {
     TAuInput* Input = nullptr; // pointed at its file already
     int Format = 0;            // output format index (not WAV: the input would be its output)
     QString Path;              // the file to write
+    // The user agreed to replace what has the name Path. Otherwise the file never replaces
+    // anything: when another job took the name meanwhile, it takes "<base> (2)<ext>" or the
+    // next free one.
+    bool MayReplace = false;
     TDiscFields Disc;
     QString Title; // the file's own title
     // The track's own performer, tagged as its artist; empty: the disc artist. The album artist
@@ -69,9 +73,10 @@ public:
     // The wait before an output's done event (see TAuOutput::SetDoneDelay), for every output.
     void SetDoneDelay(int ms);
 
-    // Starts encoding into PartialPath(); once the run and the tag are done the file is renamed
-    // to request.Path, replacing what has that name (the caller has asked the user). A failure
-    // to start is reported like a failed run, through finished.
+    // Starts encoding into PartialPath(), created for this run alone and locked while written;
+    // once the run and the tag are done the file takes the name request.Path (see MayReplace),
+    // and the partial files stopped runs left of that name go. A failure to start is reported
+    // like a failed run, through finished.
     void Start(const TEncodeRequest& request);
     // Stops the running output and waits for it; finished is not emitted for that file, and
     // what was written stays under PartialPath().
@@ -91,7 +96,8 @@ signals:
     // 0..100 percent of the file read.
     void progress(int percent);
     // The file is finished: `failure` is empty when it was written (and tagged) and has its
-    // final name `path`, else it says why, and what the run wrote is gone.
+    // final name `path` (request.Path, or a numbered name when another job took that
+    // meanwhile), else it says why, and what the run wrote is gone.
     void finished(const QString& path, const QString& failure);
 
 protected:
@@ -101,6 +107,7 @@ private:
     void outputDone(TAuOutput* sender);
     void complete(QString failure);
     void postOutcome(const QString& failure);
+    void releasePartial();
 
     const TAppOptions m_options;
     std::array<TAuFileOut*, OutputFormatCount> m_outputs{}; // by format index
@@ -108,6 +115,6 @@ private:
     TEncodeRequest m_request;
     TAuFileOut* m_output = nullptr; // the output of the file being encoded
     QString m_partial;              // the name it is written under until complete
+    int m_partialFd = -1;           // holds the partial file's lock while it is written
     bool m_active = false;          // a file is being encoded (started, not yet reported)
-    bool m_ran = false;             // its output was started
 };

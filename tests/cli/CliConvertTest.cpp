@@ -7,7 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -102,6 +104,46 @@ TEST_F(CliConvert, ExistingOutputsAreSkippedWithoutATerminalOrReplacedOnRequest)
     r = cli({"convert", "--kind", "wav2mp3", "--out", out, "--overwrite", a});
     EXPECT_EQ(r.ExitCode, 0) << r.Err.toStdString();
     EXPECT_GT(QFileInfo(out + "/a.mp3").size(), 1000);
+}
+
+// Two conversions into one folder, of two different inputs of one name, the second started and
+// finished while the first is writing (its input a pipe it waits on): each keeps a file of its
+// own, whole.
+TEST_F(CliConvert, TwoProcessesIntoOneFolderKeepBothFilesWhole) {
+    const QString a = makeWav("a.wav", 20), b = dir.filePath("in2/x.wav");
+    QDir().mkpath(dir.filePath("in1"));
+    QDir().mkpath(dir.filePath("in2"));
+    ASSERT_EQ(RunProgram("sox", {"-D", a, b, "reverse"}).ExitCode, 0);
+    const QString pipe = dir.filePath("in1/x.wav");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString out = dir.filePath("out");
+    QDir().mkpath(out);
+    const QStringList args{
+        "--config-dir", dir.filePath("config"), "convert", "--kind", "wav2flac", "--out", out};
+    QProcess first;
+    first.start(BuiltProgram("cli/sondrel-cli"), args + QStringList{pipe});
+    for (int i = 0; i < 1000 && !QFile::exists(out + "/x.partial.flac"); ++i)
+        QThread::msleep(10);
+    ASSERT_TRUE(QFile::exists(out + "/x.partial.flac"));
+    const auto second = cli(args.mid(2) + QStringList{b});
+    EXPECT_EQ(second.ExitCode, 0) << second.Err.toStdString();
+    WriteWholeFile(pipe, ReadWholeFile(a));
+    ASSERT_TRUE(first.waitForFinished(120000));
+    EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardError().toStdString();
+    EXPECT_EQ(first.readAllStandardOutput(), (out + "/x (2).flac\n").toUtf8());
+
+    ASSERT_EQ(files(out), (QStringList{"x (2).flac", "x.flac"}));
+    for (const QString& name : files(out)) {
+        const auto test = RunProgram("flac", {"-t", "-s", out + "/" + name});
+        EXPECT_EQ(test.ExitCode, 0) << name.toStdString() << ": " << test.Err.toStdString();
+    }
+    const auto pcmOf = [&](const QString& name) {
+        const QString back = dir.filePath(name + ".wav");
+        EXPECT_EQ(RunProgram("flac", {"-d", "-s", "-o", back, out + "/" + name}).ExitCode, 0);
+        return ReadWholeFile(back).mid(44);
+    };
+    EXPECT_TRUE(pcmOf("x (2).flac") == ReadWholeFile(a).mid(44));
+    EXPECT_TRUE(pcmOf("x.flac") == ReadWholeFile(b).mid(44));
 }
 
 TEST_F(CliConvert, FailuresAreListedInTheSummaryAndGiveStatusOne) {
