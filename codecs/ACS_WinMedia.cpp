@@ -123,19 +123,22 @@ void TWMAOut::PrepareOutput() {
         // VBR formats, would leave the file without a stream: refuse instead of writing a
         // file that plays nowhere. The library's own words come first, then the reason.
         if (m_codecIndex >= m_codecs.size())
-            throw EAuException(QStringLiteral("Failed to init codec\r\nThere is no WMA codec %1 "
-                                              "(0..%2).")
+            throw EAuException(QStringLiteral("Failed to init codec\r\nWMAOptions.CodecIndex is "
+                                              "%1: there is no such WMA codec (0..%2).")
                                    .arg(m_codecIndex)
                                    .arg(m_codecs.size() - 1));
         if (m_vbr || m_lossless)
             throw EAuException(
-                QStringLiteral("Failed to init codec\r\nWMA codec %1 has no %2 formats.")
+                QStringLiteral(
+                    "Failed to init codec\r\nWMAOptions.VBR is 1: WMA codec %1 has no %2 "
+                    "formats.")
                     .arg(m_codecIndex)
                     .arg(m_lossless ? QStringLiteral("lossless") : QStringLiteral("VBR")));
         std::vector<TWmaFormat> formats;
         TWmaFormats::Enumerate(m_codecIndex, false, formats);
         if (m_formatIndex < 0 || m_formatIndex >= int(formats.size()))
-            throw EAuException(QStringLiteral("fff\r\nWMA codec %1 has no format %2 (0..%3).")
+            throw EAuException(QStringLiteral("fff\r\nWMAOptions.FormatIndex is %2: WMA codec %1 "
+                                              "has no such format (0..%3).")
                                    .arg(m_codecIndex)
                                    .arg(m_formatIndex)
                                    .arg(formats.size() - 1));
