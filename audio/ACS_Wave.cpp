@@ -102,7 +102,18 @@ void TWaveIn::OpenFile() {
         if (!FStream->isSequential()) {
             // A size beyond the end of the file (a cut-off file, or one written to a pipe
             // with a placeholder size) counts as far as the file goes.
-            dataBytes = std::min<int64_t>(dataBytes, FStream->size() - m_dataStart);
+            const int64_t held = FStream->size() - m_dataStart;
+            // Writers to a pipe put a placeholder there (0xFFFFFFFF, 0x7FFFFFFF and near it);
+            // any other size the file falls short of says the file was cut.
+            const bool placeholder = dataBytes >= 0x7FFFF000;
+            NoteDamage(dataBytes > held && !placeholder
+                           ? QStringLiteral("%1 is cut short: its header gives %2 bytes of audio, "
+                                            "the file holds %3")
+                                 .arg(FFileName)
+                                 .arg(dataBytes)
+                                 .arg(std::max<int64_t>(held, 0))
+                           : QString());
+            dataBytes = std::min<int64_t>(dataBytes, held);
             m_dataEnd = m_dataStart + dataBytes;
         }
         return dataBytes;

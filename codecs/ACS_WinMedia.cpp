@@ -239,6 +239,7 @@ void TWMIn::OpenFile() {
     std::lock_guard<std::recursive_mutex> lk(m_openLock);
     if (FOpened > 0)
         return;
+    NoteDamage(QString());
     if (!FStream && FFileName.isEmpty())
         throw EAuException(QStringLiteral("File name is not assigned"));
     if (!FStream) {
@@ -332,6 +333,10 @@ void TWMIn::ReadBlock(char*& buffer, int& bytes) {
     const uint8_t* data = nullptr;
     bytes = m_reader.Read(data, int(want));
     buffer = reinterpret_cast<char*>(const_cast<uint8_t*>(data));
+    if (bytes <= 0 && m_reader.DamagedPackets() > 0)
+        NoteDamage(QStringLiteral("%1 is damaged: %2 of its audio packets could not be decoded")
+                       .arg(FFileName)
+                       .arg(m_reader.DamagedPackets()));
 }
 
 bool TWMIn::SeekSample(int64_t& sample) {

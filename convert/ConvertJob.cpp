@@ -144,6 +144,8 @@ void TConvertJob::fileFinishedOnLane(int lane, int index, const QString& input,
         ++m_converted;
     else if (outcome == TConvertOutcome::Skipped)
         ++m_skipped;
+    else if (outcome == TConvertOutcome::Damaged)
+        ++m_damaged;
     else
         ++m_failed;
     emit fileFinished(lane, index, input, output, outcome, text);
@@ -157,12 +159,14 @@ void TConvertJob::laneIdle() {
 void TConvertJob::finish(bool stopped) {
     if (IsFinished())
         return;
-    const TJobOutcome outcome = stopped         ? TJobOutcome::Stopped
-                                : m_failed == 0 ? TJobOutcome::Done
-                                                : TJobOutcome::Failed;
-    finishWith(outcome, QStringLiteral("Converted %1, skipped %2, failed %3 of %4 files")
+    const TJobOutcome outcome = stopped                           ? TJobOutcome::Stopped
+                                : m_failed == 0 && m_damaged == 0 ? TJobOutcome::Done
+                                                                  : TJobOutcome::Failed;
+    const QString damaged = m_damaged ? QStringLiteral(", damaged %1").arg(m_damaged) : QString();
+    finishWith(outcome, QStringLiteral("Converted %1, skipped %2, failed %3%4 of %5 files")
                             .arg(m_converted)
                             .arg(m_skipped)
                             .arg(m_failed)
+                            .arg(damaged)
                             .arg(m_files.size()));
 }

@@ -41,6 +41,10 @@ TConvertLane::TConvertLane(TConvertJob* job, int number) : m_job(job), m_number(
         m_step, &TEncodeStep::finished, this, [this](const QString& path, const QString& failure) {
             // Another job may have taken the name meanwhile: the file has the next free one.
             m_writtenPath = path;
+            if (failure.isEmpty() && !m_step->Damage().isEmpty())
+                return post(1, int(TConvertOutcome::Damaged),
+                            QStringLiteral("%1; what could be read is kept in %2")
+                                .arg(m_step->Damage(), path));
             post(1, int(failure.isEmpty() ? TConvertOutcome::Converted : TConvertOutcome::Failed),
                  failure);
         });

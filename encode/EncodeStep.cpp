@@ -245,7 +245,9 @@ void TEncodeStep::complete(QString failure) {
     if (failure.isEmpty())
         TFileClaim::RemoveStalePartials(m_request.Path);
     m_partial.clear();
+    m_damage = failure.isEmpty() && m_request.Input ? m_request.Input->DamageText() : QString();
     emit finished(path.isEmpty() ? m_request.Path : path, failure);
+    m_damage.clear();
 }
 
 void TEncodeStep::TagMp3(const TEncodeRequest& r) {

@@ -84,6 +84,9 @@ public:
     // The name the running (or stopped) file is written under: "<base>.partial<ext>" beside
     // its final name. A stopped file stays there.
     const QString& PartialPath() const { return m_partial; }
+    // While finished is emitted for a written file: why its input was not whole (see
+    // TAuInput::DamageText), the file then holding what could be read; else empty.
+    const QString& Damage() const { return m_damage; }
 
     // Tags the MP3 request.Path with the texts of `request` (as TextSource says): an ID3v2.3
     // tag of the full texts ahead of the audio (in place of one there), then the ID3v1 tag. A
@@ -116,5 +119,6 @@ private:
     TAuFileOut* m_output = nullptr; // the output of the file being encoded
     QString m_partial;              // the name it is written under until complete
     int m_partialFd = -1;           // holds the partial file's lock while it is written
+    QString m_damage;               // of the file just finished
     bool m_active = false;          // a file is being encoded (started, not yet reported)
 };

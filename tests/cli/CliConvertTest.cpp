@@ -159,6 +159,41 @@ TEST_F(CliConvert, FailuresAreListedInTheSummaryAndGiveStatusOne) {
     EXPECT_EQ(files(out), QStringList{"good.ogg"});
 }
 
+// A WAV cut short of the length its header gives and a FLAC with frames that do not decode are
+// converted as far as they go, but counted as damaged, named, and the status is 1.
+TEST_F(CliConvert, DamagedInputsAreNamedCountedAndTheirOutputsKept) {
+    const QString cut = makeWav("in/cut.wav", 5);
+    QFile wav(cut);
+    ASSERT_TRUE(wav.resize(44 + 44100 * 4 * 11 / 10)); // 1.1 s of the 5
+    const QString flac = dir.filePath("in/bad.flac");
+    ASSERT_EQ(RunProgram("flac", {"-s", "-o", flac, makeWav("in/bad.wav", 5)}).ExitCode, 0);
+    QByteArray bytes = ReadWholeFile(flac);
+    for (int i = int(bytes.size() / 3); i < bytes.size() / 3 + 2000; i += 7)
+        bytes[i] = char(bytes[i] ^ 0x5a);
+    WriteWholeFile(flac, bytes);
+    ASSERT_NE(RunProgram("flac", {"-t", "-s", flac}).ExitCode, 0);
+
+    const QString out = dir.filePath("out");
+    auto r = cli({"convert", "--kind", "wav2flac", "--out", out, cut});
+    EXPECT_EQ(r.ExitCode, 1) << r.Err.toStdString();
+    EXPECT_TRUE(r.Err.contains("Converted 0, skipped 0, failed 0, damaged 1 of 1 files"))
+        << r.Err.toStdString();
+    EXPECT_TRUE(r.Err.contains("  damaged: " + cut.toUtf8() + ": " + cut.toUtf8() +
+                               " is cut short: its header gives 882000 bytes of audio, the file "
+                               "holds 194040; what could be read is kept in " +
+                               out.toUtf8() + "/cut.flac"))
+        << r.Err.toStdString();
+    EXPECT_EQ(RunProgram("flac", {"-t", "-s", out + "/cut.flac"}).ExitCode, 0);
+
+    r = cli({"convert", "--to", "wav", "--out", out, flac});
+    EXPECT_EQ(r.ExitCode, 1) << r.Err.toStdString();
+    EXPECT_TRUE(r.Err.contains("damaged 1 of 1 files")) << r.Err.toStdString();
+    EXPECT_TRUE(
+        r.Err.contains("  damaged: " + flac.toUtf8() + ": " + flac.toUtf8() + " is damaged: "))
+        << r.Err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(out + "/bad.wav"));
+}
+
 // Names in another encoding than UTF-8 reach the program as bytes that no QString holds; the
 // file is still read and the output folder is the one named, not a look-alike made beside it.
 TEST_F(CliConvert, NamesThatAreNotUtf8AreReadAndWrittenInto) {
