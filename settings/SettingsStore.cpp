@@ -162,9 +162,9 @@ const std::vector<TSettingDef>& SettingDefs() {
         integer("OggOptions", "MaxBitRate", &O::OggMaxBitRate, 0, 14),
         integer("OggOptions", "NomalBitRate", &O::OggNomalBitRate, 0, 14),
         integer("OggOptions", "MinBitRate", &O::OggMinBitRate, 0, 14),
-        // The WMA encoders FFmpeg has (wmav2, wmav1); each codec's own format count is checked
-        // when its output is set up.
-        integer("WMAOptions", "CodecIndex", &O::CodecIndex, 0, 1),
+        // Which WMA codecs and formats exist is the codec layer's to say (settings --set asks
+        // it; the output names these keys when a stored index names none).
+        integer("WMAOptions", "CodecIndex", &O::CodecIndex, 0),
         integer("WMAOptions", "FormatIndex", &O::FormatIndex, 0),
         boolean("WMAOptions", "VBR", &O::WmaVBR),
         integer("FLACOptions", "Compression", &O::FlacCompression, 0, 8),
