@@ -43,6 +43,17 @@ TAuInput::TAuInput(QObject* owner) : QObject(owner) {}
 
 TAuInput::~TAuInput() = default;
 
+QString TAuInput::DamageText() const {
+    std::lock_guard<std::recursive_mutex> lk(const_cast<std::recursive_mutex&>(m_dataLock));
+    return m_damage;
+}
+
+void TAuInput::NoteDamage(const QString& text) {
+    std::lock_guard<std::recursive_mutex> lk(m_dataLock);
+    if (text.isEmpty() || m_damage.isEmpty())
+        m_damage = text;
+}
+
 void TAuInput::ReadData(char*& buffer, int& bytes) {
     std::lock_guard<std::recursive_mutex> lk(m_dataLock);
     ReadBlock(buffer, bytes);

@@ -100,8 +100,15 @@ public:
     // Text of the failure the last Open swallowed; empty when it succeeded. Outputs use it to
     // refuse an input that could not be opened instead of writing an empty file.
     QString OpenFailure() const;
+    // What the data delivered lacks of what the source holds (a file cut short of the length
+    // its header gives, audio that did not decode), naming the file; empty when whole. Set on
+    // the reading thread; read once the run is over.
+    QString DamageText() const;
 
 protected:
+    // Sets the damage text (the first one of a run is kept); empty clears it.
+    void NoteDamage(const QString& text);
+
     std::atomic<int64_t> FReadPosition{0}; // bytes delivered since reading started
     std::atomic<int64_t> FDataSize{0};     // -1 = unknown
     int FFrameSize = 0;                    // channels * bits / 8
@@ -111,6 +118,7 @@ protected:
     std::recursive_mutex m_dataLock;       // the data lock
     bool FExhausted = false;               // guarded by the data lock
     QString FOpenFailure;                  // guarded by the data lock
+    QString m_damage;                      // guarded by the data lock
 };
 
 // A source reading from a byte stream, with a sub-range (StartSample..EndSample, inclusive)

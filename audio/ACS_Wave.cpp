@@ -102,7 +102,18 @@ void TWaveIn::OpenFile() {
         if (!FStream->isSequential()) {
             // A size beyond the end of the file (a cut-off file, or one written to a pipe
             // with a placeholder size) counts as far as the file goes.
-            dataBytes = std::min<int64_t>(dataBytes, FStream->size() - m_dataStart);
+            const int64_t held = FStream->size() - m_dataStart;
+            // Writers to a pipe put a placeholder there (0xFFFFFFFF, 0x7FFFFFFF and near it);
+            // any other size the file falls short of says the file was cut.
+            const bool placeholder = dataBytes >= 0x7FFFF000;
+            NoteDamage(dataBytes > held && !placeholder
+                           ? QStringLiteral("%1 is cut short: its header gives %2 bytes of audio, "
+                                            "the file holds %3")
+                                 .arg(FFileName)
+                                 .arg(dataBytes)
+                                 .arg(std::max<int64_t>(held, 0))
+                           : QString());
+            dataBytes = std::min<int64_t>(dataBytes, held);
             m_dataEnd = m_dataStart + dataBytes;
         }
         return dataBytes;
@@ -301,6 +312,8 @@ bool TWaveIn::SeekSample(int64_t& sample) {
 // ---------------------------------------------------------------------------------------------
 // TWaveOut
 
+std::atomic<uint64_t> TWaveOut::RiffLimit{UINT32_MAX};
+
 TWaveOut::TWaveOut(QObject* owner) : TAuFileOut(owner) {}
 
 TWaveOut::~TWaveOut() {
@@ -348,20 +361,77 @@ void TWaveOut::PrepareOutput() {
                 .arg(channels)
                 .arg(bits)
                 .arg(rate));
-    char h[44];
+    // A size known to fit gets the plain 44-byte header. Any other leaves room (a JUNK chunk)
+    // for the 64-bit sizes of an RF64 header, which it becomes only if the data outgrows 32 bits.
+    const bool fits = size >= 0 && uint64_t(size) + 36 <= RiffLimit.load();
+    m_headerBytes = fits || FStream->isSequential() ? 44 : 80;
+    char h[80] = {};
     std::memcpy(h, "RIFF", 4);
-    qToLittleEndian(uint32_t(size + 36), h + 4);
-    std::memcpy(h + 8, "WAVEfmt ", 8);
-    qToLittleEndian(uint32_t(16), h + 16);
-    qToLittleEndian(uint16_t(1), h + 20);
-    qToLittleEndian(uint16_t(channels), h + 22);
-    qToLittleEndian(uint32_t(rate), h + 24);
-    qToLittleEndian(uint32_t(rate * align), h + 28);
-    qToLittleEndian(uint16_t(align), h + 32);
-    qToLittleEndian(uint16_t(bits), h + 34);
-    std::memcpy(h + 36, "data", 4);
-    qToLittleEndian(uint32_t(size), h + 40);
-    WriteAll(h, 44);
+    qToLittleEndian(uint32_t(size + m_headerBytes - 8), h + 4);
+    std::memcpy(h + 8, "WAVE", 4);
+    char* fmt = h + 12;
+    if (m_headerBytes == 80) {
+        std::memcpy(h + 12, "JUNK", 4);
+        qToLittleEndian(uint32_t(28), h + 16); // the size of a ds64 chunk without a table
+        fmt = h + 48;
+    }
+    std::memcpy(fmt, "fmt ", 4);
+    qToLittleEndian(uint32_t(16), fmt + 4);
+    qToLittleEndian(uint16_t(1), fmt + 8);
+    qToLittleEndian(uint16_t(channels), fmt + 10);
+    qToLittleEndian(uint32_t(rate), fmt + 12);
+    qToLittleEndian(uint32_t(rate * align), fmt + 16);
+    qToLittleEndian(uint16_t(align), fmt + 20);
+    qToLittleEndian(uint16_t(bits), fmt + 22);
+    std::memcpy(fmt + 24, "data", 4);
+    qToLittleEndian(uint32_t(size), fmt + 28);
+    m_frameBytes = int(align);
+    WriteAll(h, m_headerBytes);
+}
+
+void TWaveOut::SetRiffLimitForTests(uint64_t bytes) {
+    RiffLimit.store(bytes ? bytes : UINT32_MAX);
+}
+
+void TWaveOut::WriteAt(qint64 position, const char* data, qint64 size) {
+    if (!FStream->seek(position))
+        throw EAuException(
+            QStringLiteral("Cannot write file %1: %2").arg(FFileName, FStream->errorString()));
+    WriteAll(data, size);
+}
+
+void TWaveOut::WriteSizes(qint64 length) {
+    const uint64_t data = uint64_t(length - m_headerBytes);
+    const uint64_t riff = uint64_t(length - 8);
+    char v[8];
+    if (riff <= RiffLimit.load()) {
+        qToLittleEndian(uint32_t(riff), v);
+        WriteAt(4, v, 4);
+        qToLittleEndian(uint32_t(data), v);
+        WriteAt(m_headerBytes - 4, v, 4);
+    } else if (m_headerBytes == 80) {
+        // RF64: the 32-bit sizes say "see ds64", which takes the place of the JUNK chunk.
+        char h[36];
+        std::memcpy(h, "RF64", 4);
+        qToLittleEndian(uint32_t(0xFFFFFFFF), h + 4);
+        std::memcpy(h + 8, "WAVEds64", 8);
+        qToLittleEndian(uint32_t(28), h + 16);
+        qToLittleEndian(riff, h + 20);
+        qToLittleEndian(data, h + 28);
+        WriteAt(0, h, 36);
+        qToLittleEndian(uint64_t(m_frameBytes > 0 ? data / uint64_t(m_frameBytes) : 0), v);
+        WriteAt(36, v, 8);
+        qToLittleEndian(uint32_t(0), v); // no table of other chunks' sizes
+        WriteAt(44, v, 4);
+        qToLittleEndian(uint32_t(0xFFFFFFFF), v);
+        WriteAt(76, v, 4);
+    } else {
+        throw EAuException(QStringLiteral("Cannot write file %1: %2 bytes of audio are more "
+                                          "than its WAV header can hold")
+                               .arg(FFileName)
+                               .arg(data));
+    }
+    FStream->seek(length);
 }
 
 bool TWaveOut::WriteBlock(bool abort) {
@@ -383,31 +453,22 @@ void TWaveOut::FinishOutput() {
     TAuInput* input = Input();
     const int64_t declared = input->DataSize();
     const qint64 written = FStream->pos();
-    if (declared < 0 || FStopCalled || written > declared + 44) {
-        // The sizes the header announced do not hold: take them from the file.
-        if (!FStream->isSequential()) {
-            const qint64 length = FStream->size();
-            char v[4];
-            qToLittleEndian(uint32_t(length - 44), v);
-            if (!FStream->seek(40))
-                throw EAuException(QStringLiteral("Cannot write file %1: %2")
-                                       .arg(FFileName, FStream->errorString()));
-            WriteAll(v, 4);
-            qToLittleEndian(uint32_t(length - 8), v);
-            FStream->seek(4);
-            WriteAll(v, 4);
-            FStream->seek(length);
-        }
-    } else if (written < declared + 44) {
+    const qint64 header = m_headerBytes;
+    if (written < declared + header && declared >= 0 && !FStopCalled) {
         // A short input: silence up to the announced length.
         const QByteArray zeros(65536, '\0');
-        qint64 left = declared + 44 - written;
+        qint64 left = declared + header - written;
         while (left > 0) {
             const qint64 n = std::min<qint64>(left, zeros.size());
             WriteAll(zeros.constData(), n);
             left -= n;
         }
     }
+    // The sizes are taken from the file whenever the header did not announce them, or they do
+    // not hold (a stopped run, an input that gave more than it said).
+    if (!FStream->isSequential() &&
+        (declared < 0 || FStopCalled || written != declared + header || header != 44))
+        WriteSizes(FStream->size());
     if (auto* file = qobject_cast<QFileDevice*>(FStream))
         if (!FlushFully(*file))
             throw EAuException(

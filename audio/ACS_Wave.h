@@ -7,6 +7,7 @@
 #include "audio/Mp3DataDecoder.h"
 #include "audio/WaveHeaderReader.h"
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -76,6 +77,11 @@ public:
     // Stores the mode unchanged; only foRewrite is written (foAppend fails the run).
     void SetFileMode(TFileOutputMode mode) override { FFileMode = mode; }
 
+    // The largest RIFF size (bytes after the first 8) a 32-bit header is given; beyond it the
+    // file becomes RF64. 0 restores 2^32 - 1. Tests set a small one to pass it cheaply; not
+    // to be changed while an output runs.
+    static void SetRiffLimitForTests(uint64_t bytes);
+
 protected:
     void PrepareOutput() override;
     bool WriteBlock(bool abort) override;
@@ -83,6 +89,13 @@ protected:
 
 private:
     void WriteAll(const char* data, qint64 size);
+    void WriteAt(qint64 position, const char* data, qint64 size);
+    // Writes the sizes of a file of `length` bytes into its header (RF64 where they need it).
+    void WriteSizes(qint64 length);
+
+    static std::atomic<uint64_t> RiffLimit;
+    int m_headerBytes = 44; // 44, or 80 with room for a ds64 chunk
+    int m_frameBytes = 0;
 
     TWavType FWavType = wtPCM;
     uint16_t FBlockSize = 512;

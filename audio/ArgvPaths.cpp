@@ -5,7 +5,9 @@
 #include <QStringDecoder>
 #include <QStringView>
 #include <climits>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -19,6 +21,13 @@ bool isValidUtf8(const QByteArray& bytes) {
     return !decoder.hasError();
 }
 
+// Makes the folder `path` and the folders above it that are missing (mkdir -p), from bytes.
+void makeFolders(const QByteArray& path) {
+    for (qsizetype slash = path.indexOf('/', 1); slash != -1; slash = path.indexOf('/', slash + 1))
+        ::mkdir(path.left(slash).constData(), 0777);
+    ::mkdir(path.constData(), 0777);
+}
+
 } // namespace
 
 QStringList ArgumentsOf(int argc, char** argv) {
@@ -26,6 +35,10 @@ QStringList ArgumentsOf(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const QByteArray bytes(argv[i]);
         if (!isValidUtf8(bytes)) {
+            // An output folder yet to be made is made here, under its own bytes: no QString
+            // could name it later.
+            if (i > 1 && std::strcmp(argv[i - 1], "--out") == 0)
+                makeFolders(bytes);
             // O_PATH opens files and folders alike without reading anything; reopening
             // /proc/self/fd/<n> later gives a descriptor of the mode the reader asks for.
             const int fd = ::open(argv[i], O_PATH | O_CLOEXEC);

@@ -10,6 +10,8 @@
 // The words after the program's name. A word that is valid UTF-8 is decoded; one that is not
 // and names an existing file or folder becomes "/proc/self/fd/<n>" (the descriptor stays open
 // until the process ends); any other word is decoded with U+FFFD for the bytes it cannot show.
+// Such a word after "--out" that names nothing is made as a folder (with any missing folders
+// above it) first, so the output folder has the bytes given, not a look-alike.
 QStringList ArgumentsOf(int argc, char** argv);
 
 // `path` for showing: a "/proc/self/fd/<n>" prefix made by ArgumentsOf becomes the name it was

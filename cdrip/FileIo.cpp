@@ -1,5 +1,6 @@
 #include "FileIo.h"
 
+#include "audio/FileClaim.h"
 #include "audio/Helpers.h"
 
 #include <QDir>
@@ -41,16 +42,8 @@ QString WriteNewFile(const QString& folder, const QString& name, const QByteArra
         return QString();
     }
     const QString wanted = QDir(folder).filePath(name);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString path = FreeName(wanted);
-        if (::link(QFile::encodeName(temp.fileName()).constData(),
-                   QFile::encodeName(path).constData()) == 0)
-            return path; // the temporary name goes with `temp`
-        if (errno != EEXIST) {
-            *error = WriteErrorText(path, errno);
-            return QString();
-        }
-    }
-    *error = QStringLiteral("Cannot write %1 in %2: no free name").arg(name, folder);
-    return QString();
+    const QString path = TFileClaim::ClaimFree(temp.fileName(), wanted, error);
+    if (!path.isEmpty())
+        temp.setAutoRemove(false); // the file has its new name; the temporary one is gone
+    return path;
 }

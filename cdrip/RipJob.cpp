@@ -6,6 +6,7 @@
 #include "accuraterip/TArLookup.h"
 #include "audio/ACS_Wave.h"
 #include "audio/AtomicFile.h"
+#include "audio/FileClaim.h"
 #include "audio/Helpers.h"
 #include "encode/EncodeStep.h"
 #include "encode/OutputFormats.h"
@@ -17,7 +18,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 TRipJob::TRipJob(HCDROM handle, const TRipPlan& plan, const TAppOptions& options, QObject* parent)
     : TJob(parent), m_handle(handle), m_plan(plan), m_options(options) {
@@ -46,6 +51,22 @@ TRipJob::~TRipJob() {
     stopRip();
     for (TEncodeLane& lane : m_lanes)
         lane.Step->Stop(); // no handler of this job runs after this
+    for (const auto& lock : m_wavLocks)
+        ::close(lock.first);
+}
+
+QString TRipJob::claimName(const QString& from, QString& to) {
+    // A name the user agreed to replace is replaced; any other is never taken from the job
+    // that wrote it meanwhile: this file takes the next free name.
+    if (m_replacing.contains(to))
+        return RenameOver(from, to);
+    QString failure;
+    const QString taken = TFileClaim::ClaimFree(from, to, &failure);
+    if (!taken.isEmpty()) {
+        TFileClaim::RemoveStalePartials(to);
+        to = taken;
+    }
+    return failure;
 }
 
 void TRipJob::SetReadSource(const QString& drive, int readOffset) {
@@ -131,9 +152,14 @@ void TRipJob::Start() {
                 emit progress(percent);
             reportOverall();
         });
-        connect(
-            step, &TEncodeStep::finished, this,
-            [this, i](const QString&, const QString& failure) { onEncoded(m_lanes[i], failure); });
+        connect(step, &TEncodeStep::finished, this,
+                [this, i](const QString& path, const QString& failure) {
+                    // Another job may have taken the name meanwhile: the file has the next free
+                    // one.
+                    if (failure.isEmpty() && m_lanes[i].Track >= 0)
+                        track(m_lanes[i].Track).Paths[m_lanes[i].Format] = path;
+                    onEncoded(m_lanes[i], failure);
+                });
     }
     withOutputFolder(m_plan.OutputFolder, [this] { checkExisting(); });
 }
@@ -168,6 +194,8 @@ void TRipJob::checkExisting() {
         TJobButtons::YesNoCancel, [this, tracksWithExisting, existing](TJobAnswer answer) {
             if (answer == TJobAnswer::Cancel)
                 return finishWith(TJobOutcome::Cancelled);
+            if (answer == TJobAnswer::Yes)
+                m_replacing = existing;
             if (answer == TJobAnswer::No) {
                 for (int i : tracksWithExisting) {
                     TRipPlanTrack& t = track(i);
@@ -309,7 +337,21 @@ void TRipJob::startRead() {
         });
         return;
     }
-    m_worker = std::make_unique<TCDRipThread>(t.Number, PartialName(t.WavPath), m_options);
+    // The partial WAV is this job's alone and stays locked until the job ends, so no other job
+    // writes into it or clears it as left over.
+    QString partial;
+    const int lock = TFileClaim::CreatePartial(t.WavPath, &partial);
+    if (lock < 0) {
+        const QString reason = QStringLiteral("Cannot create a file beside %1: %2")
+                                   .arg(t.WavPath, QString::fromLocal8Bit(std::strerror(errno)));
+        QTimer::singleShot(0, this, [this, reason] {
+            if (!IsFinished())
+                onRipEnded(TProcessInfo{ProcessRipEnded, RipCannotCreate, reason, {}});
+        });
+        return;
+    }
+    m_wavLocks.emplace_back(lock, partial);
+    m_worker = std::make_unique<TCDRipThread>(t.Number, partial, m_options);
     m_worker->CDHandle = m_handle;
     m_worker->ReadOffset = m_log.ReadOffset;
     m_worker->ReadSectors = m_read;
@@ -324,6 +366,17 @@ void TRipJob::stopRip() {
     if (m_worker) {
         m_worker->Aborted = true;
         m_worker.reset(); // waits for the thread to end
+    }
+    // A partial WAV the drive gave nothing for (a drive failure before the first sector) is
+    // no file of the user's.
+    for (const auto& [fd, path] : m_wavLocks) {
+        struct stat held {
+        }, named{};
+        const QByteArray native = QFile::encodeName(path);
+        if (::fstat(fd, &held) == 0 && held.st_size == 0 && held.st_nlink > 0 &&
+            ::lstat(native.constData(), &named) == 0 && named.st_ino == held.st_ino &&
+            named.st_dev == held.st_dev)
+            ::unlink(native.constData());
     }
     // Whatever the worker posted before it ended is of no interest now.
     QCoreApplication::removePostedEvents(this, RipDriveFailureEvent);
@@ -445,17 +498,16 @@ void TRipJob::writeRipFiles(size_t format) {
 }
 
 void TRipJob::keepWav(int index, const QString& partial) {
-    // A WAV kept takes the track's name unless something else has it (the question covered
-    // only the files the rip meant to write).
-    const TRipPlanTrack& t = track(index);
-    if (!m_options.IsKeepWav && NameTaken(t.WavPath)) {
+    // A WAV kept takes the track's name, or the next free one when something else has it (the
+    // question covered only the files the rip meant to write); a partial name would be cleared
+    // as left over by the next rip of the track.
+    TRipPlanTrack& t = track(index);
+    if (const QString failure = claimName(partial, t.WavPath); !failure.isEmpty())
+        trackError(failure);
+    else if (!m_options.IsKeepWav)
         emit message(
             TJobSeverity::Info,
-            QStringLiteral("The WAV of track %1 is kept as %2").arg(t.Number).arg(partial));
-        return;
-    }
-    if (const QString failure = RenameOver(partial, t.WavPath); !failure.isEmpty())
-        trackError(failure);
+            QStringLiteral("The WAV of track %1 is kept as %2").arg(t.Number).arg(t.WavPath));
 }
 
 bool TRipJob::event(QEvent* e) {
@@ -564,7 +616,7 @@ void TRipJob::onRipEnded(const TProcessInfo& info) {
                 QStringLiteral("What was read of track %1 is in %2").arg(t.Number).arg(wav));
     } else if (!encodes()) {
         // The WAV is the result: it takes its name now that it is complete.
-        if (const QString failure = RenameOver(wav, t.WavPath); failure.isEmpty()) {
+        if (const QString failure = claimName(wav, t.WavPath); failure.isEmpty()) {
             wav = t.WavPath;
         } else {
             trackError(failure);
@@ -631,6 +683,7 @@ TEncodeRequest TRipJob::requestFor(const TRipPlanTrack& t, size_t format) const 
     TEncodeRequest request;
     request.Format = m_plan.Formats[format];
     request.Path = t.Paths[format];
+    request.MayReplace = m_replacing.contains(request.Path);
     request.Disc = m_plan.Disc;
     request.Title = t.Title;
     request.Artist = t.Artist;
@@ -759,7 +812,7 @@ void TRipJob::finishEncodedTrack(int index) {
                                        int(FormatWav)) != m_plan.Formats.end();
     if (!wav.isEmpty() && QFileInfo::exists(wav) && !IsFileInUse(wav)) {
         if (wavIsFormat) {
-            if (const QString failure = RenameOver(wav, t.WavPath); !failure.isEmpty())
+            if (const QString failure = claimName(wav, t.WavPath); !failure.isEmpty())
                 trackError(failure);
         } else if (m_options.IsKeepWav || !ok) {
             keepWav(index, wav);

@@ -200,6 +200,7 @@ private:
     void checkExisting();
     bool makeFolderOf(const QString& path);
     void keepWav(int index, const QString& partial);
+    QString claimName(const QString& from, QString& to);
     void trackWritten();
     bool encodes() const { return !m_lanes.empty(); }
     TEncodeRequest requestFor(const TRipPlanTrack& track, size_t format) const;
@@ -217,6 +218,9 @@ private:
     std::vector<TEncodeLane> m_lanes; // one per encoded format, in plan order
     std::vector<int> m_ready;         // records read whole, in reading order
     std::vector<QString> m_wavOf;     // per record: its (partial) WAV once read
+    // Descriptors holding the locks of the partial WAVs, and the names they were made under.
+    std::vector<std::pair<int, QString>> m_wavLocks;
+    QStringList m_replacing;          // existing files the user agreed to replace
     std::vector<int> m_formatsLeft;   // per record: encodings not yet finished
     std::vector<bool> m_encodeFailed; // per record: an encoding failed
     int m_reading = -1;               // the record being read, -1 when none

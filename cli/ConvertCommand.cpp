@@ -57,6 +57,7 @@ public:
     }
 
     const QStringList& failures() const { return m_failures; }
+    const QStringList& damaged() const { return m_damaged; }
 
 private:
     void fileStarted(int index, const QString& input, const QString& output) {
@@ -87,6 +88,11 @@ private:
         case TConvertOutcome::Failed:
             what = QStringLiteral("failed: ") + text;
             m_failures << input + QStringLiteral(": ") + text;
+            break;
+        case TConvertOutcome::Damaged:
+            what = QStringLiteral("damaged: ") + text;
+            m_damaged << input + QStringLiteral(": ") + text;
+            m_ctx.Out << output << Qt::endl;
             break;
         case TConvertOutcome::Stopped:
             what = text.isEmpty() ? QStringLiteral("stopped")
@@ -137,6 +143,7 @@ private:
     QSet<QString> m_declinedQuietly; // outputs refused for want of a terminal to ask on
     std::map<int, QString> m_names;
     QStringList m_failures;
+    QStringList m_damaged; // inputs that were not whole, each with what was wrong
 };
 
 } // namespace
@@ -225,7 +232,7 @@ int RunConvertCommand(TCliContext& ctx, const QStringList& args) {
 
     QEventLoop loop;
     int converted = 0, skipped = 0, failed = 0;
-    QStringList failures;
+    QStringList failures, damaged;
     {
         TConvertJob job(files, *route, options, TDiscFields(),
                         std::min<int>(lanes, int(files.size())));
@@ -239,13 +246,17 @@ int RunConvertCommand(TCliContext& ctx, const QStringList& args) {
         skipped = job.Skipped();
         failed = job.Failed();
         failures = view.failures();
+        damaged = view.damaged();
     }
     if (!QFileInfo(folder).isDir())
         return ExitFailed; // the folder could not be made; the job said why
     ctx.Err << "Converted " << converted << ", skipped " << skipped << ", failed " << failed
+            << (damaged.isEmpty() ? QString() : QStringLiteral(", damaged %1").arg(damaged.size()))
             << " of " << files.size() << " files into " << DisplayPath(QDir(folder).absolutePath())
             << Qt::endl;
     for (const QString& f : failures)
         ctx.Err << "  failed: " << f << Qt::endl;
+    for (const QString& d : damaged)
+        ctx.Err << "  damaged: " << d << Qt::endl;
     return failed == 0 && converted + skipped == files.size() ? ExitOk : ExitFailed;
 }

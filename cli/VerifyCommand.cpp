@@ -165,15 +165,25 @@ int report(TCliContext& ctx, const TTableOfContents& disc, const std::vector<TVe
     return accurate == int(tracks.size()) && !tracks.empty() ? ExitOk : ExitFailed;
 }
 
-// The newest log in `dir` that holds a table of contents.
+// The most a rip log of ours takes (99 tracks take about 40 kB); a larger *.log is someone
+// else's and is not read.
+constexpr qint64 MaxLogBytes = 1 << 20;
+
+// The newest log in `dir` that this program wrote (its first line says so) and that holds a
+// table of contents.
 QString findLog(const QString& dir, TTableOfContents* disc, std::vector<TRipLog::Track>* tracks,
                 int* normalizePercent) {
     const QFileInfoList logs =
         QDir(dir).entryInfoList({QStringLiteral("*.log")}, QDir::Files, QDir::Time);
     for (const QFileInfo& info : logs) {
         QFile f(info.filePath());
-        if (f.open(QIODevice::ReadOnly) &&
-            TRipLog::Parse(QString::fromUtf8(f.readAll()), disc, tracks, normalizePercent))
+        if (info.size() > MaxLogBytes || !f.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray first = f.readLine(256);
+        if (!first.startsWith("Sondrel ") || !first.endsWith(" rip log\n"))
+            continue;
+        const QByteArray text = first + f.read(MaxLogBytes);
+        if (TRipLog::Parse(QString::fromUtf8(text), disc, tracks, normalizePercent))
             return info.filePath();
     }
     return QString();

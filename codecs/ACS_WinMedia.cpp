@@ -123,19 +123,22 @@ void TWMAOut::PrepareOutput() {
         // VBR formats, would leave the file without a stream: refuse instead of writing a
         // file that plays nowhere. The library's own words come first, then the reason.
         if (m_codecIndex >= m_codecs.size())
-            throw EAuException(QStringLiteral("Failed to init codec\r\nThere is no WMA codec %1 "
-                                              "(0..%2).")
+            throw EAuException(QStringLiteral("Failed to init codec\r\nWMAOptions.CodecIndex is "
+                                              "%1: there is no such WMA codec (0..%2).")
                                    .arg(m_codecIndex)
                                    .arg(m_codecs.size() - 1));
         if (m_vbr || m_lossless)
             throw EAuException(
-                QStringLiteral("Failed to init codec\r\nWMA codec %1 has no %2 formats.")
+                QStringLiteral(
+                    "Failed to init codec\r\nWMAOptions.VBR is 1: WMA codec %1 has no %2 "
+                    "formats.")
                     .arg(m_codecIndex)
                     .arg(m_lossless ? QStringLiteral("lossless") : QStringLiteral("VBR")));
         std::vector<TWmaFormat> formats;
         TWmaFormats::Enumerate(m_codecIndex, false, formats);
         if (m_formatIndex < 0 || m_formatIndex >= int(formats.size()))
-            throw EAuException(QStringLiteral("fff\r\nWMA codec %1 has no format %2 (0..%3).")
+            throw EAuException(QStringLiteral("fff\r\nWMAOptions.FormatIndex is %2: WMA codec %1 "
+                                              "has no such format (0..%3).")
                                    .arg(m_codecIndex)
                                    .arg(m_formatIndex)
                                    .arg(formats.size() - 1));
@@ -236,6 +239,7 @@ void TWMIn::OpenFile() {
     std::lock_guard<std::recursive_mutex> lk(m_openLock);
     if (FOpened > 0)
         return;
+    NoteDamage(QString());
     if (!FStream && FFileName.isEmpty())
         throw EAuException(QStringLiteral("File name is not assigned"));
     if (!FStream) {
@@ -329,6 +333,10 @@ void TWMIn::ReadBlock(char*& buffer, int& bytes) {
     const uint8_t* data = nullptr;
     bytes = m_reader.Read(data, int(want));
     buffer = reinterpret_cast<char*>(const_cast<uint8_t*>(data));
+    if (bytes <= 0 && m_reader.DamagedPackets() > 0)
+        NoteDamage(QStringLiteral("%1 is damaged: %2 of its audio packets could not be decoded")
+                       .arg(FFileName)
+                       .arg(m_reader.DamagedPackets()));
 }
 
 bool TWMIn::SeekSample(int64_t& sample) {

@@ -86,6 +86,7 @@ void TFfmpegReader::Close() {
     m_audio = -1;
     m_protected = false;
     m_inputEnded = m_decoderEnded = false;
+    m_damagedPackets = 0;
     m_channels = m_rate = 0;
     m_duration = m_totalSamples = 0;
     m_swrFormat = -1;
@@ -187,6 +188,7 @@ bool TFfmpegReader::Rewind() {
     m_buffer.clear();
     m_bufferPos = 0;
     m_inputEnded = m_decoderEnded = false;
+    m_damagedPackets = 0;
     m_seekTarget = -1;
     return true;
 }
@@ -409,6 +411,7 @@ bool TFfmpegReader::DecodeMore() {
         if (err != AVERROR(EAGAIN)) {
             // A damaged frame costs its own audio, not the rest of the file; only a long run
             // of them (not audio at all) ends the stream.
+            ++m_damagedPackets;
             if (++damaged > kMaxDamagedInARow) {
                 m_error = QStringLiteral("The audio data is damaged beyond use");
                 return false;
@@ -427,7 +430,9 @@ bool TFfmpegReader::DecodeMore() {
         }
         if (m_packet->stream_index == m_audio) {
             // A damaged packet is dropped rather than ending the stream.
-            avcodec_send_packet(m_codec, m_packet);
+            const int sent = avcodec_send_packet(m_codec, m_packet);
+            if (sent < 0 && sent != AVERROR(EAGAIN) && sent != AVERROR_EOF)
+                ++m_damagedPackets;
         }
         av_packet_unref(m_packet);
     }
@@ -467,6 +472,7 @@ bool TFfmpegReader::SeekSample(int64_t sample) {
     m_buffer.clear();
     m_bufferPos = 0;
     m_inputEnded = m_decoderEnded = false;
+    m_damagedPackets = 0;
     m_seekTarget = sample;
     return true;
 }

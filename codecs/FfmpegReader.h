@@ -75,6 +75,9 @@ public:
     bool SeekSample(int64_t sample);
 
     const QString& ErrorText() const { return m_error; }
+    // Packets of audio the decoder refused since the stream was last opened, rewound or
+    // positioned: each costs its own audio.
+    int DamagedPackets() const { return m_damagedPackets; }
 
 private:
     bool OpenContext();
@@ -99,6 +102,7 @@ private:
     bool m_roundDeep = false;
     bool m_inputEnded = false;
     bool m_decoderEnded = false;
+    int m_damagedPackets = 0;
     int m_channels = 0;
     int m_rate = 0;
     int64_t m_duration = 0;

@@ -24,6 +24,7 @@ TConvertJob::TConvertJob(const QStringList& files, const TConvertRoute& route,
         m_outputPaths.push_back(UniqueInSet(plain.chopped(extension.size()), extension, &taken));
     }
     m_loudness.assign(size_t(m_files.size()), nullptr);
+    m_writtenPaths.assign(size_t(m_files.size()), QString());
     if (!TReplayGain::ParseMode(m_options.ReplayGainMode, &m_gainMode))
         m_gainMode = TReplayGain::TMode::Off;
     const int count = std::max(1, lanes);
@@ -149,6 +150,8 @@ void TConvertJob::fileFinishedOnLane(int lane, int index, const QString& input,
         ++m_converted;
     else if (outcome == TConvertOutcome::Skipped)
         ++m_skipped;
+    else if (outcome == TConvertOutcome::Damaged)
+        ++m_damaged;
     else
         ++m_failed;
     emit fileFinished(lane, index, input, output, outcome, text);
@@ -163,13 +166,15 @@ void TConvertJob::finish(bool stopped) {
     if (IsFinished())
         return;
     writeAlbumGain(stopped);
-    const TJobOutcome outcome = stopped         ? TJobOutcome::Stopped
-                                : m_failed == 0 ? TJobOutcome::Done
-                                                : TJobOutcome::Failed;
-    finishWith(outcome, QStringLiteral("Converted %1, skipped %2, failed %3 of %4 files")
+    const TJobOutcome outcome = stopped                           ? TJobOutcome::Stopped
+                                : m_failed == 0 && m_damaged == 0 ? TJobOutcome::Done
+                                                                  : TJobOutcome::Failed;
+    const QString damaged = m_damaged ? QStringLiteral(", damaged %1").arg(m_damaged) : QString();
+    finishWith(outcome, QStringLiteral("Converted %1, skipped %2, failed %3%4 of %5 files")
                             .arg(m_converted)
                             .arg(m_skipped)
                             .arg(m_failed)
+                            .arg(damaged)
                             .arg(m_files.size()));
 }
 
@@ -205,7 +210,7 @@ void TConvertJob::writeAlbumGain(bool stopped) {
             gain.HasTrack = TReplayGain::GainOf(track.Loudness(), &gain.TrackGain);
             gain.TrackPeak = track.Peak();
             const QString failure =
-                TReplayGainTagger::WriteByCopy(m_outputPaths[size_t(i)], m_route.Format, gain);
+                TReplayGainTagger::WriteByCopy(m_writtenPaths[size_t(i)], m_route.Format, gain);
             if (!failure.isEmpty())
                 emit message(TJobSeverity::Warning, failure);
         }

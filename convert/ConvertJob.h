@@ -31,6 +31,8 @@ enum class TConvertOutcome {
     Failed,    // the input could not be read or the output's run failed; the text says why
     Stopped,   // the job was stopped while the file was being converted; the text names the
                // ".partial" file that holds what was written
+    Damaged,   // the input was not whole (cut short, audio that did not decode); the output
+               // holds what could be read and is kept; the text says what was wrong
 };
 
 class TConvertJob : public TJob {
@@ -63,7 +65,8 @@ public:
     int Skipped() const { return m_skipped; }
     int Failed() const { return m_failed; }
     // Files done so far, whatever their outcome.
-    int Completed() const { return m_converted + m_skipped + m_failed; }
+    int Damaged() const { return m_damaged; }
+    int Completed() const { return m_converted + m_skipped + m_failed + m_damaged; }
     const QStringList& Files() const { return m_files; }
     const TConvertRoute& Route() const { return m_route; }
     const TDiscFields& DiscFields() const { return m_disc; }
@@ -129,9 +132,11 @@ private:
     int m_fileIndex = 0;   // position of the next file to take
     int m_idleLanes = 0;
     int m_converted = 0;
+    int m_damaged = 0;
     int m_skipped = 0;
     int m_failed = 0;
     bool m_started = false;
     TReplayGain::TMode m_gainMode = TReplayGain::TMode::Off;
     std::vector<std::shared_ptr<const TLoudnessMeter>> m_loudness; // by file index, once written
+    std::vector<QString> m_writtenPaths; // by file index: the name each file took once written
 };

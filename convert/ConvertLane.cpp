@@ -38,9 +38,17 @@ TConvertLane::TConvertLane(TConvertJob* job, int number) : m_job(job), m_number(
         }
     });
     QObject::connect(
-        m_step, &TEncodeStep::finished, this, [this](const QString&, const QString& failure) {
-            if (failure.isEmpty() && m_current >= 0)
+        m_step, &TEncodeStep::finished, this, [this](const QString& path, const QString& failure) {
+            // Another job may have taken the name meanwhile: the file has the next free one.
+            m_writtenPath = path;
+            if (failure.isEmpty() && m_current >= 0) {
                 m_job->m_loudness[size_t(m_current)] = m_step->LastLoudness();
+                m_job->m_writtenPaths[size_t(m_current)] = path;
+            }
+            if (failure.isEmpty() && !m_step->Damage().isEmpty())
+                return post(1, int(TConvertOutcome::Damaged),
+                            QStringLiteral("%1; what could be read is kept in %2")
+                                .arg(m_step->Damage(), path));
             post(1, int(failure.isEmpty() ? TConvertOutcome::Converted : TConvertOutcome::Failed),
                  failure);
         });
@@ -111,9 +119,10 @@ void TConvertLane::finishCurrent(int outcome, const QString& text) {
     const int index = m_current;
     const QString input = m_job->m_files[index];
     const QString output = m_outputPath;
+    const QString written = m_writtenPath.isEmpty() ? output : m_writtenPath;
     m_current = -1;
     m_job->releaseOutput(output);
-    m_job->fileFinishedOnLane(m_number, index, input, output, TConvertOutcome(outcome), text);
+    m_job->fileFinishedOnLane(m_number, index, input, written, TConvertOutcome(outcome), text);
 }
 
 void TConvertLane::beginFile(int index) {
@@ -126,6 +135,8 @@ void TConvertLane::beginFile(int index) {
     }
     m_current = index;
     m_outputPath = output;
+    m_writtenPath.clear();
+    m_mayReplace = false;
     m_job->fileBegun(m_number, index, input, output);
     // Replacing the file being read (by its own name, a hard link or a symbolic link) would
     // destroy it.
@@ -144,6 +155,7 @@ void TConvertLane::beginFile(int index) {
 void TConvertLane::OverwriteAnswered(bool overwrite) {
     if (m_stopped || m_current < 0)
         return;
+    m_mayReplace = overwrite;
     if (overwrite)
         startCurrent();
     else
@@ -175,6 +187,7 @@ void TConvertLane::startCurrent() {
     request.Input = in;
     request.Format = route.Format;
     request.Path = m_outputPath;
+    request.MayReplace = m_mayReplace;
     request.Disc = m_job->DiscFields();
     request.Title = QFileInfo(m_outputPath).completeBaseName();
     request.Track = 0;

@@ -57,5 +57,7 @@ private:
     int m_current = -1; // the file being converted
     int m_waiting = -1; // a file taken whose output another lane writes now
     QString m_outputPath;
+    QString m_writtenPath;     // the name the finished file took (another job may have had it)
+    bool m_mayReplace = false; // the user agreed to replace what has the output's name
     bool m_stopped = false;
 };

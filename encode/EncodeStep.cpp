@@ -1,6 +1,7 @@
 #include "EncodeStep.h"
 
 #include "audio/ACS_Tags.h"
+#include "audio/FileClaim.h"
 #include "audio/Genres.h"
 #include "audio/Helpers.h"
 #include "codecs/ACS_FLAC.h"
@@ -18,6 +19,9 @@
 #include <QEvent>
 #include <QFile>
 #include <QThread>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -134,12 +138,18 @@ void TEncodeStep::Start(const TEncodeRequest& request) {
     Q_ASSERT(QThread::currentThread() == thread());
     m_request = request;
     m_active = true;
-    m_ran = false;
     m_output = nullptr;
     m_lastLoudness.reset();
     // The file is written under a name of its own and takes its final name only once complete,
     // so a failed or stopped run never replaces what was there, nor passes for a whole file.
-    m_partial = PartialName(request.Path);
+    releasePartial();
+    m_partialFd = TFileClaim::CreatePartial(request.Path, &m_partial);
+    if (m_partialFd < 0) {
+        m_partial.clear();
+        postOutcome(QStringLiteral("Cannot create a file beside %1: %2")
+                        .arg(request.Path, QString::fromLocal8Bit(std::strerror(errno))));
+        return;
+    }
     try {
         m_output = OutputOf(request.Format);
         if (request.MeasureGain) {
@@ -181,7 +191,6 @@ void TEncodeStep::Start(const TEncodeRequest& request) {
                 wma->SetId3v2Tags(TId3v2Tags());
         }
         m_output->Start();
-        m_ran = true;
     } catch (const EAuException& e) {
         postOutcome(e.Message());
     } catch (const std::exception& e) {
@@ -195,6 +204,13 @@ void TEncodeStep::Stop() {
             out->Stop(false); // no handler of this step runs after this
     QCoreApplication::removePostedEvents(this, EncodeOutcomeEvent);
     m_active = false;
+    releasePartial(); // what was written stays, unlocked, for a later run to clear
+}
+
+void TEncodeStep::releasePartial() {
+    if (m_partialFd >= 0)
+        ::close(m_partialFd);
+    m_partialFd = -1;
 }
 
 void TEncodeStep::outputDone(TAuOutput* sender) {
@@ -216,6 +232,7 @@ bool TEncodeStep::event(QEvent* e) {
 
 void TEncodeStep::complete(QString failure) {
     m_active = false;
+    QString path;
     if (failure.isEmpty()) {
         // The tags go onto the file while it still has its temporary name.
         TEncodeRequest written = m_request;
@@ -231,13 +248,25 @@ void TEncodeStep::complete(QString failure) {
             gain.TrackPeak = m_lastLoudness->Peak();
         }
         failure = TReplayGainTagger::WriteInPlace(m_partial, m_request.Format, gain);
-        if (failure.isEmpty())
-            failure = RenameOver(m_partial, m_request.Path);
+        if (failure.isEmpty()) {
+            if (m_request.MayReplace) {
+                failure = RenameOver(m_partial, m_request.Path);
+                if (failure.isEmpty())
+                    path = m_request.Path;
+            } else {
+                path = TFileClaim::ClaimFree(m_partial, m_request.Path, &failure);
+            }
+        }
     }
-    if (!failure.isEmpty() && m_ran)
+    if (!failure.isEmpty() && !m_partial.isEmpty())
         QFile::remove(m_partial); // what a failed run wrote is no file of the user's
+    releasePartial();
+    if (failure.isEmpty())
+        TFileClaim::RemoveStalePartials(m_request.Path);
     m_partial.clear();
-    emit finished(m_request.Path, failure);
+    m_damage = failure.isEmpty() && m_request.Input ? m_request.Input->DamageText() : QString();
+    emit finished(path.isEmpty() ? m_request.Path : path, failure);
+    m_damage.clear();
 }
 
 void TEncodeStep::TagMp3(const TEncodeRequest& r) {

@@ -40,6 +40,10 @@ struct TEncodeRequest {
     TAuInput* Input = nullptr; // pointed at its file already
     int Format = 0;            // output format index (not WAV: the input would be its output)
     QString Path;              // the file to write
+    // The user agreed to replace what has the name Path. Otherwise the file never replaces
+    // anything: when another job took the name meanwhile, it takes "<base> (2)<ext>" or the
+    // next free one.
+    bool MayReplace = false;
     TDiscFields Disc;
     QString Title; // the file's own title
     // The track's own performer, tagged as its artist; empty: the disc artist. The album artist
@@ -79,9 +83,10 @@ public:
     // The wait before an output's done event (see TAuOutput::SetDoneDelay), for every output.
     void SetDoneDelay(int ms);
 
-    // Starts encoding into PartialPath(); once the run and the tag are done the file is renamed
-    // to request.Path, replacing what has that name (the caller has asked the user). A failure
-    // to start is reported like a failed run, through finished.
+    // Starts encoding into PartialPath(), created for this run alone and locked while written;
+    // once the run and the tag are done the file takes the name request.Path (see MayReplace),
+    // and the partial files stopped runs left of that name go. A failure to start is reported
+    // like a failed run, through finished.
     void Start(const TEncodeRequest& request);
     // Stops the running output and waits for it; finished is not emitted for that file, and
     // what was written stays under PartialPath().
@@ -91,6 +96,9 @@ public:
     const QString& PartialPath() const { return m_partial; }
     // With MeasureGain: the loudness of the file finished last (null when it was not measured).
     std::shared_ptr<const TLoudnessMeter> LastLoudness() const { return m_lastLoudness; }
+    // While finished is emitted for a written file: why its input was not whole (see
+    // TAuInput::DamageText), the file then holding what could be read; else empty.
+    const QString& Damage() const { return m_damage; }
 
     // Tags the MP3 request.Path with the texts of `request` (as TextSource says): an ID3v2.3
     // tag of the full texts ahead of the audio (in place of one there), then the ID3v1 tag. A
@@ -103,7 +111,8 @@ signals:
     // 0..100 percent of the file read.
     void progress(int percent);
     // The file is finished: `failure` is empty when it was written (and tagged) and has its
-    // final name `path`, else it says why, and what the run wrote is gone.
+    // final name `path` (request.Path, or a numbered name when another job took that
+    // meanwhile), else it says why, and what the run wrote is gone.
     void finished(const QString& path, const QString& failure);
 
 protected:
@@ -113,6 +122,7 @@ private:
     void outputDone(TAuOutput* sender);
     void complete(QString failure);
     void postOutcome(const QString& failure);
+    void releasePartial();
 
     const TAppOptions m_options;
     std::array<TAuFileOut*, OutputFormatCount> m_outputs{}; // by format index
@@ -120,8 +130,9 @@ private:
     TEncodeRequest m_request;
     TAuFileOut* m_output = nullptr; // the output of the file being encoded
     QString m_partial;              // the name it is written under until complete
+    int m_partialFd = -1;           // holds the partial file's lock while it is written
+    QString m_damage;               // of the file just finished
     bool m_active = false;          // a file is being encoded (started, not yet reported)
-    bool m_ran = false;             // its output was started
     TLoudnessTap* m_tap = nullptr;  // between input and output when measuring, made on first use
     std::shared_ptr<const TLoudnessMeter> m_lastLoudness;
 };

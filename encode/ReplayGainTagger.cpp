@@ -1,9 +1,13 @@
 #include "ReplayGainTagger.h"
 
+#include "audio/FileClaim.h"
+
 #include "audio/Helpers.h"
 #include "encode/OutputFormats.h"
 
 #include <QFile>
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <taglib/apefile.h>
 #include <taglib/apetag.h>
@@ -16,6 +20,7 @@
 #include <taglib/textidentificationframe.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/xiphcomment.h>
+#include <unistd.h>
 
 namespace {
 
@@ -163,16 +168,37 @@ QString TReplayGainTagger::WriteInPlace(const QString& path, int format, const T
 QString TReplayGainTagger::WriteByCopy(const QString& path, int format, const TReplayGain& gain) {
     if (gain.isEmpty() || format == FormatWav)
         return QString();
-    const QString copy = PartialName(path);
-    QFile source(path);
-    if (!source.copy(copy)) {
-        QFile::remove(copy);
-        return QStringLiteral("Cannot copy %1 to %2: %3").arg(path, copy, source.errorString());
+    // The copy is made under a partial name of its own, created exclusively and locked, so
+    // that no other job's partial file is taken or removed on the way.
+    QString copy;
+    const int fd = TFileClaim::CreatePartial(path, &copy);
+    if (fd < 0)
+        return QStringLiteral("Cannot create a file beside %1: %2")
+            .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    QString failure;
+    {
+        QFile source(path);
+        QFile target;
+        if (!source.open(QIODevice::ReadOnly))
+            failure = QStringLiteral("Cannot read %1: %2").arg(path, source.errorString());
+        else if (!target.open(fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
+            failure = QStringLiteral("Cannot write %1: %2").arg(copy, target.errorString());
+        while (failure.isEmpty() && !source.atEnd()) {
+            const QByteArray block = source.read(1 << 20);
+            if (block.isEmpty() && source.error() != QFileDevice::NoError)
+                failure = QStringLiteral("Cannot read %1: %2").arg(path, source.errorString());
+            else if (target.write(block) != block.size())
+                failure = QStringLiteral("Cannot write %1: %2").arg(copy, target.errorString());
+        }
+        if (failure.isEmpty() && !target.flush())
+            failure = QStringLiteral("Cannot write %1: %2").arg(copy, target.errorString());
     }
-    QString failure = write(copy, format, gain);
+    if (failure.isEmpty())
+        failure = write(copy, format, gain);
     if (failure.isEmpty())
         failure = RenameOver(copy, path);
     if (!failure.isEmpty())
         QFile::remove(copy);
+    ::close(fd);
     return failure;
 }

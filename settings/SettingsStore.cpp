@@ -20,6 +20,7 @@ TAppOptions AppOptions;
 namespace {
 
 QString g_configDir;
+QStringList g_loadWarnings; // of the last LoadOptions
 const char* const ReadOffsetsSection = "ReadOffsets";
 
 using K = TSettingDef::Kind;
@@ -144,7 +145,7 @@ const std::vector<TSettingDef>& SettingDefs() {
         boolean("CommonOptions", "IsNormalize", &O::IsNormalize),
         integer("CommonOptions", "NormalizePercent", &O::NormalizePercent, 1, 100),
         boolean("CommonOptions", "EnableRipTime", &O::EnableRipTime),
-        integer("CommonOptions", "RipTime", &O::RipTime),
+        integer("CommonOptions", "RipTime", &O::RipTime, 0),
         text("CommonOptions", "NameTemplate", &O::NameTemplate),
         boolean("CommonOptions", "FatSafeNames", &O::FatSafeNames),
         boolean("CommonOptions", "WritePlaylist", &O::WritePlaylist),
@@ -162,8 +163,10 @@ const std::vector<TSettingDef>& SettingDefs() {
         integer("OggOptions", "MaxBitRate", &O::OggMaxBitRate, 0, 14),
         integer("OggOptions", "NomalBitRate", &O::OggNomalBitRate, 0, 14),
         integer("OggOptions", "MinBitRate", &O::OggMinBitRate, 0, 14),
-        integer("WMAOptions", "CodecIndex", &O::CodecIndex),
-        integer("WMAOptions", "FormatIndex", &O::FormatIndex),
+        // Which WMA codecs and formats exist is the codec layer's to say (settings --set asks
+        // it; the output names these keys when a stored index names none).
+        integer("WMAOptions", "CodecIndex", &O::CodecIndex, 0),
+        integer("WMAOptions", "FormatIndex", &O::FormatIndex, 0),
         boolean("WMAOptions", "VBR", &O::WmaVBR),
         integer("FLACOptions", "Compression", &O::FlacCompression, 0, 8),
         integer("APEOptions", "Compression", &O::ApeCompression, 1000, 10000, 500),
@@ -171,7 +174,7 @@ const std::vector<TSettingDef>& SettingDefs() {
         integer("OpusOptions", "Bitrate", &O::OpusBitrate, 6, 256),
         integer("OpusOptions", "Complexity", &O::OpusComplexity, 0, 10),
         integer("AacOptions", "Bitrate", &O::AacBitrate, 32, 320),
-        integer("CDOptions", "Index", &O::DriveIndex),
+        integer("CDOptions", "Index", &O::DriveIndex, -1),
         boolean("CDOptions", "CDDb", &O::CDDb),
         text("QueryCDDB", "Server", &O::Server),
         text("QueryCDDB", "Script", &O::Script),
@@ -179,7 +182,7 @@ const std::vector<TSettingDef>& SettingDefs() {
         text("QueryCDDB", "ProxyAddress", &O::ProxyAddress),
         text("QueryCDDB", "Port", &O::Port),
         text("QueryCDDB", "Email", &O::QueryCDDBEmail),
-        integer("Converter", "Jobs", &O::ConverterJobs),
+        integer("Converter", "Jobs", &O::ConverterJobs, 0, 64),
         text("Lookup", "Source", &O::LookupSource),
         text("Lookup", "MusicBrainzServer", &O::MusicBrainzServer),
         boolean("Lookup", "CoverArt", &O::CoverArt),
@@ -219,6 +222,7 @@ QString DefaultOutputFolder() {
 
 void LoadOptions() {
     const TAppOptions d = defaults();
+    g_loadWarnings.clear();
     std::optional<TIniFile> ini;
     try {
         ini.emplace(OptionsPath());
@@ -230,8 +234,34 @@ void LoadOptions() {
         def.set(AppOptions, def.get(d));
         if (!ini)
             continue;
-        if (const auto v = ini->value(QLatin1String(def.Section), QLatin1String(def.Key)))
-            def.set(AppOptions, *v);
+        const auto v = ini->value(QLatin1String(def.Section), QLatin1String(def.Key));
+        if (!v)
+            continue;
+        // A file edited by hand is held to what the command line lets be set: a number out of
+        // range is clamped (one of a list takes its default), anything else keeps the default.
+        QString used;
+        if (!def.set(AppOptions, *v)) {
+            used = def.get(d);
+        } else if (def.Type == TSettingDef::Integer && !def.allows(AppOptions.*def.IntField)) {
+            int& field = AppOptions.*def.IntField;
+            if (def.Values.empty()) {
+                field = std::clamp(field, def.Min, def.Max);
+                field = int(def.Min + (int64_t(field) - def.Min) / def.Step * def.Step);
+            } else {
+                field = d.*def.IntField;
+            }
+            used = def.get(AppOptions);
+        }
+        if (used.isNull())
+            continue;
+        const QString warning =
+            QStringLiteral("%1: [%2] %3=%4 is not allowed (%5); %6 is used")
+                .arg(
+                    OptionsPath(), QLatin1String(def.Section), QLatin1String(def.Key), v->trimmed(),
+                    def.Type == TSettingDef::Integer ? def.allowedText() : QStringLiteral("0 or 1"),
+                    used);
+        g_loadWarnings << warning;
+        qWarning("%s", qPrintable(warning));
     }
     AppOptions.CompressPosition = std::clamp(AppOptions.CompressPosition, 30, 100);
     AppOptions.ReadMode = ReadModeName(ReadModeOf(AppOptions.ReadMode));
@@ -247,6 +277,10 @@ void LoadOptions() {
         if (const auto v =
                 parseInt(ini->value(QLatin1String(ReadOffsetsSection), drive).value_or(QString())))
             AppOptions.ReadOffsets[drive] = *v;
+}
+
+const QStringList& LoadWarnings() {
+    return g_loadWarnings;
 }
 
 void SaveOptions() {

@@ -7,6 +7,7 @@
 #include "settings/AppOptions.h"
 
 #include <QString>
+#include <QStringList>
 #include <climits>
 #include <vector>
 
@@ -21,8 +22,8 @@ struct TSettingDef {
     bool TAppOptions::*BoolField = nullptr;
 
     // The whole numbers an Integer setting takes: Min..Max in steps of Step from Min, or only
-    // those in Values when it is not empty. Loading does not check them (the encoders cope with
-    // any stored value); the command line refuses what falls outside.
+    // those in Values when it is not empty. The command line refuses what falls outside;
+    // loading clamps it (or, for a list, takes the default) with a warning.
     int Min = INT_MIN;
     int Max = INT_MAX;
     int Step = 1;
@@ -49,8 +50,12 @@ QString DiscInfoPath();
 QString DefaultOutputFolder();
 
 // Resets the settings and lookup blocks to their defaults, then reads options.ini. A missing or
-// unreadable file, section or key, or a value of the wrong type, leaves that default.
+// unreadable file, section or key leaves that default; a value of the wrong type leaves it too,
+// and a number outside its setting's range is clamped into it (one of a list: its default),
+// each with one warning naming the key (LoadWarnings, and on the Qt message log).
 void LoadOptions();
+// The warnings of the last LoadOptions, one per key whose stored value was not used.
+const QStringList& LoadWarnings();
 // Writes every key of both blocks into options.ini, keeping what else the file holds. Throws
 // TSettingsError naming the file when it cannot be written; the old file then stays intact.
 void SaveOptions();

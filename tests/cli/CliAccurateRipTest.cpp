@@ -75,9 +75,20 @@ TEST_F(CliAccurateRip, SecureRipToFlacIsAccurateAndVerifiesFromItsLog) {
         EXPECT_TRUE(text.contains(block)) << text.toStdString();
     }
 
-    // The FLAC files decode to the same sums, with the table the log holds.
+    // The FLAC files decode to the same sums, with the table the log holds. Newer logs that
+    // this program did not write, or too large to be one of its own, are passed over.
+    QByteArray foreign = text.toUtf8();
+    foreign.replace(hex8(sums[0].Crc32).toUtf8(), "00000000");
+    WriteWholeFile(out + "/other.log", "Another program's log\n" + foreign);
+    QFile huge(out + "/huge.log");
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    huge.write(foreign);
+    ASSERT_TRUE(huge.resize(300 << 20)); // sparse: no 300 MB are written
+    huge.close();
     const auto fromFiles = cli({"verify", out});
     EXPECT_EQ(fromFiles.ExitCode, 0) << fromFiles.Err.toStdString();
+    EXPECT_TRUE(fromFiles.Err.contains("Log: " + out.toUtf8() + "/Test: Album.log\n"))
+        << fromFiles.Err.toStdString();
     EXPECT_EQ(fromFiles.Out.count("accurate (confidence 8)"), 3) << fromFiles.Out.toStdString();
     const auto fromImage = cli({"--disc-image", disc.CuePath, "verify"});
     EXPECT_EQ(fromImage.ExitCode, 0) << fromImage.Err.toStdString();

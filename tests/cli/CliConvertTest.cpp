@@ -7,7 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -104,6 +106,46 @@ TEST_F(CliConvert, ExistingOutputsAreSkippedWithoutATerminalOrReplacedOnRequest)
     EXPECT_GT(QFileInfo(out + "/a.mp3").size(), 1000);
 }
 
+// Two conversions into one folder, of two different inputs of one name, the second started and
+// finished while the first is writing (its input a pipe it waits on): each keeps a file of its
+// own, whole.
+TEST_F(CliConvert, TwoProcessesIntoOneFolderKeepBothFilesWhole) {
+    const QString a = makeWav("a.wav", 20), b = dir.filePath("in2/x.wav");
+    QDir().mkpath(dir.filePath("in1"));
+    QDir().mkpath(dir.filePath("in2"));
+    ASSERT_EQ(RunProgram("sox", {"-D", a, b, "reverse"}).ExitCode, 0);
+    const QString pipe = dir.filePath("in1/x.wav");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString out = dir.filePath("out");
+    QDir().mkpath(out);
+    const QStringList args{
+        "--config-dir", dir.filePath("config"), "convert", "--kind", "wav2flac", "--out", out};
+    QProcess first;
+    first.start(BuiltProgram("cli/sondrel-cli"), args + QStringList{pipe});
+    for (int i = 0; i < 1000 && !QFile::exists(out + "/x.partial.flac"); ++i)
+        QThread::msleep(10);
+    ASSERT_TRUE(QFile::exists(out + "/x.partial.flac"));
+    const auto second = cli(args.mid(2) + QStringList{b});
+    EXPECT_EQ(second.ExitCode, 0) << second.Err.toStdString();
+    WriteWholeFile(pipe, ReadWholeFile(a));
+    ASSERT_TRUE(first.waitForFinished(120000));
+    EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardError().toStdString();
+    EXPECT_EQ(first.readAllStandardOutput(), (out + "/x (2).flac\n").toUtf8());
+
+    ASSERT_EQ(files(out), (QStringList{"x (2).flac", "x.flac"}));
+    for (const QString& name : files(out)) {
+        const auto test = RunProgram("flac", {"-t", "-s", out + "/" + name});
+        EXPECT_EQ(test.ExitCode, 0) << name.toStdString() << ": " << test.Err.toStdString();
+    }
+    const auto pcmOf = [&](const QString& name) {
+        const QString back = dir.filePath(name + ".wav");
+        EXPECT_EQ(RunProgram("flac", {"-d", "-s", "-o", back, out + "/" + name}).ExitCode, 0);
+        return ReadWholeFile(back).mid(44);
+    };
+    EXPECT_TRUE(pcmOf("x (2).flac") == ReadWholeFile(a).mid(44));
+    EXPECT_TRUE(pcmOf("x.flac") == ReadWholeFile(b).mid(44));
+}
+
 TEST_F(CliConvert, FailuresAreListedInTheSummaryAndGiveStatusOne) {
     const QString good = makeWav("in/good.wav", 0.3);
     const QString bad = dir.filePath("in/bad.wav");
@@ -117,15 +159,50 @@ TEST_F(CliConvert, FailuresAreListedInTheSummaryAndGiveStatusOne) {
     EXPECT_EQ(files(out), QStringList{"good.ogg"});
 }
 
+// A WAV cut short of the length its header gives and a FLAC with frames that do not decode are
+// converted as far as they go, but counted as damaged, named, and the status is 1.
+TEST_F(CliConvert, DamagedInputsAreNamedCountedAndTheirOutputsKept) {
+    const QString cut = makeWav("in/cut.wav", 5);
+    QFile wav(cut);
+    ASSERT_TRUE(wav.resize(44 + 44100 * 4 * 11 / 10)); // 1.1 s of the 5
+    const QString flac = dir.filePath("in/bad.flac");
+    ASSERT_EQ(RunProgram("flac", {"-s", "-o", flac, makeWav("in/bad.wav", 5)}).ExitCode, 0);
+    QByteArray bytes = ReadWholeFile(flac);
+    for (int i = int(bytes.size() / 3); i < bytes.size() / 3 + 2000; i += 7)
+        bytes[i] = char(bytes[i] ^ 0x5a);
+    WriteWholeFile(flac, bytes);
+    ASSERT_NE(RunProgram("flac", {"-t", "-s", flac}).ExitCode, 0);
+
+    const QString out = dir.filePath("out");
+    auto r = cli({"convert", "--kind", "wav2flac", "--out", out, cut});
+    EXPECT_EQ(r.ExitCode, 1) << r.Err.toStdString();
+    EXPECT_TRUE(r.Err.contains("Converted 0, skipped 0, failed 0, damaged 1 of 1 files"))
+        << r.Err.toStdString();
+    EXPECT_TRUE(r.Err.contains("  damaged: " + cut.toUtf8() + ": " + cut.toUtf8() +
+                               " is cut short: its header gives 882000 bytes of audio, the file "
+                               "holds 194040; what could be read is kept in " +
+                               out.toUtf8() + "/cut.flac"))
+        << r.Err.toStdString();
+    EXPECT_EQ(RunProgram("flac", {"-t", "-s", out + "/cut.flac"}).ExitCode, 0);
+
+    r = cli({"convert", "--to", "wav", "--out", out, flac});
+    EXPECT_EQ(r.ExitCode, 1) << r.Err.toStdString();
+    EXPECT_TRUE(r.Err.contains("damaged 1 of 1 files")) << r.Err.toStdString();
+    EXPECT_TRUE(
+        r.Err.contains("  damaged: " + flac.toUtf8() + ": " + flac.toUtf8() + " is damaged: "))
+        << r.Err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(out + "/bad.wav"));
+}
+
 // Names in another encoding than UTF-8 reach the program as bytes that no QString holds; the
 // file is still read and the output folder is the one named, not a look-alike made beside it.
 TEST_F(CliConvert, NamesThatAreNotUtf8AreReadAndWrittenInto) {
     const QByteArray base = QFile::encodeName(dir.path()) + '/';
-    const QByteArray input = base + "bad\xff\xfename.wav", outDir = base + "out\xe9";
+    const QByteArray input = base + "bad\xff\xfename.wav", outDir = base + "new\xe9/out\xe9";
     ASSERT_TRUE(QFile::copy(makeWav("plain.wav", 0.3), dir.filePath("plain2.wav")));
     ASSERT_EQ(
         ::rename(QFile::encodeName(dir.filePath("plain2.wav")).constData(), input.constData()), 0);
-    ASSERT_EQ(::mkdir(outDir.constData(), 0755), 0);
+    // The folder is made by the conversion.
     const QByteArray program = QFile::encodeName(BuiltProgram("cli/sondrel-cli"));
     const QByteArray config = QFile::encodeName(dir.filePath("config"));
     const char* argv[] = {program.constData(),

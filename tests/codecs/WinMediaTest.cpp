@@ -217,17 +217,17 @@ TEST_F(WinMediaTest, ImpossibleChoicesFailWithoutLeavingAFile) {
     // The library's text, then the reason.
     const Case cases[] = {
         {[](TWMAOut& o) { o.SetCodecIndex(2); },
-         "Failed to init codec\r\nThere is no WMA codec 2 (0..1)."},
+         "Failed to init codec\r\nWMAOptions.CodecIndex is 2: there is no such WMA codec (0..1)."},
         {[](TWMAOut& o) { o.SetCodecIndex(0), o.SetVBR(true); },
-         "Failed to init codec\r\nWMA codec 0 has no VBR formats."},
+         "Failed to init codec\r\nWMAOptions.VBR is 1: WMA codec 0 has no VBR formats."},
         {[](TWMAOut& o) { o.SetVBR(true), o.SetVBRQuality(90); }, "Failed to init codec"},
         {[](TWMAOut& o) { o.SetLossless(true); }, "Failed to init codec"},
         // automatic with no bitrate wanted
         {[](TWMAOut&) {}, "Failed to init codec\r\nNo WMA format suits 2 channels of 16 bits"},
         {[](TWMAOut& o) { o.SetCodecIndex(0), o.SetFormatIndex(-1); },
-         "fff\r\nWMA codec 0 has no format -1 (0.."},
+         "fff\r\nWMAOptions.FormatIndex is -1: WMA codec 0 has no such format (0.."},
         {[](TWMAOut& o) { o.SetCodecIndex(1), o.SetFormatIndex(100000); },
-         "fff\r\nWMA codec 1 has no format 100000 (0.."},
+         "fff\r\nWMAOptions.FormatIndex is 100000: WMA codec 1 has no such format (0.."},
     };
     for (const Case& c : cases) {
         const QString wma = Path("f.wma");
@@ -241,9 +241,10 @@ TEST_F(WinMediaTest, ImpossibleChoicesFailWithoutLeavingAFile) {
               "Cannot create file " + Path("no/folder/x.wma") + ": No such file or directory");
     // The same output runs again after a failure.
     TWMAOut out;
-    EXPECT_EQ(Encode(
-                  wav, Path("g.wma"), [](TWMAOut& o) { o.SetCodecIndex(5); }, &out),
-              "Failed to init codec\r\nThere is no WMA codec 5 (0..1).");
+    EXPECT_EQ(
+        Encode(
+            wav, Path("g.wma"), [](TWMAOut& o) { o.SetCodecIndex(5); }, &out),
+        "Failed to init codec\r\nWMAOptions.CodecIndex is 5: there is no such WMA codec (0..1).");
     EXPECT_EQ(Encode(
                   wav, Path("g.wma"), [](TWMAOut& o) { o.SetCodecIndex(0); }, &out),
               QString());

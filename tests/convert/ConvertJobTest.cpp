@@ -11,8 +11,10 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -412,6 +414,21 @@ TEST_F(ConvertJob, StopEndsTheRunningOutputFirst) {
     // What was written stays, under a name that says it is incomplete.
     EXPECT_TRUE(QFileInfo::exists(partial));
     EXPECT_FALSE(QFileInfo::exists(out + "/long.flac"));
+
+    // The same file converted whole later clears what the stopped run left, but not a partial
+    // file another job holds (locked) meanwhile.
+    const int held = ::open(QFile::encodeName(out + "/long.partial (5).flac").constData(),
+                            O_RDWR | O_CREAT | O_EXCL, 0600);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    TRecorder again;
+    TConvertJob whole({wav}, route, AppOptions, TDiscFields());
+    Attach(whole, again);
+    whole.Start();
+    again.wait();
+    ::close(held);
+    EXPECT_EQ(QDir(out).entryList(QDir::Files),
+              (QStringList{"long.flac", "long.partial (5).flac"}));
 }
 
 TEST_F(ConvertJob, TwoLanesGiveTheSameFilesAsOne) {

@@ -68,6 +68,45 @@ TEST_F(SettingsStoreTest, BadValuesLeaveDefaultsAndNonZeroIsTrue) {
     EXPECT_EQ(saved.value("CommonOptions", "OutputFormat").value(), "0");
 }
 
+// Every number in a hand-edited file is held to the ranges `settings --set` allows: clamped,
+// or for a list or a value no int holds the default, with one warning naming each key.
+TEST_F(SettingsStoreTest, StoredNumbersAreHeldToTheirRangesWithAWarningEach) {
+    for (const char* stored : {"-2147483649", "-2147483648", "-1", "2147483647", "4294967296"}) {
+        SCOPED_TRACE(stored);
+        TIniFile ini(OptionsPath());
+        int integers = 0;
+        for (const TSettingDef& def : SettingDefs())
+            if (def.Type == TSettingDef::Integer) {
+                ini.setValue(def.Section, def.Key, stored);
+                ++integers;
+            }
+        ini.save();
+        LoadOptions();
+        QStringList warned;
+        for (const TSettingDef& def : SettingDefs()) {
+            if (def.Type != TSettingDef::Integer)
+                continue;
+            EXPECT_TRUE(def.allows(AppOptions.*def.IntField)) << def.Section << "/" << def.Key;
+            if (def.allows(QByteArray(stored).toInt()) &&
+                QByteArray(stored).toLongLong() == QByteArray(stored).toInt())
+                continue;
+            warned << QString("[%1] %2=").arg(def.Section, def.Key);
+        }
+        ASSERT_EQ(LoadWarnings().size(), warned.size()) << LoadWarnings().join("\n").toStdString();
+        for (int i = 0; i < warned.size(); ++i)
+            EXPECT_TRUE(LoadWarnings()[i].contains(warned[i])) << LoadWarnings()[i].toStdString();
+        EXPECT_GT(integers, 20);
+    }
+    writeOptions("[CommonOptions]\nNormalizePercent=-2147483648\n[APEOptions]\nCompression=9999\n"
+                 "[Mp3Options]\nBitRate=129\n[Converter]\nJobs=2147483647\n");
+    LoadOptions();
+    EXPECT_EQ(AppOptions.NormalizePercent, 1);
+    EXPECT_EQ(AppOptions.ApeCompression, 9500);
+    EXPECT_EQ(AppOptions.BitRate, TAppOptions().BitRate);
+    EXPECT_EQ(AppOptions.ConverterJobs, 64);
+    EXPECT_EQ(LoadWarnings().size(), 4);
+}
+
 TEST_F(SettingsStoreTest, SaveKeepsUnknownKeysAndRoundTrips) {
     writeOptions("; my notes\n[CommonOptions]\nFancy=yes\n[Mine]\nA=b\n");
     LoadOptions();
