@@ -67,7 +67,6 @@ const TConverterKind ConverterKinds[] = {
     {10, "Wma &to Mp3 Converter...", "Wma to Mp3 Converter", "wma"},
 };
 
-const QString MsgCheckOutputFolder = QStringLiteral("Please check the output directory setting.");
 // The disc box's text, "N", "N/M" or "/M", for a disc number and total (0 unknown); and back.
 QString discText(int number, int total) {
     QString text = number > 0 ? QString::number(number) : QString();
@@ -300,15 +299,18 @@ void TfrmMain::buildCentralWidget() {
         fields->addWidget(label);
         fields->addWidget(box, stretch);
     };
+    // maxLength 0 leaves QLineEdit's own limit: the tags take any length (ID3v1's writer cuts
+    // its own copy), and a cut here would be saved back into cd.dat.
     auto lineEdit = [&](const char* name, int maxLength) {
         auto* e = new QLineEdit(gbID3);
         e->setObjectName(QString::fromLatin1(name));
-        e->setMaxLength(maxLength);
+        if (maxLength > 0)
+            e->setMaxLength(maxLength);
         e->setMinimumWidth(40);
         return e;
     };
-    ID3artist = lineEdit("ID3artist", 30);
-    ID3album = lineEdit("ID3album", 30);
+    ID3artist = lineEdit("ID3artist", 0);
+    ID3album = lineEdit("ID3album", 0);
     ID3year = lineEdit("ID3year", 4);
     editDisc = lineEdit("editDisc", 7);
     editDisc->setToolTip(QStringLiteral("Which disc of a set this is: \"2\", or \"2/3\" for "
@@ -316,7 +318,7 @@ void TfrmMain::buildCentralWidget() {
     editDisc->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[1-9][0-9]{0,2}(/[1-9][0-9]{0,2})?|/[1-9][0-9]{0,2}")),
         editDisc));
-    ID3comment = lineEdit("ID3comment", 30);
+    ID3comment = lineEdit("ID3comment", 0);
     ID3genre = new QComboBox(gbID3);
     ID3genre->setObjectName(QStringLiteral("ID3genre"));
     ID3genre->addItem(QString());
@@ -805,10 +807,7 @@ void TfrmMain::launchConverter(int tag) {
     connect(dialog, &QFileDialog::filesSelected, this, [this, tag](const QStringList& files) {
         if (files.isEmpty())
             return;
-        if (!QFileInfo(AppOptions.OutputFolder).isDir()) {
-            ShowMessage(this, QMessageBox::Information, MsgNoOutputFolder + MsgCheckOutputFolder);
-            return;
-        }
+        // A missing output folder is the job's question: it offers to make it.
         m_converter(files, tag);
     });
     dialog->open();

@@ -194,13 +194,25 @@ TEST_F(MainWindow, CloseSavesTheDiscTextsEvenWhenTheSettingsCannotBeWrittenAndSa
     const QString key = keyOf(disc.CuePath);
     auto w = open({disc.CuePath});
     w->Model()->SetTitle(0, "Kept");
+    // Texts from CD-Text or a lookup are shown and kept whole, however long.
+    const QString artist = QString::fromUtf8("Ünicode Orchestra ") + QString(42, 'a');
+    const QString album = QString(70, 'b'), comment = QString(45, 'c');
+    w->Session().Fields.Artist = artist;
+    w->Session().Fields.Album = album;
+    w->Session().Fields.Comment = comment;
+    w->ShowDiscTexts();
+    EXPECT_EQ(w->ID3artist->text(), artist);
     QDir().mkpath(OptionsPath()); // a folder where options.ini should go
     w->close();
     EXPECT_TRUE(w->isVisible()); // until the message is read
     QMessageBox* box = openBox(*w);
     ASSERT_TRUE(box);
     EXPECT_TRUE(box->text().contains("options.ini")) << box->text().toStdString();
-    EXPECT_EQ(TIniFile(DiscInfoPath()).value(key, "1"), "Kept");
+    const TIniFile ini(DiscInfoPath());
+    EXPECT_EQ(ini.value(key, "1"), "Kept");
+    EXPECT_EQ(ini.value(key, "CDArtist"), artist);
+    EXPECT_EQ(ini.value(key, "CDAlbum"), album);
+    EXPECT_EQ(ini.value(key, "CDComment"), comment);
     EXPECT_EQ(w->Session().Handle, 0);
     box->accept();
     QApplication::processEvents();
