@@ -673,8 +673,15 @@ QString TfrmOptions::Problem(QWidget** where) const {
             *where = w;
         return text;
     };
-    if (!QFileInfo(editOutputDir->text()).isDir())
-        return fail(editOutputDir, MsgNoOutputFolder + QLatin1Char(',') + editOutputDir->text());
+    // A folder that does not exist yet is kept: the rip and the converter offer to make it
+    // when it is first needed (a new account has no ~/Music/Sondrel).
+    const QString folder = editOutputDir->text().trimmed();
+    if (folder.isEmpty())
+        return fail(editOutputDir, QStringLiteral("Please choose an output folder."));
+    if (const QFileInfo info(folder); info.exists() && !info.isDir())
+        return fail(editOutputDir,
+                    QStringLiteral("%1 is a file, not a folder. Please choose a folder.")
+                        .arg(QDir::toNativeSeparators(folder)));
     QString templateError;
     if (!TNameTemplate::Parse(editNameTemplate->text(), &templateError))
         return fail(editNameTemplate, templateFault(templateError));
@@ -712,7 +719,7 @@ void TfrmOptions::accept() {
 
 void TfrmOptions::save() {
     TAppOptions& o = m_options;
-    o.OutputFolder = editOutputDir->text();
+    o.OutputFolder = editOutputDir->text().trimmed();
     o.OutputFormat = cbOutputFormat->currentIndex();
     o.OutputFormats = alsoFormatsText();
     o.IsKeepWav = !ckbKeepWav->isChecked();
