@@ -113,10 +113,10 @@ TCDRipThread::~TCDRipThread() {
     wait();
 }
 
-void TCDRipThread::post(int value, int errorCode, const QString& text) {
+void TCDRipThread::post(int value, int errorCode, const QString& text, int systemError) {
     if (NotifyWindow)
-        QCoreApplication::postEvent(NotifyWindow,
-                                    new TRipEvent(TProcessInfo{value, errorCode, text, {}}));
+        QCoreApplication::postEvent(
+            NotifyWindow, new TRipEvent(TProcessInfo{value, errorCode, text, {}, systemError}));
 }
 
 void TCDRipThread::run() {
@@ -157,9 +157,11 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
     if (fd < 0) {
         // What stopped the file is the system's to say (a folder without write permission, a
         // full disk).
+        const int err = errno;
         post(ProcessRipEnded, RipCannotCreate,
              QStringLiteral("Cannot create %1: %2")
-                 .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+                 .arg(path, QString::fromLocal8Bit(std::strerror(err))),
+             err);
         return;
     }
     uint8_t header[WavHeaderBytes];
@@ -218,7 +220,7 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
         // The partial file keeps a header that says 0 data bytes.
         ::close(fd);
         if (writeError)
-            post(ProcessRipEnded, RipWriteFailed, WriteErrorText(path, writeError));
+            post(ProcessRipEnded, RipWriteFailed, WriteErrorText(path, writeError), writeError);
         else
             post(ProcessRipEnded, RipReadFailed);
         return;
@@ -230,7 +232,7 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
     if (::close(fd) != 0 && !writeError)
         writeError = errno;
     if (writeError) {
-        post(ProcessRipEnded, RipWriteFailed, WriteErrorText(path, writeError));
+        post(ProcessRipEnded, RipWriteFailed, WriteErrorText(path, writeError), writeError);
         return;
     }
     if (Aborted.load())

@@ -7,16 +7,29 @@
 #include "audio/ACS_Wave.h"
 #include "audio/AtomicFile.h"
 #include "audio/Helpers.h"
-#include "lookup/CddbCalls.h"
 #include "encode/EncodeStep.h"
 #include "encode/OutputFormats.h"
+#include "lookup/CddbCalls.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+
+namespace {
+
+// A write failure that every later track would meet as well: no space, a read-only file
+// system, no permission.
+bool WriteFailureRecurs(int systemError) {
+    return systemError == ENOSPC || systemError == EDQUOT || systemError == EROFS ||
+           systemError == EACCES || systemError == EPERM;
+}
+
+} // namespace
 
 TRipJob::TRipJob(HCDROM handle, const TRipPlan& plan, const TAppOptions& options, QObject* parent)
     : TJob(parent), m_handle(handle), m_plan(plan), m_options(options) {
@@ -225,6 +238,11 @@ bool TRipJob::makeFolderOf(const QString& path) {
     std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), error);
     if (!error)
         return true;
+    if (WriteFailureRecurs(error.value())) {
+        m_unwritableFolder = folder;
+        m_unwritableError = error.value();
+        return false;
+    }
     trackError(QStringLiteral("Cannot create %1: %2")
                    .arg(folder, QString::fromStdString(error.message())));
     return false;
@@ -243,8 +261,11 @@ void TRipJob::startRead() {
         // Nothing can be written for this track: it fails as a write would, as an event of its
         // own so the presenters hear of the start first.
         QTimer::singleShot(0, this, [this] {
-            if (!IsFinished())
-                onRipEnded(TProcessInfo{ProcessRipEnded, RipCannotCreate, QStringLiteral(" "), {}});
+            if (IsFinished())
+                return;
+            if (m_unwritableError != 0)
+                return stopOnWriteFailure(m_unwritableFolder, m_unwritableError);
+            onRipEnded(TProcessInfo{ProcessRipEnded, RipCannotCreate, QStringLiteral(" "), {}});
         });
         return;
     }
@@ -427,6 +448,13 @@ void TRipJob::onRipEnded(const TProcessInfo& info) {
     const int index = m_reading;
     TRipPlanTrack& t = track(index);
     QString wav = m_worker ? m_worker->WavPath : QString();
+    if ((info.ErrorCode == RipCannotCreate || info.ErrorCode == RipWriteFailed) &&
+        WriteFailureRecurs(info.SystemError)) {
+        // A partial file that holds no audio yet tells nothing: it goes.
+        if (!wav.isEmpty() && QFileInfo(wav).size() <= 44) // the WAV header alone
+            QFile::remove(wav);
+        return stopOnWriteFailure(QFileInfo(wav).path(), info.SystemError);
+    }
     t.Check = info.Check;
     if (info.ErrorCode == RipOk && info.Check.UnreadableSectors > 0) {
         // The file is kept: it is the best the disc gave, but no proof of an exact copy.
@@ -679,6 +707,18 @@ void TRipJob::trackWritten() {
         if (!TAtomicFile::writeWhole(path, m_cover.data(), &error))
             emit message(TJobSeverity::Warning, error);
     }
+}
+
+void TRipJob::stopOnWriteFailure(const QString& folder, int systemError) {
+    if (m_reading >= 0)
+        track(m_reading).State = TRipPlanTrack::TState::Failed;
+    ++m_failed;
+    emit message(TJobSeverity::Error,
+                 QStringLiteral("Cannot write into %1: %2. The rip has stopped; please choose "
+                                "another output folder or make room there.")
+                     .arg(QDir::toNativeSeparators(folder),
+                          QString::fromLocal8Bit(std::strerror(systemError))));
+    finish(true);
 }
 
 void TRipJob::SetHoldOnError(bool hold) {

@@ -182,6 +182,11 @@ private:
     void trackError(const QString& text);
     void checkExisting();
     bool makeFolderOf(const QString& path);
+    // Ends the rip at a write failure every later track would meet too (no space, read-only,
+    // no permission): one message naming `folder` and the system's reason for `systemError`.
+    void stopOnWriteFailure(const QString& folder, int systemError);
+    QString m_unwritableFolder; // set by makeFolderOf when such a failure made a folder fail
+    int m_unwritableError = 0;
     void keepWav(int index, const QString& partial);
     void trackWritten();
     bool encodes() const { return !m_lanes.empty(); }

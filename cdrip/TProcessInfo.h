@@ -28,4 +28,6 @@ struct TProcessInfo {
     QString ErrorText;
     // With ProcessRipEnded and RipOk: the track's checksums and read counts.
     TTrackCheck Check;
+    // With RipCannotCreate and RipWriteFailed: the errno of the failure, 0 when unknown.
+    int SystemError = 0;
 };
