@@ -1,16 +1,79 @@
 #include "MessageBoxes.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QList>
 #include <QPointer>
+#include <QPushButton>
+
+namespace {
+
+// The box on the screen and those waiting for it, oldest first.
+QPointer<QMessageBox> shownBox;
+QList<QPointer<QMessageBox>> waitingBoxes;
+
+void openNow(QMessageBox* box) {
+    shownBox = box;
+    box->open();
+    box->raise();
+    box->activateWindow();
+    QAbstractButton* button = box->defaultButton();
+    if (!button)
+        button = box->escapeButton();
+    if (button)
+        button->setFocus();
+}
+
+void showNextBox() {
+    shownBox = nullptr;
+    while (!waitingBoxes.isEmpty())
+        if (QPointer<QMessageBox> box = waitingBoxes.takeFirst()) {
+            // A box whose window has gone stays hidden with it.
+            if (!box->parentWidget() || box->parentWidget()->isVisible())
+                return openNow(box);
+            box->deleteLater();
+        }
+}
+
+// The window a box without a parent belongs to: the active one, else the first shown.
+QWidget* ownerOf(QWidget* parent) {
+    if (parent)
+        return parent;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && !qobject_cast<QMessageBox*>(w))
+            return w;
+    return nullptr;
+}
+
+} // namespace
+
+void PresentBox(QMessageBox* box) {
+    // Connected after the caller's own handler, so a box that handler shows waits its turn.
+    QObject::connect(box, &QDialog::finished, box, [box] {
+        if (shownBox == box)
+            showNextBox();
+    });
+    QObject::connect(box, &QObject::destroyed, [] {
+        if (!shownBox)
+            showNextBox();
+    });
+    if (shownBox && shownBox->isVisible())
+        waitingBoxes << box;
+    else
+        openNow(box);
+}
 
 QMessageBox* ShowMessage(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                          std::function<void()> then) {
-    auto* box = new QMessageBox(icon, AppCaption, text, QMessageBox::Ok, parent);
+    auto* box = new QMessageBox(icon, AppCaption, text, QMessageBox::Ok, ownerOf(parent));
     box->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(box, &QMessageBox::finished, box, [then](int) {
         if (then)
             then();
     });
-    box->open();
+    PresentBox(box);
     return box;
 }
 
@@ -19,14 +82,14 @@ QMessageBox* AskQuestion(QWidget* parent, const QString& text, bool withCancel,
     QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
     if (withCancel)
         buttons |= QMessageBox::Cancel;
-    auto* box = new QMessageBox(QMessageBox::Question, AppCaption, text, buttons, parent);
+    auto* box = new QMessageBox(QMessageBox::Question, AppCaption, text, buttons, ownerOf(parent));
     box->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(box, &QMessageBox::finished, box, [box, then](int) {
         QAbstractButton* clicked = box->clickedButton();
         const auto pressed = clicked ? box->standardButton(clicked) : QMessageBox::Cancel;
         then(pressed == QMessageBox::NoButton ? QMessageBox::Cancel : pressed);
     });
-    box->open();
+    PresentBox(box);
     return box;
 }
 

@@ -828,7 +828,7 @@ void TfrmMain::showAbout() {
         QMessageBox::Ok, this);
     box->setIconPixmap(windowIcon().pixmap(64, 64));
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    PresentBox(box);
 }
 
 // ---- Playback and the tray ----

@@ -2,6 +2,7 @@
 // enabled, how it follows an image that changes, where disc texts are saved and what closing
 // does when a file cannot be written.
 #include "app/DiscMonitor.h"
+#include "app/MessageBoxes.h"
 #include "app/TrackListModel.h"
 #include "app/frmCDRip.h"
 #include "app/frmEditTrackName.h"
@@ -217,6 +218,37 @@ TEST_F(MainWindow, CloseSavesTheDiscTextsEvenWhenTheSettingsCannotBeWrittenAndSa
     box->accept();
     QApplication::processEvents();
     EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(MainWindow, MessagesComeOneAtATimeOverTheirWindowAndReturnDismissesEach) {
+    auto w = open({});
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    QStringList dismissed;
+    ShowMessage(w.get(), QMessageBox::Critical, "first", [&] { dismissed << "first"; });
+    ShowMessage(nullptr, QMessageBox::Critical, "second", [&] { dismissed << "second"; });
+    auto shown = [&] {
+        QStringList texts;
+        for (QMessageBox* box : w->findChildren<QMessageBox*>())
+            if (box->isVisible())
+                texts << box->text();
+        return texts;
+    };
+    EXPECT_EQ(shown(), QStringList{"first"}); // the one without a parent is over the window too
+    for (const char* text : {"first", "second"}) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return shown() == QStringList{text}; }));
+        // Return goes to the focused widget, which is the shown box's button.
+        QMessageBox* box = nullptr;
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            QWidget* focus = QApplication::focusWidget();
+            box = focus ? qobject_cast<QMessageBox*>(focus->window()) : nullptr;
+            return box != nullptr;
+        })) << QApplication::focusWidget();
+        ASSERT_EQ(box->text(), text);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    }
+    EXPECT_EQ(dismissed, (QStringList{"first", "second"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown().isEmpty(); }));
 }
 
 TEST_F(MainWindow, CtrlRRipsTheCheckedTracksIntoTheOutputFolder) {
