@@ -708,6 +708,10 @@ void TfrmMain::ripSelected() {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     m_rip = dialog;
     connect(dialog, &QDialog::finished, this, [this] {
+        // A window manager may leave the focus nowhere when the dialog goes: the shortcuts
+        // work again only with the window active and the list focused.
+        activateWindow();
+        ListView1->setFocus(Qt::OtherFocusReason);
         if (m_discEventWhileRipping) {
             m_discEventWhileRipping = false;
             ReadDrive(m_driveIndex);

@@ -284,8 +284,13 @@ TEST_F(MainWindow, CtrlRRipsTheCheckedTracksIntoTheOutputFolder) {
     EXPECT_EQ(verdicts->text(), "AccurateRip:\nTrack 01 (Track01): not checked\nTrack 03 "
                                 "(Third): not checked\n\nThe rip log is " +
                                     out.filePath("rip.log"));
+    QWidget* elsewhere = new QLineEdit(w.get()); // the focus was not on the list
+    elsewhere->setFocus();
     verdicts->accept();
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }, 30000));
+    // The keyboard works on the window again at once.
+    EXPECT_EQ(QApplication::activeWindow(), w.get());
+    EXPECT_TRUE(w->ListView1->hasFocus());
 
     EXPECT_EQ(out.entryList(QDir::Files),
               QStringList({"rip.cue", "rip.log", "rip.m3u8", "Third.wav", "Track01.wav"}));
