@@ -21,6 +21,8 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -28,6 +30,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QStatusBar>
@@ -128,6 +131,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     UsePlayerSink(std::make_unique<TAudioDeviceSink>());
     setMinimumWidth(678);
     resize(760, 520);
+    setAcceptDrops(true);
 
     connect(m_model, &TTrackListModel::checksChanged, this, &TfrmMain::updateActions);
     connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -164,6 +168,8 @@ void TfrmMain::buildActions() {
     aRip->setShortcut(QKeySequence(QStringLiteral("Ctrl+R")));
     aRip->setIcon(themeIcon("media-optical-audio", QStyle::SP_DriveCDIcon));
     hint(aRip, "Rip", "Rip selected tracks");
+    aOpenImage = make("&Open Disc Image...", "aOpenImage");
+    aOpenImage->setIcon(themeIcon("document-open", QStyle::SP_DialogOpenButton));
     aSelectAll = make("&Select All", "aSelectAll");
     aSelectNone = make("&Unselect All", "aSelectNone");
     aInvertSelection = make("&Invert Selection", "aInvertSelection");
@@ -228,6 +234,7 @@ void TfrmMain::buildActions() {
             [] { QDesktopServices::openUrl(QUrl(HomePageAddress())); });
     connect(miJumpoutputfolder, &QAction::triggered, this, &TfrmMain::jumpOutputFolder);
     connect(RefreshCD1, &QAction::triggered, this, &TfrmMain::refreshCd);
+    connect(aOpenImage, &QAction::triggered, this, &TfrmMain::chooseDiscImage);
     connect(miAbout, &QAction::triggered, this, &TfrmMain::showAbout);
     connect(aPlay, &QAction::triggered, this, &TfrmMain::playSelected);
     connect(aPause, &QAction::triggered, this, &TfrmMain::pausePlay);
@@ -240,6 +247,7 @@ void TfrmMain::buildActions() {
 void TfrmMain::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(aRip);
+    file->addAction(aOpenImage);
     file->addAction(RefreshCD1);
     file->addAction(miJumpoutputfolder);
     file->addSeparator();
@@ -654,6 +662,86 @@ void TfrmMain::onRemoval() {
     m_model->Reset();
 }
 
+namespace {
+
+bool isDiscImageName(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("cue") || suffix == QLatin1String("toc") ||
+           suffix == QLatin1String("nrg");
+}
+
+const QString DiscImageFilter =
+    QStringLiteral("Disc images (*.cue *.toc *.nrg *.CUE *.TOC *.NRG);;Any file (*)");
+
+} // namespace
+
+bool TfrmMain::OpenDiscImages(const QStringList& paths) {
+    if (m_rip) {
+        ShowMessage(this, QMessageBox::Information,
+                    QStringLiteral("A rip is running. Please open the disc image once it has "
+                                   "ended."));
+        return false;
+    }
+    const QStringList before = DiscImages();
+    if (const QString problem = SetDiscImages(paths); !problem.isEmpty()) {
+        SetDiscImages(before);
+        ShowMessage(this, QMessageBox::Critical, problem);
+        return false;
+    }
+    m_takeIdleStatus = true;
+    ReadDrive(0); // the first image is the first drive
+    return true;
+}
+
+bool TfrmMain::SelectDrive(const QString& device) {
+    TCDList list{};
+    list.MaxCd = 8;
+    GetCDList(&list);
+    const QString wanted = QFileInfo(device).canonicalFilePath();
+    for (int i = 0; i < list.NumCd; ++i) {
+        const QString id = QString::fromUtf8(list.Cd[i].Id);
+        if (id == device || (!wanted.isEmpty() && QFileInfo(id).canonicalFilePath() == wanted)) {
+            AppOptions.DriveIndex = i;
+            m_takeIdleStatus = true;
+            ReadDrive(i);
+            return true;
+        }
+    }
+    ShowMessage(
+        this, QMessageBox::Warning,
+        QStringLiteral("There is no CD drive %1. The drive of the options is used.").arg(device));
+    return false;
+}
+
+void TfrmMain::chooseDiscImage() {
+    auto* dialog = new QFileDialog(this, QStringLiteral("Open Disc Image"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setNameFilter(DiscImageFilter);
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& path) {
+        if (!path.isEmpty())
+            OpenDiscImages({path});
+    });
+    dialog->open();
+}
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.first().isLocalFile() &&
+        isDiscImageName(urls.first().toLocalFile()))
+        event->acceptProposedAction();
+}
+
+void TfrmMain::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    // The box a failure shows must not run inside the drag's own event loop.
+    const QString path = urls.first().toLocalFile();
+    QTimer::singleShot(0, this, [this, path] { OpenDiscImages({path}); });
+}
+
 void TfrmMain::refreshCd() {
     // A fresh handle: an image file may have changed, a drive may hold another disc.
     ReadDrive(m_driveIndex);
@@ -764,6 +852,12 @@ void TfrmMain::showOptions() {
         }
         cbOutputFormat->setCurrentIndex(qBound(0, AppOptions.OutputFormat, OutputFormatCount - 1));
         eOutputDir->setText(AppOptions.OutputFolder);
+        // Confirmed options are on disk at once: a crash or a lost session keeps them.
+        try {
+            SaveOptions();
+        } catch (const TSettingsError& e) {
+            ShowMessage(this, QMessageBox::Critical, e.Message());
+        }
     });
     dialog->open();
 }
@@ -978,6 +1072,21 @@ void TfrmMain::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_noDiscAtStart)
         SetStatusText(StatusNoAudioCd);
     QMainWindow::changeEvent(event);
+}
+
+QStringList TfrmMain::SaveAll() {
+    QStringList problems;
+    try {
+        SaveDiscTexts();
+    } catch (const TSettingsError& e) {
+        problems << e.Message();
+    }
+    try {
+        SaveOptions();
+    } catch (const TSettingsError& e) {
+        problems << e.Message();
+    }
+    return problems;
 }
 
 // Every step runs even when one before it failed; returns what went wrong.
