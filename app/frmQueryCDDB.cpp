@@ -1,7 +1,7 @@
 #include "frmQueryCDDB.h"
 
-#include "frmStopQuery.h"
 #include "lookup/LookupSources.h"
+#include "frmStopQuery.h"
 #include "settings/CddbServers.h"
 
 #include <QCheckBox>
