@@ -10,8 +10,6 @@
 #include <functional>
 
 inline const QString AppCaption = QStringLiteral("Free Sondrel");
-// Followed by "," and the folder.
-inline const QString MsgNoOutputFolder = QStringLiteral("the output folder does not exist.");
 
 // Shows `text` over `parent` (or queues it behind the box on the screen) and returns at once;
 // `then` runs when the user dismisses it. The box deletes itself.

@@ -436,8 +436,10 @@ void TfrmMain::updateActions() {
     aPlay->setEnabled(selectedRow() >= 0 && !m_rip);
     aPause->setEnabled(m_playing && !m_paused);
     aStop->setEnabled(m_playing);
-    EjectCDRom1->setEnabled(!m_tray && !m_rip);
-    CloseCDROM1->setEnabled(!m_tray && !m_rip);
+    // A disc image has no tray.
+    const bool tray = m_session.Handle != 0 && !m_driveIsImage && !m_tray && !m_rip;
+    EjectCDRom1->setEnabled(tray);
+    CloseCDROM1->setEnabled(tray);
 }
 
 int TfrmMain::selectedRow() const {
@@ -884,7 +886,9 @@ void TfrmMain::jumpOutputFolder() {
         QDesktopServices::openUrl(QUrl::fromLocalFile(AppOptions.OutputFolder));
     else
         ShowMessage(this, QMessageBox::Critical,
-                    MsgNoOutputFolder + QLatin1Char(',') + AppOptions.OutputFolder);
+                    QStringLiteral("The output folder %1 does not exist yet: it is made when the "
+                                   "first file goes there.")
+                        .arg(QDir::toNativeSeparators(AppOptions.OutputFolder)));
 }
 
 void TfrmMain::launchConverter(int tag) {

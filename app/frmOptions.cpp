@@ -195,7 +195,7 @@ QWidget* TfrmOptions::buildOutputPage() {
     SpinEdit1->setValue(95);
     SpinEdit1->setEnabled(false);
     auto* formatRow = new QHBoxLayout;
-    formatRow->addWidget(label(QStringLiteral("Fo&rmat："), cbOutputFormat));
+    formatRow->addWidget(label(QStringLiteral("Fo&rmat:"), cbOutputFormat));
     formatRow->addWidget(cbOutputFormat, 1);
     auto* normalizeRow = new QHBoxLayout;
     normalizeRow->addWidget(ckNormalize);
@@ -221,7 +221,7 @@ QWidget* TfrmOptions::buildOutputPage() {
     cbCDList = new QComboBox(page);
     cbCDList->setObjectName(QStringLiteral("cbCDList"));
     auto* driveRow = new QHBoxLayout;
-    driveRow->addWidget(label(QStringLiteral("De&vice："), cbCDList));
+    driveRow->addWidget(label(QStringLiteral("De&vice:"), cbCDList));
     driveRow->addWidget(cbCDList, 1);
 
     auto* gbNames = new QGroupBox(QStringLiteral("File names"), page);

@@ -66,7 +66,7 @@ public:
     // the description. GUI thread.
     static int DriveReadOffset(int index, const QMap<QString, int>& offsets, QString* description);
 
-    // Asks "<folder>,the output folder does not exist.\r\ncreates a new folder?" first when the
+    // Asks "The output folder <folder> does not exist. Make it?" first when the
     // output folder is missing (No cancels the rip). Then, when files the rip would write exist
     // already, asks once (YesNoCancel) with their list: Yes replaces them, No skips their
     // tracks, Cancel ends the rip. Then starts the first track. A format index out of range or
