@@ -102,6 +102,9 @@ public:
 
     // Tracks whose rip has ended, whatever the outcome.
     int Completed() const { return m_completed; }
+    // Why the database was not asked or gave no answer ("not checked: host not found"); empty
+    // when it answered. Set when the job finishes.
+    QString DatabaseNote() const { return m_log.DatabaseNote; }
     // Tracks that ended with an error (rip or encoding), plus one for a halt of the drive.
     int Failed() const { return m_failed; }
     // Tracks whose file was written.

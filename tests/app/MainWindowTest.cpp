@@ -7,6 +7,7 @@
 #include "app/frmCDRip.h"
 #include "app/frmEditTrackName.h"
 #include "app/frmMain.h"
+#include "app/frmRipVerdicts.h"
 #include "encode/OutputFormats.h"
 #include "player/CdPlayer.h"
 #include "settings/AppOptions.h"
@@ -27,6 +28,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <memory>
 #include <tuple>
@@ -272,19 +274,27 @@ TEST_F(MainWindow, CtrlRRipsTheCheckedTracksIntoTheOutputFolder) {
     question->button(QMessageBox::Yes)->click();
     EXPECT_EQ(dialog->lSelectedTracks->text(), "2");
     EXPECT_EQ(dialog->lOutputFormat->text(), "WAV");
-    // At the end the dialog shows each track's verdict and the log, and closes once read.
-    QMessageBox* verdicts = nullptr;
+    // At the end the dialog lists each track's verdict and the log, and closes once read.
+    TfrmRipVerdicts* verdicts = nullptr;
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-            verdicts = dialog.isNull() ? nullptr : openBox(*dialog);
-            return dialog.isNull() || (verdicts && verdicts->text().startsWith("AccurateRip"));
+            verdicts = dialog.isNull() ? nullptr : dialog->findChild<TfrmRipVerdicts*>();
+            return dialog.isNull() || verdicts;
         },
         30000));
     ASSERT_TRUE(verdicts);
     const QDir out(AppOptions.OutputFolder);
-    EXPECT_EQ(verdicts->text(), "AccurateRip:\nTrack 01 (Track01): not checked\nTrack 03 "
-                                "(Third): not checked\n\nThe rip log is " +
-                                    out.filePath("rip.log"));
+    QStringList rows;
+    for (int i = 0; i < verdicts->lvTracks->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = verdicts->lvTracks->topLevelItem(i);
+        rows << item->text(0) + " " + item->text(1) + ": " + item->text(2);
+    }
+    EXPECT_EQ(rows, (QStringList{"01 Track01: not checked: no server is set",
+                                 "03 Third: not checked: no server is set"}));
+    EXPECT_EQ(verdicts->lLogs->text(), "The rip log is " + out.filePath("rip.log"));
+    EXPECT_TRUE(verdicts->bOpenLog->isEnabled());
+    // However many tracks, the dialog fits on a small screen (the list scrolls).
+    EXPECT_LE(verdicts->height(), 480);
     QWidget* elsewhere = new QLineEdit(w.get()); // the focus was not on the list
     elsewhere->setFocus();
     verdicts->accept();
