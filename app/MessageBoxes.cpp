@@ -95,6 +95,28 @@ QMessageBox* AskQuestion(QWidget* parent, const QString& text, bool withCancel,
 
 QMessageBox* AskForJob(QWidget* parent, TJob* job, const QString& text, TJobButtons buttons) {
     QPointer<TJob> asked = job;
+    if (job->PendingQuestion() == TJobQuestion::ReplaceOutputs) {
+        // The buttons say what each does to all the files listed; the job's own last line
+        // names the answers as Yes, No and Cancel, for the terminal.
+        const QString list = text.left(text.lastIndexOf(QLatin1Char('\n')));
+        QMessageBox* box =
+            AskQuestion(parent,
+                        list + QStringLiteral("\n\nReplace them all, skip their tracks, or cancel "
+                                              "the rip?"),
+                        true, [asked](QMessageBox::StandardButton pressed) {
+                            if (asked)
+                                asked->Answer(pressed == QMessageBox::Yes  ? TJobAnswer::Yes
+                                              : pressed == QMessageBox::No ? TJobAnswer::No
+                                                                           : TJobAnswer::Cancel);
+                        });
+        box->button(QMessageBox::Yes)->setText(QStringLiteral("&Replace All"));
+        box->button(QMessageBox::No)->setText(QStringLiteral("&Skip Their Tracks"));
+        box->button(QMessageBox::Cancel)->setText(QStringLiteral("&Cancel the Rip"));
+        box->setDefaultButton(QMessageBox::No); // keeping the files is the safe choice
+        if (QAbstractButton* b = box->button(QMessageBox::No); b && box->isVisible())
+            b->setFocus();
+        return box;
+    }
     return AskQuestion(parent, text, buttons == TJobButtons::YesNoCancel,
                        [asked](QMessageBox::StandardButton pressed) {
                            if (asked)

@@ -305,6 +305,19 @@ TEST_F(MainWindow, CtrlRRipsTheCheckedTracksIntoTheOutputFolder) {
 
     EXPECT_EQ(out.entryList(QDir::Files),
               QStringList({"rip.cue", "rip.log", "rip.m3u8", "Third.wav", "Track01.wav"}));
+
+    // The files exist now: the question's buttons say what they do to all of them.
+    w->aRip->trigger();
+    ASSERT_EQ(started.size(), 2);
+    dialog = started[1][0].value<TfrmCDRip*>();
+    QMessageBox* existing = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (existing = openBox(*dialog)) != nullptr; }));
+    EXPECT_TRUE(existing->text().contains("Third.wav")) << existing->text().toStdString();
+    EXPECT_EQ(existing->button(QMessageBox::Yes)->text(), "&Replace All");
+    EXPECT_EQ(existing->button(QMessageBox::No)->text(), "&Skip Their Tracks");
+    existing->button(QMessageBox::Cancel)->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }, 10000));
+    EXPECT_EQ(out.entryList(QDir::Files).size(), 5);
     for (auto [name, track] : {std::pair{"Track01.wav", 0}, std::pair{"Third.wav", 2}}) {
         const QByteArray wav = ReadWholeFile(out.filePath(name));
         EXPECT_EQ(wav.left(4), "RIFF");
