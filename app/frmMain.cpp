@@ -27,6 +27,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -343,6 +344,9 @@ void TfrmMain::buildCentralWidget() {
     addField("&Disc:", editDisc, 40);
     addField("&Genre:", ID3genre, 109);
     addField("Co&mment:", ID3comment, 100);
+    // The comment box was made before the genre box: Tab follows the boxes as they are shown.
+    setTabOrder(editDisc, ID3genre);
+    setTabOrder(ID3genre, ID3comment);
     layout->addWidget(gbID3);
 
     ListView1 = new QTreeView(central);
@@ -372,6 +376,7 @@ void TfrmMain::buildCentralWidget() {
     connect(ListView1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(p)); });
     connect(ListView1, &QAbstractItemView::clicked, this, &TfrmMain::onRowClicked);
+    ListView1->installEventFilter(this);
     connect(ListView1, &QAbstractItemView::doubleClicked, this, [this] {
         if (selectedRow() >= 0)
             aEditTrackName->trigger();
@@ -759,9 +764,24 @@ void TfrmMain::onRowClicked(const QModelIndex& index) {
         if (box.contains(at) && at.x() < box.left() + ListView1->iconSize().width() + 24)
             return;
     }
-    const int row = selectedRow();
-    if ((QGuiApplication::keyboardModifiers() & Qt::ControlModifier) && row >= 0)
+    // The row clicked, whatever Ctrl+click did to the selection.
+    const int row = index.row();
+    if ((QGuiApplication::keyboardModifiers() & Qt::ControlModifier) && row >= 0 &&
+        row < int(m_session.Rows.size()))
         m_model->SetChecked(row, !m_session.Rows[size_t(row)].Checked);
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    // Space ticks the current row from any column, not only from the check box's own.
+    if (watched == ListView1 && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space &&
+        static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+        const int row = ListView1->currentIndex().row();
+        if (row >= 0 && row < int(m_session.Rows.size()))
+            m_model->SetChecked(row, !m_session.Rows[size_t(row)].Checked);
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TfrmMain::ripSelected() {

@@ -19,6 +19,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -85,6 +86,36 @@ TEST_F(MainWindow, ListsTheTracksOfAnImageWithStartsAndLengths) {
         EXPECT_EQ(w->Model()->index(r, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
     }
     EXPECT_EQ(w->StatusText(), "Image   long.cue");
+
+    // From the keyboard: Space ticks the current row from any column; Tab follows the boxes
+    // as they are shown.
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    w->ListView1->setFocus();
+    w->ListView1->setCurrentIndex(w->Model()->index(1, TTrackListModel::ColTitle));
+    QTest::keyClick(w->ListView1, Qt::Key_Space);
+    EXPECT_EQ(w->Model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
+    w->editDisc->setFocus();
+    QTest::keyClick(w->editDisc, Qt::Key_Tab);
+    EXPECT_TRUE(w->ID3genre->hasFocus());
+    QTest::keyClick(w->ID3genre, Qt::Key_Tab);
+    EXPECT_TRUE(w->ID3comment->hasFocus());
+}
+
+TEST_F(MainWindow, ADataTrackIsListedAsDataAndCannotBeTicked) {
+    const QString cue = dir.filePath("mixed.cue");
+    WriteWholeFile(cue, "FILE \"mixed.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+                        "  TRACK 02 MODE1/2352\n    INDEX 01 00:04:00\n");
+    WriteWholeFile(dir.filePath("mixed.bin"), QByteArray(600 * CdSectorBytes, '\0'));
+    auto w = open({cue});
+    ASSERT_EQ(w->Model()->rowCount(), 2);
+    EXPECT_TRUE(cell(*w, 1, TTrackListModel::ColLength).endsWith(" data"));
+    w->aSelectAll->trigger();
+    w->aInvertSelection->trigger();
+    w->aInvertSelection->trigger();
+    EXPECT_EQ(w->Model()->CheckedCount(), 1);
+    EXPECT_EQ(w->Model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
+    EXPECT_FALSE(w->Model()->flags(w->Model()->index(1, 0)) & Qt::ItemIsUserCheckable);
 }
 
 TEST_F(MainWindow, RipEditAndLookupAreEnabledOnlyWhenTheyHaveSomethingToWorkOn) {
