@@ -229,10 +229,8 @@ void TfrmMain::buildActions() {
     connect(aEditTrackName, &QAction::triggered, this, &TfrmMain::editTrackName);
     connect(aQueryCDDB, &QAction::triggered, this, &TfrmMain::queryCddb);
     connect(aOptions, &QAction::triggered, this, &TfrmMain::showOptions);
-    connect(aHelp, &QAction::triggered, this,
-            [] { QDesktopServices::openUrl(QUrl(OnlineHelpAddress())); });
-    connect(aHomepage, &QAction::triggered, this,
-            [] { QDesktopServices::openUrl(QUrl(HomePageAddress())); });
+    connect(aHelp, &QAction::triggered, this, [this] { openOrSay(QUrl(OnlineHelpAddress())); });
+    connect(aHomepage, &QAction::triggered, this, [this] { openOrSay(QUrl(HomePageAddress())); });
     connect(miJumpoutputfolder, &QAction::triggered, this, &TfrmMain::jumpOutputFolder);
     connect(RefreshCD1, &QAction::triggered, this, &TfrmMain::refreshCd);
     connect(aOpenImage, &QAction::triggered, this, &TfrmMain::chooseDiscImage);
@@ -901,9 +899,20 @@ void TfrmMain::browseOutputFolder() {
     dialog->open();
 }
 
+// Where the desktop has no program for `url` (no xdg-open, no browser), the user is told
+// where it is, so a click never does nothing.
+void TfrmMain::openOrSay(const QUrl& url) {
+    if (QDesktopServices::openUrl(url))
+        return;
+    ShowMessage(
+        this, QMessageBox::Information,
+        QStringLiteral("No program was found to open %1")
+            .arg(url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString()));
+}
+
 void TfrmMain::jumpOutputFolder() {
     if (QFileInfo(AppOptions.OutputFolder).isDir())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(AppOptions.OutputFolder));
+        openOrSay(QUrl::fromLocalFile(AppOptions.OutputFolder));
     else
         ShowMessage(this, QMessageBox::Critical,
                     QStringLiteral("The output folder %1 does not exist yet: it is made when the "

@@ -157,6 +157,7 @@ private:
     void showOptions();
     void browseOutputFolder();
     void jumpOutputFolder();
+    void openOrSay(const QUrl& url);
     void launchConverter(int tag);
     void showAbout();
     void playSelected();

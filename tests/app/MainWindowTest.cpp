@@ -349,6 +349,13 @@ TEST_F(MainWindow, CtrlRRipsTheCheckedTracksIntoTheOutputFolder) {
     existing->button(QMessageBox::Cancel)->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }, 10000));
     EXPECT_EQ(out.entryList(QDir::Files).size(), 5);
+
+    // The offscreen platform opens nothing: the folder command says where the folder is.
+    w->miJumpoutputfolder->trigger();
+    QMessageBox* none = openBox(*w);
+    ASSERT_TRUE(none);
+    EXPECT_EQ(none->text(), "No program was found to open " + out.path());
+    none->accept();
     for (auto [name, track] : {std::pair{"Track01.wav", 0}, std::pair{"Third.wav", 2}}) {
         const QByteArray wav = ReadWholeFile(out.filePath(name));
         EXPECT_EQ(wav.left(4), "RIFF");
