@@ -46,7 +46,7 @@ TfrmRipVerdicts::TfrmRipVerdicts(QWidget* parent) : QDialog(parent) {
     layout->addWidget(lLogs);
     layout->addLayout(buttons);
     // A list of 99 tracks scrolls inside a dialog that fits on any screen.
-    resize(600, 380);
+    resize(720, 380);
     bOpenLog->setEnabled(false);
     connect(bOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(bOpenLog, &QPushButton::clicked, this, &TfrmRipVerdicts::openLog);
@@ -58,7 +58,7 @@ void TfrmRipVerdicts::AddTrack(int number, const QString& title, const QString& 
     if (lvTracks->topLevelItemCount() == 1) {
         lvTracks->setCurrentItem(item);
         lvTracks->setColumnWidth(0, 56);
-        lvTracks->setColumnWidth(1, 220);
+        lvTracks->setColumnWidth(1, 170);
     }
 }
 
