@@ -388,7 +388,17 @@ QWidget* TfrmOptions::buildOggPage() {
     tbCompression->setObjectName(QStringLiteral("tbCompression"));
     tbCompression->setRange(30, 100);
     tbCompression->setValue(30);
+    // The value as oggenc's -q scale names it: the encoder takes (position - 10) / 100.
+    lbOggQuality = new QLabel(page);
+    lbOggQuality->setObjectName(QStringLiteral("lbOggQuality"));
+    lbOggQuality->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("q 10.0")));
+    auto showQuality = [this](int position) {
+        lbOggQuality->setText(QStringLiteral("q %1").arg((position - 10) / 10.0, 0, 'f', 1));
+    };
+    connect(tbCompression, &QSlider::valueChanged, this, showQuality);
+    showQuality(tbCompression->value());
     auto* qualityRow = new QHBoxLayout;
+    qualityRow->addWidget(lbOggQuality);
     qualityRow->addWidget(tbCompression, 1);
     qualityRow->addWidget(label(QStringLiteral("-> &Highest quality"), tbCompression));
 

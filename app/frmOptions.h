@@ -78,6 +78,7 @@ public:
     // OGG
     QCheckBox* cbUseCompress;
     QSlider* tbCompression;
+    QLabel* lbOggQuality; // the slider's value
     QComboBox* cbOggNomBit;
     QComboBox* cbOggMaxBit;
     QComboBox* cbOggMinBit;

@@ -244,6 +244,8 @@ TEST_F(OptionsDialog, AnInvalidFieldStoresNothingAndKeepsTheDialogOpen) {
     // exist yet (a new account's music folder) is kept for the rip to make.
     TfrmOptions d(options);
     d.editOutputDir->setText(dir.filePath("Music/Sondrel"));
+    d.tbCompression->setValue(60); // the encoder's quality 0.5, oggenc's -q 5
+    EXPECT_EQ(d.lbOggQuality->text(), "q 5.0");
     d.cbMinBitRate->setEditText(" 40");
     d.cbMaxBitRate->setEditText("224 kbit/s");
     d.accept();
