@@ -602,6 +602,12 @@ void TfrmMain::applyRead(TDriveRead& read) {
             SetStatusText(StatusNoAudioCd);
     }
     updateActions();
+    // A disc just inserted is looked up when the options say so.
+    if (m_lookUpAfterRead && !m_readAgain) {
+        m_lookUpAfterRead = false;
+        if (read.AudioCd && m_lookup)
+            QTimer::singleShot(0, this, &TfrmMain::queryCddb);
+    }
     emit discRead();
 }
 
@@ -646,6 +652,7 @@ void TfrmMain::rememberTextsOfDiscOnShow() {
 }
 
 void TfrmMain::onArrival() {
+    m_lookUpAfterRead = AppOptions.AutoLookup;
     if (m_rip) {
         m_discEventWhileRipping = true; // the rip holds the drive; read it when it is done
         return;
@@ -815,11 +822,20 @@ void TfrmMain::ripSelected() {
     dialog->Job()->SetReadSource(driveName, offset);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     m_rip = dialog;
-    connect(dialog, &QDialog::finished, this, [this] {
+    const QString folder =
+        plan.FilesFolders.empty() ? AppOptions.OutputFolder : plan.FilesFolders.front();
+    connect(dialog, &QDialog::finished, this, [this, folder](int result) {
         // A window manager may leave the focus nowhere when the dialog goes: the shortcuts
         // work again only with the window active and the list focused.
         activateWindow();
         ListView1->setFocus(Qt::OtherFocusReason);
+        // What the options ask for after a rip that succeeded (m_rip is still set here).
+        if (result == QDialog::Accepted) {
+            if (AppOptions.OpenFolderWhenDone)
+                openOrSay(QUrl::fromLocalFile(folder));
+            if (AppOptions.EjectWhenDone && !m_driveIsImage)
+                QTimer::singleShot(0, this, [this] { moveTray(true); });
+        }
         if (m_discEventWhileRipping) {
             m_discEventWhileRipping = false;
             ReadDrive(m_driveIndex);

@@ -183,7 +183,8 @@ private:
     // The thread reading a drive and where it leaves what it read; null when none runs.
     QThread* m_reader = nullptr;
     std::shared_ptr<TDriveRead> m_read;
-    bool m_readAgain = false; // a disc event came while a read ran
+    bool m_readAgain = false;       // a disc event came while a read ran
+    bool m_lookUpAfterRead = false; // a disc arrived and the options ask for a lookup
     QPointer<TfrmCDRip> m_rip;
     bool m_discEventWhileRipping = false;
     bool m_closed = false; // the close steps have run

@@ -602,8 +602,21 @@ QWidget* TfrmOptions::buildMorePage() {
     auto* secureForm = new QFormLayout(gbSecure);
     secureForm->addRow(ckSecureRip);
     secureForm->addRow(serverLabel, editAccurateRipServer);
+    ckAutoLookup = new QCheckBox(QStringLiteral("Look up a disc when it is &inserted"), gbCover);
+    ckAutoLookup->setObjectName(QStringLiteral("ckAutoLookup"));
+    coverLayout->addWidget(ckAutoLookup);
+    auto* gbAfterRip = new QGroupBox(QStringLiteral("After a rip"), page);
+    ckEjectWhenDone = new QCheckBox(QStringLiteral("&Eject the disc"), gbAfterRip);
+    ckEjectWhenDone->setObjectName(QStringLiteral("ckEjectWhenDone"));
+    ckOpenFolderWhenDone = new QCheckBox(QStringLiteral("Open t&he output folder"), gbAfterRip);
+    ckOpenFolderWhenDone->setObjectName(QStringLiteral("ckOpenFolderWhenDone"));
+    auto* afterLayout = new QHBoxLayout(gbAfterRip);
+    afterLayout->addWidget(ckEjectWhenDone);
+    afterLayout->addWidget(ckOpenFolderWhenDone);
+    afterLayout->addStretch(1);
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(gbConvert);
+    layout->addWidget(gbAfterRip);
     layout->addWidget(gbCover);
     layout->addWidget(gbSecure);
     layout->addStretch(1);
@@ -664,6 +677,9 @@ void TfrmOptions::load() {
     seAacBitrate->setValue(o.AacBitrate);
     seConverterJobs->setValue(o.ConverterJobs);
     ckCoverArt->setChecked(o.CoverArt);
+    ckAutoLookup->setChecked(o.AutoLookup);
+    ckEjectWhenDone->setChecked(o.EjectWhenDone);
+    ckOpenFolderWhenDone->setChecked(o.OpenFolderWhenDone);
     ckSecureRip->setChecked(o.SecureRip);
     editAccurateRipServer->setText(o.AccurateRipServer);
 
@@ -739,6 +755,9 @@ void TfrmOptions::save() {
     o.FatSafeNames = ckFatSafeNames->isChecked();
     o.WritePlaylist = ckWritePlaylist->isChecked();
     o.WriteCueSheet = ckWriteCueSheet->isChecked();
+    o.EjectWhenDone = ckEjectWhenDone->isChecked();
+    o.OpenFolderWhenDone = ckOpenFolderWhenDone->isChecked();
+    o.AutoLookup = ckAutoLookup->isChecked();
     o.IsNormalize = ckNormalize->isChecked();
     o.NormalizePercent = SpinEdit1->value();
     o.IsSelectVBR = rbVBR->isChecked();

@@ -96,9 +96,12 @@ public:
     QSpinBox* seOpusBitrate; // kbit/s
     QSlider* tbOpusComplexity;
     // AAC
-    QSpinBox* seAacBitrate;           // kbit/s
-    QSpinBox* seConverterJobs;        // "More" page: files the converter works on at once
-    QCheckBox* ckCoverArt;            // "More" page: fetch, embed and save the front cover
+    QSpinBox* seAacBitrate;     // kbit/s
+    QSpinBox* seConverterJobs;  // "More" page: files the converter works on at once
+    QCheckBox* ckCoverArt;      // "More" page: fetch, embed and save the front cover
+    QCheckBox* ckAutoLookup;    // "More" page: look a disc up when it is inserted
+    QCheckBox* ckEjectWhenDone; // "More" page: after a rip that succeeded
+    QCheckBox* ckOpenFolderWhenDone;
     QCheckBox* ckSecureRip;           // "More" page: SecureRip
     QLineEdit* editAccurateRipServer; // "More" page: AccurateRip server
     QLabel* lbApeLevelNote;           // shown when the value is not a level the compressor has

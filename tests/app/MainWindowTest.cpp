@@ -200,6 +200,10 @@ TEST_F(MainWindow, AnImageChangedUnderTheWindowIsReadAgainAndTheTitlesStayWithTh
     w->Model()->SetTitle(0, "Alpha");
     w->ID3artist->setText("Artist A");
 
+    // A disc that arrives is looked up when the options say so.
+    AppOptions.AutoLookup = true;
+    int lookups = 0;
+    w->SetLookupLauncher([&](HCDROM, int, int) { ++lookups; });
     TTestDisc discB(dir.path(), {100, 100, 100}, 0, "b");
     const QString keyB = keyOf(discB.CuePath);
     SetDiscImages({cue});
@@ -209,6 +213,7 @@ TEST_F(MainWindow, AnImageChangedUnderTheWindowIsReadAgainAndTheTitlesStayWithTh
     WriteWholeFile(cue, ReadWholeFile(discB.CuePath).replace("b.bin", "drive.bin"));
     ASSERT_TRUE(read.wait(5000));
     EXPECT_EQ(w->Model()->rowCount(), 3);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return lookups == 1; }));
     // Disc B has no texts: nothing of disc A shows.
     EXPECT_EQ(cell(*w, 0, 1), "Track01");
     EXPECT_EQ(w->ID3artist->text(), "");

@@ -244,6 +244,8 @@ TEST_F(OptionsDialog, AnInvalidFieldStoresNothingAndKeepsTheDialogOpen) {
     // exist yet (a new account's music folder) is kept for the rip to make.
     TfrmOptions d(options);
     d.editOutputDir->setText(dir.filePath("Music/Sondrel"));
+    d.ckEjectWhenDone->setChecked(true);
+    d.ckAutoLookup->setChecked(true);
     d.tbCompression->setValue(60); // the encoder's quality 0.5, oggenc's -q 5
     EXPECT_EQ(d.lbOggQuality->text(), "q 5.0");
     d.cbMinBitRate->setEditText(" 40");
@@ -252,6 +254,9 @@ TEST_F(OptionsDialog, AnInvalidFieldStoresNothingAndKeepsTheDialogOpen) {
     EXPECT_EQ(options.BitRate, 40);
     EXPECT_EQ(options.MaxBitRate, 224);
     EXPECT_EQ(options.OutputFolder, dir.filePath("Music/Sondrel"));
+    EXPECT_TRUE(options.EjectWhenDone);
+    EXPECT_FALSE(options.OpenFolderWhenDone);
+    EXPECT_TRUE(options.AutoLookup);
 }
 
 TEST_F(OptionsDialog, TheNameExampleFollowsTypingABadTemplateIsRefusedAndOkStoresTheNames) {
