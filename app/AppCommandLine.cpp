@@ -1,5 +1,36 @@
 #include "AppCommandLine.h"
 
+#include <QUrl>
+
+namespace {
+
+// A word that is no option: what the desktop (or the user) asks the program to open.
+void classify(const QString& word, TAppCommandLine& c) {
+    QString path = word;
+    if (word.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
+        path = QUrl(word).toLocalFile();
+    if (word.startsWith(QLatin1String("cdda://"), Qt::CaseInsensitive)) {
+        const QString name = word.mid(7).section(QLatin1Char('/'), 0, 0);
+        if (!name.isEmpty()) {
+            c.Drive = name.startsWith(QLatin1String("dev")) ? QLatin1Char('/') + name
+                                                            : QLatin1String("/dev/") + name;
+            return;
+        }
+    } else if (path.startsWith(QLatin1String("/dev/"))) {
+        c.Drive = path;
+        return;
+    }
+    const QString suffix = path.section(QLatin1Char('.'), -1).toLower();
+    if (!path.isEmpty() && path.contains(QLatin1Char('.')) &&
+        (suffix == QLatin1String("cue") || suffix == QLatin1String("toc") ||
+         suffix == QLatin1String("nrg")))
+        c.OpenedImages << path;
+    else
+        c.Unknown << word;
+}
+
+} // namespace
+
 TAppCommandLine TAppCommandLine::Parse(const QStringList& args) {
     TAppCommandLine c;
     for (int i = 0; i < args.size(); ++i) {
@@ -26,6 +57,8 @@ TAppCommandLine TAppCommandLine::Parse(const QStringList& args) {
                 c.Error = QStringLiteral("--disc-image needs a file");
             else
                 c.DiscImages << v;
+        } else if (!a.startsWith(QLatin1Char('-')) || a == QLatin1String("-")) {
+            classify(a, c);
         } else {
             c.Error = QStringLiteral("unknown option '%1' (see sondrel --help)").arg(a);
         }
@@ -37,7 +70,7 @@ TAppCommandLine TAppCommandLine::Parse(const QStringList& args) {
 
 QString TAppCommandLine::HelpText() {
     return QStringLiteral(
-        "Usage: sondrel [OPTIONS]\n"
+        "Usage: sondrel [OPTIONS] [FILE-OR-DRIVE...]\n"
         "\n"
         "Copies audio CDs to files (MP3, WAV, OGG, WMA, FLAC, APE): the desktop program.\n"
         "A second start with the same settings folder brings the running window to the\n"
@@ -54,5 +87,10 @@ QString TAppCommandLine::HelpText() {
         "  --help               show this text and exit\n"
         "  --version            show the version and exit\n"
         "\n"
-        "Exit status: 0 success, 2 usage error.\n");
+        "FILE-OR-DRIVE opens a disc image (a .cue, .toc or .nrg path or file:// address)\n"
+        "or selects a drive (/dev/sr0 or cdda://sr0). Anything else is named in a box and\n"
+        "the program starts all the same. With a window already running, the images go\n"
+        "to that window.\n"
+        "\n"
+        "Exit status: 0 success, 1 a --disc-image that cannot serve, 2 usage error.\n");
 }

@@ -1,5 +1,7 @@
 // The program's message boxes: captioned "Free Sondrel", shown window-modal with open() so no
-// nested event loop runs while a job works. GUI (main) thread only.
+// nested event loop runs while a job works. One box is on the screen at a time, the others wait
+// in order behind it, so Return always reaches the box that is shown; a box given no parent
+// takes the active window. GUI (main) thread only.
 #pragma once
 
 #include "audio/Job.h"
@@ -8,11 +10,9 @@
 #include <functional>
 
 inline const QString AppCaption = QStringLiteral("Free Sondrel");
-// Followed by "," and the folder.
-inline const QString MsgNoOutputFolder = QStringLiteral("the output folder does not exist.");
 
-// Shows `text` over `parent` and returns at once; `then` runs when the user dismisses it. The
-// box deletes itself.
+// Shows `text` over `parent` (or queues it behind the box on the screen) and returns at once;
+// `then` runs when the user dismisses it. The box deletes itself.
 QMessageBox* ShowMessage(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                          std::function<void()> then = {});
 // Asks `text` with Yes and No (and Cancel when `withCancel`); `then` gets the button pressed.
@@ -20,5 +20,7 @@ QMessageBox* AskQuestion(QWidget* parent, const QString& text, bool withCancel,
                          std::function<void(QMessageBox::StandardButton)> then);
 // Asks `job`'s question `text` over `parent` and answers the job with the button pressed.
 QMessageBox* AskForJob(QWidget* parent, TJob* job, const QString& text, TJobButtons buttons);
+// Shows `box` (made by the caller, deleting itself on close) as the functions above show theirs.
+void PresentBox(QMessageBox* box);
 // The icon of a box showing a job's message of `severity`.
 QMessageBox::Icon IconOf(TJobSeverity severity);

@@ -26,7 +26,8 @@ QVariant TTrackListModel::data(const QModelIndex& index, int role) const {
         case ColStart:
             return r.StartTime;
         case ColLength:
-            return r.Length;
+            // A data track is listed, but it is no audio to rip.
+            return r.IsAudio ? r.Length : QStringLiteral("%1 data").arg(r.Length);
         }
     } else if (role == Qt::CheckStateRole && index.column() == ColNumber) {
         return r.Checked ? Qt::Checked : Qt::Unchecked;
@@ -46,7 +47,8 @@ bool TTrackListModel::setData(const QModelIndex& index, const QVariant& value, i
 
 Qt::ItemFlags TTrackListModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (index.column() == ColNumber)
+    if (index.column() == ColNumber && index.row() < rowCount() &&
+        (*m_rows)[size_t(index.row())].IsAudio)
         f |= Qt::ItemIsUserCheckable;
     return f;
 }
@@ -76,6 +78,8 @@ void TTrackListModel::Reset() {
 void TTrackListModel::SetChecked(int row, bool checked) {
     if (row < 0 || row >= rowCount() || (*m_rows)[size_t(row)].Checked == checked)
         return;
+    if (checked && !(*m_rows)[size_t(row)].IsAudio)
+        return; // a data track cannot be ripped as audio
     (*m_rows)[size_t(row)].Checked = checked;
     const QModelIndex i = index(row, ColNumber);
     emit dataChanged(i, i, {Qt::CheckStateRole});

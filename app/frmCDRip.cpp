@@ -4,6 +4,7 @@
 #include "MessageBoxes.h"
 #include "audio/Helpers.h"
 #include "encode/OutputFormats.h"
+#include "frmRipVerdicts.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -114,15 +115,12 @@ TfrmCDRip::TfrmCDRip(HCDROM handle, const TRipPlan& plan, const TAppOptions& opt
             [this] { lCompleted->setText(QString::number(m_job->Completed())); });
     connect(m_job, &TJob::message, this, &TfrmCDRip::onMessage);
     connect(m_job, &TJob::question, this, &TfrmCDRip::onQuestion);
-    connect(
-        m_job, &TRipJob::trackVerdict, this,
-        [this](int number, const QString& title, const QString& verdict) {
-            m_verdicts << QStringLiteral("Track %1 (%2): %3").arg(TwoDigit(number), title, verdict);
-        });
+    connect(m_job, &TRipJob::trackVerdict, this,
+            [this](int number, const QString& title, const QString& verdict) {
+                m_verdicts.push_back({number, title, verdict});
+            });
     // One log per format: each is named.
-    connect(m_job, &TRipJob::logWritten, this, [this](const QString& path) {
-        m_logPath += (m_logPath.isEmpty() ? QString() : QStringLiteral("\n")) + path;
-    });
+    connect(m_job, &TRipJob::logWritten, this, [this](const QString& path) { m_logPaths << path; });
     connect(m_job, &TJob::finished, this, &TfrmCDRip::onFinished);
     connect(bStop, &QPushButton::clicked, this, &TfrmCDRip::reject);
 }
@@ -156,14 +154,25 @@ void TfrmCDRip::onQuestion(const QString& text, TJobButtons buttons) {
 
 void TfrmCDRip::onFinished() {
     bStop->setEnabled(false);
-    if (!m_verdicts.isEmpty() || !m_logPath.isEmpty()) {
+    if (!m_verdicts.empty() || !m_logPaths.isEmpty()) {
         // The dialog stays until this is read, as with every message.
-        QString text = QStringLiteral("AccurateRip:\n") + m_verdicts.join(QLatin1Char('\n'));
-        if (!m_logPath.isEmpty())
-            text += m_logPath.contains(QLatin1Char('\n'))
-                        ? QStringLiteral("\n\nThe rip logs are:\n%1").arg(m_logPath)
-                        : QStringLiteral("\n\nThe rip log is %1").arg(m_logPath);
-        onMessage(TJobSeverity::Info, text);
+        auto* verdicts = new TfrmRipVerdicts(this);
+        verdicts->setAttribute(Qt::WA_DeleteOnClose);
+        // A track not checked shows why ("not checked: host not found").
+        const QString note = m_job->DatabaseNote();
+        const QString notChecked = QStringLiteral("not checked");
+        for (const TVerdict& v : m_verdicts)
+            verdicts->AddTrack(v.Number, v.Title,
+                               v.Text.startsWith(notChecked) && note.startsWith(notChecked)
+                                   ? note + v.Text.mid(notChecked.size())
+                                   : v.Text);
+        verdicts->SetLogs(m_logPaths);
+        ++m_openBoxes;
+        connect(verdicts, &QDialog::finished, this, [this] {
+            --m_openBoxes;
+            closeWhenRead();
+        });
+        verdicts->open();
     }
     closeWhenRead();
 }

@@ -2,12 +2,14 @@
 // tracks are selected and completed, what is being done, bars for the reading, the encoding and
 // the whole rip) and
 // its messages and questions, and stops it; at the end it shows each track's AccurateRip
-// verdict and where the rip log went. The job does the work. GUI (main) thread only.
+// verdict and where the rip log went (TfrmRipVerdicts). The job does the work. GUI (main) thread
+// only.
 #pragma once
 
 #include "cdrip/RipJob.h"
 
 #include <QDialog>
+#include <vector>
 
 class QLabel;
 class QProgressBar;
@@ -46,7 +48,11 @@ private:
     void closeWhenRead();
 
     TRipJob* m_job;
-    QStringList m_verdicts; // "Track NN: <verdict>" of each ripped track, shown at the end
-    QString m_logPath;
+    struct TVerdict {
+        int Number;
+        QString Title, Text;
+    };
+    std::vector<TVerdict> m_verdicts; // of each ripped track, shown at the end
+    QStringList m_logPaths;
     int m_openBoxes = 0; // messages not yet dismissed; the dialog waits for them at the end
 };

@@ -21,13 +21,17 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QStatusBar>
@@ -67,7 +71,6 @@ const TConverterKind ConverterKinds[] = {
     {10, "Wma &to Mp3 Converter...", "Wma to Mp3 Converter", "wma"},
 };
 
-const QString MsgCheckOutputFolder = QStringLiteral("Please check the output directory setting.");
 // The disc box's text, "N", "N/M" or "/M", for a disc number and total (0 unknown); and back.
 QString discText(int number, int total) {
     QString text = number > 0 ? QString::number(number) : QString();
@@ -129,6 +132,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     UsePlayerSink(std::make_unique<TAudioDeviceSink>());
     setMinimumWidth(678);
     resize(760, 520);
+    setAcceptDrops(true);
 
     connect(m_model, &TTrackListModel::checksChanged, this, &TfrmMain::updateActions);
     connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -165,6 +169,8 @@ void TfrmMain::buildActions() {
     aRip->setShortcut(QKeySequence(QStringLiteral("Ctrl+R")));
     aRip->setIcon(themeIcon("media-optical-audio", QStyle::SP_DriveCDIcon));
     hint(aRip, "Rip", "Rip selected tracks");
+    aOpenImage = make("&Open Disc Image...", "aOpenImage");
+    aOpenImage->setIcon(themeIcon("document-open", QStyle::SP_DialogOpenButton));
     aSelectAll = make("&Select All", "aSelectAll");
     aSelectNone = make("&Unselect All", "aSelectNone");
     aInvertSelection = make("&Invert Selection", "aInvertSelection");
@@ -223,12 +229,11 @@ void TfrmMain::buildActions() {
     connect(aEditTrackName, &QAction::triggered, this, &TfrmMain::editTrackName);
     connect(aQueryCDDB, &QAction::triggered, this, &TfrmMain::queryCddb);
     connect(aOptions, &QAction::triggered, this, &TfrmMain::showOptions);
-    connect(aHelp, &QAction::triggered, this,
-            [] { QDesktopServices::openUrl(QUrl(OnlineHelpAddress())); });
-    connect(aHomepage, &QAction::triggered, this,
-            [] { QDesktopServices::openUrl(QUrl(HomePageAddress())); });
+    connect(aHelp, &QAction::triggered, this, [this] { openOrSay(QUrl(OnlineHelpAddress())); });
+    connect(aHomepage, &QAction::triggered, this, [this] { openOrSay(QUrl(HomePageAddress())); });
     connect(miJumpoutputfolder, &QAction::triggered, this, &TfrmMain::jumpOutputFolder);
     connect(RefreshCD1, &QAction::triggered, this, &TfrmMain::refreshCd);
+    connect(aOpenImage, &QAction::triggered, this, &TfrmMain::chooseDiscImage);
     connect(miAbout, &QAction::triggered, this, &TfrmMain::showAbout);
     connect(aPlay, &QAction::triggered, this, &TfrmMain::playSelected);
     connect(aPause, &QAction::triggered, this, &TfrmMain::pausePlay);
@@ -241,6 +246,7 @@ void TfrmMain::buildActions() {
 void TfrmMain::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(aRip);
+    file->addAction(aOpenImage);
     file->addAction(RefreshCD1);
     file->addAction(miJumpoutputfolder);
     file->addSeparator();
@@ -300,15 +306,18 @@ void TfrmMain::buildCentralWidget() {
         fields->addWidget(label);
         fields->addWidget(box, stretch);
     };
+    // maxLength 0 leaves QLineEdit's own limit: the tags take any length (ID3v1's writer cuts
+    // its own copy), and a cut here would be saved back into cd.dat.
     auto lineEdit = [&](const char* name, int maxLength) {
         auto* e = new QLineEdit(gbID3);
         e->setObjectName(QString::fromLatin1(name));
-        e->setMaxLength(maxLength);
+        if (maxLength > 0)
+            e->setMaxLength(maxLength);
         e->setMinimumWidth(40);
         return e;
     };
-    ID3artist = lineEdit("ID3artist", 30);
-    ID3album = lineEdit("ID3album", 30);
+    ID3artist = lineEdit("ID3artist", 0);
+    ID3album = lineEdit("ID3album", 0);
     ID3year = lineEdit("ID3year", 4);
     editDisc = lineEdit("editDisc", 7);
     editDisc->setToolTip(QStringLiteral("Which disc of a set this is: \"2\", or \"2/3\" for "
@@ -316,7 +325,7 @@ void TfrmMain::buildCentralWidget() {
     editDisc->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[1-9][0-9]{0,2}(/[1-9][0-9]{0,2})?|/[1-9][0-9]{0,2}")),
         editDisc));
-    ID3comment = lineEdit("ID3comment", 30);
+    ID3comment = lineEdit("ID3comment", 0);
     ID3genre = new QComboBox(gbID3);
     ID3genre->setObjectName(QStringLiteral("ID3genre"));
     ID3genre->addItem(QString());
@@ -333,6 +342,9 @@ void TfrmMain::buildCentralWidget() {
     addField("&Disc:", editDisc, 40);
     addField("&Genre:", ID3genre, 109);
     addField("Co&mment:", ID3comment, 100);
+    // The comment box was made before the genre box: Tab follows the boxes as they are shown.
+    setTabOrder(editDisc, ID3genre);
+    setTabOrder(ID3genre, ID3comment);
     layout->addWidget(gbID3);
 
     ListView1 = new QTreeView(central);
@@ -362,6 +374,7 @@ void TfrmMain::buildCentralWidget() {
     connect(ListView1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(p)); });
     connect(ListView1, &QAbstractItemView::clicked, this, &TfrmMain::onRowClicked);
+    ListView1->installEventFilter(this);
     connect(ListView1, &QAbstractItemView::doubleClicked, this, [this] {
         if (selectedRow() >= 0)
             aEditTrackName->trigger();
@@ -426,8 +439,10 @@ void TfrmMain::updateActions() {
     aPlay->setEnabled(selectedRow() >= 0 && !m_rip);
     aPause->setEnabled(m_playing && !m_paused);
     aStop->setEnabled(m_playing);
-    EjectCDRom1->setEnabled(!m_tray && !m_rip);
-    CloseCDROM1->setEnabled(!m_tray && !m_rip);
+    // A disc image has no tray.
+    const bool tray = m_session.Handle != 0 && !m_driveIsImage && !m_tray && !m_rip;
+    EjectCDRom1->setEnabled(tray);
+    CloseCDROM1->setEnabled(tray);
 }
 
 int TfrmMain::selectedRow() const {
@@ -587,6 +602,12 @@ void TfrmMain::applyRead(TDriveRead& read) {
             SetStatusText(StatusNoAudioCd);
     }
     updateActions();
+    // A disc just inserted is looked up when the options say so.
+    if (m_lookUpAfterRead && !m_readAgain) {
+        m_lookUpAfterRead = false;
+        if (read.AudioCd && m_lookup)
+            QTimer::singleShot(0, this, &TfrmMain::queryCddb);
+    }
     emit discRead();
 }
 
@@ -631,6 +652,7 @@ void TfrmMain::rememberTextsOfDiscOnShow() {
 }
 
 void TfrmMain::onArrival() {
+    m_lookUpAfterRead = AppOptions.AutoLookup;
     if (m_rip) {
         m_discEventWhileRipping = true; // the rip holds the drive; read it when it is done
         return;
@@ -652,6 +674,86 @@ void TfrmMain::onRemoval() {
     m_model->Reset();
 }
 
+namespace {
+
+bool isDiscImageName(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("cue") || suffix == QLatin1String("toc") ||
+           suffix == QLatin1String("nrg");
+}
+
+const QString DiscImageFilter =
+    QStringLiteral("Disc images (*.cue *.toc *.nrg *.CUE *.TOC *.NRG);;Any file (*)");
+
+} // namespace
+
+bool TfrmMain::OpenDiscImages(const QStringList& paths) {
+    if (m_rip) {
+        ShowMessage(this, QMessageBox::Information,
+                    QStringLiteral("A rip is running. Please open the disc image once it has "
+                                   "ended."));
+        return false;
+    }
+    const QStringList before = DiscImages();
+    if (const QString problem = SetDiscImages(paths); !problem.isEmpty()) {
+        SetDiscImages(before);
+        ShowMessage(this, QMessageBox::Critical, problem);
+        return false;
+    }
+    m_takeIdleStatus = true;
+    ReadDrive(0); // the first image is the first drive
+    return true;
+}
+
+bool TfrmMain::SelectDrive(const QString& device) {
+    TCDList list{};
+    list.MaxCd = 8;
+    GetCDList(&list);
+    const QString wanted = QFileInfo(device).canonicalFilePath();
+    for (int i = 0; i < list.NumCd; ++i) {
+        const QString id = QString::fromUtf8(list.Cd[i].Id);
+        if (id == device || (!wanted.isEmpty() && QFileInfo(id).canonicalFilePath() == wanted)) {
+            AppOptions.DriveIndex = i;
+            m_takeIdleStatus = true;
+            ReadDrive(i);
+            return true;
+        }
+    }
+    ShowMessage(
+        this, QMessageBox::Warning,
+        QStringLiteral("There is no CD drive %1. The drive of the options is used.").arg(device));
+    return false;
+}
+
+void TfrmMain::chooseDiscImage() {
+    auto* dialog = new QFileDialog(this, QStringLiteral("Open Disc Image"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setNameFilter(DiscImageFilter);
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& path) {
+        if (!path.isEmpty())
+            OpenDiscImages({path});
+    });
+    dialog->open();
+}
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.first().isLocalFile() &&
+        isDiscImageName(urls.first().toLocalFile()))
+        event->acceptProposedAction();
+}
+
+void TfrmMain::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    // The box a failure shows must not run inside the drag's own event loop.
+    const QString path = urls.first().toLocalFile();
+    QTimer::singleShot(0, this, [this, path] { OpenDiscImages({path}); });
+}
+
 void TfrmMain::refreshCd() {
     // A fresh handle: an image file may have changed, a drive may hold another disc.
     ReadDrive(m_driveIndex);
@@ -667,9 +769,24 @@ void TfrmMain::onRowClicked(const QModelIndex& index) {
         if (box.contains(at) && at.x() < box.left() + ListView1->iconSize().width() + 24)
             return;
     }
-    const int row = selectedRow();
-    if ((QGuiApplication::keyboardModifiers() & Qt::ControlModifier) && row >= 0)
+    // The row clicked, whatever Ctrl+click did to the selection.
+    const int row = index.row();
+    if ((QGuiApplication::keyboardModifiers() & Qt::ControlModifier) && row >= 0 &&
+        row < int(m_session.Rows.size()))
         m_model->SetChecked(row, !m_session.Rows[size_t(row)].Checked);
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    // Space ticks the current row from any column, not only from the check box's own.
+    if (watched == ListView1 && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space &&
+        static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+        const int row = ListView1->currentIndex().row();
+        if (row >= 0 && row < int(m_session.Rows.size()))
+            m_model->SetChecked(row, !m_session.Rows[size_t(row)].Checked);
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TfrmMain::ripSelected() {
@@ -705,7 +822,20 @@ void TfrmMain::ripSelected() {
     dialog->Job()->SetReadSource(driveName, offset);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     m_rip = dialog;
-    connect(dialog, &QDialog::finished, this, [this] {
+    const QString folder =
+        plan.FilesFolders.empty() ? AppOptions.OutputFolder : plan.FilesFolders.front();
+    connect(dialog, &QDialog::finished, this, [this, folder](int result) {
+        // A window manager may leave the focus nowhere when the dialog goes: the shortcuts
+        // work again only with the window active and the list focused.
+        activateWindow();
+        ListView1->setFocus(Qt::OtherFocusReason);
+        // What the options ask for after a rip that succeeded (m_rip is still set here).
+        if (result == QDialog::Accepted) {
+            if (AppOptions.OpenFolderWhenDone)
+                openOrSay(QUrl::fromLocalFile(folder));
+            if (AppOptions.EjectWhenDone && !m_driveIsImage)
+                QTimer::singleShot(0, this, [this] { moveTray(true); });
+        }
         if (m_discEventWhileRipping) {
             m_discEventWhileRipping = false;
             ReadDrive(m_driveIndex);
@@ -758,6 +888,12 @@ void TfrmMain::showOptions() {
         }
         cbOutputFormat->setCurrentIndex(qBound(0, AppOptions.OutputFormat, OutputFormatCount - 1));
         eOutputDir->setText(AppOptions.OutputFolder);
+        // Confirmed options are on disk at once: a crash or a lost session keeps them.
+        try {
+            SaveOptions();
+        } catch (const TSettingsError& e) {
+            ShowMessage(this, QMessageBox::Critical, e.Message());
+        }
     });
     dialog->open();
 }
@@ -779,12 +915,25 @@ void TfrmMain::browseOutputFolder() {
     dialog->open();
 }
 
+// Where the desktop has no program for `url` (no xdg-open, no browser), the user is told
+// where it is, so a click never does nothing.
+void TfrmMain::openOrSay(const QUrl& url) {
+    if (QDesktopServices::openUrl(url))
+        return;
+    ShowMessage(
+        this, QMessageBox::Information,
+        QStringLiteral("No program was found to open %1")
+            .arg(url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString()));
+}
+
 void TfrmMain::jumpOutputFolder() {
     if (QFileInfo(AppOptions.OutputFolder).isDir())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(AppOptions.OutputFolder));
+        openOrSay(QUrl::fromLocalFile(AppOptions.OutputFolder));
     else
         ShowMessage(this, QMessageBox::Critical,
-                    MsgNoOutputFolder + QLatin1Char(',') + AppOptions.OutputFolder);
+                    QStringLiteral("The output folder %1 does not exist yet: it is made when the "
+                                   "first file goes there.")
+                        .arg(QDir::toNativeSeparators(AppOptions.OutputFolder)));
 }
 
 void TfrmMain::launchConverter(int tag) {
@@ -805,10 +954,7 @@ void TfrmMain::launchConverter(int tag) {
     connect(dialog, &QFileDialog::filesSelected, this, [this, tag](const QStringList& files) {
         if (files.isEmpty())
             return;
-        if (!QFileInfo(AppOptions.OutputFolder).isDir()) {
-            ShowMessage(this, QMessageBox::Information, MsgNoOutputFolder + MsgCheckOutputFolder);
-            return;
-        }
+        // A missing output folder is the job's question: it offers to make it.
         m_converter(files, tag);
     });
     dialog->open();
@@ -829,7 +975,7 @@ void TfrmMain::showAbout() {
         QMessageBox::Ok, this);
     box->setIconPixmap(windowIcon().pixmap(64, 64));
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    PresentBox(box);
 }
 
 // ---- Playback and the tray ----
@@ -975,6 +1121,21 @@ void TfrmMain::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_noDiscAtStart)
         SetStatusText(StatusNoAudioCd);
     QMainWindow::changeEvent(event);
+}
+
+QStringList TfrmMain::SaveAll() {
+    QStringList problems;
+    try {
+        SaveDiscTexts();
+    } catch (const TSettingsError& e) {
+        problems << e.Message();
+    }
+    try {
+        SaveOptions();
+    } catch (const TSettingsError& e) {
+        problems << e.Message();
+    }
+    return problems;
 }
 
 // Every step runs even when one before it failed; returns what went wrong.

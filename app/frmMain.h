@@ -49,6 +49,9 @@ public:
     // Saves the texts of the disc on show under the key of the disc they were read from. Throws
     // TSettingsError naming the file when cd.dat cannot be written.
     void SaveDiscTexts();
+    // Saves the disc texts and options.ini now (the session ends, a signal asks the program to
+    // quit); returns what could not be saved, each naming its file.
+    QStringList SaveAll();
 
     // Plays into `sink` from now on instead of the sound output (tests, the benchmark).
     void UsePlayerSink(std::unique_ptr<TPcmSink> sink);
@@ -57,6 +60,14 @@ public:
     bool IsPaused() const { return m_paused; }
     // The elapsed time of the playing track ("01:05 / 03:20"), in the status bar's panel 1.
     QString ElapsedText() const;
+
+    // Puts the disc images `paths` first in the drive list (instead of the images before) and
+    // reads the first. One that cannot serve is named in a box and the drives stay as they were.
+    // False when nothing was opened (a rip runs, or the image cannot serve).
+    bool OpenDiscImages(const QStringList& paths);
+    // Reads the drive whose device is `device` (/dev/sr0); a box says so when there is none
+    // (false then).
+    bool SelectDrive(const QString& device);
 
     // Shows the session's disc fields and titles again after something else changed them.
     void ShowDiscTexts();
@@ -80,6 +91,7 @@ public:
 
     // Actions, named as the commands.
     QAction* aRip;
+    QAction* aOpenImage; // File > Open Disc Image...
     QAction* aSelectAll;
     QAction* aSelectNone;
     QAction* aInvertSelection;
@@ -119,7 +131,10 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildActions();
@@ -135,12 +150,14 @@ private:
     void onArrival();
     void onRemoval();
     void refreshCd();
+    void chooseDiscImage();
     void ripSelected();
     void editTrackName();
     void queryCddb();
     void showOptions();
     void browseOutputFolder();
     void jumpOutputFolder();
+    void openOrSay(const QUrl& url);
     void launchConverter(int tag);
     void showAbout();
     void playSelected();
@@ -166,7 +183,8 @@ private:
     // The thread reading a drive and where it leaves what it read; null when none runs.
     QThread* m_reader = nullptr;
     std::shared_ptr<TDriveRead> m_read;
-    bool m_readAgain = false; // a disc event came while a read ran
+    bool m_readAgain = false;       // a disc event came while a read ran
+    bool m_lookUpAfterRead = false; // a disc arrived and the options ask for a lookup
     QPointer<TfrmCDRip> m_rip;
     bool m_discEventWhileRipping = false;
     bool m_closed = false; // the close steps have run

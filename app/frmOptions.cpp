@@ -197,7 +197,7 @@ QWidget* TfrmOptions::buildOutputPage() {
     SpinEdit1->setValue(95);
     SpinEdit1->setEnabled(false);
     auto* formatRow = new QHBoxLayout;
-    formatRow->addWidget(label(QStringLiteral("Fo&rmat："), cbOutputFormat));
+    formatRow->addWidget(label(QStringLiteral("Fo&rmat:"), cbOutputFormat));
     formatRow->addWidget(cbOutputFormat, 1);
     auto* normalizeRow = new QHBoxLayout;
     normalizeRow->addWidget(ckNormalize);
@@ -230,7 +230,7 @@ QWidget* TfrmOptions::buildOutputPage() {
     cbCDList = new QComboBox(page);
     cbCDList->setObjectName(QStringLiteral("cbCDList"));
     auto* driveRow = new QHBoxLayout;
-    driveRow->addWidget(label(QStringLiteral("De&vice："), cbCDList));
+    driveRow->addWidget(label(QStringLiteral("De&vice:"), cbCDList));
     driveRow->addWidget(cbCDList, 1);
 
     auto* gbNames = new QGroupBox(QStringLiteral("File names"), page);
@@ -397,7 +397,17 @@ QWidget* TfrmOptions::buildOggPage() {
     tbCompression->setObjectName(QStringLiteral("tbCompression"));
     tbCompression->setRange(30, 100);
     tbCompression->setValue(30);
+    // The value as oggenc's -q scale names it: the encoder takes (position - 10) / 100.
+    lbOggQuality = new QLabel(page);
+    lbOggQuality->setObjectName(QStringLiteral("lbOggQuality"));
+    lbOggQuality->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("q 10.0")));
+    auto showQuality = [this](int position) {
+        lbOggQuality->setText(QStringLiteral("q %1").arg((position - 10) / 10.0, 0, 'f', 1));
+    };
+    connect(tbCompression, &QSlider::valueChanged, this, showQuality);
+    showQuality(tbCompression->value());
     auto* qualityRow = new QHBoxLayout;
+    qualityRow->addWidget(lbOggQuality);
     qualityRow->addWidget(tbCompression, 1);
     qualityRow->addWidget(label(QStringLiteral("-> &Highest quality"), tbCompression));
 
@@ -624,8 +634,21 @@ QWidget* TfrmOptions::buildMorePage() {
     secureForm->addRow(rbReadSecure);
     secureForm->addRow(rbReadVerifyFirst);
     secureForm->addRow(serverLabel, editAccurateRipServer);
+    ckAutoLookup = new QCheckBox(QStringLiteral("Look up a disc when it is i&nserted"), gbCover);
+    ckAutoLookup->setObjectName(QStringLiteral("ckAutoLookup"));
+    coverLayout->addWidget(ckAutoLookup);
+    auto* gbAfterRip = new QGroupBox(QStringLiteral("After a rip"), page);
+    ckEjectWhenDone = new QCheckBox(QStringLiteral("E&ject the disc"), gbAfterRip);
+    ckEjectWhenDone->setObjectName(QStringLiteral("ckEjectWhenDone"));
+    ckOpenFolderWhenDone = new QCheckBox(QStringLiteral("Open t&he output folder"), gbAfterRip);
+    ckOpenFolderWhenDone->setObjectName(QStringLiteral("ckOpenFolderWhenDone"));
+    auto* afterLayout = new QHBoxLayout(gbAfterRip);
+    afterLayout->addWidget(ckEjectWhenDone);
+    afterLayout->addWidget(ckOpenFolderWhenDone);
+    afterLayout->addStretch(1);
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(gbConvert);
+    layout->addWidget(gbAfterRip);
     layout->addWidget(gbCover);
     layout->addWidget(gbSecure);
     layout->addStretch(1);
@@ -694,6 +717,9 @@ void TfrmOptions::load() {
     rbReadPlain->setChecked(mode == TReadMode::Plain);
     rbReadSecure->setChecked(mode == TReadMode::Secure);
     rbReadVerifyFirst->setChecked(mode == TReadMode::VerifyFirst);
+    ckAutoLookup->setChecked(o.AutoLookup);
+    ckEjectWhenDone->setChecked(o.EjectWhenDone);
+    ckOpenFolderWhenDone->setChecked(o.OpenFolderWhenDone);
     editAccurateRipServer->setText(o.AccurateRipServer);
 
     m_shownDrive = o.DriveIndex < 0 ? 0 : o.DriveIndex;
@@ -712,8 +738,15 @@ QString TfrmOptions::Problem(QWidget** where) const {
             *where = w;
         return text;
     };
-    if (!QFileInfo(editOutputDir->text()).isDir())
-        return fail(editOutputDir, MsgNoOutputFolder + QLatin1Char(',') + editOutputDir->text());
+    // A folder that does not exist yet is kept: the rip and the converter offer to make it
+    // when it is first needed (a new account has no ~/Music/Sondrel).
+    const QString folder = editOutputDir->text().trimmed();
+    if (folder.isEmpty())
+        return fail(editOutputDir, QStringLiteral("Please choose an output folder."));
+    if (const QFileInfo info(folder); info.exists() && !info.isDir())
+        return fail(editOutputDir,
+                    QStringLiteral("%1 is a file, not a folder. Please choose a folder.")
+                        .arg(QDir::toNativeSeparators(folder)));
     QString templateError;
     if (!TNameTemplate::Parse(editNameTemplate->text(), &templateError))
         return fail(editNameTemplate, templateFault(templateError));
@@ -751,7 +784,7 @@ void TfrmOptions::accept() {
 
 void TfrmOptions::save() {
     TAppOptions& o = m_options;
-    o.OutputFolder = editOutputDir->text();
+    o.OutputFolder = editOutputDir->text().trimmed();
     o.OutputFormat = cbOutputFormat->currentIndex();
     o.OutputFormats = alsoFormatsText();
     o.IsKeepWav = !ckbKeepWav->isChecked();
@@ -761,6 +794,9 @@ void TfrmOptions::save() {
     o.FatSafeNames = ckFatSafeNames->isChecked();
     o.WritePlaylist = ckWritePlaylist->isChecked();
     o.WriteCueSheet = ckWriteCueSheet->isChecked();
+    o.EjectWhenDone = ckEjectWhenDone->isChecked();
+    o.OpenFolderWhenDone = ckOpenFolderWhenDone->isChecked();
+    o.AutoLookup = ckAutoLookup->isChecked();
     o.IsNormalize = ckNormalize->isChecked();
     o.NormalizePercent = SpinEdit1->value();
     o.ReplayGainMode = TReplayGain::ModeName(TReplayGain::TMode(cbReplayGain->currentIndex()));

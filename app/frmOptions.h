@@ -79,6 +79,7 @@ public:
     // OGG
     QCheckBox* cbUseCompress;
     QSlider* tbCompression;
+    QLabel* lbOggQuality; // the slider's value
     QComboBox* cbOggNomBit;
     QComboBox* cbOggMaxBit;
     QComboBox* cbOggMinBit;
@@ -96,13 +97,16 @@ public:
     QSpinBox* seOpusBitrate; // kbit/s
     QSlider* tbOpusComplexity;
     // AAC
-    QSpinBox* seAacBitrate;           // kbit/s
-    QSpinBox* seConverterJobs;        // "More" page: files the converter works on at once
-    QCheckBox* ckCoverArt;            // "More" page: fetch, embed and save the front cover
-    QLineEdit* editEmail;             // "More" page: QueryCDDB.Email
-    QRadioButton* rbReadPlain;        // "More" page: ReadMode plain
-    QRadioButton* rbReadSecure;       // "More" page: ReadMode secure
-    QRadioButton* rbReadVerifyFirst;  // "More" page: ReadMode verify-first
+    QSpinBox* seAacBitrate;          // kbit/s
+    QSpinBox* seConverterJobs;       // "More" page: files the converter works on at once
+    QCheckBox* ckCoverArt;           // "More" page: fetch, embed and save the front cover
+    QLineEdit* editEmail;            // "More" page: QueryCDDB.Email
+    QRadioButton* rbReadPlain;       // "More" page: ReadMode plain
+    QRadioButton* rbReadSecure;      // "More" page: ReadMode secure
+    QRadioButton* rbReadVerifyFirst; // "More" page: ReadMode verify-first
+    QCheckBox* ckAutoLookup;         // "More" page: look a disc up when it is inserted
+    QCheckBox* ckEjectWhenDone;      // "More" page: after a rip that succeeded
+    QCheckBox* ckOpenFolderWhenDone;
     QLineEdit* editAccurateRipServer; // "More" page: AccurateRip server
     QLabel* lbApeLevelNote;           // shown when the value is not a level the compressor has
 

@@ -15,7 +15,7 @@ TfrmStopQuery::TfrmStopQuery(HCDROM handle, const TQueryCDDBThread::Settings& se
     m_job->SetSources(sources);
     setObjectName(QStringLiteral("frmStopQuery"));
     setWindowTitle(QStringLiteral("Query CDDB..."));
-    lHint = new QLabel(QStringLiteral("Query CDDB, please waiting..."), this);
+    lHint = new QLabel(QStringLiteral("Querying CDDB, please wait..."), this);
     lHint->setObjectName(QStringLiteral("lHint"));
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -40,7 +40,9 @@ TfrmStopQuery::TfrmStopQuery(HCDROM handle, const TQueryCDDBThread::Settings& se
     layout->addWidget(Panel1);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    setMinimumWidth(320);
+    // The fixed size follows the contents: wide enough that a window manager shows the whole
+    // title beside its buttons.
+    layout->addStrut(qMax(320, 2 * fontMetrics().horizontalAdvance(windowTitle()) + 160));
 
     connect(m_job, &TJob::finished, this, &TfrmStopQuery::onFinished);
     connect(m_job, &TLookupJob::releaseChoice, this, &TfrmStopQuery::chooseRelease);

@@ -1,27 +1,37 @@
 // sondrel: the desktop program. One window per user and settings folder.
 #include "app/AppCommandLine.h"
 #include "app/DialogLaunchers.h"
+#include "app/MessageBoxes.h"
+#include "app/QuitSignals.h"
 #include "app/SingleInstance.h"
 #include "app/frmMain.h"
 #include "audio/ArgvPaths.h"
 #include "audio/VersionNotice.h"
-#include "lookup/QueryCDDBThread.h"
 #include "codecs/CodecLibraries.h"
 #include "disc/CdAccess.h"
+#include "lookup/QueryCDDBThread.h"
 #include "player/AudioDeviceSink.h"
+#include "settings/AppOptions.h"
 #include "settings/SettingsStore.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("sondrel"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Free Sondrel"));
-    QApplication::setApplicationVersion(QStringLiteral(SONDREL_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("sondrel"));
+namespace {
 
+QStringList absolute(const QStringList& paths) {
+    QStringList out;
+    for (const QString& p : paths)
+        out << QFileInfo(p).absoluteFilePath();
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // --help and --version are answered before the GUI starts: they need no display.
     const TAppCommandLine args = TAppCommandLine::Parse(ArgumentsOf(argc, argv));
     if (!args.Error.isEmpty()) {
         std::fprintf(stderr, "sondrel: %s\n", qPrintable(args.Error));
@@ -35,6 +45,12 @@ int main(int argc, char** argv) {
         std::fputs(qPrintable(VersionNotice(QStringLiteral("sondrel"))), stdout);
         return 0;
     }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("sondrel"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Free Sondrel"));
+    QApplication::setApplicationVersion(QStringLiteral(SONDREL_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("sondrel"));
     if (!args.ConfigDir.isEmpty())
         SetConfigDir(args.ConfigDir);
 
@@ -44,8 +60,9 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // A window already running takes the images this start was given.
     TSingleInstance instance(ConfigDir());
-    if (instance.RaiseRunning())
+    if (instance.SendToRunning(absolute(args.DiscImages + args.OpenedImages)))
         return 0;
     instance.Listen();
 
@@ -55,11 +72,36 @@ int main(int argc, char** argv) {
     {
         TfrmMain window;
         InstallDialogLaunchers(window);
+        QObject::connect(&instance, &TSingleInstance::imagesRequested, &window,
+                         [&window](const QStringList& images) { window.OpenDiscImages(images); });
         QObject::connect(&instance, &TSingleInstance::raiseRequested, &window,
                          &TfrmMain::BringToFront);
+        // Logout, shutdown and Ctrl+C keep the options and the disc's texts.
+        auto saveForQuit = [&window] {
+            for (const QString& problem : window.SaveAll())
+                std::fprintf(stderr, "sondrel: %s\n", qPrintable(problem));
+        };
+        TQuitSignals quitSignals;
+        QObject::connect(&quitSignals, &TQuitSignals::received, &app, [saveForQuit] {
+            saveForQuit();
+            QApplication::quit();
+        });
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, saveForQuit);
         window.show();
-        // The disc is read once the window is on the screen.
-        QTimer::singleShot(0, &window, &TfrmMain::StartUp);
+        // The disc is read once the window is on the screen; what the desktop handed over
+        // first.
+        QTimer::singleShot(0, &window, [&window, &args] {
+            if (!args.OpenedImages.isEmpty())
+                window.OpenDiscImages(args.DiscImages + args.OpenedImages);
+            else if (args.Drive.isEmpty() || !args.DiscImages.isEmpty() ||
+                     !window.SelectDrive(args.Drive))
+                window.StartUp();
+            if (!args.Unknown.isEmpty())
+                ShowMessage(&window, QMessageBox::Information,
+                            QStringLiteral("Free Sondrel cannot open %1. It opens disc images "
+                                           "(.cue, .toc, .nrg) and CD drives (/dev/sr0).")
+                                .arg(args.Unknown.join(QStringLiteral(", "))));
+        });
         code = app.exec();
     }
     TAudioDeviceSink::LetServerRepliesSettle(); // the window and its player are gone

@@ -51,7 +51,7 @@ void TJob::withOutputFolder(const QString& folder, std::function<void()> then) {
     if (QFileInfo(folder).isDir())
         return then();
     ask(TJobQuestion::CreateOutputFolder,
-        folder + QStringLiteral(",the output folder does not exist.\r\ncreates a new folder?"),
+        QStringLiteral("The output folder %1 does not exist. Make it?").arg(folder),
         TJobButtons::YesNo, [this, folder, then = std::move(then)](TJobAnswer answer) {
             if (answer != TJobAnswer::Yes)
                 return finishWith(TJobOutcome::Cancelled);

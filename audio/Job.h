@@ -59,8 +59,8 @@ protected:
     // Asks `text`; `then` runs with the answer from the event loop once Answer is called.
     void ask(TJobQuestion kind, const QString& text, TJobButtons buttons,
              std::function<void(TJobAnswer)> then);
-    // Runs `then` at once when `folder` is a directory. Otherwise asks "<folder>,the output
-    // folder does not exist.\r\ncreates a new folder?": Yes makes it (with its parents) and
+    // Runs `then` at once when `folder` is a directory. Otherwise asks "The output folder
+    // <folder> does not exist. Make it?": Yes makes it (with its parents) and
     // runs `then`, No cancels the job, and a folder that cannot be made fails it with
     // "Cannot create <folder>: <reason>".
     void withOutputFolder(const QString& folder, std::function<void()> then);

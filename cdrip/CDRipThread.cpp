@@ -126,10 +126,11 @@ TCDRipThread::~TCDRipThread() {
     wait();
 }
 
-void TCDRipThread::post(int value, int errorCode, const QString& text) {
+void TCDRipThread::post(int value, int errorCode, const QString& text, int systemError) {
     if (NotifyWindow)
-        QCoreApplication::postEvent(NotifyWindow,
-                                    new TRipEvent(TProcessInfo{value, errorCode, text, {}}));
+        QCoreApplication::postEvent(
+            NotifyWindow,
+            new TRipEvent(TProcessInfo{value, errorCode, text, {}, nullptr, systemError}));
 }
 
 void TCDRipThread::run() {
@@ -170,9 +171,11 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
     if (fd < 0) {
         // What stopped the file is the system's to say (a folder without write permission, a
         // full disk).
+        const int err = errno;
         post(ProcessRipEnded, RipCannotCreate,
              QStringLiteral("Cannot create %1: %2")
-                 .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+                 .arg(path, QString::fromLocal8Bit(std::strerror(err))),
+             err);
         return;
     }
     uint8_t header[WavHeaderBytes];
@@ -238,7 +241,7 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
         // The partial file keeps a header that says 0 data bytes.
         ::close(fd);
         if (writeError)
-            post(ProcessRipEnded, RipWriteFailed, WriteErrorText(path, writeError));
+            post(ProcessRipEnded, RipWriteFailed, WriteErrorText(path, writeError), writeError);
         else
             post(ProcessRipEnded, RipReadFailed);
         return;
@@ -250,7 +253,7 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
     if (::close(fd) != 0 && !writeError)
         writeError = errno;
     if (writeError) {
-        post(ProcessRipEnded, RipWriteFailed, WriteErrorText(path, writeError));
+        post(ProcessRipEnded, RipWriteFailed, WriteErrorText(path, writeError), writeError);
         return;
     }
     if (Aborted.load())

@@ -45,7 +45,7 @@ protected:
     void run() override;
 
 private:
-    void post(int value, int errorCode = 0, const QString& text = QString());
+    void post(int value, int errorCode = 0, const QString& text = QString(), int systemError = 0);
     void rip(int start, int length, bool firstTrack, bool lastTrack, int discSectors);
 
     bool m_normalize = false;

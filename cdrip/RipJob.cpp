@@ -24,6 +24,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+// A write failure that every later track would meet as well: no space, a read-only file
+// system, no permission.
+bool WriteFailureRecurs(int systemError) {
+    return systemError == ENOSPC || systemError == EDQUOT || systemError == EROFS ||
+           systemError == EACCES || systemError == EPERM;
+}
+
+} // namespace
+
 TRipJob::TRipJob(HCDROM handle, const TRipPlan& plan, const TAppOptions& options, QObject* parent)
     : TJob(parent), m_handle(handle), m_plan(plan), m_options(options) {
     // A plan made by hand may name one format and one file per track.
@@ -312,6 +323,11 @@ bool TRipJob::makeFolderOf(const QString& path) {
     std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), error);
     if (!error)
         return true;
+    if (WriteFailureRecurs(error.value())) {
+        m_unwritableFolder = folder;
+        m_unwritableError = error.value();
+        return false;
+    }
     trackError(QStringLiteral("Cannot create %1: %2")
                    .arg(folder, QString::fromStdString(error.message())));
     return false;
@@ -332,8 +348,11 @@ void TRipJob::startRead() {
         // Nothing can be written for this track: it fails as a write would, as an event of its
         // own so the presenters hear of the start first.
         QTimer::singleShot(0, this, [this] {
-            if (!IsFinished())
-                onRipEnded(TProcessInfo{ProcessRipEnded, RipCannotCreate, QStringLiteral(" "), {}});
+            if (IsFinished())
+                return;
+            if (m_unwritableError != 0)
+                return stopOnWriteFailure(m_unwritableFolder, m_unwritableError);
+            onRipEnded(TProcessInfo{ProcessRipEnded, RipCannotCreate, QStringLiteral(" "), {}});
         });
         return;
     }
@@ -342,11 +361,13 @@ void TRipJob::startRead() {
     QString partial;
     const int lock = TFileClaim::CreatePartial(t.WavPath, &partial);
     if (lock < 0) {
+        const int error = errno;
         const QString reason = QStringLiteral("Cannot create a file beside %1: %2")
-                                   .arg(t.WavPath, QString::fromLocal8Bit(std::strerror(errno)));
-        QTimer::singleShot(0, this, [this, reason] {
+                                   .arg(t.WavPath, QString::fromLocal8Bit(std::strerror(error)));
+        QTimer::singleShot(0, this, [this, reason, error] {
             if (!IsFinished())
-                onRipEnded(TProcessInfo{ProcessRipEnded, RipCannotCreate, reason, {}});
+                onRipEnded(
+                    TProcessInfo{ProcessRipEnded, RipCannotCreate, reason, {}, nullptr, error});
         });
         return;
     }
@@ -578,6 +599,14 @@ void TRipJob::onRipEnded(const TProcessInfo& info) {
     const int index = m_reading;
     TRipPlanTrack& t = track(index);
     QString wav = m_worker ? m_worker->WavPath : QString();
+    if ((info.ErrorCode == RipCannotCreate || info.ErrorCode == RipWriteFailed) &&
+        WriteFailureRecurs(info.SystemError)) {
+        // A partial file that holds no audio yet tells nothing: it goes.
+        if (!wav.isEmpty() && QFileInfo(wav).size() <= 44) // the WAV header alone
+            QFile::remove(wav);
+        return stopOnWriteFailure(QFileInfo(wav.isEmpty() ? t.WavPath : wav).path(),
+                                  info.SystemError);
+    }
     t.Check = info.Check;
     if (info.ErrorCode == RipOk && info.Loudness) {
         m_loudness[size_t(index)] = info.Loudness;
@@ -893,6 +922,18 @@ void TRipJob::trackWritten() {
         if (!TAtomicFile::writeWhole(path, m_cover.data(), &error))
             emit message(TJobSeverity::Warning, error);
     }
+}
+
+void TRipJob::stopOnWriteFailure(const QString& folder, int systemError) {
+    if (m_reading >= 0)
+        track(m_reading).State = TRipPlanTrack::TState::Failed;
+    ++m_failed;
+    emit message(TJobSeverity::Error,
+                 QStringLiteral("Cannot write into %1: %2. The rip has stopped; please choose "
+                                "another output folder or make room there.")
+                     .arg(QDir::toNativeSeparators(folder),
+                          QString::fromLocal8Bit(std::strerror(systemError))));
+    finish(true);
 }
 
 void TRipJob::SetHoldOnError(bool hold) {

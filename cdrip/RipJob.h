@@ -68,7 +68,7 @@ public:
     // the description. GUI thread.
     static int DriveReadOffset(int index, const QMap<QString, int>& offsets, QString* description);
 
-    // Asks "<folder>,the output folder does not exist.\r\ncreates a new folder?" first when the
+    // Asks "The output folder <folder> does not exist. Make it?" first when the
     // output folder is missing (No cancels the rip). Then, when files the rip would write exist
     // already, asks once (YesNoCancel) with their list: Yes replaces them, No skips their
     // tracks, Cancel ends the rip. Then starts the first track. A format index out of range or
@@ -109,6 +109,9 @@ public:
 
     // Tracks whose rip has ended, whatever the outcome.
     int Completed() const { return m_completed; }
+    // Why the database was not asked or gave no answer ("not checked: host not found"); empty
+    // when it answered. Set when the job finishes.
+    QString DatabaseNote() const { return m_log.DatabaseNote; }
     // Tracks that ended with an error (rip or encoding), plus one for a halt of the drive.
     int Failed() const { return m_failed; }
     // Tracks whose file was written.
@@ -199,6 +202,11 @@ private:
     void trackError(const QString& text);
     void checkExisting();
     bool makeFolderOf(const QString& path);
+    // Ends the rip at a write failure every later track would meet too (no space, read-only,
+    // no permission): one message naming `folder` and the system's reason for `systemError`.
+    void stopOnWriteFailure(const QString& folder, int systemError);
+    QString m_unwritableFolder; // set by makeFolderOf when such a failure made a folder fail
+    int m_unwritableError = 0;
     void keepWav(int index, const QString& partial);
     QString claimName(const QString& from, QString& to);
     void trackWritten();

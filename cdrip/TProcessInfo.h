@@ -33,4 +33,6 @@ struct TProcessInfo {
     // With ProcessRipEnded and RipOk, when ReplayGain is on: the loudness of the samples the
     // WAV holds (after normalisation), which the encoders are given.
     std::shared_ptr<const TLoudnessMeter> Loudness = nullptr;
+    // With RipCannotCreate and RipWriteFailed: the errno of the failure, 0 when unknown.
+    int SystemError = 0;
 };

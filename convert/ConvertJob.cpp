@@ -130,7 +130,7 @@ void TConvertJob::askNext() {
     m_questions.pop_front();
     m_asking = true;
     m_askedOutput = output;
-    ask(TJobQuestion::ReplaceFile, output + QStringLiteral(" has existed, overite it?"),
+    ask(TJobQuestion::ReplaceFile, QStringLiteral("%1 exists already. Replace it?").arg(output),
         TJobButtons::YesNo, [this, lane = lane](TJobAnswer answer) {
             m_asking = false;
             lane->OverwriteAnswered(answer == TJobAnswer::Yes);

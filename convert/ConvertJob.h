@@ -53,7 +53,7 @@ public:
     // 0 on the command line. Set before Start.
     void SetPace(int ms);
 
-    // Asks "<folder>,the output folder does not exist.\r\ncreates a new folder?" first when the
+    // Asks "The output folder <folder> does not exist. Make it?" first when the
     // output folder is missing (No cancels), then posts each lane its first 2130 event; the
     // first files start once the event loop runs. With no files the job finishes at once.
     void Start() override;

@@ -203,6 +203,11 @@ QString SetDiscImages(const QStringList& paths) {
     return problem;
 }
 
+QStringList DiscImages() {
+    std::lock_guard guard(g_mutex);
+    return g_images;
+}
+
 void GetCDList(TCDList* list) {
     installLogHandler();
     if (!list) {

@@ -125,6 +125,8 @@ enum TCdError {
 // such image; empty when all are usable). Call before GetCDList; handles already open stay
 // valid.
 QString SetDiscImages(const QStringList& paths);
+// The disc images SetDiscImages kept, in order.
+QStringList DiscImages();
 
 // Fills NumCd and up to MaxCd (at most 8) entries: the images, then the real drives.
 void GetCDList(TCDList* list);

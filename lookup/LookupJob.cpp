@@ -18,8 +18,8 @@ QString withoutTrailingSlash(QString url) {
 } // namespace
 
 const QString TLookupJob::NoMatchNotice =
-    QStringLiteral("No match found,perhaps:\n1.No information in CDDB server\n2.error CDDB "
-                   "options\n3.check the network");
+    QStringLiteral("No match found. Perhaps:\n1. The CDDB server has no information on this "
+                   "disc.\n2. The CDDB options are wrong.\n3. The network is down.");
 
 TLookupJob::TLookupJob(HCDROM handle, const TQueryCDDBThread::Settings& settings,
                        TDiscFieldsModel* model, QObject* parent)

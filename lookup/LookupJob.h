@@ -24,7 +24,7 @@ class THttpGet;
 class TLookupJob : public TJob {
     Q_OBJECT
 public:
-    // "No match found,perhaps:..." — what a CDDB lookup without a match tells the user.
+    // "No match found. Perhaps:..." — what a CDDB lookup without a match tells the user.
     static const QString NoMatchNotice;
     // Size limits of the answers, in bytes.
     static constexpr qint64 MaxMusicBrainzAnswer = 4 * 1024 * 1024;

@@ -27,8 +27,10 @@ struct TAppOptions {
     QString NameTemplate = QStringLiteral("{title}");
     // Names that FAT, exFAT and NTFS also take: no \:*?"<>|, no trailing dot, no CON, NUL, ...
     bool FatSafeNames = false;
-    bool WritePlaylist = true; // "<album>.m3u8" beside the rip log
-    bool WriteCueSheet = true; // "<album>.cue" naming the ripped files, beside the rip log
+    bool WritePlaylist = true;       // "<album>.m3u8" beside the rip log
+    bool WriteCueSheet = true;       // "<album>.cue" naming the ripped files, beside the rip log
+    bool EjectWhenDone = false;      // the window ejects the disc after a rip that succeeded
+    bool OpenFolderWhenDone = false; // the window opens the output folder after such a rip
     bool IsSelectVBR = false;
     bool IsVBRHead = false;
     int BitRate = 128;    // MP3 VBR minimum, kbit/s
@@ -81,6 +83,7 @@ struct TAppOptions {
     QString MusicBrainzServer; // URL; the public service by default
     bool CoverArt = true;      // fetch the front cover, embed it and save it beside the files
     QString CoverArtServer;    // URL of the cover archive
+    bool AutoLookup = false;   // the window looks a disc up when it is inserted
 
     // Secure ripping block (options.ini, sections Ripping, AccurateRip and ReadOffsets)
     // "plain", "secure" or "verify-first" (ReadMode.h); options.ini files that have only the

@@ -95,7 +95,7 @@ TEST_F(ConvertDialog, DeclinedOverwriteAndFailedFileAreSummed) {
     }
     auto d = run({wav("song.wav"), broken}, 2, 1, QMessageBox::No);
     ASSERT_EQ(questions.size(), 1);
-    EXPECT_TRUE(questions[0].contains("song.mp3 has existed, overite it?"));
+    EXPECT_TRUE(questions[0].contains("song.mp3 exists already. Replace it?"));
     QFile f(kept);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), "the user's own file");

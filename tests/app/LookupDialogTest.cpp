@@ -99,8 +99,9 @@ TEST_F(LookupDialog, FailedLookupsShowWhyAndKeepTheLookupDialogAndTheTexts) {
         QString Server;
         QString Expected;
     } cases[] = {
-        {noMatch.address(), QStringLiteral("No match found,perhaps:\n1.No information in CDDB "
-                                           "server\n2.error CDDB options\n3.check the network")},
+        {noMatch.address(), QStringLiteral("No match found. Perhaps:\n1. The CDDB server has no "
+                                           "information on this disc.\n2. The CDDB options are "
+                                           "wrong.\n3. The network is down.")},
         {QStringLiteral("127.0.0.1:%1").arg(deadPort), QStringLiteral("The CDDB query failed")},
     };
     for (const auto& c : cases) {
@@ -108,7 +109,10 @@ TEST_F(LookupDialog, FailedLookupsShowWhyAndKeepTheLookupDialogAndTheTexts) {
         TfrmStopQuery* progress = d->Progress();
         ASSERT_TRUE(progress);
         EXPECT_EQ(progress->windowTitle(), "Query CDDB...");
+        // Room for the title beside a window manager's buttons, while it works and after.
+        EXPECT_GE(progress->width(), 320);
         ASSERT_TRUE(QTest::qWaitFor([&] { return progress->Panel1->isVisible(); }, 20000));
+        EXPECT_GE(progress->width(), 320);
         EXPECT_TRUE(progress->lNotice->text().startsWith(c.Expected))
             << progress->lNotice->text().toStdString();
         EXPECT_FALSE(progress->lHint->isVisible());

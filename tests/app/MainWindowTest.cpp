@@ -2,10 +2,12 @@
 // enabled, how it follows an image that changes, where disc texts are saved and what closing
 // does when a file cannot be written.
 #include "app/DiscMonitor.h"
+#include "app/MessageBoxes.h"
 #include "app/TrackListModel.h"
 #include "app/frmCDRip.h"
 #include "app/frmEditTrackName.h"
 #include "app/frmMain.h"
+#include "app/frmRipVerdicts.h"
 #include "encode/OutputFormats.h"
 #include "player/CdPlayer.h"
 #include "settings/AppOptions.h"
@@ -17,6 +19,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +29,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <memory>
 #include <tuple>
@@ -82,6 +86,36 @@ TEST_F(MainWindow, ListsTheTracksOfAnImageWithStartsAndLengths) {
         EXPECT_EQ(w->Model()->index(r, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
     }
     EXPECT_EQ(w->StatusText(), "Image   long.cue");
+
+    // From the keyboard: Space ticks the current row from any column; Tab follows the boxes
+    // as they are shown.
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    w->ListView1->setFocus();
+    w->ListView1->setCurrentIndex(w->Model()->index(1, TTrackListModel::ColTitle));
+    QTest::keyClick(w->ListView1, Qt::Key_Space);
+    EXPECT_EQ(w->Model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
+    w->editDisc->setFocus();
+    QTest::keyClick(w->editDisc, Qt::Key_Tab);
+    EXPECT_TRUE(w->ID3genre->hasFocus());
+    QTest::keyClick(w->ID3genre, Qt::Key_Tab);
+    EXPECT_TRUE(w->ID3comment->hasFocus());
+}
+
+TEST_F(MainWindow, ADataTrackIsListedAsDataAndCannotBeTicked) {
+    const QString cue = dir.filePath("mixed.cue");
+    WriteWholeFile(cue, "FILE \"mixed.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+                        "  TRACK 02 MODE1/2352\n    INDEX 01 00:04:00\n");
+    WriteWholeFile(dir.filePath("mixed.bin"), QByteArray(600 * CdSectorBytes, '\0'));
+    auto w = open({cue});
+    ASSERT_EQ(w->Model()->rowCount(), 2);
+    EXPECT_TRUE(cell(*w, 1, TTrackListModel::ColLength).endsWith(" data"));
+    w->aSelectAll->trigger();
+    w->aInvertSelection->trigger();
+    w->aInvertSelection->trigger();
+    EXPECT_EQ(w->Model()->CheckedCount(), 1);
+    EXPECT_EQ(w->Model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
+    EXPECT_FALSE(w->Model()->flags(w->Model()->index(1, 0)) & Qt::ItemIsUserCheckable);
 }
 
 TEST_F(MainWindow, RipEditAndLookupAreEnabledOnlyWhenTheyHaveSomethingToWorkOn) {
@@ -166,6 +200,10 @@ TEST_F(MainWindow, AnImageChangedUnderTheWindowIsReadAgainAndTheTitlesStayWithTh
     w->Model()->SetTitle(0, "Alpha");
     w->ID3artist->setText("Artist A");
 
+    // A disc that arrives is looked up when the options say so.
+    AppOptions.AutoLookup = true;
+    int lookups = 0;
+    w->SetLookupLauncher([&](HCDROM, int, int) { ++lookups; });
     TTestDisc discB(dir.path(), {100, 100, 100}, 0, "b");
     const QString keyB = keyOf(discB.CuePath);
     SetDiscImages({cue});
@@ -175,6 +213,7 @@ TEST_F(MainWindow, AnImageChangedUnderTheWindowIsReadAgainAndTheTitlesStayWithTh
     WriteWholeFile(cue, ReadWholeFile(discB.CuePath).replace("b.bin", "drive.bin"));
     ASSERT_TRUE(read.wait(5000));
     EXPECT_EQ(w->Model()->rowCount(), 3);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return lookups == 1; }));
     // Disc B has no texts: nothing of disc A shows.
     EXPECT_EQ(cell(*w, 0, 1), "Track01");
     EXPECT_EQ(w->ID3artist->text(), "");
@@ -194,17 +233,60 @@ TEST_F(MainWindow, CloseSavesTheDiscTextsEvenWhenTheSettingsCannotBeWrittenAndSa
     const QString key = keyOf(disc.CuePath);
     auto w = open({disc.CuePath});
     w->Model()->SetTitle(0, "Kept");
+    // Texts from CD-Text or a lookup are shown and kept whole, however long.
+    const QString artist = QString::fromUtf8("Ünicode Orchestra ") + QString(42, 'a');
+    const QString album = QString(70, 'b'), comment = QString(45, 'c');
+    w->Session().Fields.Artist = artist;
+    w->Session().Fields.Album = album;
+    w->Session().Fields.Comment = comment;
+    w->ShowDiscTexts();
+    EXPECT_EQ(w->ID3artist->text(), artist);
     QDir().mkpath(OptionsPath()); // a folder where options.ini should go
     w->close();
     EXPECT_TRUE(w->isVisible()); // until the message is read
     QMessageBox* box = openBox(*w);
     ASSERT_TRUE(box);
     EXPECT_TRUE(box->text().contains("options.ini")) << box->text().toStdString();
-    EXPECT_EQ(TIniFile(DiscInfoPath()).value(key, "1"), "Kept");
+    const TIniFile ini(DiscInfoPath());
+    EXPECT_EQ(ini.value(key, "1"), "Kept");
+    EXPECT_EQ(ini.value(key, "CDArtist"), artist);
+    EXPECT_EQ(ini.value(key, "CDAlbum"), album);
+    EXPECT_EQ(ini.value(key, "CDComment"), comment);
     EXPECT_EQ(w->Session().Handle, 0);
     box->accept();
     QApplication::processEvents();
     EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(MainWindow, MessagesComeOneAtATimeOverTheirWindowAndReturnDismissesEach) {
+    auto w = open({});
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    QStringList dismissed;
+    ShowMessage(w.get(), QMessageBox::Critical, "first", [&] { dismissed << "first"; });
+    ShowMessage(nullptr, QMessageBox::Critical, "second", [&] { dismissed << "second"; });
+    auto shown = [&] {
+        QStringList texts;
+        for (QMessageBox* box : w->findChildren<QMessageBox*>())
+            if (box->isVisible())
+                texts << box->text();
+        return texts;
+    };
+    EXPECT_EQ(shown(), QStringList{"first"}); // the one without a parent is over the window too
+    for (const char* text : {"first", "second"}) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return shown() == QStringList{text}; }));
+        // Return goes to the focused widget, which is the shown box's button.
+        QMessageBox* box = nullptr;
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            QWidget* focus = QApplication::focusWidget();
+            box = focus ? qobject_cast<QMessageBox*>(focus->window()) : nullptr;
+            return box != nullptr;
+        })) << QApplication::focusWidget();
+        ASSERT_EQ(box->text(), text);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    }
+    EXPECT_EQ(dismissed, (QStringList{"first", "second"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown().isEmpty(); }));
 }
 
 TEST_F(MainWindow, CtrlRRipsTheCheckedTracksIntoTheOutputFolder) {
@@ -223,28 +305,62 @@ TEST_F(MainWindow, CtrlRRipsTheCheckedTracksIntoTheOutputFolder) {
     // The output folder is missing: the job asks, and Yes makes it.
     QMessageBox* question = nullptr;
     ASSERT_TRUE(QTest::qWaitFor([&] { return (question = openBox(*dialog)) != nullptr; }));
-    EXPECT_TRUE(question->text().contains("the output folder does not exist."));
+    EXPECT_TRUE(question->text().startsWith("The output folder " + AppOptions.OutputFolder +
+                                            " does not exist. Make it?"));
     question->button(QMessageBox::Yes)->click();
     EXPECT_EQ(dialog->lSelectedTracks->text(), "2");
     EXPECT_EQ(dialog->lOutputFormat->text(), "WAV");
-    // At the end the dialog shows each track's verdict and the log, and closes once read.
-    QMessageBox* verdicts = nullptr;
+    // At the end the dialog lists each track's verdict and the log, and closes once read.
+    TfrmRipVerdicts* verdicts = nullptr;
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-            verdicts = dialog.isNull() ? nullptr : openBox(*dialog);
-            return dialog.isNull() || (verdicts && verdicts->text().startsWith("AccurateRip"));
+            verdicts = dialog.isNull() ? nullptr : dialog->findChild<TfrmRipVerdicts*>();
+            return dialog.isNull() || verdicts;
         },
         30000));
     ASSERT_TRUE(verdicts);
     const QDir out(AppOptions.OutputFolder);
-    EXPECT_EQ(verdicts->text(), "AccurateRip:\nTrack 01 (Track01): not checked\nTrack 03 "
-                                "(Third): not checked\n\nThe rip log is " +
-                                    out.filePath("rip.log"));
+    QStringList rows;
+    for (int i = 0; i < verdicts->lvTracks->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = verdicts->lvTracks->topLevelItem(i);
+        rows << item->text(0) + " " + item->text(1) + ": " + item->text(2);
+    }
+    EXPECT_EQ(rows, (QStringList{"01 Track01: not checked: no server is set",
+                                 "03 Third: not checked: no server is set"}));
+    EXPECT_EQ(verdicts->lLogs->text(), "The rip log is " + out.filePath("rip.log"));
+    EXPECT_TRUE(verdicts->bOpenLog->isEnabled());
+    // However many tracks, the dialog fits on a small screen (the list scrolls).
+    EXPECT_LE(verdicts->height(), 480);
+    QWidget* elsewhere = new QLineEdit(w.get()); // the focus was not on the list
+    elsewhere->setFocus();
     verdicts->accept();
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }, 30000));
+    // The keyboard works on the window again at once.
+    EXPECT_EQ(QApplication::activeWindow(), w.get());
+    EXPECT_TRUE(w->ListView1->hasFocus());
 
     EXPECT_EQ(out.entryList(QDir::Files),
               QStringList({"rip.cue", "rip.log", "rip.m3u8", "Third.wav", "Track01.wav"}));
+
+    // The files exist now: the question's buttons say what they do to all of them.
+    w->aRip->trigger();
+    ASSERT_EQ(started.size(), 2);
+    dialog = started[1][0].value<TfrmCDRip*>();
+    QMessageBox* existing = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (existing = openBox(*dialog)) != nullptr; }));
+    EXPECT_TRUE(existing->text().contains("Third.wav")) << existing->text().toStdString();
+    EXPECT_EQ(existing->button(QMessageBox::Yes)->text(), "&Replace All");
+    EXPECT_EQ(existing->button(QMessageBox::No)->text(), "&Skip Their Tracks");
+    existing->button(QMessageBox::Cancel)->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }, 10000));
+    EXPECT_EQ(out.entryList(QDir::Files).size(), 5);
+
+    // The offscreen platform opens nothing: the folder command says where the folder is.
+    w->miJumpoutputfolder->trigger();
+    QMessageBox* none = openBox(*w);
+    ASSERT_TRUE(none);
+    EXPECT_EQ(none->text(), "No program was found to open " + out.path());
+    none->accept();
     for (auto [name, track] : {std::pair{"Track01.wav", 0}, std::pair{"Third.wav", 2}}) {
         const QByteArray wav = ReadWholeFile(out.filePath(name));
         EXPECT_EQ(wav.left(4), "RIFF");
@@ -311,10 +427,8 @@ TEST_F(MainWindow, PlayPauseAndStopFollowTheStateTableAndPlayTheRowsOwnTrack) {
     EXPECT_EQ(enabled(), std::tuple(true, false, false));
 
     // An image has no tray.
-    w->EjectCDRom1->trigger();
-    EXPECT_EQ(w->StatusText(), "A disc image has no tray to open.");
-    w->CloseCDROM1->trigger();
-    EXPECT_EQ(w->StatusText(), "A disc image has no tray to close.");
+    EXPECT_FALSE(w->EjectCDRom1->isEnabled());
+    EXPECT_FALSE(w->CloseCDROM1->isEnabled());
     EXPECT_EQ(sink->WritesOutOfPlay, 0);
 }
 

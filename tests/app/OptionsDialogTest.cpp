@@ -10,6 +10,7 @@
 #include "settings/AppOptions.h"
 #include "settings/SettingsStore.h"
 #include "tests/common/TestDisc.h"
+#include "tests/common/TestUtil.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -222,8 +223,10 @@ TEST_F(OptionsDialog, AnInvalidFieldStoresNothingAndKeepsTheDialogOpen) {
         {dir.path(), "33 kbit/s", "320", "Minimum bitrate"},
         {dir.path(), "128", "", "Maximum bitrate"},
         {dir.path(), "320 kbit/s", "128", "minimum bitrate is above"},
-        {dir.filePath("missing"), "128", "320", "the output folder does not exist.,"},
+        {dir.filePath("file"), "128", "320", "is a file, not a folder"},
+        {" ", "128", "320", "Please choose an output folder."},
     };
+    WriteWholeFile(dir.filePath("file"), "x");
     for (const auto& c : cases) {
         const auto before = stored(options);
         TfrmOptions d(options);
@@ -242,13 +245,23 @@ TEST_F(OptionsDialog, AnInvalidFieldStoresNothingAndKeepsTheDialogOpen) {
         EXPECT_TRUE(box->text().contains(c.says)) << box->text().toStdString();
         box->accept();
     }
-    // Valid texts, with or without the unit, are read as whole numbers.
+    // Valid texts, with or without the unit, are read as whole numbers; a folder that does not
+    // exist yet (a new account's music folder) is kept for the rip to make.
     TfrmOptions d(options);
+    d.editOutputDir->setText(dir.filePath("Music/Sondrel"));
+    d.ckEjectWhenDone->setChecked(true);
+    d.ckAutoLookup->setChecked(true);
+    d.tbCompression->setValue(60); // the encoder's quality 0.5, oggenc's -q 5
+    EXPECT_EQ(d.lbOggQuality->text(), "q 5.0");
     d.cbMinBitRate->setEditText(" 40");
     d.cbMaxBitRate->setEditText("224 kbit/s");
     d.accept();
     EXPECT_EQ(options.BitRate, 40);
     EXPECT_EQ(options.MaxBitRate, 224);
+    EXPECT_EQ(options.OutputFolder, dir.filePath("Music/Sondrel"));
+    EXPECT_TRUE(options.EjectWhenDone);
+    EXPECT_FALSE(options.OpenFolderWhenDone);
+    EXPECT_TRUE(options.AutoLookup);
 }
 
 TEST_F(OptionsDialog, TheNameExampleFollowsTypingABadTemplateIsRefusedAndOkStoresTheNames) {

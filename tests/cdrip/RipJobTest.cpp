@@ -134,6 +134,36 @@ TEST_F(RipJob, AFailedTrackShowsItsMessageAndTheRipMovesOn) {
     CloseCDHandle(h);
 }
 
+TEST_F(RipJob, AFolderThatCannotBeWrittenStopsTheRipWithOneMessage) {
+    // sysfs refuses new files even to root.
+    if (QFile probe("/sys/sondrel-probe"); probe.open(QIODevice::WriteOnly)) {
+        probe.remove();
+        GTEST_SKIP() << "/sys takes new files here";
+    }
+    TTestDisc disc(dir.path(), {10, 10, 10});
+    const HCDROM h = OpenTestImage(disc.CuePath);
+    ASSERT_NE(h, 0);
+    for (const QString& folder : {QStringLiteral("/sys"), QStringLiteral("/sys/made/here")}) {
+        TRecorder rec;
+        TRipPlan plan = PlanOf({"01One", "02Two", "03Three"}, OptionsFor(FormatWav));
+        for (TRipPlanTrack& t : plan.Tracks) {
+            t.WavPath = t.Path = folder + "/" + t.Title + ".wav";
+            t.Paths = {t.Path};
+        }
+        TRipJob job(h, plan, OptionsFor(FormatWav));
+        Attach(job, rec);
+        job.Start();
+        rec.wait();
+        EXPECT_TRUE(rec.Done);
+        ASSERT_EQ(rec.Messages.size(), 1) << rec.Messages.join("\n").toStdString();
+        EXPECT_TRUE(rec.Messages[0].startsWith("Cannot write into " + folder + ": "))
+            << rec.Messages[0].toStdString();
+        EXPECT_EQ(rec.Log.filter("start ").size(), 1);
+        EXPECT_TRUE(rec.Log.contains("stopped"));
+    }
+    CloseCDHandle(h);
+}
+
 TEST_F(RipJob, WithHoldOnErrorTheNextTrackWaitsUntilTheMessageIsAcknowledged) {
     TTestDisc disc(dir.path(), {10, 10});
     const HCDROM h = OpenTestImage(disc.CuePath);

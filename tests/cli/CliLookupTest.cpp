@@ -119,7 +119,8 @@ TEST_F(CliLookup, NoMatchAndFailuresExitWithOne) {
         const TProcessResult r = cli({QStringLiteral("lookup"), QStringLiteral("--server"),
                                       server.address(), QStringLiteral("--save")});
         EXPECT_EQ(r.ExitCode, 1);
-        EXPECT_TRUE(r.Out.startsWith("No match found,perhaps:\n1.No information in CDDB server\n"));
+        EXPECT_TRUE(
+            r.Out.startsWith("No match found. Perhaps:\n1. The CDDB server has no information"));
         // No address is set: the lookup says once how to set one.
         EXPECT_EQ(r.Err.count("QueryCDDB.Email="), 1) << r.Err.constData();
         EXPECT_FALSE(QFile::exists(Dir.path() + QStringLiteral("/cfg/cd.dat")));
