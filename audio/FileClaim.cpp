@@ -1,4 +1,5 @@
 #include "FileClaim.h"
+#include "Helpers.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,15 +20,6 @@ int RealRenameat2(int olddirfd, const char* from, int newdirfd, const char* to, 
 
 const TFileClaim::TSyscalls RealSyscalls{RealRenameat2, ::link};
 std::atomic<const TFileClaim::TSyscalls*> Calls{&RealSyscalls};
-
-// The file name of `path` split at its last "." (not a leading one): base and extension.
-std::pair<QString, QString> SplitExtension(const QString& path) {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    if (dot <= slash + 1)
-        return {path, QString()};
-    return {path.left(dot), path.mid(dot)};
-}
 
 // `path` for n == 1, else "<base> (n)<ext>".
 QString Numbered(const QString& path, int n) {

@@ -35,9 +35,6 @@ bool IsFileInUse(const QString& path) {
     return locked;
 }
 
-namespace {
-
-// The file name of `path` split at its last "." (not a leading one): base and extension.
 std::pair<QString, QString> SplitExtension(const QString& path) {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
@@ -45,8 +42,6 @@ std::pair<QString, QString> SplitExtension(const QString& path) {
         return {path, QString()};
     return {path.left(dot), path.mid(dot)};
 }
-
-} // namespace
 
 bool NameTaken(const QString& path) {
     struct stat st {};

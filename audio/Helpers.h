@@ -5,6 +5,7 @@
 #include <QFileDevice>
 #include <QIODevice>
 #include <QString>
+#include <utility>
 
 // n in decimal with a leading "0" when n is 9 or less ("07", "12", "100", "0-3").
 QString TwoDigit(int n);
@@ -19,6 +20,10 @@ bool IsFileInUse(const QString& path);
 // True when anything has this name: a file, a folder, or a symbolic link, even a dangling one
 // (a link is never followed).
 bool NameTaken(const QString& path);
+
+// The file name of `path` split at its last "." (not a leading one): base and extension
+// ("/a/b.flac" gives "/a/b" and ".flac"; "/a/.hidden" gives itself and "").
+std::pair<QString, QString> SplitExtension(const QString& path);
 
 // `path` when nothing has that name, else the first free one of "<base> (2)<ext>",
 // "<base> (3)<ext>", ... in the same folder (<ext> from the last "." of the file name on).

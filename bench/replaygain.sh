@@ -6,6 +6,7 @@
 # processor time (user + system) of each mode, and their cost against off in per cent.
 #   bench/replaygain.sh [BUILD_DIR] [WORK_DIR] [RUNS]
 set -euo pipefail
+. "$(dirname "$0")/image.sh"
 build=$(cd "${1:-build}" && pwd)
 cli="$build/cli/sondrel-cli"
 work="${2:-}"
@@ -15,20 +16,8 @@ if [ -z "$work" ]; then
     trap 'rm -rf "$work"' EXIT
 fi
 mkdir -p "$work"
-sectors=$((20 * 60 * 75))
 tracks=10
-per=$((sectors / tracks))
-echo "Writing a 20-minute image in $work ..."
-# Low-passed noise encodes at a music-like rate (white noise is an encoder's worst case).
-sox -n -r 44100 -c 2 -b 16 -t raw "$work/bench.bin" synth $((sectors / 75)) pinknoise vol 0.3
-{
-    echo 'FILE "bench.bin" BINARY'
-    for ((t = 0; t < tracks; t++)); do
-        s=$((t * per))
-        printf '  TRACK %02d AUDIO\n    INDEX 01 %02d:%02d:%02d\n' $((t + 1)) \
-            $((s / 4500)) $((s / 75 % 60)) $((s % 75))
-    done
-} >"$work/bench.cue"
+write_noise_image "$work" 20 $tracks
 "$cli" --config-dir "$work/config" settings --set AccurateRip.Server= >/dev/null
 cat "$work/bench.bin" >/dev/null
 

@@ -7,6 +7,7 @@
 # each with its ratio to one read and to the target.
 #   bench/rip-verify-first.sh [BUILD_DIR] [WORK_DIR]     (BENCH_MINUTES=2 for a quick run)
 set -euo pipefail
+. "$(dirname "$0")/image.sh"
 build=$(cd "${1:-build}" && pwd)
 cli="$build/cli/sondrel-cli"
 work="${2:-}"
@@ -19,19 +20,8 @@ fi
 mkdir -p "$work"
 speed=16
 minutes=${BENCH_MINUTES:-20}
-sectors=$((minutes * 60 * 75))
 tracks=10
-per=$((sectors / tracks))
-echo "Writing a $minutes-minute image in $work ..."
-sox -n -r 44100 -c 2 -b 16 -t raw "$work/bench.bin" synth $((sectors / 75)) pinknoise vol 0.3
-{
-    echo 'FILE "bench.bin" BINARY'
-    for ((t = 0; t < tracks; t++)); do
-        s=$((t * per))
-        printf '  TRACK %02d AUDIO\n    INDEX 01 %02d:%02d:%02d\n' $((t + 1)) \
-            $((s / 4500)) $((s / 75 % 60)) $((s % 75))
-    done
-} >"$work/bench.cue"
+write_noise_image "$work" $minutes $tracks
 cfg=(--config-dir "$work/config")
 "$cli" "${cfg[@]}" settings --set AccurateRip.Server= >/dev/null
 

@@ -264,17 +264,10 @@ void TRipJob::askAhead() {
     if (ids.Tracks == 0)
         return fallBack(QStringLiteral("the disc has no audio tracks the database knows"),
                         TArVerdict::NotChecked, QString());
-    emit hint(QStringLiteral("Checking AccurateRip..."));
-    m_lookup = new TArLookup(this);
-    connect(m_lookup, &TArLookup::finished, this, [this](TArLookup::Status status) {
-        TArLookup* lookup = m_lookup;
-        m_lookup = nullptr;
-        lookup->deleteLater();
-        if (IsFinished())
-            return;
+    askDatabase(ids, [this](TArLookup::Status status, const TArLookup& lookup) {
         m_asked = true;
         if (status == TArLookup::Found) {
-            m_answer = lookup->Response();
+            m_answer = lookup.Response();
             m_verifying = true;
             return startFirstRead();
         }
@@ -283,9 +276,23 @@ void TRipJob::askAhead() {
                             TArVerdict::NotInDatabase,
                             QStringLiteral("the disc is not in the database"));
         fallBack(
-            QStringLiteral("the AccurateRip database gave no answer (%1)").arg(lookup->ErrorText()),
-            TArVerdict::NotChecked, QStringLiteral("not checked: %1").arg(lookup->ErrorText()));
+            QStringLiteral("the AccurateRip database gave no answer (%1)").arg(lookup.ErrorText()),
+            TArVerdict::NotChecked, QStringLiteral("not checked: %1").arg(lookup.ErrorText()));
     });
+}
+
+void TRipJob::askDatabase(const TArDiscIds& ids,
+                          std::function<void(TArLookup::Status, const TArLookup&)> answered) {
+    emit hint(QStringLiteral("Checking AccurateRip..."));
+    m_lookup = new TArLookup(this);
+    connect(m_lookup, &TArLookup::finished, this,
+            [this, answered = std::move(answered)](TArLookup::Status status) {
+                TArLookup* lookup = m_lookup;
+                m_lookup = nullptr;
+                lookup->deleteLater();
+                if (!IsFinished())
+                    answered(status, *lookup);
+            });
     m_lookup->Start(m_options.AccurateRipServer, ids);
 }
 
@@ -434,23 +441,15 @@ void TRipJob::finish(bool stopped) {
                         m_options.AccurateRipServer.isEmpty()
                             ? QStringLiteral("not checked: no server is set")
                             : QString());
-    emit hint(QStringLiteral("Checking AccurateRip..."));
-    m_lookup = new TArLookup(this);
-    connect(m_lookup, &TArLookup::finished, this, [this](TArLookup::Status status) {
-        TArLookup* lookup = m_lookup;
-        m_lookup = nullptr;
-        lookup->deleteLater();
-        if (IsFinished())
-            return;
+    askDatabase(ids, [this](TArLookup::Status status, const TArLookup& lookup) {
         if (status == TArLookup::Found)
-            return conclude(&lookup->Response(), TArVerdict::NotChecked, QString());
+            return conclude(&lookup.Response(), TArVerdict::NotChecked, QString());
         if (status == TArLookup::NotFound)
             return conclude(nullptr, TArVerdict::NotInDatabase,
                             QStringLiteral("the disc is not in the database"));
         conclude(nullptr, TArVerdict::NotChecked,
-                 QStringLiteral("not checked: %1").arg(lookup->ErrorText()));
+                 QStringLiteral("not checked: %1").arg(lookup.ErrorText()));
     });
-    m_lookup->Start(m_options.AccurateRipServer, ids);
 }
 
 void TRipJob::conclude(const TArResponse* response, TArVerdict::Kind without, const QString& note) {

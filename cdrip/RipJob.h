@@ -19,6 +19,8 @@
 #include "RipLog.h"
 #include "RipPlan.h"
 #include "TProcessInfo.h"
+#include "accuraterip/TArDiscIds.h"
+#include "accuraterip/TArLookup.h"
 #include "audio/CoverArt.h"
 #include "audio/Job.h"
 #include "audio/LoudnessMeter.h"
@@ -28,10 +30,10 @@
 
 #include <QString>
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <vector>
 
-class TArLookup;
 struct TEncodeRequest;
 class TAuFileOut;
 class TEncodeStep;
@@ -169,6 +171,10 @@ private:
     void startFirstRead();
     // Verify-first: asks the AccurateRip database before the first track is read.
     void askAhead();
+    // Asks the AccurateRip database for `ids` (m_lookup while it runs); `answered` runs on this
+    // thread once it has answered, unless the job has finished meanwhile.
+    void askDatabase(const TArDiscIds& ids,
+                     std::function<void(TArLookup::Status, const TArLookup&)> answered);
     // Verify-first without an answer: says why once and reads every track in secure mode.
     void fallBack(const QString& reason, TArVerdict::Kind without, const QString& note);
     // Verify-first: whether the first read of the record being read stands (its sums match a
