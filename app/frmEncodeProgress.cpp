@@ -3,12 +3,14 @@
 #include "LabelRows.h"
 #include "MessageBoxes.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -107,7 +109,10 @@ TfrmEncodeProgress::TfrmEncodeProgress(const QStringList& files, int kind,
         ShowMessage(this, IconOf(severity), text);
     });
     connect(m_job, &TJob::question, this, [this](const QString& text, TJobButtons buttons) {
-        AskForJob(this, m_job, text, buttons);
+        if (m_job->PendingQuestion() == TJobQuestion::ReplaceFile)
+            askOverwrite(text);
+        else
+            AskForJob(this, m_job, text, buttons);
     });
     connect(m_job, &TJob::finished, this, [this](TJobOutcome outcome) { onFinished(outcome); });
     connect(bStop, &QPushButton::clicked, this, &TfrmEncodeProgress::reject);
@@ -122,6 +127,40 @@ TfrmEncodeProgress::~TfrmEncodeProgress() {
 void TfrmEncodeProgress::Start() {
     open();
     m_job->Start();
+}
+
+void TfrmEncodeProgress::askOverwrite(const QString& text) {
+    auto* box = new QMessageBox(QMessageBox::Question, AppCaption, text,
+                                QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No |
+                                    QMessageBox::NoToAll | QMessageBox::Cancel,
+                                this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->button(QMessageBox::Yes)->setText(QStringLiteral("&Replace"));
+    box->button(QMessageBox::YesToAll)->setText(QStringLiteral("Replace &All"));
+    box->button(QMessageBox::No)->setText(QStringLiteral("&Skip"));
+    box->button(QMessageBox::NoToAll)->setText(QStringLiteral("S&kip All"));
+    box->button(QMessageBox::Cancel)->setText(QStringLiteral("&Cancel"));
+    box->setDefaultButton(QMessageBox::No); // keeping the file is the safe choice
+    box->setEscapeButton(QMessageBox::Cancel);
+    QPointer<TConvertJob> job = m_job;
+    connect(box, &QMessageBox::finished, box, [box, job](int) {
+        if (!job)
+            return;
+        QAbstractButton* clicked = box->clickedButton();
+        switch (clicked ? box->standardButton(clicked) : QMessageBox::Cancel) {
+        case QMessageBox::Yes:
+            return job->Answer(TJobAnswer::Yes);
+        case QMessageBox::YesToAll:
+            return job->AnswerOverwriteForAll(true);
+        case QMessageBox::No:
+            return job->Answer(TJobAnswer::No);
+        case QMessageBox::NoToAll:
+            return job->AnswerOverwriteForAll(false);
+        default:
+            return job->Answer(TJobAnswer::Cancel); // the conversion stops
+        }
+    });
+    PresentBox(box);
 }
 
 void TfrmEncodeProgress::onFileStarted(int lane, int, const QString& input, const QString& output,

@@ -1,7 +1,8 @@
 // The converter dialog: presents a convert job over a list of files (the file being converted,
 // its output, how many files are selected and completed, the output folder, one line with its
-// own bar per file being converted), asks its overwrite questions in boxes it owns and stops
-// it. At the end it says how many files were converted, skipped and failed and lists the
+// own bar per file being converted), asks its overwrite questions in boxes it owns (answered
+// for one file or for all) and stops it. At the end it says how many files were converted,
+// skipped and failed and lists the
 // failures with their reasons. The job does the work. GUI (main) thread only.
 #pragma once
 
@@ -47,6 +48,8 @@ public slots:
     void reject() override;
 
 private:
+    // The overwrite question: Replace, Replace All, Skip, Skip All, or Cancel the conversion.
+    void askOverwrite(const QString& text);
     void onFileStarted(int lane, int index, const QString& input, const QString& output,
                        int completed);
     void onFileFinished(int lane, const QString& input, TConvertOutcome outcome,

@@ -1,5 +1,5 @@
-// The converter dialog over real files: the outputs of two kinds, what several lanes show, a
-// declined overwrite and the closing summary with a failed file.
+// The converter dialog over real files: the outputs of two kinds, what several lanes show,
+// overwrites declined for all and the closing summary with a failed file.
 #include "app/frmEncodeProgress.h"
 #include "settings/AppOptions.h"
 #include "settings/SettingsStore.h"
@@ -80,10 +80,10 @@ TEST_F(ConvertDialog, WavToMp3OnTwoLanesAndMp3ToWavWriteTheirFiles) {
     EXPECT_TRUE(questions.isEmpty());
 }
 
-TEST_F(ConvertDialog, DeclinedOverwriteAndFailedFileAreSummed) {
-    const QString kept = out("song.mp3");
-    {
-        QFile f(kept);
+TEST_F(ConvertDialog, OverwritesSkippedForAllAndFailedFileAreSummed) {
+    const QStringList kept = {out("song.mp3"), out("tune.mp3")};
+    for (const QString& path : kept) {
+        QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("the user's own file");
     }
@@ -93,13 +93,16 @@ TEST_F(ConvertDialog, DeclinedOverwriteAndFailedFileAreSummed) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("RIFF, but not a WAV file at all");
     }
-    auto d = run({wav("song.wav"), broken}, 2, 1, QMessageBox::No);
+    // Skip All answers the second file's question too.
+    auto d = run({wav("song.wav"), broken, wav("tune.wav")}, 2, 1, QMessageBox::NoToAll);
     ASSERT_EQ(questions.size(), 1);
     EXPECT_TRUE(questions[0].contains("song.mp3 exists already. Replace it?"));
-    QFile f(kept);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), "the user's own file");
-    EXPECT_EQ(d->lProgressHint->text(), "Converted 0, skipped 1, failed 1.");
+    for (const QString& path : kept) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), "the user's own file");
+    }
+    EXPECT_EQ(d->lProgressHint->text(), "Converted 0, skipped 2, failed 1.");
     EXPECT_TRUE(d->mFailures->isVisible());
     EXPECT_TRUE(d->mFailures->toPlainText().contains("broken.wav: "));
 }
