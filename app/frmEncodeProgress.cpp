@@ -185,6 +185,8 @@ void TfrmEncodeProgress::onFileFinished(int lane, const QString& input, TConvert
         ProgressBar1->setValue(100 * m_job->Completed() / qMax(1, int(m_job->Files().size())));
     if (outcome == TConvertOutcome::Failed)
         m_failures << QDir::toNativeSeparators(input) + QStringLiteral(": ") + text;
+    else if (outcome == TConvertOutcome::Damaged)
+        m_damaged << QDir::toNativeSeparators(input) + QStringLiteral(": ") + text;
 }
 
 void TfrmEncodeProgress::onFinished(TJobOutcome outcome) {
@@ -196,14 +198,23 @@ void TfrmEncodeProgress::onFinished(TJobOutcome outcome) {
     lInputFileName->clear();
     lOutputFileName->clear();
     m_running->hide();
-    lProgressHint->setText(QStringLiteral("Converted %1, skipped %2, failed %3.")
+    const QString damaged =
+        m_job->Damaged() ? QStringLiteral(", damaged %1").arg(m_job->Damaged()) : QString();
+    lProgressHint->setText(QStringLiteral("Converted %1, skipped %2, failed %3%4.")
                                .arg(m_job->Converted())
                                .arg(m_job->Skipped())
-                               .arg(m_job->Failed()));
+                               .arg(m_job->Failed())
+                               .arg(damaged));
     ProgressBar1->setFormat(QStringLiteral("Finished"));
     ProgressBar1->setValue(100);
-    if (!m_failures.isEmpty()) {
-        mFailures->setPlainText(QStringLiteral("Failed:\n") + m_failures.join(QLatin1Char('\n')));
+    // A damaged file's output is kept, so it is listed apart from the failures.
+    QStringList sections;
+    if (!m_failures.isEmpty())
+        sections << QStringLiteral("Failed:\n") + m_failures.join(QLatin1Char('\n'));
+    if (!m_damaged.isEmpty())
+        sections << QStringLiteral("Damaged:\n") + m_damaged.join(QLatin1Char('\n'));
+    if (!sections.isEmpty()) {
+        mFailures->setPlainText(sections.join(QStringLiteral("\n\n")));
         mFailures->show();
     }
     bStop->setText(QStringLiteral("&Close"));

@@ -2,8 +2,8 @@
 // its output, how many files are selected and completed, the output folder, one line with its
 // own bar per file being converted), asks its overwrite questions in boxes it owns (answered
 // for one file or for all) and stops it. At the end it says how many files were converted,
-// skipped and failed and lists the
-// failures with their reasons. The job does the work. GUI (main) thread only.
+// skipped, failed and damaged, and lists the failures and the damaged inputs with their reasons.
+// The job does the work. GUI (main) thread only.
 #pragma once
 
 #include "convert/ConvertJob.h"
@@ -39,7 +39,7 @@ public:
     QProgressBar* ProgressBar1;
     // One line per lane: the file it converts and its bar (shown when there are several).
     std::vector<std::pair<QLabel*, QProgressBar*>> LaneLines;
-    // The failures, shown at the end when there are any.
+    // The failures and the damaged inputs, shown at the end when there are any.
     QPlainTextEdit* mFailures;
     QPushButton* bStop;
 
@@ -57,6 +57,7 @@ private:
     void onFinished(TJobOutcome outcome);
 
     TConvertJob* m_job;
-    QGroupBox* m_running; // holds the lane lines
-    QStringList m_failures;
+    QGroupBox* m_running;   // holds the lane lines
+    QStringList m_failures; // "<input>: <reason>"
+    QStringList m_damaged;  // "<input>: <what was wrong>; what could be read is kept in ..."
 };

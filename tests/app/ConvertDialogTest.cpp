@@ -1,5 +1,5 @@
 // The converter dialog over real files: the outputs of two kinds, what several lanes show,
-// overwrites declined for all and the closing summary with a failed file.
+// overwrites declined for all and the closing summary with a failed and a damaged file.
 #include "app/frmEncodeProgress.h"
 #include "settings/AppOptions.h"
 #include "settings/SettingsStore.h"
@@ -80,7 +80,7 @@ TEST_F(ConvertDialog, WavToMp3OnTwoLanesAndMp3ToWavWriteTheirFiles) {
     EXPECT_TRUE(questions.isEmpty());
 }
 
-TEST_F(ConvertDialog, OverwritesSkippedForAllAndFailedFileAreSummed) {
+TEST_F(ConvertDialog, OverwritesSkippedForAllFailedAndDamagedFilesAreSummed) {
     const QStringList kept = {out("song.mp3"), out("tune.mp3")};
     for (const QString& path : kept) {
         QFile f(path);
@@ -93,8 +93,10 @@ TEST_F(ConvertDialog, OverwritesSkippedForAllAndFailedFileAreSummed) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("RIFF, but not a WAV file at all");
     }
+    const QString cut = wav("cut.wav");
+    ASSERT_TRUE(QFile::resize(cut, 44 + 44100)); // a quarter of its second
     // Skip All answers the second file's question too.
-    auto d = run({wav("song.wav"), broken, wav("tune.wav")}, 2, 1, QMessageBox::NoToAll);
+    auto d = run({wav("song.wav"), broken, wav("tune.wav"), cut}, 2, 1, QMessageBox::NoToAll);
     ASSERT_EQ(questions.size(), 1);
     EXPECT_TRUE(questions[0].contains("song.mp3 exists already. Replace it?"));
     for (const QString& path : kept) {
@@ -102,9 +104,14 @@ TEST_F(ConvertDialog, OverwritesSkippedForAllAndFailedFileAreSummed) {
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         EXPECT_EQ(f.readAll(), "the user's own file");
     }
-    EXPECT_EQ(d->lProgressHint->text(), "Converted 0, skipped 2, failed 1.");
+    EXPECT_EQ(d->lProgressHint->text(), "Converted 0, skipped 2, failed 1, damaged 1.");
     EXPECT_TRUE(d->mFailures->isVisible());
-    EXPECT_TRUE(d->mFailures->toPlainText().contains("broken.wav: "));
+    const QString listed = d->mFailures->toPlainText();
+    EXPECT_TRUE(listed.contains("Failed:\n" + broken + ": ")) << listed.toStdString();
+    EXPECT_TRUE(listed.contains("Damaged:\n" + cut + ": " + cut + " is cut short: ") &&
+                listed.contains("what could be read is kept in " + out("cut.mp3")))
+        << listed.toStdString();
+    EXPECT_GT(QFileInfo(out("cut.mp3")).size(), 1000);
 }
 
 } // namespace
