@@ -38,8 +38,10 @@ QProgressBar* makeBar(QWidget* parent, const char* name) {
 TfrmEncodeProgress::TfrmEncodeProgress(const QStringList& files, int kind,
                                        const TAppOptions& options, const TDiscFields& disc,
                                        int lanes, QWidget* parent)
-    : QDialog(parent), m_job(new TConvertJob(files, routeOf(kind), options, disc,
-                                             qBound(1, lanes, qMax(1, int(files.size()))), this)) {
+    : TJobDialog(parent),
+      m_job(new TConvertJob(files, routeOf(kind), options, disc,
+                            qBound(1, lanes, qMax(1, int(files.size()))), this)) {
+    setJob(m_job);
     setObjectName(QStringLiteral("frmEncodeProgress"));
     setWindowTitle(AppCaption);
     auto* grid = new QGridLayout;
@@ -108,28 +110,14 @@ TfrmEncodeProgress::TfrmEncodeProgress(const QStringList& files, int kind,
     connect(m_job, &TJob::message, this, [this](TJobSeverity severity, const QString& text) {
         ShowMessage(this, IconOf(severity), text);
     });
-    connect(m_job, &TJob::question, this, [this](const QString& text, TJobButtons buttons) {
-        if (m_job->PendingQuestion() == TJobQuestion::ReplaceFile)
-            askOverwrite(text);
-        else
-            AskForJob(this, m_job, text, buttons);
-    });
     connect(m_job, &TJob::finished, this, [this](TJobOutcome outcome) { onFinished(outcome); });
+    // finished(Stopped) closes; the files stay as far as they were written.
     connect(bStop, &QPushButton::clicked, this, &TfrmEncodeProgress::reject);
 }
 
-TfrmEncodeProgress::~TfrmEncodeProgress() {
-    // The job stops its outputs and waits for them before it goes (it is a child).
-    if (!m_job->IsFinished())
-        m_job->Stop();
-}
-
-void TfrmEncodeProgress::Start() {
-    open();
-    m_job->Start();
-}
-
-void TfrmEncodeProgress::askOverwrite(const QString& text) {
+void TfrmEncodeProgress::askQuestion(const QString& text, TJobButtons buttons) {
+    if (m_job->PendingQuestion() != TJobQuestion::ReplaceFile)
+        return TJobDialog::askQuestion(text, buttons);
     auto* box = new QMessageBox(QMessageBox::Question, AppCaption, text,
                                 QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No |
                                     QMessageBox::NoToAll | QMessageBox::Cancel,
@@ -219,12 +207,4 @@ void TfrmEncodeProgress::onFinished(TJobOutcome outcome) {
     }
     bStop->setText(QStringLiteral("&Close"));
     bStop->setFocus();
-}
-
-void TfrmEncodeProgress::reject() {
-    if (!m_job->IsFinished()) {
-        m_job->Stop(); // finished(Stopped) closes; the files stay as far as they were written
-        return;
-    }
-    QDialog::reject();
 }

@@ -6,9 +6,9 @@
 // The job does the work. GUI (main) thread only.
 #pragma once
 
+#include "JobDialog.h"
 #include "convert/ConvertJob.h"
 
-#include <QDialog>
 #include <vector>
 
 class QGroupBox;
@@ -17,17 +17,13 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 
-class TfrmEncodeProgress : public QDialog {
+class TfrmEncodeProgress : public TJobDialog {
     Q_OBJECT
 public:
     // Makes the job (not started yet) converting `files` with converter kind `kind` (2..10)
     // over copies of `options` and `disc`, on `lanes` files at once.
     TfrmEncodeProgress(const QStringList& files, int kind, const TAppOptions& options,
                        const TDiscFields& disc, int lanes, QWidget* parent = nullptr);
-    ~TfrmEncodeProgress() override;
-
-    // Shows the dialog window-modal and starts the job.
-    void Start();
     TConvertJob* Job() const { return m_job; }
 
     QLabel* lInputFileName;
@@ -43,13 +39,12 @@ public:
     QPlainTextEdit* mFailures;
     QPushButton* bStop;
 
-public slots:
-    // Esc and Stop stop a running job and close the dialog; once it has ended they close it.
-    void reject() override;
+protected:
+    // The overwrite question: Replace, Replace All, Skip, Skip All, or Cancel the conversion;
+    // the others as every job dialog asks them.
+    void askQuestion(const QString& text, TJobButtons buttons) override;
 
 private:
-    // The overwrite question: Replace, Replace All, Skip, Skip All, or Cancel the conversion.
-    void askOverwrite(const QString& text);
     void onFileStarted(int lane, int index, const QString& input, const QString& output,
                        int completed);
     void onFileFinished(int lane, const QString& input, TConvertOutcome outcome,
