@@ -1,5 +1,6 @@
-// The converter dialog over real files: the outputs of two kinds, what several lanes show,
-// overwrites declined for all and the closing summary with a failed and a damaged file.
+// The converter dialog over real files: the outputs of two kinds, what several lanes show, a
+// cancelled overwrite question, overwrites declined for all and the closing summary with a
+// failed and a damaged file.
 #include "app/frmEncodeProgress.h"
 #include "settings/AppOptions.h"
 #include "settings/SettingsStore.h"
@@ -60,7 +61,7 @@ protected:
     QStringList questions;
 };
 
-TEST_F(ConvertDialog, WavToMp3OnTwoLanesAndMp3ToWavWriteTheirFiles) {
+TEST_F(ConvertDialog, WavToMp3OnTwoLanesAndMp3ToWavWriteTheirFilesAndCancelStops) {
     auto d = run({wav("a/one.wav"), wav("b/two.wav")}, 2, 2);
     EXPECT_EQ(d->Job()->LaneCount(), 2);
     EXPECT_TRUE(d->isVisible()); // it stays with its summary
@@ -78,6 +79,14 @@ TEST_F(ConvertDialog, WavToMp3OnTwoLanesAndMp3ToWavWriteTheirFiles) {
     // About a second of 44.1 kHz stereo 16-bit audio.
     EXPECT_GT(QFileInfo(out("one.wav")).size(), 150000);
     EXPECT_TRUE(questions.isEmpty());
+
+    // Cancel in the overwrite question stops the conversion and leaves the file as it was.
+    const qint64 size = QFileInfo(out("one.wav")).size();
+    d = run({out("one.mp3")}, 7, 1, QMessageBox::Cancel);
+    EXPECT_EQ(questions.size(), 1);
+    EXPECT_EQ(d->Job()->Outcome(), TJobOutcome::Stopped);
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(QFileInfo(out("one.wav")).size(), size);
 }
 
 TEST_F(ConvertDialog, OverwritesSkippedForAllFailedAndDamagedFilesAreSummed) {
