@@ -14,7 +14,8 @@
 
 TfrmCDRip::TfrmCDRip(HCDROM handle, const TRipPlan& plan, const TAppOptions& options,
                      QWidget* parent)
-    : QDialog(parent), m_job(new TRipJob(handle, plan, options, this)) {
+    : TJobDialog(parent), m_job(new TRipJob(handle, plan, options, this)) {
+    setJob(m_job);
     m_job->SetHoldOnError(true);
     setObjectName(QStringLiteral("frmCDRip"));
     setWindowTitle(AppCaption);
@@ -114,7 +115,6 @@ TfrmCDRip::TfrmCDRip(HCDROM handle, const TRipPlan& plan, const TAppOptions& opt
     connect(m_job, &TRipJob::trackFinished, this,
             [this] { lCompleted->setText(QString::number(m_job->Completed())); });
     connect(m_job, &TJob::message, this, &TfrmCDRip::onMessage);
-    connect(m_job, &TJob::question, this, &TfrmCDRip::onQuestion);
     connect(m_job, &TRipJob::trackVerdict, this,
             [this](int number, const QString& title, const QString& verdict) {
                 m_verdicts.push_back({number, title, verdict});
@@ -122,18 +122,8 @@ TfrmCDRip::TfrmCDRip(HCDROM handle, const TRipPlan& plan, const TAppOptions& opt
     // One log per format: each is named.
     connect(m_job, &TRipJob::logWritten, this, [this](const QString& path) { m_logPaths << path; });
     connect(m_job, &TJob::finished, this, &TfrmCDRip::onFinished);
+    // finished(Stopped) closes the dialog once its messages are read.
     connect(bStop, &QPushButton::clicked, this, &TfrmCDRip::reject);
-}
-
-TfrmCDRip::~TfrmCDRip() {
-    // The job stops its worker and output before it goes (it is a child of the dialog).
-    if (!m_job->IsFinished())
-        m_job->Stop();
-}
-
-void TfrmCDRip::Start() {
-    open();
-    m_job->Start();
 }
 
 void TfrmCDRip::onMessage(TJobSeverity severity, const QString& text) {
@@ -146,10 +136,6 @@ void TfrmCDRip::onMessage(TJobSeverity severity, const QString& text) {
             m_job->Acknowledge();
         closeWhenRead();
     });
-}
-
-void TfrmCDRip::onQuestion(const QString& text, TJobButtons buttons) {
-    AskForJob(this, m_job, text, buttons);
 }
 
 void TfrmCDRip::onFinished() {
@@ -181,12 +167,4 @@ void TfrmCDRip::onFinished() {
 void TfrmCDRip::closeWhenRead() {
     if (m_job->IsFinished() && m_openBoxes == 0)
         done(m_job->Outcome() == TJobOutcome::Done ? Accepted : Rejected);
-}
-
-void TfrmCDRip::reject() {
-    if (!m_job->IsFinished()) {
-        m_job->Stop(); // finished(Stopped) closes the dialog once its messages are read
-        return;
-    }
-    QDialog::reject();
 }

@@ -6,25 +6,21 @@
 // only.
 #pragma once
 
+#include "JobDialog.h"
 #include "cdrip/RipJob.h"
 
-#include <QDialog>
 #include <vector>
 
 class QLabel;
 class QProgressBar;
 class QPushButton;
 
-class TfrmCDRip : public QDialog {
+class TfrmCDRip : public TJobDialog {
     Q_OBJECT
 public:
     // Makes the job (not started yet) over copies of `plan` and `options`.
     TfrmCDRip(HCDROM handle, const TRipPlan& plan, const TAppOptions& options,
               QWidget* parent = nullptr);
-    ~TfrmCDRip() override;
-
-    // Shows the dialog window-modal and starts the job.
-    void Start();
     TRipJob* Job() const { return m_job; }
 
     QLabel* lCurrentTrack;
@@ -37,13 +33,8 @@ public:
     QProgressBar* ProgressOverall; // the whole rip, reading and encoding
     QPushButton* bStop;
 
-public slots:
-    // Esc and the window's close button stop the rip, as Stop does.
-    void reject() override;
-
 private:
     void onMessage(TJobSeverity severity, const QString& text);
-    void onQuestion(const QString& text, TJobButtons buttons);
     void onFinished();
     void closeWhenRead();
 

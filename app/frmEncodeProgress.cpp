@@ -3,12 +3,14 @@
 #include "LabelRows.h"
 #include "MessageBoxes.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -36,8 +38,10 @@ QProgressBar* makeBar(QWidget* parent, const char* name) {
 TfrmEncodeProgress::TfrmEncodeProgress(const QStringList& files, int kind,
                                        const TAppOptions& options, const TDiscFields& disc,
                                        int lanes, QWidget* parent)
-    : QDialog(parent), m_job(new TConvertJob(files, routeOf(kind), options, disc,
-                                             qBound(1, lanes, qMax(1, int(files.size()))), this)) {
+    : TJobDialog(parent),
+      m_job(new TConvertJob(files, routeOf(kind), options, disc,
+                            qBound(1, lanes, qMax(1, int(files.size()))), this)) {
+    setJob(m_job);
     setObjectName(QStringLiteral("frmEncodeProgress"));
     setWindowTitle(AppCaption);
     auto* grid = new QGridLayout;
@@ -106,22 +110,45 @@ TfrmEncodeProgress::TfrmEncodeProgress(const QStringList& files, int kind,
     connect(m_job, &TJob::message, this, [this](TJobSeverity severity, const QString& text) {
         ShowMessage(this, IconOf(severity), text);
     });
-    connect(m_job, &TJob::question, this, [this](const QString& text, TJobButtons buttons) {
-        AskForJob(this, m_job, text, buttons);
-    });
     connect(m_job, &TJob::finished, this, [this](TJobOutcome outcome) { onFinished(outcome); });
+    // finished(Stopped) closes; the files stay as far as they were written.
     connect(bStop, &QPushButton::clicked, this, &TfrmEncodeProgress::reject);
 }
 
-TfrmEncodeProgress::~TfrmEncodeProgress() {
-    // The job stops its outputs and waits for them before it goes (it is a child).
-    if (!m_job->IsFinished())
-        m_job->Stop();
-}
-
-void TfrmEncodeProgress::Start() {
-    open();
-    m_job->Start();
+void TfrmEncodeProgress::askQuestion(const QString& text, TJobButtons buttons) {
+    if (m_job->PendingQuestion() != TJobQuestion::ReplaceFile)
+        return TJobDialog::askQuestion(text, buttons);
+    auto* box = new QMessageBox(QMessageBox::Question, AppCaption, text,
+                                QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No |
+                                    QMessageBox::NoToAll | QMessageBox::Cancel,
+                                this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->button(QMessageBox::Yes)->setText(QStringLiteral("&Replace"));
+    box->button(QMessageBox::YesToAll)->setText(QStringLiteral("Replace &All"));
+    box->button(QMessageBox::No)->setText(QStringLiteral("&Skip"));
+    box->button(QMessageBox::NoToAll)->setText(QStringLiteral("S&kip All"));
+    box->button(QMessageBox::Cancel)->setText(QStringLiteral("&Cancel"));
+    box->setDefaultButton(QMessageBox::No); // keeping the file is the safe choice
+    box->setEscapeButton(QMessageBox::Cancel);
+    QPointer<TConvertJob> job = m_job;
+    connect(box, &QMessageBox::finished, box, [box, job](int) {
+        if (!job)
+            return;
+        QAbstractButton* clicked = box->clickedButton();
+        switch (clicked ? box->standardButton(clicked) : QMessageBox::Cancel) {
+        case QMessageBox::Yes:
+            return job->Answer(TJobAnswer::Yes);
+        case QMessageBox::YesToAll:
+            return job->AnswerOverwriteForAll(true);
+        case QMessageBox::No:
+            return job->Answer(TJobAnswer::No);
+        case QMessageBox::NoToAll:
+            return job->AnswerOverwriteForAll(false);
+        default:
+            return job->Answer(TJobAnswer::Cancel); // the conversion stops
+        }
+    });
+    PresentBox(box);
 }
 
 void TfrmEncodeProgress::onFileStarted(int lane, int, const QString& input, const QString& output,
@@ -146,6 +173,8 @@ void TfrmEncodeProgress::onFileFinished(int lane, const QString& input, TConvert
         ProgressBar1->setValue(100 * m_job->Completed() / qMax(1, int(m_job->Files().size())));
     if (outcome == TConvertOutcome::Failed)
         m_failures << QDir::toNativeSeparators(input) + QStringLiteral(": ") + text;
+    else if (outcome == TConvertOutcome::Damaged)
+        m_damaged << QDir::toNativeSeparators(input) + QStringLiteral(": ") + text;
 }
 
 void TfrmEncodeProgress::onFinished(TJobOutcome outcome) {
@@ -157,24 +186,25 @@ void TfrmEncodeProgress::onFinished(TJobOutcome outcome) {
     lInputFileName->clear();
     lOutputFileName->clear();
     m_running->hide();
-    lProgressHint->setText(QStringLiteral("Converted %1, skipped %2, failed %3.")
+    const QString damaged =
+        m_job->Damaged() ? QStringLiteral(", damaged %1").arg(m_job->Damaged()) : QString();
+    lProgressHint->setText(QStringLiteral("Converted %1, skipped %2, failed %3%4.")
                                .arg(m_job->Converted())
                                .arg(m_job->Skipped())
-                               .arg(m_job->Failed()));
+                               .arg(m_job->Failed())
+                               .arg(damaged));
     ProgressBar1->setFormat(QStringLiteral("Finished"));
     ProgressBar1->setValue(100);
-    if (!m_failures.isEmpty()) {
-        mFailures->setPlainText(QStringLiteral("Failed:\n") + m_failures.join(QLatin1Char('\n')));
+    // A damaged file's output is kept, so it is listed apart from the failures.
+    QStringList sections;
+    if (!m_failures.isEmpty())
+        sections << QStringLiteral("Failed:\n") + m_failures.join(QLatin1Char('\n'));
+    if (!m_damaged.isEmpty())
+        sections << QStringLiteral("Damaged:\n") + m_damaged.join(QLatin1Char('\n'));
+    if (!sections.isEmpty()) {
+        mFailures->setPlainText(sections.join(QStringLiteral("\n\n")));
         mFailures->show();
     }
     bStop->setText(QStringLiteral("&Close"));
     bStop->setFocus();
-}
-
-void TfrmEncodeProgress::reject() {
-    if (!m_job->IsFinished()) {
-        m_job->Stop(); // finished(Stopped) closes; the files stay as far as they were written
-        return;
-    }
-    QDialog::reject();
 }

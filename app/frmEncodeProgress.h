@@ -1,13 +1,14 @@
 // The converter dialog: presents a convert job over a list of files (the file being converted,
 // its output, how many files are selected and completed, the output folder, one line with its
-// own bar per file being converted), asks its overwrite questions in boxes it owns and stops
-// it. At the end it says how many files were converted, skipped and failed and lists the
-// failures with their reasons. The job does the work. GUI (main) thread only.
+// own bar per file being converted), asks its overwrite questions in boxes it owns (answered
+// for one file or for all) and stops it. At the end it says how many files were converted,
+// skipped, failed and damaged, and lists the failures and the damaged inputs with their reasons.
+// The job does the work. GUI (main) thread only.
 #pragma once
 
+#include "JobDialog.h"
 #include "convert/ConvertJob.h"
 
-#include <QDialog>
 #include <vector>
 
 class QGroupBox;
@@ -16,17 +17,13 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 
-class TfrmEncodeProgress : public QDialog {
+class TfrmEncodeProgress : public TJobDialog {
     Q_OBJECT
 public:
     // Makes the job (not started yet) converting `files` with converter kind `kind` (2..10)
     // over copies of `options` and `disc`, on `lanes` files at once.
     TfrmEncodeProgress(const QStringList& files, int kind, const TAppOptions& options,
                        const TDiscFields& disc, int lanes, QWidget* parent = nullptr);
-    ~TfrmEncodeProgress() override;
-
-    // Shows the dialog window-modal and starts the job.
-    void Start();
     TConvertJob* Job() const { return m_job; }
 
     QLabel* lInputFileName;
@@ -38,13 +35,14 @@ public:
     QProgressBar* ProgressBar1;
     // One line per lane: the file it converts and its bar (shown when there are several).
     std::vector<std::pair<QLabel*, QProgressBar*>> LaneLines;
-    // The failures, shown at the end when there are any.
+    // The failures and the damaged inputs, shown at the end when there are any.
     QPlainTextEdit* mFailures;
     QPushButton* bStop;
 
-public slots:
-    // Esc and Stop stop a running job and close the dialog; once it has ended they close it.
-    void reject() override;
+protected:
+    // The overwrite question: Replace, Replace All, Skip, Skip All, or Cancel the conversion;
+    // the others as every job dialog asks them.
+    void askQuestion(const QString& text, TJobButtons buttons) override;
 
 private:
     void onFileStarted(int lane, int index, const QString& input, const QString& output,
@@ -54,6 +52,7 @@ private:
     void onFinished(TJobOutcome outcome);
 
     TConvertJob* m_job;
-    QGroupBox* m_running; // holds the lane lines
-    QStringList m_failures;
+    QGroupBox* m_running;   // holds the lane lines
+    QStringList m_failures; // "<input>: <reason>"
+    QStringList m_damaged;  // "<input>: <what was wrong>; what could be read is kept in ..."
 };

@@ -10,8 +10,9 @@
 TfrmStopQuery::TfrmStopQuery(HCDROM handle, const TQueryCDDBThread::Settings& settings,
                              const TLookupSources& sources, TDiscFieldsModel* model,
                              QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    : TJobDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_job(new TLookupJob(handle, settings, model, this)) {
+    setJob(m_job);
     m_job->SetSources(sources);
     setObjectName(QStringLiteral("frmStopQuery"));
     setWindowTitle(QStringLiteral("Query CDDB..."));
@@ -47,17 +48,6 @@ TfrmStopQuery::TfrmStopQuery(HCDROM handle, const TQueryCDDBThread::Settings& se
     connect(m_job, &TJob::finished, this, &TfrmStopQuery::onFinished);
     connect(m_job, &TLookupJob::releaseChoice, this, &TfrmStopQuery::chooseRelease);
     connect(bStop, &QPushButton::clicked, this, &TfrmStopQuery::reject);
-}
-
-TfrmStopQuery::~TfrmStopQuery() {
-    // The job abandons its worker as it goes (it is a child of the dialog).
-    if (!m_job->IsFinished())
-        m_job->Stop();
-}
-
-void TfrmStopQuery::Start() {
-    open();
-    m_job->Start();
 }
 
 void TfrmStopQuery::chooseRelease(const QStringList& descriptions) {

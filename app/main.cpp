@@ -96,6 +96,11 @@ int main(int argc, char** argv) {
             else if (args.Drive.isEmpty() || !args.DiscImages.isEmpty() ||
                      !window.SelectDrive(args.Drive))
                 window.StartUp();
+            // Settings that options.ini held but could not be used, all in one box.
+            if (!LoadWarnings().isEmpty())
+                ShowMessage(&window, QMessageBox::Warning,
+                            QStringLiteral("Some settings were not used:\n\n%1")
+                                .arg(LoadWarnings().join(QLatin1Char('\n'))));
             if (!args.Unknown.isEmpty())
                 ShowMessage(&window, QMessageBox::Information,
                             QStringLiteral("Free Sondrel cannot open %1. It opens disc images "

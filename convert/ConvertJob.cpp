@@ -124,18 +124,33 @@ void TConvertJob::askOverwrite(TConvertLane* lane, const QString& output) {
 }
 
 void TConvertJob::askNext() {
-    if (m_questions.empty() || IsFinished())
+    while (!m_questions.empty() && !IsFinished()) {
+        const auto [lane, output] = m_questions.front();
+        m_questions.pop_front();
+        if (m_replaceAll) {
+            lane->OverwriteAnswered(*m_replaceAll);
+            continue;
+        }
+        m_asking = true;
+        m_askedOutput = output;
+        ask(TJobQuestion::ReplaceFile, QStringLiteral("%1 exists already. Replace it?").arg(output),
+            TJobButtons::YesNoCancel, [this, lane = lane](TJobAnswer answer) {
+                m_asking = false;
+                if (answer == TJobAnswer::Cancel)
+                    return Stop(); // the file stays as it was; the lane has not begun it
+                lane->OverwriteAnswered(answer == TJobAnswer::Yes);
+                askNext();
+            });
         return;
-    const auto [lane, output] = m_questions.front();
-    m_questions.pop_front();
-    m_asking = true;
-    m_askedOutput = output;
-    ask(TJobQuestion::ReplaceFile, QStringLiteral("%1 exists already. Replace it?").arg(output),
-        TJobButtons::YesNo, [this, lane = lane](TJobAnswer answer) {
-            m_asking = false;
-            lane->OverwriteAnswered(answer == TJobAnswer::Yes);
-            askNext();
-        });
+    }
+}
+
+void TConvertJob::AnswerOverwriteForAll(bool replace) {
+    assertOwnThread();
+    if (PendingQuestion() != TJobQuestion::ReplaceFile)
+        return;
+    m_replaceAll = replace;
+    Answer(replace ? TJobAnswer::Yes : TJobAnswer::No);
 }
 
 void TConvertJob::fileBegun(int lane, int index, const QString& input, const QString& output) {

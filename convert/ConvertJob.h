@@ -20,6 +20,7 @@
 #include <QStringList>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class TConvertLane;
@@ -73,6 +74,9 @@ public:
     const TAppOptions& Options() const { return m_options; }
     int Pace() const { return m_pace; }
     int LaneCount() const { return int(m_lanes.size()); }
+    // Answers the pending overwrite question, and every later one of this job, with `replace`
+    // (true replaces, false skips) without asking again. GUI thread.
+    void AnswerOverwriteForAll(bool replace);
     // The output the pending overwrite question is about; empty when none is asked.
     QString AskedOutput() const {
         return PendingQuestion() == TJobQuestion::ReplaceFile ? m_askedOutput : QString();
@@ -105,8 +109,9 @@ private:
     // Marks `path` as being written by a lane; false when another lane writes it now.
     bool claimOutput(const QString& path);
     void releaseOutput(const QString& path);
-    // Asks whether `output` may be replaced; the lane hears the answer through
-    // OverwriteAnswered. One question at a time: the others wait their turn.
+    // Asks whether `output` may be replaced (Yes, No, or Cancel, which stops the job); the lane
+    // hears the answer through OverwriteAnswered. One question at a time: the others wait
+    // their turn. Once answered for all, the lane hears that answer without a question.
     void askOverwrite(TConvertLane* lane, const QString& output);
     void askNext();
     void fileBegun(int lane, int index, const QString& input, const QString& output);
@@ -128,8 +133,9 @@ private:
     QSet<QString> m_busyOutputs;                               // outputs a lane is writing now
     std::deque<std::pair<TConvertLane*, QString>> m_questions; // waiting to be asked
     bool m_asking = false;
-    QString m_askedOutput; // of the question asked last
-    int m_fileIndex = 0;   // position of the next file to take
+    QString m_askedOutput;            // of the question asked last
+    std::optional<bool> m_replaceAll; // the answer for all, once given
+    int m_fileIndex = 0;              // position of the next file to take
     int m_idleLanes = 0;
     int m_converted = 0;
     int m_damaged = 0;

@@ -1,5 +1,6 @@
 // The converter dialog over real files: the outputs of two kinds, what several lanes show, a
-// declined overwrite and the closing summary with a failed file.
+// cancelled overwrite question, overwrites declined for all and the closing summary with a
+// failed and a damaged file.
 #include "app/frmEncodeProgress.h"
 #include "settings/AppOptions.h"
 #include "settings/SettingsStore.h"
@@ -60,7 +61,7 @@ protected:
     QStringList questions;
 };
 
-TEST_F(ConvertDialog, WavToMp3OnTwoLanesAndMp3ToWavWriteTheirFiles) {
+TEST_F(ConvertDialog, WavToMp3OnTwoLanesAndMp3ToWavWriteTheirFilesAndCancelStops) {
     auto d = run({wav("a/one.wav"), wav("b/two.wav")}, 2, 2);
     EXPECT_EQ(d->Job()->LaneCount(), 2);
     EXPECT_TRUE(d->isVisible()); // it stays with its summary
@@ -78,12 +79,20 @@ TEST_F(ConvertDialog, WavToMp3OnTwoLanesAndMp3ToWavWriteTheirFiles) {
     // About a second of 44.1 kHz stereo 16-bit audio.
     EXPECT_GT(QFileInfo(out("one.wav")).size(), 150000);
     EXPECT_TRUE(questions.isEmpty());
+
+    // Cancel in the overwrite question stops the conversion and leaves the file as it was.
+    const qint64 size = QFileInfo(out("one.wav")).size();
+    d = run({out("one.mp3")}, 7, 1, QMessageBox::Cancel);
+    EXPECT_EQ(questions.size(), 1);
+    EXPECT_EQ(d->Job()->Outcome(), TJobOutcome::Stopped);
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(QFileInfo(out("one.wav")).size(), size);
 }
 
-TEST_F(ConvertDialog, DeclinedOverwriteAndFailedFileAreSummed) {
-    const QString kept = out("song.mp3");
-    {
-        QFile f(kept);
+TEST_F(ConvertDialog, OverwritesSkippedForAllFailedAndDamagedFilesAreSummed) {
+    const QStringList kept = {out("song.mp3"), out("tune.mp3")};
+    for (const QString& path : kept) {
+        QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("the user's own file");
     }
@@ -93,15 +102,25 @@ TEST_F(ConvertDialog, DeclinedOverwriteAndFailedFileAreSummed) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("RIFF, but not a WAV file at all");
     }
-    auto d = run({wav("song.wav"), broken}, 2, 1, QMessageBox::No);
+    const QString cut = wav("cut.wav");
+    ASSERT_TRUE(QFile::resize(cut, 44 + 44100)); // a quarter of its second
+    // Skip All answers the second file's question too.
+    auto d = run({wav("song.wav"), broken, wav("tune.wav"), cut}, 2, 1, QMessageBox::NoToAll);
     ASSERT_EQ(questions.size(), 1);
     EXPECT_TRUE(questions[0].contains("song.mp3 exists already. Replace it?"));
-    QFile f(kept);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), "the user's own file");
-    EXPECT_EQ(d->lProgressHint->text(), "Converted 0, skipped 1, failed 1.");
+    for (const QString& path : kept) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), "the user's own file");
+    }
+    EXPECT_EQ(d->lProgressHint->text(), "Converted 0, skipped 2, failed 1, damaged 1.");
     EXPECT_TRUE(d->mFailures->isVisible());
-    EXPECT_TRUE(d->mFailures->toPlainText().contains("broken.wav: "));
+    const QString listed = d->mFailures->toPlainText();
+    EXPECT_TRUE(listed.contains("Failed:\n" + broken + ": ")) << listed.toStdString();
+    EXPECT_TRUE(listed.contains("Damaged:\n" + cut + ": " + cut + " is cut short: ") &&
+                listed.contains("what could be read is kept in " + out("cut.mp3")))
+        << listed.toStdString();
+    EXPECT_GT(QFileInfo(out("cut.mp3")).size(), 1000);
 }
 
 } // namespace
