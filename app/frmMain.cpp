@@ -95,12 +95,13 @@ static void initAppResources() {
 }
 
 QString OnlineHelpAddress() {
-    // The README installed with the program, else the one of the source tree it was built from.
+    // The help page installed with the program (the README as HTML, its screenshots beside it),
+    // else the one of the build tree it was built in.
     const QString installed = QDir(QCoreApplication::applicationDirPath())
-                                  .filePath(QStringLiteral("../share/doc/sondrel/README.md"));
+                                  .filePath(QStringLiteral("../share/doc/sondrel/README.html"));
     if (QFileInfo::exists(installed))
         return QUrl::fromLocalFile(QFileInfo(installed).canonicalFilePath()).toString();
-    return QUrl::fromLocalFile(QStringLiteral(SONDREL_SOURCE_README)).toString();
+    return QUrl::fromLocalFile(QStringLiteral(SONDREL_BUILT_HELP)).toString();
 }
 
 QString HomePageAddress() {

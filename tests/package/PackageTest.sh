@@ -38,6 +38,7 @@ usr/bin/sondrel-cli
 usr/share/applications/sondrel.desktop
 usr/share/bash-completion/completions/sondrel-cli
 usr/share/doc/sondrel/README.md
+usr/share/doc/sondrel/README.html
 usr/share/doc/sondrel/changelog.gz
 usr/share/doc/sondrel/copyright
 usr/share/icons/hicolor/48x48/apps/sondrel.png
@@ -47,7 +48,15 @@ usr/share/icons/hicolor/scalable/apps/sondrel.svg
 usr/share/man/man1/sondrel.1.gz
 usr/share/man/man1/sondrel-cli.1.gz
 usr/share/metainfo/io.github.sondrel.sondrel.metainfo.xml" \
-    "the package" "$(cd "$root" && find . ! -type d | sed 's|^\./||')"
+    "the package" "$(cd "$root" && find . ! -type d ! -path './usr/share/doc/sondrel/docs/*' |
+        sed 's|^\./||')"
+# The help page the window opens: HTML whose pictures (shown or linked) are exactly the
+# screenshots beside it.
+help=$root/usr/share/doc/sondrel
+grep -qi '<html' "$help/README.html" || fail "README.html is no HTML page"
+same_set "help pictures" "the page" \
+    "$(grep -oE '(src|href)="docs/[^"]*"' "$help/README.html" | sed 's/^[a-z]*="//; s/"$//')" \
+    "the package" "$(cd "$help" && find docs -type f)"
 
 for size in 48 128 256; do
     file -b "$root/usr/share/icons/hicolor/${size}x$size/apps/sondrel.png" |
