@@ -65,8 +65,8 @@ const TConverterKind ConverterKinds[] = {
     {4, "Wav to &Wma...", "Wav to Wma Converter", "wav"},
     {5, "Wav to &Flac...", "Wav to Flac Converter", "wav"},
     {6, "Wav to &Ape...", "Wav to Ape Converter", "wav"},
-    {7, "&Mp3 to Wav Converter...", "Mp3 to Wav Converter", "mp3"},
-    {8, "&Wma to Wav Converter...", "Wma to Wav Converter", "wma"},
+    {7, "Mp3 to Wa&v Converter...", "Mp3 to Wav Converter", "mp3"},
+    {8, "Wma to Wav Conv&erter...", "Wma to Wav Converter", "wma"},
     {9, "M&p3 to Wma Converter...", "Mp3 to Wma Converter", "mp3"},
     {10, "Wma &to Mp3 Converter...", "Wma to Mp3 Converter", "wma"},
 };

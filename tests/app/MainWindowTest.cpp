@@ -23,6 +23,8 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -31,6 +33,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <map>
 #include <memory>
 #include <tuple>
 
@@ -149,6 +152,30 @@ TEST_F(MainWindow, RipEditAndLookupAreEnabledOnlyWhenTheyHaveSomethingToWorkOn) 
     w->aInvertSelection->trigger();
     EXPECT_TRUE(w->aRip->isEnabled());
     EXPECT_EQ(w->Model()->CheckedCount(), 2);
+}
+
+TEST_F(MainWindow, EveryMenuItemHasAnAccessKeyOfItsOwn) {
+    // Two items with one key in a menu only take turns at being highlighted: neither runs.
+    TTestDisc disc(dir.path(), {75});
+    auto w = open({disc.CuePath});
+    auto key = [](const QString& text) {
+        const qsizetype at = text.indexOf(QLatin1Char('&'));
+        return at >= 0 && at + 1 < text.size() ? text[at + 1].toLower() : QChar();
+    };
+    std::map<QChar, QString> titles;
+    for (QAction* menuAction : w->menuBar()->actions()) {
+        EXPECT_TRUE(titles.emplace(key(menuAction->text()), menuAction->text()).second)
+            << menuAction->text().toStdString();
+        std::map<QChar, QString> items;
+        for (QAction* item : menuAction->menu()->actions()) {
+            if (item->isSeparator())
+                continue;
+            const QChar c = key(item->text());
+            EXPECT_FALSE(c.isNull()) << item->text().toStdString() << " has no access key";
+            EXPECT_TRUE(c.isNull() || items.emplace(c, item->text()).second)
+                << item->text().toStdString() << " and " << items[c].toStdString();
+        }
+    }
 }
 
 TEST_F(MainWindow, TheTitleEditTakesAnyTitleButABlankOneAndTheTracksArtist) {
