@@ -10,8 +10,7 @@
 TfrmStopQuery::TfrmStopQuery(HCDROM handle, const TQueryCDDBThread::Settings& settings,
                              const TLookupSources& sources, TDiscFieldsModel* model,
                              QWidget* parent)
-    : TJobDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      m_job(new TLookupJob(handle, settings, model, this)) {
+    : TJobDialog(parent), m_job(new TLookupJob(handle, settings, model, this)) {
     setJob(m_job);
     m_job->SetSources(sources);
     setObjectName(QStringLiteral("frmStopQuery"));
