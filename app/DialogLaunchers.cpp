@@ -1,10 +1,10 @@
 #include "DialogLaunchers.h"
 
 #include "MessageBoxes.h"
-#include "lookup/DiscFieldsModel.h"
 #include "frmEncodeProgress.h"
 #include "frmMain.h"
 #include "frmQueryCDDB.h"
+#include "lookup/DiscFieldsModel.h"
 #include "settings/AppOptions.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsStore.h"
