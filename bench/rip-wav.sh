@@ -7,6 +7,7 @@
 # SONDREL_CLI=path runs another build's sondrel-cli (to compare before and after a change).
 # Needs about 2.4 GB free in WORK_DIR (default: a temporary folder, removed afterwards).
 set -euo pipefail
+. "$(dirname "$0")/image.sh"
 build=$(cd "${1:-build}" && pwd)
 cli="${SONDREL_CLI:-$build/cli/sondrel-cli}"
 work="${2:-}"
@@ -18,17 +19,9 @@ mkdir -p "$work"
 
 sectors=$((74 * 60 * 75))
 tracks=20
-per=$((sectors / tracks))
 echo "Writing a 74-minute image ($((sectors * 2352 / 1000000)) MB) in $work ..."
 head -c $((sectors * 2352)) /dev/urandom >"$work/bench.bin"
-{
-    echo 'FILE "bench.bin" BINARY'
-    for ((t = 0; t < tracks; t++)); do
-        s=$((t * per))
-        printf '  TRACK %02d AUDIO\n    INDEX 01 %02d:%02d:%02d\n' $((t + 1)) \
-            $((s / 4500)) $((s / 75 % 60)) $((s % 75))
-    done
-} >"$work/bench.cue"
+write_cue "$work" $sectors $tracks
 
 now() { date +%s.%N; }
 # No database lookup: it would time the network, not the rip (a build without the setting

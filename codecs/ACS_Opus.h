@@ -7,16 +7,9 @@
 // Construction and destruction (and so loading and releasing the library) are GUI-thread.
 #pragma once
 
-#include "audio/ACS_Classes.h"
-#include "audio/ACS_Tags.h"
-#include "audio/CoverArt.h"
+#include "codecs/OggFileOut.h"
 
-#include <memory>
-
-class TOpusEncoder;
-class TStreamSink;
-
-class TOpusOut : public TAuFileOut {
+class TOpusOut : public TOggFileOut {
 public:
     // Loads libopusenc unless another Opus output has; raises EAuException "libopusenc.so.0
     // library could not be loaded." when it cannot.
@@ -30,24 +23,11 @@ public:
     // The encoder's effort, 0 (fastest) to 10 (best, the default); brought into that range.
     int Complexity() const { return FComplexity; }
     void SetComplexity(int complexity);
-    // The comments of the next file; cleared after each run, since tags belong to one file.
-    TVorbisTags& Comments() { return FComments; }
-    // The front cover of the next file; empty for none. Cleared after each run too.
-    void SetPicture(const TCoverArt& picture) { FPicture = picture; }
 
 protected:
     void PrepareOutput() override;
-    bool WriteBlock(bool abort) override;
-    void FinishOutput() override;
-    void ReleaseAfterFailure() override;
 
 private:
     int FBitrate = 128;
     int FComplexity = 10;
-    TVorbisTags FComments;
-    TCoverArt FPicture;
-
-    // Run state, worker thread only.
-    std::unique_ptr<TStreamSink> FSink;
-    std::unique_ptr<TOpusEncoder> FEncoder;
 };

@@ -1,7 +1,6 @@
 #include "ACS_Vorbis.h"
 
 #include "codecs/OggLibrary.h"
-#include "codecs/StreamSink.h"
 #include "codecs/VorbisEncLibrary.h"
 #include "codecs/VorbisEncoder.h"
 #include "codecs/VorbisFileLibrary.h"
@@ -11,13 +10,6 @@
 #include <QRandomGenerator>
 #include <iterator>
 
-namespace {
-
-// Bytes asked of the input per block.
-constexpr int BlockBytes = 32768;
-
-} // namespace
-
 long VorbisBitRateBps(TVorbisBitRate rate) {
     static const long bps[] = {-1,     24000,  32000,  45000,  48000,  56000,
                                64000,  80000,  96000,  112000, 128000, 144000,
@@ -26,7 +18,7 @@ long VorbisBitRateBps(TVorbisBitRate rate) {
     return i >= 0 && i < int(std::size(bps)) ? bps[i] : -1;
 }
 
-TVorbisOut::TVorbisOut(QObject* owner) : TAuFileOut(owner) {
+TVorbisOut::TVorbisOut(QObject* owner) : TOggFileOut(owner) {
     // The program loads these at start; a program (or test) that did not gets them here.
     for (TCodecLibrary* lib :
          {&OggLibrary(), &VorbisLibrary(), &VorbisFileLibrary(), &VorbisEncLibrary()}) {
@@ -37,8 +29,7 @@ TVorbisOut::TVorbisOut(QObject* owner) : TAuFileOut(owner) {
 
 TVorbisOut::~TVorbisOut() {
     ShutDownWorker();
-    FEncoder.reset();
-    FSink.reset();
+    releaseEncoder();
 }
 
 void TVorbisOut::SetDesiredNominalBitrate(TVorbisBitRate v) {
@@ -102,57 +93,8 @@ void TVorbisOut::PrepareOutput() {
                            ? s.NominalBitRate
                            : VorbisBitRateBps(FMinimumBitrate);
     }
-    for (int i = 0; i < FComments.Count(); ++i) {
-        const QString name = FComments.NameAt(i);
-        s.Comments.emplace_back(name.toUtf8(), FComments.AsWideString(name).toUtf8());
-    }
-    if (!FPicture.isEmpty())
-        s.Comments.emplace_back("METADATA_BLOCK_PICTURE", FPicture.flacPictureBody().toBase64());
-    FSink = std::make_unique<TStreamSink>(FStream);
-    FEncoder = std::make_unique<TVorbisEncoder>(*FSink);
-    FEncoder->Start(s);
-}
-
-bool TVorbisOut::WriteBlock(bool abort) {
-    if (!FWritingAllowed)
-        return true;
-    if (abort || FEncoder->EndOfStream())
-        return false;
-    TAuInput* input = Input();
-    char* block = nullptr;
-    int bytes = BlockBytes;
-    input->ReadData(block, bytes);
-    if (!block)
-        bytes = 0;
-    // 0 bytes ends the stream: the rest is encoded and the end-of-stream page written.
-    FEncoder->Encode(block, bytes, input->BitsPerSample());
-    return true;
-}
-
-void TVorbisOut::FinishOutput() {
-    QString failure;
-    try {
-        // A stopped run still ends its stream properly, so the file plays to where it stopped.
-        if (FEncoder && !FEncoder->EndOfStream())
-            FEncoder->Encode(nullptr, 0, 16);
-        TStreamSink::Flush(FStream);
-    } catch (const std::exception& e) {
-        failure = QString::fromUtf8(e.what());
-    }
-    CloseOwnStream();
-    if (TAuInput* input = Input())
-        input->Close();
-    // Tags belong to one file.
-    FComments.Clear();
-    FPicture = TCoverArt();
-    FEncoder.reset();
-    FSink.reset();
-    if (!failure.isEmpty())
-        throw EAuException(failure);
-}
-
-void TVorbisOut::ReleaseAfterFailure() {
-    FEncoder.reset();
-    FSink.reset();
-    TAuFileOut::ReleaseAfterFailure();
+    s.Comments = streamComments();
+    auto encoder = std::make_unique<TVorbisEncoder>(sink());
+    encoder->Start(s);
+    startEncoder(std::move(encoder));
 }

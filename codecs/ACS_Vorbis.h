@@ -6,13 +6,7 @@
 // WriteBlock and FinishOutput run on the output's worker thread.
 #pragma once
 
-#include "audio/ACS_Classes.h"
-#include "audio/ACS_Tags.h"
-
-#include <memory>
-
-class TVorbisEncoder;
-class TStreamSink;
+#include "codecs/OggFileOut.h"
 
 // Bit rates of managed encoding; brAutoSelect leaves the rate to the quality setting (as the
 // nominal rate) or leaves a limit open (as maximum or minimum).
@@ -40,7 +34,7 @@ enum class TVorbisBitRate {
 // Bits per second of a bit rate; -1 for brAutoSelect.
 long VorbisBitRateBps(TVorbisBitRate rate);
 
-class TVorbisOut : public TAuFileOut {
+class TVorbisOut : public TOggFileOut {
 public:
     // Loads the Vorbis libraries if the program has not yet; raises EAuException with the
     // message of the first one missing ("libogg.so.0 library could not be loaded.", then
@@ -52,12 +46,7 @@ public:
     // brAutoSelect.
     float Compression() const { return FCompression; }
     void SetCompression(float v) { FCompression = v; }
-    // The comments of the next file; cleared after each run, since tags belong to one file.
-    TVorbisTags& Comments() { return FComments; }
     void SetComments(const TAuTags& tags) { FComments.Assign(tags); }
-    // The front cover of the next file, written as a METADATA_BLOCK_PICTURE comment; empty
-    // for none. Cleared after each run like the comments.
-    void SetPicture(const TCoverArt& picture) { FPicture = picture; }
 
     // The three rates are kept consistent: minimum <= nominal <= maximum (brAutoSelect as
     // maximum means open).
@@ -80,21 +69,12 @@ public:
 
 protected:
     void PrepareOutput() override;
-    bool WriteBlock(bool abort) override;
-    void FinishOutput() override;
-    void ReleaseAfterFailure() override;
 
 private:
     float FCompression = 0.2f;
-    TVorbisTags FComments;
-    TCoverArt FPicture;
     TVorbisBitRate FDesiredMaximumBitrate = TVorbisBitRate::brAutoSelect;
     TVorbisBitRate FDesiredNominalBitrate = TVorbisBitRate::brAutoSelect;
     TVorbisBitRate FMinimumBitrate = TVorbisBitRate::brAutoSelect;
     int FSerial = 0;
     bool FSerialFixed = false;
-
-    // Run state, worker thread only.
-    std::unique_ptr<TStreamSink> FSink;
-    std::unique_ptr<TVorbisEncoder> FEncoder;
 };

@@ -6,6 +6,8 @@
 // thread; libopusenc must be loaded for the whole life of the object.
 #pragma once
 
+#include "codecs/OggStreamEncoder.h"
+
 #include "codecs/ByteSink.h"
 #include "codecs/FrameAligner.h"
 
@@ -27,10 +29,10 @@ struct TOpusSettings {
     std::vector<std::pair<QByteArray, QByteArray>> Comments;
 };
 
-class TOpusEncoder {
+class TOpusEncoder : public TOggStreamEncoder {
 public:
     explicit TOpusEncoder(TByteSink& sink);
-    ~TOpusEncoder();
+    ~TOpusEncoder() override;
     TOpusEncoder(const TOpusEncoder&) = delete;
     TOpusEncoder& operator=(const TOpusEncoder&) = delete;
 
@@ -41,8 +43,8 @@ public:
     // 16, 24 or 32 signed) and writes the pages that are complete. bytes = 0 ends the stream:
     // the rest is encoded and the end-of-stream page written. A failure of the sink is thrown
     // as the sink threw it; one of the library as ECodecError.
-    void Encode(const char* pcm, int bytes, int bitsPerSample);
-    bool EndOfStream() const { return Ended; }
+    void Encode(const char* pcm, int bytes, int bitsPerSample) override;
+    bool EndOfStream() const override { return Ended; }
     // Sample frames handed in so far.
     int64_t Samples() const { return InSamples; }
     // Frees the encoder (also when the stream was not ended).

@@ -3,6 +3,8 @@
 // libvorbis and libvorbisenc must be loaded for the whole life of the object.
 #pragma once
 
+#include "codecs/OggStreamEncoder.h"
+
 #include "codecs/ByteSink.h"
 #include "codecs/FrameAligner.h"
 
@@ -27,10 +29,10 @@ struct TVorbisSettings {
     std::vector<std::pair<QByteArray, QByteArray>> Comments;
 };
 
-class TVorbisEncoder {
+class TVorbisEncoder : public TOggStreamEncoder {
 public:
     explicit TVorbisEncoder(TByteSink& sink);
-    ~TVorbisEncoder();
+    ~TVorbisEncoder() override;
     TVorbisEncoder(const TVorbisEncoder&) = delete;
     TVorbisEncoder& operator=(const TVorbisEncoder&) = delete;
 
@@ -41,8 +43,8 @@ public:
     // Encodes `bytes` bytes of interleaved little-endian PCM of `bitsPerSample` (8, 16 or
     // 24) and writes every page that is complete. bytes = 0 marks the end of the stream: the
     // rest is encoded and the end-of-stream page written.
-    void Encode(const char* pcm, int bytes, int bitsPerSample);
-    bool EndOfStream() const { return EosWritten; }
+    void Encode(const char* pcm, int bytes, int bitsPerSample) override;
+    bool EndOfStream() const override { return EosWritten; }
     // Frees the encoder's state (also when the stream was not ended).
     void Clear();
 
