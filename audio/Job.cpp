@@ -51,16 +51,16 @@ void TJob::withOutputFolder(const QString& folder, std::function<void()> then) {
     if (QFileInfo(folder).isDir())
         return then();
     ask(TJobQuestion::CreateOutputFolder,
-        QStringLiteral("The output folder %1 does not exist. Make it?").arg(folder),
-        TJobButtons::YesNo, [this, folder, then = std::move(then)](TJobAnswer answer) {
+        tr("The output folder %1 does not exist. Make it?").arg(folder), TJobButtons::YesNo,
+        [this, folder, then = std::move(then)](TJobAnswer answer) {
             if (answer != TJobAnswer::Yes)
                 return finishWith(TJobOutcome::Cancelled);
             // The folder with its parents; unlike QDir, this says why it could not be made.
             std::error_code error;
             std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), error);
             if (error) {
-                const QString text = QStringLiteral("Cannot create %1: %2")
-                                         .arg(folder, QString::fromStdString(error.message()));
+                const QString text =
+                    tr("Cannot create %1: %2").arg(folder, QString::fromStdString(error.message()));
                 emit message(TJobSeverity::Error, text);
                 return finishWith(TJobOutcome::Failed, text);
             }
