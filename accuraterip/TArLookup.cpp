@@ -8,7 +8,7 @@
 
 TArLookup::TArLookup(QObject* parent)
     : QObject(parent), m_net(new QNetworkAccessManager(this)),
-      m_get(new THttpGet(m_net, QStringLiteral("AccurateRip database"), this)) {
+      m_get(new THttpGet(m_net, QT_TRANSLATE_NOOP("THttpGet", "AccurateRip database"), this)) {
     connect(m_get, &THttpGet::finished, this, &TArLookup::onReply);
 }
 
@@ -27,6 +27,7 @@ void TArLookup::Start(const QString& server, const TArDiscIds& ids, int timeoutS
     m_response = TArResponse();
     m_tracks = ids.Tracks;
     m_error.clear();
+    m_shownError.clear();
     m_get->Start(QUrl(UrlFor(server, ids)), "application/octet-stream", MaxAnswerBytes,
                  timeoutSeconds);
 }
@@ -42,13 +43,16 @@ void TArLookup::onReply() {
         return;
     }
     if (!r.Ok) {
-        m_error = r.Error;
+        m_error = r.LogError;
+        m_shownError = r.Error;
         emit finished(Failed);
         return;
     }
     if (!m_response.Parse(r.Body, m_tracks) || m_response.Pressings().empty()) {
-        m_error = QStringLiteral("the answer of the AccurateRip database is not a list of "
-                                 "checksums");
+        static const char* const notSums =
+            QT_TR_NOOP("the answer of the AccurateRip database is not a list of checksums");
+        m_error = QString::fromLatin1(notSums);
+        m_shownError = tr(notSums);
         emit finished(Failed);
         return;
     }

@@ -39,8 +39,10 @@ public:
     static QString UrlFor(const QString& server, const TArDiscIds& ids);
 
     const TArResponse& Response() const { return m_response; }
-    // Why the lookup failed, for the log: the server and the network's reason.
+    // Why the lookup failed, for the log: the server and the network's reason, in English.
     const QString& ErrorText() const { return m_error; }
+    // The same through the translation, for the window.
+    const QString& ShownErrorText() const { return m_shownError; }
 
 signals:
     void finished(TArLookup::Status status);
@@ -53,4 +55,5 @@ private:
     TArResponse m_response;
     int m_tracks = 0; // the audio tracks of the disc asked for
     QString m_error;
+    QString m_shownError;
 };

@@ -1,5 +1,6 @@
 #include "TArResponse.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace {
@@ -10,20 +11,30 @@ uint32_t le32(const uint8_t* p) {
 
 } // namespace
 
-QString TArVerdict::Text() const {
+const char* TArVerdict::source() const {
     switch (Result) {
     case Accurate:
-        return QStringLiteral("accurate (confidence %1)").arg(Confidence);
+        return QT_TRANSLATE_NOOP("TArVerdict", "accurate (confidence %1)");
     case NotAccurate:
-        return QStringLiteral("not accurate");
+        return QT_TRANSLATE_NOOP("TArVerdict", "not accurate");
     case NotInDatabase:
-        return QStringLiteral("not in database");
+        return QT_TRANSLATE_NOOP("TArVerdict", "not in database");
     case Silent:
-        return QStringLiteral("silent: cannot be verified");
+        return QT_TRANSLATE_NOOP("TArVerdict", "silent: cannot be verified");
     case NotChecked:
         break;
     }
-    return QStringLiteral("not checked");
+    return QT_TRANSLATE_NOOP("TArVerdict", "not checked");
+}
+
+QString TArVerdict::Text() const {
+    const QString text = QString::fromLatin1(source());
+    return Result == Accurate ? text.arg(Confidence) : text;
+}
+
+QString TArVerdict::ShownText() const {
+    const QString text = QCoreApplication::translate("TArVerdict", source());
+    return Result == Accurate ? text.arg(Confidence) : text;
 }
 
 TArVerdict TArVerdict::Without(Kind without, uint32_t v1, uint32_t v2) {

@@ -14,8 +14,10 @@ struct TArVerdict {
     int Confidence = 0; // for Accurate: the confidences of every pressing that matches, summed
 
     // "accurate (confidence N)", "not accurate", "not in database", "not checked",
-    // "silent: cannot be verified".
+    // "silent: cannot be verified": in English, as the rip log and the command line write it.
     QString Text() const;
+    // The same through the translation, as the window shows it.
+    QString ShownText() const;
 
     // The verdict of a track with sums `v1` and `v2` when the database gave no answer: `without`,
     // or Silent for sums of silence.
@@ -23,6 +25,10 @@ struct TArVerdict {
     // Both sums 0: what a track gives whose checked samples are all zero, and what a drive that
     // returns zeros instead of failing gives too. Such sums prove nothing about the copy.
     static bool IsSilence(uint32_t v1, uint32_t v2) { return v1 == 0 && v2 == 0; }
+
+private:
+    // The verdict's text before translation, in the "TArVerdict" context.
+    const char* source() const;
 };
 
 class TArResponse {

@@ -2,6 +2,7 @@
 
 #include "HttpGet.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
@@ -62,8 +63,9 @@ bool parseMatchLine(const QByteArray& line, TCddbClient::Match* match) {
 }
 
 QString cutShortText() {
-    return QStringLiteral("The answer of the CDDB server was cut short (its final \".\" line is "
-                          "missing).");
+    return QCoreApplication::translate(
+        "TCddbClient", "The answer of the CDDB server was cut short (its final \".\" line is "
+                       "missing).");
 }
 
 QByteArray encodeWord(const QString& word) {
@@ -155,24 +157,28 @@ bool TCddbClient::fetch(const QString& command, qint64 maxBytes, QByteArray* bod
     static const QRegularExpression withPort(QStringLiteral("^\\[?([^\\[\\]]*?)\\]?:(\\d{1,5})$"));
     const auto m = withPort.match(m_server);
     if (!m.hasMatch() && m_server.count(QLatin1Char(':')) == 1)
-        return fail(ErrOptions,
-                    QStringLiteral("The CDDB server '%1' has an invalid port.").arg(m_server));
+        return fail(ErrOptions, QCoreApplication::translate(
+                                    "TCddbClient", "The CDDB server '%1' has an invalid port.")
+                                    .arg(m_server));
     if (m.hasMatch() && !(m_server.count(QLatin1Char(':')) > 1 && !m_server.startsWith('['))) {
         const int p = m.captured(2).toInt();
         if (p < 1 || p > 65535)
-            return fail(ErrOptions,
-                        QStringLiteral("The CDDB server '%1' has an invalid port.").arg(m_server));
+            return fail(ErrOptions, QCoreApplication::translate(
+                                        "TCddbClient", "The CDDB server '%1' has an invalid port.")
+                                        .arg(m_server));
         host = m.captured(1);
         port = quint16(p);
     } else if (m_server.startsWith('[') && m_server.endsWith(']')) {
         host = m_server.mid(1, m_server.size() - 2);
     }
     if (host.isEmpty() || host.contains(QRegularExpression(QStringLiteral("[\\s/?#@]"))))
-        return fail(ErrOptions,
-                    QStringLiteral("The CDDB server '%1' is not a valid host name.").arg(m_server));
+        return fail(ErrOptions, QCoreApplication::translate(
+                                    "TCddbClient", "The CDDB server '%1' is not a valid host name.")
+                                    .arg(m_server));
     if (m_useProxy && m_proxy.isEmpty())
         return fail(ErrOptions,
-                    QStringLiteral("A proxy is to be used but no proxy address is set."));
+                    QCoreApplication::translate(
+                        "TCddbClient", "A proxy is to be used but no proxy address is set."));
 
     QString script = m_script.isEmpty() ? QStringLiteral("/~cddb/cddb.cgi") : m_script;
     if (!script.startsWith(QLatin1Char('/')))
@@ -190,15 +196,17 @@ bool TCddbClient::fetch(const QString& command, qint64 maxBytes, QByteArray* bod
     url.setQuery(QString::fromLatin1("cmd=" + cmd + "&hello=" + helloText().toUtf8() + "&proto=6"),
                  QUrl::StrictMode);
     if (!url.isValid())
-        return fail(ErrOptions,
-                    QStringLiteral("The CDDB server '%1' is not a valid host name.").arg(m_server));
+        return fail(ErrOptions, QCoreApplication::translate(
+                                    "TCddbClient", "The CDDB server '%1' is not a valid host name.")
+                                    .arg(m_server));
     // The texts name the server (or proxy) as the user gave it.
     const QString peer = m_useProxy ? m_proxy + u':' + QString::number(m_proxyPort) : m_server;
     QNetworkAccessManager manager;
     manager.setProxy(m_useProxy
                          ? QNetworkProxy(QNetworkProxy::HttpProxy, m_proxy, quint16(m_proxyPort))
                          : QNetworkProxy(QNetworkProxy::NoProxy));
-    THttpGet get(&manager, m_useProxy ? QStringLiteral("proxy") : QStringLiteral("CDDB server"));
+    THttpGet get(&manager, m_useProxy ? QT_TRANSLATE_NOOP("THttpGet", "proxy")
+                                      : QT_TRANSLATE_NOOP("THttpGet", "CDDB server"));
     get.SetPeer(peer);
     get.SetContact(m_email);
 
@@ -223,7 +231,8 @@ bool TCddbClient::fetch(const QString& command, qint64 maxBytes, QByteArray* bod
     if (!done)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     if (stopped)
-        return fail(ErrStopped, QStringLiteral("The lookup was stopped."));
+        return fail(ErrStopped,
+                    QCoreApplication::translate("TCddbClient", "The lookup was stopped."));
     const THttpGet::Result& r = get.result();
     switch (r.Why) {
     case THttpGet::NoFailure:
@@ -247,8 +256,9 @@ bool TCddbClient::query(const TTableOfContents& disc, int capacity, std::vector<
     m_error = ErrNone;
     m_errorText.clear();
     if (!disc.isValid())
-        return fail(ErrArgument, QStringLiteral("The table of contents cannot be used for a "
-                                                "CDDB query."));
+        return fail(ErrArgument, QCoreApplication::translate(
+                                     "TCddbClient", "The table of contents cannot be used for a "
+                                                    "CDDB query."));
     QByteArray body;
     const QString command = QStringLiteral("cddb query ") + disc.cddbQueryWords().replace('+', ' ');
     if (!fetch(command, MaxQueryAnswer, &body, stop))
@@ -265,9 +275,9 @@ bool TCddbClient::read(const QString& category, const QString& discId, QString* 
     m_error = ErrNone;
     m_errorText.clear();
     if (!isValidCategory(category) || !isValidDiscId(discId))
-        return fail(
-            ErrArgument,
-            QStringLiteral("The match '%1 %2' is not a valid CDDB entry.").arg(category, discId));
+        return fail(ErrArgument, QCoreApplication::translate(
+                                     "TCddbClient", "The match '%1 %2' is not a valid CDDB entry.")
+                                     .arg(category, discId));
     QByteArray body;
     if (!fetch(QStringLiteral("cddb read %1 %2").arg(category, discId), MaxRecordAnswer, &body,
                stop))
@@ -283,7 +293,8 @@ bool TCddbClient::parseQueryAnswer(const QByteArray& body, int capacity,
     matches->clear();
     const QList<QByteArray> lines = answerLines(body);
     if (lines.isEmpty()) {
-        *error = QStringLiteral("The CDDB server sent an empty answer.");
+        *error =
+            QCoreApplication::translate("TCddbClient", "The CDDB server sent an empty answer.");
         return false;
     }
     const int code = statusCode(lines[0]);
@@ -291,7 +302,8 @@ bool TCddbClient::parseQueryAnswer(const QByteArray& body, int capacity,
     case 200: {
         Match m;
         if (!parseMatchLine(lines[0].mid(4), &m)) {
-            *error = QStringLiteral("The CDDB server sent a match that cannot be read: %1")
+            *error = QCoreApplication::translate(
+                         "TCddbClient", "The CDDB server sent a match that cannot be read: %1")
                          .arg(shortened(lines[0]));
             return false;
         }
@@ -318,10 +330,13 @@ bool TCddbClient::parseQueryAnswer(const QByteArray& body, int capacity,
     }
     default:
         if (code < 0)
-            *error = QStringLiteral("The answer is not a CDDB answer: %1").arg(shortened(lines[0]));
+            *error =
+                QCoreApplication::translate("TCddbClient", "The answer is not a CDDB answer: %1")
+                    .arg(shortened(lines[0]));
         else
             *error =
-                QStringLiteral("The CDDB server refused the query: %1").arg(shortened(lines[0]));
+                QCoreApplication::translate("TCddbClient", "The CDDB server refused the query: %1")
+                    .arg(shortened(lines[0]));
         return false;
     }
 }
@@ -330,15 +345,19 @@ bool TCddbClient::parseReadAnswer(const QByteArray& body, QString* record, QStri
     record->clear();
     const QList<QByteArray> lines = answerLines(body);
     if (lines.isEmpty()) {
-        *error = QStringLiteral("The CDDB server sent an empty answer.");
+        *error =
+            QCoreApplication::translate("TCddbClient", "The CDDB server sent an empty answer.");
         return false;
     }
     const int code = statusCode(lines[0]);
     if (code != 210) {
         if (code < 0)
-            *error = QStringLiteral("The answer is not a CDDB answer: %1").arg(shortened(lines[0]));
+            *error =
+                QCoreApplication::translate("TCddbClient", "The answer is not a CDDB answer: %1")
+                    .arg(shortened(lines[0]));
         else
-            *error = QStringLiteral("The CDDB server could not send the record: %1")
+            *error = QCoreApplication::translate("TCddbClient",
+                                                 "The CDDB server could not send the record: %1")
                          .arg(shortened(lines[0]));
         return false;
     }

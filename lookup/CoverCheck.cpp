@@ -1,6 +1,7 @@
 #include "CoverCheck.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QImage>
 #include <QImageReader>
 #include <array>
@@ -40,8 +41,8 @@ bool TCoverCheck::checkJpeg(const QByteArray& bytes, QString* reason) {
     while (end > 2 && bytes[end - 1] == '\0')
         --end;
     if (end < 4 || uchar(bytes[end - 2]) != 0xFF || uchar(bytes[end - 1]) != 0xD9) {
-        *reason =
-            QStringLiteral("the JPEG data ends before its end marker (EOI); it was cut short");
+        *reason = QCoreApplication::translate(
+            "TCoverCheck", "the JPEG data ends before its end marker (EOI); it was cut short");
         return false;
     }
     return true;
@@ -51,31 +52,36 @@ bool TCoverCheck::checkPng(const QByteArray& bytes, QString* reason) {
     qsizetype at = PngSignature.size();
     while (at < bytes.size()) {
         if (bytes.size() - at < 12) {
-            *reason = QStringLiteral("the PNG data ends inside a chunk; it was cut short");
+            *reason = QCoreApplication::translate(
+                "TCoverCheck", "the PNG data ends inside a chunk; it was cut short");
             return false;
         }
         const quint32 length = bigEndian32(bytes.constData() + at);
         if (length > quint32(bytes.size() - at - 12)) {
-            *reason = QStringLiteral("the PNG data ends inside a chunk; it was cut short");
+            *reason = QCoreApplication::translate(
+                "TCoverCheck", "the PNG data ends inside a chunk; it was cut short");
             return false;
         }
         const char* type = bytes.constData() + at + 4;
         const quint32 crc = bigEndian32(type + 4 + length);
         if (crc32(type, 4 + qsizetype(length)) != crc) {
-            *reason = QStringLiteral("a PNG chunk (%1) fails its CRC check")
-                          .arg(QString::fromLatin1(type, 4));
+            *reason =
+                QCoreApplication::translate("TCoverCheck", "a PNG chunk (%1) fails its CRC check")
+                    .arg(QString::fromLatin1(type, 4));
             return false;
         }
         at += 12 + qsizetype(length);
         if (QByteArray(type, 4) == "IEND") {
             if (at != bytes.size()) {
-                *reason = QStringLiteral("the PNG data goes on after its end chunk (IEND)");
+                *reason = QCoreApplication::translate(
+                    "TCoverCheck", "the PNG data goes on after its end chunk (IEND)");
                 return false;
             }
             return true;
         }
     }
-    *reason = QStringLiteral("the PNG data ends before its end chunk (IEND); it was cut short");
+    *reason = QCoreApplication::translate(
+        "TCoverCheck", "the PNG data ends before its end chunk (IEND); it was cut short");
     return false;
 }
 
@@ -91,7 +97,7 @@ bool TCoverCheck::IsWholePicture(const QByteArray& bytes, QString* reason) {
             return false;
         format = "png";
     } else {
-        *reason = QStringLiteral("the data is no JPEG or PNG picture");
+        *reason = QCoreApplication::translate("TCoverCheck", "the data is no JPEG or PNG picture");
         return false;
     }
     QBuffer buffer;
@@ -101,7 +107,8 @@ bool TCoverCheck::IsWholePicture(const QByteArray& bytes, QString* reason) {
     // The header's size first, so that a huge picture is refused before it is decoded.
     const QSize announced = reader.size();
     if (announced.width() > MaxSide || announced.height() > MaxSide) {
-        *reason = QStringLiteral("the picture is %1 x %2 pixels, larger than %3 x %3")
+        *reason = QCoreApplication::translate("TCoverCheck",
+                                              "the picture is %1 x %2 pixels, larger than %3 x %3")
                       .arg(announced.width())
                       .arg(announced.height())
                       .arg(MaxSide);
@@ -109,11 +116,13 @@ bool TCoverCheck::IsWholePicture(const QByteArray& bytes, QString* reason) {
     }
     const QImage image = reader.read();
     if (image.isNull()) {
-        *reason = QStringLiteral("the picture cannot be decoded: %1").arg(reader.errorString());
+        *reason = QCoreApplication::translate("TCoverCheck", "the picture cannot be decoded: %1")
+                      .arg(reader.errorString());
         return false;
     }
     if (image.width() > MaxSide || image.height() > MaxSide) {
-        *reason = QStringLiteral("the picture is %1 x %2 pixels, larger than %3 x %3")
+        *reason = QCoreApplication::translate("TCoverCheck",
+                                              "the picture is %1 x %2 pixels, larger than %3 x %3")
                       .arg(image.width())
                       .arg(image.height())
                       .arg(MaxSide);

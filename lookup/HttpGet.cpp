@@ -5,7 +5,7 @@
 #include <QNetworkRequest>
 #include <QRegularExpression>
 
-THttpGet::THttpGet(QNetworkAccessManager* manager, const QString& what, QObject* parent)
+THttpGet::THttpGet(QNetworkAccessManager* manager, const char* what, QObject* parent)
     : QObject(parent), m_manager(manager), m_what(what) {
     m_delay.setSingleShot(true);
     m_delay.setTimerType(Qt::PreciseTimer); // a coarse timer may fire 5 % early
@@ -55,10 +55,10 @@ void THttpGet::Start(const QUrl& url, const QByteArray& accept, qint64 maxBytes,
         QString given = m_peer;
         if (given.isEmpty())
             given = url.isValid() ? url.toString() : source.match(error).captured(1);
-        const QString why =
-            url.isValid() ? QStringLiteral("it names no host") : error.section(u';', 0, 0);
-        fail(Address,
-             QStringLiteral("The %1 address '%2' is not valid: %3.").arg(m_what, given, why));
+        const char* const noHost = QT_TR_NOOP("it names no host");
+        const QString why = url.isValid() ? QString::fromLatin1(noHost) : error.section(u';', 0, 0);
+        fail(Address, QT_TR_NOOP("The %1 address '%2' is not valid: %3."), given, why,
+             url.isValid() ? tr(noHost) : why);
         QTimer::singleShot(0, this, [this] {
             if (m_done)
                 return; // aborted meanwhile
@@ -121,11 +121,20 @@ void THttpGet::takeData() {
     }
 }
 
-void THttpGet::fail(Failure why, const QString& text) {
+void THttpGet::fail(Failure why, const char* source, const QString& peer, const QString& detail,
+                    const QString& shownDetail) {
     m_result.Ok = false;
     m_result.Why = why;
     m_result.Body.clear();
-    m_result.Error = text;
+    const QString english = QString::fromLatin1(source);
+    const QString shown = tr(source);
+    if (detail.isNull()) {
+        m_result.LogError = english.arg(QString::fromLatin1(m_what), peer);
+        m_result.Error = shown.arg(tr(m_what), peer);
+    } else {
+        m_result.LogError = english.arg(QString::fromLatin1(m_what), peer, detail);
+        m_result.Error = shown.arg(tr(m_what), peer, shownDetail.isNull() ? detail : shownDetail);
+    }
 }
 
 void THttpGet::complete() {
@@ -148,35 +157,28 @@ void THttpGet::complete() {
                           m_result.Body.size() < announced.toLongLong();
     m_result.Status = status;
     if (m_tooLarge)
-        fail(TooLarge, QStringLiteral("The answer of the %1 %2 is larger than %3 KiB.")
-                           .arg(m_what, peer)
-                           .arg(m_maxBytes / 1024));
+        fail(TooLarge, QT_TR_NOOP("The answer of the %1 %2 is larger than %3 KiB."), peer,
+             QString::number(m_maxBytes / 1024));
     else if (m_timedOut)
-        fail(Network, QStringLiteral("The %1 %2 did not answer within %3 seconds.")
-                          .arg(m_what, peer)
-                          .arg(m_timeoutSeconds));
+        fail(Network, QT_TR_NOOP("The %1 %2 did not answer within %3 seconds."), peer,
+             QString::number(m_timeoutSeconds));
     else if (error == QNetworkReply::TooManyRedirectsError)
-        fail(Network, QStringLiteral("The %1 %2 redirected more than %3 times (a redirect loop).")
-                          .arg(m_what, this->peer(m_url))
-                          .arg(MaxRedirects));
+        fail(Network, QT_TR_NOOP("The %1 %2 redirected more than %3 times (a redirect loop)."),
+             this->peer(m_url), QString::number(MaxRedirects));
     else if (error == QNetworkReply::InsecureRedirectError)
-        fail(Network, QStringLiteral("The %1 %2 redirected from HTTPS to plain HTTP, which is "
-                                     "not followed.")
-                          .arg(m_what, this->peer(m_url)));
-    else if (status != 0 && status != 200)
-        fail(HttpError,
-             QStringLiteral("The %1 %2 answered HTTP %3.").arg(m_what, peer).arg(status));
-    else if ((error == QNetworkReply::RemoteHostClosedError && status == 200) || cutShort)
-        fail(Network, QStringLiteral("The answer of the %1 %2 was cut short.").arg(m_what, peer));
-    else if (error == QNetworkReply::RemoteHostClosedError)
-        fail(
-            Network,
-            QStringLiteral("The %1 %2 closed the connection without an answer.").arg(m_what, peer));
-    else if (error != QNetworkReply::NoError)
         fail(Network,
-             QStringLiteral("Cannot reach the %1 %2: %3.").arg(m_what, peer, reply->errorString()));
+             QT_TR_NOOP("The %1 %2 redirected from HTTPS to plain HTTP, which is not followed."),
+             this->peer(m_url));
+    else if (status != 0 && status != 200)
+        fail(HttpError, QT_TR_NOOP("The %1 %2 answered HTTP %3."), peer, QString::number(status));
+    else if ((error == QNetworkReply::RemoteHostClosedError && status == 200) || cutShort)
+        fail(Network, QT_TR_NOOP("The answer of the %1 %2 was cut short."), peer);
+    else if (error == QNetworkReply::RemoteHostClosedError)
+        fail(Network, QT_TR_NOOP("The %1 %2 closed the connection without an answer."), peer);
+    else if (error != QNetworkReply::NoError)
+        fail(Network, QT_TR_NOOP("Cannot reach the %1 %2: %3."), peer, reply->errorString());
     else if (status != 200)
-        fail(Network, QStringLiteral("The %1 %2 sent an invalid HTTP answer.").arg(m_what, peer));
+        fail(Network, QT_TR_NOOP("The %1 %2 sent an invalid HTTP answer."), peer);
     else
         m_result.Ok = true;
     emit finished();

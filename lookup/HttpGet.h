@@ -37,13 +37,15 @@ public:
     struct Result {
         bool Ok = false; // a complete answer with status 200
         Failure Why = NoFailure;
-        int Status = 0;  // the HTTP status of the last answer; 0 when none came
-        QByteArray Body; // the body of a status-200 answer
-        QString Error;   // what went wrong, naming the server; "" when Ok
+        int Status = 0;   // the HTTP status of the last answer; 0 when none came
+        QByteArray Body;  // the body of a status-200 answer
+        QString Error;    // what went wrong, naming the server, translated; "" when Ok
+        QString LogError; // the same in English, for logs
     };
 
-    // `what` names the server in the error texts ("MusicBrainz server", "cover art server").
-    THttpGet(QNetworkAccessManager* manager, const QString& what, QObject* parent = nullptr);
+    // `what` names the server in the error texts ("MusicBrainz server", "cover art server"): a
+    // text marked with QT_TRANSLATE_NOOP("THttpGet", ...), translated where it is shown.
+    THttpGet(QNetworkAccessManager* manager, const char* what, QObject* parent = nullptr);
     ~THttpGet() override;
 
     // How the error texts name the server, e.g. "127.0.0.1:8080" as the user gave it; by
@@ -72,11 +74,14 @@ private:
     void send();
     void takeData();
     void complete();
-    void fail(Failure why, const QString& text);
+    // Records a failure: `source` is an untranslated text of this class with %1 the kind of
+    // server, %2 `peer` and %3 `detail` (`shownDetail` in the translated text, when given).
+    void fail(Failure why, const char* source, const QString& peer,
+              const QString& detail = QString(), const QString& shownDetail = QString());
     QString peer(const QUrl& url) const;
 
     QNetworkAccessManager* m_manager;
-    QString m_what;
+    const char* m_what;
     QString m_peer;
     QString m_contact;
     QUrl m_url;

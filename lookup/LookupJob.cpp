@@ -17,9 +17,10 @@ QString withoutTrailingSlash(QString url) {
 
 } // namespace
 
-const QString TLookupJob::NoMatchNotice =
-    QStringLiteral("No match found. Perhaps:\n1. The CDDB server has no information on this "
-                   "disc.\n2. The CDDB options are wrong.\n3. The network is down.");
+QString TLookupJob::NoMatchNotice() {
+    return tr("No match found. Perhaps:\n1. The CDDB server has no information on this "
+              "disc.\n2. The CDDB options are wrong.\n3. The network is down.");
+}
 
 TLookupJob::TLookupJob(HCDROM handle, const TQueryCDDBThread::Settings& settings,
                        TDiscFieldsModel* model, QObject* parent)
@@ -35,7 +36,7 @@ void TLookupJob::Start() {
     assertOwnThread();
     TTOC toc{};
     if (ModifyCDParms(m_handle, CdParmTocMsf, 1) == 0 || ReadTOC(m_handle, &toc) != 1) {
-        const QString text = QStringLiteral("Error while reading TOC information!");
+        const QString text = tr("Error while reading TOC information!");
         emit message(TJobSeverity::Error, text);
         return finishWith(TJobOutcome::Failed, text);
     }
@@ -55,12 +56,11 @@ void TLookupJob::startCddb() {
     if (m_settings.Email.trimmed().isEmpty() && !emailNoticeGiven) {
         emailNoticeGiven = true;
         emit message(TJobSeverity::Info,
-                     QStringLiteral("The CDDB server asks for your e-mail address and may refuse "
-                                    "programs that send none. Enter it in the lookup dialog or "
-                                    "the options, or: sondrel-cli settings --set "
-                                    "QueryCDDB.Email=you@example.org"));
+                     tr("The CDDB server asks for your e-mail address and may refuse programs "
+                        "that send none. Enter it in the lookup dialog or the options, or: "
+                        "sondrel-cli settings --set QueryCDDB.Email=you@example.org"));
     }
-    emit hint(QStringLiteral("Querying %1 ...").arg(m_settings.Server));
+    emit hint(tr("Querying %1 ...").arg(m_settings.Server));
     m_worker = TQueryCDDBThread::Start(this, m_model, m_first, m_last, m_handle, m_settings);
 }
 
@@ -82,16 +82,16 @@ void TLookupJob::startMusicBrainz(const TTOC& toc) {
     if (!m_disc.isValid()) {
         m_result = TCddbMessageEvent::QueryFailed;
         return finishWith(TJobOutcome::Failed,
-                          QStringLiteral("The table of contents gives no MusicBrainz disc id."));
+                          tr("The table of contents gives no MusicBrainz disc id."));
     }
     const QString server = withoutTrailingSlash(m_sources.MusicBrainzServer);
     const QUrl url(server + QStringLiteral("/ws/2/discid/") + m_disc.Id +
                    QStringLiteral("?inc=artist-credits+recordings+genres&cdstubs=no&fmt=json"));
-    emit hint(QStringLiteral("Querying %1 ...").arg(server));
+    emit hint(tr("Querying %1 ...").arg(server));
     // Requests go out at least a second apart across every Sondrel process, whatever the
     // server.
     const int delay = TRequestPacer::Reserve(QStringLiteral("musicbrainz"), MusicBrainzIntervalMs);
-    m_get = new THttpGet(&m_network, QStringLiteral("MusicBrainz server"), this);
+    m_get = new THttpGet(&m_network, QT_TRANSLATE_NOOP("THttpGet", "MusicBrainz server"), this);
     m_get->SetPeer(server);
     m_get->SetContact(m_settings.Email);
     connect(m_get, &THttpGet::finished, this, &TLookupJob::onDiscAnswer);
@@ -110,15 +110,14 @@ void TLookupJob::onDiscAnswer() {
             return musicBrainzNoMatch();
         m_result = TCddbMessageEvent::QueryFailed;
         return finishWith(TJobOutcome::Failed,
-                          QStringLiteral("The MusicBrainz lookup failed: %1").arg(answer.Error));
+                          tr("The MusicBrainz lookup failed: %1").arg(answer.Error));
     }
     QString error;
     if (!TMusicBrainzRelease::ParseDiscAnswer(answer.Body, m_disc.Id,
                                               m_disc.LastTrack - m_disc.FirstTrack + 1, &m_releases,
                                               &error)) {
         m_result = TCddbMessageEvent::QueryFailed;
-        return finishWith(TJobOutcome::Failed,
-                          QStringLiteral("The MusicBrainz lookup failed: %1").arg(error));
+        return finishWith(TJobOutcome::Failed, tr("The MusicBrainz lookup failed: %1").arg(error));
     }
     if (m_releases.empty())
         return musicBrainzNoMatch();
@@ -133,8 +132,7 @@ void TLookupJob::onDiscAnswer() {
 
 void TLookupJob::musicBrainzNoMatch() {
     const QString text =
-        QStringLiteral("MusicBrainz knows no release with this disc (disc id "
-                       "%1). It can be added at:\n%2")
+        tr("MusicBrainz knows no release with this disc (disc id %1). It can be added at:\n%2")
             .arg(m_disc.Id, m_disc.SubmitUrl(m_sources.MusicBrainzServer).toString());
     if (m_sources.Source == TLookupSources::MusicBrainzThenCddb) {
         emit message(TJobSeverity::Info, text);
@@ -152,7 +150,7 @@ void TLookupJob::ChooseRelease(int index) {
     m_choosing = false;
     if (index < 0 || index >= int(m_releases.size())) {
         m_result = TCddbMessageEvent::NoTitles;
-        return finishWith(TJobOutcome::Cancelled, QStringLiteral("No release was chosen."));
+        return finishWith(TJobOutcome::Cancelled, tr("No release was chosen."));
     }
     applyRelease(index);
 }
@@ -162,8 +160,7 @@ void TLookupJob::applyRelease(int index) {
     if (r.Titles.isEmpty()) {
         m_result = TCddbMessageEvent::NoTitles;
         return finishWith(TJobOutcome::Failed,
-                          QStringLiteral("The MusicBrainz release holds no track titles for "
-                                         "this disc."));
+                          tr("The MusicBrainz release holds no track titles for this disc."));
     }
     m_chosen = index;
     m_model->clearDiscFields();
@@ -186,8 +183,8 @@ void TLookupJob::applyRelease(int index) {
         return finishWith(TJobOutcome::Done);
     const QUrl url(withoutTrailingSlash(m_sources.CoverArtServer) + QStringLiteral("/release/") +
                    r.Mbid + QStringLiteral("/front"));
-    emit hint(QStringLiteral("Fetching the front cover ..."));
-    m_get = new THttpGet(&m_network, QStringLiteral("cover art server"), this);
+    emit hint(tr("Fetching the front cover ..."));
+    m_get = new THttpGet(&m_network, QT_TRANSLATE_NOOP("THttpGet", "cover art server"), this);
     m_get->SetContact(m_settings.Email);
     connect(m_get, &THttpGet::finished, this, &TLookupJob::onCoverAnswer);
     m_get->Start(url, "image/jpeg, image/png", MaxCoverBytes, m_sources.TimeoutSeconds);
@@ -207,15 +204,15 @@ void TLookupJob::onCoverAnswer() {
             m_cover = TCoverArt::FromBytes(answer.Body);
         else
             emit message(TJobSeverity::Warning,
-                         QStringLiteral("The cover art server sent no usable picture (%1); the "
-                                        "files go without a cover.")
+                         tr("The cover art server sent no usable picture (%1); the files go "
+                            "without a cover.")
                              .arg(reason));
     } else if (answer.Status == 404) {
         emit message(TJobSeverity::Info,
-                     QStringLiteral("The cover archive has no front cover for this release."));
+                     tr("The cover archive has no front cover for this release."));
     } else {
         emit message(TJobSeverity::Warning,
-                     answer.Error + QStringLiteral(" The files go without a cover."));
+                     tr("%1 The files go without a cover.").arg(answer.Error));
     }
     finishWith(TJobOutcome::Done);
 }
@@ -229,15 +226,15 @@ bool TLookupJob::event(QEvent* e) {
     m_result = m->How;
     if (m->WParam == TCddbMessageEvent::NoMatch) {
         emit noMatch(m->LParam);
-        finishWith(TJobOutcome::Failed, NoMatchNotice);
+        finishWith(TJobOutcome::Failed, NoMatchNotice());
     } else if (m->How == TCddbMessageEvent::QueryFailed) {
-        finishWith(TJobOutcome::Failed, QStringLiteral("The CDDB query failed: %1").arg(m->Detail));
+        finishWith(TJobOutcome::Failed, tr("The CDDB query failed: %1").arg(m->Detail));
     } else if (m->How == TCddbMessageEvent::NoTitles) {
         // A record that could not be read says why; the titles may well be in it.
         finishWith(TJobOutcome::Failed,
                    m->Detail.isEmpty()
-                       ? QStringLiteral("The CDDB records hold no track titles for this disc.")
-                       : QStringLiteral("The CDDB record could not be read: %1").arg(m->Detail));
+                       ? tr("The CDDB records hold no track titles for this disc.")
+                       : tr("The CDDB record could not be read: %1").arg(m->Detail));
     } else {
         finishWith(TJobOutcome::Done);
     }

@@ -24,8 +24,9 @@ class THttpGet;
 class TLookupJob : public TJob {
     Q_OBJECT
 public:
-    // "No match found. Perhaps:..." — what a CDDB lookup without a match tells the user.
-    static const QString NoMatchNotice;
+    // "No match found. Perhaps:..." — what a CDDB lookup without a match tells the user,
+    // translated.
+    static QString NoMatchNotice();
     // Size limits of the answers, in bytes.
     static constexpr qint64 MaxMusicBrainzAnswer = 4 * 1024 * 1024;
     static constexpr qint64 MaxCoverBytes = 8 * 1024 * 1024;

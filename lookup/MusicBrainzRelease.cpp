@@ -2,6 +2,7 @@
 
 #include "audio/Genres.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -109,7 +110,9 @@ QString TMusicBrainzRelease::Description() const {
     if (!Country.isEmpty())
         details << Country;
     if (MediumCount > 1)
-        details << QStringLiteral("disc %1 of %2").arg(MediumPosition).arg(MediumCount);
+        details << QCoreApplication::translate("TMusicBrainzRelease", "disc %1 of %2")
+                       .arg(MediumPosition)
+                       .arg(MediumCount);
     QString text = Artist + QStringLiteral(" - ") + Album;
     if (!details.isEmpty())
         text += QStringLiteral(" (") + details.join(QStringLiteral(", ")) + u')';
@@ -124,14 +127,17 @@ bool TMusicBrainzRelease::ParseDiscAnswer(const QByteArray& json, const QString&
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
     if (!doc.isObject()) {
-        *error = QStringLiteral("The MusicBrainz answer is not JSON: %1")
-                     .arg(parseError.error == QJsonParseError::NoError ? QStringLiteral("no object")
-                                                                       : parseError.errorString());
+        *error = QCoreApplication::translate("TMusicBrainzRelease",
+                                             "The MusicBrainz answer is not JSON: %1")
+                     .arg(parseError.error == QJsonParseError::NoError
+                              ? QCoreApplication::translate("TMusicBrainzRelease", "no object")
+                              : parseError.errorString());
         return false;
     }
     const QJsonValue list = doc.object().value(QStringLiteral("releases"));
     if (!list.isUndefined() && !list.isArray()) {
-        *error = QStringLiteral("The MusicBrainz answer lists no releases.");
+        *error = QCoreApplication::translate("TMusicBrainzRelease",
+                                             "The MusicBrainz answer lists no releases.");
         return false;
     }
     for (const QJsonValue& v : list.toArray()) {

@@ -153,7 +153,7 @@ void TQueryCDDBThread::execute() {
     TTableOfContents toc;
     if (ReadTableOfContents(m_handle, &toc) != 1)
         client.setFailure(TCddbClient::ErrArgument,
-                          QStringLiteral("The table of contents of the disc cannot be read."));
+                          tr("The table of contents of the disc cannot be read."));
     std::vector<TCddbClient::Match> matches;
     if (client.lastError() != TCddbClient::ErrNone ||
         !client.query(toc, MatchCapacity, &matches, &m_link->Stop)) {
