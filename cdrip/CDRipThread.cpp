@@ -173,7 +173,7 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
         // full disk).
         const int err = errno;
         post(ProcessRipEnded, RipCannotCreate,
-             QStringLiteral("Cannot create %1: %2")
+             QCoreApplication::translate("TCDRipThread", "Cannot create %1: %2")
                  .arg(path, QString::fromLocal8Bit(std::strerror(err))),
              err);
         return;

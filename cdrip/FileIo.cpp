@@ -3,6 +3,7 @@
 #include "audio/FileClaim.h"
 #include "audio/Helpers.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryFile>
@@ -25,7 +26,7 @@ int CreateReplacing(const QString& path) {
 }
 
 QString WriteErrorText(const QString& path, int err) {
-    return QStringLiteral("Cannot write %1: %2")
+    return QCoreApplication::translate("TFileIo", "Cannot write %1: %2")
         .arg(path, QString::fromLocal8Bit(std::strerror(err)));
 }
 
@@ -38,7 +39,8 @@ QString WriteNewFile(const QString& folder, const QString& name, const QByteArra
                              QFileDevice::ReadGroup | QFileDevice::ReadOther) ||
         !WriteFully(temp, bytes.constData(), bytes.size()) || !FlushFully(temp) ||
         ::fsync(temp.handle()) != 0) {
-        *error = QStringLiteral("Cannot write %1 in %2: %3").arg(name, folder, temp.errorString());
+        *error = QCoreApplication::translate("TFileIo", "Cannot write %1 in %2: %3")
+                     .arg(name, folder, temp.errorString());
         return QString();
     }
     const QString wanted = QDir(folder).filePath(name);

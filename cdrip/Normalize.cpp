@@ -3,6 +3,7 @@
 #include "FileIo.h"
 #include "audio/LoudnessMeter.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -18,7 +19,7 @@ constexpr int HeaderBytes = 44;
 constexpr int BlockBytes = 2048;
 
 QString readErrorText(const QString& path, int err) {
-    return QStringLiteral("Cannot read %1: %2")
+    return QCoreApplication::translate("TNormalize", "Cannot read %1: %2")
         .arg(path, QString::fromLocal8Bit(std::strerror(err)));
 }
 
@@ -84,7 +85,9 @@ bool NormalizeWavFile(const QString& wavPath, int percent, const std::function<v
         const long header = ReadFull(in.Fd, block, HeaderBytes);
         if (header != HeaderBytes) {
             reason = header < 0 ? readErrorText(wavPath, errno)
-                                : QStringLiteral("%1 is too short to be a WAV file").arg(wavPath);
+                                : QCoreApplication::translate("TNormalize",
+                                                              "%1 is too short to be a WAV file")
+                                      .arg(wavPath);
             return false;
         }
         if (!WriteAll(out.Fd, block, HeaderBytes)) {

@@ -127,7 +127,7 @@ void TRipJob::Start() {
     for (size_t k = 0; k < m_plan.Formats.size(); ++k) {
         const int format = m_plan.Formats[k];
         if (format < 0 || format >= OutputFormatCount)
-            return fail(QStringLiteral("Unknown output format %1.").arg(format));
+            return fail(tr("Unknown output format %1.").arg(format));
         if (format == FormatWav)
             continue; // the WAV read is that format's file
         // Each encoder exists for the whole rip; one that cannot load its codec library says
@@ -199,8 +199,8 @@ void TRipJob::checkExisting() {
     if (existing.isEmpty())
         return begin();
     ask(TJobQuestion::ReplaceOutputs,
-        QStringLiteral("These files exist in the output folder already:\n%1\nReplace them (Yes), "
-                       "skip their tracks (No), or cancel the rip (Cancel)?")
+        tr("These files exist in the output folder already:\n%1\nReplace them (Yes), "
+           "skip their tracks (No), or cancel the rip (Cancel)?")
             .arg(existing.join(QLatin1Char('\n'))),
         TJobButtons::YesNoCancel, [this, tracksWithExisting, existing](TJobAnswer answer) {
             if (answer == TJobAnswer::Cancel)
@@ -217,10 +217,9 @@ void TRipJob::checkExisting() {
                             which = path;
                             break;
                         }
-                    emit message(TJobSeverity::Info,
-                                 QStringLiteral("Track %1 is skipped: %2 exists already.")
-                                     .arg(t.Number)
-                                     .arg(which));
+                    emit message(
+                        TJobSeverity::Info,
+                        tr("Track %1 is skipped: %2 exists already.").arg(t.Number).arg(which));
                     t.State = TRipPlanTrack::TState::Skipped;
                 }
             }
@@ -252,18 +251,22 @@ void TRipJob::begin() {
 
 void TRipJob::startFirstRead() {
     startRead();
-    emit hint(QStringLiteral("Extracting..."));
-    emit barCaption(QStringLiteral("Initializing..."));
+    emit hint(tr("Extracting..."));
+    emit barCaption(tr("Initializing..."));
+}
+
+TRipJob::TNote TRipJob::note(const char* source) {
+    return {QString::fromLatin1(source), tr(source)};
 }
 
 void TRipJob::askAhead() {
     const TArDiscIds ids = TArDiscIds::FromDisc(m_log.Disc);
     if (m_options.AccurateRipServer.isEmpty())
-        return fallBack(QStringLiteral("no AccurateRip server is set"), TArVerdict::NotChecked,
-                        QStringLiteral("not checked: no server is set"));
+        return fallBack(note(QT_TR_NOOP("no AccurateRip server is set")), TArVerdict::NotChecked,
+                        note(QT_TR_NOOP("not checked: no server is set")));
     if (ids.Tracks == 0)
-        return fallBack(QStringLiteral("the disc has no audio tracks the database knows"),
-                        TArVerdict::NotChecked, QString());
+        return fallBack(note(QT_TR_NOOP("the disc has no audio tracks the database knows")),
+                        TArVerdict::NotChecked, TNote());
     askDatabase(ids, [this](TArLookup::Status status, const TArLookup& lookup) {
         m_asked = true;
         if (status == TArLookup::Found) {
@@ -272,18 +275,20 @@ void TRipJob::askAhead() {
             return startFirstRead();
         }
         if (status == TArLookup::NotFound)
-            return fallBack(QStringLiteral("the disc is not in the AccurateRip database"),
+            return fallBack(note(QT_TR_NOOP("the disc is not in the AccurateRip database")),
                             TArVerdict::NotInDatabase,
-                            QStringLiteral("the disc is not in the database"));
+                            note(QT_TR_NOOP("the disc is not in the database")));
         fallBack(
-            QStringLiteral("the AccurateRip database gave no answer (%1)").arg(lookup.ErrorText()),
-            TArVerdict::NotChecked, QStringLiteral("not checked: %1").arg(lookup.ErrorText()));
+            note(QT_TR_NOOP("the AccurateRip database gave no answer (%1)"))
+                .arg(lookup.ErrorText(), lookup.ShownErrorText()),
+            TArVerdict::NotChecked,
+            note(QT_TR_NOOP("not checked: %1")).arg(lookup.ErrorText(), lookup.ShownErrorText()));
     });
 }
 
 void TRipJob::askDatabase(const TArDiscIds& ids,
                           std::function<void(TArLookup::Status, const TArLookup&)> answered) {
-    emit hint(QStringLiteral("Checking AccurateRip..."));
+    emit hint(tr("Checking AccurateRip..."));
     m_lookup = new TArLookup(this);
     connect(m_lookup, &TArLookup::finished, this,
             [this, answered = std::move(answered)](TArLookup::Status status) {
@@ -296,14 +301,13 @@ void TRipJob::askDatabase(const TArDiscIds& ids,
     m_lookup->Start(m_options.AccurateRipServer, ids);
 }
 
-void TRipJob::fallBack(const QString& reason, TArVerdict::Kind without, const QString& note) {
+void TRipJob::fallBack(const TNote& reason, TArVerdict::Kind without, const TNote& note) {
     m_asked = true;
     m_without = without;
     m_databaseNote = note;
-    m_log.FallbackNote = reason;
-    emit message(
-        TJobSeverity::Warning,
-        QStringLiteral("Verify first: %1, so every track is read in secure mode.").arg(reason));
+    m_log.FallbackNote = reason.Log;
+    emit message(TJobSeverity::Warning,
+                 tr("Verify first: %1, so every track is read in secure mode.").arg(reason.Shown));
     startFirstRead();
 }
 
@@ -335,8 +339,7 @@ bool TRipJob::makeFolderOf(const QString& path) {
         m_unwritableError = error.value();
         return false;
     }
-    trackError(QStringLiteral("Cannot create %1: %2")
-                   .arg(folder, QString::fromStdString(error.message())));
+    trackError(tr("Cannot create %1: %2").arg(folder, QString::fromStdString(error.message())));
     return false;
 }
 
@@ -369,7 +372,7 @@ void TRipJob::startRead() {
     const int lock = TFileClaim::CreatePartial(t.WavPath, &partial);
     if (lock < 0) {
         const int error = errno;
-        const QString reason = QStringLiteral("Cannot create a file beside %1: %2")
+        const QString reason = tr("Cannot create a file beside %1: %2")
                                    .arg(t.WavPath, QString::fromLocal8Bit(std::strerror(error)));
         QTimer::singleShot(0, this, [this, reason, error] {
             if (!IsFinished())
@@ -426,11 +429,11 @@ void TRipJob::finish(bool stopped) {
         m_lookup->Abort();
         m_lookup = nullptr;
         return conclude(nullptr, TArVerdict::NotChecked,
-                        QStringLiteral("not checked: the rip was stopped"));
+                        note(QT_TR_NOOP("not checked: the rip was stopped")));
     }
     if (m_asked)
         // Verify-first asked the database before the first track; it is not asked again.
-        return m_verifying ? conclude(&m_answer, TArVerdict::NotChecked, QString())
+        return m_verifying ? conclude(&m_answer, TArVerdict::NotChecked, TNote())
                            : conclude(nullptr, m_without, m_databaseNote);
     bool anyChecked = false;
     for (const TRipPlanTrack& t : m_plan.Tracks)
@@ -439,21 +442,23 @@ void TRipJob::finish(bool stopped) {
     if (stopped || !anyChecked || ids.Tracks == 0 || m_options.AccurateRipServer.isEmpty())
         return conclude(nullptr, TArVerdict::NotChecked,
                         m_options.AccurateRipServer.isEmpty()
-                            ? QStringLiteral("not checked: no server is set")
-                            : QString());
+                            ? note(QT_TR_NOOP("not checked: no server is set"))
+                            : TNote());
     askDatabase(ids, [this](TArLookup::Status status, const TArLookup& lookup) {
         if (status == TArLookup::Found)
-            return conclude(&lookup.Response(), TArVerdict::NotChecked, QString());
+            return conclude(&lookup.Response(), TArVerdict::NotChecked, TNote());
         if (status == TArLookup::NotFound)
             return conclude(nullptr, TArVerdict::NotInDatabase,
-                            QStringLiteral("the disc is not in the database"));
-        conclude(nullptr, TArVerdict::NotChecked,
-                 QStringLiteral("not checked: %1").arg(lookup.ErrorText()));
+                            note(QT_TR_NOOP("the disc is not in the database")));
+        conclude(
+            nullptr, TArVerdict::NotChecked,
+            note(QT_TR_NOOP("not checked: %1")).arg(lookup.ErrorText(), lookup.ShownErrorText()));
     });
 }
 
-void TRipJob::conclude(const TArResponse* response, TArVerdict::Kind without, const QString& note) {
-    m_log.DatabaseNote = note;
+void TRipJob::conclude(const TArResponse* response, TArVerdict::Kind without, const TNote& note) {
+    m_log.DatabaseNote = note.Log;
+    m_shownDatabaseNote = note.Shown;
     for (TRipPlanTrack& t : m_plan.Tracks) {
         if (t.State != TRipPlanTrack::TState::Done || !t.Check.Valid)
             continue;
@@ -461,8 +466,8 @@ void TRipJob::conclude(const TArResponse* response, TArVerdict::Kind without, co
             t.Verdict = response->Verdict(t.Number - 1, t.Check.ArV1, t.Check.ArV2);
         else
             t.Verdict = TArVerdict::Without(without, t.Check.ArV1, t.Check.ArV2);
-        t.VerdictText = t.Verdict.Text();
-        if (const QString s = TRipLog::SuspiciousText(t.Check); !s.isEmpty())
+        t.VerdictText = t.Verdict.ShownText();
+        if (const QString s = TRipLog::ShownSuspiciousText(t.Check); !s.isEmpty())
             t.VerdictText += QStringLiteral(", ") + s;
         emit trackVerdict(t.Number, t.Title, t.VerdictText);
     }
@@ -473,7 +478,7 @@ void TRipJob::conclude(const TArResponse* response, TArVerdict::Kind without, co
     const TJobOutcome outcome = m_log.Stopped                        ? TJobOutcome::Stopped
                                 : m_failed == 0 && m_suspicious == 0 ? TJobOutcome::Done
                                                                      : TJobOutcome::Failed;
-    finishWith(outcome, QStringLiteral("Ripped %1 of %2 tracks").arg(m_succeeded).arg(Total()));
+    finishWith(outcome, tr("Ripped %1 of %n tracks", nullptr, Total()).arg(m_succeeded));
 }
 
 void TRipJob::writeRipFiles(size_t format) {
@@ -525,19 +530,17 @@ void TRipJob::keepWav(int index, const QString& partial) {
     if (const QString failure = claimName(partial, t.WavPath); !failure.isEmpty())
         trackError(failure);
     else if (!m_options.IsKeepWav)
-        emit message(
-            TJobSeverity::Info,
-            QStringLiteral("The WAV of track %1 is kept as %2").arg(t.Number).arg(t.WavPath));
+        emit message(TJobSeverity::Info,
+                     tr("The WAV of track %1 is kept as %2").arg(t.Number).arg(t.WavPath));
 }
 
 bool TRipJob::event(QEvent* e) {
     if (e->type() == RipDriveFailureEvent) {
         if (!IsFinished()) {
             const int code = static_cast<TRipEvent*>(e)->DriveFailure;
-            emit message(TJobSeverity::Error,
-                         code == DriveSetupRefused
-                             ? QStringLiteral("CD extract failed! Please try again.")
-                             : QStringLiteral("Error while reading TOC information!"));
+            emit message(TJobSeverity::Error, code == DriveSetupRefused
+                                                  ? tr("CD extract failed! Please try again.")
+                                                  : tr("Error while reading TOC information!"));
             ++m_failed;
             emit halted(); // nothing moves on until the job is stopped
         }
@@ -553,7 +556,7 @@ bool TRipJob::event(QEvent* e) {
 
 void TRipJob::onProcessInfo(const TProcessInfo& info) {
     if (info.Value == ProcessNormalizing) {
-        emit hint(QStringLiteral("Normalizing..."));
+        emit hint(tr("Normalizing..."));
     } else if (info.Value == ProcessRipEnded) {
         onRipEnded(info);
     } else if (info.Value > 0 && info.Value <= 100) {
@@ -586,8 +589,7 @@ void TRipJob::readAgain(const TProcessInfo& info) {
     if (m_worker)
         QFile::remove(m_worker->WavPath);
     m_reReading = true;
-    emit hint(QStringLiteral("Track %1 is not confirmed: reading it again in secure mode...")
-                  .arg(t.Number));
+    emit hint(tr("Track %1 is not confirmed: reading it again in secure mode...").arg(t.Number));
     startRead();
 }
 
@@ -615,16 +617,15 @@ void TRipJob::onRipEnded(const TProcessInfo& info) {
     if (info.ErrorCode == RipOk && info.Check.UnreadableSectors > 0) {
         // The file is kept: it is the best the disc gave, but no proof of an exact copy.
         ++m_suspicious;
-        emit message(TJobSeverity::Warning, QStringLiteral("Track %1 is %2: they never read the "
-                                                           "same twice")
+        emit message(TJobSeverity::Warning, tr("Track %1 is %2: they never read the same twice")
                                                 .arg(t.Number)
-                                                .arg(TRipLog::SuspiciousText(info.Check)));
+                                                .arg(TRipLog::ShownSuspiciousText(info.Check)));
     }
     switch (info.ErrorCode) {
     case RipOk:
         break;
     case RipReadFailed:
-        trackError(QStringLiteral("Error while reading CD information!"));
+        trackError(tr("Error while reading CD information!"));
         break;
     case RipCannotCreate:
         // The folder's own failure was reported when it was made (the text is blank then).
@@ -632,16 +633,14 @@ void TRipJob::onRipEnded(const TProcessInfo& info) {
             trackError(info.ErrorText);
         break;
     default:
-        trackError(info.ErrorText.isEmpty() ? QStringLiteral("Cannot write %1").arg(wav)
-                                            : info.ErrorText);
+        trackError(info.ErrorText.isEmpty() ? tr("Cannot write %1").arg(wav) : info.ErrorText);
         break;
     }
     int code = info.ErrorCode;
     if (code != RipOk) {
         if (code != RipCannotCreate && NameTaken(wav))
-            emit message(
-                TJobSeverity::Info,
-                QStringLiteral("What was read of track %1 is in %2").arg(t.Number).arg(wav));
+            emit message(TJobSeverity::Info,
+                         tr("What was read of track %1 is in %2").arg(t.Number).arg(wav));
     } else if (!encodes()) {
         // The WAV is the result: it takes its name now that it is complete.
         if (const QString failure = claimName(wav, t.WavPath); failure.isEmpty()) {
@@ -684,8 +683,8 @@ void TRipJob::advanceReading() {
     if (m_reading < 0) {
         // Only encoding is left: the rip's bar follows it now.
         if (m_ahead > 0) {
-            emit hint(QStringLiteral("Encoding..."));
-            emit barCaption(QStringLiteral("Encoding..."));
+            emit hint(tr("Encoding..."));
+            emit barCaption(tr("Encoding..."));
         }
         return maybeFinish();
     }
@@ -697,9 +696,8 @@ void TRipJob::advanceReading() {
 }
 
 void TRipJob::resumeReading() {
-    emit hint(QStringLiteral("Extracting..."));
-    emit barCaption(encodes() ? QStringLiteral("Extracting...")
-                              : QStringLiteral("Initializing..."));
+    emit hint(tr("Extracting..."));
+    emit barCaption(encodes() ? tr("Extracting...") : tr("Initializing..."));
     if (m_unacknowledged > 0) {
         m_held = true; // Acknowledge starts it
         return;
@@ -741,7 +739,7 @@ void TRipJob::writeAlbumGain() {
         m_log.GainNote = QStringLiteral("track gain and peak only: the rip was stopped before "
                                         "the album gain could be measured");
         emit message(TJobSeverity::Warning,
-                     QStringLiteral("The rip was stopped: its files have no album gain."));
+                     tr("The rip was stopped: its files have no album gain."));
         return;
     }
     TReplayGain album;
@@ -791,8 +789,8 @@ void TRipJob::kickEncoders() {
         request.Input = lane.Input;
         emit encodingStarted(request.Track, request.Title, request.Path);
         if (m_reading < 0) {
-            emit hint(QStringLiteral("Encoding..."));
-            emit barCaption(QStringLiteral("Encoding..."));
+            emit hint(tr("Encoding..."));
+            emit barCaption(tr("Encoding..."));
         }
         lane.Input->SetFileName(m_wavOf[size_t(lane.Track)]);
         lane.Step->Start(request);
@@ -804,8 +802,7 @@ void TRipJob::onEncoded(TEncodeLane& lane, const QString& failure) {
     if (index < 0)
         return;
     if (!failure.isEmpty()) {
-        trackError(
-            QStringLiteral("Encoding %1 failed: %2").arg(track(index).Paths[lane.Format], failure));
+        trackError(tr("Encoding %1 failed: %2").arg(track(index).Paths[lane.Format], failure));
         if (!m_encodeFailed[size_t(index)])
             ++m_failed;
         m_encodeFailed[size_t(index)] = true;
@@ -928,8 +925,8 @@ void TRipJob::stopOnWriteFailure(const QString& folder, int systemError) {
         track(m_reading).State = TRipPlanTrack::TState::Failed;
     ++m_failed;
     emit message(TJobSeverity::Error,
-                 QStringLiteral("Cannot write into %1: %2. The rip has stopped; please choose "
-                                "another output folder or make room there.")
+                 tr("Cannot write into %1: %2. The rip has stopped; please choose "
+                    "another output folder or make room there.")
                      .arg(QDir::toNativeSeparators(folder),
                           QString::fromLocal8Bit(std::strerror(systemError))));
     finish(true);

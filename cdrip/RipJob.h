@@ -111,9 +111,10 @@ public:
 
     // Tracks whose rip has ended, whatever the outcome.
     int Completed() const { return m_completed; }
-    // Why the database was not asked or gave no answer ("not checked: host not found"); empty
-    // when it answered. Set when the job finishes.
-    QString DatabaseNote() const { return m_log.DatabaseNote; }
+    // Why the database was not asked or gave no answer ("not checked: host not found"),
+    // translated for the window (the rip log has it in English); empty when it answered. Set
+    // when the job finishes.
+    QString DatabaseNote() const { return m_shownDatabaseNote; }
     // Tracks that ended with an error (rip or encoding), plus one for a halt of the drive.
     int Failed() const { return m_failed; }
     // Tracks whose file was written.
@@ -155,6 +156,17 @@ protected:
     bool event(QEvent* e) override;
 
 private:
+    // A text the rip log keeps in English and the window shows translated.
+    struct TNote {
+        QString Log;
+        QString Shown;
+        TNote arg(const QString& log, const QString& shown) const {
+            return {Log.arg(log), Shown.arg(shown)};
+        }
+    };
+    // `source` is marked with QT_TR_NOOP.
+    static TNote note(const char* source);
+
     // One encoder for one format of the plan: its step, the WAV input feeding it, and where it
     // is in the list of records read.
     struct TEncodeLane {
@@ -176,7 +188,7 @@ private:
     void askDatabase(const TArDiscIds& ids,
                      std::function<void(TArLookup::Status, const TArLookup&)> answered);
     // Verify-first without an answer: says why once and reads every track in secure mode.
-    void fallBack(const QString& reason, TArVerdict::Kind without, const QString& note);
+    void fallBack(const TNote& reason, TArVerdict::Kind without, const TNote& note);
     // Verify-first: whether the first read of the record being read stands (its sums match a
     // pressing the database answered with, confidence 1 or more).
     bool confirmed(const TProcessInfo& info) const;
@@ -202,7 +214,7 @@ private:
     void finish(bool stopped);
     // Gives each ripped track its verdict from `response`, or `without` when there is none,
     // writes the log, playlist and cue sheet of each format, and finishes.
-    void conclude(const TArResponse* response, TArVerdict::Kind without, const QString& note);
+    void conclude(const TArResponse* response, TArVerdict::Kind without, const TNote& note);
     void writeRipFiles(size_t format);
     void fail(const QString& text);
     void trackError(const QString& text);
@@ -258,8 +270,9 @@ private:
     bool m_verifying = false;
     TArResponse m_answer;
     TArVerdict::Kind m_without = TArVerdict::NotChecked;
-    QString m_databaseNote;
-    bool m_reReading = false; // the record being read is read a second time, in secure mode
+    TNote m_databaseNote;
+    QString m_shownDatabaseNote; // the log's DatabaseNote, translated
+    bool m_reReading = false;    // the record being read is read a second time, in secure mode
     TSectorRead m_read = ReadCDAudioLBA;
     int m_suspicious = 0; // tracks with sectors that never read the same twice
     TReplayGain::TMode m_gainMode = TReplayGain::TMode::Off;

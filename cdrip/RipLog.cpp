@@ -4,6 +4,7 @@
 #include "audio/Helpers.h"
 #include "encode/OutputNaming.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QRegularExpression>
@@ -48,6 +49,13 @@ QString TRipLog::readText(const Track& t) const {
 QString TRipLog::SuspiciousText(const TTrackCheck& check) {
     return check.UnreadableSectors > 0
                ? QStringLiteral("suspicious, %1 sectors").arg(check.UnreadableSectors)
+               : QString();
+}
+
+QString TRipLog::ShownSuspiciousText(const TTrackCheck& check) {
+    return check.UnreadableSectors > 0
+               ? QCoreApplication::translate("TRipLog", "suspicious, %n sectors", nullptr,
+                                             check.UnreadableSectors)
                : QString();
 }
 

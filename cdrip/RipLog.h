@@ -48,8 +48,10 @@ public:
     // The closing summary, also the last line of the text: "3 tracks ripped: 3 accurate." and
     // the like.
     QString Summary() const;
-    // "suspicious, N sectors" for a track with unreadable sectors, else empty.
+    // "suspicious, N sectors" for a track with unreadable sectors, else empty: in English, as
+    // the log writes it, and translated, as the window shows it.
     static QString SuspiciousText(const TTrackCheck& check);
+    static QString ShownSuspiciousText(const TTrackCheck& check);
 
     // "<album>.log" in `folder` (the album made a safe file name, FAT-safe with `fatSafe`;
     // "rip.log" without one); a log of that name that exists already is kept and this one
