@@ -69,8 +69,8 @@ void TConvertJob::Start() {
     for (int i = 0; i < m_files.size(); ++i)
         if (m_outputPaths[size_t(i)] != OutputPathOf(m_files[i]))
             emit message(TJobSeverity::Info,
-                         QStringLiteral("%1 has the name of an earlier file of the batch: it is "
-                                        "converted into %2")
+                         tr("%1 has the name of an earlier file of the batch: it is "
+                            "converted into %2")
                              .arg(m_files[i], m_outputPaths[size_t(i)]));
     withOutputFolder(m_options.OutputFolder, [this] { begin(); });
 }
@@ -133,7 +133,7 @@ void TConvertJob::askNext() {
         }
         m_asking = true;
         m_askedOutput = output;
-        ask(TJobQuestion::ReplaceFile, QStringLiteral("%1 exists already. Replace it?").arg(output),
+        ask(TJobQuestion::ReplaceFile, tr("%1 exists already. Replace it?").arg(output),
             TJobButtons::YesNoCancel, [this, lane = lane](TJobAnswer answer) {
                 m_asking = false;
                 if (answer == TJobAnswer::Cancel)
@@ -184,13 +184,19 @@ void TConvertJob::finish(bool stopped) {
     const TJobOutcome outcome = stopped                           ? TJobOutcome::Stopped
                                 : m_failed == 0 && m_damaged == 0 ? TJobOutcome::Done
                                                                   : TJobOutcome::Failed;
-    const QString damaged = m_damaged ? QStringLiteral(", damaged %1").arg(m_damaged) : QString();
-    finishWith(outcome, QStringLiteral("Converted %1, skipped %2, failed %3%4 of %5 files")
-                            .arg(m_converted)
-                            .arg(m_skipped)
-                            .arg(m_failed)
-                            .arg(damaged)
-                            .arg(m_files.size()));
+    const int files = int(m_files.size());
+    const QString summary =
+        m_damaged
+            ? tr("Converted %1, skipped %2, failed %3, damaged %4 of %n files", nullptr, files)
+                  .arg(m_converted)
+                  .arg(m_skipped)
+                  .arg(m_failed)
+                  .arg(m_damaged)
+            : tr("Converted %1, skipped %2, failed %3 of %n files", nullptr, files)
+                  .arg(m_converted)
+                  .arg(m_skipped)
+                  .arg(m_failed);
+    finishWith(outcome, summary);
 }
 
 void TConvertJob::writeAlbumGain(bool stopped) {
@@ -205,7 +211,7 @@ void TConvertJob::writeAlbumGain(bool stopped) {
         return;
     if (stopped) {
         emit message(TJobSeverity::Warning,
-                     QStringLiteral("The conversion was stopped: its files have no album gain."));
+                     tr("The conversion was stopped: its files have no album gain."));
         return;
     }
     for (const auto& [folder, indexes] : albums) {

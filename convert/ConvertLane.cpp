@@ -47,7 +47,8 @@ TConvertLane::TConvertLane(TConvertJob* job, int number) : m_job(job), m_number(
             }
             if (failure.isEmpty() && !m_step->Damage().isEmpty())
                 return post(1, int(TConvertOutcome::Damaged),
-                            QStringLiteral("%1; what could be read is kept in %2")
+                            QCoreApplication::translate("TConvertLane",
+                                                        "%1; what could be read is kept in %2")
                                 .arg(m_step->Damage(), path));
             post(1, int(failure.isEmpty() ? TConvertOutcome::Converted : TConvertOutcome::Failed),
                  failure);
@@ -142,7 +143,8 @@ void TConvertLane::beginFile(int index) {
     // destroy it.
     if (SameFile(input, output)) {
         post(1, int(TConvertOutcome::Failed),
-             QStringLiteral("%1 would be written over itself").arg(input));
+             QCoreApplication::translate("TConvertLane", "%1 would be written over itself")
+                 .arg(input));
         return;
     }
     // Anything of that name counts, a dangling symbolic link too: it is replaced only with
