@@ -113,7 +113,7 @@ TEncodeStep::~TEncodeStep() {
 
 TAuFileOut* TEncodeStep::OutputOf(int format) {
     if (format < 0 || format >= OutputFormatCount)
-        throw EAuException(QStringLiteral("Unknown output format %1").arg(format));
+        throw EAuException(tr("Unknown output format %1").arg(format));
     TAuFileOut*& out = m_outputs[size_t(format)];
     if (out)
         return out;
@@ -146,7 +146,7 @@ void TEncodeStep::Start(const TEncodeRequest& request) {
     m_partialFd = TFileClaim::CreatePartial(request.Path, &m_partial);
     if (m_partialFd < 0) {
         m_partial.clear();
-        postOutcome(QStringLiteral("Cannot create a file beside %1: %2")
+        postOutcome(tr("Cannot create a file beside %1: %2")
                         .arg(request.Path, QString::fromLocal8Bit(std::strerror(errno))));
         return;
     }

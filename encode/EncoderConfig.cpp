@@ -13,6 +13,8 @@
 #include "encode/EncodeStep.h"
 #include "encode/OutputFormats.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 // The MP3 constant bit rates the options dialog offers, by its list index.
@@ -162,7 +164,8 @@ TAuFileOut* CreateFormatOutput(int format, QObject* owner) {
     case FormatAlac:
         return new TM4AOut(TM4ACodec::Alac, owner);
     default:
-        throw EAuException(QStringLiteral("Unknown output format %1").arg(format));
+        throw EAuException(
+            QCoreApplication::translate("TEncoderConfig", "Unknown output format %1").arg(format));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "audio/Helpers.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace {
@@ -83,16 +84,19 @@ std::optional<TNameTemplate> TNameTemplate::Parse(const QString& text, QString* 
             const qsizetype end = source.indexOf(QLatin1Char('}'), i + 1);
             if (end < 0) {
                 if (error)
-                    *error = QStringLiteral("the name template has a \"{\" without its \"}\" "
-                                            "(write \"{{\" for a brace)");
+                    *error = QCoreApplication::translate(
+                        "TNameTemplate", "the name template has a \"{\" without its \"}\" "
+                                         "(write \"{{\" for a brace)");
                 return std::nullopt;
             }
             const QString name = source.mid(i + 1, end - i - 1);
             if (!FieldNames().contains(name)) {
                 if (error)
-                    *error = QStringLiteral("the name template has an unknown field {%1}; the "
-                                            "fields are {%2}")
-                                 .arg(name, FieldNames().join(QStringLiteral("} {")));
+                    *error =
+                        QCoreApplication::translate(
+                            "TNameTemplate", "the name template has an unknown field {%1}; the "
+                                             "fields are {%2}")
+                            .arg(name, FieldNames().join(QStringLiteral("} {")));
                 return std::nullopt;
             }
             flushLiteral();
@@ -100,8 +104,9 @@ std::optional<TNameTemplate> TNameTemplate::Parse(const QString& text, QString* 
             i = end;
         } else if (c == QLatin1Char('}')) {
             if (error)
-                *error = QStringLiteral("the name template has a \"}\" without its \"{\" "
-                                        "(write \"}}\" for a brace)");
+                *error = QCoreApplication::translate(
+                    "TNameTemplate", "the name template has a \"}\" without its \"{\" "
+                                     "(write \"}}\" for a brace)");
             return std::nullopt;
         } else if (c == QLatin1Char('/')) {
             flushLiteral();
@@ -117,7 +122,8 @@ std::optional<TNameTemplate> TNameTemplate::Parse(const QString& text, QString* 
         t.m_parts.append(part);
     if (t.m_parts.isEmpty()) {
         if (error)
-            *error = QStringLiteral("the name template names no file");
+            *error =
+                QCoreApplication::translate("TNameTemplate", "the name template names no file");
         return std::nullopt;
     }
     return t;

@@ -5,6 +5,7 @@
 #include "audio/Helpers.h"
 #include "encode/OutputFormats.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -145,14 +146,19 @@ QString write(const QString& path, int format, const TReplayGain& g) {
     case FormatWav:
         return QString(); // our WAV files carry no tags
     default:
-        return QStringLiteral("Cannot write ReplayGain tags into %1: its format has none")
+        return QCoreApplication::translate(
+                   "TReplayGainTagger", "Cannot write ReplayGain tags into %1: its format has none")
             .arg(path);
     }
     if (!opened)
-        return QStringLiteral("Cannot write ReplayGain tags into %1: it cannot be read as %2")
+        return QCoreApplication::translate(
+                   "TReplayGainTagger",
+                   "Cannot write ReplayGain tags into %1: it cannot be read as %2")
             .arg(path, FormatName(format));
     if (!saved)
-        return QStringLiteral("Cannot write ReplayGain tags into %1: the tags cannot be saved")
+        return QCoreApplication::translate(
+                   "TReplayGainTagger",
+                   "Cannot write ReplayGain tags into %1: the tags cannot be saved")
             .arg(path);
     return QString();
 }
@@ -173,25 +179,31 @@ QString TReplayGainTagger::WriteByCopy(const QString& path, int format, const TR
     QString copy;
     const int fd = TFileClaim::CreatePartial(path, &copy);
     if (fd < 0)
-        return QStringLiteral("Cannot create a file beside %1: %2")
+        return QCoreApplication::translate("TReplayGainTagger",
+                                           "Cannot create a file beside %1: %2")
             .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
     QString failure;
     {
         QFile source(path);
         QFile target;
         if (!source.open(QIODevice::ReadOnly))
-            failure = QStringLiteral("Cannot read %1: %2").arg(path, source.errorString());
+            failure = QCoreApplication::translate("TReplayGainTagger", "Cannot read %1: %2")
+                          .arg(path, source.errorString());
         else if (!target.open(fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
-            failure = QStringLiteral("Cannot write %1: %2").arg(copy, target.errorString());
+            failure = QCoreApplication::translate("TReplayGainTagger", "Cannot write %1: %2")
+                          .arg(copy, target.errorString());
         while (failure.isEmpty() && !source.atEnd()) {
             const QByteArray block = source.read(1 << 20);
             if (block.isEmpty() && source.error() != QFileDevice::NoError)
-                failure = QStringLiteral("Cannot read %1: %2").arg(path, source.errorString());
+                failure = QCoreApplication::translate("TReplayGainTagger", "Cannot read %1: %2")
+                              .arg(path, source.errorString());
             else if (target.write(block) != block.size())
-                failure = QStringLiteral("Cannot write %1: %2").arg(copy, target.errorString());
+                failure = QCoreApplication::translate("TReplayGainTagger", "Cannot write %1: %2")
+                              .arg(copy, target.errorString());
         }
         if (failure.isEmpty() && !target.flush())
-            failure = QStringLiteral("Cannot write %1: %2").arg(copy, target.errorString());
+            failure = QCoreApplication::translate("TReplayGainTagger", "Cannot write %1: %2")
+                          .arg(copy, target.errorString());
     }
     if (failure.isEmpty())
         failure = write(copy, format, gain);
