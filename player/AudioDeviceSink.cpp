@@ -2,6 +2,7 @@
 
 #include <QAudioFormat>
 #include <QAudioSink>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QMediaDevices>
 #include <QTimer>
@@ -24,15 +25,17 @@ QString errorText(QAudio::Error e) {
     case QAudio::NoError:
         return QString();
     case QAudio::OpenError:
-        return QStringLiteral("The sound device could not be opened.");
+        return QCoreApplication::translate("TAudioDeviceSink",
+                                           "The sound device could not be opened.");
     case QAudio::IOError:
-        return QStringLiteral("The sound device stopped taking audio.");
+        return QCoreApplication::translate("TAudioDeviceSink",
+                                           "The sound device stopped taking audio.");
     case QAudio::UnderrunError:
         return QString(); // the sink ran dry for a moment: more follows
     case QAudio::FatalError:
-        return QStringLiteral("The sound device failed.");
+        return QCoreApplication::translate("TAudioDeviceSink", "The sound device failed.");
     }
-    return QStringLiteral("The sound device failed.");
+    return QCoreApplication::translate("TAudioDeviceSink", "The sound device failed.");
 }
 
 } // namespace
@@ -47,14 +50,17 @@ bool TAudioDeviceSink::Start(QString& error) {
     Stop();
     m_device = QMediaDevices::defaultAudioOutput();
     if (m_device.isNull()) {
-        error = QStringLiteral("No sound device: no sound output is available (is a sound "
-                               "server such as PulseAudio running?).");
+        error = QCoreApplication::translate(
+            "TAudioDeviceSink", "No sound device: no sound output is available (is a sound "
+                                "server such as PulseAudio running?).");
         return false;
     }
     if (!m_device.isFormatSupported(cdFormat())) {
-        error = QStringLiteral("The sound device \"%1\" does not take 16-bit stereo 44100 Hz "
-                               "audio.")
-                    .arg(m_device.description());
+        error =
+            QCoreApplication::translate(
+                "TAudioDeviceSink", "The sound device \"%1\" does not take 16-bit stereo 44100 Hz "
+                                    "audio.")
+                .arg(m_device.description());
         return false;
     }
     g_started = true;
@@ -62,7 +68,8 @@ bool TAudioDeviceSink::Start(QString& error) {
     m_sink->setBufferSize(44100); // a quarter second: position and pause follow closely
     m_io = m_sink->start();
     if (!m_io || m_sink->error() == QAudio::OpenError) {
-        error = QStringLiteral("The sound device \"%1\" could not be opened.")
+        error = QCoreApplication::translate("TAudioDeviceSink",
+                                            "The sound device \"%1\" could not be opened.")
                     .arg(m_device.description());
         m_sink.reset();
         m_io = nullptr;

@@ -2,22 +2,28 @@
 
 #include "TrackSpan.h"
 
+#include <QCoreApplication>
 #include <vector>
 
 namespace {
 
-const QString NoDrive = QStringLiteral("No drive is open.");
+QString noDrive() {
+    return QCoreApplication::translate("TCdPlayer", "No drive is open.");
+}
 
 QString readFailure(int code, int sector) {
     switch (code) {
     case CdErrBadHandle:
-        return QStringLiteral("The drive was closed while it played.");
+        return QCoreApplication::translate("TCdPlayer", "The drive was closed while it played.");
     case CdErrNoDisc:
-        return QStringLiteral("There is no disc in the drive any more.");
+        return QCoreApplication::translate("TCdPlayer", "There is no disc in the drive any more.");
     case CdErrOutOfRange:
-        return QStringLiteral("Sector %1 lies beyond the end of the disc.").arg(sector);
+        return QCoreApplication::translate("TCdPlayer",
+                                           "Sector %1 lies beyond the end of the disc.")
+            .arg(sector);
     default:
-        return QStringLiteral("Sector %1 of the disc could not be read.").arg(sector);
+        return QCoreApplication::translate("TCdPlayer", "Sector %1 of the disc could not be read.")
+            .arg(sector);
     }
 }
 
@@ -70,7 +76,7 @@ void TCdPlayer::Close() {
 bool TCdPlayer::PlayTrack(int number) {
     Stop();
     if (m_handle == 0) {
-        m_error = NoDrive;
+        m_error = noDrive();
         return false;
     }
     const auto span = FindTrackSpan(m_handle, number, m_error);
@@ -83,13 +89,14 @@ bool TCdPlayer::Play(int startSector, int endSector) {
     m_start = startSector;
     m_end = endSector;
     if (m_handle == 0) {
-        m_error = NoDrive;
+        m_error = noDrive();
         return false;
     }
     if (startSector < 0 || endSector <= startSector) {
-        m_error = QStringLiteral("Nothing to play between sectors %1 and %2.")
-                      .arg(startSector)
-                      .arg(endSector);
+        m_error =
+            QCoreApplication::translate("TCdPlayer", "Nothing to play between sectors %1 and %2.")
+                .arg(startSector)
+                .arg(endSector);
         return false;
     }
     if (!m_sink->Start(m_error))

@@ -1,14 +1,18 @@
 #include "TrackSpan.h"
 
+#include <QCoreApplication>
+
 std::optional<TTrackSpan> FindTrackSpan(HCDROM handle, int number, QString& error) {
     TTOC toc{};
     if (handle == 0 || ModifyCDParms(handle, CdParmTocMsf, 1) == 0 || ReadTOC(handle, &toc) != 1) {
-        error = QStringLiteral("Can not read the disc's table of contents: is there an audio CD "
-                               "in the drive?");
+        error = QCoreApplication::translate(
+            "TTrackSpan", "Can not read the disc's table of contents: is there an audio CD "
+                          "in the drive?");
         return std::nullopt;
     }
     if (number < toc.FirstTrack || number > toc.LastTrack) {
-        error = QStringLiteral("Track %1 is not on the disc (it has tracks %2 to %3).")
+        error = QCoreApplication::translate("TTrackSpan",
+                                            "Track %1 is not on the disc (it has tracks %2 to %3).")
                     .arg(number)
                     .arg(toc.FirstTrack)
                     .arg(toc.LastTrack);
@@ -16,7 +20,8 @@ std::optional<TTrackSpan> FindTrackSpan(HCDROM handle, int number, QString& erro
     }
     const int i = number - toc.FirstTrack;
     if (toc.Tracks[i].Adr & 0x04) {
-        error = QStringLiteral("Track %1 is a data track, not audio.").arg(number);
+        error = QCoreApplication::translate("TTrackSpan", "Track %1 is a data track, not audio.")
+                    .arg(number);
         return std::nullopt;
     }
     const int first = TocEntryFrames(toc.Tracks[0]);
@@ -24,8 +29,9 @@ std::optional<TTrackSpan> FindTrackSpan(HCDROM handle, int number, QString& erro
     TTrackSpan span{TocEntryFrames(toc.Tracks[i]) - first,
                     TocEntryFrames(toc.Tracks[i + 1]) - first};
     if (span.End <= span.Start) {
-        error =
-            QStringLiteral("Track %1 has no audio in the disc's table of contents.").arg(number);
+        error = QCoreApplication::translate(
+                    "TTrackSpan", "Track %1 has no audio in the disc's table of contents.")
+                    .arg(number);
         return std::nullopt;
     }
     return span;
