@@ -3,6 +3,7 @@
 #include "SettingsError.h"
 #include "audio/AtomicFile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -31,10 +32,12 @@ TIniFile::TIniFile(const QString& path) : m_path(path) {
     if (!file.exists())
         return;
     if (!file.open(QIODevice::ReadOnly))
-        throw TSettingsError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+        throw TSettingsError(QCoreApplication::translate("TIniFile", "Cannot read %1: %2")
+                                 .arg(path, file.errorString()));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw TSettingsError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+        throw TSettingsError(QCoreApplication::translate("TIniFile", "Cannot read %1: %2")
+                                 .arg(path, file.errorString()));
     QByteArrayView rest(bytes);
     if (rest.startsWith("\xEF\xBB\xBF"))
         rest = rest.sliced(3);

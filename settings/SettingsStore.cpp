@@ -7,6 +7,7 @@
 #include "audio/AtomicFile.h"
 #include "audio/Helpers.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -123,17 +124,21 @@ bool TSettingDef::allows(int value) const {
     return value >= Min && value <= Max && (int64_t(value) - Min) % Step == 0;
 }
 
-QString TSettingDef::allowedText() const {
+QString TSettingDef::allowedText(bool translated) const {
     if (!Values.empty()) {
         QStringList list;
         for (int v : Values)
             list << QString::number(v);
         return list.join(QStringLiteral(", "));
     }
-    QString text = QStringLiteral("%1..%2").arg(Min).arg(Max);
-    if (Step != 1)
-        text += QStringLiteral(" in steps of %1").arg(Step);
-    return text;
+    if (Step == 1)
+        return QStringLiteral("%1..%2").arg(Min).arg(Max);
+    const char* const steps = QT_TRANSLATE_NOOP("TSettingDef", "%1..%2 in steps of %3");
+    return (translated ? QCoreApplication::translate("TSettingDef", steps)
+                       : QString::fromLatin1(steps))
+        .arg(Min)
+        .arg(Max)
+        .arg(Step);
 }
 
 const std::vector<TSettingDef>& SettingDefs() {
@@ -257,14 +262,24 @@ void LoadOptions() {
         }
         if (used.isNull())
             continue;
-        const QString warning =
-            QStringLiteral("%1: [%2] %3=%4 is not allowed (%5); %6 is used")
-                .arg(
-                    OptionsPath(), QLatin1String(def.Section), QLatin1String(def.Key), v->trimmed(),
-                    def.Type == TSettingDef::Integer ? def.allowedText() : QStringLiteral("0 or 1"),
-                    used);
-        g_loadWarnings << warning;
-        qWarning("%s", qPrintable(warning));
+        // The message log has it in English, the list a window shows translated.
+        const char* const notAllowed =
+            QT_TRANSLATE_NOOP("TSettingsStore", "%1: [%2] %3=%4 is not allowed (%5); %6 is used");
+        const char* const zeroOrOne = QT_TRANSLATE_NOOP("TSettingsStore", "0 or 1");
+        const auto warning = [&](bool translated) {
+            const auto text = [translated](const char* source) {
+                return translated ? QCoreApplication::translate("TSettingsStore", source)
+                                  : QString::fromLatin1(source);
+            };
+            return text(notAllowed)
+                .arg(OptionsPath(), QLatin1String(def.Section), QLatin1String(def.Key),
+                     v->trimmed(),
+                     def.Type == TSettingDef::Integer ? def.allowedText(translated)
+                                                      : text(zeroOrOne),
+                     used);
+        };
+        g_loadWarnings << warning(true);
+        qWarning("%s", qPrintable(warning(false)));
     }
     AppOptions.CompressPosition = std::clamp(AppOptions.CompressPosition, 30, 100);
     AppOptions.ReadMode = ReadModeName(ReadModeOf(AppOptions.ReadMode));
@@ -290,7 +305,8 @@ void SaveOptions() {
     const QDir dir(ConfigDir());
     if (!dir.exists() && !QDir().mkpath(dir.path()))
         throw TSettingsError(
-            QStringLiteral("Cannot create the settings folder %1").arg(dir.path()));
+            QCoreApplication::translate("TSettingsStore", "Cannot create the settings folder %1")
+                .arg(dir.path()));
     TIniFile ini(OptionsPath());
     for (const TSettingDef& def : SettingDefs())
         ini.setValue(QLatin1String(def.Section), QLatin1String(def.Key), def.get(AppOptions));
@@ -360,7 +376,8 @@ void SaveDiscTexts(const QString& key, const TDiscTexts& texts) {
     const QDir dir(ConfigDir());
     if (!dir.exists() && !QDir().mkpath(dir.path()))
         throw TSettingsError(
-            QStringLiteral("Cannot create the settings folder %1").arg(dir.path()));
+            QCoreApplication::translate("TSettingsStore", "Cannot create the settings folder %1")
+                .arg(dir.path()));
     TIniFile ini(DiscInfoPath());
     const TDiscFields& fields = texts.Fields;
     ini.setValue(key, QStringLiteral("CDArtist"), fields.Artist);
@@ -420,7 +437,9 @@ void SaveDiscCover(const QString& key, const TCoverArt& cover) {
     const QString path = DiscCoverPath(key, cover.extension());
     const QString folder = QFileInfo(path).path();
     if (!QDir().mkpath(folder))
-        throw TSettingsError(QStringLiteral("Cannot create the folder %1").arg(folder));
+        throw TSettingsError(
+            QCoreApplication::translate("TSettingsStore", "Cannot create the folder %1")
+                .arg(folder));
     QString error;
     if (!TAtomicFile::writeWhole(path, cover.data(), &error))
         throw TSettingsError(error);

@@ -34,8 +34,9 @@ struct TSettingDef {
     bool set(TAppOptions& o, const QString& text) const;
     // Whether `value` is among the numbers above; always true for the other kinds.
     bool allows(int value) const;
-    // Those numbers for a message: "0..5", "1000..10000 in steps of 500", "32, 40, ..., 320".
-    QString allowedText() const;
+    // Those numbers for a message: "0..5", "1000..10000 in steps of 500", "32, 40, ..., 320";
+    // in English (the command line's texts), or translated for the window.
+    QString allowedText(bool translated = false) const;
 };
 
 // Settings block then lookup block, in the order they are stored and printed.
