@@ -1,6 +1,7 @@
 #include "CueImage.h"
 
 #include <QByteArrayList>
+#include <QCoreApplication>
 #include <algorithm>
 #include <cctype>
 
@@ -75,7 +76,9 @@ bool TCueImage::Open(const QString& path) {
     if (text.startsWith("\xEF\xBB\xBF"))
         text.remove(0, 3);
     if (text.contains('\0'))
-        return Fail(QStringLiteral("%1 is not a CUE sheet (it holds binary data)").arg(m_path));
+        return Fail(
+            QCoreApplication::translate("TCueImage", "%1 is not a CUE sheet (it holds binary data)")
+                .arg(m_path));
     // Sheets are mostly UTF-8; older ones are in Latin-1. The whole sheet decides, so a text
     // ending in a Latin-1 letter keeps it.
     m_latin1 = !IsUtf8(text);
@@ -83,7 +86,9 @@ bool TCueImage::Open(const QString& path) {
     text.replace('\r', '\n'); // old Mac line ends
 
     auto fail = [&](const QString& why) {
-        return Fail(QStringLiteral("%1 is not a CUE sheet that can be used: %2").arg(m_path, why));
+        return Fail(
+            QCoreApplication::translate("TCueImage", "%1 is not a CUE sheet that can be used: %2")
+                .arg(m_path, why));
     };
     struct TFileLine {
         QByteArray Name;
@@ -107,22 +112,25 @@ bool TCueImage::Open(const QString& path) {
         if (!isKeyword(key)) {
             const QString word = Text(words[0].left(40));
             if (tracks.empty() && files.empty())
-                return Fail(QStringLiteral("%1 is not a CUE sheet (line %2 begins with \"%3\")")
+                return Fail(QCoreApplication::translate(
+                                "TCueImage", "%1 is not a CUE sheet (line %2 begins with \"%3\")")
                                 .arg(m_path)
                                 .arg(lineNo)
                                 .arg(word));
-            return Fail(QStringLiteral("%1, line %2: unknown command \"%3\"")
-                            .arg(m_path)
-                            .arg(lineNo)
-                            .arg(word));
+            return Fail(
+                QCoreApplication::translate("TCueImage", "%1, line %2: unknown command \"%3\"")
+                    .arg(m_path)
+                    .arg(lineNo)
+                    .arg(word));
         }
         if (key == "REM") {
             if (words.size() >= 3 && words[1].toUpper() == "SESSION") {
                 bool ok = false;
                 const int number = words[2].toInt(&ok);
                 if (!ok || number < 1 || number > 99)
-                    return fail(QStringLiteral("line %1 is no REM SESSION with a number from 1 "
-                                               "to 99")
+                    return fail(QCoreApplication::translate(
+                                    "TCueImage", "line %1 is no REM SESSION with a number from 1 "
+                                                 "to 99")
                                     .arg(lineNo));
                 session = number;
             }
@@ -143,9 +151,12 @@ bool TCueImage::Open(const QString& path) {
                 }
             }
             if (name.isEmpty() || type.isEmpty() || type.contains(' '))
-                return fail(QStringLiteral("line %1 names no file and type").arg(lineNo));
+                return fail(
+                    QCoreApplication::translate("TCueImage", "line %1 names no file and type")
+                        .arg(lineNo));
             if (!files.empty() && !files.back().Indexed)
-                return fail(QStringLiteral("the FILE line on line %1 has no INDEX lines")
+                return fail(QCoreApplication::translate(
+                                "TCueImage", "the FILE line on line %1 has no INDEX lines")
                                 .arg(files.back().Line));
             files.push_back({name, type.toUpper(), lineNo, false});
             lines.push_back({-1, int(files.size()) - 1, 0, 0});
@@ -153,31 +164,37 @@ bool TCueImage::Open(const QString& path) {
             bool ok = false;
             const int number = words.size() >= 3 ? words[1].toInt(&ok) : 0;
             if (!ok || words.size() != 3)
-                return fail(QStringLiteral("line %1 is no TRACK number and type").arg(lineNo));
+                return fail(
+                    QCoreApplication::translate("TCueImage", "line %1 is no TRACK number and type")
+                        .arg(lineNo));
             if (number < 1 || number > 99)
-                return fail(QStringLiteral("track number %1 on line %2 is outside 1 to 99")
+                return fail(QCoreApplication::translate(
+                                "TCueImage", "track number %1 on line %2 is outside 1 to 99")
                                 .arg(number)
                                 .arg(lineNo));
             if (!tracks.empty() && number != tracks.back().Number + 1)
-                return fail(QStringLiteral("track %1 on line %2 follows track %3 (tracks are "
-                                           "numbered one after the other)")
+                return fail(QCoreApplication::translate(
+                                "TCueImage", "track %1 on line %2 follows track %3 (tracks are "
+                                             "numbered one after the other)")
                                 .arg(number)
                                 .arg(lineNo)
                                 .arg(tracks.back().Number));
             if (files.empty())
-                return fail(QStringLiteral("track %1 on line %2 comes before any FILE line")
+                return fail(QCoreApplication::translate(
+                                "TCueImage", "track %1 on line %2 comes before any FILE line")
                                 .arg(number)
                                 .arg(lineNo));
             const QByteArray modeName = words[2].toUpper();
             const auto mode = std::find_if(std::begin(kModes), std::end(kModes),
                                            [&](const TMode& m) { return modeName == m.Name; });
             if (mode == std::end(kModes))
-                return fail(QStringLiteral("track %1 on line %2 has an unknown mode \"%3\"")
+                return fail(QCoreApplication::translate(
+                                "TCueImage", "track %1 on line %2 has an unknown mode \"%3\"")
                                 .arg(number)
                                 .arg(lineNo)
                                 .arg(Text(words[2].left(40))));
             if (!tracks.empty() && !tracks.back().HasIndex1)
-                return Fail(QStringLiteral("%1: track %2 has no INDEX 01")
+                return Fail(QCoreApplication::translate("TCueImage", "%1: track %2 has no INDEX 01")
                                 .arg(m_path)
                                 .arg(tracks.back().Number));
             TSheetTrack t;
@@ -206,11 +223,14 @@ bool TCueImage::Open(const QString& path) {
             const int number = key == "INDEX" && words.size() == 3 ? words[1].toInt(&numbered) : 0;
             if (sectors < 0 || words.size() != (key == "INDEX" ? 3 : 2) || !numbered ||
                 number < 0 || number > 99)
-                return fail(QStringLiteral("line %1 is no %2 with a time mm:ss:ff")
+                return fail(QCoreApplication::translate("TCueImage",
+                                                        "line %1 is no %2 with a time mm:ss:ff")
                                 .arg(lineNo)
                                 .arg(QString::fromLatin1(key)));
             if (tracks.empty())
-                return fail(QStringLiteral("line %1 comes before any TRACK line").arg(lineNo));
+                return fail(
+                    QCoreApplication::translate("TCueImage", "line %1 comes before any TRACK line")
+                        .arg(lineNo));
             TSheetTrack& t = tracks.back();
             if (key == "PREGAP") {
                 t.Pregap = sectors;
@@ -219,13 +239,18 @@ bool TCueImage::Open(const QString& path) {
             } else {
                 if ((number == 0 && t.HasIndex1) || (number > 1 && !t.HasIndex1))
                     return Fail(
-                        QStringLiteral("%1: track %2 has its INDEX %3 %4 its INDEX 01")
+                        (number == 0
+                             ? QCoreApplication::translate(
+                                   "TCueImage", "%1: track %2 has its INDEX %3 after its INDEX 01")
+                             : QCoreApplication::translate(
+                                   "TCueImage",
+                                   "%1: track %2 has its INDEX %3 before its INDEX 01"))
                             .arg(m_path)
                             .arg(t.Number)
-                            .arg(number, 2, 10, QLatin1Char('0'))
-                            .arg(number == 0 ? QStringLiteral("after") : QStringLiteral("before")));
+                            .arg(number, 2, 10, QLatin1Char('0')));
                 if ((number == 0 && t.HasIndex0) || (number == 1 && t.HasIndex1))
-                    return fail(QStringLiteral("track %1 has a second INDEX %2 on line %3")
+                    return fail(QCoreApplication::translate(
+                                    "TCueImage", "track %1 has a second INDEX %2 on line %3")
                                     .arg(t.Number)
                                     .arg(number, 2, 10, QLatin1Char('0'))
                                     .arg(lineNo));
@@ -245,13 +270,17 @@ bool TCueImage::Open(const QString& path) {
         // CATALOG, ISRC, CDTEXTFILE and the other CD-Text lines say nothing about the layout.
     }
     if (tracks.empty())
-        return Fail(QStringLiteral("%1 is not a CUE sheet: it names no tracks").arg(m_path));
-    if (!tracks.back().HasIndex1)
         return Fail(
-            QStringLiteral("%1: track %2 has no INDEX 01").arg(m_path).arg(tracks.back().Number));
+            QCoreApplication::translate("TCueImage", "%1 is not a CUE sheet: it names no tracks")
+                .arg(m_path));
+    if (!tracks.back().HasIndex1)
+        return Fail(QCoreApplication::translate("TCueImage", "%1: track %2 has no INDEX 01")
+                        .arg(m_path)
+                        .arg(tracks.back().Number));
     if (!files.back().Indexed)
         return fail(
-            QStringLiteral("the FILE line on line %1 has no INDEX lines").arg(files.back().Line));
+            QCoreApplication::translate("TCueImage", "the FILE line on line %1 has no INDEX lines")
+                .arg(files.back().Line));
 
     for (const TFileLine& f : files) {
         // The name as the sheet spells it, else in the other encoding: a Latin-1 sheet may
@@ -301,13 +330,15 @@ bool TCueImage::Layout(std::vector<TSheetTrack>& tracks, const std::vector<TInde
         const bool first = l.Number == 0 || (l.Number == 1 && !t.HasIndex0);
         if (lastTrack >= 0 && (l.Sector < pos || (first && l.Sector == pos))) {
             if (lastTrack == l.Track)
-                return Fail(QStringLiteral("%1: track %2 has its INDEX %3 before its INDEX %4")
+                return Fail(QCoreApplication::translate(
+                                "TCueImage", "%1: track %2 has its INDEX %3 before its INDEX %4")
                                 .arg(m_path)
                                 .arg(t.Number)
                                 .arg(l.Number, 2, 10, QLatin1Char('0'))
                                 .arg(lastNumber, 2, 10, QLatin1Char('0')));
-            return Fail(QStringLiteral("%1: track %2 starts at %3 in %4, not after track %5 "
-                                       "(%6): track starts must increase")
+            return Fail(QCoreApplication::translate(
+                            "TCueImage", "%1: track %2 starts at %3 in %4, not after track %5 "
+                                         "(%6): track starts must increase")
                             .arg(m_path)
                             .arg(t.Number)
                             .arg(Msf(l.Sector), FileName(file))
@@ -317,8 +348,9 @@ bool TCueImage::Layout(std::vector<TSheetTrack>& tracks, const std::vector<TInde
         const int64_t at = byte + (l.Sector - pos) * stride;
         if (l.Number == 0 ? at > FileSize(file) : at >= FileSize(file)) {
             const int64_t cut = (FileSize(file) + stride - 1) / stride;
-            return Fail(QStringLiteral("Track %1 is cut: %2 ends at %3, before the track starts "
-                                       "at %4 as %5 says")
+            return Fail(QCoreApplication::translate(
+                            "TCueImage", "Track %1 is cut: %2 ends at %3, before the track starts "
+                                         "at %4 as %5 says")
                             .arg(t.Number)
                             .arg(FileName(file), Msf(cut), Msf(l.Sector), m_path));
         }

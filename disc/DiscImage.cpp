@@ -4,6 +4,7 @@
 #include "RawFileSource.h"
 #include "audio/ArgvPaths.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -29,14 +30,14 @@ QString systemError(int error) {
 // What a file that is not a regular one is, for messages.
 QString notAFile(mode_t mode) {
     if (S_ISDIR(mode))
-        return QStringLiteral("it is a folder, not a file");
+        return QCoreApplication::translate("TDiscImage", "it is a folder, not a file");
     if (S_ISFIFO(mode))
-        return QStringLiteral("it is a FIFO, not a file");
+        return QCoreApplication::translate("TDiscImage", "it is a FIFO, not a file");
     if (S_ISSOCK(mode))
-        return QStringLiteral("it is a socket, not a file");
+        return QCoreApplication::translate("TDiscImage", "it is a socket, not a file");
     if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("it is a device, not a file");
-    return QStringLiteral("it is not a regular file");
+        return QCoreApplication::translate("TDiscImage", "it is a device, not a file");
+    return QCoreApplication::translate("TDiscImage", "it is not a regular file");
 }
 
 // A PCM WAV file of CD audio: the offset and size of its samples. False for any other file,
@@ -135,10 +136,10 @@ QByteArray TDiscImage::FolderOf(const QByteArray& nativePath) {
 QString TDiscImage::RegularFileProblem(const QString& path) {
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return QStringLiteral("The disc image %1 cannot be opened: %2")
+        return QCoreApplication::translate("TDiscImage", "The disc image %1 cannot be opened: %2")
             .arg(DisplayPath(path), systemError(errno));
     if (!S_ISREG(st.st_mode))
-        return QStringLiteral("The disc image %1 cannot be used: %2")
+        return QCoreApplication::translate("TDiscImage", "The disc image %1 cannot be used: %2")
             .arg(DisplayPath(path), notAFile(st.st_mode));
     return QString();
 }
@@ -150,12 +151,15 @@ bool TDiscImage::ReadImageFile(const QString& path, qint64 maxBytes, QByteArray*
         return Fail(problem);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Fail(QStringLiteral("The disc image %1 cannot be opened: %2")
-                        .arg(m_path, file.errorString()));
+        return Fail(
+            QCoreApplication::translate("TDiscImage", "The disc image %1 cannot be opened: %2")
+                .arg(m_path, file.errorString()));
     if (file.size() > maxBytes)
-        return Fail(QStringLiteral("%1 is not a disc image that can be used (it is %2 bytes long)")
-                        .arg(m_path)
-                        .arg(file.size()));
+        return Fail(
+            QCoreApplication::translate(
+                "TDiscImage", "%1 is not a disc image that can be used (it is %2 bytes long)")
+                .arg(m_path)
+                .arg(file.size()));
     *text = file.read(maxBytes);
     return true;
 }
@@ -186,7 +190,8 @@ int TDiscImage::OpenDataFile(const QByteArray& name, const std::vector<QByteArra
             break;
         }
     if (found.isEmpty()) {
-        Fail(QStringLiteral("The file %1 that %2 names cannot be opened: %3")
+        Fail(QCoreApplication::translate("TDiscImage",
+                                         "The file %1 that %2 names cannot be opened: %3")
                  .arg(shown, m_path, systemError(ENOENT)));
         return -1;
     }
@@ -196,7 +201,8 @@ int TDiscImage::OpenDataFile(const QByteArray& name, const std::vector<QByteArra
         const QString why = fd < 0 ? systemError(errno) : notAFile(st.st_mode);
         if (fd >= 0)
             ::close(fd);
-        Fail(QStringLiteral("The file %1 that %2 names cannot be opened: %3")
+        Fail(QCoreApplication::translate("TDiscImage",
+                                         "The file %1 that %2 names cannot be opened: %3")
                  .arg(QString::fromUtf8(found), m_path, why));
         return -1;
     }
@@ -221,7 +227,8 @@ int TDiscImage::OpenDataFile(const QByteArray& name, const std::vector<QByteArra
                                         std::max<int64_t>(0, wavSize - byteOffset))
                             : raw->Open(proc, byteOffset, -1, kind == TFileKind::RawBigEndian);
         if (!ok) {
-            Fail(QStringLiteral("The file that %1 names cannot be opened: %2")
+            Fail(QCoreApplication::translate("TDiscImage",
+                                             "The file that %1 names cannot be opened: %2")
                      .arg(m_path, raw->ErrorText()));
             raw.reset();
             ::close(fd);
@@ -251,17 +258,19 @@ void TDiscImage::AppendSilence(int64_t sectors) {
 
 bool TDiscImage::CheckLength() {
     if (TooLong())
-        return Fail(QStringLiteral("%1 describes gaps that put the disc's lead-out at %2, past "
-                                   "the 99:59:74 a CD can reach")
+        return Fail(QCoreApplication::translate(
+                        "TDiscImage", "%1 describes gaps that put the disc's lead-out at %2, past "
+                                      "the 99:59:74 a CD can reach")
                         .arg(m_path, Msf(m_leadOut + 150)));
     return true;
 }
 
 bool TDiscImage::ReadSectors(int64_t sector, int64_t count, uint8_t* out) {
     if (sector < 0 || count < 0 || sector + count > m_leadOut)
-        return Fail(QStringLiteral("Sectors %1 to %2 lie outside the disc image")
-                        .arg(sector)
-                        .arg(sector + count - 1));
+        return Fail(
+            QCoreApplication::translate("TDiscImage", "Sectors %1 to %2 lie outside the disc image")
+                .arg(sector)
+                .arg(sector + count - 1));
     const auto after =
         std::upper_bound(m_segments.begin(), m_segments.end(), sector,
                          [](int64_t s, const TSegment& g) { return s < g.DiscStart; });
@@ -273,7 +282,9 @@ bool TDiscImage::ReadSectors(int64_t sector, int64_t count, uint8_t* out) {
             std::memset(out, 0, size_t(n * kSectorBytes));
         } else {
             if (!seg.Audio)
-                return Fail(QStringLiteral("Sector %1 belongs to a data track").arg(sector));
+                return Fail(
+                    QCoreApplication::translate("TDiscImage", "Sector %1 belongs to a data track")
+                        .arg(sector));
             TImageSource& src = *m_files[size_t(seg.File)].Source;
             // A sector with subchannel data after its audio is read on its own; plain audio
             // sectors lie back to back.

@@ -2,6 +2,7 @@
 
 #include "audio/ArgvPaths.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <algorithm>
 #include <map>
@@ -43,12 +44,15 @@ bool TNrgImage::Open(const QString& path) {
     if (const QString problem = RegularFileProblem(path); !problem.isEmpty())
         return Fail(problem);
     auto fail = [&](const QString& why) {
-        return Fail(QStringLiteral("%1 is not a Nero image that can be used: %2").arg(m_path, why));
+        return Fail(
+            QCoreApplication::translate("TNrgImage", "%1 is not a Nero image that can be used: %2")
+                .arg(m_path, why));
     };
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Fail(QStringLiteral("The disc image %1 cannot be opened: %2")
-                        .arg(m_path, file.errorString()));
+        return Fail(
+            QCoreApplication::translate("TNrgImage", "The disc image %1 cannot be opened: %2")
+                .arg(m_path, file.errorString()));
     const int64_t size = file.size();
     QByteArray tail;
     if (size >= 12 && file.seek(size - 12))
@@ -61,32 +65,37 @@ bool TNrgImage::Open(const QString& path) {
         chunksAt = int64_t(bigEndian(tail, 8, 4));
         footerAt = size - 8;
     } else {
-        return Fail(
-            QStringLiteral("%1 is not a Nero image (it has no NER5 or NERO footer)").arg(m_path));
+        return Fail(QCoreApplication::translate(
+                        "TNrgImage", "%1 is not a Nero image (it has no NER5 or NERO footer)")
+                        .arg(m_path));
     }
     if (chunksAt >= footerAt || footerAt - chunksAt > kMaxChunkBytes)
-        return fail(QStringLiteral("its footer places the chunks at byte %1, outside the %2 bytes "
-                                   "before it")
+        return fail(QCoreApplication::translate(
+                        "TNrgImage",
+                        "its footer places the chunks at byte %1, outside the %2 bytes "
+                        "before it")
                         .arg(chunksAt)
                         .arg(footerAt));
     QByteArray chunks;
     if (file.seek(chunksAt))
         chunks = file.read(footerAt - chunksAt);
     if (chunks.size() != footerAt - chunksAt)
-        return Fail(
-            QStringLiteral("The disc image %1 cannot be read: %2").arg(m_path, file.errorString()));
+        return Fail(QCoreApplication::translate("TNrgImage", "The disc image %1 cannot be read: %2")
+                        .arg(m_path, file.errorString()));
 
     // Every chunk lies wholly before the footer; the list ends with END!.
     std::map<QByteArray, QByteArray> found; // the first chunk of each kind
     bool ended = false;
     for (qsizetype at = 0; at < chunks.size() && !ended;) {
         if (chunks.size() - at < 8)
-            return fail(QStringLiteral("a chunk at byte %1 is cut short").arg(chunksAt + at));
+            return fail(QCoreApplication::translate("TNrgImage", "a chunk at byte %1 is cut short")
+                            .arg(chunksAt + at));
         const QByteArray id = chunks.mid(at, 4);
         const uint64_t length = bigEndian(chunks, at + 4, 4);
         if (length > uint64_t(chunks.size() - at - 8))
-            return fail(QStringLiteral("its chunk \"%1\" at byte %2 claims %3 bytes, more than "
-                                       "the file holds")
+            return fail(QCoreApplication::translate(
+                            "TNrgImage", "its chunk \"%1\" at byte %2 claims %3 bytes, more than "
+                                         "the file holds")
                             .arg(QString::fromLatin1(id).toHtmlEscaped())
                             .arg(chunksAt + at)
                             .arg(length));
@@ -95,7 +104,7 @@ bool TNrgImage::Open(const QString& path) {
         at += 8 + qsizetype(length);
     }
     if (!ended)
-        return fail(QStringLiteral("its chunks do not end with END!"));
+        return fail(QCoreApplication::translate("TNrgImage", "its chunks do not end with END!"));
 
     // Control bits of each track's index 1 from the cue chunk: 8-byte entries of control and
     // address form, track (BCD), index (BCD), a zero, and the sector.
@@ -106,8 +115,9 @@ bool TNrgImage::Open(const QString& path) {
             continue;
         const QByteArray& cue = it->second;
         if (cue.size() % 8 != 0)
-            return fail(QStringLiteral("its %1 chunk is %2 bytes long, not a number of 8-byte "
-                                       "entries")
+            return fail(QCoreApplication::translate(
+                            "TNrgImage", "its %1 chunk is %2 bytes long, not a number of 8-byte "
+                                         "entries")
                             .arg(QLatin1String(id))
                             .arg(cue.size()));
         for (qsizetype e = 0; e < cue.size(); e += 8) {
@@ -135,10 +145,12 @@ bool TNrgImage::Open(const QString& path) {
         const int first = dao.size() >= 22 ? uchar(dao[20]) : 0;
         const int last = dao.size() >= 22 ? uchar(dao[21]) : 0;
         if (first < 1 || last < first || last > 99)
-            return fail(QStringLiteral("its %1 chunk gives no tracks from 1 to 99")
+            return fail(QCoreApplication::translate("TNrgImage",
+                                                    "its %1 chunk gives no tracks from 1 to 99")
                             .arg(QLatin1String(wide ? "DAOX" : "DAOI")));
         if (dao.size() < 22 + (last - first + 1) * entry)
-            return fail(QStringLiteral("its %1 chunk is %2 bytes long, too short for %3 tracks")
+            return fail(QCoreApplication::translate(
+                            "TNrgImage", "its %1 chunk is %2 bytes long, too short for %3 tracks")
                             .arg(QLatin1String(wide ? "DAOX" : "DAOI"))
                             .arg(dao.size())
                             .arg(last - first + 1));
@@ -155,16 +167,18 @@ bool TNrgImage::Open(const QString& path) {
                 int64_t(bigEndian(dao, e + 18 + 2 * width, width) & 0x7FFFFFFFFFFFFFFFull);
             bool audio = true;
             if (!modeOf(mode, sectorSize, &audio))
-                return fail(QStringLiteral("track %1 has mode %2 with %3-byte sectors, which "
-                                           "no CD has")
+                return fail(QCoreApplication::translate(
+                                "TNrgImage", "track %1 has mode %2 with %3-byte sectors, which "
+                                             "no CD has")
                                 .arg(t)
                                 .arg(mode)
                                 .arg(sectorSize));
             if (!(index0 <= index1 && index1 < end && end <= chunksAt) ||
                 (index1 - index0) % sectorSize != 0 || (end - index1) % sectorSize != 0 ||
                 (previousEnd >= 0 && index0 != previousEnd))
-                return fail(QStringLiteral("track %1 lies at bytes %2, %3 and %4, which do not "
-                                           "fit the file's %5 bytes of sectors")
+                return fail(QCoreApplication::translate(
+                                "TNrgImage", "track %1 lies at bytes %2, %3 and %4, which do not "
+                                             "fit the file's %5 bytes of sectors")
                                 .arg(t)
                                 .arg(index0)
                                 .arg(index1)
@@ -191,7 +205,8 @@ bool TNrgImage::Open(const QString& path) {
         const int entry = wide ? 32 : 20;
         const int count = int(etn.size() / entry);
         if (count < 1 || count > 99 || etn.size() % entry != 0)
-            return fail(QStringLiteral("its %1 chunk is %2 bytes long, not 1 to 99 entries of %3")
+            return fail(QCoreApplication::translate(
+                            "TNrgImage", "its %1 chunk is %2 bytes long, not 1 to 99 entries of %3")
                             .arg(QLatin1String(wide ? "ETN2" : "ETNF"))
                             .arg(etn.size())
                             .arg(entry));
@@ -208,8 +223,10 @@ bool TNrgImage::Open(const QString& path) {
             const bool audio = mode == 7;
             if (length <= 0 || length % sectorSize != 0 || offset + length > chunksAt ||
                 start < Position() || start > MaxLeadOut)
-                return fail(QStringLiteral("track %1 lies at byte %2 for %3 bytes and at sector "
-                                           "%4, which do not fit the file or the tracks before it")
+                return fail(QCoreApplication::translate(
+                                "TNrgImage",
+                                "track %1 lies at byte %2 for %3 bytes and at sector "
+                                "%4, which do not fit the file or the tracks before it")
                                 .arg(t + 1)
                                 .arg(offset)
                                 .arg(length)
@@ -222,5 +239,6 @@ bool TNrgImage::Open(const QString& path) {
         }
         return CheckLength();
     }
-    return fail(QStringLiteral("it has neither a disc-at-once nor a track-at-once chunk"));
+    return fail(QCoreApplication::translate(
+        "TNrgImage", "it has neither a disc-at-once nor a track-at-once chunk"));
 }

@@ -1,5 +1,6 @@
 #include "RawFileSource.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -41,7 +42,9 @@ bool TRawFileSource::Read(int64_t offset, int64_t count, uint8_t* out) {
         if (n <= 0) {
             m_error = n < 0 ? QStringLiteral("%1: %2").arg(
                                   m_path, QString::fromLocal8Bit(std::strerror(errno)))
-                            : QStringLiteral("%1 ends before the disc image does").arg(m_path);
+                            : QCoreApplication::translate("TRawFileSource",
+                                                          "%1 ends before the disc image does")
+                                  .arg(m_path);
             return false;
         }
         done += n;

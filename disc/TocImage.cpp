@@ -1,6 +1,7 @@
 #include "TocImage.h"
 
 #include <QByteArrayList>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <algorithm>
 #include <cctype>
@@ -104,7 +105,9 @@ bool TTocImage::Open(const QString& path) {
     if (!ReadImageFile(path, kMaxTocBytes, &text))
         return false;
     if (text.contains('\0'))
-        return Fail(QStringLiteral("%1 is not a TOC file (it holds binary data)").arg(m_path));
+        return Fail(
+            QCoreApplication::translate("TTocImage", "%1 is not a TOC file (it holds binary data)")
+                .arg(m_path));
     m_latin1 = !IsUtf8(text);
     const std::vector<TToken> tokens = tokenize(text);
     size_t at = 0;
@@ -114,10 +117,12 @@ bool TTocImage::Open(const QString& path) {
         return peek().Kind == TToken::Word && peek().Text.toUpper() == w;
     };
     auto fail = [&](const QString& why) {
-        return Fail(QStringLiteral("%1 is not a TOC file that can be used: %2").arg(m_path, why));
+        return Fail(
+            QCoreApplication::translate("TTocImage", "%1 is not a TOC file that can be used: %2")
+                .arg(m_path, why));
     };
     auto failAt = [&](int line, const QString& why) {
-        return fail(QStringLiteral("line %1 %2").arg(line).arg(why));
+        return fail(QCoreApplication::translate("TTocImage", "line %1 %2").arg(line).arg(why));
     };
     // Skips a { ... } block with what it holds; false when it is not closed.
     auto skipBlock = [&]() {
@@ -136,19 +141,22 @@ bool TTocImage::Open(const QString& path) {
         const int line = peek().Line;
         ++at;
         if (peek().Kind != TToken::Open)
-            return failAt(line, QStringLiteral("has no { after CD_TEXT"));
+            return failAt(line, QCoreApplication::translate("TTocImage", "has no { after CD_TEXT"));
         ++at;
         while (peek().Kind != TToken::Close) {
             if (word("LANGUAGE_MAP")) {
                 ++at;
                 if (peek().Kind != TToken::Open || !skipBlock())
-                    return failAt(line, QStringLiteral("starts a LANGUAGE_MAP that is not closed"));
+                    return failAt(line,
+                                  QCoreApplication::translate(
+                                      "TTocImage", "starts a LANGUAGE_MAP that is not closed"));
             } else if (word("LANGUAGE")) {
                 ++at;
                 const int64_t language = parseCount(peek().Text);
                 ++at;
                 if (language < 0 || language > 7 || peek().Kind != TToken::Open)
-                    return failAt(peek().Line, QStringLiteral("has no LANGUAGE number and {"));
+                    return failAt(peek().Line, QCoreApplication::translate(
+                                                   "TTocImage", "has no LANGUAGE number and {"));
                 ++at;
                 if (textLanguage < 0)
                     textLanguage = int(language);
@@ -157,13 +165,15 @@ bool TTocImage::Open(const QString& path) {
                     ++at;
                     if (peek().Kind == TToken::Open) {
                         if (!skipBlock())
-                            return failAt(line, QStringLiteral("starts a CD_TEXT that is not "
-                                                               "closed"));
+                            return failAt(line, QCoreApplication::translate(
+                                                    "TTocImage", "starts a CD_TEXT that is not "
+                                                                 "closed"));
                         continue;
                     }
                     if (peek().Kind != TToken::String)
                         return failAt(peek().Line,
-                                      QStringLiteral("has no text for %1").arg(Text(key)));
+                                      QCoreApplication::translate("TTocImage", "has no text for %1")
+                                          .arg(Text(key)));
                     if (language == textLanguage) {
                         const QString value = Text(peek().Text).trimmed();
                         if (key == "TITLE")
@@ -176,10 +186,12 @@ bool TTocImage::Open(const QString& path) {
                     ++at;
                 }
                 if (peek().Kind != TToken::Close)
-                    return failAt(peek().Line, QStringLiteral("is not a CD_TEXT item"));
+                    return failAt(peek().Line, QCoreApplication::translate(
+                                                   "TTocImage", "is not a CD_TEXT item"));
                 ++at;
             } else {
-                return failAt(peek().Line, QStringLiteral("is not a CD_TEXT item"));
+                return failAt(peek().Line,
+                              QCoreApplication::translate("TTocImage", "is not a CD_TEXT item"));
             }
         }
         ++at;
@@ -191,24 +203,29 @@ bool TTocImage::Open(const QString& path) {
     while (!word("TRACK")) {
         const TToken& t = peek();
         if (t.Kind == TToken::End)
-            return Fail(QStringLiteral("%1 is not a TOC file: it names no tracks").arg(m_path));
+            return Fail(
+                QCoreApplication::translate("TTocImage", "%1 is not a TOC file: it names no tracks")
+                    .arg(m_path));
         if (word("CD_DA") || word("CD_ROM") || word("CD_ROM_XA") || word("CD_I")) {
             ++at;
         } else if (word("CATALOG")) {
             ++at;
             if (peek().Kind != TToken::String)
-                return failAt(t.Line, QStringLiteral("has no catalog number after CATALOG"));
+                return failAt(t.Line, QCoreApplication::translate(
+                                          "TTocImage", "has no catalog number after CATALOG"));
             ++at;
         } else if (word("CD_TEXT")) {
             if (!cdText(m_cdText.Disc))
                 return false;
         } else if (!any) {
-            return Fail(QStringLiteral("%1 is not a TOC file (line %2 begins with \"%3\")")
+            return Fail(QCoreApplication::translate(
+                            "TTocImage", "%1 is not a TOC file (line %2 begins with \"%3\")")
                             .arg(m_path)
                             .arg(t.Line)
                             .arg(Text(t.Text.left(40))));
         } else {
-            return failAt(t.Line, QStringLiteral("holds \"%1\", which is not a TOC command")
+            return failAt(t.Line, QCoreApplication::translate(
+                                      "TTocImage", "holds \"%1\", which is not a TOC command")
                                       .arg(Text(t.Text.left(40))));
         }
         any = true;
@@ -236,12 +253,15 @@ bool TTocImage::Open(const QString& path) {
         const int trackLine = peek().Line;
         ++at;
         if (++number > 99)
-            return fail(QStringLiteral("it has more than 99 tracks (line %1)").arg(trackLine));
+            return fail(
+                QCoreApplication::translate("TTocImage", "it has more than 99 tracks (line %1)")
+                    .arg(trackLine));
         const QByteArray modeName = peek().Text.toUpper();
         const auto mode = std::find_if(std::begin(kModes), std::end(kModes),
                                        [&](const TMode& m) { return modeName == m.Name; });
         if (peek().Kind != TToken::Word || mode == std::end(kModes))
-            return failAt(trackLine, QStringLiteral("has a TRACK of unknown mode \"%1\"")
+            return failAt(trackLine, QCoreApplication::translate(
+                                         "TTocImage", "has a TRACK of unknown mode \"%1\"")
                                          .arg(Text(peek().Text.left(40))));
         ++at;
         int stride = mode->Stride;
@@ -258,8 +278,9 @@ bool TTocImage::Open(const QString& path) {
         auto itemAligned = [&](int line) {
             if (partial == 0)
                 return true;
-            return failAt(line, QStringLiteral("adds to track %1 after audio that does not fill "
-                                               "whole sectors (588 samples each)")
+            return failAt(line, QCoreApplication::translate(
+                                    "TTocImage", "adds to track %1 after audio that does not fill "
+                                                 "whole sectors (588 samples each)")
                                     .arg(number));
         };
         // A length: "mm:ss:ff" in sectors, or a count of samples (audio) or bytes (data).
@@ -289,7 +310,9 @@ bool TTocImage::Open(const QString& path) {
             const QByteArray key = t.Text.toUpper();
             ++at;
             if (t.Kind != TToken::Word)
-                return failAt(t.Line, QStringLiteral("holds a stray \"%1\"").arg(Text(t.Text)));
+                return failAt(t.Line,
+                              QCoreApplication::translate("TTocImage", "holds a stray \"%1\"")
+                                  .arg(Text(t.Text)));
             if (key == "NO") {
                 const QByteArray what = peek().Text.toUpper();
                 ++at;
@@ -298,8 +321,9 @@ bool TTocImage::Open(const QString& path) {
                 else if (what == "PRE_EMPHASIS")
                     control &= ~0x01;
                 else
-                    return failAt(t.Line, QStringLiteral("has NO before neither COPY nor "
-                                                         "PRE_EMPHASIS"));
+                    return failAt(t.Line, QCoreApplication::translate(
+                                              "TTocImage", "has NO before neither COPY nor "
+                                                           "PRE_EMPHASIS"));
             } else if (key == "COPY") {
                 control |= 0x02;
             } else if (key == "PRE_EMPHASIS") {
@@ -310,7 +334,8 @@ bool TTocImage::Open(const QString& path) {
                 control |= 0x08;
             } else if (key == "ISRC") {
                 if (peek().Kind != TToken::String)
-                    return failAt(t.Line, QStringLiteral("has no code after ISRC"));
+                    return failAt(
+                        t.Line, QCoreApplication::translate("TTocImage", "has no code after ISRC"));
                 ++at;
             } else if (key == "CD_TEXT") {
                 --at;
@@ -327,7 +352,9 @@ bool TTocImage::Open(const QString& path) {
                 }
                 const int64_t bytes = lengthBytes(peek().Text);
                 if (peek().Kind != TToken::Word || bytes < 0)
-                    return failAt(t.Line, QStringLiteral("has no length after %1").arg(Text(key)));
+                    return failAt(t.Line,
+                                  QCoreApplication::translate("TTocImage", "has no length after %1")
+                                      .arg(Text(key)));
                 ++at;
                 if (!itemAligned(t.Line))
                     return false;
@@ -335,11 +362,13 @@ bool TTocImage::Open(const QString& path) {
             } else if (key == "PREGAP") {
                 const int64_t sectors = TDiscImage::ParseMsf(peek().Text);
                 if (peek().Kind != TToken::Word || sectors < 0)
-                    return failAt(t.Line, QStringLiteral("has no time mm:ss:ff after PREGAP"));
+                    return failAt(t.Line, QCoreApplication::translate(
+                                              "TTocImage", "has no time mm:ss:ff after PREGAP"));
                 ++at;
                 if (length > 0 || start >= 0)
-                    return failAt(t.Line, QStringLiteral("has a PREGAP after the start of track "
-                                                         "%1's data")
+                    return failAt(t.Line, QCoreApplication::translate(
+                                              "TTocImage", "has a PREGAP after the start of track "
+                                                           "%1's data")
                                               .arg(number));
                 add(-1, 0, sectors * kSectorBytes);
                 start = sectors;
@@ -350,19 +379,21 @@ bool TTocImage::Open(const QString& path) {
                     ++at;
                 }
                 if (start >= 0)
-                    return failAt(t.Line,
-                                  QStringLiteral("gives track %1 a second START").arg(number));
+                    return failAt(t.Line, QCoreApplication::translate(
+                                              "TTocImage", "gives track %1 a second START")
+                                              .arg(number));
                 start = sectors;
             } else if (key == "INDEX") {
                 if (TDiscImage::ParseMsf(peek().Text) < 0)
-                    return failAt(t.Line, QStringLiteral("has no time mm:ss:ff after INDEX"));
+                    return failAt(t.Line, QCoreApplication::translate(
+                                              "TTocImage", "has no time mm:ss:ff after INDEX"));
                 ++at;
             } else if (key == "FILE" || key == "AUDIOFILE" || key == "DATAFILE") {
                 const bool dataFile = key == "DATAFILE";
                 if (peek().Kind != TToken::String)
-                    return failAt(
-                        t.Line,
-                        QStringLiteral("has no file name in quotes after %1").arg(Text(key)));
+                    return failAt(t.Line, QCoreApplication::translate(
+                                              "TTocImage", "has no file name in quotes after %1")
+                                              .arg(Text(key)));
                 const QByteArray name = peek().Text;
                 ++at;
                 bool swap = false;
@@ -374,7 +405,8 @@ bool TTocImage::Open(const QString& path) {
                 if (peek().Kind == TToken::Word && peek().Text.startsWith('#')) {
                     offset = parseCount(peek().Text.mid(1));
                     if (offset < 0)
-                        return failAt(t.Line, QStringLiteral("has no byte offset after #"));
+                        return failAt(t.Line, QCoreApplication::translate(
+                                                  "TTocImage", "has no byte offset after #"));
                     ++at;
                 }
                 int64_t from = 0; // bytes into the file's audio
@@ -382,8 +414,9 @@ bool TTocImage::Open(const QString& path) {
                     const int64_t sectors = TDiscImage::ParseMsf(peek().Text);
                     const int64_t samples = parseCount(peek().Text);
                     if (peek().Kind != TToken::Word || (sectors < 0 && samples < 0))
-                        return failAt(t.Line, QStringLiteral("has no start position after the "
-                                                             "file name"));
+                        return failAt(t.Line, QCoreApplication::translate(
+                                                  "TTocImage", "has no start position after the "
+                                                               "file name"));
                     from = sectors >= 0 ? sectors * kSectorBytes : samples * kSampleBytes;
                     ++at;
                 }
@@ -407,26 +440,30 @@ bool TTocImage::Open(const QString& path) {
                 const int64_t size = FileSize(file);
                 const int64_t unit = stride;
                 if (first >= size)
-                    return Fail(QStringLiteral("Track %1 is cut: %2 ends at %3, before the track "
-                                               "starts at %4 as %5 says")
+                    return Fail(QCoreApplication::translate(
+                                    "TTocImage", "Track %1 is cut: %2 ends at %3, before the track "
+                                                 "starts at %4 as %5 says")
                                     .arg(number)
                                     .arg(FileName(file), Msf((size + unit - 1) / unit),
                                          Msf(first / unit), m_path));
                 if (bytes < 0)
                     bytes = size - first;
                 if (first + bytes > size)
-                    return Fail(QStringLiteral("Track %1 is cut: %2 ends at %3, before the "
-                                               "track's data ends at %4 as %5 says")
+                    return Fail(QCoreApplication::translate(
+                                    "TTocImage", "Track %1 is cut: %2 ends at %3, before the "
+                                                 "track's data ends at %4 as %5 says")
                                     .arg(number)
                                     .arg(FileName(file), Msf((size + unit - 1) / unit),
                                          Msf((first + bytes + unit - 1) / unit), m_path));
                 add(file, first, bytes);
             } else if (key == "FIFO") {
-                return failAt(t.Line, QStringLiteral("reads track %1 from a FIFO, which an image "
-                                                     "cannot")
+                return failAt(t.Line, QCoreApplication::translate(
+                                          "TTocImage", "reads track %1 from a FIFO, which an image "
+                                                       "cannot")
                                           .arg(number));
             } else {
-                return failAt(t.Line, QStringLiteral("holds \"%1\", which is not a TOC command")
+                return failAt(t.Line, QCoreApplication::translate(
+                                          "TTocImage", "holds \"%1\", which is not a TOC command")
                                           .arg(Text(t.Text.left(40))));
             }
             if (TooLong())
@@ -435,14 +472,16 @@ bool TTocImage::Open(const QString& path) {
         if (start < 0)
             start = 0;
         if (length == 0 || start >= length)
-            return Fail(QStringLiteral("%1: track %2 (line %3) has no data after its start")
+            return Fail(QCoreApplication::translate(
+                            "TTocImage", "%1: track %2 (line %3) has no data after its start")
                             .arg(m_path)
                             .arg(number)
                             .arg(trackLine));
         m_tracks.push_back({number, trackBegin + start, control, start, 1});
     }
     if (peek().Kind != TToken::End)
-        return failAt(peek().Line, QStringLiteral("holds \"%1\", which is not a TOC command")
+        return failAt(peek().Line, QCoreApplication::translate(
+                                       "TTocImage", "holds \"%1\", which is not a TOC command")
                                        .arg(Text(peek().Text.left(40))));
     return CheckLength();
 }
