@@ -1,5 +1,6 @@
 #include "ACS_Classes.h"
 
+#include <QCoreApplication>
 #include <QThread>
 
 #include "audio/GuiCallQueue.h"
@@ -18,7 +19,8 @@
 TAuFileStream::TAuFileStream(const QString& fileName, uint32_t mode) : QFile(fileName) {
     if (mode == fmCreate) {
         if (!open(QIODevice::ReadWrite | QIODevice::Truncate))
-            throw EAuException(QStringLiteral("Cannot create file %1").arg(fileName));
+            throw EAuException(
+                QCoreApplication::translate("ACS_Classes", "Cannot create file %1").arg(fileName));
         return;
     }
     QIODevice::OpenMode access = QIODevice::ReadOnly;
@@ -33,7 +35,8 @@ TAuFileStream::TAuFileStream(const QString& fileName, uint32_t mode) : QFile(fil
         break;
     }
     if (!open(access))
-        throw EAuException(QStringLiteral("Cannot open file %1").arg(fileName));
+        throw EAuException(
+            QCoreApplication::translate("ACS_Classes", "Cannot open file %1").arg(fileName));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -78,7 +81,7 @@ void TAuInput::Open() {
         FOpenFailure = QString::fromUtf8(e.what());
     } catch (...) {
         FExhausted = true;
-        FOpenFailure = QStringLiteral("The input could not be opened");
+        FOpenFailure = QCoreApplication::translate("ACS_Classes", "The input could not be opened");
     }
 }
 
@@ -241,9 +244,11 @@ void TAuFileIn::StartReading() {
         OpenFile();
         FFrameSize = FChannels * FBitsPerSample / 8;
         if (!FHeaderValid || FFrameSize == 0 || FSampleRate <= 0)
-            throw EAuException(
-                QStringLiteral("The file %1 is not in a format that can be read")
-                    .arg(FFileName.isEmpty() ? QStringLiteral("(stream)") : FFileName));
+            throw EAuException(QCoreApplication::translate(
+                                   "ACS_Classes", "The file %1 is not in a format that can be read")
+                                   .arg(FFileName.isEmpty()
+                                            ? QCoreApplication::translate("ACS_Classes", "(stream)")
+                                            : FFileName));
         const int64_t size = FDataSize.load();
         FSampleCount = size >= 0 ? size / FFrameSize : 0;
         FTotalTime = int(FSampleCount / FSampleRate);
@@ -534,7 +539,8 @@ void TAuOutput::RunCycle() {
         failure = describe(e);
     } catch (...) {
         failed = true;
-        failure = QStringLiteral("Unknown failure in the output thread");
+        failure =
+            QCoreApplication::translate("ACS_Classes", "Unknown failure in the output thread");
     }
     thread->StopRequested = false;
     if (!failed) {
@@ -546,7 +552,8 @@ void TAuOutput::RunCycle() {
             failure = describe(e);
         } catch (...) {
             failed = true;
-            failure = QStringLiteral("Unknown failure in the output thread");
+            failure =
+                QCoreApplication::translate("ACS_Classes", "Unknown failure in the output thread");
         }
     }
     if (failed) {

@@ -4,6 +4,7 @@
 #include "audio/ImaAdpcmDecoder.h"
 #include "audio/MsAdpcmDecoder.h"
 
+#include <QCoreApplication>
 #include <QtEndian>
 
 #include <algorithm>
@@ -107,8 +108,9 @@ void TWaveIn::OpenFile() {
             // any other size the file falls short of says the file was cut.
             const bool placeholder = dataBytes >= 0x7FFFF000;
             NoteDamage(dataBytes > held && !placeholder
-                           ? QStringLiteral("%1 is cut short: its header gives %2 bytes of audio, "
-                                            "the file holds %3")
+                           ? QCoreApplication::translate(
+                                 "ACS_Wave", "%1 is cut short: its header gives %2 bytes of audio, "
+                                             "the file holds %3")
                                  .arg(FFileName)
                                  .arg(dataBytes)
                                  .arg(std::max<int64_t>(held, 0))
@@ -221,8 +223,9 @@ void TWaveIn::ReadBlock(char*& buffer, int& bytes) {
         case wtACM: {
             const int got = m_mp3 ? m_mp3->Read(m_buffer.data(), BufferSize) : 0;
             if (got < 0)
-                throw EAuException(QStringLiteral("Cannot read file %1: %2")
-                                       .arg(FFileName, FStream->errorString()));
+                throw EAuException(
+                    QCoreApplication::translate("ACS_Wave", "Cannot read file %1: %2")
+                        .arg(FFileName, FStream->errorString()));
             FBufferLast = got;
             break;
         }
@@ -322,8 +325,8 @@ TWaveOut::~TWaveOut() {
 
 void TWaveOut::WriteAll(const char* data, qint64 size) {
     if (!WriteFully(*FStream, data, size))
-        throw EAuException(
-            QStringLiteral("Cannot write file %1: %2").arg(FFileName, FStream->errorString()));
+        throw EAuException(QCoreApplication::translate("ACS_Wave", "Cannot write file %1: %2")
+                               .arg(FFileName, FStream->errorString()));
 }
 
 void TWaveOut::PrepareOutput() {
@@ -347,7 +350,8 @@ void TWaveOut::PrepareOutput() {
     const int rate = input->SampleRate();
     const int bits = input->BitsPerSample();
     if (channels <= 0 || rate <= 0 || bits <= 0 || bits % 8 != 0)
-        throw EAuException(QStringLiteral("The input delivers no PCM that can be written"));
+        throw EAuException(QCoreApplication::translate(
+            "ACS_Wave", "The input delivers no PCM that can be written"));
     const int64_t size = input->DataSize();
     const int64_t align = int64_t(bits) * channels / 8;
     // The header holds the channels, the frame size and the bits in 16 bits each, the rate
@@ -355,8 +359,9 @@ void TWaveOut::PrepareOutput() {
     if (channels > 0xFFFF || align > 0xFFFF || bits > 0xFFFF ||
         int64_t(rate) * align > int64_t(UINT32_MAX))
         throw EAuException(
-            QStringLiteral("Cannot write file %1: a WAV file cannot hold %2 channels of %3 bits "
-                           "at %4 Hz")
+            QCoreApplication::translate(
+                "ACS_Wave", "Cannot write file %1: a WAV file cannot hold %2 channels of %3 bits "
+                            "at %4 Hz")
                 .arg(FFileName)
                 .arg(channels)
                 .arg(bits)
@@ -395,8 +400,8 @@ void TWaveOut::SetRiffLimitForTests(uint64_t bytes) {
 
 void TWaveOut::WriteAt(qint64 position, const char* data, qint64 size) {
     if (!FStream->seek(position))
-        throw EAuException(
-            QStringLiteral("Cannot write file %1: %2").arg(FFileName, FStream->errorString()));
+        throw EAuException(QCoreApplication::translate("ACS_Wave", "Cannot write file %1: %2")
+                               .arg(FFileName, FStream->errorString()));
     WriteAll(data, size);
 }
 
@@ -426,8 +431,9 @@ void TWaveOut::WriteSizes(qint64 length) {
         qToLittleEndian(uint32_t(0xFFFFFFFF), v);
         WriteAt(76, v, 4);
     } else {
-        throw EAuException(QStringLiteral("Cannot write file %1: %2 bytes of audio are more "
-                                          "than its WAV header can hold")
+        throw EAuException(QCoreApplication::translate(
+                               "ACS_Wave", "Cannot write file %1: %2 bytes of audio are more "
+                                           "than its WAV header can hold")
                                .arg(FFileName)
                                .arg(data));
     }
@@ -471,8 +477,8 @@ void TWaveOut::FinishOutput() {
         WriteSizes(FStream->size());
     if (auto* file = qobject_cast<QFileDevice*>(FStream))
         if (!FlushFully(*file))
-            throw EAuException(
-                QStringLiteral("Cannot write file %1: %2").arg(FFileName, file->errorString()));
+            throw EAuException(QCoreApplication::translate("ACS_Wave", "Cannot write file %1: %2")
+                                   .arg(FFileName, file->errorString()));
     CloseOwnStream();
     input->Close();
 }

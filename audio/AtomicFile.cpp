@@ -2,6 +2,7 @@
 
 #include "FdIo.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -19,7 +20,7 @@ TAtomicFile::~TAtomicFile() {
 }
 
 bool TAtomicFile::fail(int err) {
-    m_error = QStringLiteral("Cannot write %1: %2")
+    m_error = QCoreApplication::translate("TAtomicFile", "Cannot write %1: %2")
                   .arg(m_path, QString::fromLocal8Bit(std::strerror(err)));
     return false;
 }

@@ -1,6 +1,7 @@
 #include "FileClaim.h"
 #include "Helpers.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <atomic>
@@ -118,7 +119,7 @@ QString TFileClaim::ClaimFree(const QString& from, const QString& to, QString* e
         if (err == 0)
             return name;
     }
-    *error = QStringLiteral("Cannot rename %1 to %2: %3")
+    *error = QCoreApplication::translate("TFileClaim", "Cannot rename %1 to %2: %3")
                  .arg(from, to, QString::fromLocal8Bit(std::strerror(err)));
     return QString();
 }

@@ -1,5 +1,6 @@
 #include "Helpers.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -75,7 +76,7 @@ bool SameFile(const QString& a, const QString& b) {
 QString RenameOver(const QString& from, const QString& to) {
     if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
         return QString();
-    return QStringLiteral("Cannot rename %1 to %2: %3")
+    return QCoreApplication::translate("Helpers", "Cannot rename %1 to %2: %3")
         .arg(from, to, QString::fromLocal8Bit(std::strerror(errno)));
 }
 

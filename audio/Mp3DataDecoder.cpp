@@ -7,6 +7,8 @@ extern "C" {
 #include <libavutil/samplefmt.h>
 }
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -203,12 +205,12 @@ bool TMp3DataDecoder::Scan(QIODevice& source, qint64 begin, qint64 end, TScan& s
     const AVCodec* codec = mp3Codec();
     TCodecPtr ctx(codec ? avcodec_alloc_context3(codec) : nullptr);
     if (!ctx) {
-        error = QStringLiteral("The MP3 decoder is not available");
+        error = QCoreApplication::translate("TMp3DataDecoder", "The MP3 decoder is not available");
         return false;
     }
     TFrameSplitter frames(&source, begin, end, ctx.get());
     if (!frames.Usable()) {
-        error = QStringLiteral("The MP3 decoder is not available");
+        error = QCoreApplication::translate("TMp3DataDecoder", "The MP3 decoder is not available");
         return false;
     }
     uint8_t* data = nullptr;
@@ -219,17 +221,19 @@ bool TMp3DataDecoder::Scan(QIODevice& source, qint64 begin, qint64 end, TScan& s
             scan.Channels = ch;
             scan.SampleRate = ctx->sample_rate;
         } else if (ch != scan.Channels || ctx->sample_rate != scan.SampleRate) {
-            error = QStringLiteral("The MPEG Layer-3 data changes its format midway");
+            error = QCoreApplication::translate("TMp3DataDecoder",
+                                                "The MPEG Layer-3 data changes its format midway");
             return false;
         }
         scan.Samples += frames.FrameSamples();
     }
     if (frames.Failed()) {
-        error = QStringLiteral("The file cannot be read");
+        error = QCoreApplication::translate("TMp3DataDecoder", "The file cannot be read");
         return false;
     }
     if (scan.Samples <= 0 || scan.Channels <= 0 || scan.SampleRate <= 0) {
-        error = QStringLiteral("The MPEG Layer-3 data cannot be decoded");
+        error = QCoreApplication::translate("TMp3DataDecoder",
+                                            "The MPEG Layer-3 data cannot be decoded");
         return false;
     }
     return true;
