@@ -4,6 +4,7 @@
 #include "codecs/FlacLibrary.h"
 #include "codecs/StreamSink.h"
 
+#include <QCoreApplication>
 #include <cmath>
 
 TFLACOut::TFLACOut(QObject* owner) : TAuFileOut(owner) {
@@ -68,8 +69,9 @@ void TFLACOut::PrepareOutput() {
     // 8-bit unsigned and 16- and 24-bit signed samples are understood; anything else would
     // be encoded as noise.
     if (input->BitsPerSample() != 8 && input->BitsPerSample() != 16 && input->BitsPerSample() != 24)
-        throw EAuException(QStringLiteral("FLAC encoding needs 8-, 16- or 24-bit samples; the "
-                                          "input has %1 bits.")
+        throw EAuException(QCoreApplication::translate(
+                               "TFLACOut", "FLAC encoding needs 8-, 16- or 24-bit samples; the "
+                                           "input has %1 bits.")
                                .arg(input->BitsPerSample()));
 
     const int channels = input->Channels();

@@ -4,6 +4,7 @@
 #include "codecs/LameLibrary.h"
 #include "codecs/StreamSink.h"
 
+#include <QCoreApplication>
 #include <iterator>
 #include <utility>
 
@@ -67,7 +68,8 @@ void TMP3Out::PrepareOutput() {
     // The encoder takes one or two channels of 8-, 16- or 24-bit samples; anything else would
     // be encoded as noise.
     if (channels < 1 || channels > 2 || (bits != 8 && bits != 16 && bits != 24))
-        throw EAuException(QStringLiteral("MP3 encoding needs mono or stereo input of 8, 16 or "
+        throw EAuException(QCoreApplication::translate(
+                               "TMP3Out", "MP3 encoding needs mono or stereo input of 8, 16 or "
                                           "24 bits; the input has %1 channels of %2 bits.")
                                .arg(channels)
                                .arg(bits));

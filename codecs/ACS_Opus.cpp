@@ -3,6 +3,7 @@
 #include "codecs/OpusEncLibrary.h"
 #include "codecs/OpusEncoder.h"
 
+#include <QCoreApplication>
 #include <QRandomGenerator>
 #include <algorithm>
 
@@ -41,8 +42,9 @@ void TOpusOut::PrepareOutput() {
         throw EAuException(input->OpenFailure());
     const int bits = input->BitsPerSample();
     if (bits != 8 && bits != 16 && bits != 24 && bits != 32)
-        throw EAuException(QStringLiteral("Opus encoding needs 8-, 16-, 24- or 32-bit samples; "
-                                          "the input has %1 bits.")
+        throw EAuException(QCoreApplication::translate(
+                               "TOpusOut", "Opus encoding needs 8-, 16-, 24- or 32-bit samples; "
+                                           "the input has %1 bits.")
                                .arg(bits));
     TOpusSettings s;
     s.Channels = input->Channels();

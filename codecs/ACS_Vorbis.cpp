@@ -6,6 +6,7 @@
 #include "codecs/VorbisFileLibrary.h"
 #include "codecs/VorbisLibrary.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <iterator>
@@ -72,11 +73,13 @@ void TVorbisOut::PrepareOutput() {
     // be encoded as noise.
     if (input->BitsPerSample() != 8 && input->BitsPerSample() != 16 && input->BitsPerSample() != 24)
         throw EAuException(
-            QStringLiteral("Ogg Vorbis encoding needs 8-, 16- or 24-bit samples; the "
-                           "input has %1 bits.")
+            QCoreApplication::translate("TVorbisOut",
+                                        "Ogg Vorbis encoding needs 8-, 16- or 24-bit samples; the "
+                                        "input has %1 bits.")
                 .arg(input->BitsPerSample()));
     if (FFileMode == foAppend && !FStream->isSequential() && !FStream->seek(FStream->size()))
-        throw EAuException(QStringLiteral("Cannot append to file %1").arg(FFileName));
+        throw EAuException(
+            QCoreApplication::translate("TVorbisOut", "Cannot append to file %1").arg(FFileName));
 
     TVorbisSettings s;
     s.Channels = input->Channels();

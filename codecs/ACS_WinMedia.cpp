@@ -3,6 +3,7 @@
 #include "audio/ACS_Tags.h"
 #include "codecs/WmaFormats.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <algorithm>
 #include <cmath>
@@ -334,7 +335,8 @@ void TWMIn::ReadBlock(char*& buffer, int& bytes) {
     bytes = m_reader.Read(data, int(want));
     buffer = reinterpret_cast<char*>(const_cast<uint8_t*>(data));
     if (bytes <= 0 && m_reader.DamagedPackets() > 0)
-        NoteDamage(QStringLiteral("%1 is damaged: %2 of its audio packets could not be decoded")
+        NoteDamage(QCoreApplication::translate(
+                       "TWMIn", "%1 is damaged: %2 of its audio packets could not be decoded")
                        .arg(FFileName)
                        .arg(m_reader.DamagedPackets()));
 }

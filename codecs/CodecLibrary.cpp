@@ -1,5 +1,6 @@
 #include "CodecLibrary.h"
 
+#include <QCoreApplication>
 #include <dlfcn.h>
 
 TCodecLibrary::TCodecLibrary(QStringList fileNames, TResolveFn resolve, TClearFn clear)
@@ -12,7 +13,8 @@ TCodecLibrary::~TCodecLibrary() {
 }
 
 QString TCodecLibrary::FailureText() const {
-    return FileName() + QStringLiteral(" library could not be loaded.");
+    return QCoreApplication::translate("TCodecLibrary", "%1 library could not be loaded.")
+        .arg(FileName());
 }
 
 bool TCodecLibrary::Load() {
@@ -69,7 +71,7 @@ void* TCodecLibrary::Symbol(const char* name) {
     dlerror();
     void* p = dlsym(Handle, name);
     if (!p)
-        LastError =
-            QStringLiteral("%1 lacks the entry point %2").arg(TriedName, QString::fromLatin1(name));
+        LastError = QCoreApplication::translate("TCodecLibrary", "%1 lacks the entry point %2")
+                        .arg(TriedName, QString::fromLatin1(name));
     return p;
 }

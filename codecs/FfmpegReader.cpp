@@ -9,6 +9,8 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -102,7 +104,8 @@ bool TFfmpegReader::Open(const QString& fileName) {
     m_error.clear();
     m_fileName = fileName;
     if (!OpenContext()) {
-        m_error = QStringLiteral("FFmpeg cannot open %1").arg(fileName);
+        m_error =
+            QCoreApplication::translate("TFfmpegReader", "FFmpeg cannot open %1").arg(fileName);
         return false;
     }
     return Examine();
@@ -118,7 +121,7 @@ bool TFfmpegReader::Open(TSource source) {
     m_source = std::move(source);
     if (!OpenContext()) {
         Close();
-        m_error = QStringLiteral("FFmpeg cannot open the stream");
+        m_error = QCoreApplication::translate("TFfmpegReader", "FFmpeg cannot open the stream");
         return false;
     }
     return Examine();
@@ -181,7 +184,8 @@ bool TFfmpegReader::Rewind() {
     const int audio = m_audio;
     if (!OpenContext() || audio >= int(m_fmt->nb_streams) ||
         m_fmt->streams[audio]->codecpar->codec_type != AVMEDIA_TYPE_AUDIO) {
-        m_error = QStringLiteral("The file cannot be read again from its start");
+        m_error = QCoreApplication::translate("TFfmpegReader",
+                                              "The file cannot be read again from its start");
         return false;
     }
     avcodec_flush_buffers(m_codec);
@@ -196,7 +200,7 @@ bool TFfmpegReader::Rewind() {
 bool TFfmpegReader::Examine() {
     const int index = av_find_best_stream(m_fmt, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (index < 0) {
-        m_error = QStringLiteral("The file holds no audio");
+        m_error = QCoreApplication::translate("TFfmpegReader", "The file holds no audio");
         return false;
     }
     AVStream* st = m_fmt->streams[index];
@@ -207,7 +211,8 @@ bool TFfmpegReader::Examine() {
     if (!m_codec || avcodec_parameters_to_context(m_codec, st->codecpar) < 0 ||
         avcodec_open2(m_codec, decoder, nullptr) < 0 || m_codec->ch_layout.nb_channels <= 0 ||
         m_codec->sample_rate <= 0) {
-        m_error = QStringLiteral("No decoder for the audio of this file");
+        m_error =
+            QCoreApplication::translate("TFfmpegReader", "No decoder for the audio of this file");
         avcodec_free_context(&m_codec);
         return false;
     }
@@ -346,7 +351,8 @@ bool TFfmpegReader::ConvertFrame(AVFrame* frame) {
                                 AVSampleFormat(frame->format), frame->sample_rate, 0, nullptr);
         av_channel_layout_uninit(&out);
         if (err < 0 || swr_init(m_swr) < 0) {
-            m_error = QStringLiteral("Cannot convert the decoded audio");
+            m_error =
+                QCoreApplication::translate("TFfmpegReader", "Cannot convert the decoded audio");
             return false;
         }
         m_swrFormat = frame->format;
@@ -360,7 +366,8 @@ bool TFfmpegReader::ConvertFrame(AVFrame* frame) {
     if (m_roundDeep && (format == AV_SAMPLE_FMT_S32 || format == AV_SAMPLE_FMT_S32P)) {
         // The converter keeps the top 16 bits; half a step added first makes that rounding.
         if (av_frame_make_writable(frame) < 0) {
-            m_error = QStringLiteral("Cannot convert the decoded audio");
+            m_error =
+                QCoreApplication::translate("TFfmpegReader", "Cannot convert the decoded audio");
             return false;
         }
         const bool planar = format == AV_SAMPLE_FMT_S32P;
@@ -413,7 +420,8 @@ bool TFfmpegReader::DecodeMore() {
             // of them (not audio at all) ends the stream.
             ++m_damagedPackets;
             if (++damaged > kMaxDamagedInARow) {
-                m_error = QStringLiteral("The audio data is damaged beyond use");
+                m_error = QCoreApplication::translate("TFfmpegReader",
+                                                      "The audio data is damaged beyond use");
                 return false;
             }
             continue;

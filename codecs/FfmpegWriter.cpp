@@ -13,6 +13,8 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cstring>
 
@@ -115,7 +117,7 @@ bool TFfmpegWriter::Create(const QString& fileName, TFfmpegContainer container) 
     const char* muxer = container == TFfmpegContainer::Mp4 ? "ipod" : "asf";
     int err = avformat_alloc_output_context2(&m_fmt, nullptr, muxer, path.constData());
     if (err < 0 || !m_fmt)
-        return Fail(QStringLiteral("The %1 muxer is not available")
+        return Fail(QCoreApplication::translate("TFfmpegWriter", "The %1 muxer is not available")
                         .arg(container == TFfmpegContainer::Mp4 ? QStringLiteral("MP4")
                                                                 : QStringLiteral("ASF")),
                     err);
@@ -124,7 +126,8 @@ bool TFfmpegWriter::Create(const QString& fileName, TFfmpegContainer container) 
     m_fmt->flags |= AVFMT_FLAG_BITEXACT;
     err = avio_open(&m_fmt->pb, path.constData(), AVIO_FLAG_WRITE);
     if (err < 0) {
-        Fail(QStringLiteral("Cannot create file %1").arg(fileName), err);
+        Fail(QCoreApplication::translate("TFfmpegWriter", "Cannot create file %1").arg(fileName),
+             err);
         avformat_free_context(m_fmt);
         m_fmt = nullptr;
         return false;
@@ -155,7 +158,9 @@ bool TFfmpegWriter::OpenStream(const QString& encoderName, int sampleRate, int c
         return Fail(QStringLiteral("The stream is already set"), 0);
     const AVCodec* codec = avcodec_find_encoder_by_name(encoderName.toLatin1().constData());
     if (!codec)
-        return Fail(QStringLiteral("No encoder %1 in this FFmpeg").arg(encoderName), 0);
+        return Fail(QCoreApplication::translate("TFfmpegWriter", "No encoder %1 in this FFmpeg")
+                        .arg(encoderName),
+                    0);
     AVCodecContext* ctx = avcodec_alloc_context3(codec);
     if (!ctx)
         return Fail(QStringLiteral("Out of memory"), AVERROR(ENOMEM));
@@ -171,7 +176,9 @@ bool TFfmpegWriter::OpenStream(const QString& encoderName, int sampleRate, int c
     int err = avcodec_open2(ctx, codec, nullptr);
     if (err < 0) {
         avcodec_free_context(&ctx);
-        return Fail(QStringLiteral("The encoder refuses %1").arg(description), err);
+        return Fail(
+            QCoreApplication::translate("TFfmpegWriter", "The encoder refuses %1").arg(description),
+            err);
     }
     AVStream* st = avformat_new_stream(m_fmt, nullptr);
     if (!st || avcodec_parameters_from_context(st->codecpar, ctx) < 0) {
@@ -198,7 +205,8 @@ bool TFfmpegWriter::SetInput(int channels, int sampleRate, int bitsPerSample) {
         return Fail(QStringLiteral("The stream is not set"), 0);
     const AVSampleFormat inFormat = InputFormat(bitsPerSample);
     if (channels < 1 || channels > 8 || sampleRate <= 0 || inFormat == AV_SAMPLE_FMT_NONE)
-        return Fail(QStringLiteral("Unsupported PCM input: %1 channels, %2 Hz, %3 bits")
+        return Fail(QCoreApplication::translate(
+                        "TFfmpegWriter", "Unsupported PCM input: %1 channels, %2 Hz, %3 bits")
                         .arg(channels)
                         .arg(sampleRate)
                         .arg(bitsPerSample),
@@ -213,7 +221,8 @@ bool TFfmpegWriter::SetInput(int channels, int sampleRate, int bitsPerSample) {
     if (err >= 0)
         err = swr_init(m_swr);
     if (err < 0)
-        return Fail(QStringLiteral("Cannot convert the PCM input"), err);
+        return Fail(QCoreApplication::translate("TFfmpegWriter", "Cannot convert the PCM input"),
+                    err);
     if (!m_fifo)
         m_fifo = av_audio_fifo_alloc(m_codec->sample_fmt, m_codec->ch_layout.nb_channels,
                                      std::max(m_codec->frame_size, 4096));
@@ -272,7 +281,10 @@ bool TFfmpegWriter::WriteCover() {
     pkt->pts = pkt->dts = 0;
     const int err = av_interleaved_write_frame(m_fmt, pkt);
     av_packet_free(&pkt);
-    return err >= 0 || Fail(QStringLiteral("Cannot write file %1").arg(m_fileName), err);
+    return err >= 0 ||
+           Fail(
+               QCoreApplication::translate("TFfmpegWriter", "Cannot write file %1").arg(m_fileName),
+               err);
 }
 
 bool TFfmpegWriter::BeginWriting() {
@@ -288,7 +300,9 @@ bool TFfmpegWriter::BeginWriting() {
         return false;
     const int err = avformat_write_header(m_fmt, nullptr);
     if (err < 0)
-        return Fail(QStringLiteral("Cannot write file %1").arg(m_fileName), err);
+        return Fail(
+            QCoreApplication::translate("TFfmpegWriter", "Cannot write file %1").arg(m_fileName),
+            err);
     m_writing = true;
     if (m_container == TFfmpegContainer::Mp4)
         return WriteCover();
@@ -317,7 +331,8 @@ int TFfmpegWriter::BlockAlign() const {
 }
 
 bool TFfmpegWriter::SendFrame(AVFrame* frame) {
-    const QString failed = QStringLiteral("The %1 encoder failed").arg(m_codec->codec->name);
+    const QString failed = QCoreApplication::translate("TFfmpegWriter", "The %1 encoder failed")
+                               .arg(m_codec->codec->name);
     int err = avcodec_send_frame(m_codec, frame);
     if (err < 0 && err != AVERROR_EOF)
         return Fail(failed, err);
@@ -331,7 +346,9 @@ bool TFfmpegWriter::SendFrame(AVFrame* frame) {
         m_packet->stream_index = m_stream->index;
         err = av_interleaved_write_frame(m_fmt, m_packet);
         if (err < 0)
-            return Fail(QStringLiteral("Cannot write file %1").arg(m_fileName), err);
+            return Fail(QCoreApplication::translate("TFfmpegWriter", "Cannot write file %1")
+                            .arg(m_fileName),
+                        err);
     }
 }
 
@@ -393,7 +410,7 @@ bool TFfmpegWriter::WriteSample(const void* data, int64_t bytes, int64_t endTime
     const int got = swr_convert(m_swr, out, outMax, &in, int(inSamples));
     bool ok = got >= 0;
     if (!ok)
-        Fail(QStringLiteral("Cannot convert the PCM input"), got);
+        Fail(QCoreApplication::translate("TFfmpegWriter", "Cannot convert the PCM input"), got);
     else if (got > 0 && av_audio_fifo_write(m_fifo, reinterpret_cast<void**>(out), got) < got)
         ok = Fail(QStringLiteral("Out of memory"), AVERROR(ENOMEM));
     av_freep(&out[0]);
@@ -427,7 +444,9 @@ bool TFfmpegWriter::EndWriting() {
         ok = EncodeFrames(true) && SendFrame(nullptr);
         const int err = av_write_trailer(m_fmt);
         if (err < 0 && ok)
-            ok = Fail(QStringLiteral("Cannot write file %1").arg(m_fileName), err);
+            ok = Fail(QCoreApplication::translate("TFfmpegWriter", "Cannot write file %1")
+                          .arg(m_fileName),
+                      err);
         m_writing = false;
         const bool asf = m_container == TFfmpegContainer::Asf;
         FreeAll();

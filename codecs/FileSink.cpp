@@ -3,16 +3,18 @@
 #include "audio/Helpers.h"
 #include "codecs/CodecError.h"
 
+#include <QCoreApplication>
+
 TFileSink::TFileSink(const QString& path) : File(path) {
     if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw ECodecError(QStringLiteral("Cannot create file %1: %2")
+        throw ECodecError(QCoreApplication::translate("TFileSink", "Cannot create file %1: %2")
                               .arg(path, File.errorString())
                               .toStdString());
 }
 
 void TFileSink::Write(const void* data, qint64 count) {
     if (!WriteFully(File, static_cast<const char*>(data), count))
-        throw ECodecError(QStringLiteral("Cannot write file %1: %2")
+        throw ECodecError(QCoreApplication::translate("TFileSink", "Cannot write file %1: %2")
                               .arg(File.fileName(), File.errorString())
                               .toStdString());
 }
@@ -24,6 +26,7 @@ void TFileSink::Close() {
     const QString reason = File.errorString();
     File.close();
     if (!ok)
-        throw ECodecError(
-            QStringLiteral("Cannot write file %1: %2").arg(File.fileName(), reason).toStdString());
+        throw ECodecError(QCoreApplication::translate("TFileSink", "Cannot write file %1: %2")
+                              .arg(File.fileName(), reason)
+                              .toStdString());
 }

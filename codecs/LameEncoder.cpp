@@ -3,6 +3,7 @@
 #include "codecs/CodecError.h"
 #include "codecs/LameLibrary.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cstring>
 
@@ -11,15 +12,20 @@ namespace {
 QString EncodeErrorText(int code) {
     switch (code) {
     case -1:
-        return QStringLiteral("MP3 encoding failed: the output buffer was too small.");
+        return QCoreApplication::translate("TLameEncoder",
+                                           "MP3 encoding failed: the output buffer was too small.");
     case -2:
-        return QStringLiteral("MP3 encoding failed: the encoder ran out of memory.");
+        return QCoreApplication::translate("TLameEncoder",
+                                           "MP3 encoding failed: the encoder ran out of memory.");
     case -3:
-        return QStringLiteral("MP3 encoding failed: the encoder was not set up.");
+        return QCoreApplication::translate("TLameEncoder",
+                                           "MP3 encoding failed: the encoder was not set up.");
     case -4:
-        return QStringLiteral("MP3 encoding failed: psychoacoustic analysis failed.");
+        return QCoreApplication::translate("TLameEncoder",
+                                           "MP3 encoding failed: psychoacoustic analysis failed.");
     default:
-        return QStringLiteral("MP3 encoding failed (LAME error %1).").arg(code);
+        return QCoreApplication::translate("TLameEncoder", "MP3 encoding failed (LAME error %1).")
+            .arg(code);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "audio/ACS_Classes.h"
 #include "audio/Helpers.h"
 
+#include <QCoreApplication>
 #include <QFileDevice>
 
 namespace {
@@ -18,7 +19,7 @@ QString StreamName(QIODevice* stream) {
 void TStreamSink::Write(const void* data, qint64 count) {
     if (!Stream || !WriteFully(*Stream, static_cast<const char*>(data), count))
         throw EAuException(
-            QStringLiteral("Cannot write file %1: %2")
+            QCoreApplication::translate("TStreamSink", "Cannot write file %1: %2")
                 .arg(StreamName(Stream), Stream ? Stream->errorString() : QString()));
 }
 
@@ -33,6 +34,6 @@ qint64 TStreamSink::Position() {
 void TStreamSink::Flush(QIODevice* stream) {
     auto* f = qobject_cast<QFileDevice*>(stream);
     if (f && f->isOpen() && !FlushFully(*f))
-        throw EAuException(
-            QStringLiteral("Cannot write file %1: %2").arg(f->fileName(), f->errorString()));
+        throw EAuException(QCoreApplication::translate("TStreamSink", "Cannot write file %1: %2")
+                               .arg(f->fileName(), f->errorString()));
 }
