@@ -1,5 +1,6 @@
 #include "codecs/ACS_MAC.h"
 
+#include <QCoreApplication>
 #include <cstring>
 
 QString MacErrorText(int code) {
@@ -190,8 +191,9 @@ QString TMACOut::WithSystemReason(const QString& text) const {
     const int err = FAPECompress ? FAPECompress->SystemError() : 0;
     if (err == 0)
         return text;
-    return text + QStringLiteral("\r\nCannot write file %1: %2")
-                      .arg(FFileName, QString::fromLocal8Bit(std::strerror(err)));
+    return text + QStringLiteral("\r\n") +
+           QCoreApplication::translate("TMACOut", "Cannot write file %1: %2")
+               .arg(FFileName, QString::fromLocal8Bit(std::strerror(err)));
 }
 
 void TMACOut::ReleaseAfterFailure() {

@@ -282,7 +282,7 @@ void TWMIn::OpenFile() {
     if (m_reader.Protected()) {
         m_reader.Close();
         releaseOwnStream();
-        throw EAuException(QStringLiteral("File is protected"));
+        throw EAuException(QCoreApplication::translate("TWMIn", "File is protected"));
     }
     FChannels = m_reader.Channels();
     FSampleRate = m_reader.SampleRate();

@@ -2,6 +2,7 @@
 
 #include "audio/FdIo.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QStringList>
 #include <cerrno>
@@ -63,13 +64,14 @@ bool DropDuplicateAsfAttributes(const QString& fileName, QString* error) {
 
     QByteArray h(HeaderObjectFixed, '\0');
     if (!ReadAt(fd, h.data(), h.size(), 0) || !h.startsWith(QByteArray(HeaderGuid, GuidSize)))
-        return fail(QStringLiteral("not an ASF file"));
+        return fail(QCoreApplication::translate("TAsfAttributes", "not an ASF file"));
     const qint64 headerSize = qint64(Le(h, 16, 8));
     if (headerSize < HeaderObjectFixed || headerSize > MaxHeaderSize)
-        return fail(QStringLiteral("the ASF header has an impossible size"));
+        return fail(
+            QCoreApplication::translate("TAsfAttributes", "the ASF header has an impossible size"));
     h.resize(headerSize);
     if (!ReadAt(fd, h.data(), headerSize, 0))
-        return fail(QStringLiteral("the ASF header is cut short"));
+        return fail(QCoreApplication::translate("TAsfAttributes", "the ASF header is cut short"));
 
     // The extended content description among the header's objects.
     qsizetype at = HeaderObjectFixed;
@@ -77,7 +79,7 @@ bool DropDuplicateAsfAttributes(const QString& fileName, QString* error) {
     while (at + ObjectHeaderSize <= h.size()) {
         const quint64 size = Le(h, at + GuidSize, 8);
         if (size < quint64(ObjectHeaderSize) || size > quint64(h.size() - at))
-            return fail(QStringLiteral("the ASF header is damaged"));
+            return fail(QCoreApplication::translate("TAsfAttributes", "the ASF header is damaged"));
         if (std::memcmp(h.constData() + at, ExtendedContentGuid, GuidSize) == 0) {
             ecd = at;
             ecdSize = qsizetype(size);
@@ -96,15 +98,18 @@ bool DropDuplicateAsfAttributes(const QString& fileName, QString* error) {
     int keptCount = 0;
     for (int i = 0; i < count; ++i) {
         if (pos + 2 > end)
-            return fail(QStringLiteral("the ASF attributes are damaged"));
+            return fail(
+                QCoreApplication::translate("TAsfAttributes", "the ASF attributes are damaged"));
         const qsizetype nameLength = qsizetype(Le(h, pos, 2));
         const qsizetype valueAt = pos + 2 + nameLength + 4;
         if (valueAt > end)
-            return fail(QStringLiteral("the ASF attributes are damaged"));
+            return fail(
+                QCoreApplication::translate("TAsfAttributes", "the ASF attributes are damaged"));
         const qsizetype valueLength = qsizetype(Le(h, valueAt - 2, 2));
         const qsizetype next = valueAt + valueLength;
         if (next > end)
-            return fail(QStringLiteral("the ASF attributes are damaged"));
+            return fail(
+                QCoreApplication::translate("TAsfAttributes", "the ASF attributes are damaged"));
         QString name = QString::fromUtf16(
             reinterpret_cast<const char16_t*>(h.constData() + pos + 2), nameLength / 2);
         while (name.endsWith(QChar(0)))

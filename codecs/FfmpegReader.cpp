@@ -115,7 +115,7 @@ bool TFfmpegReader::Open(TSource source) {
     Close();
     m_error.clear();
     if (!source.Read || !source.Seek) {
-        m_error = QStringLiteral("No stream to read");
+        m_error = QCoreApplication::translate("TFfmpegReader", "No stream to read");
         return false;
     }
     m_source = std::move(source);
@@ -219,7 +219,7 @@ bool TFfmpegReader::Examine() {
     m_packet = av_packet_alloc();
     m_frame = av_frame_alloc();
     if (!m_packet || !m_frame) {
-        m_error = QStringLiteral("Out of memory");
+        m_error = QCoreApplication::translate("TFfmpegReader", "Out of memory");
         return false;
     }
     m_audio = index;

@@ -163,7 +163,7 @@ bool TFfmpegWriter::OpenStream(const QString& encoderName, int sampleRate, int c
                     0);
     AVCodecContext* ctx = avcodec_alloc_context3(codec);
     if (!ctx)
-        return Fail(QStringLiteral("Out of memory"), AVERROR(ENOMEM));
+        return Fail(QCoreApplication::translate("TFfmpegWriter", "Out of memory"), AVERROR(ENOMEM));
     ctx->sample_rate = sampleRate;
     av_channel_layout_default(&ctx->ch_layout, channels);
     ctx->bit_rate = bitrate;
@@ -183,7 +183,7 @@ bool TFfmpegWriter::OpenStream(const QString& encoderName, int sampleRate, int c
     AVStream* st = avformat_new_stream(m_fmt, nullptr);
     if (!st || avcodec_parameters_from_context(st->codecpar, ctx) < 0) {
         avcodec_free_context(&ctx);
-        return Fail(QStringLiteral("Cannot add the audio stream"), 0);
+        return Fail(QCoreApplication::translate("TFfmpegWriter", "Cannot add the audio stream"), 0);
     }
     st->time_base = ctx->time_base;
     if (m_container == TFfmpegContainer::Asf) {
@@ -231,7 +231,7 @@ bool TFfmpegWriter::SetInput(int channels, int sampleRate, int bitsPerSample) {
     if (!m_packet)
         m_packet = av_packet_alloc();
     if (!m_fifo || !m_frame || !m_packet)
-        return Fail(QStringLiteral("Out of memory"), AVERROR(ENOMEM));
+        return Fail(QCoreApplication::translate("TFfmpegWriter", "Out of memory"), AVERROR(ENOMEM));
     m_inChannels = channels;
     m_inRate = sampleRate;
     m_inBits = bitsPerSample;
@@ -255,7 +255,7 @@ bool TFfmpegWriter::AddCoverStream() {
         return true;
     m_coverStream = avformat_new_stream(m_fmt, nullptr);
     if (!m_coverStream)
-        return Fail(QStringLiteral("Out of memory"), AVERROR(ENOMEM));
+        return Fail(QCoreApplication::translate("TFfmpegWriter", "Out of memory"), AVERROR(ENOMEM));
     m_coverStream->disposition = AV_DISPOSITION_ATTACHED_PIC;
     m_coverStream->codecpar->codec_type = AVMEDIA_TYPE_VIDEO;
     m_coverStream->codecpar->codec_id =
@@ -273,7 +273,7 @@ bool TFfmpegWriter::WriteCover() {
     AVPacket* pkt = av_packet_alloc();
     if (!pkt || av_new_packet(pkt, int(m_cover.data().size())) < 0) {
         av_packet_free(&pkt);
-        return Fail(QStringLiteral("Out of memory"), AVERROR(ENOMEM));
+        return Fail(QCoreApplication::translate("TFfmpegWriter", "Out of memory"), AVERROR(ENOMEM));
     }
     std::memcpy(pkt->data, m_cover.data().constData(), size_t(m_cover.data().size()));
     pkt->stream_index = m_coverStream->index;
@@ -317,13 +317,14 @@ bool TFfmpegWriter::AddSilence(int samples) {
     int err = av_samples_alloc_array_and_samples(&zeros, nullptr, channels, samples,
                                                  m_codec->sample_fmt, 0);
     if (err < 0)
-        return Fail(QStringLiteral("Out of memory"), err);
+        return Fail(QCoreApplication::translate("TFfmpegWriter", "Out of memory"), err);
     av_samples_set_silence(zeros, 0, samples, channels, m_codec->sample_fmt);
     const bool ok =
         av_audio_fifo_write(m_fifo, reinterpret_cast<void**>(zeros), samples) == samples;
     av_freep(&zeros[0]);
     av_freep(&zeros);
-    return ok || Fail(QStringLiteral("Out of memory"), AVERROR(ENOMEM));
+    return ok ||
+           Fail(QCoreApplication::translate("TFfmpegWriter", "Out of memory"), AVERROR(ENOMEM));
 }
 
 int TFfmpegWriter::BlockAlign() const {
@@ -368,7 +369,7 @@ bool TFfmpegWriter::EncodeFrames(bool flush) {
         av_channel_layout_copy(&m_frame->ch_layout, &m_codec->ch_layout);
         int err = av_frame_get_buffer(m_frame, 0);
         if (err < 0)
-            return Fail(QStringLiteral("Out of memory"), err);
+            return Fail(QCoreApplication::translate("TFfmpegWriter", "Out of memory"), err);
         if (available < m_frame->nb_samples)
             av_samples_set_silence(m_frame->extended_data, 0, m_frame->nb_samples,
                                    m_codec->ch_layout.nb_channels, m_codec->sample_fmt);
@@ -406,13 +407,13 @@ bool TFfmpegWriter::WriteSample(const void* data, int64_t bytes, int64_t endTime
     int err = av_samples_alloc_array_and_samples(&out, nullptr, m_codec->ch_layout.nb_channels,
                                                  outMax, m_codec->sample_fmt, 0);
     if (err < 0)
-        return Fail(QStringLiteral("Out of memory"), err);
+        return Fail(QCoreApplication::translate("TFfmpegWriter", "Out of memory"), err);
     const int got = swr_convert(m_swr, out, outMax, &in, int(inSamples));
     bool ok = got >= 0;
     if (!ok)
         Fail(QCoreApplication::translate("TFfmpegWriter", "Cannot convert the PCM input"), got);
     else if (got > 0 && av_audio_fifo_write(m_fifo, reinterpret_cast<void**>(out), got) < got)
-        ok = Fail(QStringLiteral("Out of memory"), AVERROR(ENOMEM));
+        ok = Fail(QCoreApplication::translate("TFfmpegWriter", "Out of memory"), AVERROR(ENOMEM));
     av_freep(&out[0]);
     av_freep(&out);
     return ok && EncodeFrames(false);
@@ -452,7 +453,9 @@ bool TFfmpegWriter::EndWriting() {
         FreeAll();
         QString error;
         if (ok && asf && !DropDuplicateAsfAttributes(m_fileName, &error))
-            ok = Fail(QStringLiteral("Cannot complete the file ") + error, 0);
+            ok = Fail(QCoreApplication::translate("TFfmpegWriter", "Cannot complete the file %1")
+                          .arg(error),
+                      0);
     }
     FreeAll();
     return ok;
