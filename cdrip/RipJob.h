@@ -140,7 +140,8 @@ signals:
     // the job is stopped.
     void halted();
     // After the rip: a ripped track's verdict, "accurate (confidence N)", "not accurate", "not in
-    // database" or "not checked", followed by ", suspicious, N sectors" when it is.
+    // database" or "not checked", followed by ", suspicious, N sectors" when it is; translated
+    // (TArVerdict::ShownText), while the rip log keeps the English words.
     void trackVerdict(int number, const QString& title, const QString& verdict);
     // The rip log was written to `path`.
     void logWritten(const QString& path);
