@@ -4,6 +4,7 @@
 #include "app/MessageBoxes.h"
 #include "app/QuitSignals.h"
 #include "app/SingleInstance.h"
+#include "app/Translations.h"
 #include "app/frmMain.h"
 #include "audio/ArgvPaths.h"
 #include "audio/VersionNotice.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QLocale>
 #include <QTimer>
 #include <cstdio>
 
@@ -51,6 +53,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QStringLiteral("Free Sondrel"));
     QApplication::setApplicationVersion(QStringLiteral(SONDREL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("sondrel"));
+    // The window speaks the user's language (LANGUAGE, LC_ALL, LC_MESSAGES, LANG) where it has
+    // a translation; what it prints on the terminal before this point stays English.
+    const TTranslations translations(QLocale::system().uiLanguages());
     if (!args.ConfigDir.isEmpty())
         SetConfigDir(args.ConfigDir);
 
