@@ -103,13 +103,15 @@ int main(int argc, char** argv) {
                 window.StartUp();
             // Settings that options.ini held but could not be used, all in one box.
             if (!LoadWarnings().isEmpty())
-                ShowMessage(&window, QMessageBox::Warning,
-                            QStringLiteral("Some settings were not used:\n\n%1")
-                                .arg(LoadWarnings().join(QLatin1Char('\n'))));
+                ShowMessage(
+                    &window, QMessageBox::Warning,
+                    QCoreApplication::translate("main", "Some settings were not used:\n\n%1")
+                        .arg(LoadWarnings().join(QLatin1Char('\n'))));
             if (!args.Unknown.isEmpty())
                 ShowMessage(&window, QMessageBox::Information,
-                            QStringLiteral("Free Sondrel cannot open %1. It opens disc images "
-                                           "(.cue, .toc, .nrg) and CD drives (/dev/sr0).")
+                            QCoreApplication::translate(
+                                "main", "Free Sondrel cannot open %1. It opens disc images "
+                                        "(.cue, .toc, .nrg) and CD drives (/dev/sr0).")
                                 .arg(args.Unknown.join(QStringLiteral(", "))));
         });
         code = app.exec();
