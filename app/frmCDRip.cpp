@@ -6,6 +6,7 @@
 #include "encode/OutputFormats.h"
 #include "frmRipVerdicts.h"
 
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -146,7 +147,8 @@ void TfrmCDRip::onFinished() {
         verdicts->setAttribute(Qt::WA_DeleteOnClose);
         // A track not checked shows why ("not checked: host not found").
         const QString note = m_job->DatabaseNote();
-        const QString notChecked = QStringLiteral("not checked");
+        // The job's verdicts and note come in the user's language, this word with them.
+        const QString notChecked = QCoreApplication::translate("TArVerdict", "not checked");
         for (const TVerdict& v : m_verdicts)
             verdicts->AddTrack(v.Number, v.Title,
                                v.Text.startsWith(notChecked) && note.startsWith(notChecked)

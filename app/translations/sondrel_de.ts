@@ -25,6 +25,13 @@ Alle ersetzen, ihre Titel überspringen oder das Rippen abbrechen?</translation>
     </message>
 </context>
 <context>
+    <name>TArVerdict</name>
+    <message>
+        <source>not checked</source>
+        <translation>nicht geprüft</translation>
+    </message>
+</context>
+<context>
     <name>TTrackListModel</name>
     <message>
         <source>%1 data</source>
