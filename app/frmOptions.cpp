@@ -100,9 +100,9 @@ QSlider* trackBar(QWidget* parent, const char* name, int min, int max) {
 // A CPU-usage track bar between its "Less" and "More" labels.
 QHBoxLayout* lessMore(QSlider* bar) {
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(TfrmOptions::tr("Less")));
+    row->addWidget(new QLabel(TfrmOptions::tr("Less", "CPU usage")));
     row->addWidget(bar, 1);
-    row->addWidget(new QLabel(TfrmOptions::tr("More")));
+    row->addWidget(new QLabel(TfrmOptions::tr("More", "CPU usage")));
     return row;
 }
 

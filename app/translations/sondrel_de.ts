@@ -662,10 +662,6 @@ Alle ersetzen, ihre Titel überspringen oder das Rippen abbrechen?</translation>
         <translation>Albuminterpret/Album (Jahr)/NN Titel</translation>
     </message>
     <message>
-        <source>Less</source>
-        <translation>Weniger</translation>
-    </message>
-    <message>
         <source>More</source>
         <translation>Weiteres</translation>
     </message>
@@ -1036,6 +1032,16 @@ Alle ersetzen, ihre Titel überspringen oder das Rippen abbrechen?</translation>
     <message>
         <source>The WMA encoder has no variable bit rate formats: checked, it could write no file.</source>
         <translation>Der WMA-Kodierer hat keine Formate mit variabler Bitrate: Angekreuzt könnte er keine Datei schreiben.</translation>
+    </message>
+    <message>
+        <source>Less</source>
+        <comment>CPU usage</comment>
+        <translation>Weniger</translation>
+    </message>
+    <message>
+        <source>More</source>
+        <comment>CPU usage</comment>
+        <translation>Mehr</translation>
     </message>
 </context>
 <context>
