@@ -10,8 +10,9 @@
 class TTranslations {
 public:
     // `uiLanguages` in the user's order of preference, as QLocale::system().uiLanguages() gives
-    // them (on Linux from LANGUAGE, then LC_ALL, LC_MESSAGES, LANG). The first language that is
-    // English or has a translation wins; the rest are not looked at.
+    // them (on Linux those LANGUAGE lists, else the first of LC_ALL, LC_MESSAGES and LANG that
+    // is set). The first language that is English or has a translation wins ("de_AT" takes
+    // "de"); the rest are not looked at.
     explicit TTranslations(const QStringList& uiLanguages);
     ~TTranslations();
     TTranslations(const TTranslations&) = delete;

@@ -53,8 +53,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QStringLiteral("Free Sondrel"));
     QApplication::setApplicationVersion(QStringLiteral(SONDREL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("sondrel"));
-    // The window speaks the user's language (LANGUAGE, LC_ALL, LC_MESSAGES, LANG) where it has
-    // a translation; what it prints on the terminal before this point stays English.
+    // The window speaks the user's language (LANGUAGE, else LC_ALL, LC_MESSAGES or LANG) where
+    // it has a translation; what it prints on the terminal before this point stays English.
     const TTranslations translations(QLocale::system().uiLanguages());
     if (!args.ConfigDir.isEmpty())
         SetConfigDir(args.ConfigDir);
