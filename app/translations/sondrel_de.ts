@@ -603,7 +603,7 @@ Alle ersetzen, ihre Titel überspringen oder das Rippen abbrechen?</translation>
     </message>
     <message>
         <source>Play %1</source>
-        <translation>Spiele %1</translation>
+        <translation>Wiedergabe: %1</translation>
     </message>
     <message>
         <source>Can not play %1: %2</source>
