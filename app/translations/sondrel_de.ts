@@ -747,11 +747,11 @@ Alle ersetzen, ihre Titel überspringen oder das Rippen abbrechen?</translation>
     </message>
     <message>
         <source>Track gain</source>
-        <translation>Titel-Gain</translation>
+        <translation>Titel-Verstärkung</translation>
     </message>
     <message>
         <source>Track and album gain</source>
-        <translation>Titel- und Album-Gain</translation>
+        <translation>Titel- und Album-Verstärkung</translation>
     </message>
     <message>
         <source>R&amp;eplayGain:</source>
@@ -967,7 +967,7 @@ Alle ersetzen, ihre Titel überspringen oder das Rippen abbrechen?</translation>
     </message>
     <message>
         <source>Ver&amp;ify first: read once; tracks the database does not confirm are read again securely</source>
-        <translation>&amp;Zuerst prüfen: einmal gelesen; Titel, die die Datenbank nicht bestätigt, werden sicher neu gelesen</translation>
+        <translation>E&amp;rst prüfen: einmal gelesen; Titel, die die Datenbank nicht bestätigt, werden sicher neu gelesen</translation>
     </message>
     <message>
         <source>none: no database check</source>
