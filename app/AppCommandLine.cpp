@@ -68,6 +68,8 @@ TAppCommandLine TAppCommandLine::Parse(const QStringList& args) {
     return c;
 }
 
+// The terminal's texts (this help, the option errors) are printed before the window loads its
+// translation and stay English, as the command line program's do.
 QString TAppCommandLine::HelpText() {
     return QStringLiteral(
         "Usage: sondrel [OPTIONS] [FILE-OR-DRIVE...]\n"

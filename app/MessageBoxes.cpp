@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QList>
 #include <QPointer>
 #include <QPushButton>
@@ -99,19 +100,23 @@ QMessageBox* AskForJob(QWidget* parent, TJob* job, const QString& text, TJobButt
         // The buttons say what each does to all the files listed; the job's own last line
         // names the answers as Yes, No and Cancel, for the terminal.
         const QString list = text.left(text.lastIndexOf(QLatin1Char('\n')));
-        QMessageBox* box =
-            AskQuestion(parent,
-                        list + QStringLiteral("\n\nReplace them all, skip their tracks, or cancel "
-                                              "the rip?"),
-                        true, [asked](QMessageBox::StandardButton pressed) {
-                            if (asked)
-                                asked->Answer(pressed == QMessageBox::Yes  ? TJobAnswer::Yes
-                                              : pressed == QMessageBox::No ? TJobAnswer::No
-                                                                           : TJobAnswer::Cancel);
-                        });
-        box->button(QMessageBox::Yes)->setText(QStringLiteral("&Replace All"));
-        box->button(QMessageBox::No)->setText(QStringLiteral("&Skip Their Tracks"));
-        box->button(QMessageBox::Cancel)->setText(QStringLiteral("&Cancel the Rip"));
+        QMessageBox* box = AskQuestion(
+            parent,
+            QCoreApplication::translate("MessageBoxes", "%1\n\nReplace them all, skip their "
+                                                        "tracks, or cancel the rip?")
+                .arg(list),
+            true, [asked](QMessageBox::StandardButton pressed) {
+                if (asked)
+                    asked->Answer(pressed == QMessageBox::Yes  ? TJobAnswer::Yes
+                                  : pressed == QMessageBox::No ? TJobAnswer::No
+                                                               : TJobAnswer::Cancel);
+            });
+        box->button(QMessageBox::Yes)
+            ->setText(QCoreApplication::translate("MessageBoxes", "&Replace All"));
+        box->button(QMessageBox::No)
+            ->setText(QCoreApplication::translate("MessageBoxes", "&Skip Their Tracks"));
+        box->button(QMessageBox::Cancel)
+            ->setText(QCoreApplication::translate("MessageBoxes", "&Cancel the Rip"));
         box->setDefaultButton(QMessageBox::No); // keeping the files is the safe choice
         if (QAbstractButton* b = box->button(QMessageBox::No); b && box->isVisible())
             b->setFocus();

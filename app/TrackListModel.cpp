@@ -27,7 +27,7 @@ QVariant TTrackListModel::data(const QModelIndex& index, int role) const {
             return r.StartTime;
         case ColLength:
             // A data track is listed, but it is no audio to rip.
-            return r.IsAudio ? r.Length : QStringLiteral("%1 data").arg(r.Length);
+            return r.IsAudio ? r.Length : tr("%1 data").arg(r.Length);
         }
     } else if (role == Qt::CheckStateRole && index.column() == ColNumber) {
         return r.Checked ? Qt::Checked : Qt::Unchecked;
@@ -57,10 +57,10 @@ QVariant TTrackListModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation != Qt::Horizontal)
         return {};
     if (role == Qt::DisplayRole) {
-        static const char* const captions[] = {"No.", "Title", "Artist", "Start Time",
-                                               "Length(min)"};
-        return section >= 0 && section < ColumnCount ? QString::fromLatin1(captions[section])
-                                                     : QVariant();
+        static const char* const captions[] = {QT_TR_NOOP("No."), QT_TR_NOOP("Title"),
+                                               QT_TR_NOOP("Artist"), QT_TR_NOOP("Start Time"),
+                                               QT_TR_NOOP("Length(min)")};
+        return section >= 0 && section < ColumnCount ? tr(captions[section]) : QVariant();
     }
     if (role == Qt::TextAlignmentRole) {
         const bool centred = section == ColStart || section == ColLength;

@@ -6,6 +6,7 @@
 #include "encode/OutputFormats.h"
 #include "frmRipVerdicts.h"
 
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -20,15 +21,15 @@ TfrmCDRip::TfrmCDRip(HCDROM handle, const TRipPlan& plan, const TAppOptions& opt
     setObjectName(QStringLiteral("frmCDRip"));
     setWindowTitle(AppCaption);
     auto* grid = new QGridLayout;
-    auto row = [&](int r, const char* caption, const char* name) {
+    auto row = [&](int r, const QString& caption, const char* name) {
         return AddValueRow(*grid, this, r, caption, name);
     };
-    lCurrentTrack = row(0, "Current track:", "lCurrentTrack");
-    lOutputFormat = row(1, "Output format:", "lOutputFormat");
-    lSelectedTracks = row(2, "Selected tracks:", "lSelectedTracks");
-    lCompleted = row(3, "Completed:", "lCompleted");
+    lCurrentTrack = row(0, tr("Current track:"), "lCurrentTrack");
+    lOutputFormat = row(1, tr("Output format:"), "lOutputFormat");
+    lSelectedTracks = row(2, tr("Selected tracks:"), "lSelectedTracks");
+    lCompleted = row(3, tr("Completed:"), "lCompleted");
     grid->setColumnStretch(1, 1);
-    lProgressHint = new QLabel(QStringLiteral("Extracting..."), this);
+    lProgressHint = new QLabel(tr("Extracting..."), this);
     lProgressHint->setObjectName(QStringLiteral("lProgressHint"));
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
@@ -36,8 +37,8 @@ TfrmCDRip::TfrmCDRip(HCDROM handle, const TRipPlan& plan, const TAppOptions& opt
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(true);
     ProgressBar1->setAlignment(Qt::AlignCenter);
-    ProgressBar1->setFormat(QStringLiteral("Initializing..."));
-    bStop = new QPushButton(QStringLiteral("Stop"), this);
+    ProgressBar1->setFormat(tr("Initializing..."));
+    bStop = new QPushButton(tr("Stop"), this);
     bStop->setObjectName(QStringLiteral("bStop"));
     // Track N+1 is read while track N is encoded: each has a bar, and one shows the whole rip.
     auto bar = [this](const char* name, const QString& format) {
@@ -49,8 +50,8 @@ TfrmCDRip::TfrmCDRip(HCDROM handle, const TRipPlan& plan, const TAppOptions& opt
         b->setFormat(format);
         return b;
     };
-    ProgressEncode = bar("ProgressEncode", QStringLiteral("Encoding: waiting for a track"));
-    ProgressOverall = bar("ProgressOverall", QStringLiteral("Overall: %p%"));
+    ProgressEncode = bar("ProgressEncode", tr("Encoding: waiting for a track"));
+    ProgressOverall = bar("ProgressOverall", tr("Overall: %p%"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(bStop);
@@ -94,19 +95,19 @@ TfrmCDRip::TfrmCDRip(HCDROM handle, const TRipPlan& plan, const TAppOptions& opt
         ProgressBar1->setValue(0);
     });
     connect(m_job, &TRipJob::encodeProgress, this, [this](int number, int percent) {
-        ProgressEncode->setFormat(QStringLiteral("Encoding track %1: %p%").arg(number));
+        ProgressEncode->setFormat(tr("Encoding track %1: %p%").arg(number));
         ProgressEncode->setValue(percent);
     });
     connect(m_job, &TRipJob::encodingStarted, this,
             [this](int number, const QString&, const QString&) {
-                ProgressEncode->setFormat(QStringLiteral("Encoding track %1: %p%").arg(number));
+                ProgressEncode->setFormat(tr("Encoding track %1: %p%").arg(number));
                 ProgressEncode->setValue(0);
             });
     connect(m_job, &TRipJob::overallProgress, ProgressOverall, &QProgressBar::setValue);
     connect(m_job, &TRipJob::trackStarted, this,
             [this](int number, const QString& title, int completed) {
                 if (!ProgressEncode->isHidden()) {
-                    ProgressBar1->setFormat(QStringLiteral("Reading track %1: %p%").arg(number));
+                    ProgressBar1->setFormat(tr("Reading track %1: %p%").arg(number));
                     ProgressBar1->setValue(0);
                 }
                 lCurrentTrack->setText(title);
@@ -146,7 +147,8 @@ void TfrmCDRip::onFinished() {
         verdicts->setAttribute(Qt::WA_DeleteOnClose);
         // A track not checked shows why ("not checked: host not found").
         const QString note = m_job->DatabaseNote();
-        const QString notChecked = QStringLiteral("not checked");
+        // The job's verdicts and note come in the user's language, this word with them.
+        const QString notChecked = QCoreApplication::translate("TArVerdict", "not checked");
         for (const TVerdict& v : m_verdicts)
             verdicts->AddTrack(v.Number, v.Title,
                                v.Text.startsWith(notChecked) && note.startsWith(notChecked)

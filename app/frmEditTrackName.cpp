@@ -20,24 +20,24 @@ bool isBlank(const QString& text) {
 TfrmEditTrackName::TfrmEditTrackName(const QString& title, const QString& artist, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("frmEditTrackName"));
-    setWindowTitle(QStringLiteral("Edit Track's Title"));
-    auto* group = new QGroupBox(QStringLiteral("Please enter the new track title"), this);
+    setWindowTitle(tr("Edit Track's Title"));
+    auto* group = new QGroupBox(tr("Please enter the new track title"), this);
     eName = new QLineEdit(title, group);
     eName->setObjectName(QStringLiteral("eName"));
     eName->setMinimumWidth(fontMetrics().averageCharWidth() * 45);
     eArtist = new QLineEdit(artist, group);
     eArtist->setObjectName(QStringLiteral("eArtist"));
-    eArtist->setPlaceholderText(QStringLiteral("the disc's artist"));
-    auto* titleLabel = new QLabel(QStringLiteral("&Title:"), group);
+    eArtist->setPlaceholderText(tr("the disc's artist"));
+    auto* titleLabel = new QLabel(tr("&Title:"), group);
     titleLabel->setBuddy(eName);
-    auto* artistLabel = new QLabel(QStringLiteral("&Artist:"), group);
+    auto* artistLabel = new QLabel(tr("&Artist:"), group);
     artistLabel->setBuddy(eArtist);
     auto* groupLayout = new QFormLayout(group);
     groupLayout->addRow(titleLabel, eName);
     groupLayout->addRow(artistLabel, eArtist);
     auto* buttons = new QDialogButtonBox(this);
-    bOK = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    bCancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
+    bOK = buttons->addButton(tr("&OK"), QDialogButtonBox::AcceptRole);
+    bCancel = buttons->addButton(tr("&Cancel"), QDialogButtonBox::RejectRole);
     bOK->setDefault(true); // Enter in a box acts as OK
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

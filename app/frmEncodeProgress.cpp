@@ -45,21 +45,21 @@ TfrmEncodeProgress::TfrmEncodeProgress(const QStringList& files, int kind,
     setObjectName(QStringLiteral("frmEncodeProgress"));
     setWindowTitle(AppCaption);
     auto* grid = new QGridLayout;
-    auto row = [&](int r, const char* caption, const char* name) {
+    auto row = [&](int r, const QString& caption, const char* name) {
         return AddValueRow(*grid, this, r, caption, name);
     };
-    lInputFileName = row(0, "Current Input File:", "lInputFileName");
-    lOutputFileName = row(1, "Current Output File:", "lOutputFileName");
-    lSelectedTracks = row(2, "Selected files:", "lSelectedTracks");
-    lCompleted = row(3, "Completed:", "lCompleted");
-    lOutputFolder = row(4, "Output Folder:", "lOutputFolder");
+    lInputFileName = row(0, tr("Current Input File:"), "lInputFileName");
+    lOutputFileName = row(1, tr("Current Output File:"), "lOutputFileName");
+    lSelectedTracks = row(2, tr("Selected files:"), "lSelectedTracks");
+    lCompleted = row(3, tr("Completed:"), "lCompleted");
+    lOutputFolder = row(4, tr("Output Folder:"), "lOutputFolder");
     grid->setColumnStretch(1, 1);
-    lProgressHint = new QLabel(QStringLiteral("Encoding..."), this);
+    lProgressHint = new QLabel(tr("Encoding..."), this);
     lProgressHint->setObjectName(QStringLiteral("lProgressHint"));
     ProgressBar1 = makeBar(this, "ProgressBar1");
     ProgressBar1->setFormat(QString());
 
-    m_running = new QGroupBox(QStringLiteral("Converting now"), this);
+    m_running = new QGroupBox(tr("Converting now"), this);
     auto* running = m_running;
     auto* laneGrid = new QGridLayout(running);
     for (int i = 0; i < m_job->LaneCount(); ++i) {
@@ -78,7 +78,7 @@ TfrmEncodeProgress::TfrmEncodeProgress(const QStringList& files, int kind,
     mFailures->setObjectName(QStringLiteral("mFailures"));
     mFailures->setReadOnly(true);
     mFailures->hide();
-    bStop = new QPushButton(QStringLiteral("&Stop"), this);
+    bStop = new QPushButton(tr("&Stop"), this);
     bStop->setObjectName(QStringLiteral("bStop"));
     bStop->setDefault(true);
     auto* buttons = new QHBoxLayout;
@@ -123,11 +123,11 @@ void TfrmEncodeProgress::askQuestion(const QString& text, TJobButtons buttons) {
                                     QMessageBox::NoToAll | QMessageBox::Cancel,
                                 this);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->button(QMessageBox::Yes)->setText(QStringLiteral("&Replace"));
-    box->button(QMessageBox::YesToAll)->setText(QStringLiteral("Replace &All"));
-    box->button(QMessageBox::No)->setText(QStringLiteral("&Skip"));
-    box->button(QMessageBox::NoToAll)->setText(QStringLiteral("S&kip All"));
-    box->button(QMessageBox::Cancel)->setText(QStringLiteral("&Cancel"));
+    box->button(QMessageBox::Yes)->setText(tr("&Replace"));
+    box->button(QMessageBox::YesToAll)->setText(tr("Replace &All"));
+    box->button(QMessageBox::No)->setText(tr("&Skip"));
+    box->button(QMessageBox::NoToAll)->setText(tr("S&kip All"));
+    box->button(QMessageBox::Cancel)->setText(tr("&Cancel"));
     box->setDefaultButton(QMessageBox::No); // keeping the file is the safe choice
     box->setEscapeButton(QMessageBox::Cancel);
     QPointer<TConvertJob> job = m_job;
@@ -186,25 +186,29 @@ void TfrmEncodeProgress::onFinished(TJobOutcome outcome) {
     lInputFileName->clear();
     lOutputFileName->clear();
     m_running->hide();
-    const QString damaged =
-        m_job->Damaged() ? QStringLiteral(", damaged %1").arg(m_job->Damaged()) : QString();
-    lProgressHint->setText(QStringLiteral("Converted %1, skipped %2, failed %3%4.")
-                               .arg(m_job->Converted())
-                               .arg(m_job->Skipped())
-                               .arg(m_job->Failed())
-                               .arg(damaged));
-    ProgressBar1->setFormat(QStringLiteral("Finished"));
+    const QString summary = m_job->Damaged()
+                                ? tr("Converted %1, skipped %2, failed %3, damaged %4.")
+                                      .arg(m_job->Converted())
+                                      .arg(m_job->Skipped())
+                                      .arg(m_job->Failed())
+                                      .arg(m_job->Damaged())
+                                : tr("Converted %1, skipped %2, failed %3.")
+                                      .arg(m_job->Converted())
+                                      .arg(m_job->Skipped())
+                                      .arg(m_job->Failed());
+    lProgressHint->setText(summary);
+    ProgressBar1->setFormat(tr("Finished"));
     ProgressBar1->setValue(100);
     // A damaged file's output is kept, so it is listed apart from the failures.
     QStringList sections;
     if (!m_failures.isEmpty())
-        sections << QStringLiteral("Failed:\n") + m_failures.join(QLatin1Char('\n'));
+        sections << tr("Failed:\n%1").arg(m_failures.join(QLatin1Char('\n')));
     if (!m_damaged.isEmpty())
-        sections << QStringLiteral("Damaged:\n") + m_damaged.join(QLatin1Char('\n'));
+        sections << tr("Damaged:\n%1").arg(m_damaged.join(QLatin1Char('\n')));
     if (!sections.isEmpty()) {
         mFailures->setPlainText(sections.join(QStringLiteral("\n\n")));
         mFailures->show();
     }
-    bStop->setText(QStringLiteral("&Close"));
+    bStop->setText(tr("&Close"));
     bStop->setFocus();
 }

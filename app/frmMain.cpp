@@ -60,15 +60,24 @@ struct TConverterKind {
 };
 
 const TConverterKind ConverterKinds[] = {
-    {2, "Wav to &Mp3...", "Wav to Mp3 Converter", "wav"},
-    {3, "Wav to &Ogg...", "Wav to Ogg Converter", "wav"},
-    {4, "Wav to &Wma...", "Wav to Wma Converter", "wav"},
-    {5, "Wav to &Flac...", "Wav to Flac Converter", "wav"},
-    {6, "Wav to &Ape...", "Wav to Ape Converter", "wav"},
-    {7, "Mp3 to Wa&v Converter...", "Mp3 to Wav Converter", "mp3"},
-    {8, "Wma to Wav Conv&erter...", "Wma to Wav Converter", "wma"},
-    {9, "M&p3 to Wma Converter...", "Mp3 to Wma Converter", "mp3"},
-    {10, "Wma &to Mp3 Converter...", "Wma to Mp3 Converter", "wma"},
+    {2, QT_TRANSLATE_NOOP("TfrmMain", "Wav to &Mp3..."),
+     QT_TRANSLATE_NOOP("TfrmMain", "Wav to Mp3 Converter"), "wav"},
+    {3, QT_TRANSLATE_NOOP("TfrmMain", "Wav to &Ogg..."),
+     QT_TRANSLATE_NOOP("TfrmMain", "Wav to Ogg Converter"), "wav"},
+    {4, QT_TRANSLATE_NOOP("TfrmMain", "Wav to &Wma..."),
+     QT_TRANSLATE_NOOP("TfrmMain", "Wav to Wma Converter"), "wav"},
+    {5, QT_TRANSLATE_NOOP("TfrmMain", "Wav to &Flac..."),
+     QT_TRANSLATE_NOOP("TfrmMain", "Wav to Flac Converter"), "wav"},
+    {6, QT_TRANSLATE_NOOP("TfrmMain", "Wav to &Ape..."),
+     QT_TRANSLATE_NOOP("TfrmMain", "Wav to Ape Converter"), "wav"},
+    {7, QT_TRANSLATE_NOOP("TfrmMain", "Mp3 to Wa&v Converter..."),
+     QT_TRANSLATE_NOOP("TfrmMain", "Mp3 to Wav Converter"), "mp3"},
+    {8, QT_TRANSLATE_NOOP("TfrmMain", "Wma to Wav Conv&erter..."),
+     QT_TRANSLATE_NOOP("TfrmMain", "Wma to Wav Converter"), "wma"},
+    {9, QT_TRANSLATE_NOOP("TfrmMain", "M&p3 to Wma Converter..."),
+     QT_TRANSLATE_NOOP("TfrmMain", "Mp3 to Wma Converter"), "mp3"},
+    {10, QT_TRANSLATE_NOOP("TfrmMain", "Wma &to Mp3 Converter..."),
+     QT_TRANSLATE_NOOP("TfrmMain", "Wma to Mp3 Converter"), "wma"},
 };
 
 // The disc box's text, "N", "N/M" or "/M", for a disc number and total (0 unknown); and back.
@@ -83,9 +92,6 @@ std::pair<int, int> discNumbers(const QString& text) {
     const QStringList parts = text.split(QLatin1Char('/'));
     return {parts.value(0).toInt(), parts.value(1).toInt()}; // "" reads as 0
 }
-
-const QString StatusPlay = QStringLiteral("Play ");
-const QString StatusPlayStopped = QStringLiteral("Playback stopped: ");
 
 } // namespace
 
@@ -156,64 +162,64 @@ TfrmMain::~TfrmMain() {
 }
 
 void TfrmMain::buildActions() {
-    auto make = [this](const char* caption, const char* name) {
-        auto* a = new QAction(QString::fromLatin1(caption), this);
+    auto make = [this](const QString& caption, const char* name) {
+        auto* a = new QAction(caption, this);
         a->setObjectName(QString::fromLatin1(name));
         return a;
     };
-    auto hint = [](QAction* a, const char* iconText, const char* text) {
-        a->setIconText(QString::fromLatin1(iconText));
-        a->setToolTip(QString::fromLatin1(text));
-        a->setStatusTip(QString::fromLatin1(text));
+    auto hint = [](QAction* a, const QString& iconText, const QString& text) {
+        a->setIconText(iconText);
+        a->setToolTip(text);
+        a->setStatusTip(text);
     };
-    aRip = make("&Rip Selected Tracks...", "aRip");
+    aRip = make(tr("&Rip Selected Tracks..."), "aRip");
     aRip->setShortcut(QKeySequence(QStringLiteral("Ctrl+R")));
     aRip->setIcon(themeIcon("media-optical-audio", QStyle::SP_DriveCDIcon));
-    hint(aRip, "Rip", "Rip selected tracks");
-    aOpenImage = make("&Open Disc Image...", "aOpenImage");
+    hint(aRip, tr("Rip"), tr("Rip selected tracks"));
+    aOpenImage = make(tr("&Open Disc Image..."), "aOpenImage");
     aOpenImage->setIcon(themeIcon("document-open", QStyle::SP_DialogOpenButton));
-    aSelectAll = make("&Select All", "aSelectAll");
-    aSelectNone = make("&Unselect All", "aSelectNone");
-    aInvertSelection = make("&Invert Selection", "aInvertSelection");
-    aEditTrackName = make("&Edit Track's Title...", "aEditTrackName");
+    aSelectAll = make(tr("&Select All"), "aSelectAll");
+    aSelectNone = make(tr("&Unselect All"), "aSelectNone");
+    aInvertSelection = make(tr("&Invert Selection"), "aInvertSelection");
+    aEditTrackName = make(tr("&Edit Track's Title..."), "aEditTrackName");
     aEditTrackName->setShortcut(QKeySequence(QStringLiteral("Ctrl+F2")));
-    aQueryCDDB = make("&Query CDDB...", "aQueryCDDB");
+    aQueryCDDB = make(tr("&Query CDDB..."), "aQueryCDDB");
     aQueryCDDB->setIcon(themeIcon("system-search", QStyle::SP_FileDialogContentsView));
-    hint(aQueryCDDB, "CDDB", "Query CDDB");
-    aOptions = make("&Options...", "aOptions");
+    hint(aQueryCDDB, tr("CDDB"), tr("Query CDDB"));
+    aOptions = make(tr("&Options..."), "aOptions");
     aOptions->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
     aOptions->setIcon(themeIcon("preferences-system", QStyle::SP_FileDialogDetailedView));
-    hint(aOptions, "Options", "Options");
-    aHelp = make("&Online Help", "aHelp");
+    hint(aOptions, tr("Options"), tr("Options"));
+    aHelp = make(tr("&Online Help"), "aHelp");
     aHelp->setShortcut(QKeySequence(Qt::Key_F1));
     aHelp->setIcon(themeIcon("help-contents", QStyle::SP_DialogHelpButton));
-    hint(aHelp, "Help", "Help");
-    aHomepage = make("&Home Page", "aHomepage");
+    hint(aHelp, tr("Help"), tr("Help"));
+    aHomepage = make(tr("&Home Page"), "aHomepage");
     aHomepage->setIcon(themeIcon("go-home", QStyle::SP_DirHomeIcon));
-    hint(aHomepage, "Home", "Visit our home page");
-    aPlay = make("&Play", "aPlay");
+    hint(aHomepage, tr("Home"), tr("Visit our home page"));
+    aPlay = make(tr("&Play"), "aPlay");
     aPlay->setShortcut(QKeySequence(QStringLiteral("Ctrl+P")));
     aPlay->setIcon(themeIcon("media-playback-start", QStyle::SP_MediaPlay));
-    hint(aPlay, "Play", "Play the selected track");
-    aPause = make("P&ause", "aPause");
+    hint(aPlay, tr("Play"), tr("Play the selected track"));
+    aPause = make(tr("P&ause"), "aPause");
     aPause->setIcon(themeIcon("media-playback-pause", QStyle::SP_MediaPause));
-    hint(aPause, "Pause", "Pause");
-    aStop = make("&Stop", "aStop");
+    hint(aPause, tr("Pause"), tr("Pause"));
+    aStop = make(tr("&Stop"), "aStop");
     aStop->setIcon(themeIcon("media-playback-stop", QStyle::SP_MediaStop));
-    hint(aStop, "Stop", "Stop");
-    EjectCDRom1 = make("&Eject CD-ROM", "EjectCDRom1");
-    CloseCDROM1 = make("&Close CD-ROM", "CloseCDROM1");
-    miJumpoutputfolder = make("&Jump Output Folder", "miJumpoutputfolder");
+    hint(aStop, tr("Stop"), tr("Stop"));
+    EjectCDRom1 = make(tr("&Eject CD-ROM"), "EjectCDRom1");
+    CloseCDROM1 = make(tr("&Close CD-ROM"), "CloseCDROM1");
+    miJumpoutputfolder = make(tr("&Jump Output Folder"), "miJumpoutputfolder");
     miJumpoutputfolder->setIcon(themeIcon("folder-open", QStyle::SP_DirOpenIcon));
-    hint(miJumpoutputfolder, "Folder", "Open the output folder");
-    RefreshCD1 = make("Re&fresh CD", "RefreshCD1");
+    hint(miJumpoutputfolder, tr("Folder"), tr("Open the output folder"));
+    RefreshCD1 = make(tr("Re&fresh CD"), "RefreshCD1");
     RefreshCD1->setIcon(themeIcon("view-refresh", QStyle::SP_BrowserReload));
-    miAbout = make("&About...", "miAbout");
-    miExit = make("E&xit", "miExit");
+    miAbout = make(tr("&About..."), "miAbout");
+    miExit = make(tr("E&xit"), "miExit");
     miExit->setIcon(themeIcon("application-exit", QStyle::SP_DialogCloseButton));
-    hint(miExit, "Exit", "Exit");
+    hint(miExit, tr("Exit"), tr("Exit"));
     for (const TConverterKind& k : ConverterKinds) {
-        QAction* a = make(k.Caption, "miConvert");
+        QAction* a = make(tr(k.Caption), "miConvert");
         a->setObjectName(QStringLiteral("miConvert%1").arg(k.Tag));
         a->setData(k.Tag);
         connect(a, &QAction::triggered, this, [this, tag = k.Tag] { launchConverter(tag); });
@@ -221,7 +227,7 @@ void TfrmMain::buildActions() {
     }
     // The tool button "Convert" is the first converter (tag 2).
     ConverterItems[0]->setIcon(themeIcon("media-record", QStyle::SP_ArrowRight));
-    hint(ConverterItems[0], "Convert", "Wav to Mp3 Converter");
+    hint(ConverterItems[0], tr("Convert"), tr("Wav to Mp3 Converter"));
 
     connect(aRip, &QAction::triggered, this, &TfrmMain::ripSelected);
     connect(aSelectAll, &QAction::triggered, this, [this] { m_model->SetAllChecked(true); });
@@ -245,35 +251,35 @@ void TfrmMain::buildActions() {
 }
 
 void TfrmMain::buildMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    QMenu* file = menuBar()->addMenu(tr("&File"));
     file->addAction(aRip);
     file->addAction(aOpenImage);
     file->addAction(RefreshCD1);
     file->addAction(miJumpoutputfolder);
     file->addSeparator();
     file->addAction(miExit);
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
     edit->addActions({aSelectAll, aSelectNone, aInvertSelection});
     edit->addSeparator();
     edit->addAction(aEditTrackName);
-    QMenu* play = menuBar()->addMenu(QStringLiteral("&Play"));
+    QMenu* play = menuBar()->addMenu(tr("&Play", "menu"));
     play->addActions({aPlay, aPause, aStop});
     play->addSeparator();
     play->addActions({EjectCDRom1, CloseCDROM1});
-    QMenu* convert = menuBar()->addMenu(QStringLiteral("&Convert"));
+    QMenu* convert = menuBar()->addMenu(tr("&Convert"));
     for (QAction* a : ConverterItems) {
         if (a->data().toInt() == 7)
             convert->addSeparator();
         convert->addAction(a);
     }
-    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    QMenu* tools = menuBar()->addMenu(tr("&Tools"));
     tools->addActions({aQueryCDDB, aOptions});
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->addActions({aHelp, aHomepage});
     help->addSeparator();
     help->addAction(miAbout);
 
-    QToolBar* bar = addToolBar(QStringLiteral("Tools"));
+    QToolBar* bar = addToolBar(tr("Tools"));
     bar->setObjectName(QStringLiteral("ToolBar1"));
     bar->setMovable(false);
     bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -298,11 +304,11 @@ void TfrmMain::buildCentralWidget() {
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(3, 3, 3, 3);
 
-    auto* gbID3 = new QGroupBox(QStringLiteral("Disc"), central);
+    auto* gbID3 = new QGroupBox(tr("Disc"), central);
     gbID3->setObjectName(QStringLiteral("gbID3"));
     auto* fields = new QHBoxLayout(gbID3);
-    auto addField = [&](const char* caption, QWidget* box, int stretch) {
-        auto* label = new QLabel(QString::fromLatin1(caption), gbID3);
+    auto addField = [&](const QString& caption, QWidget* box, int stretch) {
+        auto* label = new QLabel(caption, gbID3);
         label->setBuddy(box);
         fields->addWidget(label);
         fields->addWidget(box, stretch);
@@ -321,8 +327,8 @@ void TfrmMain::buildCentralWidget() {
     ID3album = lineEdit("ID3album", 0);
     ID3year = lineEdit("ID3year", 4);
     editDisc = lineEdit("editDisc", 7);
-    editDisc->setToolTip(QStringLiteral("Which disc of a set this is: \"2\", or \"2/3\" for "
-                                        "the second of three"));
+    editDisc->setToolTip(tr("Which disc of a set this is: \"2\", or \"2/3\" for "
+                            "the second of three"));
     editDisc->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[1-9][0-9]{0,2}(/[1-9][0-9]{0,2})?|/[1-9][0-9]{0,2}")),
         editDisc));
@@ -337,12 +343,12 @@ void TfrmMain::buildCentralWidget() {
     ID3genre->setMaxVisibleItems(20);
     ID3genre->setCurrentIndex(-1);
     // The boxes share the width as 100 : 100 : 45 : 40 : 109 and the comment the rest.
-    addField("A&rtist:", ID3artist, 100);
-    addField("A&lbum:", ID3album, 100);
-    addField("&Year:", ID3year, 45);
-    addField("&Disc:", editDisc, 40);
-    addField("&Genre:", ID3genre, 109);
-    addField("Co&mment:", ID3comment, 100);
+    addField(tr("A&rtist:"), ID3artist, 100);
+    addField(tr("A&lbum:"), ID3album, 100);
+    addField(tr("&Year:"), ID3year, 45);
+    addField(tr("&Disc:"), editDisc, 40);
+    addField(tr("&Genre:"), ID3genre, 109);
+    addField(tr("Co&mment:"), ID3comment, 100);
     // The comment box was made before the genre box: Tab follows the boxes as they are shown.
     setTabOrder(editDisc, ID3genre);
     setTabOrder(ID3genre, ID3comment);
@@ -382,26 +388,24 @@ void TfrmMain::buildCentralWidget() {
     });
 
     auto* bottom = new QHBoxLayout;
-    auto* gbFormat = new QGroupBox(QStringLiteral("Output format"), central);
+    auto* gbFormat = new QGroupBox(tr("Output format"), central);
     gbFormat->setObjectName(QStringLiteral("gbOutputFormat"));
     cbOutputFormat = new QComboBox(gbFormat);
     cbOutputFormat->setObjectName(QStringLiteral("cbOutputFormat"));
-    cbOutputFormat->addItems(
-        {QStringLiteral("MP3 file(*.MP3)"), QStringLiteral("WAV file(*.WAV)"),
-         QStringLiteral("OGG file(*.OGG)"), QStringLiteral("WMA file(*.WMA)"),
-         QStringLiteral("FLAC file(*.FLAC)"), QStringLiteral("APE FILE(*.APE)"),
-         QStringLiteral("Opus file(*.opus)"), QStringLiteral("AAC file(*.m4a)"),
-         QStringLiteral("Apple Lossless file(*.m4a)")});
+    cbOutputFormat->addItems({tr("MP3 file(*.MP3)"), tr("WAV file(*.WAV)"), tr("OGG file(*.OGG)"),
+                              tr("WMA file(*.WMA)"), tr("FLAC file(*.FLAC)"), tr("APE FILE(*.APE)"),
+                              tr("Opus file(*.opus)"), tr("AAC file(*.m4a)"),
+                              tr("Apple Lossless file(*.m4a)")});
     (new QHBoxLayout(gbFormat))->addWidget(cbOutputFormat);
     bottom->addWidget(gbFormat);
-    auto* gbFolder = new QGroupBox(QStringLiteral("Output folder"), central);
+    auto* gbFolder = new QGroupBox(tr("Output folder"), central);
     gbFolder->setObjectName(QStringLiteral("gbOutputFolder"));
     eOutputDir = new QLineEdit(gbFolder);
     eOutputDir->setObjectName(QStringLiteral("eOutputDir"));
     eOutputDir->setEnabled(false);
     bBrowser = new QPushButton(QStringLiteral("..."), gbFolder);
     bBrowser->setObjectName(QStringLiteral("bBrowser"));
-    bBrowser->setToolTip(QStringLiteral("Please select the folder to save the audio file"));
+    bBrowser->setToolTip(tr("Please select the folder to save the audio file"));
     bBrowser->setFixedWidth(bBrowser->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
     auto* folderRow = new QHBoxLayout(gbFolder);
     folderRow->addWidget(eOutputDir, 1);
@@ -668,7 +672,7 @@ void TfrmMain::onRemoval() {
     }
     if (m_playing) {
         stopPlay();
-        SetStatusText(StatusPlayStopped + QStringLiteral("the disc was removed."));
+        SetStatusText(tr("Playback stopped: the disc was removed."));
     }
     rememberTextsOfDiscOnShow();
     m_session.Rows.clear();
@@ -683,16 +687,16 @@ bool isDiscImageName(const QString& path) {
            suffix == QLatin1String("nrg");
 }
 
-const QString DiscImageFilter =
-    QStringLiteral("Disc images (*.cue *.toc *.nrg *.CUE *.TOC *.NRG);;Any file (*)");
+const char* const DiscImageFilter = QT_TRANSLATE_NOOP(
+    "TfrmMain", "Disc images (*.cue *.toc *.nrg *.CUE *.TOC *.NRG);;Any file (*)");
 
 } // namespace
 
 bool TfrmMain::OpenDiscImages(const QStringList& paths) {
     if (m_rip) {
         ShowMessage(this, QMessageBox::Information,
-                    QStringLiteral("A rip is running. Please open the disc image once it has "
-                                   "ended."));
+                    tr("A rip is running. Please open the disc image once it has "
+                       "ended."));
         return false;
     }
     const QStringList before = DiscImages();
@@ -720,17 +724,16 @@ bool TfrmMain::SelectDrive(const QString& device) {
             return true;
         }
     }
-    ShowMessage(
-        this, QMessageBox::Warning,
-        QStringLiteral("There is no CD drive %1. The drive of the options is used.").arg(device));
+    ShowMessage(this, QMessageBox::Warning,
+                tr("There is no CD drive %1. The drive of the options is used.").arg(device));
     return false;
 }
 
 void TfrmMain::chooseDiscImage() {
-    auto* dialog = new QFileDialog(this, QStringLiteral("Open Disc Image"));
+    auto* dialog = new QFileDialog(this, tr("Open Disc Image"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(QFileDialog::ExistingFile);
-    dialog->setNameFilter(DiscImageFilter);
+    dialog->setNameFilter(tr(DiscImageFilter));
     connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& path) {
         if (!path.isEmpty())
             OpenDiscImages({path});
@@ -793,12 +796,11 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
 void TfrmMain::ripSelected() {
     if (m_session.Handle == 0) {
         ShowMessage(this, QMessageBox::Information,
-                    QStringLiteral("Please access CD devices rightly firstly!"));
+                    tr("Please access CD devices rightly firstly!"));
         return;
     }
     if (m_model->CheckedCount() == 0) {
-        ShowMessage(this, QMessageBox::Information,
-                    QStringLiteral("Please select a track at least!"));
+        ShowMessage(this, QMessageBox::Information, tr("Please select a track at least!"));
         return;
     }
     if (m_rip || m_reader)
@@ -810,8 +812,8 @@ void TfrmMain::ripSelected() {
     QString error;
     if (!TRipPlan::Build(m_session.Rows, m_session.Fields, AppOptions, &plan, &error)) {
         ShowMessage(this, QMessageBox::Warning,
-                    QStringLiteral("The file names cannot be made: %1. Please correct the name "
-                                   "template in Options.")
+                    tr("The file names cannot be made: %1. Please correct the name "
+                       "template in Options.")
                         .arg(error));
         return;
     }
@@ -869,8 +871,7 @@ void TfrmMain::queryCddb() {
         return;
     TTOC toc{};
     if (m_session.Handle == 0 || ReadTOC(m_session.Handle, &toc) != 1) {
-        ShowMessage(this, QMessageBox::Critical,
-                    QStringLiteral("Error while reading TOC information!"));
+        ShowMessage(this, QMessageBox::Critical, tr("Error while reading TOC information!"));
         return;
     }
     m_lookup(m_session.Handle, toc.FirstTrack, toc.LastTrack);
@@ -900,8 +901,7 @@ void TfrmMain::showOptions() {
 }
 
 void TfrmMain::browseOutputFolder() {
-    auto* dialog =
-        new QFileDialog(this, QStringLiteral("Please select the folder to save the audio file"));
+    auto* dialog = new QFileDialog(this, tr("Please select the folder to save the audio file"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);
@@ -923,7 +923,7 @@ void TfrmMain::openOrSay(const QUrl& url) {
         return;
     ShowMessage(
         this, QMessageBox::Information,
-        QStringLiteral("No program was found to open %1")
+        tr("No program was found to open %1")
             .arg(url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString()));
 }
 
@@ -932,8 +932,8 @@ void TfrmMain::jumpOutputFolder() {
         openOrSay(QUrl::fromLocalFile(AppOptions.OutputFolder));
     else
         ShowMessage(this, QMessageBox::Critical,
-                    QStringLiteral("The output folder %1 does not exist yet: it is made when the "
-                                   "first file goes there.")
+                    tr("The output folder %1 does not exist yet: it is made when the "
+                       "first file goes there.")
                         .arg(QDir::toNativeSeparators(AppOptions.OutputFolder)));
 }
 
@@ -944,14 +944,12 @@ void TfrmMain::launchConverter(int tag) {
     for (const TConverterKind& k : ConverterKinds)
         if (k.Tag == tag)
             kind = &k;
-    const QString title =
-        kind ? QString::fromLatin1(kind->DialogTitle) : QStringLiteral("Audio Converter");
+    const QString title = kind ? tr(kind->DialogTitle) : tr("Audio Converter");
     const QString ext = QString::fromLatin1(kind ? kind->Extension : "wav");
     auto* dialog = new QFileDialog(this, title);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(QFileDialog::ExistingFiles);
-    dialog->setNameFilters(
-        {QStringLiteral("Sound file(*.%1)").arg(ext), QStringLiteral(" Any file(*.*)")});
+    dialog->setNameFilters({tr("Sound file(*.%1)").arg(ext), tr(" Any file(*.*)")});
     connect(dialog, &QFileDialog::filesSelected, this, [this, tag](const QStringList& files) {
         if (files.isEmpty())
             return;
@@ -963,12 +961,12 @@ void TfrmMain::launchConverter(int tag) {
 
 void TfrmMain::showAbout() {
     auto* box = new QMessageBox(
-        QMessageBox::NoIcon, QStringLiteral("About Free Sondrel"),
-        QStringLiteral("<b>Free Sondrel %1</b><p>Copies audio CDs to MP3, WAV, OGG, WMA, FLAC and "
-                       "APE files.</p><p><a href=\"%2\">%2</a></p><p>%3</p>"
-                       "<p>This program is free software under the <a href=\"%4\">GNU General "
-                       "Public License, version 3 or later</a> (%5). It comes with NO "
-                       "WARRANTY, to the extent permitted by law.</p>")
+        QMessageBox::NoIcon, tr("About Free Sondrel"),
+        tr("<b>Free Sondrel %1</b><p>Copies audio CDs to MP3, WAV, OGG, WMA, FLAC and "
+           "APE files.</p><p><a href=\"%2\">%2</a></p><p>%3</p>"
+           "<p>This program is free software under the <a href=\"%4\">GNU General "
+           "Public License, version 3 or later</a> (%5). It comes with NO "
+           "WARRANTY, to the extent permitted by law.</p>")
             .arg(QStringLiteral(SONDREL_VERSION), HomePageAddress(),
                  QString::fromLatin1(SondrelCopyright)
                      .replace(QLatin1String("(C)"), QStringLiteral("&copy;")),
@@ -999,7 +997,8 @@ void TfrmMain::playSelected() {
     if (m_playing && m_paused) {
         m_player->Resume();
         m_paused = false;
-        SetStatusText(StatusPlay + m_playTitle); // the track that goes on, not the selected one
+        SetStatusText(
+            tr("Play %1").arg(m_playTitle)); // the track that goes on, not the selected one
         showElapsed();
         updateActions();
         return;
@@ -1009,13 +1008,13 @@ void TfrmMain::playSelected() {
     if (!m_player->PlayTrack(track.Number)) {
         const QString why = m_player->ErrorText();
         stopPlay();
-        SetStatusText(QStringLiteral("Can not play %1: %2").arg(track.Title, why));
+        SetStatusText(tr("Can not play %1: %2").arg(track.Title, why));
         return;
     }
     m_playing = true;
     m_paused = false;
     m_playTitle = track.Title;
-    SetStatusText(StatusPlay + track.Title);
+    SetStatusText(tr("Play %1").arg(track.Title));
     showElapsed();
     m_elapsed->show();
     m_elapsedTimer->start();
@@ -1048,7 +1047,7 @@ void TfrmMain::stopPlay() {
 void TfrmMain::playEnded(const QString& failure) {
     stopPlay();
     if (!failure.isEmpty())
-        SetStatusText(StatusPlayStopped + failure);
+        SetStatusText(tr("Playback stopped: %1").arg(failure));
 }
 
 QString TfrmMain::ElapsedText() const {
@@ -1058,7 +1057,7 @@ QString TfrmMain::ElapsedText() const {
     QString text = TCdPlayer::TimeText(m_player->Position() - start) + QStringLiteral(" / ") +
                    TCdPlayer::TimeText(m_player->EndSector() - start);
     if (m_paused)
-        text += QStringLiteral(" (paused)");
+        text = tr("%1 (paused)").arg(text);
     return text;
 }
 
@@ -1074,8 +1073,8 @@ void TfrmMain::moveTray(bool open) {
         SetStatusText(StatusNoDevices);
         return;
     }
-    const QString noTray = open ? QStringLiteral("A disc image has no tray to open.")
-                                : QStringLiteral("A disc image has no tray to close.");
+    const QString noTray =
+        open ? tr("A disc image has no tray to open.") : tr("A disc image has no tray to close.");
     if (m_driveIsImage) {
         SetStatusText(noTray);
         return;
@@ -1091,9 +1090,9 @@ void TfrmMain::moveTray(bool open) {
         if (result->first < 0)
             SetStatusText(noTray);
         else if (result->first == 0)
-            SetStatusText((open ? QStringLiteral("Can not open the tray: ")
-                                : QStringLiteral("Can not close the tray: ")) +
-                          result->second);
+            SetStatusText(
+                (open ? tr("Can not open the tray: %1") : tr("Can not close the tray: %1"))
+                    .arg(result->second));
         updateActions();
     });
     m_tray->start();
@@ -1155,7 +1154,7 @@ QStringList TfrmMain::closeDown() {
     }
     m_monitor->Watch(QString(), false);
     if (!m_session.CloseDrive())
-        problems << QStringLiteral("Error occur when closing CD handle!");
+        problems << tr("Error occur when closing CD handle!");
     try {
         SaveOptions();
     } catch (const TSettingsError& e) {

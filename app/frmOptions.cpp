@@ -43,10 +43,12 @@ const int WmaDefaultFormat = 29;    // 128 kbit/s, 44.1 kHz, stereo of codec 0
 
 // The name templates the preset box offers: caption, template.
 const std::pair<const char*, const char*> NamePresets[] = {
-    {"Title", "{title}"},
-    {"NN Title", "{track} {title}"},
-    {"Album artist/Album/NN Title", "{albumartist}/{album}/{track} {title}"},
-    {"Album artist/Album (Year)/NN Title", "{albumartist}/{album} ({year})/{track} {title}"},
+    {QT_TRANSLATE_NOOP("TfrmOptions", "Title"), "{title}"},
+    {QT_TRANSLATE_NOOP("TfrmOptions", "NN Title"), "{track} {title}"},
+    {QT_TRANSLATE_NOOP("TfrmOptions", "Album artist/Album/NN Title"),
+     "{albumartist}/{album}/{track} {title}"},
+    {QT_TRANSLATE_NOOP("TfrmOptions", "Album artist/Album (Year)/NN Title"),
+     "{albumartist}/{album} ({year})/{track} {title}"},
 };
 
 // "128 kbit/s" with the number right-aligned in three characters, as the lists show rates.
@@ -98,9 +100,9 @@ QSlider* trackBar(QWidget* parent, const char* name, int min, int max) {
 // A CPU-usage track bar between its "Less" and "More" labels.
 QHBoxLayout* lessMore(QSlider* bar) {
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(QStringLiteral("Less")));
+    row->addWidget(new QLabel(TfrmOptions::tr("Less", "CPU usage")));
     row->addWidget(bar, 1);
-    row->addWidget(new QLabel(QStringLiteral("More")));
+    row->addWidget(new QLabel(TfrmOptions::tr("More", "CPU usage")));
     return row;
 }
 
@@ -129,10 +131,10 @@ QStringList numbers(int from, int to) {
 TfrmOptions::TfrmOptions(TAppOptions& options, QWidget* parent)
     : QDialog(parent), m_options(options) {
     setObjectName(QStringLiteral("frmOptions"));
-    setWindowTitle(QStringLiteral("Options"));
+    setWindowTitle(tr("Options"));
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->addTab(buildOutputPage(), QStringLiteral("O&utput"));
+    PageControl1->addTab(buildOutputPage(), tr("O&utput"));
     PageControl1->addTab(buildLamePage(), QStringLiteral("&LAME"));
     PageControl1->addTab(buildOggPage(), QStringLiteral("O&GG"));
     PageControl1->addTab(buildWmaPage(), QStringLiteral("&WMA"));
@@ -143,12 +145,12 @@ TfrmOptions::TfrmOptions(TAppOptions& options, QWidget* parent)
     PageControl1->addTab(buildOpusPage(), QStringLiteral("Opus"));
     PageControl1->addTab(buildAacPage(), QStringLiteral("AAC"));
     // Every letter of "More" is another control's mnemonic already; Ctrl+Tab reaches the page.
-    PageControl1->addTab(buildMorePage(), QStringLiteral("More"));
+    PageControl1->addTab(buildMorePage(), tr("More"));
 
     auto* buttons = new QDialogButtonBox(this);
-    btOk = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
+    btOk = buttons->addButton(tr("&OK"), QDialogButtonBox::AcceptRole);
     btOk->setObjectName(QStringLiteral("btOk"));
-    btCancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
+    btCancel = buttons->addButton(tr("&Cancel"), QDialogButtonBox::RejectRole);
     btCancel->setObjectName(QStringLiteral("btCancel"));
     btOk->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -167,28 +169,26 @@ QWidget* TfrmOptions::buildOutputPage() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheet1"));
 
-    auto* gbFolder = new QGroupBox(QStringLiteral("Output fol&der"), page);
+    auto* gbFolder = new QGroupBox(tr("Output fol&der"), page);
     editOutputDir = new QLineEdit(gbFolder);
     editOutputDir->setObjectName(QStringLiteral("editOutputDir"));
     editOutputDir->setMinimumWidth(fontMetrics().averageCharWidth() * 40);
-    btBrowser = new QPushButton(QStringLiteral("&Browse..."), gbFolder);
+    btBrowser = new QPushButton(tr("&Browse..."), gbFolder);
     btBrowser->setObjectName(QStringLiteral("btBrowser"));
-    ckbKeepWav = new QCheckBox(QStringLiteral("Dele&te WAV file after processing"), gbFolder);
+    ckbKeepWav = new QCheckBox(tr("Dele&te WAV file after processing"), gbFolder);
     ckbKeepWav->setObjectName(QStringLiteral("ckbKeepWav"));
     auto* folderLayout = new QGridLayout(gbFolder);
     folderLayout->addWidget(editOutputDir, 0, 0);
     folderLayout->addWidget(btBrowser, 0, 1);
     folderLayout->addWidget(ckbKeepWav, 1, 0, 1, 2);
 
-    auto* gbFormat = new QGroupBox(QStringLiteral("Output format"), page);
-    cbOutputFormat =
-        dropDown(gbFormat, "cbOutputFormat",
-                 {QStringLiteral("MP3 file(*.MP3)"), QStringLiteral("WAV file(*.WAV)"),
-                  QStringLiteral("OGG file(*.OGG)"), QStringLiteral("WMA file(*.WMA)"),
-                  QStringLiteral("FLAC file(*.FLAC)"), QStringLiteral("APE FILE(*.APE)"),
-                  QStringLiteral("Opus file(*.opus)"), QStringLiteral("AAC file(*.m4a)"),
-                  QStringLiteral("Apple Lossless file(*.m4a)")});
-    ckNormalize = new QCheckBox(QStringLiteral("&Normalize"), gbFormat);
+    auto* gbFormat = new QGroupBox(tr("Output format"), page);
+    cbOutputFormat = dropDown(gbFormat, "cbOutputFormat",
+                              {tr("MP3 file(*.MP3)"), tr("WAV file(*.WAV)"), tr("OGG file(*.OGG)"),
+                               tr("WMA file(*.WMA)"), tr("FLAC file(*.FLAC)"),
+                               tr("APE FILE(*.APE)"), tr("Opus file(*.opus)"),
+                               tr("AAC file(*.m4a)"), tr("Apple Lossless file(*.m4a)")});
+    ckNormalize = new QCheckBox(tr("&Normalize"), gbFormat);
     ckNormalize->setObjectName(QStringLiteral("ckNormalize"));
     SpinEdit1 = new QSpinBox(gbFormat);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
@@ -197,7 +197,7 @@ QWidget* TfrmOptions::buildOutputPage() {
     SpinEdit1->setValue(95);
     SpinEdit1->setEnabled(false);
     auto* formatRow = new QHBoxLayout;
-    formatRow->addWidget(label(QStringLiteral("Fo&rmat:"), cbOutputFormat));
+    formatRow->addWidget(label(tr("Fo&rmat:"), cbOutputFormat));
     formatRow->addWidget(cbOutputFormat, 1);
     auto* normalizeRow = new QHBoxLayout;
     normalizeRow->addWidget(ckNormalize);
@@ -205,10 +205,9 @@ QWidget* TfrmOptions::buildOutputPage() {
     normalizeRow->addWidget(new QLabel(QStringLiteral("%")));
     // The ReplayGain tags of rips and conversions, in the order of TReplayGain::TMode.
     cbReplayGain = dropDown(gbFormat, "cbReplayGain",
-                            {QStringLiteral("Off"), QStringLiteral("Track gain"),
-                             QStringLiteral("Track and album gain")});
+                            {tr("Off"), tr("Track gain"), tr("Track and album gain")});
     normalizeRow->addSpacing(16);
-    normalizeRow->addWidget(label(QStringLiteral("R&eplayGain:"), cbReplayGain));
+    normalizeRow->addWidget(label(tr("R&eplayGain:"), cbReplayGain));
     normalizeRow->addWidget(cbReplayGain);
     normalizeRow->addStretch(1);
     // Further formats from the same read: a box for each format.
@@ -218,7 +217,7 @@ QWidget* TfrmOptions::buildOutputPage() {
         box->setObjectName(QStringLiteral("ckAlso") + FormatName(f));
         ckAlsoFormats.push_back(box);
     }
-    alsoRow->addWidget(label(QStringLiteral("Also wr&ite:"), ckAlsoFormats.front()));
+    alsoRow->addWidget(label(tr("Also wr&ite:"), ckAlsoFormats.front()));
     for (QCheckBox* box : ckAlsoFormats)
         alsoRow->addWidget(box);
     alsoRow->addStretch(1);
@@ -230,21 +229,21 @@ QWidget* TfrmOptions::buildOutputPage() {
     cbCDList = new QComboBox(page);
     cbCDList->setObjectName(QStringLiteral("cbCDList"));
     auto* driveRow = new QHBoxLayout;
-    driveRow->addWidget(label(QStringLiteral("De&vice:"), cbCDList));
+    driveRow->addWidget(label(tr("De&vice:"), cbCDList));
     driveRow->addWidget(cbCDList, 1);
 
-    auto* gbNames = new QGroupBox(QStringLiteral("File names"), page);
+    auto* gbNames = new QGroupBox(tr("File names"), page);
     editNameTemplate = new QLineEdit(gbNames);
     editNameTemplate->setObjectName(QStringLiteral("editNameTemplate"));
     editNameTemplate->setToolTip(
-        QStringLiteral("The path of each file below the output folder: \"/\" between folders "
-                       "and the fields {%1}. The extension is added.")
+        tr("The path of each file below the output folder: \"/\" between folders "
+           "and the fields {%1}. The extension is added.")
             .arg(TNameTemplate::FieldNames().join(QStringLiteral("} {"))));
     cbNamePreset = new QComboBox(gbNames);
     cbNamePreset->setObjectName(QStringLiteral("cbNamePreset"));
     for (const auto& [caption, text] : NamePresets)
-        cbNamePreset->addItem(QString::fromLatin1(caption), QString::fromLatin1(text));
-    cbNamePreset->setPlaceholderText(QStringLiteral("Own template"));
+        cbNamePreset->addItem(tr(caption), QString::fromLatin1(text));
+    cbNamePreset->setPlaceholderText(tr("Own template"));
     lbNameExample = new QLabel(gbNames);
     lbNameExample->setObjectName(QStringLiteral("lbNameExample"));
     lbNameExample->setTextFormat(Qt::PlainText); // titles are no markup
@@ -256,25 +255,24 @@ QWidget* TfrmOptions::buildOutputPage() {
     // not grow and shrink while the user types.
     lbNameExample->setMinimumHeight(fontMetrics().lineSpacing() * 3);
     lbNameExample->setAlignment(Qt::AlignLeft | Qt::AlignTop); // level with its caption
-    ckFatSafeNames = new QCheckBox(QStringLiteral("FAT-safe n&ames"), gbNames);
+    ckFatSafeNames = new QCheckBox(tr("FAT-safe n&ames"), gbNames);
     ckFatSafeNames->setObjectName(QStringLiteral("ckFatSafeNames"));
-    ckFatSafeNames->setToolTip(QStringLiteral("Names that FAT, exFAT and NTFS drives also take: "
-                                              "no \\ : * ? \" < > |, no trailing dot, no CON, "
-                                              "NUL, ..."));
-    ckWritePlaylist = new QCheckBox(QStringLiteral("Write a pla&ylist"), gbNames);
+    ckFatSafeNames->setToolTip(tr("Names that FAT, exFAT and NTFS drives also take: "
+                                  "no \\ : * ? \" < > |, no trailing dot, no CON, "
+                                  "NUL, ..."));
+    ckWritePlaylist = new QCheckBox(tr("Write a pla&ylist"), gbNames);
     ckWritePlaylist->setObjectName(QStringLiteral("ckWritePlaylist"));
-    ckWritePlaylist->setToolTip(QStringLiteral("\"<album>.m3u8\" beside the rip log"));
-    ckWriteCueSheet = new QCheckBox(QStringLiteral("Write a cue s&heet"), gbNames);
+    ckWritePlaylist->setToolTip(tr("\"<album>.m3u8\" beside the rip log"));
+    ckWriteCueSheet = new QCheckBox(tr("Write a cue s&heet"), gbNames);
     ckWriteCueSheet->setObjectName(QStringLiteral("ckWriteCueSheet"));
-    ckWriteCueSheet->setToolTip(
-        QStringLiteral("\"<album>.cue\" naming the ripped files, beside the rip log"));
+    ckWriteCueSheet->setToolTip(tr("\"<album>.cue\" naming the ripped files, beside the rip log"));
     // A grid, not a form: the example's caption stays on its first line however many it has.
     auto* namesForm = new QGridLayout;
-    namesForm->addWidget(label(QStringLiteral("Te&mplate:"), editNameTemplate), 0, 0);
+    namesForm->addWidget(label(tr("Te&mplate:"), editNameTemplate), 0, 0);
     namesForm->addWidget(editNameTemplate, 0, 1);
-    namesForm->addWidget(label(QStringLiteral("Pre&set:"), cbNamePreset), 1, 0);
+    namesForm->addWidget(label(tr("Pre&set:"), cbNamePreset), 1, 0);
     namesForm->addWidget(cbNamePreset, 1, 1);
-    namesForm->addWidget(new QLabel(QStringLiteral("Example:")), 2, 0, Qt::AlignTop);
+    namesForm->addWidget(new QLabel(tr("Example:")), 2, 0, Qt::AlignTop);
     namesForm->addWidget(lbNameExample, 2, 1);
     namesForm->setColumnStretch(1, 1);
     auto* namesChecks = new QHBoxLayout;
@@ -327,16 +325,16 @@ QWidget* TfrmOptions::buildLamePage() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheet2"));
 
-    auto* gbRate = new QGroupBox(QStringLiteral("Bit Rate"), page);
-    rbCBR = new QRadioButton(QStringLiteral("C&BR(Constant Bit Rate)"), gbRate);
+    auto* gbRate = new QGroupBox(tr("Bit Rate"), page);
+    rbCBR = new QRadioButton(tr("C&BR(Constant Bit Rate)"), gbRate);
     rbCBR->setObjectName(QStringLiteral("rbCBR"));
     rbCBR->setChecked(true);
     cbConstantBitRate = dropDown(gbRate, "cbConstantBitRate",
                                  {"48", "56", "64", "80", "96", "128", "192", "256", "320"});
     cbConstantBitRate->setCurrentIndex(5);
-    rbVBR = new QRadioButton(QStringLiteral("&VBR(Variable Bit Rate)"), gbRate);
+    rbVBR = new QRadioButton(tr("&VBR(Variable Bit Rate)"), gbRate);
     rbVBR->setObjectName(QStringLiteral("rbVBR"));
-    ckbVBRHead = new QCheckBox(QStringLiteral("Write MP3 VBR &Header"), gbRate);
+    ckbVBRHead = new QCheckBox(tr("Write MP3 VBR &Header"), gbRate);
     ckbVBRHead->setObjectName(QStringLiteral("ckbVBRHead"));
     QStringList rates;
     for (int r : Mp3BitRates)
@@ -349,9 +347,9 @@ QWidget* TfrmOptions::buildLamePage() {
     }
     cbVBRQuality = dropDown(gbRate, "cbVBRQuality", numbers(0, 9));
     auto* vbrFields = new QFormLayout;
-    vbrFields->addRow(label(QStringLiteral("Mi&nimum bitrate:"), cbMinBitRate), cbMinBitRate);
-    vbrFields->addRow(label(QStringLiteral("Ma&ximum bitrate:"), cbMaxBitRate), cbMaxBitRate);
-    vbrFields->addRow(label(QStringLiteral("VBR &Quality:"), cbVBRQuality), cbVBRQuality);
+    vbrFields->addRow(label(tr("Mi&nimum bitrate:"), cbMinBitRate), cbMinBitRate);
+    vbrFields->addRow(label(tr("Ma&ximum bitrate:"), cbMaxBitRate), cbMaxBitRate);
+    vbrFields->addRow(label(tr("VBR &Quality:"), cbVBRQuality), cbVBRQuality);
     auto* rateLayout = new QGridLayout(gbRate);
     rateLayout->addWidget(rbCBR, 0, 0);
     rateLayout->addWidget(cbConstantBitRate, 0, 1);
@@ -359,19 +357,18 @@ QWidget* TfrmOptions::buildLamePage() {
     rateLayout->addWidget(ckbVBRHead, 1, 1);
     rateLayout->addLayout(vbrFields, 2, 0, 1, 2);
 
-    auto* gbChannels = new QGroupBox(QStringLiteral("Chann&els"), page);
+    auto* gbChannels = new QGroupBox(tr("Chann&els"), page);
     cbStereoMode = dropDown(gbChannels, "cbStereoMode",
-                            {QStringLiteral("Stereo"), QStringLiteral("Joint Stereo"),
-                             QStringLiteral("Dual Channels"), QStringLiteral("Mono")});
+                            {tr("Stereo"), tr("Joint Stereo"), tr("Dual Channels"), tr("Mono")});
     (new QVBoxLayout(gbChannels))->addWidget(cbStereoMode);
 
-    auto* gbCpu = new QGroupBox(QStringLiteral("CPU U&sage"), page);
+    auto* gbCpu = new QGroupBox(tr("CPU U&sage"), page);
     tbMP3Cpu = trackBar(gbCpu, "tbMP3Cpu", 1, 3);
     tbMP3Cpu->setValue(3);
     auto* cpuLayout = new QVBoxLayout(gbCpu);
     cpuLayout->addLayout(lessMore(tbMP3Cpu));
 
-    bDefault = new QPushButton(QStringLiteral("&Default"), page);
+    bDefault = new QPushButton(tr("&Default"), page);
     bDefault->setObjectName(QStringLiteral("bDefault"));
 
     auto* lower = new QHBoxLayout;
@@ -391,7 +388,7 @@ QWidget* TfrmOptions::buildLamePage() {
 QWidget* TfrmOptions::buildOggPage() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheet5"));
-    cbUseCompress = new QCheckBox(QStringLiteral("Use &Quality setting"), page);
+    cbUseCompress = new QCheckBox(tr("Use &Quality setting"), page);
     cbUseCompress->setObjectName(QStringLiteral("cbUseCompress"));
     tbCompression = new QSlider(Qt::Horizontal, page);
     tbCompression->setObjectName(QStringLiteral("tbCompression"));
@@ -409,19 +406,19 @@ QWidget* TfrmOptions::buildOggPage() {
     auto* qualityRow = new QHBoxLayout;
     qualityRow->addWidget(lbOggQuality);
     qualityRow->addWidget(tbCompression, 1);
-    qualityRow->addWidget(label(QStringLiteral("-> &Highest quality"), tbCompression));
+    qualityRow->addWidget(label(tr("-> &Highest quality"), tbCompression));
 
-    auto* gbManager = new QGroupBox(QStringLiteral("Use Bitrate manager"), page);
-    QStringList choices{QStringLiteral(" Default")};
+    auto* gbManager = new QGroupBox(tr("Use Bitrate manager"), page);
+    QStringList choices{tr(" Default")};
     for (int r : {45, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320})
         choices << rateText(r);
     cbOggNomBit = dropDown(gbManager, "cbOggNomBit", choices);
     cbOggMaxBit = dropDown(gbManager, "cbOggMaxBit", choices);
     cbOggMinBit = dropDown(gbManager, "cbOggMinBit", choices);
     auto* form = new QFormLayout(gbManager);
-    form->addRow(label(QStringLiteral("&Nominal bitrate:"), cbOggNomBit), cbOggNomBit);
-    form->addRow(label(QStringLiteral("Ma&ximum bitrate:"), cbOggMaxBit), cbOggMaxBit);
-    form->addRow(label(QStringLiteral("M&inimum bitrate:"), cbOggMinBit), cbOggMinBit);
+    form->addRow(label(tr("&Nominal bitrate:"), cbOggNomBit), cbOggNomBit);
+    form->addRow(label(tr("Ma&ximum bitrate:"), cbOggMaxBit), cbOggMaxBit);
+    form->addRow(label(tr("M&inimum bitrate:"), cbOggMinBit), cbOggMinBit);
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(cbUseCompress);
@@ -440,14 +437,14 @@ QWidget* TfrmOptions::buildWmaPage() {
     lbFormats = new QListWidget(page);
     lbFormats->setObjectName(QStringLiteral("lbFormats"));
     lbFormats->setMinimumWidth(fontMetrics().averageCharWidth() * 32);
-    cbWMA_VBR = new QCheckBox(QStringLiteral("&VBR(Variable Bit Rate)"), page);
+    cbWMA_VBR = new QCheckBox(tr("&VBR(Variable Bit Rate)"), page);
     cbWMA_VBR->setObjectName(QStringLiteral("cbWMA_VBR"));
-    bWMADefault = new QPushButton(QStringLiteral("&Default"), page);
+    bWMADefault = new QPushButton(tr("&Default"), page);
     bWMADefault->setObjectName(QStringLiteral("bWMADefault"));
 
     auto* lists = new QGridLayout;
-    lists->addWidget(label(QStringLiteral("Codec&s"), lbCodecs), 0, 0);
-    lists->addWidget(label(QStringLiteral("Fo&rmats"), lbFormats), 0, 1);
+    lists->addWidget(label(tr("Codec&s"), lbCodecs), 0, 0);
+    lists->addWidget(label(tr("Fo&rmats"), lbFormats), 0, 1);
     lists->addWidget(lbCodecs, 1, 0);
     lists->addWidget(lbFormats, 1, 1);
     lists->setColumnStretch(1, 1);
@@ -476,7 +473,7 @@ QWidget* TfrmOptions::buildWmaPage() {
 QWidget* TfrmOptions::buildFlacPage() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheet4"));
-    auto* group = new QGroupBox(QStringLiteral("Co&mpression"), page);
+    auto* group = new QGroupBox(tr("Co&mpression"), page);
     cbFlacCompression = dropDown(group, "cbFlacCompression", numbers(0, 8));
     cbFlacCompression->setCurrentIndex(2);
     (new QVBoxLayout(group))->addWidget(cbFlacCompression);
@@ -489,22 +486,22 @@ QWidget* TfrmOptions::buildFlacPage() {
 QWidget* TfrmOptions::buildApePage() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheet3"));
-    auto* gbCpu = new QGroupBox(QStringLiteral("CPU U&sage"), page);
+    auto* gbCpu = new QGroupBox(tr("CPU U&sage"), page);
     tbAPECpuUsage = trackBar(gbCpu, "tbAPECpuUsage", 1, 3);
     tbAPECpuUsage->setValue(3);
     (new QVBoxLayout(gbCpu))->addLayout(lessMore(tbAPECpuUsage));
 
-    auto* gbLevel = new QGroupBox(QStringLiteral("Co&mpression"), page);
+    auto* gbLevel = new QGroupBox(tr("Co&mpression"), page);
     seAPECompression = new QSpinBox(gbLevel);
     seAPECompression->setObjectName(QStringLiteral("seAPECompression"));
     seAPECompression->setRange(1000, 10000);
     seAPECompression->setSingleStep(500);
     seAPECompression->setValue(2000);
     seAPECompression->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    lbApeLevelNote = new QLabel(
-        QStringLiteral("The compressor has the levels 1000, 2000, 3000, 4000 and 5000 only: "
-                       "this one is written at 2000."),
-        gbLevel);
+    lbApeLevelNote =
+        new QLabel(tr("The compressor has the levels 1000, 2000, 3000, 4000 and 5000 only: "
+                      "this one is written at 2000."),
+                   gbLevel);
     lbApeLevelNote->setObjectName(QStringLiteral("lbApeLevelNote"));
     lbApeLevelNote->setWordWrap(true);
     lbApeLevelNote->setVisible(false);
@@ -526,7 +523,7 @@ QWidget* TfrmOptions::buildOpusPage() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheetOpus"));
     // The group's mnemonic moves the focus to the spin box, as the FLAC page's does.
-    auto* gbRate = new QGroupBox(QStringLiteral("&Bit rate"), page);
+    auto* gbRate = new QGroupBox(tr("&Bit rate"), page);
     seOpusBitrate = new QSpinBox(gbRate);
     seOpusBitrate->setObjectName(QStringLiteral("seOpusBitrate"));
     seOpusBitrate->setRange(6, 256);
@@ -534,15 +531,15 @@ QWidget* TfrmOptions::buildOpusPage() {
     seOpusBitrate->setSuffix(QStringLiteral(" kbit/s"));
     seOpusBitrate->setValue(128);
     seOpusBitrate->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    auto* rateNote = new QLabel(QStringLiteral("Variable bit rate: the encoder aims at this "
-                                               "average. 128 kbit/s suits stereo music."),
+    auto* rateNote = new QLabel(tr("Variable bit rate: the encoder aims at this "
+                                   "average. 128 kbit/s suits stereo music."),
                                 gbRate);
     rateNote->setWordWrap(true);
     auto* rateRow = new QHBoxLayout(gbRate);
     rateRow->addWidget(seOpusBitrate);
     rateRow->addWidget(rateNote, 1);
 
-    auto* gbComplexity = new QGroupBox(QStringLiteral("Co&mplexity"), page);
+    auto* gbComplexity = new QGroupBox(tr("Co&mplexity"), page);
     tbOpusComplexity = trackBar(gbComplexity, "tbOpusComplexity", 0, 10);
     tbOpusComplexity->setValue(10);
     (new QVBoxLayout(gbComplexity))->addLayout(lessMore(tbOpusComplexity));
@@ -557,7 +554,7 @@ QWidget* TfrmOptions::buildOpusPage() {
 QWidget* TfrmOptions::buildAacPage() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheetAac"));
-    auto* gbRate = new QGroupBox(QStringLiteral("&Bit rate"), page);
+    auto* gbRate = new QGroupBox(tr("&Bit rate"), page);
     seAacBitrate = new QSpinBox(gbRate);
     seAacBitrate->setObjectName(QStringLiteral("seAacBitrate"));
     seAacBitrate->setRange(32, 320);
@@ -565,8 +562,8 @@ QWidget* TfrmOptions::buildAacPage() {
     seAacBitrate->setSuffix(QStringLiteral(" kbit/s"));
     seAacBitrate->setValue(192);
     seAacBitrate->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    auto* rateNote = new QLabel(QStringLiteral("Constant bit rate, AAC-LC. Apple Lossless files "
-                                               "have no settings."),
+    auto* rateNote = new QLabel(tr("Constant bit rate, AAC-LC. Apple Lossless files "
+                                   "have no settings."),
                                 gbRate);
     rateNote->setWordWrap(true);
     auto* rateRow = new QHBoxLayout(gbRate);
@@ -583,18 +580,18 @@ QWidget* TfrmOptions::buildAacPage() {
 QWidget* TfrmOptions::buildMorePage() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheetMore"));
-    auto* gbConvert = new QGroupBox(QStringLiteral("File converter"), page);
+    auto* gbConvert = new QGroupBox(tr("File converter"), page);
     seConverterJobs = new QSpinBox(gbConvert);
     seConverterJobs->setObjectName(QStringLiteral("seConverterJobs"));
     seConverterJobs->setRange(0, 64);
-    seConverterJobs->setSpecialValueText(QStringLiteral("one per core"));
-    auto* label = new QLabel(QStringLiteral("Files converted at the same &time:"), gbConvert);
+    seConverterJobs->setSpecialValueText(tr("one per core"));
+    auto* label = new QLabel(tr("Files converted at the same &time:"), gbConvert);
     label->setBuddy(seConverterJobs);
     auto* form = new QFormLayout(gbConvert);
     form->addRow(label, seConverterJobs);
-    auto* gbCover = new QGroupBox(QStringLiteral("Lookups"), page);
-    ckCoverArt = new QCheckBox(QStringLiteral("Fetch the front co&ver with a MusicBrainz lookup, "
-                                              "embed it and save it beside the files"),
+    auto* gbCover = new QGroupBox(tr("Lookups"), page);
+    ckCoverArt = new QCheckBox(tr("Fetch the front co&ver with a MusicBrainz lookup, "
+                                  "embed it and save it beside the files"),
                                gbCover);
     ckCoverArt->setObjectName(QStringLiteral("ckCoverArt"));
     auto* coverLayout = new QVBoxLayout(gbCover);
@@ -602,45 +599,42 @@ QWidget* TfrmOptions::buildMorePage() {
     // The CDDB hello and the MusicBrainz User-Agent carry it, as those databases ask.
     editEmail = new QLineEdit(gbCover);
     editEmail->setObjectName(QStringLiteral("editEmail"));
-    editEmail->setPlaceholderText(
-        QStringLiteral("you@example.org (CDDB and MusicBrainz ask for it)"));
-    auto* emailLabel = new QLabel(QStringLiteral("Your e-&mail for the lookups:"), gbCover);
+    editEmail->setPlaceholderText(tr("you@example.org (CDDB and MusicBrainz ask for it)"));
+    auto* emailLabel = new QLabel(tr("Your e-&mail for the lookups:"), gbCover);
     emailLabel->setBuddy(editEmail);
     auto* emailForm = new QFormLayout;
     emailForm->addRow(emailLabel, editEmail);
     coverLayout->addLayout(emailForm);
-    auto* gbSecure = new QGroupBox(QStringLiteral("Reading and verification"), page);
+    auto* gbSecure = new QGroupBox(tr("Reading and verification"), page);
     // One line each on what the mode costs in reading time.
     rbReadPlain = new QRadioButton(
-        QStringLiteral("Pl&ain: each sector read once at full speed; nothing proves the copy"),
-        gbSecure);
+        tr("Pl&ain: each sector read once at full speed; nothing proves the copy"), gbSecure);
     rbReadPlain->setObjectName(QStringLiteral("rbReadPlain"));
     rbReadSecure = new QRadioButton(
-        QStringLiteral("S&ecure: each sector read until two reads agree; twice the reading time"),
-        gbSecure);
+        tr("S&ecure: each sector read until two reads agree; twice the reading time"), gbSecure);
     rbReadSecure->setObjectName(QStringLiteral("rbReadSecure"));
     rbReadVerifyFirst =
-        new QRadioButton(QStringLiteral("Ver&ify first: read once; tracks the database does not "
-                                        "confirm are read again securely"),
+        new QRadioButton(tr("Ver&ify first: read once; tracks the database does not "
+                            "confirm are read again securely"),
                          gbSecure);
     rbReadVerifyFirst->setObjectName(QStringLiteral("rbReadVerifyFirst"));
     editAccurateRipServer = new QLineEdit(gbSecure);
     editAccurateRipServer->setObjectName(QStringLiteral("editAccurateRipServer"));
-    editAccurateRipServer->setPlaceholderText(QStringLiteral("none: no database check"));
-    auto* serverLabel = new QLabel(QStringLiteral("AccurateRip &server:"), gbSecure);
+    editAccurateRipServer->setPlaceholderText(tr("none: no database check"));
+    auto* serverLabel = new QLabel(tr("AccurateRip &server:"), gbSecure);
     serverLabel->setBuddy(editAccurateRipServer);
     auto* secureForm = new QFormLayout(gbSecure);
     secureForm->addRow(rbReadPlain);
     secureForm->addRow(rbReadSecure);
     secureForm->addRow(rbReadVerifyFirst);
     secureForm->addRow(serverLabel, editAccurateRipServer);
-    ckAutoLookup = new QCheckBox(QStringLiteral("Look up a disc when it is i&nserted"), gbCover);
+    ckAutoLookup = new QCheckBox(tr("Look up a disc when it is i&nserted"), gbCover);
     ckAutoLookup->setObjectName(QStringLiteral("ckAutoLookup"));
     coverLayout->addWidget(ckAutoLookup);
-    auto* gbAfterRip = new QGroupBox(QStringLiteral("After a rip"), page);
-    ckEjectWhenDone = new QCheckBox(QStringLiteral("E&ject the disc"), gbAfterRip);
+    auto* gbAfterRip = new QGroupBox(tr("After a rip"), page);
+    ckEjectWhenDone = new QCheckBox(tr("E&ject the disc"), gbAfterRip);
     ckEjectWhenDone->setObjectName(QStringLiteral("ckEjectWhenDone"));
-    ckOpenFolderWhenDone = new QCheckBox(QStringLiteral("Open t&he output folder"), gbAfterRip);
+    ckOpenFolderWhenDone = new QCheckBox(tr("Open t&he output folder"), gbAfterRip);
     ckOpenFolderWhenDone->setObjectName(QStringLiteral("ckOpenFolderWhenDone"));
     auto* afterLayout = new QHBoxLayout(gbAfterRip);
     afterLayout->addWidget(ckEjectWhenDone);
@@ -742,26 +736,25 @@ QString TfrmOptions::Problem(QWidget** where) const {
     // when it is first needed (a new account has no ~/Music/Sondrel).
     const QString folder = editOutputDir->text().trimmed();
     if (folder.isEmpty())
-        return fail(editOutputDir, QStringLiteral("Please choose an output folder."));
+        return fail(editOutputDir, tr("Please choose an output folder."));
     if (const QFileInfo info(folder); info.exists() && !info.isDir())
-        return fail(editOutputDir,
-                    QStringLiteral("%1 is a file, not a folder. Please choose a folder.")
-                        .arg(QDir::toNativeSeparators(folder)));
+        return fail(editOutputDir, tr("%1 is a file, not a folder. Please choose a folder.")
+                                       .arg(QDir::toNativeSeparators(folder)));
     QString templateError;
     if (!TNameTemplate::Parse(editNameTemplate->text(), &templateError))
         return fail(editNameTemplate, templateFault(templateError));
-    const std::pair<QComboBox*, const char*> fields[] = {{cbMinBitRate, "Minimum bitrate"},
-                                                         {cbMaxBitRate, "Maximum bitrate"}};
+    const std::pair<QComboBox*, const char*> fields[] = {
+        {cbMinBitRate, QT_TR_NOOP("Minimum bitrate")},
+        {cbMaxBitRate, QT_TR_NOOP("Maximum bitrate")}};
     for (const auto& [box, name] : fields) {
         const auto rate = parseRate(box->currentText());
         if (!rate || !isMp3Rate(*rate))
-            return fail(box, QStringLiteral("%1: \"%2\" is not a bit rate. Choose one of the "
-                                            "list, 32 to 320 kbit/s.")
-                                 .arg(QLatin1String(name), box->currentText().trimmed()));
+            return fail(box, tr("%1: \"%2\" is not a bit rate. Choose one of the "
+                                "list, 32 to 320 kbit/s.")
+                                 .arg(tr(name), box->currentText().trimmed()));
     }
     if (*parseRate(cbMinBitRate->currentText()) > *parseRate(cbMaxBitRate->currentText()))
-        return fail(cbMinBitRate,
-                    QStringLiteral("The minimum bitrate is above the maximum bitrate."));
+        return fail(cbMinBitRate, tr("The minimum bitrate is above the maximum bitrate."));
     return {};
 }
 
@@ -855,12 +848,12 @@ void TfrmOptions::updateNameExample() {
     TDiscFields disc = m_exampleDisc;
     if (rows.empty()) {
         disc = TDiscFields();
-        disc.Artist = QStringLiteral("Artist");
-        disc.Album = QStringLiteral("Album");
+        disc.Artist = tr("Artist");
+        disc.Album = tr("Album");
         disc.Year = QStringLiteral("2024");
         TTrackRow row;
         row.Number = 1;
-        row.Title = QStringLiteral("Title");
+        row.Title = tr("Title");
         rows.push_back(row);
     }
     bool anyTicked = false;
@@ -883,8 +876,7 @@ void TfrmOptions::updateNameExample() {
 }
 
 void TfrmOptions::browse() {
-    auto* dialog =
-        new QFileDialog(this, QStringLiteral("Please select the folder to save the audio file"));
+    auto* dialog = new QFileDialog(this, tr("Please select the folder to save the audio file"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);
@@ -919,8 +911,8 @@ void TfrmOptions::updateWmaVbrBox() {
     const bool offered = TWmaFormats::Enumerate(lbCodecs->currentRow(), true, vbrFormats);
     cbWMA_VBR->setEnabled(offered || cbWMA_VBR->isChecked());
     cbWMA_VBR->setToolTip(offered ? QString()
-                                  : QStringLiteral("The WMA encoder has no variable bit rate "
-                                                   "formats: checked, it could write no file."));
+                                  : tr("The WMA encoder has no variable bit rate "
+                                       "formats: checked, it could write no file."));
 }
 
 void TfrmOptions::lameDefaults() {

@@ -18,24 +18,24 @@ TfrmQueryCDDB::TfrmQueryCDDB(HCDROM handle, TAppOptions& options, TDiscFieldsMod
                              QWidget* parent)
     : QDialog(parent), m_handle(handle), m_options(options), m_model(model) {
     setObjectName(QStringLiteral("frmQueryCDDB"));
-    setWindowTitle(QStringLiteral("Query CDDB"));
+    setWindowTitle(tr("Query CDDB"));
     auto named = [](QWidget* w, const char* name) {
         w->setObjectName(QString::fromLatin1(name));
         return w;
     };
 
-    auto* source = new QGroupBox(QStringLiteral("Source"), this);
+    auto* source = new QGroupBox(tr("Source"), this);
     cbSource = new QComboBox(source);
     named(cbSource, "cbSource");
     cbSource->addItems({QStringLiteral("CDDB"), QStringLiteral("MusicBrainz"),
-                        QStringLiteral("MusicBrainz, then CDDB when it has no match")});
+                        tr("MusicBrainz, then CDDB when it has no match")});
     eMusicBrainzServer = new QLineEdit(source);
     named(eMusicBrainzServer, "eMusicBrainzServer");
     auto* sourceForm = new QFormLayout(source);
-    sourceForm->addRow(QStringLiteral("&Look up in:"), cbSource);
-    sourceForm->addRow(QStringLiteral("&MusicBrainz Server:"), eMusicBrainzServer);
+    sourceForm->addRow(tr("&Look up in:"), cbSource);
+    sourceForm->addRow(tr("&MusicBrainz Server:"), eMusicBrainzServer);
 
-    auto* server = new QGroupBox(QStringLiteral("Server"), this);
+    auto* server = new QGroupBox(tr("Server"), this);
     cbServer = new QComboBox(server);
     named(cbServer, "cbServer");
     cbServer->setEditable(true);
@@ -47,14 +47,14 @@ TfrmQueryCDDB::TfrmQueryCDDB(HCDROM handle, TAppOptions& options, TDiscFieldsMod
     eEmail = new QLineEdit(server);
     named(eEmail, "eEmail");
     // The databases ask each user's address and may shut out programs that send none.
-    eEmail->setPlaceholderText(QStringLiteral("you@example.org (the servers ask for it)"));
+    eEmail->setPlaceholderText(tr("you@example.org (the servers ask for it)"));
     auto* serverForm = new QFormLayout(server);
-    serverForm->addRow(QStringLiteral("&Freedb Server:"), cbServer);
-    serverForm->addRow(QStringLiteral("Query &Script:"), eScript);
-    serverForm->addRow(QStringLiteral("Your &e-mail:"), eEmail);
+    serverForm->addRow(tr("&Freedb Server:"), cbServer);
+    serverForm->addRow(tr("Query &Script:"), eScript);
+    serverForm->addRow(tr("Your &e-mail:"), eEmail);
 
-    auto* proxy = new QGroupBox(QStringLiteral("Proxy server"), this);
-    cbProxy = new QCheckBox(QStringLiteral("&Use a proxy server"), proxy);
+    auto* proxy = new QGroupBox(tr("Proxy server"), this);
+    cbProxy = new QCheckBox(tr("&Use a proxy server"), proxy);
     named(cbProxy, "cbProxy");
     eAddress = new QLineEdit(proxy);
     named(eAddress, "eAddress");
@@ -63,15 +63,15 @@ TfrmQueryCDDB::TfrmQueryCDDB(HCDROM handle, TAppOptions& options, TDiscFieldsMod
     ePort->setMaximumWidth(80);
     auto* proxyForm = new QFormLayout(proxy);
     proxyForm->addRow(cbProxy);
-    proxyForm->addRow(QStringLiteral("&Address:"), eAddress);
-    proxyForm->addRow(QStringLiteral("&Port:"), ePort);
+    proxyForm->addRow(tr("&Address:"), eAddress);
+    proxyForm->addRow(tr("&Port:"), ePort);
 
-    bQuery = new QPushButton(QStringLiteral("&Query"), this);
+    bQuery = new QPushButton(tr("&Query"), this);
     named(bQuery, "bQuery");
     bQuery->setDefault(true);
-    bClose = new QPushButton(QStringLiteral("&Close"), this);
+    bClose = new QPushButton(tr("&Close"), this);
     named(bClose, "bClose");
-    bDefault = new QPushButton(QStringLiteral("&Default"), this);
+    bDefault = new QPushButton(tr("&Default"), this);
     named(bDefault, "bDefault");
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(bDefault);

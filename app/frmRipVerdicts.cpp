@@ -15,12 +15,11 @@
 
 TfrmRipVerdicts::TfrmRipVerdicts(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmRipVerdicts"));
-    setWindowTitle(QStringLiteral("Rip finished - Free Sondrel"));
-    auto* caption = new QLabel(QStringLiteral("AccurateRip verdicts of the ripped tracks:"), this);
+    setWindowTitle(tr("Rip finished - Free Sondrel"));
+    auto* caption = new QLabel(tr("AccurateRip verdicts of the ripped tracks:"), this);
     lvTracks = new QTreeWidget(this);
     lvTracks->setObjectName(QStringLiteral("lvTracks"));
-    lvTracks->setHeaderLabels(
-        {QStringLiteral("Track"), QStringLiteral("Title"), QStringLiteral("Verdict")});
+    lvTracks->setHeaderLabels({tr("Track"), tr("Title"), tr("Verdict")});
     lvTracks->setRootIsDecorated(false);
     lvTracks->setUniformRowHeights(true);
     lvTracks->setAlternatingRowColors(true);
@@ -31,9 +30,9 @@ TfrmRipVerdicts::TfrmRipVerdicts(QWidget* parent) : QDialog(parent) {
     lLogs->setTextFormat(Qt::PlainText);
     lLogs->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lLogs->setWordWrap(true);
-    bOpenLog = new QPushButton(QStringLiteral("Open &Log"), this);
+    bOpenLog = new QPushButton(tr("Open &Log"), this);
     bOpenLog->setObjectName(QStringLiteral("bOpenLog"));
-    bOK = new QPushButton(QStringLiteral("OK"), this);
+    bOK = new QPushButton(tr("OK"), this);
     bOK->setObjectName(QStringLiteral("bOK"));
     bOK->setDefault(true);
     auto* buttons = new QHBoxLayout;
@@ -67,11 +66,10 @@ void TfrmRipVerdicts::SetLogs(const QStringList& paths) {
     QStringList shown;
     for (const QString& p : paths)
         shown << QDir::toNativeSeparators(p);
-    lLogs->setText(
-        paths.isEmpty() ? QStringLiteral("No rip log was written.")
-        : paths.size() == 1
-            ? QStringLiteral("The rip log is %1").arg(shown.first())
-            : QStringLiteral("The rip logs are:\n%1").arg(shown.join(QLatin1Char('\n'))));
+    lLogs->setText(paths.isEmpty() ? tr("No rip log was written.")
+                   : paths.size() == 1
+                       ? tr("The rip log is %1").arg(shown.first())
+                       : tr("The rip logs are:\n%1").arg(shown.join(QLatin1Char('\n'))));
     bOpenLog->setEnabled(!paths.isEmpty());
 }
 
@@ -80,6 +78,6 @@ void TfrmRipVerdicts::openLog() {
         return;
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(m_logs.first())))
         ShowMessage(this, QMessageBox::Information,
-                    QStringLiteral("No program to show the log was found. The log is %1")
+                    tr("No program to show the log was found. The log is %1")
                         .arg(QDir::toNativeSeparators(m_logs.first())));
 }

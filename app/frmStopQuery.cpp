@@ -14,8 +14,8 @@ TfrmStopQuery::TfrmStopQuery(HCDROM handle, const TQueryCDDBThread::Settings& se
     setJob(m_job);
     m_job->SetSources(sources);
     setObjectName(QStringLiteral("frmStopQuery"));
-    setWindowTitle(QStringLiteral("Query CDDB..."));
-    lHint = new QLabel(QStringLiteral("Querying CDDB, please wait..."), this);
+    setWindowTitle(tr("Query CDDB..."));
+    lHint = new QLabel(tr("Querying CDDB, please wait..."), this);
     lHint->setObjectName(QStringLiteral("lHint"));
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -28,7 +28,7 @@ TfrmStopQuery::TfrmStopQuery(HCDROM handle, const TQueryCDDBThread::Settings& se
     auto* panelLayout = new QVBoxLayout(Panel1);
     panelLayout->addWidget(lNotice);
     Panel1->hide();
-    bStop = new QPushButton(QStringLiteral("&Stop"), this);
+    bStop = new QPushButton(tr("&Stop"), this);
     bStop->setObjectName(QStringLiteral("bStop"));
     bStop->setDefault(true);
     auto* buttons = new QHBoxLayout;
@@ -55,8 +55,8 @@ void TfrmStopQuery::chooseRelease(const QStringList& descriptions) {
     m_choice->setObjectName(QStringLiteral("ReleaseChoice"));
     m_choice->setAttribute(Qt::WA_DeleteOnClose);
     m_choice->setWindowTitle(QStringLiteral("MusicBrainz"));
-    m_choice->setLabelText(QStringLiteral("MusicBrainz knows several releases of this disc. "
-                                          "Which one is it?"));
+    m_choice->setLabelText(tr("MusicBrainz knows several releases of this disc. "
+                              "Which one is it?"));
     m_choice->setComboBoxItems(descriptions);
     m_choice->setOption(QInputDialog::UseListViewForComboBoxItems);
     connect(m_choice, &QInputDialog::finished, this, [this, descriptions](int result) {
@@ -80,7 +80,7 @@ void TfrmStopQuery::onFinished(TJobOutcome outcome, const QString& detail) {
     lHint->hide();
     lNotice->setText(detail);
     Panel1->show();
-    bStop->setText(QStringLiteral("&Close"));
+    bStop->setText(tr("&Close"));
     bStop->setFocus();
 }
 

@@ -4,6 +4,7 @@
 #include "app/MessageBoxes.h"
 #include "app/QuitSignals.h"
 #include "app/SingleInstance.h"
+#include "app/Translations.h"
 #include "app/frmMain.h"
 #include "audio/ArgvPaths.h"
 #include "audio/VersionNotice.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QLocale>
 #include <QTimer>
 #include <cstdio>
 
@@ -51,6 +53,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QStringLiteral("Free Sondrel"));
     QApplication::setApplicationVersion(QStringLiteral(SONDREL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("sondrel"));
+    // The window speaks the user's language (LANGUAGE, else LC_ALL, LC_MESSAGES or LANG) where
+    // it has a translation; what it prints on the terminal before this point stays English.
+    const TTranslations translations(QLocale::system().uiLanguages());
     if (!args.ConfigDir.isEmpty())
         SetConfigDir(args.ConfigDir);
 
@@ -98,13 +103,15 @@ int main(int argc, char** argv) {
                 window.StartUp();
             // Settings that options.ini held but could not be used, all in one box.
             if (!LoadWarnings().isEmpty())
-                ShowMessage(&window, QMessageBox::Warning,
-                            QStringLiteral("Some settings were not used:\n\n%1")
-                                .arg(LoadWarnings().join(QLatin1Char('\n'))));
+                ShowMessage(
+                    &window, QMessageBox::Warning,
+                    QCoreApplication::translate("main", "Some settings were not used:\n\n%1")
+                        .arg(LoadWarnings().join(QLatin1Char('\n'))));
             if (!args.Unknown.isEmpty())
                 ShowMessage(&window, QMessageBox::Information,
-                            QStringLiteral("Free Sondrel cannot open %1. It opens disc images "
-                                           "(.cue, .toc, .nrg) and CD drives (/dev/sr0).")
+                            QCoreApplication::translate(
+                                "main", "Free Sondrel cannot open %1. It opens disc images "
+                                        "(.cue, .toc, .nrg) and CD drives (/dev/sr0).")
                                 .arg(args.Unknown.join(QStringLiteral(", "))));
         });
         code = app.exec();

@@ -9,6 +9,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("sondrel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(SONDREL_VERSION));
+    // No translation is loaded: the command line's texts, the jobs' messages among them, stay
+    // English whatever the locale, because scripts read them.
     // The Vorbis and FLAC libraries stay loaded for the whole run; a missing one only makes
     // its format refuse to work.
     LoadCodecLibraries();

@@ -1,6 +1,7 @@
 // The converter dialog over real files: the outputs of two kinds, what several lanes show, a
 // cancelled overwrite question, overwrites declined for all and the closing summary with a
-// failed and a damaged file.
+// failed and a damaged file; in German, the job's question with Qt's buttons and the summary.
+#include "app/Translations.h"
 #include "app/frmEncodeProgress.h"
 #include "settings/AppOptions.h"
 #include "settings/SettingsStore.h"
@@ -48,6 +49,7 @@ protected:
             [&] {
                 if (auto* box = d->findChild<QMessageBox*>(); box && box->isVisible()) {
                     questions << box->text();
+                    answers << box->button(answer)->text();
                     box->button(answer)->click();
                 }
                 return !finished.isEmpty();
@@ -59,6 +61,7 @@ protected:
     QTemporaryDir dir;
     TAppOptions options;
     QStringList questions;
+    QStringList answers; // the text of the button pressed in each question
 };
 
 TEST_F(ConvertDialog, WavToMp3OnTwoLanesAndMp3ToWavWriteTheirFilesAndCancelStops) {
@@ -121,6 +124,18 @@ TEST_F(ConvertDialog, OverwritesSkippedForAllFailedAndDamagedFilesAreSummed) {
                 listed.contains("what could be read is kept in " + out("cut.mp3")))
         << listed.toStdString();
     EXPECT_GT(QFileInfo(out("cut.mp3")).size(), 1000);
+}
+
+TEST_F(ConvertDialog, InGermanTheJobsQuestionQtsButtonsAndTheSummaryAreGerman) {
+    const TTranslations german({QStringLiteral("de")});
+    ASSERT_EQ(german.Language(), "de");
+    options.OutputFolder = dir.filePath("new"); // missing: the job asks to make it
+    auto d = run({wav("one.wav")}, 2, 1);
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_TRUE(questions[0].contains("existiert nicht")) << questions[0].toStdString();
+    EXPECT_EQ(answers[0], "&Ja"); // Qt's own translation
+    EXPECT_EQ(d->lProgressHint->text(), "Umgewandelt: 1, übersprungen: 0, fehlgeschlagen: 0.");
+    EXPECT_EQ(d->bStop->text(), "&Schließen");
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "app/DiscMonitor.h"
 #include "app/MessageBoxes.h"
 #include "app/TrackListModel.h"
+#include "app/Translations.h"
 #include "app/frmCDRip.h"
 #include "app/frmEditTrackName.h"
 #include "app/frmMain.h"
@@ -13,6 +14,7 @@
 #include "settings/AppOptions.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsStore.h"
+#include "tests/app/WidgetClipping.h"
 #include "tests/common/RecordingSink.h"
 #include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
@@ -154,27 +156,46 @@ TEST_F(MainWindow, RipEditAndLookupAreEnabledOnlyWhenTheyHaveSomethingToWorkOn) 
     EXPECT_EQ(w->Model()->CheckedCount(), 2);
 }
 
-TEST_F(MainWindow, EveryMenuItemHasAnAccessKeyOfItsOwn) {
+TEST_F(MainWindow, EveryMenuItemHasAnAccessKeyOfItsOwnAndNoTextIsCutInEnglishAndGerman) {
     // Two items with one key in a menu only take turns at being highlighted: neither runs.
     TTestDisc disc(dir.path(), {75});
-    auto w = open({disc.CuePath});
     auto key = [](const QString& text) {
         const qsizetype at = text.indexOf(QLatin1Char('&'));
         return at >= 0 && at + 1 < text.size() ? text[at + 1].toLower() : QChar();
     };
-    std::map<QChar, QString> titles;
-    for (QAction* menuAction : w->menuBar()->actions()) {
-        EXPECT_TRUE(titles.emplace(key(menuAction->text()), menuAction->text()).second)
-            << menuAction->text().toStdString();
-        std::map<QChar, QString> items;
-        for (QAction* item : menuAction->menu()->actions()) {
-            if (item->isSeparator())
-                continue;
-            const QChar c = key(item->text());
-            EXPECT_FALSE(c.isNull()) << item->text().toStdString() << " has no access key";
-            EXPECT_TRUE(c.isNull() || items.emplace(c, item->text()).second)
-                << item->text().toStdString() << " and " << items[c].toStdString();
+    QStringList english; // every menu's and item's text, in menu order
+    for (const char* language : {"en", "de"}) {
+        SCOPED_TRACE(language);
+        const TTranslations translations({QString::fromLatin1(language)});
+        auto w = open({disc.CuePath});
+        const QStringList clipped = ClippedWidgets(*w);
+        EXPECT_TRUE(clipped.isEmpty()) << clipped.join(QLatin1String("; ")).toStdString();
+        QStringList texts;
+        std::map<QChar, QString> titles;
+        for (QAction* menuAction : w->menuBar()->actions()) {
+            texts << menuAction->text();
+            EXPECT_TRUE(titles.emplace(key(menuAction->text()), menuAction->text()).second)
+                << menuAction->text().toStdString();
+            std::map<QChar, QString> items;
+            for (QAction* item : menuAction->menu()->actions()) {
+                if (item->isSeparator())
+                    continue;
+                texts << item->text();
+                const QChar c = key(item->text());
+                EXPECT_FALSE(c.isNull()) << item->text().toStdString() << " has no access key";
+                EXPECT_TRUE(c.isNull() || items.emplace(c, item->text()).second)
+                    << item->text().toStdString() << " and " << items[c].toStdString();
+            }
         }
+        if (english.isEmpty()) {
+            english = texts;
+            continue;
+        }
+        // In German every menu and item says something else.
+        ASSERT_EQ(texts.size(), english.size());
+        for (qsizetype i = 0; i < texts.size(); ++i)
+            EXPECT_NE(texts[i], english[i]) << english[i].toStdString() << " is not translated";
+        EXPECT_EQ(texts.first(), "&Datei");
     }
 }
 

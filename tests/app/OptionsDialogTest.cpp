@@ -2,6 +2,7 @@
 // enable rules, the default buttons, the drive-change answer, the file name example, and the
 // main window's use of it.
 #include "app/TrackListModel.h"
+#include "app/Translations.h"
 #include "app/frmMain.h"
 #include "app/frmOptions.h"
 #include "codecs/WmaFormats.h"
@@ -9,6 +10,7 @@
 #include "encode/OutputFormats.h"
 #include "settings/AppOptions.h"
 #include "settings/SettingsStore.h"
+#include "tests/app/WidgetClipping.h"
 #include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
 
@@ -350,34 +352,46 @@ TEST_F(OptionsDialog, BrowseStartsInTheFolderTheFieldNames) {
     chooser->reject();
 }
 
-TEST_F(OptionsDialog, MnemonicsAreUniqueOnEveryPage) {
-    TfrmOptions d(options);
-    d.show();
+TEST_F(OptionsDialog, MnemonicsAreUniqueAndNoTextIsCutOnEveryPageInEnglishAndGerman) {
     auto letter = [](const QString& text) {
         const int at = text.indexOf('&');
         return at >= 0 && at + 1 < text.size() ? text[at + 1].toLower() : QChar();
     };
-    for (int page = 0; page < d.PageControl1->count(); ++page) {
-        d.PageControl1->setCurrentIndex(page);
-        std::map<QChar, QString> seen;
-        auto add = [&](const QString& text) {
-            const QChar c = letter(text);
-            if (c.isNull())
-                return;
-            EXPECT_TRUE(seen.emplace(c, text).second)
-                << text.toStdString() << " and " << seen[c].toStdString();
-        };
-        for (int t = 0; t < d.PageControl1->count(); ++t)
-            add(d.PageControl1->tabText(t));
-        for (auto* b : d.findChildren<QAbstractButton*>())
-            if (b->isVisibleTo(&d))
-                add(b->text());
-        for (auto* l : d.findChildren<QLabel*>())
-            if (l->isVisibleTo(&d))
-                add(l->text());
-        for (auto* g : d.findChildren<QGroupBox*>())
-            if (g->isVisibleTo(&d))
-                add(g->title());
+    // Austrian German has no translation of its own: it takes the German one.
+    for (const char* language : {"en", "de-AT"}) {
+        SCOPED_TRACE(language);
+        const TTranslations translations({QString::fromLatin1(language)});
+        TfrmOptions d(options);
+        d.show();
+        if (QLatin1String(language) != QLatin1String("en")) {
+            EXPECT_EQ(translations.Language(), "de");
+            EXPECT_EQ(d.PageControl1->tabText(0), "&Ausgabe");
+        }
+        for (int page = 0; page < d.PageControl1->count(); ++page) {
+            d.PageControl1->setCurrentIndex(page);
+            const QStringList clipped = ClippedWidgets(d);
+            EXPECT_TRUE(clipped.isEmpty())
+                << "page " << page << ": " << clipped.join(QLatin1String("; ")).toStdString();
+            std::map<QChar, QString> seen;
+            auto add = [&](const QString& text) {
+                const QChar c = letter(text);
+                if (c.isNull())
+                    return;
+                EXPECT_TRUE(seen.emplace(c, text).second)
+                    << text.toStdString() << " and " << seen[c].toStdString();
+            };
+            for (int t = 0; t < d.PageControl1->count(); ++t)
+                add(d.PageControl1->tabText(t));
+            for (auto* b : d.findChildren<QAbstractButton*>())
+                if (b->isVisibleTo(&d))
+                    add(b->text());
+            for (auto* l : d.findChildren<QLabel*>())
+                if (l->isVisibleTo(&d))
+                    add(l->text());
+            for (auto* g : d.findChildren<QGroupBox*>())
+                if (g->isVisibleTo(&d))
+                    add(g->title());
+        }
     }
 }
 

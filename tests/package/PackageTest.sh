@@ -47,7 +47,8 @@ usr/share/icons/hicolor/256x256/apps/sondrel.png
 usr/share/icons/hicolor/scalable/apps/sondrel.svg
 usr/share/man/man1/sondrel.1.gz
 usr/share/man/man1/sondrel-cli.1.gz
-usr/share/metainfo/io.github.sondrel.sondrel.metainfo.xml" \
+usr/share/metainfo/io.github.sondrel.sondrel.metainfo.xml
+usr/share/sondrel/translations/sondrel_de.qm" \
     "the package" "$(cd "$root" && find . ! -type d ! -path './usr/share/doc/sondrel/docs/*' |
         sed 's|^\./||')"
 # The help page the window opens: HTML whose pictures (shown or linked) are exactly the
