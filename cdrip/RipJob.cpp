@@ -169,7 +169,7 @@ void TRipJob::Start() {
                     // one.
                     if (failure.isEmpty() && m_lanes[i].Track >= 0)
                         track(m_lanes[i].Track).Paths[m_lanes[i].Format] = path;
-                    onEncoded(m_lanes[i], failure);
+                    onEncoded(m_lanes[i], failure, m_lanes[i].Step->SystemError());
                 });
     }
     withOutputFolder(m_plan.OutputFolder, [this] { checkExisting(); });
@@ -466,9 +466,11 @@ void TRipJob::conclude(const TArResponse* response, TArVerdict::Kind without, co
             t.VerdictText += QStringLiteral(", ") + s;
         emit trackVerdict(t.Number, t.Title, t.VerdictText);
     }
+    // A folder the rip stopped for takes no log either.
     if (m_completed > 0)
         for (size_t k = 0; k < m_plan.Formats.size(); ++k)
-            if (QFileInfo(m_plan.FilesFolders[k]).isDir())
+            if (QFileInfo(m_plan.FilesFolders[k]).isDir() &&
+                QDir::cleanPath(m_plan.FilesFolders[k]) != QDir::cleanPath(m_unwritableFolder))
                 writeRipFiles(k);
     const TJobOutcome outcome = m_log.Stopped                        ? TJobOutcome::Stopped
                                 : m_failed == 0 && m_suspicious == 0 ? TJobOutcome::Done
@@ -799,10 +801,18 @@ void TRipJob::kickEncoders() {
     }
 }
 
-void TRipJob::onEncoded(TEncodeLane& lane, const QString& failure) {
+void TRipJob::onEncoded(TEncodeLane& lane, const QString& failure, int systemError) {
     const int index = lane.Track;
     if (index < 0)
         return;
+    if (!failure.isEmpty() && WriteFailureRecurs(systemError)) {
+        // Every later file of this format would fail alike: the rip stops here, once.
+        TRipPlanTrack& t = track(index);
+        t.State = TRipPlanTrack::TState::Failed;
+        lane.Input->SetFileName(QString());
+        lane.Track = -1;
+        return stopOnWriteFailure(QFileInfo(t.Paths[lane.Format]).path(), systemError);
+    }
     if (!failure.isEmpty()) {
         trackError(
             QStringLiteral("Encoding %1 failed: %2").arg(track(index).Paths[lane.Format], failure));
@@ -927,6 +937,7 @@ void TRipJob::stopOnWriteFailure(const QString& folder, int systemError) {
     if (m_reading >= 0)
         track(m_reading).State = TRipPlanTrack::TState::Failed;
     ++m_failed;
+    m_unwritableFolder = folder;
     emit message(TJobSeverity::Error,
                  QStringLiteral("Cannot write into %1: %2. The rip has stopped; please choose "
                                 "another output folder or make room there.")
