@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -97,6 +98,12 @@ TEST_F(MainWindow, ListsTheTracksOfAnImageWithStartsAndLengths) {
     w->ListView1->setFocus();
     w->ListView1->setCurrentIndex(w->Model()->index(1, TTrackListModel::ColTitle));
     QTest::keyClick(w->ListView1, Qt::Key_Space);
+    EXPECT_EQ(w->Model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
+    // Ctrl+click ticks the row clicked, though it adds that row to the selection.
+    const QRect third = w->ListView1->visualRect(w->Model()->index(2, TTrackListModel::ColTitle));
+    QTest::mouseClick(w->ListView1->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      third.center());
+    EXPECT_EQ(w->Model()->index(2, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
     EXPECT_EQ(w->Model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
     w->editDisc->setFocus();
     QTest::keyClick(w->editDisc, Qt::Key_Tab);
@@ -323,6 +330,23 @@ TEST_F(MainWindow, CtrlRRipsTheCheckedTracksIntoTheOutputFolder) {
     auto w = open({disc.CuePath});
     w->Model()->SetTitle(2, "Third");
     w->Model()->SetChecked(1, false);
+    // The output folder does not exist yet, as on a new account: the folder command says so,
+    // and a converter takes the files picked, leaving the question of making it to its job.
+    w->miJumpoutputfolder->trigger();
+    QMessageBox* missing = openBox(*w);
+    ASSERT_TRUE(missing);
+    EXPECT_TRUE(missing->text().startsWith("The output folder " + AppOptions.OutputFolder +
+                                           " does not exist yet"))
+        << missing->text().toStdString();
+    missing->accept();
+    QStringList picked;
+    w->SetConverterLauncher([&](const QStringList& files, int) { picked = files; });
+    w->ConverterItems[0]->trigger();
+    auto* chooser = w->findChild<QFileDialog*>();
+    ASSERT_TRUE(chooser);
+    emit chooser->filesSelected({disc.CuePath});
+    EXPECT_EQ(picked, QStringList{disc.CuePath});
+    chooser->close();
     QSignalSpy started(w.get(), &TfrmMain::ripStarted);
     w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
