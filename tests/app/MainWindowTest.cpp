@@ -99,7 +99,9 @@ TEST_F(MainWindow, ListsTheTracksOfAnImageWithStartsAndLengths) {
     w->ListView1->setCurrentIndex(w->Model()->index(1, TTrackListModel::ColTitle));
     QTest::keyClick(w->ListView1, Qt::Key_Space);
     EXPECT_EQ(w->Model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
-    // Ctrl+click ticks the row clicked, though it adds that row to the selection.
+    // Ctrl+click ticks the row clicked, though it takes that row out of the selection.
+    w->ListView1->selectionModel()->select(
+        w->Model()->index(2, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     const QRect third = w->ListView1->visualRect(w->Model()->index(2, TTrackListModel::ColTitle));
     QTest::mouseClick(w->ListView1->viewport(), Qt::LeftButton, Qt::ControlModifier,
                       third.center());
@@ -412,6 +414,20 @@ TEST_F(MainWindow, CtrlRRipsTheCheckedTracksIntoTheOutputFolder) {
     ASSERT_TRUE(none);
     EXPECT_EQ(none->text(), "No program was found to open " + out.path());
     none->accept();
+    // Online Help likewise names its page: the help the build wrote as HTML, which a browser
+    // shows with its pictures.
+    w->aHelp->trigger();
+    QMessageBox* help = nullptr;
+    for (QMessageBox* b : w->findChildren<QMessageBox*>())
+        if (b->isVisible())
+            help = b;
+    ASSERT_TRUE(help);
+    const QString said = "No program was found to open ";
+    ASSERT_TRUE(help->text().startsWith(said)) << help->text().toStdString();
+    const QString page = help->text().mid(said.size());
+    EXPECT_TRUE(page.endsWith("/README.html")) << page.toStdString();
+    EXPECT_TRUE(ReadWholeFile(page).toLower().contains("<html"));
+    help->accept();
     for (auto [name, track] : {std::pair{"Track01.wav", 0}, std::pair{"Third.wav", 2}}) {
         const QByteArray wav = ReadWholeFile(out.filePath(name));
         EXPECT_EQ(wav.left(4), "RIFF");
