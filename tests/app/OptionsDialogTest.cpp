@@ -8,6 +8,7 @@
 #include "disc/CdAccess.h"
 #include "encode/OutputFormats.h"
 #include "settings/AppOptions.h"
+#include "settings/IniFile.h"
 #include "settings/SettingsStore.h"
 #include "tests/common/TestDisc.h"
 #include "tests/common/TestUtil.h"
@@ -406,6 +407,9 @@ TEST_F(OptionsDialog, CtrlOOpensItOkSwitchesTheDriveOnlyWhenItChangedAndTheNextS
     EXPECT_EQ(AppOptions.OutputFormat, FormatOgg);
     EXPECT_EQ(AppOptions.ConstantBitRate, 7);
     EXPECT_EQ(w.cbOutputFormat->currentIndex(), FormatOgg);
+    // Confirmed options are on disk at once, not only at exit.
+    EXPECT_EQ(TIniFile(OptionsPath()).value("CommonOptions", "OutputFormat"),
+              QString::number(FormatOgg));
     QTest::qWait(0); // the closed dialog deletes itself
 
     // Another drive: its disc is read.
