@@ -491,7 +491,9 @@ void TRipJob::writeRipFiles(size_t format) {
     }
     const QString folder = m_plan.FilesFolders[format];
     QString error;
-    const QString path = m_log.Write(folder, m_options.FatSafeNames, &error);
+    // "Replace" for the files that exist covers the log, playlist and cue sheet of the rip too.
+    const bool replace = !m_replacing.isEmpty();
+    const QString path = m_log.Write(folder, m_options.FatSafeNames, replace, &error);
     if (path.isEmpty())
         emit message(TJobSeverity::Warning, error);
     else
@@ -503,15 +505,15 @@ void TRipJob::writeRipFiles(size_t format) {
     const TRipSheets sheets(m_plan, format, m_log.Disc, m_pregaps);
     if (m_options.WritePlaylist && sheets.HasFiles()) {
         const QString written = WriteNewFile(folder, base + QStringLiteral(".m3u8"),
-                                             sheets.Playlist().toUtf8(), &error);
+                                             sheets.Playlist().toUtf8(), replace, &error);
         if (written.isEmpty())
             emit message(TJobSeverity::Warning, error);
         else
             emit sheetWritten(QStringLiteral("Playlist"), written);
     }
     if (m_options.WriteCueSheet && sheets.HasFiles() && m_log.Disc.isValid()) {
-        const QString written =
-            WriteNewFile(folder, base + QStringLiteral(".cue"), sheets.CueSheet().toUtf8(), &error);
+        const QString written = WriteNewFile(folder, base + QStringLiteral(".cue"),
+                                             sheets.CueSheet().toUtf8(), replace, &error);
         if (written.isEmpty())
             emit message(TJobSeverity::Warning, error);
         else
