@@ -136,7 +136,7 @@ TEST_F(MainWindow, RipEditAndLookupAreEnabledOnlyWhenTheyHaveSomethingToWorkOn) 
     if (none->Session().Handle != 0)
         GTEST_SKIP() << "this machine has a CD drive";
     none->SetLookupLauncher([](HCDROM, int, int) {});
-    EXPECT_EQ(none->StatusText(), "Can not find CD devices!");
+    EXPECT_EQ(none->StatusText(), "No CD drive found.");
     EXPECT_FALSE(none->aRip->isEnabled());
     EXPECT_FALSE(none->aEditTrackName->isEnabled());
     EXPECT_FALSE(none->aQueryCDDB->isEnabled());

@@ -77,7 +77,7 @@ TEST_F(CliDisc, WithoutAnyDriveDrivesSaysSo) {
     if (r.ExitCode == 0)
         GTEST_SKIP() << "this machine has a CD drive";
     EXPECT_EQ(r.ExitCode, 1);
-    EXPECT_EQ(r.Err, "sondrel-cli: Can not find CD devices!\n");
+    EXPECT_EQ(r.Err, "sondrel-cli: No CD drive found.\n");
     EXPECT_EQ(r.Out, "");
 }
 
