@@ -33,9 +33,10 @@ constexpr QEvent::Type EncodeOutcomeEvent = QEvent::Type(QEvent::User + 130);
 
 class TEncodeOutcome : public QEvent {
 public:
-    explicit TEncodeOutcome(const QString& failure)
-        : QEvent(EncodeOutcomeEvent), Failure(failure) {}
+    TEncodeOutcome(const QString& failure, int systemError)
+        : QEvent(EncodeOutcomeEvent), Failure(failure), SystemError(systemError) {}
     const QString Failure;
+    const int SystemError;
 };
 
 // The track text of a tag as a number: "7" and "7/12" give 7, anything else 0.
@@ -228,18 +229,22 @@ void TEncodeStep::releasePartial() {
 
 void TEncodeStep::outputDone(TAuOutput* sender) {
     if (m_active && sender == m_output)
-        postOutcome(sender->FailureText());
+        postOutcome(sender->FailureText(), sender->SystemError());
 }
 
-void TEncodeStep::postOutcome(const QString& failure) {
-    QCoreApplication::postEvent(this, new TEncodeOutcome(failure));
+void TEncodeStep::postOutcome(const QString& failure, int systemError) {
+    QCoreApplication::postEvent(this, new TEncodeOutcome(failure, systemError));
 }
 
 bool TEncodeStep::event(QEvent* e) {
     if (e->type() != EncodeOutcomeEvent)
         return QObject::event(e);
-    if (m_active)
-        complete(static_cast<TEncodeOutcome*>(e)->Failure);
+    if (m_active) {
+        const auto* outcome = static_cast<TEncodeOutcome*>(e);
+        if (outcome->SystemError != 0)
+            m_systemError = outcome->SystemError;
+        complete(outcome->Failure);
+    }
     return true;
 }
 

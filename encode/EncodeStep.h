@@ -99,9 +99,9 @@ public:
     // While finished is emitted for a written file: why its input was not whole (see
     // TAuInput::DamageText), the file then holding what could be read; else empty.
     const QString& Damage() const { return m_damage; }
-    // While finished is emitted for a failed file: the system's error number when the file
-    // could not be created, or when its folder refuses further files (read-only, no
-    // permission, full; see FolderWriteFailure); else 0.
+    // While finished is emitted for a failed file: the system's error number of the failure
+    // where the output gave one (a create or write refused), else why its folder refuses
+    // further files (read-only, no permission, full; see FolderWriteFailure), else 0.
     int SystemError() const { return m_systemError; }
 
     // Tags the MP3 request.Path with the texts of `request` (as TextSource says): an ID3v2.3
@@ -125,7 +125,8 @@ protected:
 private:
     void outputDone(TAuOutput* sender);
     void complete(QString failure);
-    void postOutcome(const QString& failure);
+    // `systemError`: the system's error number of the failure where known, else 0.
+    void postOutcome(const QString& failure, int systemError = 0);
     void releasePartial();
 
     const TAppOptions m_options;
