@@ -367,6 +367,7 @@ void TAuOutput::Start() {
     {
         std::lock_guard<std::mutex> lk(m_failureLock);
         FFailureText.clear();
+        FSystemError = 0;
     }
     if (FInUse || !FThread || FInFailureCall)
         throw EAuException(QStringLiteral("Component is Busy"));
@@ -447,6 +448,11 @@ QString TAuOutput::FailureText() const {
     return FFailureText;
 }
 
+int TAuOutput::SystemError() const {
+    std::lock_guard<std::mutex> lk(m_failureLock);
+    return FSystemError;
+}
+
 void TAuOutput::SetInput(TAuInput* input) {
     if (FInUse) {
         Stop(false);
@@ -476,10 +482,11 @@ void TAuOutput::ReleaseAfterFailure() {
         input->Reset();
 }
 
-void TAuOutput::ReportFailure(const QString& text) {
+void TAuOutput::ReportFailure(const QString& text, int systemError) {
     {
         std::lock_guard<std::mutex> lk(m_failureLock);
         FFailureText = text;
+        FSystemError = systemError;
     }
     TGuiCallQueue::RunSynchronized([this] {
         FWritingAllowed = false;
@@ -502,9 +509,12 @@ void TAuOutput::RunCycle() {
     FLastProgress = INT_MIN; // the first value of a run is always reported
     bool failed = false;
     QString failure;
-    auto describe = [](const std::exception& e) {
-        if (auto* au = dynamic_cast<const EAuException*>(&e))
+    int systemError = 0;
+    auto describe = [&systemError](const std::exception& e) {
+        if (auto* au = dynamic_cast<const EAuException*>(&e)) {
+            systemError = au->SystemError();
             return au->Message();
+        }
         return QString::fromUtf8(e.what());
     };
     try {
@@ -563,7 +573,7 @@ void TAuOutput::RunCycle() {
             ReleaseAfterFailure();
         } catch (...) {
         }
-        ReportFailure(failure);
+        ReportFailure(failure, systemError);
     } else {
         FStopCalled = false;
         FInUse = false;

@@ -34,14 +34,17 @@
 // Every error the framework raises; the message is meant for the user.
 class EAuException : public std::exception {
 public:
-    explicit EAuException(const QString& message)
-        : m_message(message), m_utf8(message.toStdString()) {}
+    // `systemError`: the system's error number of a failed write or create, where known.
+    explicit EAuException(const QString& message, int systemError = 0)
+        : m_message(message), m_utf8(message.toStdString()), m_systemError(systemError) {}
     const QString& Message() const { return m_message; }
+    int SystemError() const { return m_systemError; }
     const char* what() const noexcept override { return m_utf8.c_str(); }
 
 private:
     QString m_message;
     std::string m_utf8;
+    int m_systemError = 0;
 };
 
 // A file stream opened by name with one of the fm* modes of ACS_Types.h. Raises EAuException
@@ -264,6 +267,9 @@ public:
     void SetDoneDelay(int ms) { FDoneDelay.store(ms < 0 ? 0 : ms); }
 
     QString FailureText() const;
+    // The system's error number of the failed run where its output knew it (a write to a full
+    // disk: ENOSPC), else 0. Cleared with FailureText.
+    int SystemError() const;
     bool InUse() const { return FInUse.load(); }
     bool StopCalled() const { return FStopCalled.load(); }
     bool WritingAllowed() const { return FWritingAllowed.load(); }
@@ -312,12 +318,13 @@ private:
     // Worker thread: one whole run.
     void RunCycle();
     // Worker thread: records the failure and calls OnThreadException on the GUI thread.
-    void ReportFailure(const QString& text);
+    void ReportFailure(const QString& text, int systemError);
     // GUI thread, from the dispatcher.
     void DeliverEvent(int kind);
 
-    mutable std::mutex m_failureLock; // guards FFailureText
+    mutable std::mutex m_failureLock; // guards FFailureText and FSystemError
     QString FFailureText;
+    int FSystemError = 0;
     std::unique_ptr<TAuThread> FThread;
     QPointer<TAuInput> FInput;
     TOutputDoneEvent FOnDone;

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 QString TwoDigit(int n) {
@@ -71,6 +72,26 @@ bool SameFile(const QString& a, const QString& b) {
     return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
            ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;
+}
+
+int FolderWriteFailure(const QString& folder) {
+    const QByteArray native = QFile::encodeName(folder);
+    struct statvfs fs {};
+    if (::statvfs(native.constData(), &fs) != 0)
+        return 0; // the folder's own failure is reported where it is made
+    if (fs.f_flag & ST_RDONLY)
+        return EROFS;
+    if (::access(native.constData(), W_OK | X_OK) != 0)
+        return errno;
+    // The superuser may use the blocks and entries kept back from everyone else. File systems
+    // that count no blocks or entries (some network and virtual ones) say nothing here.
+    const bool super = ::geteuid() == 0;
+    const double freeBytes = double(super ? fs.f_bfree : fs.f_bavail) * double(fs.f_frsize);
+    if (fs.f_blocks > 0 && freeBytes < 1024.0 * 1024.0)
+        return ENOSPC;
+    if (fs.f_files > 0 && (super ? fs.f_ffree : fs.f_favail) == 0)
+        return ENOSPC;
+    return 0;
 }
 
 QString RenameOver(const QString& from, const QString& to) {

@@ -37,6 +37,12 @@ QString PartialName(const QString& path);
 // or a symbolic link to it. False when either does not exist.
 bool SameFile(const QString& a, const QString& b);
 
+// Why no file can be written into `folder`, as a system error number, for a failed write whose
+// own error number did not come through: EROFS for a read-only file system, the error of
+// access(W_OK) when this process may not create files there (EACCES), ENOSPC when the file
+// system has less than 1 MiB or no file entries left for this process. 0 when none holds.
+int FolderWriteFailure(const QString& folder);
+
 // Renames `from` over `to`, replacing whatever `to` is (a link is replaced, not followed).
 // Returns an empty text, or "Cannot rename <from> to <to>: <reason>".
 QString RenameOver(const QString& from, const QString& to);

@@ -31,7 +31,7 @@ QString WriteErrorText(const QString& path, int err) {
 }
 
 QString WriteNewFile(const QString& folder, const QString& name, const QByteArray& bytes,
-                     QString* error) {
+                     bool replace, QString* error) {
     QTemporaryFile temp(QDir(folder).filePath(QStringLiteral(".rip-file-XXXXXX")));
     // Readable as the ripped files are (a temporary file starts readable by its owner only).
     if (!temp.open() ||
@@ -44,7 +44,11 @@ QString WriteNewFile(const QString& folder, const QString& name, const QByteArra
         return QString();
     }
     const QString wanted = QDir(folder).filePath(name);
-    const QString path = TFileClaim::ClaimFree(temp.fileName(), wanted, error);
+    QString path;
+    if (!replace)
+        path = TFileClaim::ClaimFree(temp.fileName(), wanted, error);
+    else if (*error = RenameOver(temp.fileName(), wanted); error->isEmpty())
+        path = wanted;
     if (!path.isEmpty())
         temp.setAutoRemove(false); // the file has its new name; the temporary one is gone
     return path;

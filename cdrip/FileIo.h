@@ -20,7 +20,8 @@ QString WriteErrorText(const QString& path, int err);
 // Writes `bytes` as a new file named `name` in `folder`, or "<base> (2)<ext>" and so on when
 // that name is taken: complete under a temporary name first, readable as the ripped files are,
 // then given the first free name without ever replacing a file (TFileClaim::ClaimFree), so a
-// file that appears meanwhile only moves this one to the next name. Returns the path, or empty with
-// `error` naming the file and the system's reason.
+// file that appears meanwhile only moves this one to the next name. With `replace` (the user
+// agreed to replace what the rip finds), the file takes `name` over whatever has it. Returns the
+// path, or empty with `error` naming the file and the system's reason.
 QString WriteNewFile(const QString& folder, const QString& name, const QByteArray& bytes,
-                     QString* error);
+                     bool replace, QString* error);

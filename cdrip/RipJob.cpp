@@ -169,7 +169,7 @@ void TRipJob::Start() {
                     // one.
                     if (failure.isEmpty() && m_lanes[i].Track >= 0)
                         track(m_lanes[i].Track).Paths[m_lanes[i].Format] = path;
-                    onEncoded(m_lanes[i], failure);
+                    onEncoded(m_lanes[i], failure, m_lanes[i].Step->SystemError());
                 });
     }
     withOutputFolder(m_plan.OutputFolder, [this] { checkExisting(); });
@@ -471,9 +471,11 @@ void TRipJob::conclude(const TArResponse* response, TArVerdict::Kind without, co
             t.VerdictText += QStringLiteral(", ") + s;
         emit trackVerdict(t.Number, t.Title, t.VerdictText);
     }
+    // A folder the rip stopped for takes no log either.
     if (m_completed > 0)
         for (size_t k = 0; k < m_plan.Formats.size(); ++k)
-            if (QFileInfo(m_plan.FilesFolders[k]).isDir())
+            if (QFileInfo(m_plan.FilesFolders[k]).isDir() &&
+                QDir::cleanPath(m_plan.FilesFolders[k]) != QDir::cleanPath(m_unwritableFolder))
                 writeRipFiles(k);
     const TJobOutcome outcome = m_log.Stopped                        ? TJobOutcome::Stopped
                                 : m_failed == 0 && m_suspicious == 0 ? TJobOutcome::Done
@@ -494,7 +496,9 @@ void TRipJob::writeRipFiles(size_t format) {
     }
     const QString folder = m_plan.FilesFolders[format];
     QString error;
-    const QString path = m_log.Write(folder, m_options.FatSafeNames, &error);
+    // "Replace" for the files that exist covers the log, playlist and cue sheet of the rip too.
+    const bool replace = !m_replacing.isEmpty();
+    const QString path = m_log.Write(folder, m_options.FatSafeNames, replace, &error);
     if (path.isEmpty())
         emit message(TJobSeverity::Warning, error);
     else
@@ -506,15 +510,15 @@ void TRipJob::writeRipFiles(size_t format) {
     const TRipSheets sheets(m_plan, format, m_log.Disc, m_pregaps);
     if (m_options.WritePlaylist && sheets.HasFiles()) {
         const QString written = WriteNewFile(folder, base + QStringLiteral(".m3u8"),
-                                             sheets.Playlist().toUtf8(), &error);
+                                             sheets.Playlist().toUtf8(), replace, &error);
         if (written.isEmpty())
             emit message(TJobSeverity::Warning, error);
         else
             emit sheetWritten(QStringLiteral("Playlist"), written);
     }
     if (m_options.WriteCueSheet && sheets.HasFiles() && m_log.Disc.isValid()) {
-        const QString written =
-            WriteNewFile(folder, base + QStringLiteral(".cue"), sheets.CueSheet().toUtf8(), &error);
+        const QString written = WriteNewFile(folder, base + QStringLiteral(".cue"),
+                                             sheets.CueSheet().toUtf8(), replace, &error);
         if (written.isEmpty())
             emit message(TJobSeverity::Warning, error);
         else
@@ -797,10 +801,18 @@ void TRipJob::kickEncoders() {
     }
 }
 
-void TRipJob::onEncoded(TEncodeLane& lane, const QString& failure) {
+void TRipJob::onEncoded(TEncodeLane& lane, const QString& failure, int systemError) {
     const int index = lane.Track;
     if (index < 0)
         return;
+    if (!failure.isEmpty() && WriteFailureRecurs(systemError)) {
+        // Every later file of this format would fail alike: the rip stops here, once.
+        TRipPlanTrack& t = track(index);
+        t.State = TRipPlanTrack::TState::Failed;
+        lane.Input->SetFileName(QString());
+        lane.Track = -1;
+        return stopOnWriteFailure(QFileInfo(t.Paths[lane.Format]).path(), systemError);
+    }
     if (!failure.isEmpty()) {
         trackError(tr("Encoding %1 failed: %2").arg(track(index).Paths[lane.Format], failure));
         if (!m_encodeFailed[size_t(index)])
@@ -924,6 +936,7 @@ void TRipJob::stopOnWriteFailure(const QString& folder, int systemError) {
     if (m_reading >= 0)
         track(m_reading).State = TRipPlanTrack::TState::Failed;
     ++m_failed;
+    m_unwritableFolder = folder;
     emit message(TJobSeverity::Error,
                  tr("Cannot write into %1: %2. The rip has stopped; please choose "
                     "another output folder or make room there.")

@@ -205,7 +205,8 @@ private:
     void advanceReading();
     void resumeReading();
     void kickEncoders();
-    void onEncoded(TEncodeLane& lane, const QString& failure);
+    // `systemError`: the step's SystemError() for a failed file.
+    void onEncoded(TEncodeLane& lane, const QString& failure, int systemError);
     // Every format of record `index` has been tried: the WAV is dealt with and the track ends.
     void finishEncodedTrack(int index);
     // A record whose read failed ends without encoding.
@@ -224,7 +225,9 @@ private:
     // Ends the rip at a write failure every later track would meet too (no space, read-only,
     // no permission): one message naming `folder` and the system's reason for `systemError`.
     void stopOnWriteFailure(const QString& folder, int systemError);
-    QString m_unwritableFolder; // set by makeFolderOf when such a failure made a folder fail
+    // The folder of such a failure: set by makeFolderOf when it made a folder fail, and when
+    // the rip stops for it (no log is written there then).
+    QString m_unwritableFolder;
     int m_unwritableError = 0;
     void keepWav(int index, const QString& partial);
     QString claimName(const QString& from, QString& to);

@@ -170,8 +170,8 @@ QString TRipLog::LogFileName(const QString& album, bool fatSafe) {
     return name + QStringLiteral(".log");
 }
 
-QString TRipLog::Write(const QString& folder, bool fatSafe, QString* error) const {
-    return WriteNewFile(folder, LogFileName(Album, fatSafe), Text().toUtf8(), error);
+QString TRipLog::Write(const QString& folder, bool fatSafe, bool replace, QString* error) const {
+    return WriteNewFile(folder, LogFileName(Album, fatSafe), Text().toUtf8(), replace, error);
 }
 
 bool TRipLog::Parse(const QString& text, TTableOfContents* disc, std::vector<Track>* tracks,

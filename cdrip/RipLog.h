@@ -55,9 +55,10 @@ public:
 
     // "<album>.log" in `folder` (the album made a safe file name, FAT-safe with `fatSafe`;
     // "rip.log" without one); a log of that name that exists already is kept and this one
-    // becomes "<album> (2).log" and so on. Written complete under a temporary name, then given
-    // its own. Returns the path, or empty with `error` set.
-    QString Write(const QString& folder, bool fatSafe, QString* error) const;
+    // becomes "<album> (2).log" and so on, unless `replace` (the user agreed to replace the
+    // rip's files that exist). Written complete under a temporary name, then given its own.
+    // Returns the path, or empty with `error` set.
+    QString Write(const QString& folder, bool fatSafe, bool replace, QString* error) const;
     static QString LogFileName(const QString& album, bool fatSafe = false);
 
     // Reads the table of contents (data tracks and the last session too) and the tracks'

@@ -125,11 +125,15 @@ bool TFLACOut::WriteBlock(bool abort) {
 
 void TFLACOut::FinishOutput() {
     QString failure;
+    int systemError = 0;
     try {
         // libFLAC completes the stream, seeking back to fill in the stream information.
         if (FEncoder)
             FEncoder->Finish();
         TStreamSink::Flush(FStream);
+    } catch (const EAuException& e) {
+        failure = e.Message();
+        systemError = e.SystemError();
     } catch (const std::exception& e) {
         failure = QString::fromUtf8(e.what());
     }
@@ -140,7 +144,7 @@ void TFLACOut::FinishOutput() {
     if (TAuInput* input = Input())
         input->Close();
     if (!failure.isEmpty())
-        throw EAuException(failure);
+        throw EAuException(failure, systemError);
 }
 
 void TFLACOut::ReleaseAfterFailure() {

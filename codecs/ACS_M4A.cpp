@@ -48,15 +48,16 @@ void TM4AOut::PrepareOutput() {
     const int bits = input->BitsPerSample();
     const int rate = input->SampleRate();
     if (!m_writer.Create(FFileName, TFfmpegContainer::Mp4))
-        throw EAuException(m_writer.ErrorText()); // "Cannot create file <path>: <reason>"
+        throw EAuException(m_writer.ErrorText(),
+                           m_writer.SystemError()); // "Cannot create file <path>: <reason>"
     const bool aac = m_codec == TM4ACodec::Aac;
     // ALAC keeps the input's bits: 16 for CD audio and narrower input, 24 for wider (FFmpeg's
     // encoder has no 32-bit mode); AAC codes floats.
     if (!m_writer.SetStream(aac ? QStringLiteral("aac") : QStringLiteral("alac"), rate, channels,
                             aac ? int64_t(m_bitrate) * 1000 : 0, bits <= 16 ? 16 : 24))
-        throw EAuException(m_writer.ErrorText());
+        throw EAuException(m_writer.ErrorText(), m_writer.SystemError());
     if (!m_writer.SetInput(channels, rate, bits))
-        throw EAuException(m_writer.ErrorText());
+        throw EAuException(m_writer.ErrorText(), m_writer.SystemError());
     // A block of PCM: a hundredth of a second (14112 bytes of CD audio), in whole sample
     // frames.
     const int frameBytes = std::max(1, channels * bits / 8);
@@ -65,7 +66,7 @@ void TM4AOut::PrepareOutput() {
     m_buffer.assign(size_t(size), 0);
     WriteTags();
     if (!m_writer.BeginWriting())
-        throw EAuException(m_writer.ErrorText());
+        throw EAuException(m_writer.ErrorText(), m_writer.SystemError());
     m_endOfInput = false;
 }
 
@@ -76,12 +77,13 @@ bool TM4AOut::WriteBlock(bool abort) {
         return false;
     const int k = Input()->FillBuffer(m_buffer.data(), int(m_buffer.size()), m_endOfInput);
     if (k > 0 && !m_writer.WriteSample(m_buffer.data(), k, 0))
-        throw EAuException(m_writer.ErrorText());
+        throw EAuException(m_writer.ErrorText(), m_writer.SystemError());
     return true;
 }
 
 void TM4AOut::FinishOutput() {
     QString failure;
+    int systemError = 0;
     try {
         Input()->Close();
     } catch (const EAuException& e) {
@@ -91,15 +93,17 @@ void TM4AOut::FinishOutput() {
     if (!m_writer.EndWriting()) {
         // Not completed (a full disk, say): without its index the file plays nowhere.
         QFile::remove(FFileName);
-        if (failure.isEmpty())
+        if (failure.isEmpty()) {
             failure = m_writer.ErrorText();
+            systemError = m_writer.SystemError();
+        }
     }
     m_buffer.clear();
     m_buffer.shrink_to_fit();
     FId3v2Tags->Clear();
     m_picture = TCoverArt();
     if (!failure.isEmpty())
-        throw EAuException(failure);
+        throw EAuException(failure, systemError);
 }
 
 // A failed run leaves no half-written file behind: without its index it would play nowhere.

@@ -168,7 +168,8 @@ bool TMACOut::WriteBlock(bool abort) {
         const int e = FAPECompress->UnlockBuffer(n, true);
         if (e != 0)
             throw EAuException(
-                WithSystemReason(QStringLiteral("APECompress.UnlockBuffer Error: %1").arg(e)));
+                WithSystemReason(QStringLiteral("APECompress.UnlockBuffer Error: %1").arg(e)),
+                FAPECompress->SystemError());
         done += n;
     }
     return true;
@@ -181,9 +182,10 @@ void TMACOut::FinishOutput() {
         e != 0
             ? WithSystemReason(QStringLiteral("Error finishing APECompress.\r\n") + MacErrorText(e))
             : QString();
+    const int systemError = e != 0 ? FAPECompress->SystemError() : 0;
     FAPECompress.reset();
     if (e != 0)
-        throw EAuException(failure);
+        throw EAuException(failure, systemError);
     Input()->Close();
 }
 

@@ -115,7 +115,8 @@ void TWMAOut::PrepareOutput() {
     m_chosenCodec = -1;
     m_chosenFormat = TWmaFormat();
     if (!m_writer.Create(FFileName))
-        throw EAuException(m_writer.ErrorText()); // "Cannot create file <path>: <reason>"
+        throw EAuException(m_writer.ErrorText(),
+                           m_writer.SystemError()); // "Cannot create file <path>: <reason>"
 
     int codec = -1;
     TWmaFormat format;
@@ -156,7 +157,7 @@ void TWMAOut::PrepareOutput() {
     if (!m_writer.SetProfile(TWmaFormats::EncoderName(codec), format))
         throw EAuException(QStringLiteral("fff\r\n") + m_writer.ErrorText());
     if (!m_writer.SetInput(channels, rate, bits))
-        throw EAuException(m_writer.ErrorText());
+        throw EAuException(m_writer.ErrorText(), m_writer.SystemError());
     m_chosenCodec = codec;
     m_chosenFormat = format;
 
@@ -170,7 +171,7 @@ void TWMAOut::PrepareOutput() {
 
     WriteAttributes();
     if (!m_writer.BeginWriting())
-        throw EAuException(m_writer.ErrorText());
+        throw EAuException(m_writer.ErrorText(), m_writer.SystemError());
     m_sampleTime = 0;
     m_endOfInput = false;
 }
@@ -185,13 +186,14 @@ bool TWMAOut::WriteBlock(bool abort) {
         // The time given with each block is the end of that block.
         m_sampleTime += std::llround(double(k) / double(m_writer.InputBytesPerSecond()) * 1e7);
         if (!m_writer.WriteSample(m_buffer.data(), k, m_sampleTime))
-            throw EAuException(m_writer.ErrorText());
+            throw EAuException(m_writer.ErrorText(), m_writer.SystemError());
     }
     return true;
 }
 
 void TWMAOut::FinishOutput() {
     QString failure;
+    int systemError = 0;
     try {
         Input()->Close();
     } catch (const EAuException& e) {
@@ -200,13 +202,15 @@ void TWMAOut::FinishOutput() {
     if (!m_writer.EndWriting()) {
         // Not completed (a full disk, say): no index and a wrong length, so not kept.
         QFile::remove(FFileName);
-        if (failure.isEmpty())
+        if (failure.isEmpty()) {
             failure = m_writer.ErrorText();
+            systemError = m_writer.SystemError();
+        }
     }
     m_buffer.clear();
     m_buffer.shrink_to_fit();
     if (!failure.isEmpty())
-        throw EAuException(failure);
+        throw EAuException(failure, systemError);
 }
 
 // A failed run leaves no half-written file behind: it would have no index and a wrong length.

@@ -100,6 +100,8 @@ void TFfmpegWriter::FreeAll() {
 
 bool TFfmpegWriter::Fail(const QString& what, int err) {
     m_error = err ? QStringLiteral("%1: %2").arg(what, AvError(err)) : what;
+    // FFmpeg's own codes lie far below the negated system numbers.
+    m_systemError = err < 0 && err > -4096 ? -err : 0;
     return false;
 }
 
@@ -107,6 +109,7 @@ bool TFfmpegWriter::Create(const QString& fileName, TFfmpegContainer container) 
     QuietFfmpegLog();
     FreeAll();
     m_error.clear();
+    m_systemError = 0;
     m_nextPts = 0;
     m_sampleTime = 0;
     m_fileName = fileName;

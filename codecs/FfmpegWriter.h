@@ -78,6 +78,8 @@ public:
     // The last failure; a failure of the file itself names it ("Cannot write file <path>:
     // <reason>").
     const QString& ErrorText() const { return m_error; }
+    // The system's error number of the last failure where FFmpeg gave one (ENOSPC), else 0.
+    int SystemError() const { return m_systemError; }
 
 private:
     bool OpenStream(const QString& encoderName, int sampleRate, int channels, int64_t bitrate,
@@ -111,4 +113,5 @@ private:
     std::vector<int32_t> m_widened; // 24-bit input widened to 32 bits
     QString m_fileName;             // the file Create opened, for messages
     QString m_error;
+    int m_systemError = 0;
 };

@@ -108,7 +108,7 @@ void TFlacEncoder::Start(const TFlacSettings& s) {
     TagsWritten = false;
     FramesStarted = false;
     SeekTableOffset = -1;
-    WriteError.clear();
+    WriteError = nullptr;
     Encoder = Flac.FLAC__stream_encoder_new();
     if (!Encoder)
         throw ECodecError("Failed to initialize FLAC encoder.");
@@ -167,8 +167,8 @@ void TFlacEncoder::Start(const TFlacSettings& s) {
     if (status != FLAC__STREAM_ENCODER_INIT_STATUS_OK) {
         const std::string reason = InitFailureReason(status, s);
         Abandon();
-        if (!WriteError.empty())
-            throw ECodecError(WriteError);
+        if (WriteError)
+            std::rethrow_exception(WriteError);
         throw ECodecError("Failed to initialize FLAC encoder. (" + reason + ")");
     }
 }
@@ -201,8 +201,8 @@ void TFlacEncoder::Encode(const char* pcm, int bytes) {
         }
     }
     if (!Flac.FLAC__stream_encoder_process_interleaved(Encoder, Samples.data(), frames)) {
-        if (!WriteError.empty())
-            throw ECodecError(WriteError); // the target's own failure says more
+        if (WriteError)
+            std::rethrow_exception(WriteError); // the target's own failure says more
         throw ECodecError(std::string("Failed to encode data. (") +
                           Flac.FLAC__stream_encoder_get_resolved_state_string(Encoder) + ")");
     }
@@ -220,8 +220,8 @@ void TFlacEncoder::Finish() {
     if (ok)
         RetireUnreachedSeekPoints();
     FreeMetadata();
-    if (!ok && !WriteError.empty())
-        throw ECodecError(WriteError);
+    if (!ok && WriteError)
+        std::rethrow_exception(WriteError);
     if (!ok)
         throw ECodecError("Failed to complete the FLAC stream (" + state + ").");
 }
@@ -303,13 +303,9 @@ int TFlacEncoder::OnWrite(const unsigned char* bytes, size_t count, unsigned sam
             Sink.Write(bytes, static_cast<qint64>(count));
         }
         return 0;
-    } catch (const std::exception& e) {
-        if (WriteError.empty())
-            WriteError = e.what();
-        return 1;
     } catch (...) {
-        if (WriteError.empty())
-            WriteError = "Cannot write the FLAC stream.";
+        if (!WriteError)
+            WriteError = std::current_exception();
         return 1;
     }
 }

@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -99,5 +100,7 @@ private:
     bool TagsWritten = false;
     bool FramesStarted = false;
     qint64 SeekTableOffset = -1; // where the SEEKTABLE block starts in the target; -1: none
-    std::string WriteError;      // the first failure of the target, reported instead of libFLAC's
+    // The first failure of the target, raised again instead of libFLAC's (with the system's
+    // error number it carries).
+    std::exception_ptr WriteError;
 };

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QFileDevice>
+#include <cerrno>
 
 namespace {
 
@@ -17,10 +18,14 @@ QString StreamName(QIODevice* stream) {
 } // namespace
 
 void TStreamSink::Write(const void* data, qint64 count) {
-    if (!Stream || !WriteFully(*Stream, static_cast<const char*>(data), count))
-        throw EAuException(
-            QCoreApplication::translate("TStreamSink", "Cannot write file %1: %2")
-                .arg(StreamName(Stream), Stream ? Stream->errorString() : QString()));
+    // Cleared first, so the number kept is that of the write that failed.
+    errno = 0;
+    if (!Stream || !WriteFully(*Stream, static_cast<const char*>(data), count)) {
+        const int systemError = Stream ? errno : 0;
+        throw EAuException(QCoreApplication::translate("TStreamSink", "Cannot write file %1: %2")
+                               .arg(StreamName(Stream), Stream ? Stream->errorString() : QString()),
+                           systemError);
+    }
 }
 
 bool TStreamSink::Seek(qint64 position) {
@@ -33,7 +38,11 @@ qint64 TStreamSink::Position() {
 
 void TStreamSink::Flush(QIODevice* stream) {
     auto* f = qobject_cast<QFileDevice*>(stream);
-    if (f && f->isOpen() && !FlushFully(*f))
+    errno = 0;
+    if (f && f->isOpen() && !FlushFully(*f)) {
+        const int systemError = errno;
         throw EAuException(QCoreApplication::translate("TStreamSink", "Cannot write file %1: %2")
-                               .arg(f->fileName(), f->errorString()));
+                               .arg(f->fileName(), f->errorString()),
+                           systemError);
+    }
 }

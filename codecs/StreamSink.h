@@ -9,7 +9,8 @@
 class TStreamSink : public TByteSink {
 public:
     explicit TStreamSink(QIODevice* stream) : Stream(stream) {}
-    // Throws EAuException "Cannot write file <name>: <reason>" when not all bytes are taken.
+    // Throws EAuException "Cannot write file <name>: <reason>", with the system's error number,
+    // when not all bytes are taken.
     void Write(const void* data, qint64 count) override;
     bool Seek(qint64 position) override;
     qint64 Position() override;

@@ -12,7 +12,7 @@
 #include <vector>
 
 // Status texts the main window shows in its status bar.
-inline const QString StatusNoDevices = QStringLiteral("Can not find CD devices!");
+inline const QString StatusNoDevices = QStringLiteral("No CD drive found.");
 inline const QString StatusBadDriveIndex =
     QStringLiteral("CD device information error in your configration!");
 inline const QString StatusNoToc = QStringLiteral("Can not get CD device information!");

@@ -18,9 +18,11 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -31,9 +33,10 @@ constexpr QEvent::Type EncodeOutcomeEvent = QEvent::Type(QEvent::User + 130);
 
 class TEncodeOutcome : public QEvent {
 public:
-    explicit TEncodeOutcome(const QString& failure)
-        : QEvent(EncodeOutcomeEvent), Failure(failure) {}
+    TEncodeOutcome(const QString& failure, int systemError)
+        : QEvent(EncodeOutcomeEvent), Failure(failure), SystemError(systemError) {}
     const QString Failure;
+    const int SystemError;
 };
 
 // The track text of a tag as a number: "7" and "7/12" give 7, anything else 0.
@@ -140,14 +143,16 @@ void TEncodeStep::Start(const TEncodeRequest& request) {
     m_active = true;
     m_output = nullptr;
     m_lastLoudness.reset();
+    m_systemError = 0;
     // The file is written under a name of its own and takes its final name only once complete,
     // so a failed or stopped run never replaces what was there, nor passes for a whole file.
     releasePartial();
     m_partialFd = TFileClaim::CreatePartial(request.Path, &m_partial);
     if (m_partialFd < 0) {
+        m_systemError = errno;
         m_partial.clear();
         postOutcome(tr("Cannot create a file beside %1: %2")
-                        .arg(request.Path, QString::fromLocal8Bit(std::strerror(errno))));
+                        .arg(request.Path, QString::fromLocal8Bit(std::strerror(m_systemError))));
         return;
     }
     try {
@@ -204,7 +209,16 @@ void TEncodeStep::Stop() {
             out->Stop(false); // no handler of this step runs after this
     QCoreApplication::removePostedEvents(this, EncodeOutcomeEvent);
     m_active = false;
-    releasePartial(); // what was written stays, unlocked, for a later run to clear
+    // What was written stays, unlocked, for a later run to clear; a file that holds nothing
+    // yet (still the one this step made) tells nothing and goes.
+    struct stat held {
+    }, named{};
+    const QByteArray native = QFile::encodeName(m_partial);
+    if (m_partialFd >= 0 && ::fstat(m_partialFd, &held) == 0 && held.st_size == 0 &&
+        ::lstat(native.constData(), &named) == 0 && named.st_ino == held.st_ino &&
+        named.st_dev == held.st_dev)
+        ::unlink(native.constData());
+    releasePartial();
 }
 
 void TEncodeStep::releasePartial() {
@@ -215,18 +229,22 @@ void TEncodeStep::releasePartial() {
 
 void TEncodeStep::outputDone(TAuOutput* sender) {
     if (m_active && sender == m_output)
-        postOutcome(sender->FailureText());
+        postOutcome(sender->FailureText(), sender->SystemError());
 }
 
-void TEncodeStep::postOutcome(const QString& failure) {
-    QCoreApplication::postEvent(this, new TEncodeOutcome(failure));
+void TEncodeStep::postOutcome(const QString& failure, int systemError) {
+    QCoreApplication::postEvent(this, new TEncodeOutcome(failure, systemError));
 }
 
 bool TEncodeStep::event(QEvent* e) {
     if (e->type() != EncodeOutcomeEvent)
         return QObject::event(e);
-    if (m_active)
-        complete(static_cast<TEncodeOutcome*>(e)->Failure);
+    if (m_active) {
+        const auto* outcome = static_cast<TEncodeOutcome*>(e);
+        if (outcome->SystemError != 0)
+            m_systemError = outcome->SystemError;
+        complete(outcome->Failure);
+    }
     return true;
 }
 
@@ -258,6 +276,9 @@ void TEncodeStep::complete(QString failure) {
             }
         }
     }
+    // A folder that refuses more files is seen before the failed file gives its room back.
+    if (!failure.isEmpty() && m_systemError == 0)
+        m_systemError = FolderWriteFailure(QFileInfo(m_request.Path).path());
     if (!failure.isEmpty() && !m_partial.isEmpty())
         QFile::remove(m_partial); // what a failed run wrote is no file of the user's
     releasePartial();
@@ -267,6 +288,7 @@ void TEncodeStep::complete(QString failure) {
     m_damage = failure.isEmpty() && m_request.Input ? m_request.Input->DamageText() : QString();
     emit finished(path.isEmpty() ? m_request.Path : path, failure);
     m_damage.clear();
+    m_systemError = 0;
 }
 
 void TEncodeStep::TagMp3(const TEncodeRequest& r) {

@@ -89,7 +89,7 @@ public:
     // like a failed run, through finished.
     void Start(const TEncodeRequest& request);
     // Stops the running output and waits for it; finished is not emitted for that file, and
-    // what was written stays under PartialPath().
+    // what was written stays under PartialPath() (a file still empty goes).
     void Stop();
     // The name the running (or stopped) file is written under: "<base>.partial<ext>" beside
     // its final name. A stopped file stays there.
@@ -99,6 +99,10 @@ public:
     // While finished is emitted for a written file: why its input was not whole (see
     // TAuInput::DamageText), the file then holding what could be read; else empty.
     const QString& Damage() const { return m_damage; }
+    // While finished is emitted for a failed file: the system's error number of the failure
+    // where the output gave one (a create or write refused), else why its folder refuses
+    // further files (read-only, no permission, full; see FolderWriteFailure), else 0.
+    int SystemError() const { return m_systemError; }
 
     // Tags the MP3 request.Path with the texts of `request` (as TextSource says): an ID3v2.3
     // tag of the full texts ahead of the audio (in place of one there), then the ID3v1 tag. A
@@ -121,7 +125,8 @@ protected:
 private:
     void outputDone(TAuOutput* sender);
     void complete(QString failure);
-    void postOutcome(const QString& failure);
+    // `systemError`: the system's error number of the failure where known, else 0.
+    void postOutcome(const QString& failure, int systemError = 0);
     void releasePartial();
 
     const TAppOptions m_options;
@@ -132,6 +137,7 @@ private:
     QString m_partial;              // the name it is written under until complete
     int m_partialFd = -1;           // holds the partial file's lock while it is written
     QString m_damage;               // of the file just finished
+    int m_systemError = 0;          // of the file just failed
     bool m_active = false;          // a file is being encoded (started, not yet reported)
     TLoudnessTap* m_tap = nullptr;  // between input and output when measuring, made on first use
     std::shared_ptr<const TLoudnessMeter> m_lastLoudness;

@@ -130,6 +130,7 @@ TEST_F(LookupDialog, StopDuringASlowAnswerLeavesTheTextsAsTheyWere) {
     TCddbTestServer server(matchingServer(1500));
     auto d = query(server.address());
     ASSERT_TRUE(d->Progress());
+    EXPECT_EQ(d->Progress()->lHint->text(), "Querying CDDB, please wait...");
     QTest::qWait(200);
     d->Progress()->bStop->click();
     QTest::qWait(100);

@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -100,6 +101,14 @@ TEST_F(MainWindow, ListsTheTracksOfAnImageWithStartsAndLengths) {
     w->ListView1->setCurrentIndex(w->Model()->index(1, TTrackListModel::ColTitle));
     QTest::keyClick(w->ListView1, Qt::Key_Space);
     EXPECT_EQ(w->Model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
+    // Ctrl+click ticks the row clicked, though it takes that row out of the selection.
+    w->ListView1->selectionModel()->select(
+        w->Model()->index(2, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    const QRect third = w->ListView1->visualRect(w->Model()->index(2, TTrackListModel::ColTitle));
+    QTest::mouseClick(w->ListView1->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      third.center());
+    EXPECT_EQ(w->Model()->index(2, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
+    EXPECT_EQ(w->Model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
     w->editDisc->setFocus();
     QTest::keyClick(w->editDisc, Qt::Key_Tab);
     EXPECT_TRUE(w->ID3genre->hasFocus());
@@ -129,7 +138,7 @@ TEST_F(MainWindow, RipEditAndLookupAreEnabledOnlyWhenTheyHaveSomethingToWorkOn) 
     if (none->Session().Handle != 0)
         GTEST_SKIP() << "this machine has a CD drive";
     none->SetLookupLauncher([](HCDROM, int, int) {});
-    EXPECT_EQ(none->StatusText(), "Can not find CD devices!");
+    EXPECT_EQ(none->StatusText(), "No CD drive found.");
     EXPECT_FALSE(none->aRip->isEnabled());
     EXPECT_FALSE(none->aEditTrackName->isEnabled());
     EXPECT_FALSE(none->aQueryCDDB->isEnabled());
@@ -344,6 +353,23 @@ TEST_F(MainWindow, CtrlRRipsTheCheckedTracksIntoTheOutputFolder) {
     auto w = open({disc.CuePath});
     w->Model()->SetTitle(2, "Third");
     w->Model()->SetChecked(1, false);
+    // The output folder does not exist yet, as on a new account: the folder command says so,
+    // and a converter takes the files picked, leaving the question of making it to its job.
+    w->miJumpoutputfolder->trigger();
+    QMessageBox* missing = openBox(*w);
+    ASSERT_TRUE(missing);
+    EXPECT_TRUE(missing->text().startsWith("The output folder " + AppOptions.OutputFolder +
+                                           " does not exist yet"))
+        << missing->text().toStdString();
+    missing->accept();
+    QStringList picked;
+    w->SetConverterLauncher([&](const QStringList& files, int) { picked = files; });
+    w->ConverterItems[0]->trigger();
+    auto* chooser = w->findChild<QFileDialog*>();
+    ASSERT_TRUE(chooser);
+    emit chooser->filesSelected({disc.CuePath});
+    EXPECT_EQ(picked, QStringList{disc.CuePath});
+    chooser->close();
     QSignalSpy started(w.get(), &TfrmMain::ripStarted);
     w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
@@ -409,6 +435,20 @@ TEST_F(MainWindow, CtrlRRipsTheCheckedTracksIntoTheOutputFolder) {
     ASSERT_TRUE(none);
     EXPECT_EQ(none->text(), "No program was found to open " + out.path());
     none->accept();
+    // Online Help likewise names its page: the help the build wrote as HTML, which a browser
+    // shows with its pictures.
+    w->aHelp->trigger();
+    QMessageBox* help = nullptr;
+    for (QMessageBox* b : w->findChildren<QMessageBox*>())
+        if (b->isVisible())
+            help = b;
+    ASSERT_TRUE(help);
+    const QString said = "No program was found to open ";
+    ASSERT_TRUE(help->text().startsWith(said)) << help->text().toStdString();
+    const QString page = help->text().mid(said.size());
+    EXPECT_TRUE(page.endsWith("/README.html")) << page.toStdString();
+    EXPECT_TRUE(ReadWholeFile(page).toLower().contains("<html"));
+    help->accept();
     for (auto [name, track] : {std::pair{"Track01.wav", 0}, std::pair{"Third.wav", 2}}) {
         const QByteArray wav = ReadWholeFile(out.filePath(name));
         EXPECT_EQ(wav.left(4), "RIFF");

@@ -408,6 +408,41 @@ TEST_F(RipEncode, AFailedEncodingKeepsTheWavSkipsTheTagAndMovesOn) {
     EXPECT_EQ(ReadWholeFile(out + "/Two.mp3").right(128).left(3), "TAG");
 }
 
+TEST_F(RipEncode, AFolderTheEncoderCannotWriteIntoStopsTheRipWithOneMessage) {
+    // sysfs refuses new files even to root; the WAVs are read into a folder that takes them, so
+    // the encoder is the first to meet the refusal.
+    if (QFile probe("/sys/sondrel-probe"); probe.open(QIODevice::WriteOnly)) {
+        probe.remove();
+        GTEST_SKIP() << "/sys takes new files here";
+    }
+    TTestDisc image(dir.path(), {30, 30, 30});
+    const HCDROM h = OpenTestImage(image.CuePath);
+    ASSERT_NE(h, 0);
+    TRecorder rec;
+    TRipPlan plan = PlanOf({"01One", "02Two", "03Three"}, OptionsFor(Flac), disc);
+    for (TRipPlanTrack& t : plan.Tracks) {
+        t.Path = "/sys/" + QFileInfo(t.Path).fileName();
+        t.Paths = {t.Path};
+    }
+    plan.FilesFolder = "/sys";
+    plan.FilesFolders = {plan.FilesFolder};
+    TRipJob job(h, plan, OptionsFor(Flac));
+    Attach(job, rec);
+    job.Start();
+    rec.wait();
+    CloseCDHandle(h);
+    ASSERT_TRUE(rec.Done);
+    ASSERT_EQ(rec.Messages.size(), 1) << rec.Messages.join('\n').toStdString();
+    EXPECT_TRUE(rec.Messages[0].startsWith("Cannot write into /sys: Permission denied. The rip "
+                                           "has stopped"))
+        << rec.Messages[0].toStdString();
+    EXPECT_EQ(rec.Log.filter("encode ").size(), 1) << rec.Log.join(", ").toStdString();
+    EXPECT_EQ(rec.Log.last(), "stopped");
+    // What the reads left holds audio; nothing empty is left behind.
+    for (const QFileInfo& f : QDir(out).entryInfoList(QDir::Files))
+        EXPECT_GT(f.size(), 44) << f.fileName().toStdString();
+}
+
 TEST_F(RipEncode, AFailedRipTagsTheMp3OfAnEarlierRipAnew) {
     TTestDisc image(dir.path(), {30, 30});
     const HCDROM h = OpenTestImage(image.CuePath);

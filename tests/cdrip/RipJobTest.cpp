@@ -260,6 +260,17 @@ TEST_F(RipJob, StopEndsTheJobAndNothingIsReportedAfter) {
     const QByteArray part = ReadWholeFile(out + "/Long.partial.wav");
     ASSERT_GE(part.size(), 44);
     EXPECT_EQ(Le32(part, 40), quint32(part.size() - 44));
+
+    // Ripped whole later, the track's file takes its name and what the stopped rip left goes.
+    TRecorder again;
+    TRipJob whole(h, PlanOf({"01Long"}, OptionsFor(FormatWav), TDiscFields()),
+                  OptionsFor(FormatWav));
+    Attach(whole, again);
+    whole.Start();
+    again.wait();
+    EXPECT_EQ(again.Log.last(), "finished");
+    EXPECT_EQ(ReadWholeFile(out + "/Long.wav").mid(44), disc.TrackBytes(0));
+    EXPECT_FALSE(QFile::exists(out + "/Long.partial.wav"));
     CloseCDHandle(h);
 }
 

@@ -77,7 +77,7 @@ TEST_F(CliDisc, WithoutAnyDriveDrivesSaysSo) {
     if (r.ExitCode == 0)
         GTEST_SKIP() << "this machine has a CD drive";
     EXPECT_EQ(r.ExitCode, 1);
-    EXPECT_EQ(r.Err, "sondrel-cli: Can not find CD devices!\n");
+    EXPECT_EQ(r.Err, "sondrel-cli: No CD drive found.\n");
     EXPECT_EQ(r.Out, "");
 }
 
@@ -152,6 +152,10 @@ TEST_F(CliDisc, FilesThatExistAreSkippedWithoutATerminalAndReplacedOnRequest) {
     r = cli(rip + QStringList{"--overwrite"});
     EXPECT_EQ(r.ExitCode, 0) << r.Err.toStdString();
     EXPECT_EQ(ReadWholeFile(out + "/Track01.wav").mid(44), disc.TrackBytes(0));
+    // Replacing covers the log, playlist and cue sheet of the rip as well.
+    EXPECT_EQ(QDir(out).entryList(QDir::Files),
+              (QStringList{"rip.cue", "rip.log", "rip.m3u8", "Track01.wav", "Track02.wav"}));
+    EXPECT_TRUE(ReadWholeFile(out + "/rip.log").contains("File: Track01.wav"));
 }
 
 // What mutagen reads of a file's artist, album artist and title: "artist|albumartist|title".
