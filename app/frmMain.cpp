@@ -460,7 +460,9 @@ QString TfrmMain::StatusText() const {
 }
 
 void TfrmMain::SetStatusText(const QString& text) {
-    m_status->setText(text);
+    // The disc session's texts are English (the command line prints them too); a text of the
+    // window's own is already translated and finds no entry in the session's context.
+    m_status->setText(QCoreApplication::translate("TDiscSession", text.toUtf8().constData()));
 }
 
 void TfrmMain::SetLookupLauncher(std::function<void(HCDROM, int, int)> launcher) {

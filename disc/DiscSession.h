@@ -11,12 +11,16 @@
 #include <QString>
 #include <vector>
 
-// Status texts the main window shows in its status bar.
-inline const QString StatusNoDevices = QStringLiteral("No CD drive found.");
-inline const QString StatusBadDriveIndex =
-    QStringLiteral("CD device information error in your configration!");
-inline const QString StatusNoToc = QStringLiteral("Can not get CD device information!");
-inline const QString StatusNoAudioCd = QStringLiteral("Can not find audio CD in your CD device.");
+// Status texts the main window shows in its status bar, translated there (context TDiscSession);
+// the command line prints them as they are.
+inline const QString StatusNoDevices =
+    QStringLiteral(QT_TRANSLATE_NOOP("TDiscSession", "No CD drive found."));
+inline const QString StatusBadDriveIndex = QStringLiteral(
+    QT_TRANSLATE_NOOP("TDiscSession", "CD device information error in your configuration!"));
+inline const QString StatusNoToc =
+    QStringLiteral(QT_TRANSLATE_NOOP("TDiscSession", "Can not get CD device information!"));
+inline const QString StatusNoAudioCd =
+    QStringLiteral(QT_TRANSLATE_NOOP("TDiscSession", "Can not find audio CD in your CD device."));
 
 class TDiscSession {
 public:

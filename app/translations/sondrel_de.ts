@@ -521,6 +521,25 @@ Alle ersetzen, ihre Titel überspringen oder das Rippen abbrechen?</translation>
     </message>
 </context>
 <context>
+    <name>TDiscSession</name>
+    <message>
+        <source>No CD drive found.</source>
+        <translation>Kein CD-Laufwerk gefunden.</translation>
+    </message>
+    <message>
+        <source>CD device information error in your configuration!</source>
+        <translation>Die Angaben zum CD-Laufwerk in den Einstellungen sind fehlerhaft!</translation>
+    </message>
+    <message>
+        <source>Can not get CD device information!</source>
+        <translation>Die Angaben des CD-Laufwerks lassen sich nicht lesen!</translation>
+    </message>
+    <message>
+        <source>Can not find audio CD in your CD device.</source>
+        <translation>Im CD-Laufwerk ist keine Audio-CD.</translation>
+    </message>
+</context>
+<context>
     <name>TEncodeStep</name>
     <message>
         <source>Unknown output format %1</source>

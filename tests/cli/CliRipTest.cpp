@@ -303,7 +303,7 @@ TEST_F(CliDisc, DriveProblemsAreFailuresAndBadArgumentsUsageErrors) {
     TTestDisc disc(dir.path(), {10});
     auto r = cli({"--disc-image", disc.CuePath, "tracks", "--drive", "3"});
     EXPECT_EQ(r.ExitCode, 1);
-    EXPECT_TRUE(r.Err.contains("CD device information error in your configration!"));
+    EXPECT_TRUE(r.Err.contains("CD device information error in your configuration!"));
     // A missing image is refused naming it, by drives too.
     for (const char* command : {"tracks", "drives"}) {
         r = cli({"--disc-image", dir.filePath("missing.cue"), command});
