@@ -52,14 +52,16 @@ void makeWavHeader(uint8_t* h, uint32_t dataSize) {
     put32(h + 40, dataSize);
 }
 
+// The write batches the meter may hold before reading waits for it (18 MB): ahead of a slow
+// meter, reading finishes a track of a few minutes and its encoders start.
+constexpr size_t MeterBatches = 48;
+
 // Sums the batches on a thread of its own while the worker writes them to the file, so that
-// the checksums (and the loudness, when `meter` is given) cost the rip no time where a second
-// core is free. Made and used by one rip worker; what it shares with its thread is guarded by
-// one mutex.
+// the checksums cost the rip no time where a second core is free. Made and used by one rip
+// worker; what it shares with its thread is guarded by one mutex.
 class TBackgroundSums {
 public:
-    TBackgroundSums(TTrackChecksum& sums, TLoudnessMeter* meter)
-        : m_sums(sums), m_meter(meter), m_thread([this] { run(); }) {}
+    explicit TBackgroundSums(TTrackChecksum& sums) : m_sums(sums), m_thread([this] { run(); }) {}
     ~TBackgroundSums() {
         {
             std::lock_guard lock(m_mutex);
@@ -92,8 +94,6 @@ private:
                 return;
             lock.unlock();
             m_sums.Add(m_data, m_bytes);
-            if (m_meter)
-                m_meter->AddPcm16(m_data, m_bytes / 4);
             lock.lock();
             m_busy = false;
             m_wake.notify_all();
@@ -101,7 +101,6 @@ private:
     }
 
     TTrackChecksum& m_sums;
-    TLoudnessMeter* m_meter;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     const uint8_t* m_data = nullptr;
@@ -180,28 +179,42 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
     }
     uint8_t header[WavHeaderBytes];
     makeWavHeader(header, 0);
+    // The loudness is that of what the encoders are given: measured as read by a meter thread
+    // of its own, which goes on while the encoders run, or in the normalisation pass (the
+    // read's loudness stands when that pass fails).
+    std::shared_ptr<TMeterThread> meter;
+    if (m_measure)
+        meter = std::make_shared<TMeterThread>(WriteBatchBytes, MeterBatches);
     // Chunks gather in `batch` and go to the file in large writes; small writes into the
-    // page cache cost more than the reads. Every write is checked.
-    // The chunks are read straight into it; its bytes are never zeroed first.
-    std::unique_ptr<uint8_t[]> batch(new uint8_t[WriteBatchBytes]);
+    // page cache cost more than the reads. Every write is checked. The chunks are read
+    // straight into it; its bytes are never zeroed first. With a meter, each written batch
+    // goes to the meter and the next is one of the meter's free buffers.
+    std::unique_ptr<uint8_t[]> ownBatch;
+    uint8_t* batch = nullptr;
+    if (meter) {
+        batch = meter->Take();
+    } else {
+        ownBatch.reset(new uint8_t[WriteBatchBytes]);
+        batch = ownBatch.get();
+    }
     size_t pendingBytes = sizeof header;
-    std::memcpy(batch.get(), header, sizeof header);
+    std::memcpy(batch, header, sizeof header);
     size_t headerBytes = sizeof header; // of the batch, not audio
     // Summed as read, before any normalisation: what the database knows is the disc's audio.
     TTrackChecksum sums(int64_t(length) * TTrackChecksum::SamplesPerSector, firstTrack, lastTrack);
-    // The loudness is that of what the encoders are given: measured as read, or anew in the
-    // normalisation pass.
-    std::shared_ptr<TLoudnessMeter> loudness;
-    if (m_measure)
-        loudness = std::make_shared<TLoudnessMeter>();
-    TBackgroundSums summer(sums, loudness.get());
+    TBackgroundSums summer(sums);
     int writeError = 0;
-    auto flush = [&] {
-        if (pendingBytes > headerBytes)
-            summer.Start(batch.get() + headerBytes, pendingBytes - headerBytes);
-        if (!writeError && pendingBytes > 0 && !WriteAll(fd, batch.get(), pendingBytes))
+    auto flush = [&](bool more) {
+        const size_t audio = pendingBytes - headerBytes;
+        if (audio > 0)
+            summer.Start(batch + headerBytes, audio);
+        if (!writeError && pendingBytes > 0 && !WriteAll(fd, batch, pendingBytes))
             writeError = errno;
         summer.Wait();
+        if (meter && audio > 0) {
+            meter->Add(batch, headerBytes, audio);
+            batch = more ? meter->Take() : nullptr;
+        }
         pendingBytes = 0;
         headerBytes = 0;
     };
@@ -217,8 +230,8 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
         const int n = std::min(ChunkSectors, length - p);
         const size_t bytes = size_t(n) * CdSectorBytes;
         if (pendingBytes + bytes > WriteBatchBytes)
-            flush();
-        uint8_t* at = batch.get() + pendingBytes;
+            flush(true);
+        uint8_t* at = batch + pendingBytes;
         if (reader.Read(start + p, n, at)) {
             pendingBytes += bytes;
             audioBytes += bytes;
@@ -235,7 +248,7 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
         if (readFailed || writeError || p >= length || Aborted.load())
             break;
     }
-    flush(); // what was read stays in the file, also after a failed read
+    flush(false); // what was read stays in the file, also after a failed read
 
     if (readFailed || writeError) {
         // The partial file keeps a header that says 0 data bytes.
@@ -261,8 +274,11 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
     TProcessInfo ended{ProcessRipEnded, RipOk, QString(),
                        TTrackCheck{true, sums.Crc32(), sums.ArV1(), sums.ArV2(),
                                    reader.ReReadSectors(), reader.UnreadableSectors(), Secure,
-                                   int(clock.elapsed())},
-                       loudness};
+                                   int(clock.elapsed())}};
+    if (meter) {
+        ended.Loudness = meter->Meter();
+        ended.Measuring = meter;
+    }
     if (m_normalize) {
         post(ProcessNormalizing);
         // An I/O error keeps the unscaled WAV, which is still a good rip.
@@ -273,11 +289,23 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
             lastNormalized = percent;
         };
         std::shared_ptr<TLoudnessMeter> scaled;
-        if (loudness)
+        if (m_measure)
             scaled = std::make_shared<TLoudnessMeter>();
-        if (NormalizeWavFile(path, m_normalizePercent, progress, nullptr, scaled.get()))
+        if (NormalizeWavFile(path, m_normalizePercent, progress, nullptr, scaled.get())) {
             ended.Loudness = scaled;
+            ended.Measuring = nullptr; // the read's meter is cancelled as it goes
+        }
     }
     if (NotifyWindow)
         QCoreApplication::postEvent(NotifyWindow, new TRipEvent(ended));
+    if (ended.Measuring) {
+        // Told only now, so that its event comes after the worker's last. The receiver cancels
+        // the meter before it goes (TProcessInfo::Measuring).
+        QObject* receiver = NotifyWindow;
+        const TProcessInfo measured{ProcessMeasured, RipOk, QString(), {}, ended.Loudness};
+        ended.Measuring->Finish([receiver, measured] {
+            if (receiver)
+                QCoreApplication::postEvent(receiver, new TRipEvent(measured));
+        });
+    }
 }

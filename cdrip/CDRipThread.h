@@ -3,7 +3,8 @@
 // 2126) to a receiver on the GUI thread. One worker per track. Reads go to the drive in
 // requests of 10 sectors (in secure mode each read at least twice); a percentage is posted
 // whenever it changes. The track's CRC32 and AccurateRip sums are computed as it is read and
-// come with the final event.
+// come with the final event. With ReplayGain on, a meter thread (TMeterThread) measures the
+// loudness of what is read; it outlives the worker, and the final event hands it over.
 #pragma once
 
 #include "TrackReader.h"

@@ -54,6 +54,7 @@ TRipJob::TRipJob(HCDROM handle, const TRipPlan& plan, const TAppOptions& options
     m_formatsLeft.assign(n, 0);
     m_encodeFailed.assign(n, false);
     m_loudness.assign(n, nullptr);
+    m_measuring.assign(n, nullptr);
     if (!TReplayGain::ParseMode(m_options.ReplayGainMode, &m_gainMode))
         m_gainMode = TReplayGain::TMode::Off;
 }
@@ -409,6 +410,12 @@ void TRipJob::stopRip() {
             named.st_dev == held.st_dev)
             ::unlink(native.constData());
     }
+    // No meter posts to this job once stopped; a track still measured has no file yet.
+    for (std::shared_ptr<TMeterThread>& meter : m_measuring) {
+        if (meter)
+            meter->Cancel();
+        meter.reset();
+    }
     // Whatever the worker posted before it ended is of no interest now.
     QCoreApplication::removePostedEvents(this, RipDriveFailureEvent);
     QCoreApplication::removePostedEvents(this, RipProcessInfoEvent);
@@ -563,6 +570,8 @@ void TRipJob::onProcessInfo(const TProcessInfo& info) {
         emit hint(tr("Normalizing..."));
     } else if (info.Value == ProcessRipEnded) {
         onRipEnded(info);
+    } else if (info.Value == ProcessMeasured) {
+        onMeasured(info);
     } else if (info.Value > 0 && info.Value <= 100) {
         m_readPercent = info.Value;
         emit progress(info.Value);
@@ -615,8 +624,11 @@ void TRipJob::onRipEnded(const TProcessInfo& info) {
     t.Check = info.Check;
     if (info.ErrorCode == RipOk && info.Loudness) {
         m_loudness[size_t(index)] = info.Loudness;
-        t.Gain.HasTrack = TReplayGain::GainOf(info.Loudness->Loudness(), &t.Gain.TrackGain);
-        t.Gain.TrackPeak = info.Loudness->Peak();
+        m_measuring[size_t(index)] = info.Measuring;
+        if (!info.Measuring) {
+            t.Gain.HasTrack = TReplayGain::GainOf(info.Loudness->Loudness(), &t.Gain.TrackGain);
+            t.Gain.TrackPeak = info.Loudness->Peak();
+        }
     }
     if (info.ErrorCode == RipOk && info.Check.UnreadableSectors > 0) {
         // The file is kept: it is the best the disc gave, but no proof of an exact copy.
@@ -681,6 +693,20 @@ void TRipJob::onRipEnded(const TProcessInfo& info) {
     advanceReading();
 }
 
+void TRipJob::onMeasured(const TProcessInfo& info) {
+    const auto it = std::find(m_loudness.begin(), m_loudness.end(), info.Loudness);
+    if (it == m_loudness.end() || !info.Loudness)
+        return; // a read that was read again
+    const size_t index = size_t(it - m_loudness.begin());
+    m_measuring[index].reset();
+    TRipPlanTrack& t = m_plan.Tracks[index];
+    t.Gain.HasTrack = TReplayGain::GainOf(info.Loudness->Loudness(), &t.Gain.TrackGain);
+    t.Gain.TrackPeak = info.Loudness->Peak();
+    for (TEncodeLane& lane : m_lanes)
+        if (lane.Track == int(index))
+            lane.Step->SetTrackGain(t.Gain);
+}
+
 void TRipJob::advanceReading() {
     m_reading = nextIndex(m_reading);
     m_worker.reset(); // it has posted its last event
@@ -723,6 +749,7 @@ TEncodeRequest TRipJob::requestFor(const TRipPlanTrack& t, size_t format) const 
     request.Texts = TEncodeRequest::DiscTexts;
     request.Cover = m_cover;
     request.Gain = t.Gain;
+    request.TrackGainLater = m_measuring[size_t(&t - m_plan.Tracks.data())] != nullptr;
     return request;
 }
 

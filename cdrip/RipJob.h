@@ -201,6 +201,8 @@ private:
     void stopRip();
     void onProcessInfo(const TProcessInfo& info);
     void onRipEnded(const TProcessInfo& info);
+    // A track's meter has measured all of it: its gain goes to the encoders waiting for it.
+    void onMeasured(const TProcessInfo& info);
     // Reading moves on to the next record, unless the encoders or an unread message hold it.
     void advanceReading();
     void resumeReading();
@@ -281,4 +283,7 @@ private:
     int m_suspicious = 0; // tracks with sectors that never read the same twice
     TReplayGain::TMode m_gainMode = TReplayGain::TMode::Off;
     std::vector<std::shared_ptr<const TLoudnessMeter>> m_loudness; // per record, once read
+    // Per record: its meter while it still measures (the record's files wait for it before
+    // they are tagged); cancelled by stopRip.
+    std::vector<std::shared_ptr<TMeterThread>> m_measuring;
 };

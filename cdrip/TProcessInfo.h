@@ -4,6 +4,7 @@
 
 #include "TrackCheck.h"
 #include "audio/LoudnessMeter.h"
+#include "audio/MeterThread.h"
 
 #include <QString>
 #include <memory>
@@ -12,6 +13,7 @@
 constexpr int ProcessNormalizing = 999; // the normalisation pass starts
 constexpr int ProcessRipEnded = 1000;   // the worker has ended; ErrorCode tells how
 constexpr int ProcessEncoded = 2000;    // encoding finished, or skipped after a failed rip
+constexpr int ProcessMeasured = 3000;   // a track's meter has measured all of it (Loudness)
 
 // Values of TProcessInfo::ErrorCode.
 constexpr int RipOk = 0;
@@ -31,8 +33,13 @@ struct TProcessInfo {
     // With ProcessRipEnded and RipOk: the track's checksums and read counts.
     TTrackCheck Check;
     // With ProcessRipEnded and RipOk, when ReplayGain is on: the loudness of the samples the
-    // WAV holds (after normalisation), which the encoders are given.
+    // WAV holds (after normalisation), which the encoders are given. With ProcessMeasured: the
+    // meter that has measured its whole track.
     std::shared_ptr<const TLoudnessMeter> Loudness = nullptr;
     // With RipCannotCreate and RipWriteFailed: the errno of the failure, 0 when unknown.
     int SystemError = 0;
+    // With ProcessRipEnded and RipOk: the thread still measuring Loudness, or null when
+    // Loudness is complete. It posts ProcessMeasured to the worker's receiver once done; the
+    // receiver must cancel it (or let it go) before it is destroyed.
+    std::shared_ptr<TMeterThread> Measuring = nullptr;
 };

@@ -141,6 +141,7 @@ void TEncodeStep::Start(const TEncodeRequest& request) {
     Q_ASSERT(QThread::currentThread() == thread());
     m_request = request;
     m_active = true;
+    m_waitsForGain = false;
     m_output = nullptr;
     m_lastLoudness.reset();
     m_systemError = 0;
@@ -209,6 +210,7 @@ void TEncodeStep::Stop() {
             out->Stop(false); // no handler of this step runs after this
     QCoreApplication::removePostedEvents(this, EncodeOutcomeEvent);
     m_active = false;
+    m_waitsForGain = false;
     // What was written stays, unlocked, for a later run to clear; a file that holds nothing
     // yet (still the one this step made) tells nothing and goes.
     struct stat held {
@@ -239,13 +241,29 @@ void TEncodeStep::postOutcome(const QString& failure, int systemError) {
 bool TEncodeStep::event(QEvent* e) {
     if (e->type() != EncodeOutcomeEvent)
         return QObject::event(e);
-    if (m_active) {
-        const auto* outcome = static_cast<TEncodeOutcome*>(e);
-        if (outcome->SystemError != 0)
-            m_systemError = outcome->SystemError;
+    if (!m_active)
+        return true;
+    const auto* outcome = static_cast<TEncodeOutcome*>(e);
+    if (outcome->SystemError != 0)
+        m_systemError = outcome->SystemError;
+    if (outcome->Failure.isEmpty() && m_request.TrackGainLater)
+        m_waitsForGain = true; // the output is done with the file; SetTrackGain completes it
+    else
         complete(outcome->Failure);
-    }
     return true;
+}
+
+void TEncodeStep::SetTrackGain(const TReplayGain& gain) {
+    if (!m_active || !m_request.TrackGainLater)
+        return;
+    m_request.TrackGainLater = false;
+    m_request.Gain.HasTrack = gain.HasTrack;
+    m_request.Gain.TrackGain = gain.TrackGain;
+    m_request.Gain.TrackPeak = gain.TrackPeak;
+    if (m_waitsForGain) {
+        m_waitsForGain = false;
+        complete(QString());
+    }
 }
 
 void TEncodeStep::complete(QString failure) {

@@ -64,6 +64,9 @@ struct TEncodeRequest {
     // ReplayGain values tagged into the file once it is written, before it takes its name;
     // empty for none.
     TReplayGain Gain;
+    // The track gain and peak are still being measured: a written file waits for SetTrackGain
+    // before it is tagged and takes its name (a failed run ends at once).
+    bool TrackGainLater = false;
     // The loudness of what is encoded is measured on the way, and the file gets its track
     // gain and peak from it (a conversion, which has not measured its input before).
     bool MeasureGain = false;
@@ -91,6 +94,9 @@ public:
     // Stops the running output and waits for it; finished is not emitted for that file, and
     // what was written stays under PartialPath() (a file still empty goes).
     void Stop();
+    // For a request with TrackGainLater: the track gain and peak of the file being encoded.
+    // A file written meanwhile is tagged now and takes its name (finished follows).
+    void SetTrackGain(const TReplayGain& gain);
     // The name the running (or stopped) file is written under: "<base>.partial<ext>" beside
     // its final name. A stopped file stays there.
     const QString& PartialPath() const { return m_partial; }
@@ -139,6 +145,7 @@ private:
     QString m_damage;               // of the file just finished
     int m_systemError = 0;          // of the file just failed
     bool m_active = false;          // a file is being encoded (started, not yet reported)
+    bool m_waitsForGain = false;    // the file is written; SetTrackGain completes it
     TLoudnessTap* m_tap = nullptr;  // between input and output when measuring, made on first use
     std::shared_ptr<const TLoudnessMeter> m_lastLoudness;
 };
