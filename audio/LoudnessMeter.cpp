@@ -1,5 +1,6 @@
 #include "LoudnessMeter.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <ebur128.h>
@@ -7,8 +8,20 @@
 
 namespace {
 // Exact gating over the kept block energies (about 1 MB for 74 minutes): the histogram mode
-// would round each block to bins 0.075 LU wide.
-constexpr int MeterMode = EBUR128_MODE_I | EBUR128_MODE_SAMPLE_PEAK;
+// would round each block to bins 0.075 LU wide. The sample peak is ours: libebur128 finds it
+// one channel at a time with a comparison per sample, a tenth of its time.
+constexpr int MeterMode = EBUR128_MODE_I;
+
+// The largest magnitude of `n` samples, as a positive integer (32768 for -32768).
+int peakOf(const int16_t* samples, size_t n) {
+    // Two plain reductions, which the compiler turns into vector instructions.
+    int16_t lo = 0, hi = 0;
+    for (size_t i = 0; i < n; ++i) {
+        lo = std::min(lo, samples[i]);
+        hi = std::max(hi, samples[i]);
+    }
+    return std::max(-int(lo), int(hi));
+}
 } // namespace
 
 struct TLoudnessMeter::TState {
@@ -28,7 +41,9 @@ TLoudnessMeter::~TLoudnessMeter() = default;
 void TLoudnessMeter::AddPcm16(const uint8_t* data, size_t frames) {
     if constexpr (std::endian::native == std::endian::little) {
         if (reinterpret_cast<uintptr_t>(data) % alignof(int16_t) == 0) {
-            ebur128_add_frames_short(m_state->St, reinterpret_cast<const int16_t*>(data), frames);
+            const auto* samples = reinterpret_cast<const int16_t*>(data);
+            m_peak = std::max(m_peak, peakOf(samples, frames * m_channels) / 32768.0);
+            ebur128_add_frames_short(m_state->St, samples, frames);
             return;
         }
     }
@@ -36,10 +51,15 @@ void TLoudnessMeter::AddPcm16(const uint8_t* data, size_t frames) {
     m_samples.resize(n);
     for (size_t i = 0; i < n; ++i)
         m_samples[i] = int16_t(uint16_t(data[2 * i] | (data[2 * i + 1] << 8)));
+    m_peak = std::max(m_peak, peakOf(m_samples.data(), n) / 32768.0);
     ebur128_add_frames_short(m_state->St, m_samples.data(), frames);
 }
 
 void TLoudnessMeter::AddFloat(const float* data, size_t frames) {
+    float peak = 0.0f;
+    for (size_t i = 0, n = frames * m_channels; i < n; ++i)
+        peak = std::max(peak, std::fabs(data[i]));
+    m_peak = std::max(m_peak, double(peak));
     ebur128_add_frames_float(m_state->St, data, frames);
 }
 
@@ -51,13 +71,7 @@ double TLoudnessMeter::Loudness() const {
 }
 
 double TLoudnessMeter::Peak() const {
-    double peak = 0.0;
-    for (unsigned c = 0; c < m_channels; ++c) {
-        double p = 0.0;
-        if (ebur128_sample_peak(m_state->St, c, &p) == EBUR128_SUCCESS)
-            peak = std::max(peak, p);
-    }
-    return peak;
+    return m_peak;
 }
 
 double TLoudnessMeter::AlbumLoudness(const std::vector<const TLoudnessMeter*>& meters) {

@@ -35,4 +35,5 @@ private:
     std::unique_ptr<TState> m_state;
     unsigned m_channels;
     std::vector<int16_t> m_samples; // AddPcm16's samples in host order
+    double m_peak = 0.0;            // the sample peak so far, 1.0 being full scale
 };
