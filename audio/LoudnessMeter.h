@@ -1,7 +1,8 @@
-// Measures the loudness of interleaved 16-bit audio as ITU-R BS.1770 defines it (through
-// libebur128): the integrated loudness and the sample peak of everything added, and the
-// loudness of several meters' audio taken as one (an album). One meter per track; it is fed on
-// one thread at a time (the rip worker's or the encoder's) and read once feeding has ended.
+// Measures the loudness of interleaved 16-bit audio as ITU-R BS.1770 defines it (libebur128
+// filters, the gating is done here): the integrated loudness and the sample peak of everything
+// added, and the loudness of several meters' audio taken as one (an album). One meter per
+// track; it is fed on one thread at a time (the rip worker's, a meter thread or the encoder's)
+// and read once feeding has ended.
 #pragma once
 
 #include <cstddef>
@@ -31,9 +32,20 @@ public:
     static double AlbumLoudness(const std::vector<const TLoudnessMeter*>& meters);
 
 private:
+    // Adds `frames` frames at `samples` through `add` (libebur128's call for T).
+    template <class T, class Add> void feed(const T* samples, size_t frames, Add add);
+    // A piece of 100 ms is complete: its energy, and a gating block once four are there.
+    void endPiece();
+
     struct TState; // libebur128's state, whose type cannot be declared ahead
     std::unique_ptr<TState> m_state;
     unsigned m_channels;
+    const size_t m_pieceFrames;     // frames in 100 ms, as libebur128 counts them
+    const bool m_windowIsPiece;     // libebur128's 100 ms window is exactly such a piece
+    size_t m_filled = 0;            // frames of the current piece added
+    uint64_t m_pieces = 0;          // pieces complete
+    double m_lastPieces[4] = {};    // energies of the last four pieces, by number modulo 4
+    std::vector<double> m_blocks;   // energies of the gating blocks above the absolute gate
     std::vector<int16_t> m_samples; // AddPcm16's samples in host order
     double m_peak = 0.0;            // the sample peak so far, 1.0 being full scale
 };
