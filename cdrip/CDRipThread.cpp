@@ -52,8 +52,8 @@ void makeWavHeader(uint8_t* h, uint32_t dataSize) {
     put32(h + 40, dataSize);
 }
 
-// The write batches the meter may hold before reading waits for it (18 MB): ahead of a slow
-// meter, reading finishes a track of a few minutes and its encoders start.
+// The write batches the meter may hold before reading waits for it (18 MB, 107 s of audio):
+// ahead of a slow meter, reading finishes a track of a few minutes and its encoders start.
 constexpr size_t MeterBatches = 48;
 
 // Sums the batches on a thread of its own while the worker writes them to the file, so that
@@ -111,6 +111,10 @@ private:
 };
 
 } // namespace
+
+std::shared_ptr<TBufferPool> TCDRipThread::MakeMeterBuffers() {
+    return std::make_shared<TBufferPool>(WriteBatchBytes, MeterBatches);
+}
 
 TCDRipThread::TCDRipThread(int trackIndex, const QString& wavPath, const TAppOptions& options)
     : TrackIndex(trackIndex), WavPath(wavPath),
@@ -183,8 +187,12 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
     // of its own, which goes on while the encoders run, or in the normalisation pass (the
     // read's loudness stands when that pass fails).
     std::shared_ptr<TMeterThread> meter;
-    if (m_measure)
-        meter = std::make_shared<TMeterThread>(WriteBatchBytes, MeterBatches);
+    std::shared_ptr<TBufferPool> pool = MeterBuffers;
+    if (m_measure) {
+        if (!pool || pool->Bytes() < WriteBatchBytes)
+            pool = MakeMeterBuffers();
+        meter = std::make_shared<TMeterThread>(pool);
+    }
     // Chunks gather in `batch` and go to the file in large writes; small writes into the
     // page cache cost more than the reads. Every write is checked. The chunks are read
     // straight into it; its bytes are never zeroed first. With a meter, each written batch
@@ -192,11 +200,20 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
     std::unique_ptr<uint8_t[]> ownBatch;
     uint8_t* batch = nullptr;
     if (meter) {
-        batch = meter->Take();
+        batch = pool->Take();
     } else {
         ownBatch.reset(new uint8_t[WriteBatchBytes]);
         batch = ownBatch.get();
     }
+    // A buffer of the pool that the meter was not handed goes back however the read ends.
+    struct TGiveBack {
+        TBufferPool* Pool;
+        uint8_t*& Buffer;
+        ~TGiveBack() {
+            if (Pool && Buffer)
+                Pool->Give(Buffer);
+        }
+    } giveBack{meter ? pool.get() : nullptr, batch};
     size_t pendingBytes = sizeof header;
     std::memcpy(batch, header, sizeof header);
     size_t headerBytes = sizeof header; // of the batch, not audio
@@ -213,7 +230,7 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
         summer.Wait();
         if (meter && audio > 0) {
             meter->Add(batch, headerBytes, audio);
-            batch = more ? meter->Take() : nullptr;
+            batch = more ? pool->Take() : nullptr;
         }
         pendingBytes = 0;
         headerBytes = 0;

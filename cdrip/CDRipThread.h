@@ -14,8 +14,10 @@
 #include <QString>
 #include <QThread>
 #include <atomic>
+#include <memory>
 
 class QObject;
+class TBufferPool;
 
 class TCDRipThread : public QThread {
 public:
@@ -39,6 +41,11 @@ public:
     TSectorRead ReadSectors = ReadCDAudioLBA;
     // Receiver of the events. The owner must keep it alive until this worker is destroyed.
     QObject* NotifyWindow = nullptr;
+    // With ReplayGain on: the buffers the batches are read into and handed to the meter in,
+    // kept from track to track (MakeMeterBuffers); one of its own when null. Set before start().
+    std::shared_ptr<TBufferPool> MeterBuffers;
+    // Buffers for MeterBuffers, shared by the workers of one rip.
+    static std::shared_ptr<TBufferPool> MakeMeterBuffers();
     // Set by the owner (GUI thread) to stop; the worker looks at it after each chunk.
     std::atomic<bool> Aborted{false};
 

@@ -391,6 +391,12 @@ void TRipJob::startRead() {
     m_worker->Secure = m_log.Mode == TReadMode::Secure ||
                        (m_log.Mode == TReadMode::VerifyFirst && (!m_verifying || m_reReading));
     m_worker->NotifyWindow = this;
+    if (m_gainMode != TReplayGain::TMode::Off) {
+        // One set of buffers for the whole rip: fresh memory for every track costs page faults.
+        if (!m_meterBuffers)
+            m_meterBuffers = TCDRipThread::MakeMeterBuffers();
+        m_worker->MeterBuffers = m_meterBuffers;
+    }
     m_worker->start();
 }
 

@@ -286,4 +286,5 @@ private:
     // Per record: its meter while it still measures (the record's files wait for it before
     // they are tagged); cancelled by stopRip.
     std::vector<std::shared_ptr<TMeterThread>> m_measuring;
+    std::shared_ptr<TBufferPool> m_meterBuffers; // the meters' buffers, made for the first read
 };
