@@ -1,8 +1,8 @@
 #include "MeterThread.h"
 
-TMeterThread::TMeterThread(std::shared_ptr<TBufferPool> pool, unsigned channels,
-                           unsigned long sampleRate)
-    : m_pool(std::move(pool)), m_frameBytes(2 * size_t(channels)),
+TMeterThread::TMeterThread(std::shared_ptr<TBufferPool> pool, std::shared_ptr<TMeterThread> after,
+                           unsigned channels, unsigned long sampleRate)
+    : m_pool(std::move(pool)), m_after(std::move(after)), m_frameBytes(2 * size_t(channels)),
       m_meter(std::make_shared<TLoudnessMeter>(channels, sampleRate)), m_thread([this] { run(); }) {
 }
 
@@ -43,7 +43,16 @@ void TMeterThread::Cancel() {
     m_wake.notify_all();
 }
 
+void TMeterThread::waitEnded() {
+    std::unique_lock lock(m_mutex);
+    m_wake.wait(lock, [this] { return m_ended; });
+}
+
 void TMeterThread::run() {
+    // The meter before has been finished or cancelled by its owner: it ends soon.
+    if (m_after)
+        m_after->waitEnded();
+    m_after.reset();
     std::unique_lock lock(m_mutex);
     for (;;) {
         m_wake.wait(lock, [this] { return !m_queue.empty() || m_finished || m_cancelled; });
@@ -52,6 +61,8 @@ void TMeterThread::run() {
             if (m_onDone)
                 m_onDone();
             m_onDone = nullptr;
+            m_ended = true;
+            m_wake.notify_all();
             return;
         }
         const TBatch batch = m_queue.front();

@@ -6,8 +6,8 @@
 // feeding runs ahead.
 //
 // Threads: one feeding thread calls Add and Finish; Cancel and Meter may be called from any
-// thread. The queue and the finish callback are guarded by one mutex; the cancel flag is
-// atomic and polled by the meter before each buffer (a rip's write batch: 2 s of audio).
+// thread. The queue, the finish callback and the state flags are guarded by one mutex; the cancel
+// flag is atomic and polled by the meter before each buffer (a rip's write batch: 2 s of audio).
 #pragma once
 
 #include "BufferPool.h"
@@ -25,8 +25,11 @@
 
 class TMeterThread {
 public:
-    // Raises std::runtime_error as TLoudnessMeter does.
-    explicit TMeterThread(std::shared_ptr<TBufferPool> pool, unsigned channels = 2,
+    // Measures nothing before `after` (the meter of the track before, or null) has ended, so
+    // that the meters of several tracks take turns in the order the tracks are encoded rather
+    // than share the processor. Raises std::runtime_error as TLoudnessMeter does.
+    explicit TMeterThread(std::shared_ptr<TBufferPool> pool,
+                          std::shared_ptr<TMeterThread> after = nullptr, unsigned channels = 2,
                           unsigned long sampleRate = 44100);
     // Cancels and waits for the meter thread.
     ~TMeterThread();
@@ -53,8 +56,11 @@ private:
         size_t Bytes;
     };
     void run();
+    // Waits until this meter's thread has nothing more to do.
+    void waitEnded();
 
     const std::shared_ptr<TBufferPool> m_pool;
+    std::shared_ptr<TMeterThread> m_after; // meter thread only; let go once it has ended
     const size_t m_frameBytes;
     std::shared_ptr<TLoudnessMeter> m_meter;
     std::atomic<bool> m_cancelled{false};
@@ -63,5 +69,6 @@ private:
     std::deque<TBatch> m_queue;     // guarded by m_mutex
     std::function<void()> m_onDone; // guarded by m_mutex
     bool m_finished = false;        // guarded by m_mutex: Finish was called
+    bool m_ended = false;           // guarded by m_mutex: the thread has nothing more to do
     std::thread m_thread;           // last: starts once the members above exist
 };

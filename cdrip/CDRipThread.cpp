@@ -191,7 +191,7 @@ void TCDRipThread::rip(int start, int length, bool firstTrack, bool lastTrack, i
     if (m_measure) {
         if (!pool || pool->Bytes() < WriteBatchBytes)
             pool = MakeMeterBuffers();
-        meter = std::make_shared<TMeterThread>(pool);
+        meter = std::make_shared<TMeterThread>(pool, std::move(PreviousMeter));
     }
     // Chunks gather in `batch` and go to the file in large writes; small writes into the
     // page cache cost more than the reads. Every write is checked. The chunks are read

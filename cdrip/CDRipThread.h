@@ -18,6 +18,7 @@
 
 class QObject;
 class TBufferPool;
+class TMeterThread;
 
 class TCDRipThread : public QThread {
 public:
@@ -46,6 +47,9 @@ public:
     std::shared_ptr<TBufferPool> MeterBuffers;
     // Buffers for MeterBuffers, shared by the workers of one rip.
     static std::shared_ptr<TBufferPool> MakeMeterBuffers();
+    // With ReplayGain on: the meter of the track read before while it still measures, which
+    // this track's meter lets finish first. Set before start().
+    std::shared_ptr<TMeterThread> PreviousMeter;
     // Set by the owner (GUI thread) to stop; the worker looks at it after each chunk.
     std::atomic<bool> Aborted{false};
 

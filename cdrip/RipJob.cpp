@@ -396,6 +396,10 @@ void TRipJob::startRead() {
         if (!m_meterBuffers)
             m_meterBuffers = TCDRipThread::MakeMeterBuffers();
         m_worker->MeterBuffers = m_meterBuffers;
+        // The meters measure one track after the other, in the order the encoders want them.
+        for (const std::shared_ptr<TMeterThread>& meter : m_measuring)
+            if (meter)
+                m_worker->PreviousMeter = meter;
     }
     m_worker->start();
 }
