@@ -1,5 +1,7 @@
 #include "MeterThread.h"
 
+#include <chrono>
+
 TMeterThread::TMeterThread(std::shared_ptr<TBufferPool> pool, std::shared_ptr<TMeterThread> after,
                            unsigned channels, unsigned long sampleRate)
     : m_pool(std::move(pool)), m_after(std::move(after)), m_frameBytes(2 * size_t(channels)),
@@ -43,15 +45,17 @@ void TMeterThread::Cancel() {
     m_wake.notify_all();
 }
 
-void TMeterThread::waitEnded() {
+void TMeterThread::waitEnded(const std::atomic<bool>& stop) {
+    // `stop` is another meter's flag, which this meter's condition does not hear of.
     std::unique_lock lock(m_mutex);
-    m_wake.wait(lock, [this] { return m_ended; });
+    while (!m_ended && !stop)
+        m_wake.wait_for(lock, std::chrono::milliseconds(10));
 }
 
 void TMeterThread::run() {
     // The meter before has been finished or cancelled by its owner: it ends soon.
     if (m_after)
-        m_after->waitEnded();
+        m_after->waitEnded(m_cancelled);
     m_after.reset();
     std::unique_lock lock(m_mutex);
     for (;;) {

@@ -56,8 +56,8 @@ private:
         size_t Bytes;
     };
     void run();
-    // Waits until this meter's thread has nothing more to do.
-    void waitEnded();
+    // Waits until this meter's thread has nothing more to do, or `stop` is set.
+    void waitEnded(const std::atomic<bool>& stop);
 
     const std::shared_ptr<TBufferPool> m_pool;
     std::shared_ptr<TMeterThread> m_after; // meter thread only; let go once it has ended
