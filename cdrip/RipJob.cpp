@@ -440,7 +440,17 @@ void TRipJob::finish(bool stopped) {
         lane.Input->SetFileName(QString());
     }
     m_log.Stopped = m_log.Stopped || stopped;
-    writeAlbumGain();
+    if (m_albumPass) {
+        // Stopped while the album gain was written: the worker ends after its current file.
+        m_albumPass->Stop();
+        albumGainWritten(true);
+    } else if (writeAlbumGain()) {
+        return; // albumGainWritten goes on once the worker is done
+    }
+    afterAlbumGain(stopped);
+}
+
+void TRipJob::afterAlbumGain(bool stopped) {
     if (m_lookup) {
         // Stopped while the database was asked: the verdicts stay unknown.
         m_lookup->Abort();
@@ -763,17 +773,17 @@ TEncodeRequest TRipJob::requestFor(const TRipPlanTrack& t, size_t format) const 
     return request;
 }
 
-void TRipJob::writeAlbumGain() {
+bool TRipJob::writeAlbumGain() {
     // A stop during the database lookup finishes a second time: the note says it was done.
     if (m_gainMode == TReplayGain::TMode::Off || !m_log.GainNote.isEmpty())
-        return;
+        return false;
     std::vector<const TLoudnessMeter*> meters;
     for (size_t i = 0; i < m_plan.Tracks.size(); ++i)
         if (m_plan.Tracks[i].State == TRipPlanTrack::TState::Done && m_loudness[i])
             meters.push_back(m_loudness[i].get());
     if (m_gainMode == TReplayGain::TMode::Track || meters.empty()) {
         m_log.GainNote = QStringLiteral("track gain and peak");
-        return;
+        return false;
     }
     if (m_log.Stopped) {
         // The album's loudness needs every track; the files keep their track values.
@@ -781,7 +791,7 @@ void TRipJob::writeAlbumGain() {
                                         "the album gain could be measured");
         emit message(TJobSeverity::Warning,
                      tr("The rip was stopped: its files have no album gain."));
-        return;
+        return false;
     }
     TReplayGain album;
     album.HasAlbum = TReplayGain::GainOf(TLoudnessMeter::AlbumLoudness(meters), &album.AlbumGain);
@@ -789,9 +799,10 @@ void TRipJob::writeAlbumGain() {
         album.AlbumPeak = std::max(album.AlbumPeak, m->Peak());
     if (!album.HasAlbum) {
         m_log.GainNote = QStringLiteral("track gain and peak; the album is silent");
-        return;
+        return false;
     }
-    int failures = 0;
+    // The worker gets copies of what it needs: it touches nothing of the job's.
+    std::vector<TAlbumGainPass::TItem> items;
     for (size_t i = 0; i < m_plan.Tracks.size(); ++i) {
         TRipPlanTrack& t = m_plan.Tracks[i];
         if (t.State != TRipPlanTrack::TState::Done || !m_loudness[i])
@@ -799,24 +810,44 @@ void TRipJob::writeAlbumGain() {
         t.Gain.HasAlbum = true;
         t.Gain.AlbumGain = album.AlbumGain;
         t.Gain.AlbumPeak = album.AlbumPeak;
-        for (size_t k = 0; k < m_plan.Formats.size(); ++k) {
-            if (m_plan.Formats[k] == FormatWav)
-                continue; // a WAV has no tags
-            const QString failure =
-                TReplayGainTagger::WriteByCopy(t.Paths[k], m_plan.Formats[k], t.Gain);
-            if (!failure.isEmpty()) {
-                ++failures;
-                emit message(TJobSeverity::Warning, failure);
-            }
-        }
+        for (size_t k = 0; k < m_plan.Formats.size(); ++k)
+            if (m_plan.Formats[k] != FormatWav) // a WAV has no tags
+                items.push_back({t.Paths[k], m_plan.Formats[k], t.Gain});
     }
+    m_album = album;
+    m_albumTracks = meters.size();
+    m_albumFiles = items.size();
+    m_albumPass = std::make_unique<TAlbumGainPass>(std::move(items), this, [this] {
+        albumGainWritten(false);
+        afterAlbumGain(false);
+    });
+    return true;
+}
+
+void TRipJob::albumGainWritten(bool stopped) {
+    for (const QString& failure : m_albumPass->Failures())
+        emit message(TJobSeverity::Warning, failure);
+    const int failures = int(m_albumPass->Failures().size());
+    const int tagged = m_albumPass->Tagged();
+    m_albumPass.reset();
     m_log.GainNote =
         QStringLiteral("track and album gain and peak; album gain %1 and peak %2 "
                        "over %3 tracks")
-            .arg(TReplayGain::GainText(album.AlbumGain), TReplayGain::PeakText(album.AlbumPeak))
-            .arg(meters.size());
+            .arg(TReplayGain::GainText(m_album.AlbumGain), TReplayGain::PeakText(m_album.AlbumPeak))
+            .arg(m_albumTracks);
     if (failures > 0)
         m_log.GainNote += QStringLiteral(" (%1 files could not be tagged)").arg(failures);
+    if (stopped) {
+        m_log.GainNote += QStringLiteral("; the rip was stopped while the album gain was "
+                                         "written: %1 of %2 files have it")
+                              .arg(tagged)
+                              .arg(m_albumFiles);
+        emit message(TJobSeverity::Warning,
+                     tr("The rip was stopped while the album gain was written: %1 of %2 files "
+                        "have it.")
+                         .arg(tagged)
+                         .arg(m_albumFiles));
+    }
 }
 
 void TRipJob::kickEncoders() {

@@ -13,6 +13,9 @@
 // it stops and joins its worker before it is destroyed (and Qt drops events still queued for
 // it), so no worker ever posts to a receiver that is gone. The workers share only their Aborted
 // flag (atomic) with it; the encoders' outputs report through the framework's dispatcher.
+// In album mode the album gain goes into the finished files on a worker of its own
+// (TAlbumGainPass, given copies of the paths and values; stop flag atomic); the database
+// lookup and the end follow once it calls back.
 #pragma once
 
 #include "CDRipThread.h"
@@ -26,6 +29,7 @@
 #include "audio/LoudnessMeter.h"
 #include "audio/ReplayGain.h"
 #include "disc/CdAccess.h"
+#include "encode/AlbumGainPass.h"
 #include "settings/TAppOptions.h"
 
 #include <QString>
@@ -93,7 +97,8 @@ public:
     // keeps its file but fails the rip.
     //
     // Stops the running worker (waiting for it), then the running output (waiting for it), and
-    // finishes as Stopped. The files being written stay as they are.
+    // finishes as Stopped. The files being written stay as they are. During the album pass:
+    // waits for the file being tagged, and the log says how many files have the album gain.
     void Stop() override;
 
     // With hold on (a window sets it), the next track starts only once every error message of
@@ -216,6 +221,8 @@ private:
     void maybeFinish();
     void reportOverall();
     void finish(bool stopped);
+    // The end of the rip after the album pass: the database lookup, then conclude.
+    void afterAlbumGain(bool stopped);
     // Gives each ripped track its verdict from `response`, or `without` when there is none,
     // writes the log, playlist and cue sheet of each format, and finishes.
     void conclude(const TArResponse* response, TArVerdict::Kind without, const TNote& note);
@@ -236,8 +243,11 @@ private:
     void trackWritten();
     bool encodes() const { return !m_lanes.empty(); }
     TEncodeRequest requestFor(const TRipPlanTrack& track, size_t format) const;
-    // Album mode: the album's values go into every file of the rip, unless it was stopped.
-    void writeAlbumGain();
+    // Album mode: the album's values go into every file of the rip, unless it was stopped, on
+    // m_albumPass's worker; true when that pass runs and calls albumGainWritten once done.
+    bool writeAlbumGain();
+    // The pass has ended, all through or `stopped` by a Stop: its warnings and the log's note.
+    void albumGainWritten(bool stopped);
 
     HCDROM m_handle;
     TRipPlan m_plan;
@@ -287,4 +297,11 @@ private:
     // they are tagged); cancelled by stopRip.
     std::vector<std::shared_ptr<TMeterThread>> m_measuring;
     std::shared_ptr<TBufferPool> m_meterBuffers; // the meters' buffers, made for the first read
+    // The album pass while it runs, and what the log says of it once done (its files and the
+    // album's values).
+    size_t m_albumFiles = 0;
+    size_t m_albumTracks = 0;
+    TReplayGain m_album;
+    // Last, so it is stopped and joined first when the job goes.
+    std::unique_ptr<TAlbumGainPass> m_albumPass;
 };

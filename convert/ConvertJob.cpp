@@ -180,7 +180,17 @@ void TConvertJob::laneIdle() {
 void TConvertJob::finish(bool stopped) {
     if (IsFinished())
         return;
-    writeAlbumGain(stopped);
+    if (m_albumPass) {
+        // Stopped while the album gain was written: the worker ends after its current file.
+        m_albumPass->Stop();
+        albumGainWritten(true);
+    } else if (writeAlbumGain(stopped)) {
+        return; // conclude follows once the worker is done
+    }
+    conclude(stopped);
+}
+
+void TConvertJob::conclude(bool stopped) {
     const TJobOutcome outcome = stopped                           ? TJobOutcome::Stopped
                                 : m_failed == 0 && m_damaged == 0 ? TJobOutcome::Done
                                                                   : TJobOutcome::Failed;
@@ -199,21 +209,23 @@ void TConvertJob::finish(bool stopped) {
     finishWith(outcome, summary);
 }
 
-void TConvertJob::writeAlbumGain(bool stopped) {
+bool TConvertJob::writeAlbumGain(bool stopped) {
     if (m_gainMode != TReplayGain::TMode::Album)
-        return;
+        return false;
     // The album of a file is the folder it came from.
     std::map<QString, std::vector<int>> albums;
     for (int i = 0; i < int(m_files.size()); ++i)
         if (m_loudness[size_t(i)])
             albums[QFileInfo(m_files[i]).absolutePath()].push_back(i);
     if (albums.empty())
-        return;
+        return false;
     if (stopped) {
         emit message(TJobSeverity::Warning,
                      tr("The conversion was stopped: its files have no album gain."));
-        return;
+        return false;
     }
+    // The worker gets copies of what it needs: it touches nothing of the job's.
+    std::vector<TAlbumGainPass::TItem> items;
     for (const auto& [folder, indexes] : albums) {
         std::vector<const TLoudnessMeter*> meters;
         TReplayGain album;
@@ -230,10 +242,28 @@ void TConvertJob::writeAlbumGain(bool stopped) {
             const TLoudnessMeter& track = *m_loudness[size_t(i)];
             gain.HasTrack = TReplayGain::GainOf(track.Loudness(), &gain.TrackGain);
             gain.TrackPeak = track.Peak();
-            const QString failure =
-                TReplayGainTagger::WriteByCopy(m_writtenPaths[size_t(i)], m_route.Format, gain);
-            if (!failure.isEmpty())
-                emit message(TJobSeverity::Warning, failure);
+            items.push_back({m_writtenPaths[size_t(i)], m_route.Format, gain});
         }
     }
+    if (items.empty())
+        return false;
+    m_albumFiles = items.size();
+    m_albumPass = std::make_unique<TAlbumGainPass>(std::move(items), this, [this] {
+        albumGainWritten(false);
+        conclude(false);
+    });
+    return true;
+}
+
+void TConvertJob::albumGainWritten(bool stopped) {
+    for (const QString& failure : m_albumPass->Failures())
+        emit message(TJobSeverity::Warning, failure);
+    const int tagged = m_albumPass->Tagged();
+    m_albumPass.reset();
+    if (stopped)
+        emit message(TJobSeverity::Warning,
+                     tr("The conversion was stopped while the album gain was written: %1 of %2 "
+                        "files have it.")
+                         .arg(tagged)
+                         .arg(m_albumFiles));
 }

@@ -7,6 +7,8 @@
 // itself. The dialog uses one lane; the command line one per core. All the job's state lives on
 // the GUI thread; the lanes' outputs only reach it through their done and progress events. The
 // overwrite questions of the lanes are asked one at a time; a lane waits for its answer.
+// In album mode the album gain goes into the converted files on a worker of its own
+// (TAlbumGainPass, given copies of the paths and values); the job finishes once it calls back.
 #pragma once
 
 #include "audio/DiscFields.h"
@@ -14,6 +16,7 @@
 #include "audio/LoudnessMeter.h"
 #include "audio/ReplayGain.h"
 #include "convert/ConvertKinds.h"
+#include "encode/AlbumGainPass.h"
 #include "settings/TAppOptions.h"
 
 #include <QSet>
@@ -119,9 +122,14 @@ private:
                             TConvertOutcome outcome, const QString& text);
     void laneIdle();
     void finish(bool stopped);
+    // The summary and the end, after the album pass.
+    void conclude(bool stopped);
     void begin();
-    // Album mode: each folder's files that were converted get the album values of that folder.
-    void writeAlbumGain(bool stopped);
+    // Album mode: each folder's files that were converted get the album values of that folder,
+    // on m_albumPass's worker; true when that pass runs and calls conclude once done.
+    bool writeAlbumGain(bool stopped);
+    // The pass has ended, all through or `stopped` by a Stop: its warnings.
+    void albumGainWritten(bool stopped);
 
     QStringList m_files;
     std::vector<QString> m_outputPaths; // by file index
@@ -145,4 +153,7 @@ private:
     TReplayGain::TMode m_gainMode = TReplayGain::TMode::Off;
     std::vector<std::shared_ptr<const TLoudnessMeter>> m_loudness; // by file index, once written
     std::vector<QString> m_writtenPaths; // by file index: the name each file took once written
+    size_t m_albumFiles = 0;             // the files the album pass was given
+    // Last, so it is stopped and joined first when the job goes.
+    std::unique_ptr<TAlbumGainPass> m_albumPass;
 };
