@@ -1,8 +1,9 @@
 // The convert job with real components over files the tests make with sox and ffmpeg: the
 // kinds, the output path rule, the overwrite question, the tag hand-overs of kinds 9 and 10,
-// failed files, stop, and lanes that run side by side.
+// failed files, stop, lanes that run side by side, and the album gain pass at the end.
 #include "convert/ConvertJob.h"
 #include "convert/ConvertKinds.h"
+#include "encode/AlbumGainPass.h"
 #include "settings/AppOptions.h"
 #include "tests/common/TestUtil.h"
 
@@ -458,3 +459,56 @@ TEST_F(ConvertJob, TwoLanesGiveTheSameFilesAsOne) {
 }
 
 } // namespace
+
+TEST_F(ConvertJob, TheAlbumPassLeavesTheEventLoopTurningAndFinishesOnceTheFilesAreTagged) {
+    // The album pass is slowed so that a pass on the job's thread would hold the timer back.
+    QStringList wavs;
+    for (int i = 0; i < 3; ++i) {
+        wavs << dir.filePath(QStringLiteral("in/t%1.wav").arg(i));
+        MakeWav(wavs.back(), 0.5, 300 + 100 * i);
+    }
+    AppOptions.ReplayGainMode = QStringLiteral("album");
+    TAlbumGainPass::SetDelayBeforeEachFile(300);
+    TConvertRoute route;
+    ASSERT_TRUE(RouteOfKind(ckWavToFlac, route));
+    TConvertJob job(wavs, route, AppOptions, TDiscFields());
+    job.SetPace(0);
+    TRecorder rec;
+    Attach(job, rec);
+    int ticks = 0, ticksAtLastFile = -1, ticksAtFinish = -1, finishes = 0;
+    QStringList albumGains; // as mutagen reads them when the job says it has finished
+    QTimer timer;
+    timer.setInterval(20);
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start();
+    QObject::connect(&job, &TConvertJob::fileFinished, [&] {
+        if (job.Completed() == wavs.size())
+            ticksAtLastFile = ticks;
+    });
+    QObject::connect(&job, &TJob::finished, [&] {
+        ++finishes;
+        ticksAtFinish = ticks;
+        const auto r = RunProgram(
+            "/usr/bin/python3",
+            QStringList{"-c",
+                        "import sys, mutagen\nfor p in sys.argv[1:]:\n"
+                        "    print(mutagen.File(p).get('replaygain_album_gain', ['-'])[0])",
+                        out + "/t0.flac", out + "/t1.flac", out + "/t2.flac"});
+        albumGains = QString::fromUtf8(r.Out).split('\n', Qt::SkipEmptyParts);
+    });
+    job.Start();
+    rec.wait();
+    QTimer::singleShot(200, &rec.Loop, &QEventLoop::quit); // a second finished would come now
+    rec.Loop.exec();
+    TAlbumGainPass::SetDelayBeforeEachFile(0);
+    EXPECT_EQ(finishes, 1);
+    EXPECT_FALSE(rec.Stopped);
+    ASSERT_GE(ticksAtLastFile, 0);
+    // 900 ms of copies: about 45 ticks; none while the job's thread is held.
+    EXPECT_GT(ticksAtFinish - ticksAtLastFile, 20);
+    ASSERT_EQ(albumGains.size(), 3);
+    for (const QString& gain : albumGains) {
+        EXPECT_TRUE(gain.endsWith(" dB")) << gain.toStdString();
+        EXPECT_EQ(gain, albumGains[0]);
+    }
+}
