@@ -432,6 +432,8 @@ void TRipJob::stopRip() {
 }
 
 void TRipJob::finish(bool stopped) {
+    if (m_albumPass && !stopped)
+        return; // the rip's end was reached a second time: the album pass is under way
     stopRip();
     // The outputs stop before the job reports its end, so no encoded file is being written
     // once the presenter hears of it.

@@ -178,8 +178,8 @@ void TConvertJob::laneIdle() {
 }
 
 void TConvertJob::finish(bool stopped) {
-    if (IsFinished())
-        return;
+    if (IsFinished() || (m_albumPass && !stopped))
+        return; // the end was reached a second time: the album pass is under way
     if (m_albumPass) {
         // Stopped while the album gain was written: the worker ends after its current file.
         m_albumPass->Stop();
