@@ -10,7 +10,6 @@
 #include "audio/Helpers.h"
 #include "encode/EncodeStep.h"
 #include "encode/OutputFormats.h"
-#include "encode/ReplayGainTagger.h"
 #include "settings/ReadMode.h"
 
 #include <QCoreApplication>

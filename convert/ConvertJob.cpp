@@ -5,7 +5,6 @@
 #include "convert/ConvertLane.h"
 #include "encode/OutputFormats.h"
 #include "encode/OutputNaming.h"
-#include "encode/ReplayGainTagger.h"
 
 #include <QFileInfo>
 #include <QThread>
