@@ -296,6 +296,10 @@ Alle ersetzen, ihre Titel überspringen oder das Rippen abbrechen?</translation>
         <source>The conversion was stopped: its files have no album gain.</source>
         <translation>Die Umwandlung wurde abgebrochen: ihre Dateien haben keine Album-Verstärkung.</translation>
     </message>
+    <message>
+        <source>The conversion was stopped while the album gain was written: %1 of %2 files have it.</source>
+        <translation>Die Umwandlung wurde abgebrochen, während die Album-Verstärkung geschrieben wurde: %1 von %2 Dateien haben sie.</translation>
+    </message>
 </context>
 <context>
     <name>TConvertLane</name>
@@ -1191,6 +1195,10 @@ Sollen sie ersetzt (Ja), ihre Titel übersprungen (Nein) oder das Rippen abgebro
     <message>
         <source>Cannot write into %1: %2. The rip has stopped; please choose another output folder or make room there.</source>
         <translation>In %1 kann nicht geschrieben werden: %2. Das Rippen wurde angehalten; bitte einen anderen Ausgabeordner wählen oder dort Platz schaffen.</translation>
+    </message>
+    <message>
+        <source>The rip was stopped while the album gain was written: %1 of %2 files have it.</source>
+        <translation>Das Rippen wurde abgebrochen, während die Album-Verstärkung geschrieben wurde: %1 von %2 Dateien haben sie.</translation>
     </message>
 </context>
 <context>
