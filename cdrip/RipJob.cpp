@@ -817,7 +817,6 @@ bool TRipJob::writeAlbumGain() {
     }
     m_album = album;
     m_albumTracks = meters.size();
-    m_albumFiles = items.size();
     m_albumPass = std::make_unique<TAlbumGainPass>(std::move(items), this, [this] {
         albumGainWritten(false);
         afterAlbumGain(false);
@@ -830,6 +829,7 @@ void TRipJob::albumGainWritten(bool stopped) {
         emit message(TJobSeverity::Warning, failure);
     const int failures = int(m_albumPass->Failures().size());
     const int tagged = m_albumPass->Tagged();
+    const int files = m_albumPass->Files();
     m_albumPass.reset();
     m_log.GainNote =
         QStringLiteral("track and album gain and peak; album gain %1 and peak %2 "
@@ -842,12 +842,12 @@ void TRipJob::albumGainWritten(bool stopped) {
         m_log.GainNote += QStringLiteral("; the rip was stopped while the album gain was "
                                          "written: %1 of %2 files have it")
                               .arg(tagged)
-                              .arg(m_albumFiles);
+                              .arg(files);
         emit message(TJobSeverity::Warning,
                      tr("The rip was stopped while the album gain was written: %1 of %2 files "
                         "have it.")
                          .arg(tagged)
-                         .arg(m_albumFiles));
+                         .arg(files));
     }
 }
 

@@ -297,9 +297,8 @@ private:
     // they are tagged); cancelled by stopRip.
     std::vector<std::shared_ptr<TMeterThread>> m_measuring;
     std::shared_ptr<TBufferPool> m_meterBuffers; // the meters' buffers, made for the first read
-    // The album pass while it runs, and what the log says of it once done (its files and the
+    // The album pass while it runs, and what the log says of it once done (its tracks and the
     // album's values).
-    size_t m_albumFiles = 0;
     size_t m_albumTracks = 0;
     TReplayGain m_album;
     // Last, so it is stopped and joined first when the job goes.

@@ -1,5 +1,7 @@
 #include "CliContext.h"
 
+#include "audio/ReplayGain.h"
+
 int TCliContext::usageError(const QString& text) {
     Err << "sondrel-cli: " << text << Qt::endl;
     return ExitUsage;
@@ -8,4 +10,14 @@ int TCliContext::usageError(const QString& text) {
 int TCliContext::failure(const QString& text) {
     Err << "sondrel-cli: " << text << Qt::endl;
     return ExitFailed;
+}
+
+int TCliContext::replayGainOption(bool missing, const QString& value,
+                                  std::optional<QString>* mode) {
+    TReplayGain::TMode parsed;
+    if (missing || !TReplayGain::ParseMode(value, &parsed))
+        return usageError(
+            QStringLiteral("--replaygain needs off, track or album, got '%1'").arg(value));
+    *mode = TReplayGain::ModeName(parsed);
+    return ExitOk;
 }

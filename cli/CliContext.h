@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
+#include <optional>
 
 // Exit codes of sondrel-cli; scripts rely on them.
 enum ExitCode { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
@@ -18,4 +19,7 @@ struct TCliContext {
     int usageError(const QString& text);
     // Prints "sondrel-cli: <text>" on stderr and returns ExitFailed.
     int failure(const QString& text);
+    // The value of --replaygain (rip and convert) into `mode` as the setting's word; ExitOk, or
+    // the usage error when the value is missing or unknown.
+    int replayGainOption(bool missing, const QString& value, std::optional<QString>* mode);
 };

@@ -2,7 +2,6 @@
 #include "DiscOpener.h"
 #include "StopOnSignal.h"
 #include "audio/ArgvPaths.h"
-#include "audio/ReplayGain.h"
 #include "convert/ConvertJob.h"
 #include "encode/OutputFormats.h"
 #include "settings/AppOptions.h"
@@ -184,11 +183,8 @@ int RunConvertCommand(TCliContext& ctx, const QStringList& args) {
                 return ctx.usageError(QStringLiteral("--out needs a folder"));
             outDir = v;
         } else if (opt("--replaygain")) {
-            TReplayGain::TMode mode;
-            if (missing || !TReplayGain::ParseMode(v, &mode))
-                return ctx.usageError(
-                    QStringLiteral("--replaygain needs off, track or album, got '%1'").arg(v));
-            replayGain = TReplayGain::ModeName(mode);
+            if (const int rc = ctx.replayGainOption(missing, v, &replayGain); rc != ExitOk)
+                return rc;
         } else if (opt("--jobs")) {
             bool ok = false;
             jobs = v.toInt(&ok);

@@ -3,7 +3,6 @@
 #include "StopOnSignal.h"
 #include "audio/Genres.h"
 #include "audio/Helpers.h"
-#include "audio/ReplayGain.h"
 #include "cdrip/RipJob.h"
 #include "encode/OutputFormats.h"
 #include "encode/OutputNaming.h"
@@ -242,11 +241,8 @@ int RunRipCommand(TCliContext& ctx, const QStringList& args) {
                         .arg(v));
             normalize = p;
         } else if (opt("--replaygain")) {
-            TReplayGain::TMode mode;
-            if (missing || !TReplayGain::ParseMode(v, &mode))
-                return ctx.usageError(
-                    QStringLiteral("--replaygain needs off, track or album, got '%1'").arg(v));
-            replayGain = TReplayGain::ModeName(mode);
+            if (const int rc = ctx.replayGainOption(missing, v, &replayGain); rc != ExitOk)
+                return rc;
         } else if (args[i] == QLatin1String("--keep-wav")) {
             keepWav = true;
         } else if (args[i] == QLatin1String("--secure") ||

@@ -246,7 +246,6 @@ bool TConvertJob::writeAlbumGain(bool stopped) {
     }
     if (items.empty())
         return false;
-    m_albumFiles = items.size();
     m_albumPass = std::make_unique<TAlbumGainPass>(std::move(items), this, [this] {
         albumGainWritten(false);
         conclude(false);
@@ -258,11 +257,12 @@ void TConvertJob::albumGainWritten(bool stopped) {
     for (const QString& failure : m_albumPass->Failures())
         emit message(TJobSeverity::Warning, failure);
     const int tagged = m_albumPass->Tagged();
+    const int files = m_albumPass->Files();
     m_albumPass.reset();
     if (stopped)
         emit message(TJobSeverity::Warning,
                      tr("The conversion was stopped while the album gain was written: %1 of %2 "
                         "files have it.")
                          .arg(tagged)
-                         .arg(m_albumFiles));
+                         .arg(files));
 }

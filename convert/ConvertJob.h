@@ -153,7 +153,6 @@ private:
     TReplayGain::TMode m_gainMode = TReplayGain::TMode::Off;
     std::vector<std::shared_ptr<const TLoudnessMeter>> m_loudness; // by file index, once written
     std::vector<QString> m_writtenPaths; // by file index: the name each file took once written
-    size_t m_albumFiles = 0;             // the files the album pass was given
     // Last, so it is stopped and joined first when the job goes.
     std::unique_ptr<TAlbumGainPass> m_albumPass;
 };

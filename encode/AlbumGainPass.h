@@ -39,6 +39,8 @@ public:
     // Once `done` was called or Stop returned (the worker has ended): the files tagged, and
     // the failures, each naming its file.
     int Tagged() const { return m_tagged; }
+    // The files the pass was given.
+    int Files() const { return int(m_items.size()); }
     const QStringList& Failures() const { return m_failures; }
 
     // For tests: a wait before each file's copy, ms, so the pass takes long enough to watch.

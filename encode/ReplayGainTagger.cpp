@@ -67,82 +67,79 @@ void putId3v2(TagLib::ID3v2::Tag* tag, const TReplayGain& g) {
     });
 }
 
+// Opens `name` as a TagLib `File`; when it reads, `putAndSave` puts the values into it and
+// saves it, its result going to `saved`. False when the file cannot be read as that kind.
+template <class File, class PutAndSave>
+bool tagFile(const QByteArray& name, bool* saved, PutAndSave putAndSave) {
+    File f(name.constData(), false);
+    if (!f.isValid())
+        return false;
+    *saved = putAndSave(f);
+    return true;
+}
+
 // Opens `path` as `format` and saves it with the values; "" or the reason.
 QString write(const QString& path, int format, const TReplayGain& g) {
     const QByteArray name = QFile::encodeName(path);
     bool opened = false;
     bool saved = false;
     switch (format) {
-    case FormatFlac: {
-        TagLib::FLAC::File f(name.constData(), false);
-        if ((opened = f.isValid())) {
+    case FormatFlac:
+        opened = tagFile<TagLib::FLAC::File>(name, &saved, [&g](TagLib::FLAC::File& f) {
             putXiph(f.xiphComment(true), g);
-            saved = f.save();
-        }
+            return f.save();
+        });
         break;
-    }
-    case FormatOgg: {
-        TagLib::Ogg::Vorbis::File f(name.constData(), false);
-        if ((opened = f.isValid())) {
+    case FormatOgg:
+        opened = tagFile<TagLib::Ogg::Vorbis::File>(name, &saved, [&g](auto& f) {
             putXiph(f.tag(), g);
-            saved = f.save();
-        }
+            return f.save();
+        });
         break;
-    }
-    case FormatOpus: {
-        TagLib::Ogg::Opus::File f(name.constData(), false);
-        if ((opened = f.isValid())) {
+    case FormatOpus:
+        opened = tagFile<TagLib::Ogg::Opus::File>(name, &saved, [&g](auto& f) {
             putOpus(f.tag(), g);
-            saved = f.save();
-        }
+            return f.save();
+        });
         break;
-    }
-    case FormatMp3: {
-        TagLib::MPEG::File f(name.constData(), false);
-        if ((opened = f.isValid())) {
+    case FormatMp3:
+        opened = tagFile<TagLib::MPEG::File>(name, &saved, [&g](TagLib::MPEG::File& f) {
             putId3v2(f.ID3v2Tag(true), g);
             // Our own tags are ID3v2.3; the ID3v1 tag after the audio stays as it is.
-            saved = f.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v3,
-                           TagLib::File::DoNotDuplicate);
-        }
+            return f.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v3,
+                          TagLib::File::DoNotDuplicate);
+        });
         break;
-    }
-    case FormatApe: {
-        TagLib::APE::File f(name.constData(), false);
-        if ((opened = f.isValid())) {
+    case FormatApe:
+        opened = tagFile<TagLib::APE::File>(name, &saved, [&g](TagLib::APE::File& f) {
             TagLib::APE::Tag* tag = f.APETag(true);
             eachValue(g, [tag](const char* key, const QString& value) {
                 tag->addValue(key, text(value), true);
             });
-            saved = f.save();
-        }
+            return f.save();
+        });
         break;
-    }
-    case FormatWma: {
-        TagLib::ASF::File f(name.constData(), false);
-        if ((opened = f.isValid())) {
+    case FormatWma:
+        opened = tagFile<TagLib::ASF::File>(name, &saved, [&g](TagLib::ASF::File& f) {
             TagLib::ASF::Tag* tag = f.tag();
             eachValue(g, [tag](const char* key, const QString& value) {
                 tag->setAttribute(key, TagLib::ASF::Attribute(text(value)));
             });
-            saved = f.save();
-        }
+            return f.save();
+        });
         break;
-    }
     case FormatAac:
-    case FormatAlac: {
-        TagLib::MP4::File f(name.constData(), false);
-        if ((opened = f.isValid())) {
+    case FormatAlac:
+        opened = tagFile<TagLib::MP4::File>(name, &saved, [&g](TagLib::MP4::File& f) {
             TagLib::MP4::Tag* tag = f.tag();
             eachValue(g, [tag](const char* key, const QString& value) {
                 const QString atom =
                     QStringLiteral("----:com.apple.iTunes:") + QString::fromLatin1(key).toLower();
                 tag->setItem(text(atom), TagLib::MP4::Item(TagLib::StringList(text(value))));
             });
-            saved = f.save();
-        }
+            return f.save();
+        });
         break;
-    }
     case FormatWav:
         return QString(); // our WAV files carry no tags
     default:
