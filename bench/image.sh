@@ -1,4 +1,21 @@
-# Disc images for the rip benchmarks; sourced, not run.
+# Disc images for the rip benchmarks, and the folders they work in; sourced, not run.
+
+# bench_dirs [BUILD_DIR] [WORK_DIR]: sets build, cli (SONDREL_CLI, to time another build's, or
+# the build's own) and work: WORK_DIR, or a temporary folder removed at exit. A benchmark that
+# must stop something of its own at exit puts the command in bench_on_exit.
+bench_on_exit=
+bench_dirs() {
+    build=$(cd "${1:-build}" && pwd)
+    cli="${SONDREL_CLI:-$build/cli/sondrel-cli}"
+    work="${2:-}"
+    bench_temporary=
+    if [ -z "$work" ]; then
+        work=$(mktemp -d)
+        bench_temporary=$work
+    fi
+    trap 'eval "$bench_on_exit"; [ -z "$bench_temporary" ] || rm -rf "$bench_temporary"' EXIT
+    mkdir -p "$work"
+}
 
 # write_cue WORK SECTORS TRACKS: WORK/bench.cue over WORK/bench.bin, TRACKS tracks of equal
 # length in SECTORS sectors (75 a second).

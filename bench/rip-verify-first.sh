@@ -8,16 +8,9 @@
 #   bench/rip-verify-first.sh [BUILD_DIR] [WORK_DIR]     (BENCH_MINUTES=2 for a quick run)
 set -euo pipefail
 . "$(dirname "$0")/image.sh"
-build=$(cd "${1:-build}" && pwd)
-cli="$build/cli/sondrel-cli"
-work="${2:-}"
-if [ -z "$work" ]; then
-    work=$(mktemp -d)
-    trap 'kill $server 2>/dev/null || true; rm -rf "$work"' EXIT
-else
-    trap 'kill $server 2>/dev/null || true' EXIT
-fi
-mkdir -p "$work"
+server=
+bench_on_exit='[ -z "$server" ] || kill $server 2>/dev/null || true'
+bench_dirs "$@"
 speed=16
 minutes=${BENCH_MINUTES:-20}
 tracks=10

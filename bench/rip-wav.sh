@@ -8,14 +8,7 @@
 # Needs about 2.4 GB free in WORK_DIR (default: a temporary folder, removed afterwards).
 set -euo pipefail
 . "$(dirname "$0")/image.sh"
-build=$(cd "${1:-build}" && pwd)
-cli="${SONDREL_CLI:-$build/cli/sondrel-cli}"
-work="${2:-}"
-if [ -z "$work" ]; then
-    work=$(mktemp -d)
-    trap 'rm -rf "$work"' EXIT
-fi
-mkdir -p "$work"
+bench_dirs "$@"
 
 sectors=$((74 * 60 * 75))
 tracks=20
